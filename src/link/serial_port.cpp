@@ -1,0 +1,127 @@
+#include "link/serial_port.h"
+
+#include "link/error_report.h"
+#include "link/tempo.h"
+
+#include <QSerialPort>
+#include <QStringList>
+
+namespace tessaline {
+
+namespace {
+const QString PanneauPort = QStringLiteral("Port");
+const QString PanneauCom = QStringLiteral("Com");
+
+bool estChemin(const QString& nom) {
+    return nom.startsWith(u'/');
+}
+} // namespace
+
+int numeroPort(const QString& nomPort) {
+    for (int n = 1; n <= NombrePorts; ++n)
+        if (nomPort == QStringLiteral("COM%1").arg(n)) return n;
+    return 0;
+}
+
+QString cheminPeripherique(const Configuration& config, const QString& nomPort) {
+    if (estChemin(nomPort)) return nomPort;
+    const int n = numeroPort(nomPort);
+    if (n == 0) return {};
+#ifdef Q_OS_WIN
+    Q_UNUSED(config);
+    return nomPort;
+#else
+    const QByteArray variable = "TESSALINE_COM" + QByteArray::number(n);
+    const QString environnement = qEnvironmentVariable(variable.constData());
+    if (!environnement.isEmpty()) return environnement;
+    return config.Peripheriques[n - 1];
+#endif
+}
+
+QString texteParametres(int baud) {
+    return QString::number(baud) + QStringLiteral(",N,8,1");
+}
+
+bool lireParametresLigne(const QString& texte, ParametresLigne& resultat) {
+    const QStringList champs = texte.split(u',');
+    if (champs.size() != 4) return false;
+    bool ok1 = false, ok2 = false, ok3 = false;
+    ParametresLigne p;
+    p.baud = champs[0].trimmed().toInt(&ok1);
+    const QString parite = champs[1].trimmed().toUpper();
+    p.bitsDonnees = champs[2].trimmed().toInt(&ok2);
+    p.bitsStop = champs[3].trimmed().toInt(&ok3);
+    if (!ok1 || !ok2 || !ok3 || p.baud <= 0 || parite.size() != 1) return false;
+    p.parite = parite[0].toLatin1();
+    if (QStringLiteral("NEOMS").indexOf(QChar::fromLatin1(p.parite)) < 0) return false;
+    if (p.bitsDonnees < 5 || p.bitsDonnees > 8 || (p.bitsStop != 1 && p.bitsStop != 2)) return false;
+    resultat = p;
+    return true;
+}
+
+void ComClose(Session& session) {
+    if (session.ligne().isOpen()) session.ligne().close();
+    session.ecran().setPanel(PanneauCom, QStringLiteral("Com Close"), image::ComFermee);
+}
+
+void ComOpen(Session& session) {
+    ComClose(session);
+    const Configuration& c = session.config;
+    const QString parametres = texteParametres(c.Baud);
+    const int n = numeroPort(c.Port);
+    const QString nomAffiche = n > 0 ? QStringLiteral("COM%1").arg(n) : c.Port;
+    session.ecran().setPanel(PanneauPort, nomAffiche + u':' + parametres, 0);
+
+    const QString peripherique = cheminPeripherique(c, c.Port);
+    bool ouvert = false;
+    if (peripherique.isEmpty()) {
+        AfficheErreur(session.ecran(), QStringLiteral("ComOpen"),
+                      {int(QSerialPort::DeviceNotFoundError),
+                       QStringLiteral("Num\u00e9ro de port non valide : ") + c.Port});
+    } else if (!session.ligne().open(peripherique, parametres)) {
+        AfficheErreur(session.ecran(), QStringLiteral("ComOpen"), session.ligne().lastError());
+    } else {
+        ouvert = session.ligne().isOpen();
+    }
+
+    if (ouvert)
+        session.ecran().setPanel(PanneauCom, QStringLiteral("Com Open"), image::ComOuverte);
+    else
+        session.ecran().setPanel(PanneauCom, QStringLiteral("Com Close"), image::ComFermee);
+    session.liaison.portOuvert = ouvert;
+    session.horloge().processEvents();
+}
+
+void SurvCom(Session& session, bool actif) {
+    session.surveillance().setEnabled(actif);
+    Tempo(session.horloge(), 0.05f);
+}
+
+LinkWatch::LinkWatch(Session& session)
+    : session_(session) {
+    timer_.setObjectName(QStringLiteral("tmrSurvCom"));
+    timer_.setInterval(IntervalleMs);
+    connect(&timer_, &QTimer::timeout, this, &LinkWatch::tick);
+}
+
+void LinkWatch::setEnabled(bool actif) {
+    if (actif)
+        timer_.start();
+    else
+        timer_.stop();
+}
+
+void LinkWatch::tick() {
+    if (!session_.ligne().isOpen() || session_.ligne().bytesWaiting() < 1) return;
+    session_.ligne().readAll();
+    const bool actif = timer_.isActive();
+    timer_.stop();
+    const int timeout = session_.config.Timeout;
+    session_.config.Timeout = TimeoutVerification;
+    ++verifications_;
+    if (verification_) verification_();
+    session_.config.Timeout = timeout;
+    if (actif) timer_.start();
+}
+
+} // namespace tessaline

@@ -1,0 +1,59 @@
+// The serial port of the session: opening and closing it with the configured
+// port and rate, its status-bar panels, and the link watch that notices bytes
+// the target sends on its own.
+#pragma once
+
+#include "link/session.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+namespace tessaline {
+
+// "COM1".."COM4" give 1..4; anything else 0.
+int numeroPort(const QString& nomPort);
+// The device behind a port name: on Windows the name itself; elsewhere the
+// environment's TESSALINE_COMn when set, else the configured device. A name that
+// is already a device path ("/dev/ttyUSB0") stands for itself. Empty when the
+// name designates nothing.
+QString cheminPeripherique(const Configuration& config, const QString& nomPort);
+// "1200,N,8,1" for the configured working rate.
+QString texteParametres(int baud);
+
+// (Re)opens the port with the current port name and rate; on failure shows the
+// error report naming "ComOpen" and leaves the closed state.
+void ComOpen(Session& session);
+// Closes the port if it is open and shows the closed state.
+void ComClose(Session& session);
+// Switches the link watch on or off, then lets 0.05 s pass.
+void SurvCom(Session& session, bool actif);
+
+// The link watch (tmrSurvCom, 50 ms): when a byte arrives while no operation
+// runs, it is read and dropped (the $03 of a stopped program) and the Talker
+// check runs with a 10-second time-out.
+class LinkWatch : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int IntervalleMs = 50;
+    static constexpr int TimeoutVerification = 100; // tenths of a second
+
+    explicit LinkWatch(Session& session);
+
+    void setEnabled(bool actif);
+    bool isEnabled() const { return timer_.isActive(); }
+    // The Talker check run on an unsolicited byte.
+    void setVerification(std::function<void()> verification) { verification_ = std::move(verification); }
+    // One tick of the timer; public so that tests in virtual time can drive it.
+    void tick();
+    int verifications() const { return verifications_; }
+
+private:
+    Session& session_;
+    QTimer timer_;
+    std::function<void()> verification_;
+    int verifications_ = 0;
+};
+
+} // namespace tessaline

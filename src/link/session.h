@@ -1,0 +1,48 @@
+// One session: the shared state of session_state.h and the seams through which
+// the operations reach the world. It lives as long as the main window (or the
+// command-line run).
+#pragma once
+
+#include "link/event_clock.h"
+#include "link/screen.h"
+#include "link/serial_line.h"
+#include "link/session_state.h"
+
+#include <functional>
+#include <memory>
+
+namespace tessaline {
+
+class LinkWatch;
+
+class Session {
+public:
+    Session(SerialLine& ligne, EventClock& horloge, Screen& ecran);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    SerialLine& ligne() { return ligne_; }
+    EventClock& horloge() { return horloge_; }
+    Screen& ecran() { return ecran_; }
+    LinkWatch& surveillance() { return *surveillance_; }
+
+    Configuration config;
+    QVector<ProfilMateriel> profils;
+    EtatLiaison liaison;
+    JeuRegistres registres;
+    EtatConsole console;
+    EtatBreak pointArret;
+
+    // The flags that end a wait; setting them wakes the wait at once.
+    void demanderAbandon();
+    void demanderAnnulation();
+
+private:
+    SerialLine& ligne_;
+    EventClock& horloge_;
+    Screen& ecran_;
+    std::unique_ptr<LinkWatch> surveillance_;
+};
+
+} // namespace tessaline

@@ -1,0 +1,108 @@
+// The state the whole program shares: configuration, hardware profiles, link
+// flags, the register set and the console's command state. Plain data; the
+// operations are free functions over a Session (session.h).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <array>
+
+namespace tessaline {
+
+// A hardware profile: a 68HC11 variant and where its RAM and EEPROM lie.
+struct ProfilMateriel {
+    QString nom;
+    double TailleRam = 1024;
+    double TailleEeprom = 512;
+    double DepartRam = 0;
+    double DepartEEprom = 0xFE00;
+
+    double FinRam() const { return DepartRam + TailleRam - 1; }
+    double FinEeprom() const { return DepartEEprom + TailleEeprom - 1; }
+};
+
+// The four chips built into the program, in list order.
+QVector<ProfilMateriel> profilsIntegres();
+
+// Names of the serial ports the user chooses among.
+inline constexpr int NombrePorts = 4;
+
+struct Configuration {
+    QString Port = QStringLiteral("COM2");
+    QString HardWare = QStringLiteral("68HC11F1");
+    QString Quartz = QStringLiteral("8"); // crystal in MHz: "2", "4", "8" or "16"
+    int Baud = 1200;                      // working rate
+    int BootBaud = 1200;                  // rate of the bootstrap download
+    int Timeout = 2000;                   // tenths of a second
+    double TailleRam = 1024;
+    double TailleEeprom = 512;
+    double DepartRam = 0;
+    double DepartEEprom = 0xFE00;
+
+    QString FichCompilateur = QStringLiteral("AS11.EXE");
+    QString FichCompilateurSYM = QStringLiteral("ASSYM.EXE");
+    QString FichCompilateurBAT = QStringLiteral("COMPILE.BAT");
+    QString FichierCompilateur;
+    QString FichierCompilateurSYM;
+    QString FichierCompilateurBAT;
+    int ChoixCompilateur = 0; // 0 ".ASM", 1 ".SYM", 2 ".BAT"
+    bool CompilateurDisponible = false;
+    QString LastFichier;
+    std::array<QString, 4> FichiersRecents;
+
+    // Off Windows, the device behind each of "COM1" to "COM4".
+    std::array<QString, NombrePorts> Peripheriques = {
+        QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1"), QStringLiteral("/dev/ttyS2"),
+        QStringLiteral("/dev/ttyS3")};
+
+    // The Talker ready for the wire: sync byte then 256 bytes, adapted to the
+    // crystal and the working rate.
+    QByteArray TalkerPrepare;
+
+    double FinRam() const { return DepartRam + TailleRam - 1; }
+    double FinEeprom() const { return DepartEEprom + TailleEeprom - 1; }
+};
+
+// Flags of the link between host and target.
+struct EtatLiaison {
+    bool portOuvert = false;
+    bool talkerPresent = false;
+    bool cibleTourne = false;
+    // When false the receive routines wait without limit (waiting for the
+    // bootstrap break).
+    bool timeoutArme = true;
+    // Ends any wait in progress: set by the Talker load button and the EEPROM erase.
+    bool abandon = false;
+    // Ends any wait in progress: set by the Cancel button of the progress window.
+    bool annulation = false;
+};
+
+// The target's registers as the user sees them: upper-case hexadecimal texts.
+struct JeuRegistres {
+    QString RegA = QStringLiteral("00");
+    QString RegB = QStringLiteral("00");
+    QString RegCCR = QStringLiteral("00");
+    QString RegIX = QStringLiteral("0000");
+    QString RegIY = QStringLiteral("0000");
+    QString RegPC = QStringLiteral("0000");
+    QString RegSP = QStringLiteral("0000");
+};
+
+// The debug console's current command and its fields.
+struct EtatConsole {
+    QString CmdAdresse;
+    QString CmdLongueur;
+    QString CmdValeur;
+    int CmdCourante = 0;
+};
+
+// The one breakpoint.
+struct EtatBreak {
+    QString BreakAdr;
+    QString OctetBreak;
+    bool BreakArme = false;
+};
+
+} // namespace tessaline

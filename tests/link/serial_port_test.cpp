@@ -1,0 +1,123 @@
+#include "link/serial_port.h"
+
+#include "link_fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+class SerialPort : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qunsetenv("TESSALINE_COM2");
+        s.ligne.close();
+        s.ligne.ouvertures.clear();
+    }
+    ScriptedSession s;
+    Session& session = s.session;
+};
+
+} // namespace
+
+TEST_F(SerialPort, OpenShowsPortSettingsAndOpenState) {
+    session.config.Port = QStringLiteral("COM2");
+    session.config.Baud = 9600;
+    ComOpen(session);
+    EXPECT_TRUE(session.liaison.portOuvert);
+    EXPECT_EQ(s.ecran.panel("Port"), "COM2:9600,N,8,1");
+    EXPECT_EQ(s.ecran.panel("Com"), "Com Open");
+    EXPECT_EQ(s.ecran.panelImages["Com"], image::ComOuverte);
+    EXPECT_EQ(s.ligne.ouvertures.last(), "/dev/ttyS1|9600,N,8,1");
+    EXPECT_TRUE(s.ecran.messages.isEmpty());
+
+    ComClose(session);
+    EXPECT_FALSE(s.ligne.isOpen());
+    EXPECT_EQ(s.ecran.panel("Com"), "Com Close");
+}
+
+TEST_F(SerialPort, DevicesBehindPortNames) {
+    Configuration c;
+    c.Peripheriques[2] = QStringLiteral("/dev/ttyUSB0");
+    EXPECT_EQ(cheminPeripherique(c, QStringLiteral("COM1")), "/dev/ttyS0");
+    EXPECT_EQ(cheminPeripherique(c, QStringLiteral("COM3")), "/dev/ttyUSB0");
+    EXPECT_EQ(cheminPeripherique(c, QStringLiteral("/dev/pts/4")), "/dev/pts/4");
+    EXPECT_EQ(cheminPeripherique(c, QStringLiteral("COM5")), QString());
+    EXPECT_EQ(cheminPeripherique(c, QStringLiteral("com1")), QString());
+    qputenv("TESSALINE_COM2", "/dev/pts/7");
+    EXPECT_EQ(cheminPeripherique(c, QStringLiteral("COM2")), "/dev/pts/7");
+    qunsetenv("TESSALINE_COM2");
+}
+
+TEST_F(SerialPort, FailedOpenReportsAndLeavesClosed) {
+    s.ligne.refuserOuverture = true;
+    ComOpen(session);
+    EXPECT_FALSE(session.liaison.portOuvert);
+    EXPECT_EQ(s.ecran.panel("Com"), "Com Close");
+    EXPECT_EQ(s.ecran.panelImages["Com"], image::ComFermee);
+    ASSERT_EQ(s.ecran.messages.size(), 1);
+    EXPECT_EQ(s.ecran.messages[0].title, "Tessaline -- ERREURS --");
+    EXPECT_EQ(s.ecran.messages[0].text,
+              " >>>>>>----  ATTENTION  ----<<<<<< \r\n\r\nSub : ComOpen\r\n\r\n 2 :  ( Permission denied )");
+    EXPECT_EQ(s.ecran.beeps, 1);
+}
+
+TEST_F(SerialPort, UnknownPortNameFailsWithoutOpening) {
+    session.config.Port = QStringLiteral("COM7");
+    ComOpen(session);
+    EXPECT_FALSE(session.liaison.portOuvert);
+    EXPECT_TRUE(s.ligne.ouvertures.isEmpty());
+    EXPECT_EQ(s.ecran.panel("Com"), "Com Close");
+    ASSERT_EQ(s.ecran.messages.size(), 1);
+    EXPECT_TRUE(s.ecran.messages[0].text.contains("Sub : ComOpen"));
+}
+
+TEST(LineSettings, ParsesTheSettingsText) {
+    ParametresLigne p;
+    ASSERT_TRUE(lireParametresLigne(QStringLiteral("1200,N,8,1"), p));
+    EXPECT_EQ(p.baud, 1200);
+    EXPECT_EQ(p.parite, 'N');
+    EXPECT_EQ(p.bitsDonnees, 8);
+    EXPECT_EQ(p.bitsStop, 1);
+    for (const char* faux : {"", "1200", "abc,N,8,1", "1200,X,8,1", "1200,N,9,1", "1200,N,8,3", "0,N,8,1"})
+        EXPECT_FALSE(lireParametresLigne(QString::fromLatin1(faux), p)) << faux;
+}
+
+TEST_F(SerialPort, LinkWatchRunsOneCheckPerUnsolicitedByte) {
+    ComOpen(session);
+    LinkWatch& veille = session.surveillance();
+    int appels = 0;
+    int timeoutPendant = 0;
+    veille.setVerification([&] {
+        ++appels;
+        timeoutPendant = session.config.Timeout;
+        EXPECT_FALSE(veille.isEnabled()) << "the watch is off during its own check";
+    });
+    SurvCom(session, true);
+    EXPECT_TRUE(veille.isEnabled());
+
+    veille.tick();
+    EXPECT_EQ(appels, 0) << "nothing received, nothing checked";
+
+    s.ligne.injecter(QByteArray("\x03", 1));
+    veille.tick();
+    EXPECT_EQ(appels, 1);
+    EXPECT_EQ(timeoutPendant, 100);
+    EXPECT_EQ(session.config.Timeout, 2000) << "the time-out is restored";
+    EXPECT_EQ(s.ligne.bytesWaiting(), 0) << "the unsolicited byte is consumed";
+    EXPECT_TRUE(veille.isEnabled());
+    veille.tick();
+    EXPECT_EQ(appels, 1);
+}
+
+TEST_F(SerialPort, WithTheWatchOffBytesStayForTheOperation) {
+    ComOpen(session);
+    SurvCom(session, false);
+    EXPECT_FALSE(session.surveillance().isEnabled());
+    EXPECT_GE(s.horloge.elapsed(), 0.05 - 1e-6) << "SurvCom lets 0.05 s pass";
+    s.ligne.injecter(QByteArray("\x03", 1));
+    s.horloge.waitForEvents(0.2);
+    EXPECT_EQ(s.ligne.bytesWaiting(), 1);
+}

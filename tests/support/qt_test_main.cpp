@@ -1,0 +1,11 @@
+// main() of the test programs that need a Qt application object (event loop,
+// timers, serial ports).
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,55 @@
+#include "recording_screen.h"
+
+namespace tessaline::test {
+
+void RecordingScreen::append(Zone zone, const QString& text, uint32_t colour, bool bold) {
+    runs.push_back({zone, text, colour, bold});
+}
+
+void RecordingScreen::clear(Zone zone) {
+    runs.erase(std::remove_if(runs.begin(), runs.end(), [zone](const Run& r) { return r.zone == zone; }),
+               runs.end());
+}
+
+QString RecordingScreen::text(Zone zone) const {
+    QString t;
+    for (const Run& r : runs)
+        if (r.zone == zone) t += r.text;
+    return t;
+}
+
+QVector<Run> RecordingScreen::runsOf(Zone zone) const {
+    QVector<Run> result;
+    for (const Run& r : runs)
+        if (r.zone == zone) result.push_back(r);
+    return result;
+}
+
+void RecordingScreen::setPanel(const QString& key, const QString& text, int image) {
+    panels[key] = text;
+    panelImages[key] = image;
+}
+
+void RecordingScreen::setValue(const QString& control, int value) {
+    values[control].push_back(value);
+}
+
+void RecordingScreen::showWait(const QString& label) {
+    waitVisible = true;
+    waitLabels.push_back(label);
+}
+
+Reponse RecordingScreen::message(const QString& text, const QString& title, Icone icon, Boutons buttons) {
+    messages.push_back({text, title, icon, buttons});
+    if (!answers.isEmpty()) return answers.dequeue();
+    return buttons == Boutons::Ok || buttons == Boutons::OkAnnuler ? Reponse::Ok : Reponse::Oui;
+}
+
+QStringList RecordingScreen::messageTexts() const {
+    QStringList l;
+    for (const MessageBox& m : messages)
+        l << m.text;
+    return l;
+}
+
+} // namespace tessaline::test

@@ -1,0 +1,65 @@
+// A Screen that records everything the operations show, and answers message
+// boxes from a script, so that tests can assert "cmdSTOP is enabled" or "the
+// trace ends with this run".
+#pragma once
+
+#include "link/screen.h"
+
+#include <QMap>
+#include <QQueue>
+#include <QString>
+#include <QVector>
+
+namespace tessaline::test {
+
+struct Run {
+    Zone zone;
+    QString text;
+    uint32_t colour;
+    bool bold;
+};
+
+struct MessageBox {
+    QString text;
+    QString title;
+    Icone icon;
+    Boutons buttons;
+};
+
+class RecordingScreen : public Screen {
+public:
+    void append(Zone zone, const QString& text, uint32_t colour, bool bold) override;
+    void clear(Zone zone) override;
+    QString text(Zone zone) const override;
+    void setPanel(const QString& key, const QString& text, int image) override;
+    QString panel(const QString& key) const override { return panels.value(key); }
+    void setEnabled(const QString& control, bool enabled) override { this->enabled[control] = enabled; }
+    void setText(const QString& control, const QString& text) override { texts[control] = text; }
+    void setValue(const QString& control, int value) override;
+    void showWait(const QString& label) override;
+    void hideWait() override { waitVisible = false; }
+    Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) override;
+    void beep() override { ++beeps; }
+    void setBusy(bool busy) override { this->busy = busy; }
+
+    // Runs appended to one area since it was last cleared.
+    QVector<Run> runsOf(Zone zone) const;
+    bool isEnabled(const QString& control) const { return enabled.value(control, false); }
+    QStringList messageTexts() const;
+
+    QVector<Run> runs;
+    QMap<QString, QString> panels;
+    QMap<QString, int> panelImages;
+    QMap<QString, bool> enabled;
+    QMap<QString, QString> texts;
+    QMap<QString, QVector<int>> values; // every value each control took, in order
+    QVector<MessageBox> messages;
+    // Answers given to the next message boxes; when empty: Ok, or Oui for questions.
+    QQueue<Reponse> answers;
+    int beeps = 0;
+    bool busy = false;
+    bool waitVisible = false;
+    QStringList waitLabels;
+};
+
+} // namespace tessaline::test

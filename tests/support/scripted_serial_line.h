@@ -1,0 +1,58 @@
+// A serial line whose far end is a script: the test states what the target
+// answers to each byte the host sends, and when.
+#pragma once
+
+#include "link/serial_line.h"
+#include "virtual_clock.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+namespace tessaline::test {
+
+class ScriptedSerialLine : public SerialLine, public VirtualTimeSource {
+    Q_OBJECT
+public:
+    // Answer to each byte the host sends (none by default).
+    std::function<QByteArray(quint8)> repondre;
+    // Virtual seconds between a byte sent and its answer.
+    double delaiReponse = 0.001;
+
+    // The target answers every byte with itself.
+    void echo();
+    // Bytes arriving on their own, `apres` seconds from now.
+    void injecter(const QByteArray& octets, double apres = 0);
+
+    bool open(const QString& device, const QString& settings) override;
+    void close() override { ouvert_ = false; }
+    bool isOpen() const override { return ouvert_; }
+    int bytesWaiting() override { return recus_.size(); }
+    QByteArray readAll() override;
+    void sendByte(quint8 octet) override;
+    ErreurExecution lastError() const override { return erreur_; }
+
+    double secondsToNextEvent() const override;
+    void advance(double seconds) override;
+
+    // Opening fails with this error when set.
+    bool refuserOuverture = false;
+    ErreurExecution erreurOuverture{2, QStringLiteral("Permission denied")};
+
+    QByteArray envoyes;     // every byte the host sent
+    QStringList ouvertures; // "device|settings" of each open
+
+private:
+    struct Prevu {
+        double quand;
+        QByteArray octets;
+    };
+    bool ouvert_ = false;
+    double t_ = 0;
+    std::deque<Prevu> prevus_;
+    QByteArray recus_;
+    ErreurExecution erreur_;
+};
+
+} // namespace tessaline::test

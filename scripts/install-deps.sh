@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tessaline needs to build, test and run, when
+# they are missing. Safe to run again: it does nothing when all are present.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build ccache
+    qt6-base-dev qt6-serialport-dev
+    libgtest-dev libbenchmark-dev
+    binutils-m68hc1x srecord
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Please install as root: ${missing[*]}" >&2; exit 1; }
+    sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -1,0 +1,123 @@
+#include "cli/command_line.h"
+
+namespace tessaline {
+
+const QVector<DescriptionCommande>& commandesConnues() {
+    static const QVector<DescriptionCommande> liste = {
+        {"info", 0, 0, "info"},
+    };
+    return liste;
+}
+
+namespace {
+
+const DescriptionCommande* trouver(const QString& nom) {
+    for (const DescriptionCommande& d : commandesConnues())
+        if (nom == QLatin1String(d.nom)) return &d;
+    return nullptr;
+}
+
+bool entier(const QString& texte, int minimum, int maximum, int& valeur) {
+    bool ok = false;
+    const int v = texte.toInt(&ok, 10);
+    if (!ok || v < minimum || v > maximum) return false;
+    valeur = v;
+    return true;
+}
+
+} // namespace
+
+QString texteUsage() {
+    QString u = QStringLiteral(
+        "usage: tessaline-cli [--settings FILE] [--port NAME] [--hardware NAME] [--quartz Q] [--baud B]\n"
+        "                     [--timeout TENTHS] [--simulate] [--yes] COMMAND [ARGS] [-- COMMAND [ARGS] "
+        "...]\n"
+        "commands:\n");
+    for (const DescriptionCommande& d : commandesConnues())
+        u += QStringLiteral("  ") + QLatin1String(d.usage) + u'\n';
+    return u;
+}
+
+std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments, QString& erreur) {
+    LigneCommande l;
+    int i = 0;
+    auto valeur = [&](const QString& option) -> std::optional<QString> {
+        if (i + 1 >= arguments.size()) {
+            erreur = option + QStringLiteral(" needs a value");
+            return std::nullopt;
+        }
+        return arguments[++i];
+    };
+
+    for (; i < arguments.size() && arguments[i].startsWith(QStringLiteral("--")) && arguments[i] != "--";
+         ++i) {
+        const QString o = arguments[i];
+        if (o == "--simulate") {
+            l.options.simulate = true;
+        } else if (o == "--yes") {
+            l.options.yes = true;
+        } else if (o == "--settings" || o == "--port" || o == "--hardware" || o == "--quartz" ||
+                   o == "--baud" || o == "--timeout") {
+            const auto v = valeur(o);
+            if (!v) return std::nullopt;
+            if (o == "--settings") {
+                l.options.settings = *v;
+            } else if (o == "--port") {
+                l.options.port = *v;
+            } else if (o == "--hardware") {
+                l.options.hardware = *v;
+            } else if (o == "--quartz") {
+                if (!QStringList{"2", "4", "8", "16"}.contains(*v)) {
+                    erreur = QStringLiteral("--quartz takes 2, 4, 8 or 16 (MHz), not ") + *v;
+                    return std::nullopt;
+                }
+                l.options.quartz = *v;
+            } else if (o == "--baud") {
+                int b = 0;
+                if (!entier(*v, 1, 115200, b)) {
+                    erreur = QStringLiteral("--baud takes a rate in bit/s, not ") + *v;
+                    return std::nullopt;
+                }
+                l.options.baud = b;
+            } else {
+                int t = 0;
+                if (!entier(*v, 0, 32767, t)) {
+                    erreur = QStringLiteral("--timeout takes tenths of a second (0-32767), not ") + *v;
+                    return std::nullopt;
+                }
+                l.options.timeout = t;
+            }
+        } else {
+            erreur = QStringLiteral("unknown option ") + o;
+            return std::nullopt;
+        }
+    }
+
+    while (i < arguments.size()) {
+        if (arguments[i] == "--") {
+            ++i;
+            continue;
+        }
+        CommandeCli c;
+        c.nom = arguments[i++];
+        while (i < arguments.size() && arguments[i] != "--")
+            c.arguments << arguments[i++];
+        const DescriptionCommande* d = trouver(c.nom);
+        if (!d) {
+            erreur = QStringLiteral("unknown command ") + c.nom;
+            return std::nullopt;
+        }
+        if (c.arguments.size() < d->minimum || c.arguments.size() > d->maximum) {
+            erreur = QStringLiteral("usage: ") + QLatin1String(d->usage);
+            return std::nullopt;
+        }
+        l.commandes << c;
+    }
+    if (l.commandes.isEmpty()) {
+        erreur = QStringLiteral("no command given (try: info)");
+        return std::nullopt;
+    }
+    return l;
+}
+
+} // namespace tessaline

@@ -1,0 +1,49 @@
+// What the user typed: global options, then one or more commands separated by
+// "--", run in order on one session.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <optional>
+
+namespace tessaline {
+
+struct OptionsGlobales {
+    QString settings; // empty: the user's own store
+    std::optional<QString> port;
+    std::optional<QString> hardware;
+    std::optional<QString> quartz;
+    std::optional<int> baud;
+    std::optional<int> timeout;
+    bool simulate = false;
+    bool yes = false;
+};
+
+struct CommandeCli {
+    QString nom;
+    QStringList arguments;
+};
+
+struct LigneCommande {
+    OptionsGlobales options;
+    QVector<CommandeCli> commandes;
+};
+
+// The commands known, with how many arguments each takes (minimum, maximum).
+struct DescriptionCommande {
+    const char* nom;
+    int minimum;
+    int maximum;
+    const char* usage;
+};
+const QVector<DescriptionCommande>& commandesConnues();
+
+// Parses the arguments (without the program name). On a usage error returns
+// nothing and sets `erreur` to a one-line explanation.
+std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments, QString& erreur);
+
+QString texteUsage();
+
+} // namespace tessaline

@@ -1,0 +1,65 @@
+#include "cli/console_screen.h"
+
+namespace tessaline {
+
+namespace {
+// Windows line ends as the windows keep them; a terminal wants plain ones.
+QString lignesUnix(QString t) {
+    return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+} // namespace
+
+ConsoleScreen::ConsoleScreen(QTextStream& sortie, QTextStream& erreurs)
+    : sortie_(sortie)
+    , erreurs_(erreurs) {}
+
+void ConsoleScreen::append(Zone zone, const QString& text, uint32_t, bool) {
+    switch (zone) {
+    case Zone::Memoire:
+        memoire_ += text;
+        sortie_ << lignesUnix(text);
+        sortie_.flush();
+        break;
+    case Zone::Trace:
+        trace_ += text;
+        erreurs_ << lignesUnix(text);
+        erreurs_.flush();
+        break;
+    case Zone::Echo: echo_ += text; break;
+    }
+}
+
+void ConsoleScreen::clear(Zone zone) {
+    switch (zone) {
+    case Zone::Memoire: memoire_.clear(); break;
+    case Zone::Trace: trace_.clear(); break;
+    case Zone::Echo: echo_.clear(); break;
+    }
+}
+
+QString ConsoleScreen::text(Zone zone) const {
+    switch (zone) {
+    case Zone::Memoire: return memoire_;
+    case Zone::Trace: return trace_;
+    case Zone::Echo: return echo_;
+    }
+    return {};
+}
+
+void ConsoleScreen::setPanel(const QString& key, const QString& text, int) {
+    panels_[key] = text;
+}
+
+Reponse ConsoleScreen::message(const QString& text, const QString& title, Icone, Boutons buttons) {
+    Q_UNUSED(title);
+    erreurs_ << QStringLiteral("Tessaline: ") << lignesUnix(text) << Qt::endl;
+    switch (buttons) {
+    case Boutons::Ok: ++reports_; return Reponse::Ok;
+    case Boutons::OkAnnuler: return oui_ ? Reponse::Ok : Reponse::Annuler;
+    case Boutons::OuiNon:
+    case Boutons::OuiNonAnnuler: return oui_ ? Reponse::Oui : Reponse::Non;
+    }
+    return Reponse::Ok;
+}
+
+} // namespace tessaline

@@ -1,0 +1,120 @@
+#include "config_fixture.h"
+
+namespace tessaline::test {
+namespace {
+
+TEST(SettingsStore, FindsSectionsAndKeysWrittenInOtherLetterCases) {
+    TemporarySettings fichier;
+    ecrireFichierBrut(fichier.path(),
+                      "[config]\ntimeout=150\nTAILLEEEPROM=2048\n[carte LABO]\nDepartram=16\n");
+    const SettingsStore store(fichier.path());
+    EXPECT_EQ(store.lireEntier16("Config", "Timeout", 2000), 150);
+    EXPECT_EQ(store.lireDouble("Config", "TailleEEprom", 512), 2048);
+    EXPECT_EQ(store.lire("Carte labo", "DepartRam"), "16");
+    EXPECT_EQ(store.lire("Config", "Absente", "défaut"), "défaut");
+}
+
+TEST(SettingsStore, WritingReplacesEveryOtherSpellingOfTheKey) {
+    TemporarySettings fichier;
+    ecrireFichierBrut(fichier.path(), "[config]\nTailleEEprom=2048\nPort=COM1\n");
+    {
+        SettingsStore store(fichier.path());
+        store.ecrireDouble("Config", "TailleEeprom", 1024);
+        ASSERT_TRUE(store.sync());
+    }
+    const QSettings brut(fichier.path(), QSettings::IniFormat);
+    EXPECT_EQ(brut.childGroups(), QStringList{"config"}) << "a second section of the same name was made";
+    EXPECT_EQ(brut.allKeys(), (QStringList{"config/Port", "config/TailleEeprom"}));
+    EXPECT_EQ(SettingsStore(fichier.path()).lire("CONFIG", "TailleEEprom"), "1024");
+}
+
+TEST(SettingsStore, TextValuesRoundTripThroughANewStore) {
+    const QStringList valeurs = {"a,b,c",
+                                 "C:\\Prog, v2\\AS11.EXE",
+                                 " blancs autour ",
+                                 "x=y;z # w",
+                                 "@Invalid()",
+                                 "\"guillemets\"",
+                                 "éàç",
+                                 "",
+                                 "ligne1\nligne2",
+                                 "/dev/ttyUSB0"};
+    TemporarySettings fichier;
+    {
+        SettingsStore store(fichier.path());
+        for (int i = 0; i < valeurs.size(); ++i)
+            store.ecrire("File", QStringLiteral("File%1").arg(i), valeurs[i]);
+        ASSERT_TRUE(store.sync());
+    }
+    const SettingsStore relu(fichier.path());
+    for (int i = 0; i < valeurs.size(); ++i)
+        EXPECT_EQ(relu.lire("File", QStringLiteral("File%1").arg(i), "<absent>"), valeurs[i]);
+}
+
+TEST(SettingsStore, HandWrittenCommaListReadsAsText) {
+    TemporarySettings fichier;
+    ecrireFichierBrut(fichier.path(), "[File]\nFile1=/home/u/a,b.asm,,c\n");
+    EXPECT_EQ(SettingsStore(fichier.path()).lire("File", "File1"), "/home/u/a,b.asm,,c");
+}
+
+TEST(SettingsStore, NumbersThatDoNotConvertTakeTheDefault) {
+    struct Cas {
+        const char* texte;
+        int entier16; // read with default 1200
+        double reel;  // read with default 512 within [1, 65536]
+        float simple; // read with default 7485
+    };
+    const Cas cas[] = {
+        {"abc", 1200, 512, 7485},        {"", 1200, 512, 7485},
+        {" 9600 ", 9600, 9600, 9600},    {"32767", 32767, 32767, 32767},
+        {"-32768", -32768, 512, -32768}, {"32768", 1200, 32768, 32768},
+        {"-32769", 1200, 512, -32769},   {"1024.5", 1200, 1024.5, 1024.5},
+        {"65536", 1200, 65536, 65536},   {"65537", 1200, 512, 65537},
+        {"1e3", 1200, 1000, 1000},       {"1e39", 1200, 512, 7485},
+        {"nan", 1200, 512, 7485},        {"inf", 1200, 512, 7485},
+        {"0x10", 1200, 512, 7485},       {"12abc", 1200, 512, 7485},
+    };
+    TemporarySettings fichier;
+    ecrireFichierBrut(fichier.path(), "");
+    {
+        SettingsStore store(fichier.path());
+        for (size_t i = 0; i < std::size(cas); ++i)
+            store.ecrire("Config", QStringLiteral("K%1").arg(i), cas[i].texte);
+        ASSERT_TRUE(store.sync());
+    }
+    const SettingsStore store(fichier.path());
+    for (size_t i = 0; i < std::size(cas); ++i) {
+        const Cas& c = cas[i];
+        const QString cle = QStringLiteral("K%1").arg(i);
+        SCOPED_TRACE(c.texte);
+        EXPECT_EQ(store.lireEntier16("Config", cle, 1200), c.entier16);
+        EXPECT_EQ(store.lireDouble("Config", cle, 512, 1, 65536), c.reel);
+        EXPECT_EQ(store.lireSimple("Config", cle, 7485), c.simple);
+    }
+}
+
+TEST(SettingsStore, NumbersAreWrittenAsShortestDecimalText) {
+    TemporarySettings fichier;
+    {
+        SettingsStore store(fichier.path());
+        store.ecrireDouble("Config", "DepartEEprom", 65024);
+        store.ecrireDouble("Config", "Moitie", 0.5);
+        store.ecrireDouble("Config", "Dixieme", 0.1);
+        store.ecrireSimple("Settings", "MainWidth", 11775);
+        store.ecrireSimple("Settings", "Dixieme", 0.1f);
+        store.ecrireEntier("Config", "Timeout", -500);
+        ASSERT_TRUE(store.sync());
+    }
+    EXPECT_EQ(texteBrut(fichier.path(), "Config/DepartEEprom"), "65024");
+    EXPECT_EQ(texteBrut(fichier.path(), "Config/Moitie"), "0.5");
+    EXPECT_EQ(texteBrut(fichier.path(), "Config/Dixieme"), "0.1");
+    EXPECT_EQ(texteBrut(fichier.path(), "Settings/MainWidth"), "11775");
+    EXPECT_EQ(texteBrut(fichier.path(), "Settings/Dixieme"), "0.1");
+    EXPECT_EQ(texteBrut(fichier.path(), "Config/Timeout"), "-500");
+    const SettingsStore relu(fichier.path());
+    EXPECT_EQ(relu.lireSimple("Settings", "Dixieme", 0), 0.1f);
+    EXPECT_EQ(relu.lireDouble("Config", "Dixieme", 0), 0.1);
+}
+
+} // namespace
+} // namespace tessaline::test

@@ -33,6 +33,7 @@ public:
     QString panel(const QString&) const override { return {}; }
     void setEnabled(const QString&, bool) override {}
     void setText(const QString&, const QString&) override {}
+    void setTextColour(const QString&, uint32_t) override {}
     void setValue(const QString&, int) override {}
     void showWait(const QString&) override {}
     void hideWait() override {}

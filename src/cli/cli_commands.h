@@ -15,6 +15,9 @@ namespace tessaline {
 // a one-line explanation, for a hardware name that no profile has.
 bool appliquerOptions(Session& session, const OptionsGlobales& options, QString& erreur);
 
+// True when one of the commands talks to the target (the port is opened first).
+bool commandeCible(const LigneCommande& ligne);
+
 // The configuration as "Name: value" lines.
 void afficherInfo(const Session& session, const QString& emplacementReglages, QTextStream& sortie);
 

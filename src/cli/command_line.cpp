@@ -1,10 +1,20 @@
 #include "cli/command_line.h"
 
+#include <cctype>
+
 namespace tessaline {
 
 const QVector<DescriptionCommande>& commandesConnues() {
     static const QVector<DescriptionCommande> liste = {
-        {"info", 0, 0, "info"},
+        {"info", 0, 0, "info                        the configuration and the prepared Talker"},
+        {"disasm", 1, 2, "disasm HEX [ADDRESS]        decode bytes without a target"},
+        {"load-talker", 0, 0, "load-talker                 download the Talker (reset the board when asked)"},
+        {"test-talker", 0, 0, "test-talker                 check the Talker and show the link state"},
+        {"dump", 2, 2, "dump ADDRESS LENGTH         dump target memory (at most FF bytes)"},
+        {"fill", 3, 3, "fill ADDRESS LENGTH VALUE   fill target memory with one byte"},
+        {"set", 2, 2, "set ADDRESS VALUE           write a byte or a 16-bit word"},
+        {"disassemble", 1, 1, "disassemble ADDRESS         list 16 bytes of target memory as instructions"},
+        {"regs", 0, 0, "regs                        read the registers"},
     };
     return liste;
 }
@@ -15,6 +25,21 @@ const DescriptionCommande* trouver(const QString& nom) {
     for (const DescriptionCommande& d : commandesConnues())
         if (nom == QLatin1String(d.nom)) return &d;
     return nullptr;
+}
+
+// An address, length or value as the console's fields take it: 1 to 4 hex digits.
+bool champHexa(const QString& texte) {
+    if (texte.isEmpty() || texte.size() > 4) return false;
+    for (QChar c : texte)
+        if (!isxdigit(c.toLatin1())) return false;
+    return true;
+}
+
+bool octetsHexa(const QString& texte) {
+    if (texte.isEmpty() || texte.size() % 2 != 0) return false;
+    for (QChar c : texte)
+        if (!isxdigit(c.toLatin1())) return false;
+    return true;
 }
 
 bool entier(const QString& texte, int minimum, int maximum, int& valeur) {
@@ -108,8 +133,19 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             return std::nullopt;
         }
         if (c.arguments.size() < d->minimum || c.arguments.size() > d->maximum) {
-            erreur = QStringLiteral("usage: ") + QLatin1String(d->usage);
+            erreur = QStringLiteral("usage: ") + QString::fromLatin1(d->usage).simplified();
             return std::nullopt;
+        }
+        for (QString& a : c.arguments)
+            a = a.toUpper();
+        for (int k = 0; k < c.arguments.size(); ++k) {
+            const bool octets = c.nom == "disasm" && k == 0;
+            if (octets ? !octetsHexa(c.arguments[k]) : !champHexa(c.arguments[k])) {
+                erreur = c.nom + QStringLiteral(": ") + c.arguments[k] +
+                         (octets ? QStringLiteral(" is not a whole number of hex bytes")
+                                 : QStringLiteral(" is not 1 to 4 hex digits"));
+                return std::nullopt;
+            }
         }
         l.commandes << c;
     }

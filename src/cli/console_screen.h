@@ -22,6 +22,7 @@ public:
     QString panel(const QString& key) const override { return panels_.value(key); }
     void setEnabled(const QString& control, bool enabled) override { enabled_[control] = enabled; }
     void setText(const QString& control, const QString& text) override { texts_[control] = text; }
+    void setTextColour(const QString&, uint32_t) override {}
     void setValue(const QString&, int) override {}
     void showWait(const QString&) override {}
     void hideWait() override {}

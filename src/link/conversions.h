@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <concepts>
 #include <cstdint>
 
 namespace tessaline {
@@ -21,6 +22,10 @@ int32_t HexaDec(const QString& texte);
 // Throws std::invalid_argument outside 0..65535.
 QString DecHexa4(int64_t valeur);
 QString DecHexa4(double valeur);
+template <std::integral T>
+QString DecHexa4(T valeur) {
+    return DecHexa4(static_cast<int64_t>(valeur));
+}
 
 // At least two upper-case hexadecimal digits (5 gives "05", 256 gives "100").
 // A negative value is written as its 32-bit two's complement ("FFFFFFFF" for -1).

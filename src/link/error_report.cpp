@@ -30,6 +30,10 @@ void AfficheErreur(Screen& ecran, const QString& nomProcedure, const ErreurExecu
     ecran.message(texteErreur(nomProcedure, erreur), TitreErreurs, Icone::Question, Boutons::Ok);
 }
 
+void AfficheEchec(Screen& ecran, const QString& texte) {
+    ecran.message(texte, TitreApplication, Icone::Question, Boutons::Ok);
+}
+
 ErreurExecution erreurDepuis(const std::exception& e) {
     if (dynamic_cast<const std::overflow_error*>(&e))
         return {ErreurDepassement, QStringLiteral("D\u00e9passement de capacit\u00e9")};

@@ -17,6 +17,10 @@ inline const QString TitreApplication = QStringLiteral("Tessaline");
 // number and description.
 void AfficheErreur(Screen& ecran, const QString& nomProcedure, const ErreurExecution& erreur);
 
+// A failed exchange with the target: a message box naming the operation
+// ("Erreur MemDump"), titled "Tessaline", with the question-mark icon.
+void AfficheEchec(Screen& ecran, const QString& texte);
+
 // The report for a C++ exception caught in a procedure (overflow, invalid argument...).
 ErreurExecution erreurDepuis(const std::exception& e);
 

@@ -24,6 +24,11 @@ inline constexpr uint32_t rgbFromWindows(uint32_t bbggrr) {
     return (bbggrr & 0xFF) << 16 | (bbggrr & 0xFF00) | (bbggrr >> 16 & 0xFF);
 }
 
+// The name of one control of a control array: "lblCCR(3)".
+inline QString nomIndexe(const QString& tableau, int index) {
+    return tableau + u'(' + QString::number(index) + u')';
+}
+
 // The three rich-text areas that operations append to.
 enum class Zone { Trace, Memoire, Echo };
 
@@ -55,6 +60,9 @@ public:
 
     virtual void setEnabled(const QString& control, bool enabled) = 0;
     virtual void setText(const QString& control, const QString& text) = 0;
+    // Colour of a control's text (Windows value): the CCR bit labels, the
+    // register boxes.
+    virtual void setTextColour(const QString& control, uint32_t colour) = 0;
     // Numeric value of a control: the progress bar prgBarEtat, an up-down.
     virtual void setValue(const QString& control, int value) = 0;
 

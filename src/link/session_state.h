@@ -96,6 +96,10 @@ struct EtatConsole {
     QString CmdLongueur;
     QString CmdValeur;
     int CmdCourante = 0;
+    // The selected command's echo text, the first run of the echo area.
+    QString texteEcho;
+    // The S-record tab of the files window holds text: Load S19 can be offered.
+    bool s19Present = false;
 };
 
 // The one breakpoint.

@@ -35,6 +35,7 @@ public:
     QString panel(const QString& key) const override { return panels.value(key); }
     void setEnabled(const QString& control, bool enabled) override { this->enabled[control] = enabled; }
     void setText(const QString& control, const QString& text) override { texts[control] = text; }
+    void setTextColour(const QString& control, uint32_t colour) override { colours[control] = colour; }
     void setValue(const QString& control, int value) override;
     void showWait(const QString& label) override;
     void hideWait() override { waitVisible = false; }
@@ -52,6 +53,7 @@ public:
     QMap<QString, int> panelImages;
     QMap<QString, bool> enabled;
     QMap<QString, QString> texts;
+    QMap<QString, uint32_t> colours;
     QMap<QString, QVector<int>> values; // every value each control took, in order
     QVector<MessageBox> messages;
     // Answers given to the next message boxes; when empty: Ok, or Oui for questions.

@@ -1,0 +1,38 @@
+// The clock of the in-process simulated board in virtual time: time is the
+// board's E-cycle count, and a wait runs the board (as fast as the machine
+// can) until the host has a byte to read or the wait's end. A Talker download
+// at 1200 baud costs a fraction of a second; a 200-second time-out, less.
+#pragma once
+
+#include "link/event_clock.h"
+#include "sim_serial_line.h"
+
+#include <functional>
+#include <vector>
+
+namespace tessaline {
+
+class BoardClock : public EventClock {
+public:
+    // debut: the time of day when the board's cycle count was 0.
+    BoardClock(SimSerialLine& ligne, double debut);
+
+    double now() override;
+    void processEvents() override;
+    void waitForEvents(double maxSeconds) override;
+
+    // Runs `action` once, `seconds` of board time from now, as a click or a
+    // timer tick would during a wait (tests: a Cancel button, a RESET).
+    void after(double seconds, std::function<void()> action);
+    // Board seconds since the cycle count was 0.
+    double boardSeconds() const;
+
+private:
+    void runDue();
+
+    SimSerialLine& ligne_;
+    double debut_;
+    std::vector<std::pair<uint64_t, std::function<void()>>> planned_;
+};
+
+} // namespace tessaline

@@ -1,0 +1,42 @@
+#include "sim_serial_line.h"
+
+namespace tessaline {
+
+SimSerialLine::SimSerialLine(hc11::Board& board, QObject* parent)
+    : SerialLine(parent)
+    , board_(board) {}
+
+bool SimSerialLine::open(const QString&, const QString& settings) {
+    ParametresLigne p;
+    if (!lireParametresLigne(settings, p)) {
+        erreur_ = {1, QStringLiteral("Param\u00e8tres de ligne non valides : ") + settings};
+        ouvert_ = false;
+        return false;
+    }
+    board_.hostLineConfigured(p.baud);
+    // Whatever the board sent while the port was closed is gone.
+    board_.hostReadAll();
+    ouvert_ = true;
+    erreur_ = {};
+    return true;
+}
+
+int SimSerialLine::bytesWaiting() {
+    return ouvert_ ? static_cast<int>(board_.hostAvailable()) : 0;
+}
+
+QByteArray SimSerialLine::readAll() {
+    if (!ouvert_) return {};
+    const std::vector<uint8_t> octets = board_.hostReadAll();
+    return QByteArray(reinterpret_cast<const char*>(octets.data()), static_cast<qsizetype>(octets.size()));
+}
+
+void SimSerialLine::sendByte(quint8 octet) {
+    if (ouvert_) board_.hostSend(octet);
+}
+
+void SimSerialLine::signalerDonnees() {
+    if (ouvert_ && board_.hostAvailable() > 0) emit dataArrived();
+}
+
+} // namespace tessaline

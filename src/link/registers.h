@@ -1,0 +1,35 @@
+// The register set as the user sees it: seven hexadecimal texts, each kept
+// equal to its box of the registers window, the bit display of the condition
+// codes, and the register line of the trace.
+#pragma once
+
+#include "link/session.h"
+
+#include <array>
+
+namespace tessaline {
+
+// One register of the set: its name in the trace, its box, its width in digits
+// and where it lies in the frame the Talker exchanges.
+struct DescriptionRegistre {
+    const char* libelle; // "PC=" in the trace
+    const char* boite;   // objectName of its box
+    int chiffres;        // 2 or 4
+    QString JeuRegistres::*texte;
+};
+
+// In the order the trace and the registers window list them: PC, A, B, IX, IY, CCR, SP.
+const std::array<DescriptionRegistre, 7>& descriptionsRegistres();
+
+// Sets a register text and its box together.
+void changerRegistre(Session& session, QString JeuRegistres::*registre, const QString& valeur);
+
+// Shows RegCCR bit by bit in the labels lblCCR(0) (C) to lblCCR(7) (S): "1" in
+// red, "0" in black.
+void AfficheCCR(Session& session);
+
+// Appends the register line to the trace: PC, A, B, IX, IY, CCR and SP with
+// their values in magenta.
+void AfficheRegistres(Session& session);
+
+} // namespace tessaline

@@ -1,0 +1,43 @@
+// Putting the Talker into the target's RAM through the 68HC11's bootstrap
+// loader, checking that a Talker answers, and the link state the whole
+// interface shows: no Talker, Talker present with the target stopped, or
+// Talker present with the target's program running.
+#pragma once
+
+#include "link/session.h"
+
+namespace tessaline {
+
+// The panel texts of the link state.
+inline const QString TalkerCharge = QStringLiteral("Talker Charg\u00e9");
+inline const QString PasDeTalker = QStringLiteral("Pas de Talker");
+inline const QString CibleTourne = QStringLiteral("Cible Tourne");
+inline const QString CibleStop = QStringLiteral("Cible STOP");
+
+// How a download ended.
+enum class ResultatChargement { Charge, Annule };
+
+// The download, run inside the progress window frmInfo: waits (without time
+// limit, until Cancel) for the break the chip sends when it leaves reset in
+// bootstrap mode, sends the prepared image at the boot rate, reopens the port at
+// the working rate and checks that the Talker answers with its own stack
+// (SP 00E8); otherwise the user resets the chip again and it starts over.
+ResultatChargement LoadTalker(Session& session);
+
+// Sends the prepared image byte by byte, with the progress bar, until done or
+// cancelled.
+void EnvoiTalker(Session& session);
+
+// Reads the registers through the Talker and updates the link state, the panels,
+// the register set and the console's buttons; a Talker that does not answer
+// leaves the "no Talker" state.
+void TestTalker(Session& session);
+
+// Enables or disables the console's thirteen target commands.
+void EnableCommandes(Session& session, bool actif);
+
+// Console buttons for a stopped target, and for a running one.
+void consoleCibleArretee(Session& session);
+void consoleCibleEnMarche(Session& session);
+
+} // namespace tessaline

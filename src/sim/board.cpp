@@ -1,0 +1,390 @@
+#include "board.h"
+
+#include "boot_rom.h"
+#include "registers.h"
+#include "srecord.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace hc11 {
+
+namespace {
+
+constexpr unsigned kPageShift = 8;
+
+bool isSciRegister(uint16_t a) {
+    return a >= reg::BAUD && a <= reg::SCDR;
+}
+
+uint64_t saturatingAdd(uint64_t a, uint64_t b) {
+    return b > kNever - a ? kNever : a + b;
+}
+
+} // namespace
+
+Board::Board(const ChipDescription& chip, uint32_t crystalHz)
+    : chip_(chip)
+    , crystalHz_(crystalHz)
+    , cpu_(*this)
+    , sci_(chip.hasScp2)
+    , wire_(crystalHz / 4.0)
+    , eeprom_(chip, std::span<uint8_t>(mem_.data() + chip.eepromStart, chip.eepromSize), crystalHz / 4.0)
+    , loader_(chip, sci_, std::span<uint8_t>(mem_.data() + chip.ramStart, chip.ramSize))
+    , latches_(chip.registerSize, 0) {
+    eeprom_.eraseAll();
+    const auto rom = bootRomImage();
+    std::copy(rom.begin(), rom.end(), mem_.begin() + kBootRomStart);
+    resetChip(false);
+    phase_ = Phase::HeldInReset;
+    mapMemory();
+}
+
+Board::~Board() = default;
+
+// ---------------------------------------------------------------------------------
+// Reset and phases
+
+void Board::resetChip(bool special) {
+    phase_ = Phase::HeldInReset;
+    resetCycle_ = cycles;
+    specialMode = special;
+    vectorBase = special ? kBootVectorBase : kNormalVectorBase;
+    hprio_ = special ? hprio::ResetBootstrap : hprio::ResetSingleChip;
+    std::fill(latches_.begin(), latches_.end(), 0);
+    for (const auto& r : kLatchResetValues)
+        if (chip_.inRegisters(r.address)) latch(r.address) = r.value;
+    sci_.reset();
+    eeprom_.reset();
+    timer_.reset(cycles);
+    loader_.stop();
+    irqAsserted = false;
+    xirqAsserted = false;
+}
+
+void Board::holdReset() {
+    resetChip(specialMode);
+    mapMemory();
+}
+
+void Board::resetBootstrap() {
+    resetChip(true);
+    phase_ = Phase::BootRom;
+    mapMemory();
+    latch(reg::SPCR) |= spcr::DWOM;
+    loader_.start(cycles);
+    eventLimit = std::min(eventLimit, nextEventCycle());
+}
+
+void Board::resetSingleChip(uint16_t pc) {
+    resetChip(false);
+    mapMemory();
+    startCpu(pc);
+    // Reset leaves A, B, X, Y and SP undefined; the board starts them at 0 with SP at
+    // the top of RAM.
+    cpu_.r.sp = uint16_t(chip_.ramEnd());
+}
+
+void Board::startCpu(uint16_t pc) {
+    phase_ = Phase::Running;
+    cpu_.reset(); // CCR = S X I ($D0), leaves WAI/STOP
+    cpu_.jump(pc);
+    cpu_.r.a = cpu_.r.b = 0;
+    cpu_.r.x = cpu_.r.y = 0;
+    irqAsserted = sci_.interruptPending();
+}
+
+void Board::serviceLoader(uint64_t now) {
+    const BootLoader::Jump j = loader_.service(now);
+    if (j == BootLoader::Jump::None) return;
+    // The boot ROM's jump. CCR as after reset ($D0). Register values the ROM leaves
+    // (not documented in the sources at hand; chosen): SP at the top of RAM, A the last
+    // byte received, B = 0, X = $1000 (the ROM addresses the registers through X),
+    // Y = the address after the last byte stored.
+    const uint16_t target = j == BootLoader::Jump::Ram ? chip_.ramStart : chip_.eepromStart;
+    startCpu(target);
+    cpu_.r.sp = uint16_t(chip_.ramEnd());
+    cpu_.r.a = loader_.lastByte();
+    cpu_.r.x = reg::Base;
+    cpu_.r.y = uint16_t(chip_.ramStart + loader_.loaded().size());
+}
+
+void Board::hostLineConfigured(double baud) {
+    setHostBaud(baud);
+    const bool waiting =
+        phase_ == Phase::HeldInReset || (phase_ == Phase::BootRom && loader_.waitingForSync());
+    const double slow = bootSlowBaud();
+    if (waiting && std::fabs(baud - slow) <= kRateTolerance * slow) resetBootstrap();
+}
+
+double Board::bootFastBaud() const {
+    return eClockHz() / sciBitCycles(kBootBaudFast);
+}
+double Board::bootSlowBaud() const {
+    return eClockHz() / sciBitCycles(kBootBaudSlow);
+}
+
+// ---------------------------------------------------------------------------------
+// Memory map
+
+bool Board::bootRomVisible() const {
+    return phase_ != Phase::HeldInReset && (hprio_ & hprio::RBOOT);
+}
+
+void Board::mapMemory() {
+    readFast_.fill(false);
+    writeFast_.fill(false);
+    for (unsigned p = chip_.ramStart >> kPageShift; p <= chip_.ramEnd() >> kPageShift; ++p)
+        readFast_[p] = writeFast_[p] = true;
+    if (bootRomVisible()) readFast_[kBootRomStart >> kPageShift] = true;
+    mapEeprom();
+}
+
+void Board::mapEeprom() {
+    for (unsigned p = chip_.eepromStart >> kPageShift; p <= chip_.eepromEnd() >> kPageShift; ++p)
+        readFast_[p] = !eeprom_.latched();
+}
+
+bool Board::timeProtectedWritable() const {
+    return specialMode || cycles - resetCycle_ < kTimeProtectedCycles;
+}
+
+uint8_t Board::readSlow(uint16_t a) {
+    if (chip_.inRegisters(a)) return readRegister(a);
+    if (chip_.inEeprom(a)) return eeprom_.latched() ? eeprom_.readWhileLatched() : mem_[a];
+    return kUnmappedRead;
+}
+
+void Board::writeSlow(uint16_t a, uint8_t v) {
+    if (chip_.inRegisters(a))
+        writeRegister(a, v);
+    else if (chip_.inEeprom(a))
+        eeprom_.writeCell(a, v);
+}
+
+uint8_t Board::readRegister(uint16_t a) {
+    if (isSciRegister(a)) {
+        const uint8_t v = sci_.read(a, cycles);
+        afterSciAccess();
+        return v;
+    }
+    switch (a) {
+    case reg::TCNT: return uint8_t(timer_.count(cycles) >> 8);
+    case reg::TCNTL: return uint8_t(timer_.count(cycles));
+    case reg::BPROT: return chip_.hasBprot ? eeprom_.bprot() : kUnmappedRead;
+    case reg::PPROG: return eeprom_.pprog();
+    case reg::HPRIO: return hprio_;
+    case reg::CONFIG: return chip_.config;
+    default: return latchValue(a);
+    }
+}
+
+void Board::writeRegister(uint16_t a, uint8_t v) {
+    if (isSciRegister(a)) {
+        sci_.write(a, v, cycles, specialMode);
+        afterSciAccess();
+        return;
+    }
+    switch (a) {
+    case reg::TCNT:
+    case reg::TCNTL:
+    case reg::CONFIG: break;
+    case reg::TMSK2:
+        if (timeProtectedWritable())
+            timer_.setPrescalerBits(v & tmsk2::PRMask, cycles);
+        else
+            v = uint8_t((v & ~tmsk2::PRMask) | (latch(a) & tmsk2::PRMask));
+        latch(a) = v;
+        break;
+    case reg::BPROT: eeprom_.writeBprot(v, timeProtectedWritable()); break;
+    case reg::PPROG: {
+        const bool wasLatched = eeprom_.latched();
+        eeprom_.writePprog(v, cycles);
+        if (eeprom_.latched() != wasLatched) mapEeprom();
+        break;
+    }
+    case reg::HPRIO: writeHprio(v); break;
+    default: latch(a) = v; break;
+    }
+}
+
+void Board::writeHprio(uint8_t v) {
+    constexpr uint8_t modeBits = hprio::RBOOT | hprio::SMOD | hprio::MDA;
+    if (!specialMode) {
+        hprio_ = uint8_t((hprio_ & modeBits) | (v & ~modeBits));
+        return;
+    }
+    hprio_ = v; // every bit is writable in the special modes
+
+    if (!(v & hprio::SMOD)) {
+        // SMOD written to 0: the part leaves the special mode for good.
+        specialMode = false;
+        vectorBase = kNormalVectorBase;
+    }
+    mapMemory();
+}
+
+void Board::afterSciAccess() {
+    eventLimit = std::min(eventLimit, nextEventCycle());
+    irqAsserted = phase_ == Phase::Running && sci_.interruptPending();
+}
+
+uint16_t Board::maskableVectorOffset() {
+    // The SCI is the only maskable source the board models.
+    return vec::Sci;
+}
+
+// ---------------------------------------------------------------------------------
+// Time and events
+
+uint64_t Board::nextEventCycle() const {
+    uint64_t t = std::min({wire_.nextArrival(), sci_.nextTransmitEnd(), sci_.idleCheckTime()});
+    if (phase_ == Phase::BootRom) t = std::min(t, loader_.nextDeadline());
+    return t;
+}
+
+void Board::receiveFromHost(const TimedFrame& f, uint64_t at) {
+    if (phase_ == Phase::HeldInReset) return;
+    const double rxBit = sci_.bitCycles();
+    auto c = sampleFrame(f.frame, rxBit, sci_.dataBits());
+    if (!c) return;
+    if (ratesMismatched(f.frame.bitCycles, rxBit)) c->framingError = true;
+    sci_.receive(*c, at);
+}
+
+void Board::serviceEvents(uint64_t now) {
+    for (;;) {
+        const uint64_t tTx = sci_.nextTransmitEnd();
+        const uint64_t tHost = wire_.nextArrival();
+        const uint64_t tIdle = sci_.idleCheckTime();
+        const uint64_t tBoot = phase_ == Phase::BootRom ? loader_.nextDeadline() : kNever;
+        const uint64_t t = std::min({tTx, tHost, tIdle, tBoot});
+        if (t > now) break;
+        if (t == tTx)
+            wire_.deliver(sci_.completeTransmit());
+        else if (t == tHost)
+            receiveFromHost(wire_.popArrival(), t);
+        else if (t == tIdle)
+            sci_.idleCheck(wire_.lineActiveAt(t));
+        if (phase_ == Phase::BootRom) serviceLoader(t);
+    }
+    irqAsserted = phase_ == Phase::Running && sci_.interruptPending();
+}
+
+void Board::advance(uint64_t target, bool stopOnHostData) {
+    for (;;) {
+        serviceEvents(cycles);
+        if ((stopOnHostData && wire_.available()) || cycles >= target) return;
+        const uint64_t next = std::min(nextEventCycle(), target);
+        if (phase_ != Phase::Running) {
+            cycles = next;
+            continue;
+        }
+        eventLimit = next;
+        cpu_.clearEvent();
+        cpu_.run();
+        if (cpu_.stopOnEvents && cpu_.lastEvent() != Cpu::Event::None) {
+            serviceEvents(cycles);
+            return;
+        }
+    }
+}
+
+void Board::runUntil(uint64_t cycle) {
+    advance(cycle, false);
+}
+
+bool Board::runUntilHostData(uint64_t limitCycle) {
+    advance(limitCycle, true);
+    return wire_.available() > 0;
+}
+
+bool Board::runUntilPc(uint16_t pc, uint64_t maxCycles) {
+    const uint64_t limit = saturatingAdd(cycles, maxCycles);
+    for (;;) {
+        serviceEvents(cycles);
+        if (phase_ == Phase::Running && cpu_.r.pc == pc) return true;
+        if (cycles >= limit) return false;
+        const uint64_t next = std::min(nextEventCycle(), limit);
+        if (phase_ != Phase::Running) {
+            cycles = next;
+            continue;
+        }
+        eventLimit = next;
+        cpu_.step();
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// Host end of the line
+
+void Board::hostSend(uint8_t value) {
+    wire_.send(value, cycles);
+    eventLimit = std::min(eventLimit, nextEventCycle());
+}
+
+void Board::hostSendBreak() {
+    wire_.sendBreak(cycles);
+    eventLimit = std::min(eventLimit, nextEventCycle());
+}
+
+// ---------------------------------------------------------------------------------
+// Tools
+
+uint8_t Board::peek(uint16_t a) const {
+    if (chip_.inRam(a) || chip_.inEeprom(a)) return mem_[a];
+    if (chip_.inRegisters(a)) {
+        if (isSciRegister(a)) return sci_.peek(a);
+        switch (a) {
+        case reg::TCNT: return uint8_t(timer_.count(cycles) >> 8);
+        case reg::TCNTL: return uint8_t(timer_.count(cycles));
+        case reg::BPROT: return chip_.hasBprot ? eeprom_.bprot() : kUnmappedRead;
+        case reg::PPROG: return eeprom_.pprog();
+        case reg::HPRIO: return hprio_;
+        case reg::CONFIG: return chip_.config;
+        default: return latchValue(a);
+        }
+    }
+    if (readFast_[a >> kPageShift]) return mem_[a];
+    return kUnmappedRead;
+}
+
+bool Board::poke(uint16_t a, uint8_t v) {
+    if (!chip_.inRam(a) && !chip_.inEeprom(a)) return false;
+    mem_[a] = v;
+    return true;
+}
+
+bool Board::loadBinary(uint16_t address, std::span<const uint8_t> bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const uint32_t a = address + uint32_t(i);
+        if (a > 0xFFFF || (!chip_.inRam(uint16_t(a)) && !chip_.inEeprom(uint16_t(a)))) return false;
+    }
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        mem_[address + i] = bytes[i];
+    return true;
+}
+
+bool Board::loadSRecords(std::string_view text, std::string& error, uint16_t* firstAddress) {
+    const auto image = parseSRecords(text, error);
+    if (!image) return false;
+    for (const auto& b : image->blocks) {
+        for (std::size_t i = 0; i < b.bytes.size(); ++i) {
+            const uint16_t a = uint16_t(b.address + i);
+            if (!chip_.inRam(a) && !chip_.inEeprom(a)) {
+                char buf[96];
+                std::snprintf(buf, sizeof buf, "S1 record at $%04X: $%04X is outside RAM and EEPROM",
+                              b.address, a);
+                error = buf;
+                return false;
+            }
+        }
+    }
+    for (const auto& b : image->blocks)
+        std::copy(b.bytes.begin(), b.bytes.end(), mem_.begin() + b.address);
+    if (firstAddress && !image->blocks.empty()) *firstAddress = image->blocks.front().address;
+    return true;
+}
+
+} // namespace hc11

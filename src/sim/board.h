@@ -1,0 +1,159 @@
+// The simulated 68HC11 board: one chip (a ChipDescription), its crystal, the CPU, the
+// memory map, the register block, the SCI with the host's end of its serial line, the
+// EEPROM, the free-running timer and the bootstrap ROM.
+//
+// Everything is timed in E cycles (E = crystal / 4). The board runs the CPU in slices
+// that end at its next timed event (a character completing on the line, the boot
+// loader's time-out) through Bus::eventLimit, so no peripheral is polled per
+// instruction.
+//
+// Memory map choices:
+// - Reads where no memory or register answers return $FF (kUnmappedRead); writes there
+//   are ignored. On the A1, BPROT's address is such a place.
+// - Registers without a model (ports, SPI, A/D, timer compares and flags, COPRST...)
+//   are plain read/write latches, reset to $00 or to the value in kLatchResetValues.
+// - CONFIG reads the chip's factory value; writes and EEPROM programming do not change
+//   it. OPTION is a latch (the charge-pump clock select has no effect).
+// - HPRIO: in the special modes RBOOT removes or restores the boot ROM, SMOD can be
+//   written to 0 (the part is then in normal single-chip mode: vectors at $FFC0, time-
+//   protected bits locked), MDA and IRV are latches; PSEL is a latch (the SCI is the
+//   only interrupt source, so priorities do not matter).
+// - RAM and EEPROM contents at power-on: RAM $00, EEPROM erased ($FF). A reset keeps
+//   both.
+// - Interrupt sources: the SCI only. The IRQ and XIRQ pins, the COP watchdog and the
+//   clock monitor are not modelled.
+#pragma once
+
+#include "boot_loader.h"
+#include "bus.h"
+#include "chip.h"
+#include "cpu.h"
+#include "eeprom.h"
+#include "free_running_timer.h"
+#include "host_wire.h"
+#include "sci.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hc11 {
+
+inline constexpr uint8_t kUnmappedRead = 0xFF;
+
+class Board : public Bus {
+public:
+    enum class Phase : uint8_t {
+        HeldInReset, // power-on state: nothing runs, the line is silent
+        BootRom,     // special bootstrap mode, the boot loader runs
+        Running,     // the CPU executes
+    };
+
+    // crystalHz: 2, 4, 8 or 16 MHz for the built-in profiles (any value works).
+    Board(const ChipDescription& chip, uint32_t crystalHz);
+    ~Board() override;
+    Board(const Board&) = delete;
+    Board& operator=(const Board&) = delete;
+
+    // Reset into special bootstrap mode: boot ROM mapped, vectors at $BFC0, the loader
+    // starts (break first).
+    void resetBootstrap();
+    // Reset into normal single-chip mode and start the CPU at `pc` (vectors at $FFC0).
+    void resetSingleChip(uint16_t pc);
+    // Hold RESET low: nothing runs, the SCI is silent, characters from the host are lost.
+    void holdReset();
+
+    Phase phase() const { return phase_; }
+    uint64_t cycleCount() const { return cycles; }
+    uint32_t crystalHz() const { return crystalHz_; }
+    double eClockHz() const { return crystalHz_ / 4.0; }
+    Cpu& cpu() { return cpu_; }
+    const ChipDescription& chip() const { return chip_; }
+    Sci& sci() { return sci_; }
+    const Eeprom& eeprom() const { return eeprom_; }
+    const BootLoader& bootLoader() const { return loader_; }
+
+    // Advance to E cycle `cycle`, servicing every timed event at its own cycle. Returns
+    // early only when the CPU stops on an event (cpu().stopOnEvents; see lastEvent()).
+    void runUntil(uint64_t cycle);
+    // The same, but returns true as soon as a byte is available to the host (false
+    // when `limitCycle` is reached without one).
+    bool runUntilHostData(uint64_t limitCycle);
+    // Run instruction by instruction until the CPU is about to execute at `pc`, for at
+    // most `maxCycles` more E cycles. True when it got there.
+    bool runUntilPc(uint16_t pc, uint64_t maxCycles);
+    // The cycle of the next scheduled event, or kNever.
+    uint64_t nextEventCycle() const;
+
+    // The host's end of the line (see HostWire).
+    void setHostBaud(double baud) { wire_.setBaud(baud); }
+    double hostBaud() const { return wire_.baud(); }
+    void hostSend(uint8_t value);
+    void hostSendBreak();
+    std::size_t hostAvailable() const { return wire_.available(); }
+    uint8_t hostRead() { return wire_.read(); } // 0 when nothing is waiting
+    std::vector<uint8_t> hostReadAll() { return wire_.readAll(); }
+    // The host opened the line or changed its rate. If the board is held in reset, or
+    // its boot ROM still waits for the sync character, and `baud` is within 4 % of the
+    // slow boot rate E/(16*104), the board resets into bootstrap mode: this stands in
+    // for the user pressing RESET when a download starts. A running program is never
+    // reset.
+    void hostLineConfigured(double baud);
+    // The boot loader's two rates at this crystal.
+    double bootFastBaud() const;
+    double bootSlowBaud() const;
+
+    // Board tools for tests and loaders: true cell contents, bypassing latches and
+    // protections. peek reads registers without side effects and EEPROM cells even
+    // while latched; poke writes RAM and EEPROM cells only (false elsewhere).
+    uint8_t peek(uint16_t address) const;
+    bool poke(uint16_t address, uint8_t value);
+    bool loadBinary(uint16_t address, std::span<const uint8_t> bytes);
+    // S1 records into RAM and EEPROM (S0, S5 and S9 accepted). A record outside RAM and
+    // EEPROM, a bad checksum or a malformed line is an error and loads nothing.
+    // `firstAddress`, when given, receives the address of the first S1 record.
+    bool loadSRecords(std::string_view text, std::string& error, uint16_t* firstAddress = nullptr);
+
+    uint16_t maskableVectorOffset() override;
+
+protected:
+    uint8_t readSlow(uint16_t address) override;
+    void writeSlow(uint16_t address, uint8_t value) override;
+
+private:
+    void resetChip(bool special);
+    void startCpu(uint16_t pc);
+    void mapMemory();
+    void mapEeprom();
+    bool bootRomVisible() const;
+    bool timeProtectedWritable() const;
+    uint8_t readRegister(uint16_t address);
+    void writeRegister(uint16_t address, uint8_t value);
+    void writeHprio(uint8_t value);
+    uint8_t& latch(uint16_t address) { return latches_[address - chip_.registerStart]; }
+    uint8_t latchValue(uint16_t address) const { return latches_[address - chip_.registerStart]; }
+    void afterSciAccess();
+    void serviceEvents(uint64_t now);
+    void serviceLoader(uint64_t now);
+    void receiveFromHost(const TimedFrame& f, uint64_t at);
+    void advance(uint64_t target, bool stopOnHostData);
+
+    const ChipDescription& chip_;
+    uint32_t crystalHz_;
+    Cpu cpu_;
+    Sci sci_;
+    HostWire wire_;
+    Eeprom eeprom_;
+    BootLoader loader_;
+    FreeRunningTimer timer_;
+    Phase phase_ = Phase::HeldInReset;
+    uint64_t resetCycle_ = 0;
+    uint8_t hprio_ = 0;
+    std::vector<uint8_t> latches_;
+    bool cpuStoppedOnEvent_ = false;
+};
+
+} // namespace hc11

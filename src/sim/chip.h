@@ -1,0 +1,65 @@
+// The built-in 68HC11 parts as data: one description per chip, passed to the one board
+// model. Memory maps from M68HC11 RM section 4 and the parts' technical data; boot
+// loader rules from AN1060 ("M68HC11 Bootstrap Mode").
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace hc11 {
+
+// A range of EEPROM offsets (from the EEPROM start) guarded by one BPRTn bit.
+struct EepromBlock {
+    uint16_t firstOffset;
+    uint16_t lastOffset;
+};
+
+// How the bootstrap loader decides the download is complete.
+enum class BootEnd : uint8_t {
+    // Exactly `bootCapacity` bytes, then the jump to $0000 (A1/A8, 811E2).
+    FixedCount,
+    // Up to `bootCapacity` bytes; the jump comes when RAM is full or when the receive
+    // line has been idle for kBootIdleCharacters character times (E1/E9, F1).
+    RamFullOrIdle,
+};
+
+struct ChipDescription {
+    std::string_view name;
+    uint16_t ramStart;
+    uint16_t ramSize;
+    uint16_t eepromStart;
+    uint16_t eepromSize;
+    uint16_t registerStart;
+    uint16_t registerSize;
+    // BPROT ($1035) exists: EEPROM block protection (E series, F1, 811E2).
+    bool hasBprot;
+    BootEnd bootEnd;
+    uint16_t bootCapacity;
+    // Blocks guarded by BPRT0..BPRT3 (index n is BPRTn); unused when !hasBprot.
+    std::array<EepromBlock, 4> protectBlocks;
+    // What CONFIG ($103F) reads. CONFIG is an EEPROM cell on the real part; here it is
+    // a fixed factory value (see Board: it is not programmable in this model).
+    uint8_t config;
+    // BAUD has an SCP2 bit (F1).
+    bool hasScp2;
+
+    uint32_t ramEnd() const { return uint32_t(ramStart) + ramSize - 1; }
+    uint32_t eepromEnd() const { return uint32_t(eepromStart) + eepromSize - 1; }
+    uint32_t registerEnd() const { return uint32_t(registerStart) + registerSize - 1; }
+    bool inRam(uint16_t a) const { return a >= ramStart && a <= ramEnd(); }
+    bool inEeprom(uint16_t a) const { return a >= eepromStart && a <= eepromEnd(); }
+    bool inRegisters(uint16_t a) const { return a >= registerStart && a <= registerEnd(); }
+};
+
+// Idle time, in character times at the detected rate, that ends a variable-length
+// download (AN1060: "4 character times", 10,241 E cycles at 7812 baud).
+inline constexpr unsigned kBootIdleCharacters = 4;
+
+// The four parts the program knows, in menu order.
+std::span<const ChipDescription> builtInChips();
+// The chip named `name` ("68HC11F1"), or nullptr.
+const ChipDescription* findChip(std::string_view name);
+
+} // namespace hc11

@@ -1,0 +1,93 @@
+#include "headless_run.h"
+
+#include "board.h"
+#include "text_trace.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace hc11 {
+
+namespace {
+
+constexpr uint32_t kHz = 1'000'000;
+
+std::string registerLine(const Registers& r) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "A=%02X B=%02X X=%04X Y=%04X SP=%04X PC=%04X CCR=%02X", r.a, r.b, r.x, r.y,
+                  r.sp, r.pc, r.ccr);
+    return buf;
+}
+
+std::string hex4(uint16_t v) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "$%04X", v);
+    return buf;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+} // namespace
+
+int runHeadless(const SimOptions& options, std::ostream& out, std::ostream& err) {
+    std::ifstream in(options.runFile, std::ios::binary);
+    if (!in) {
+        err << "tessaline-sim: cannot read " << options.runFile << "\n";
+        return 1;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+
+    Board board(*findChip(options.chip), options.quartzMHz * kHz);
+    std::string error;
+    uint16_t first = 0;
+    if (!board.loadSRecords(text.str(), error, &first)) {
+        err << "tessaline-sim: " << options.runFile << ": " << error << "\n";
+        return 1;
+    }
+    std::unique_ptr<std::FILE, FileCloser> traceFile;
+    std::unique_ptr<TextTrace> trace;
+    if (!options.traceFile.empty()) {
+        traceFile.reset(std::fopen(options.traceFile.c_str(), "w"));
+        if (!traceFile) {
+            err << "tessaline-sim: cannot write " << options.traceFile << "\n";
+            return 1;
+        }
+        trace = std::make_unique<TextTrace>(traceFile.get());
+    }
+
+    board.resetSingleChip(options.start.value_or(first));
+    Cpu& cpu = board.cpu();
+    cpu.setTrace(trace.get());
+    cpu.stopOnEvents = true;
+    const uint64_t startCycle = board.cycleCount();
+    const uint64_t limit = startCycle + options.maxCycles;
+    const auto t0 = std::chrono::steady_clock::now();
+    while (board.cycleCount() < limit) {
+        board.runUntil(limit);
+        if (cpu.lastEvent() != Cpu::Event::None) break;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    cpu.setTrace(nullptr);
+
+    switch (cpu.lastEvent()) {
+    case Cpu::Event::Wai: out << "Stopped: WAI\n"; break;
+    case Cpu::Event::Stop: out << "Stopped: STOP\n"; break;
+    case Cpu::Event::IllegalOpcode:
+        out << "Stopped: illegal opcode at " << hex4(cpu.lastIllegalPc()) << "\n";
+        break;
+    case Cpu::Event::None: out << "Stopped: cycle limit\n"; break;
+    }
+    const uint64_t cycles = board.cycleCount() - startCycle;
+    out << registerLine(cpu.r) << "\n";
+    out << "E cycles: " << cycles << "\n";
+    out << "E cycles per second: " << uint64_t(seconds > 0 ? double(cycles) / seconds : 0) << "\n";
+    return 0;
+}
+
+} // namespace hc11

@@ -1,0 +1,19 @@
+// tessaline-sim --run: load an S-record file, start the CPU in normal single-chip mode,
+// run in virtual time until WAI, STOP, an illegal opcode or the cycle limit, and print
+// the registers and the cycle count.
+#pragma once
+
+#include "sim_options.h"
+
+#include <ostream>
+
+namespace hc11 {
+
+// The last three lines written to `out` are exactly
+//   A=xx B=xx X=xxxx Y=xxxx SP=xxxx PC=xxxx CCR=xx
+//   E cycles: N
+//   E cycles per second: N
+// Returns the process exit status: 0 after a run, 1 when the file cannot be used.
+int runHeadless(const SimOptions& options, std::ostream& out, std::ostream& err);
+
+} // namespace hc11

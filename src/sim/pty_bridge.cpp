@@ -1,0 +1,125 @@
+#include "pty_bridge.h"
+
+#include <algorithm>
+#include <poll.h>
+#include <utility>
+
+namespace hc11 {
+
+PtyBridge::PtyBridge(Board& board, PtyEndpoint& pty, bool virtualTime)
+    : board_(board)
+    , pty_(pty)
+    , virtualTime_(virtualTime)
+    , pacer_(board.eClockHz()) {}
+
+void PtyBridge::watch(int fd, std::function<bool()> onReadable) {
+    watches_.push_back({fd, std::move(onReadable)});
+}
+
+void PtyBridge::resetBoard() {
+    board_.resetBootstrap();
+    flushOutput();
+}
+
+void PtyBridge::advance() {
+    if (virtualTime_) {
+        board_.runUntil(board_.cycleCount() + kVirtualSlice);
+        return;
+    }
+    pacer_.limitLag(board_.cycleCount(), kMaxLag);
+    board_.runUntil(pacer_.targetCycle());
+}
+
+void PtyBridge::flushOutput() {
+    if (!board_.hostAvailable()) return;
+    const auto bytes = board_.hostReadAll();
+    activeUntil_ = RealTimePacer::steadyNow() + kActiveWindow;
+    if (hostOpen_) pty_.write(bytes.data(), bytes.size());
+}
+
+std::chrono::nanoseconds PtyBridge::waitTime() const {
+    if (virtualTime_) return std::chrono::nanoseconds(0);
+    const auto now = RealTimePacer::steadyNow();
+    auto wait = std::min(pacer_.timeUntil(board_.nextEventCycle()), std::chrono::nanoseconds(kSettingsPoll));
+    if (configPending_)
+        wait = std::min(wait, configDue_ > now ? configDue_ - now : std::chrono::nanoseconds(0));
+    if (now < activeUntil_) wait = std::min(wait, std::chrono::nanoseconds(kActivePoll));
+    return std::max(wait, std::chrono::nanoseconds(0));
+}
+
+void PtyBridge::checkSettings(bool changed) {
+    const auto now = RealTimePacer::steadyNow();
+    if (!changed && now < nextSettingsPoll_ && !configPending_) return;
+    nextSettingsPoll_ = now + kSettingsPoll;
+    const double baud = pty_.hostBaud();
+    if (baud > 0 && baud != lastBaud_) {
+        lastBaud_ = baud;
+        changed = true;
+    }
+    if (changed && hostOpen_) {
+        if (lastBaud_ > 0) board_.setHostBaud(lastBaud_);
+        configPending_ = true;
+        configDue_ = now + kSettleTime;
+    }
+    if (configPending_ && now >= configDue_) {
+        configPending_ = false;
+        if (hostOpen_ && lastBaud_ > 0) board_.hostLineConfigured(lastBaud_);
+    }
+}
+
+void PtyBridge::readHost() {
+    auto r = pty_.read();
+    if (r.hangup) {
+        if (hostOpen_) {
+            hostOpen_ = false;
+            configPending_ = false;
+            board_.hostReadAll();
+        }
+        hungUp_ = true;
+        return;
+    }
+    bool opened = false;
+    if (!hostOpen_ && (r.settingsChanged || !r.data.empty() || hungUp_)) {
+        hostOpen_ = true;
+        hungUp_ = false;
+        opened = true;
+    }
+    checkSettings(r.settingsChanged || opened);
+    if (!r.data.empty()) activeUntil_ = RealTimePacer::steadyNow() + kActiveWindow;
+    for (uint8_t b : r.data)
+        board_.hostSend(b);
+}
+
+void PtyBridge::run() {
+    pacer_.start(board_.cycleCount());
+    for (;;) {
+        advance();
+        flushOutput();
+
+        std::vector<pollfd> fds;
+        // After a hangup the master reports POLLHUP until the host reopens: look at it
+        // only when the wait times out, so that the loop does not spin.
+        fds.push_back({hungUp_ ? -1 : pty_.masterFd(), POLLIN, 0});
+        for (const auto& w : watches_)
+            fds.push_back({w.fd, POLLIN, 0});
+        auto wait = waitTime();
+        if (hungUp_) wait = std::max(wait, std::chrono::nanoseconds(std::chrono::milliseconds(5)));
+        const timespec ts{time_t(wait.count() / 1'000'000'000), long(wait.count() % 1'000'000'000)};
+        const int n = ::ppoll(fds.data(), fds.size(), &ts, nullptr);
+
+        advance(); // bring the board to the present before feeding it input
+        if (n > 0) {
+            for (std::size_t i = 0; i < watches_.size(); ++i)
+                if (fds[i + 1].revents && !watches_[i].onReadable()) return;
+        }
+        if (hungUp_) {
+            pollfd p{pty_.masterFd(), POLLIN, 0};
+            if (::poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP)) readHost(); // the host reopened the line
+        } else if (n > 0 && fds[0].revents) {
+            readHost();
+        }
+        checkSettings(false);
+    }
+}
+
+} // namespace hc11

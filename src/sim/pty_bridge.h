@@ -1,0 +1,71 @@
+// Runs a board behind a pseudo-terminal: in real time (paced to the crystal) or in
+// virtual time (as fast as it can). Bytes the SCI sends are written to the host when
+// their stop bit ends; bytes the host writes start on the line as they arrive; the
+// host's line settings reach Board::setHostBaud at once and Board::hostLineConfigured
+// once they have been stable for kSettleTime (opening a serial port sets several
+// settings in a row). While the host has the line closed, what the SCI sends is lost.
+//
+// In real time the board runs up to the present, then sleeps until its next event (a
+// character completing), a byte from the host or kSettingsPoll. A program's answer
+// comes a few instructions after a character arrives, which no event announces: for
+// kActiveWindow after any traffic the bridge looks again every kActivePoll, so an
+// answer leaves well within a character time, and an idle line costs few wake-ups.
+#pragma once
+
+#include "board.h"
+#include "pty_endpoint.h"
+#include "real_time_pacer.h"
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+namespace hc11 {
+
+class PtyBridge {
+public:
+    static constexpr std::chrono::milliseconds kSettingsPoll{20};
+    static constexpr std::chrono::microseconds kActivePoll{250};
+    static constexpr std::chrono::milliseconds kActiveWindow{50};
+    static constexpr std::chrono::milliseconds kSettleTime{3};
+    static constexpr std::chrono::milliseconds kMaxLag{200};
+    // Virtual time: E cycles run between two looks at the descriptors.
+    static constexpr uint64_t kVirtualSlice = 1'000'000;
+
+    PtyBridge(Board& board, PtyEndpoint& pty, bool virtualTime);
+
+    // Also watch `fd`: `onReadable` runs when it is readable or closed, and returns
+    // false to end run().
+    void watch(int fd, std::function<bool()> onReadable);
+    // Loops until a watcher ends it.
+    void run();
+    // The RESET button: the board restarts in bootstrap mode.
+    void resetBoard();
+    bool hostOpen() const { return hostOpen_; }
+
+private:
+    struct Watch {
+        int fd;
+        std::function<bool()> onReadable;
+    };
+    void advance();
+    void flushOutput();
+    void readHost();
+    void checkSettings(bool changed);
+    std::chrono::nanoseconds waitTime() const;
+
+    Board& board_;
+    PtyEndpoint& pty_;
+    bool virtualTime_;
+    RealTimePacer pacer_;
+    std::vector<Watch> watches_;
+    bool hostOpen_ = false;
+    bool hungUp_ = false;
+    double lastBaud_ = -1;
+    bool configPending_ = false;
+    std::chrono::nanoseconds configDue_{0};
+    std::chrono::nanoseconds nextSettingsPoll_{0};
+    std::chrono::nanoseconds activeUntil_{0};
+};
+
+} // namespace hc11

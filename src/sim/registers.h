@@ -1,0 +1,146 @@
+// The on-chip register block as the data sheets name it: addresses at the reset
+// position of the block ($1000, INIT = $01), bit masks, reset values and the small
+// tables that give the registers their meaning (MC68HC11A8 TD and M68HC11 RM, register
+// and control bit assignment tables).
+//
+// The board keeps the register block at $1000 whatever INIT says: remapping RAM and
+// registers through INIT is not modelled (INIT is a plain latch).
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace hc11 {
+
+namespace reg {
+inline constexpr uint16_t Base = 0x1000;
+
+inline constexpr uint16_t TCNT = 0x100E; // free-running counter, high byte (low at $100F)
+inline constexpr uint16_t TCNTL = 0x100F;
+inline constexpr uint16_t TMSK2 = 0x1024;
+inline constexpr uint16_t SPCR = 0x1028;
+inline constexpr uint16_t BAUD = 0x102B;
+inline constexpr uint16_t SCCR1 = 0x102C;
+inline constexpr uint16_t SCCR2 = 0x102D;
+inline constexpr uint16_t SCSR = 0x102E;
+inline constexpr uint16_t SCDR = 0x102F;
+inline constexpr uint16_t BPROT = 0x1035;
+inline constexpr uint16_t OPTION = 0x1039;
+inline constexpr uint16_t COPRST = 0x103A;
+inline constexpr uint16_t PPROG = 0x103B;
+inline constexpr uint16_t HPRIO = 0x103C;
+inline constexpr uint16_t INIT = 0x103D;
+inline constexpr uint16_t CONFIG = 0x103F;
+} // namespace reg
+
+// BAUD: TCLR SCP2 SCP1 SCP0 RCKB SCR2 SCR1 SCR0 (A8TD 5-11; SCP2 exists on the F1 only).
+namespace baud {
+inline constexpr uint8_t TCLR = 0x80;
+inline constexpr uint8_t SCP2 = 0x40;
+inline constexpr uint8_t SCPMask = 0x30;
+inline constexpr int SCPShift = 4;
+inline constexpr uint8_t RCKB = 0x08;
+inline constexpr uint8_t SCRMask = 0x07;
+// Prescaler divide ratio for SCP1:SCP0 = 0..3 (A8TD table 5-1).
+inline constexpr std::array<uint32_t, 4> Prescale = {1, 3, 4, 13};
+// Every SCI bit lasts 16 receiver clocks (RM 9.2: the receiver samples at 16 times
+// the bit rate).
+inline constexpr uint32_t ClocksPerBit = 16;
+} // namespace baud
+
+// SCCR1: R8 T8 - M WAKE - - - (RM 9-10).
+namespace sccr1 {
+inline constexpr uint8_t R8 = 0x80;
+inline constexpr uint8_t T8 = 0x40;
+inline constexpr uint8_t M = 0x10;
+inline constexpr uint8_t WAKE = 0x08;
+} // namespace sccr1
+
+// SCCR2: TIE TCIE RIE ILIE TE RE RWU SBK (RM 9-11).
+namespace sccr2 {
+inline constexpr uint8_t TIE = 0x80;
+inline constexpr uint8_t TCIE = 0x40;
+inline constexpr uint8_t RIE = 0x20;
+inline constexpr uint8_t ILIE = 0x10;
+inline constexpr uint8_t TE = 0x08;
+inline constexpr uint8_t RE = 0x04;
+inline constexpr uint8_t RWU = 0x02;
+inline constexpr uint8_t SBK = 0x01;
+} // namespace sccr2
+
+// SCSR: TDRE TC RDRF IDLE OR NF FE - (RM 9-12, A8TD 5-11).
+namespace scsr {
+inline constexpr uint8_t TDRE = 0x80;
+inline constexpr uint8_t TC = 0x40;
+inline constexpr uint8_t RDRF = 0x20;
+inline constexpr uint8_t IDLE = 0x10;
+inline constexpr uint8_t OR = 0x08;
+inline constexpr uint8_t NF = 0x04;
+inline constexpr uint8_t FE = 0x02;
+// Flags cleared by reading SCSR and then SCDR, and by reading SCSR and then writing SCDR.
+inline constexpr uint8_t ReceiveFlags = RDRF | IDLE | OR | NF | FE;
+inline constexpr uint8_t TransmitFlags = TDRE | TC;
+inline constexpr uint8_t Reset = TDRE | TC;
+} // namespace scsr
+
+// PPROG: ODD EVEN - BYTE ROW ERASE EELAT EEPGM (A8TD 3-6).
+namespace pprog {
+inline constexpr uint8_t ODD = 0x80;
+inline constexpr uint8_t EVEN = 0x40;
+inline constexpr uint8_t BYTE = 0x10;
+inline constexpr uint8_t ROW = 0x08;
+inline constexpr uint8_t ERASE = 0x04;
+inline constexpr uint8_t EELAT = 0x02;
+inline constexpr uint8_t EEPGM = 0x01;
+} // namespace pprog
+
+// BPROT: - - - PTCON BPRT3 BPRT2 BPRT1 BPRT0; reset $1F (E-series TD, "BPROT").
+namespace bprot {
+inline constexpr uint8_t PTCON = 0x10;
+inline constexpr uint8_t BlockMask = 0x0F;
+inline constexpr uint8_t Reset = 0x1F;
+} // namespace bprot
+
+// SPCR: SPIE SPE DWOM MSTR CPOL CPHA SPR1 SPR0. DWOM puts port D in wired-OR mode; the
+// boot ROM sets it (RM 3-16).
+namespace spcr {
+inline constexpr uint8_t DWOM = 0x20;
+} // namespace spcr
+
+// HPRIO: RBOOT SMOD MDA IRV PSEL3-0 (A8TD section 9). PSEL resets to 0101 (IRQ highest).
+namespace hprio {
+inline constexpr uint8_t RBOOT = 0x80;
+inline constexpr uint8_t SMOD = 0x40;
+inline constexpr uint8_t MDA = 0x20;
+inline constexpr uint8_t IRV = 0x10;
+inline constexpr uint8_t PSELReset = 0x05;
+// Reset values by mode: bootstrap (MODB = MODA = 0) sets RBOOT and SMOD; single chip
+// (MODB = 1, MODA = 0) sets neither (A8TD section 2, hardware mode select summary).
+inline constexpr uint8_t ResetBootstrap = RBOOT | SMOD | PSELReset;
+inline constexpr uint8_t ResetSingleChip = PSELReset;
+} // namespace hprio
+
+// TMSK2: TOI RTII PAOVI PAII - - PR1 PR0. PR1:PR0 select the timer prescaler.
+namespace tmsk2 {
+inline constexpr uint8_t PRMask = 0x03;
+inline constexpr std::array<uint32_t, 4> Prescale = {1, 4, 8, 16};
+} // namespace tmsk2
+
+// Time-protected control bits can be written only during the first 64 E cycles after
+// reset in the normal modes, and at any time in the special modes (RM 3-18). The board
+// applies this to BPROT (clearing) and TMSK2 PR1:PR0; OPTION stays a plain latch.
+inline constexpr uint64_t kTimeProtectedCycles = 64;
+
+// Reset values of the registers the board keeps as plain latches. Registers not
+// listed reset to $00. These matter only to programs that read them back.
+struct RegisterResetValue {
+    uint16_t address;
+    uint8_t value;
+};
+inline constexpr std::array<RegisterResetValue, 3> kLatchResetValues = {{
+    {reg::SPCR, 0x04},   // CPHA set (A8TD section 7, SPI)
+    {reg::OPTION, 0x10}, // DLY set
+    {reg::INIT, 0x01},   // RAM at $0000, registers at $1000
+}};
+
+} // namespace hc11

@@ -1,0 +1,96 @@
+#include "sim_options.h"
+
+#include "chip.h"
+
+#include <charconv>
+
+namespace hc11 {
+
+namespace {
+
+template <typename T>
+bool parseNumber(std::string_view s, T& out, int base) {
+    if (s.empty()) return false;
+    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out, base);
+    return ec == std::errc() && p == s.data() + s.size();
+}
+
+} // namespace
+
+std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args, std::string& error) {
+    SimOptions o;
+    bool sawStart = false, sawMax = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        auto value = [&](std::string_view& v) {
+            if (i + 1 >= args.size()) {
+                error = std::string(a) + " needs a value";
+                return false;
+            }
+            v = args[++i];
+            return true;
+        };
+        std::string_view v;
+        if (a == "--fast") {
+            o.fast = true;
+        } else if (a == "--chip") {
+            if (!value(v)) return std::nullopt;
+            if (!findChip(v)) {
+                error = "unknown chip " + std::string(v);
+                return std::nullopt;
+            }
+            o.chip = v;
+        } else if (a == "--quartz") {
+            if (!value(v)) return std::nullopt;
+            unsigned q = 0;
+            if (!parseNumber(v, q, 10) || (q != 2 && q != 4 && q != 8 && q != 16)) {
+                error = "--quartz takes 2, 4, 8 or 16 (MHz), not " + std::string(v);
+                return std::nullopt;
+            }
+            o.quartzMHz = q;
+        } else if (a == "--trace") {
+            if (!value(v)) return std::nullopt;
+            o.traceFile = v;
+        } else if (a == "--link") {
+            if (!value(v)) return std::nullopt;
+            o.linkPath = v;
+        } else if (a == "--run") {
+            if (!value(v)) return std::nullopt;
+            o.runFile = v;
+        } else if (a == "--start") {
+            if (!value(v)) return std::nullopt;
+            if (v.starts_with("$"))
+                v.remove_prefix(1);
+            else if (v.starts_with("0x") || v.starts_with("0X"))
+                v.remove_prefix(2);
+            uint16_t s = 0;
+            if (!parseNumber(v, s, 16)) {
+                error = "--start takes a hexadecimal address, not " + std::string(args[i]);
+                return std::nullopt;
+            }
+            o.start = s;
+            sawStart = true;
+        } else if (a == "--max-cycles") {
+            if (!value(v)) return std::nullopt;
+            if (!parseNumber(v, o.maxCycles, 10) || o.maxCycles == 0) {
+                error = "--max-cycles takes a positive number, not " + std::string(v);
+                return std::nullopt;
+            }
+            sawMax = true;
+        } else {
+            error = "unknown argument " + std::string(a);
+            return std::nullopt;
+        }
+    }
+    if (o.runFile.empty() && (sawStart || sawMax)) {
+        error = "--start and --max-cycles go with --run";
+        return std::nullopt;
+    }
+    if (!o.runFile.empty() && (o.fast || !o.linkPath.empty())) {
+        error = "--fast and --link do not go with --run";
+        return std::nullopt;
+    }
+    return o;
+}
+
+} // namespace hc11

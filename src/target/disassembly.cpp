@@ -1,0 +1,50 @@
+#include "target/disassembly.h"
+
+#include "disasm/desass_instr.h"
+#include "link/conversions.h"
+#include "link/trace.h"
+#include "target/memory_read.h"
+
+namespace tessaline {
+
+namespace {
+constexpr int OctetsListes = 16;
+constexpr int OctetsLus = 6; // the longest instruction is 5 bytes
+
+void echo(Session& s) {
+    Screen& e = s.ecran();
+    e.clear(Zone::Echo);
+    e.append(Zone::Echo, QStringLiteral("Disassemble "), couleur::Rouge);
+    e.append(Zone::Echo, s.console.CmdAdresse, couleur::Bleu);
+}
+} // namespace
+
+void Disassemble(Session& session) {
+    Screen& e = session.ecran();
+    EtatConsole& c = session.console;
+    e.setEnabled(QStringLiteral("cmdDISASSEMBLE"), false);
+    if (c.CmdAdresse.isEmpty()) c.CmdAdresse = DecHexa4(session.config.DepartEEprom);
+    echo(session);
+    TraceEcho(session);
+
+    for (int couverts = 0; couverts < OctetsListes;) {
+        const QString hexa = LoadMem(session, c.CmdAdresse, OctetsLus);
+        // A failed read has been reported and the link state updated: going on
+        // would only repeat the report (and its time-out) for every byte.
+        if (hexa.isEmpty()) break;
+        const Desassemblage d =
+            DesassInstr(hexa, c.CmdAdresse, session.registres.RegIX, session.registres.RegIY);
+        e.append(Zone::Trace,
+                 Tab + Tab + QStringLiteral("  <==  ") + c.CmdAdresse + QStringLiteral("  ") + d.ligne +
+                     FinLigne,
+                 couleur::Bleu);
+        couverts += d.LongInstr;
+        c.CmdAdresse = DecHexa4((HexaDec(c.CmdAdresse) + d.LongInstr) & 0xFFFF);
+    }
+
+    e.setText(QStringLiteral("txtADRESSE"), c.CmdAdresse);
+    echo(session);
+    e.setEnabled(QStringLiteral("cmdDISASSEMBLE"), true);
+}
+
+} // namespace tessaline

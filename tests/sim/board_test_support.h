@@ -1,0 +1,51 @@
+// Helpers shared by the board, SCI, boot loader and EEPROM tests: a board per chip, a
+// parked CPU so that tests can work the registers through the bus, and small timing
+// helpers.
+#pragma once
+
+#include "sim/board.h"
+#include "sim/chip.h"
+#include "sim/registers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace hc11::test {
+
+inline constexpr uint32_t kMHz = 1'000'000;
+
+inline std::unique_ptr<Board> makeBoard(std::string_view chip = "68HC11F1", uint32_t crystalMHz = 8) {
+    const ChipDescription* c = findChip(chip);
+    EXPECT_NE(c, nullptr) << chip;
+    return std::make_unique<Board>(*c, crystalMHz * kMHz);
+}
+
+// The CPU waits in WAI at the start of RAM in normal single-chip mode, interrupts
+// masked: time then moves from event to event exactly, with no instruction overshooting
+// an event's cycle.
+inline constexpr uint16_t kParkAddress = 0x0000;
+inline void park(Board& b) {
+    const uint8_t waitLoop[] = {0x3E, 0x20, 0xFD}; // WAI; BRA back to it
+    ASSERT_TRUE(b.loadBinary(kParkAddress, waitLoop));
+    b.resetSingleChip(kParkAddress);
+}
+
+inline void runFor(Board& b, uint64_t cycles) {
+    b.runUntil(b.cycleCount() + cycles);
+}
+
+inline void load(Board& b, uint16_t address, std::initializer_list<uint8_t> bytes) {
+    ASSERT_TRUE(b.loadBinary(address, std::vector<uint8_t>(bytes)));
+}
+
+// E cycles of one 10-bit character at `baud`.
+inline uint64_t charCycles(const Board& b, double baud) {
+    return uint64_t(10 * b.eClockHz() / baud + 0.5);
+}
+
+} // namespace hc11::test

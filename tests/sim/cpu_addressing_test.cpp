@@ -1,0 +1,190 @@
+// Addressing modes: every form of an instruction computes the same thing from the same
+// operand; direct, extended and indexed addresses wrap at 16 bits; and every instruction
+// of the opcode map advances the PC by its length and takes its cycles.
+#include "flat_bus.h"
+
+#include "sim/opcode_table.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+namespace hc11::test {
+namespace {
+
+using namespace ccr;
+
+constexpr Page kPages[] = {Page::None, Page::P18, Page::P1A, Page::PCD};
+
+struct Variant {
+    Page page;
+    uint8_t op;
+    Mode mode;
+};
+
+bool isOperandMode(Mode m) {
+    return m == Mode::Inherent || m == Mode::Immediate8 || m == Mode::Immediate16 || m == Mode::Direct ||
+           m == Mode::Extended || m == Mode::IndexedX || m == Mode::IndexedY;
+}
+
+// Every legal opcode with an inherent, immediate or memory operand, grouped by mnemonic.
+std::map<std::string, std::vector<Variant>> variantsByMnemonic() {
+    std::map<std::string, std::vector<Variant>> byName;
+    for (Page page : kPages)
+        for (int op = 0; op < 256; ++op) {
+            const OpInfo& info = opInfo(page, uint8_t(op));
+            if (info.legal && !info.specialModeOnly && isOperandMode(info.mode))
+                byName[info.mnemonic].push_back({page, uint8_t(op), info.mode});
+        }
+    return byName;
+}
+
+bool isWordOperation(const std::string& mn) {
+    for (const char* w :
+         {"ADDD", "SUBD", "CPD", "CPX", "CPY", "LDD", "LDS", "LDX", "LDY", "STD", "STS", "STX", "STY"})
+        if (mn == w) return true;
+    return false;
+}
+
+// Runs one form of an instruction with the operand $7B (or $7BA1) at its effective
+// address: $0045 direct, $2345 extended and indexed (X = $2300 + $45, Y = $2280 + $C5).
+struct ModeRun {
+    std::string registers;
+    uint16_t memory; // the word at the effective address afterwards
+    unsigned cycles;
+};
+ModeRun runForm(const Variant& v, bool word) {
+    constexpr uint16_t kDirect = 0x0045, kFar = 0x2345;
+    FlatBoard board;
+    board.bus.load(kDirect, {0x7B, 0xA1});
+    board.bus.load(kFar, {0x7B, 0xA1});
+    std::vector<uint8_t> code;
+    if (v.page != Page::None) code.push_back(prebyteOf(v.page));
+    code.push_back(v.op);
+    uint16_t ea = 0;
+    switch (v.mode) {
+    case Mode::Immediate8: code.push_back(0x7B); break;
+    case Mode::Immediate16: code.insert(code.end(), {0x7B, 0xA1}); break;
+    case Mode::Direct:
+        code.push_back(uint8_t(kDirect));
+        ea = kDirect;
+        break;
+    case Mode::Extended:
+        code.insert(code.end(), {0x23, 0x45});
+        ea = kFar;
+        break;
+    case Mode::IndexedX:
+        code.push_back(0x45);
+        ea = kFar;
+        break;
+    case Mode::IndexedY:
+        code.push_back(0xC5);
+        ea = kFar;
+        break;
+    default: ADD_FAILURE() << "unexpected mode";
+    }
+    board.bus.load(FlatBoard::kCode, code);
+    board.cpu.r = {.a = 0x96, .b = 0x5A, .ccr = H | C, .x = 0x2300, .y = 0x2280, .sp = 0x01FF};
+    board.cpu.jump(FlatBoard::kCode);
+    const unsigned cycles = board.exec();
+    EXPECT_EQ(board.cpu.r.pc, FlatBoard::kCode + code.size());
+    const uint16_t mem = v.mode == Mode::Immediate8 || v.mode == Mode::Immediate16
+                             ? 0
+                             : uint16_t(word ? board.bus.word(ea) : board.bus[ea]);
+    return {describe(board.cpu.r), mem, cycles};
+}
+
+TEST(CpuAddressing, AllFormsOfAnInstructionAgree) {
+    int compared = 0;
+    for (const auto& [mnemonic, variants] : variantsByMnemonic()) {
+        if (variants.size() < 2 || mnemonic == "JMP" || mnemonic == "JSR") continue;
+        const bool word = isWordOperation(mnemonic);
+        const ModeRun first = runForm(variants.front(), word);
+        const bool immediateFirst =
+            variants.front().mode == Mode::Immediate8 || variants.front().mode == Mode::Immediate16;
+        for (size_t i = 1; i < variants.size(); ++i) {
+            const ModeRun other = runForm(variants[i], word);
+            EXPECT_EQ(other.registers, first.registers) << mnemonic << " form " << i;
+            if (!immediateFirst) {
+                EXPECT_EQ(other.memory, first.memory) << mnemonic << " form " << i;
+            }
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 150);
+}
+
+// A read-modify-write on memory does what the same operation does on accumulator A.
+TEST(CpuAddressing, MemoryFormsMatchTheAccumulatorForm) {
+    const auto all = variantsByMnemonic();
+    for (const char* mn : {"NEG", "COM", "LSR", "ROR", "ASR", "ASL", "ROL", "DEC", "INC", "TST", "CLR"}) {
+        const Variant acc = all.at(std::string(mn) + "A").front();
+        for (uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+            FlatBoard ref;
+            const Registers viaA = ref.run({acc.op}, {.a = value, .ccr = C});
+            FlatBoard board;
+            board.bus[0x2345] = value;
+            const Registers viaMemory =
+                board.run({0x18, uint8_t(acc.op + 0x20), 0x45}, {.ccr = C, .y = 0x2300});
+            EXPECT_EQ(viaMemory.ccr, viaA.ccr) << mn << " " << int(value);
+            if (std::string(mn) != "TST") {
+                EXPECT_EQ(board.bus[0x2345], viaA.a) << mn << " " << int(value);
+            }
+        }
+    }
+}
+
+TEST(CpuAddressing, DirectPageAndSixteenBitWrap) {
+    FlatBoard board;
+    board.bus.load(0x00FF, {0x12, 0x34});
+    board.bus.load(0xFFFF, {0x56});
+    board.bus[0x0000] = 0x78;
+    board.bus[0x0010] = 0x9A;
+    board.bus[0x10FF] = 0xBC;
+
+    EXPECT_EQ(board.run({0x96, 0xFF}, {}).a, 0x12);                  // LDAA $FF
+    EXPECT_EQ(board.run({0xDC, 0xFF}, {}).d(), 0x1234);              // LDD $FF reads $00FF, $0100
+    EXPECT_EQ(board.run({0xFC, 0xFF, 0xFF}, {}).d(), 0x5678);        // LDD $FFFF reads $FFFF, $0000
+    EXPECT_EQ(board.run({0xA6, 0xFF}, {.x = 0x1000}).a, 0xBC);       // offset $FF is unsigned
+    EXPECT_EQ(board.run({0xA6, 0x20}, {.x = 0xFFF0}).a, 0x9A);       // $FFF0 + $20 wraps to $0010
+    EXPECT_EQ(board.run({0x18, 0xA6, 0x20}, {.y = 0xFFF0}).a, 0x9A); // same with Y
+    EXPECT_EQ(board.run({0xEC, 0x0F}, {.x = 0xFFF0}).d(), 0x5678);   // word at $FFFF wraps
+
+    Registers d{};
+    d.setD(0xCAFE);
+    board.run({0xDD, 0xFF}, d); // STD $FF
+    EXPECT_EQ(board.bus.word(0x00FF), 0xCAFE);
+}
+
+// The PC advance of every instruction that does not transfer control equals its length in
+// the opcode map, and step() reports the map's cycles for it. Operand bytes are zero, so
+// branches go to the next instruction either way.
+TEST(CpuAddressing, EveryInstructionAdvancesByItsLength) {
+    const std::set<std::string> transfers = {"JMP", "JSR", "RTS", "RTI", "SWI", "WAI"};
+    int checked = 0;
+    for (Page page : kPages)
+        for (int op = 0; op < 256; ++op) {
+            const OpInfo& info = opInfo(page, uint8_t(op));
+            if (!info.legal || info.specialModeOnly || transfers.count(info.mnemonic)) continue;
+            FlatBoard board;
+            std::vector<uint8_t> code(6, 0x00);
+            size_t at = 0;
+            if (page != Page::None) code[at++] = prebyteOf(page);
+            code[at] = uint8_t(op);
+            board.bus.load(FlatBoard::kCode, code);
+            board.cpu.r = {.ccr = S | I, .x = 0x2000, .y = 0x2000, .sp = 0x0100};
+            board.cpu.jump(FlatBoard::kCode);
+            const unsigned cycles = board.exec();
+            EXPECT_EQ(board.cpu.r.pc, FlatBoard::kCode + info.length)
+                << info.mnemonic << " " << std::hex << op;
+            EXPECT_EQ(cycles, info.cycles) << info.mnemonic << " " << std::hex << op;
+            EXPECT_EQ(board.cpu.state(), Cpu::State::Running) << info.mnemonic;
+            ++checked;
+        }
+    EXPECT_EQ(checked, 307 - 11); // JMP x3, JSR x4, RTS, RTI, SWI, WAI left out
+}
+
+} // namespace
+} // namespace hc11::test

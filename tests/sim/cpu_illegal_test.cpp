@@ -1,0 +1,88 @@
+// The illegal-opcode trap for every opcode/prebyte combination that is not an instruction:
+// full frame stacked with the address of the first byte (prebyte included), I set, the
+// vector at vectorBase + $38 taken (MC68HC11P2 DS 10.6.3).
+#include "flat_bus.h"
+
+#include "sim/opcode_table.h"
+
+#include <gtest/gtest.h>
+
+namespace hc11::test {
+namespace {
+
+using namespace ccr;
+
+struct Trap {
+    Page page;
+    uint8_t op;
+};
+
+std::vector<Trap> everyIllegalCombination(bool specialMode) {
+    std::vector<Trap> traps;
+    for (Page page : {Page::None, Page::P18, Page::P1A, Page::PCD})
+        for (int op = 0; op < 256; ++op) {
+            if (page == Page::None && pageOfPrebyte(uint8_t(op)) != Page::None)
+                continue; // a prebyte starts a longer opcode
+            if (!opInfo(page, uint8_t(op)).legalIn(specialMode)) traps.push_back({page, uint8_t(op)});
+        }
+    return traps;
+}
+
+TEST(CpuIllegalOpcode, EveryNonInstructionTraps) {
+    const std::vector<Trap> traps = everyIllegalCombination(false);
+    // 20 + TEST on page 1, and what the other pages leave unused.
+    EXPECT_EQ(traps.size(), size_t(21 + (256 - 64) + (256 - 7) + (256 - 4)));
+    const uint16_t at = 0x1234;
+    for (const Trap& t : traps) {
+        FlatBoard board;
+        std::vector<uint8_t> code;
+        if (t.page != Page::None) code.push_back(prebyteOf(t.page));
+        code.push_back(t.op);
+        board.bus.load(at, code);
+        board.cpu.r = {.a = 0xA1, .b = 0xB2, .ccr = N | C, .x = 0x1111, .y = 0x2222, .sp = 0x0180};
+        board.cpu.jump(at);
+
+        const unsigned cycles = board.exec();
+        const std::string what =
+            "prebyte " + std::to_string(prebyteOf(t.page)) + " op " + std::to_string(t.op);
+        EXPECT_EQ(cycles, t.page == Page::None ? 14u : 15u) << what;
+        EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::IllegalOpcode)) << what;
+        EXPECT_EQ(board.cpu.lastIllegalPc(), at) << what;
+        EXPECT_EQ(board.cpu.r.sp, 0x0180 - 9) << what;
+        EXPECT_EQ(board.cpu.r.ccr, N | C | I) << what;
+        const std::vector<uint8_t> frame = {N | C, 0xB2, 0xA1, 0x11, 0x11, 0x22, 0x22, 0x12, 0x34};
+        for (int i = 0; i < 9; ++i)
+            EXPECT_EQ(board.bus[uint16_t(0x0180 - 8 + i)], frame[i]) << what << " frame byte " << i;
+    }
+}
+
+TEST(CpuIllegalOpcode, TestIsAnInstructionOnlyInSpecialModes) {
+    const std::vector<Trap> special = everyIllegalCombination(true);
+    EXPECT_EQ(special.size(), everyIllegalCombination(false).size() - 1);
+
+    FlatBoard normal;
+    normal.program({0x00});
+    normal.exec();
+    EXPECT_EQ(normal.cpu.r.pc, FlatBoard::handlerFor(vec::IllegalOpcode));
+    EXPECT_EQ(normal.bus.word(uint16_t(normal.cpu.r.sp + 8)), FlatBoard::kCode);
+
+    FlatBoard test;
+    test.bus.specialMode = true;
+    test.program({0x00});
+    test.exec();
+    EXPECT_EQ(test.cpu.r.pc, FlatBoard::kCode);
+    EXPECT_EQ(test.cpu.r.sp, FlatBoard::kStack);
+}
+
+TEST(CpuIllegalOpcode, PrebyteAtTheTopOfMemoryStacksItsOwnAddress) {
+    FlatBoard board;
+    board.bus[0xFFFF] = kPrebyteCD;
+    board.bus[0x0000] = 0x01; // $CD $01 is no instruction
+    board.cpu.jump(0xFFFF);
+    board.exec();
+    EXPECT_EQ(board.cpu.lastIllegalPc(), 0xFFFF);
+    EXPECT_EQ(board.bus.word(uint16_t(board.cpu.r.sp + 8)), 0xFFFF);
+}
+
+} // namespace
+} // namespace hc11::test

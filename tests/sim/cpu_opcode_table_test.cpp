@@ -1,0 +1,113 @@
+// The opcode map against the data sheet: which bytes are instructions on each page, and
+// the cycle counts of each instruction class (MC68HC11A8 TD instruction set table).
+#include "sim/opcode_table.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace hc11 {
+namespace {
+
+constexpr Page kPages[] = {Page::None, Page::P18, Page::P1A, Page::PCD};
+
+TEST(OpcodeTable, CountsTheInstructionsOfEachPage) {
+    int perPage[kPageCount] = {};
+    int specialOnly = 0;
+    for (Page page : kPages)
+        for (int op = 0; op < 256; ++op) {
+            const OpInfo& info = opInfo(page, uint8_t(op));
+            if (info.legal && info.specialModeOnly)
+                ++specialOnly;
+            else if (info.legal)
+                ++perPage[static_cast<int>(page)];
+        }
+    // 232 + 64 + 7 + 4 = 307 opcode/prebyte combinations, plus TEST in the special modes.
+    EXPECT_EQ(perPage[0], 232);
+    EXPECT_EQ(perPage[1], 64);
+    EXPECT_EQ(perPage[2], 7);
+    EXPECT_EQ(perPage[3], 4);
+    EXPECT_EQ(perPage[0] + perPage[1] + perPage[2] + perPage[3], 307);
+    EXPECT_EQ(specialOnly, 1);
+}
+
+TEST(OpcodeTable, PageOneHolesAreTheDocumentedIllegalOpcodes) {
+    const std::set<int> illegal = {0x41, 0x42, 0x45, 0x4B, 0x4E, 0x51, 0x52, 0x55, 0x5B, 0x5E,
+                                   0x61, 0x62, 0x65, 0x6B, 0x71, 0x72, 0x75, 0x7B, 0x87, 0xC7};
+    const std::set<int> prebytes = {kPrebyte18, kPrebyte1A, kPrebyteCD};
+    for (int op = 0; op < 256; ++op) {
+        const OpInfo& info = opInfo(Page::None, uint8_t(op));
+        const bool expectedLegal = !illegal.count(op) && !prebytes.count(op);
+        EXPECT_EQ(info.legal, expectedLegal) << std::hex << op;
+        EXPECT_EQ(info.legalIn(false), expectedLegal && op != 0x00) << std::hex << op;
+        EXPECT_EQ(info.legalIn(true), expectedLegal) << std::hex << op;
+        EXPECT_EQ(info.length >= 1 && info.mnemonic[0] != '\0', expectedLegal) << std::hex << op;
+    }
+    EXPECT_STREQ(opInfo(Page::None, 0x00).mnemonic, "TEST");
+}
+
+// The cycle reference of the data sheet, by instruction class and addressing mode.
+int referenceCycles(const std::string& mn, Mode mode) {
+    const auto in = [&](std::initializer_list<const char*> names) {
+        for (const char* n : names)
+            if (mn == n) return true;
+        return false;
+    };
+    // imm, dir, ext, ind X, ind Y
+    const auto byMode = [&](int imm, int dir, int ext, int ix, int iy) {
+        switch (mode) {
+        case Mode::Immediate8:
+        case Mode::Immediate16: return imm;
+        case Mode::Direct: return dir;
+        case Mode::Extended: return ext;
+        case Mode::IndexedX: return ix;
+        case Mode::IndexedY: return iy;
+        default: return -1;
+        }
+    };
+    if (in({"ADCA", "ADCB", "ADDA", "ADDB", "ANDA", "ANDB", "BITA", "BITB", "CMPA", "CMPB", "EORA",
+            "EORB", "LDAA", "LDAB", "ORAA", "ORAB", "SBCA", "SBCB", "SUBA", "SUBB", "STAA", "STAB"}))
+        return byMode(2, 3, 4, 4, 5);
+    if (in({"LDD", "LDX", "LDS", "STD", "STX", "STS"})) return byMode(3, 4, 5, 5, 6);
+    if (in({"LDY", "STY"})) return byMode(4, 5, 6, 6, 6);
+    if (in({"ADDD", "SUBD", "CPX"})) return byMode(4, 5, 6, 6, 7);
+    if (in({"CPY", "CPD"})) return byMode(5, 6, 7, 7, 7);
+    if (in({"NEG", "COM", "LSR", "ROR", "ASR", "ASL", "ROL", "DEC", "INC", "TST", "CLR"}))
+        return byMode(-1, -1, 6, 6, 7);
+    if (mn == "JMP") return byMode(-1, -1, 3, 3, 4);
+    if (mn == "JSR") return byMode(-1, 5, 6, 6, 7);
+    if (mode == Mode::Relative) return mn == "BSR" ? 6 : 3;
+    switch (mode) {
+    case Mode::BitDirect:
+    case Mode::BitBranchDirect: return 6;
+    case Mode::BitIndexedX:
+    case Mode::BitBranchIndexedX: return 7;
+    case Mode::BitIndexedY:
+    case Mode::BitBranchIndexedY: return 8;
+    default: break;
+    }
+    if (in({"INX", "DEX", "INS", "DES", "TSX", "TXS", "ABX", "XGDX", "LSRD", "ASLD", "PSHA", "PSHB"}))
+        return 3;
+    if (in({"INY", "DEY", "TSY", "TYS", "ABY", "XGDY", "PULA", "PULB", "PSHX"})) return 4;
+    if (in({"PSHY", "PULX", "RTS"})) return 5;
+    if (mn == "PULY") return 6;
+    if (mn == "MUL") return 10;
+    if (mn == "RTI") return 12;
+    if (in({"SWI", "WAI"})) return 14;
+    if (in({"IDIV", "FDIV"})) return 41;
+    return 2; // every other inherent instruction, STOP included
+}
+
+TEST(OpcodeTable, CyclesFollowTheDataSheetByClass) {
+    for (Page page : kPages)
+        for (int op = 0; op < 256; ++op) {
+            const OpInfo& info = opInfo(page, uint8_t(op));
+            if (!info.legal || info.specialModeOnly) continue;
+            EXPECT_EQ(info.cycles, referenceCycles(info.mnemonic, info.mode))
+                << info.mnemonic << " page " << int(page) << " op " << std::hex << op;
+        }
+}
+
+} // namespace
+} // namespace hc11

@@ -16,8 +16,16 @@ constexpr int MaxEcriture = 255;
 constexpr int FillParDefaut = 0x40;
 
 // The write exchange: command 5, count, address, then each byte sent and its
-// read-back checked, then the closing byte. Returns 0 on success, else the
-// number of the failing byte (0 for the command itself, i from 1 for byte i).
+// read-back checked, then the closing byte. Returns -1 on success, else the
+// number of the first failing byte (0 for the command itself, i from 1 for
+// byte i).
+//
+// A byte that reads back wrong (protected EEPROM, ROM, nothing there) does not
+// end the exchange: the Talker is still counting the bytes it was promised, and
+// would take the next command byte (the Talker check's) as one more byte to
+// write. So the remaining bytes and the closing byte still go out, and the
+// Talker returns to its idle loop. Only a byte that does not come back at all
+// ends the exchange at once.
 int echangeEcriture(Session& s, const QString& adresse, const QByteArray& donnees) {
     const OctetsAdresse a = octetsAdresse(adresse);
     ViderCom(s);
@@ -25,10 +33,17 @@ int echangeEcriture(Session& s, const QString& adresse, const QByteArray& donnee
     s.ligne().sendByte(static_cast<quint8>(donnees.size()));
     s.ligne().sendByte(static_cast<quint8>(a.haut));
     s.ligne().sendByte(static_cast<quint8>(a.bas));
-    for (int i = 0; i < donnees.size(); ++i)
-        if (!EnvoiCommande(s, static_cast<quint8>(donnees[i]), true)) return i + 1;
+    int echec = -1;
+    for (int i = 0; i < donnees.size(); ++i) {
+        const quint8 octet = static_cast<quint8>(donnees[i]);
+        s.liaison.timeoutArme = true;
+        s.ligne().sendByte(octet);
+        const int relu = RecComBIN_NbOct_Dec(s);
+        if (relu < 0) return i + 1;
+        if (relu != octet && echec < 0) echec = i + 1;
+    }
     s.ligne().sendByte(0);
-    return -1;
+    return echec;
 }
 
 void completerAdresse(Session& s) {

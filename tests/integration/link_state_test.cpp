@@ -1,0 +1,164 @@
+// The link state through every path of the download and the Talker check, on
+// the simulated board.
+#include "link/conversions.h"
+#include "link/serial_port.h"
+#include "link/talker_image.h"
+#include "link/talker_link.h"
+#include "link/trace.h"
+#include "scripted_serial_line.h"
+#include "sim_session.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+void profil(Session& s, const char* puce) {
+    for (const ProfilMateriel& p : profilsIntegres())
+        if (p.nom == QLatin1String(puce)) {
+            s.config.HardWare = p.nom;
+            s.config.TailleRam = p.TailleRam;
+            s.config.TailleEeprom = p.TailleEeprom;
+            s.config.DepartRam = p.DepartRam;
+            s.config.DepartEEprom = p.DepartEEprom;
+        }
+}
+
+std::unique_ptr<SimSession> session(const char* puce, int quartzBoard = 8, const char* quartzConfig = "8",
+                                    int baud = 9600) {
+    auto s = std::make_unique<SimSession>(puce, quartzBoard);
+    profil(s->session, puce);
+    s->adapter(QString::fromLatin1(quartzConfig), baud);
+    s->session.config.Port = QStringLiteral("COM2");
+    ComOpen(s->session);
+    return s;
+}
+
+int entreesEtat(const RecordingScreen& e, const QString& talker) {
+    return static_cast<int>(e.text(Zone::Trace).count(talker + QStringLiteral("\tCible STOP\r\n")));
+}
+
+} // namespace
+
+TEST(LinkState, DownloadOnEveryChipLeavesTalkerPresentAndStopped) {
+    for (const char* puce : {"68HC11A1", "68HC11E1", "68HC11F1", "68HC11811E2"}) {
+        SCOPED_TRACE(puce);
+        auto s = session(puce);
+        RecordingScreen& e = s->ecran;
+        ASSERT_EQ(LoadTalker(s->session), ResultatChargement::Charge);
+        EXPECT_EQ(e.panel("Talker"), "Talker Charg\u00e9");
+        EXPECT_EQ(e.panel("Cible"), "Cible STOP");
+        EXPECT_EQ(s->session.registres.RegSP, "00E8");
+        EXPECT_EQ(e.texts["tbRegSP"], "00E8");
+        EXPECT_EQ(s->session.registres.RegPC, DecHexa4(s->session.config.DepartEEprom))
+            << "stopped in the Talker shows the EEPROM start";
+        EXPECT_TRUE(s->session.liaison.talkerPresent);
+        EXPECT_FALSE(s->session.liaison.cibleTourne);
+        for (const char* n : {"cmdMEMDUMP", "cmdMEMFILL", "cmdMEMSET", "cmdRUN", "cmdSTEP", "chkREGSET",
+                              "cmdDISASSEMBLE", "cmdErasEEPROM", "cmdUPLOADBIN", "cmdUPLOADDIS"})
+            EXPECT_TRUE(e.isEnabled(n)) << n;
+        for (const char* n : {"cmdSTOP", "cmdDISPLAYREG", "cmdEXECUTE", "cmdLOADS19"})
+            EXPECT_FALSE(e.isEnabled(n)) << n;
+        EXPECT_EQ(e.texts["spanInfo"], "Load Talker !...");
+        EXPECT_EQ(e.values["prgBarEtat"].last(), 100);
+        EXPECT_EQ(s->session.config.Baud, 9600) << "the working rate is back";
+        EXPECT_TRUE(s->session.surveillance().isEnabled());
+        EXPECT_TRUE(e.text(Zone::Trace).contains("Talker Charg\u00e9\tCible STOP\r\n"));
+        EXPECT_TRUE(e.text(Zone::Trace).contains("  <==  Registres : PC="));
+        EXPECT_TRUE(e.messages.isEmpty());
+    }
+}
+
+TEST(LinkState, CheckFindsARunningProgramAtTheEepromStart) {
+    auto s = session("68HC11E1");
+    ASSERT_EQ(LoadTalker(s->session), ResultatChargement::Charge);
+    const int depart = int(s->session.config.DepartEEprom);
+    ASSERT_EQ(s->ecrireMemoire(depart, {0x20, 0xFE}), (std::vector<int>{0x20, 0xFE})); // BRA *
+    const std::array<int, 9> trame{0xC0, 0, 0, 0, 0, 0, 0, depart >> 8, depart & 0xFF};
+    ASSERT_EQ(s->ecrireRegistres(talker::IdleFrame, trame).size(), 9u);
+
+    TestTalker(s->session);
+    RecordingScreen& e = s->ecran;
+    EXPECT_EQ(e.panel("Cible"), "Cible Tourne") << "a PC equal to the EEPROM start counts as running";
+    EXPECT_TRUE(s->session.liaison.cibleTourne);
+    EXPECT_EQ(s->session.registres.RegPC, "B600");
+    EXPECT_TRUE(e.isEnabled("cmdSTOP"));
+    EXPECT_TRUE(e.isEnabled("cmdDISPLAYREG"));
+    for (const char* n : {"cmdMEMDUMP", "cmdRUN", "cmdSTEP", "chkREGSET", "cmdMEMFILL"})
+        EXPECT_FALSE(e.isEnabled(n)) << n;
+    EXPECT_TRUE(e.text(Zone::Trace).endsWith("Talker Charg\u00e9\tCible Tourne\r\n"));
+}
+
+TEST(LinkState, CancelWhileWaitingForTheBreakRunsOneCheck) {
+    // A 16 MHz board with the configuration left at 8 MHz: it never hears the
+    // host at its boot rate, so no break ever comes.
+    auto s = session("68HC11F1", 16, "8", 9600);
+    s->horloge.after(30.0, [&] { s->session.demanderAnnulation(); });
+    EXPECT_EQ(LoadTalker(s->session), ResultatChargement::Annule);
+    RecordingScreen& e = s->ecran;
+    EXPECT_EQ(entreesEtat(e, QStringLiteral("Pas de Talker")), 1) << "exactly one check after the cancel";
+    EXPECT_EQ(e.panel("Talker"), "Pas de Talker");
+    EXPECT_FALSE(s->session.liaison.annulation) << "the cancel flag is cleared";
+    EXPECT_TRUE(s->session.surveillance().isEnabled()) << "the link watch is back on";
+    EXPECT_EQ(s->session.config.Baud, 9600);
+    EXPECT_EQ(e.panel("Port"), "COM2:9600,N,8,1") << "the port is back at the working rate";
+    EXPECT_FALSE(e.isEnabled("cmdMEMDUMP"));
+    EXPECT_TRUE(e.messages.isEmpty()) << "the check's missing echo is silent";
+}
+
+TEST(LinkState, FailedCheckIsRetriedAfterTheNextReset) {
+    auto s = session("68HC11F1");
+    const QByteArray bon = s->session.config.TalkerPrepare;
+    // The first image sets the SCI for 4800 baud while the host works at 9600:
+    // the check after the download cannot succeed.
+    s->session.config.TalkerPrepare[talker::BaudValue + 1] = char(0x31);
+    s->horloge.after(60.0, [&] {
+        s->session.config.TalkerPrepare = bon;
+        s->board.resetBootstrap(); // the user presses RESET again
+    });
+    EXPECT_EQ(LoadTalker(s->session), ResultatChargement::Charge);
+    EXPECT_EQ(s->session.registres.RegSP, "00E8");
+    EXPECT_EQ(entreesEtat(s->ecran, QStringLiteral("Pas de Talker")), 1);
+    EXPECT_EQ(s->ecran.beeps, 3) << "two downloads and the failed check";
+    EXPECT_GT(s->horloge.boardSeconds(), 60.0);
+}
+
+TEST(LinkState, StrayByteWhileWaitingForTheBreakIsIgnored) {
+    ScriptedSerialLine ligne;
+    VirtualClock horloge;
+    RecordingScreen ecran;
+    Session session(ligne, horloge, ecran);
+    horloge.addSource(&ligne);
+    session.config.Timeout = 20;
+    session.config.TalkerPrepare = QByteArray(talker::WireBytes, '\x01');
+
+    // A stand-in for the chip: silent until its break at 2 s; after the image,
+    // a Talker that answers the register read with its idle frame.
+    int recus = 0;
+    double premierOctetImage = -1;
+    QByteArray reponses;
+    ligne.repondre = [&](quint8 o) -> QByteArray {
+        if (recus < talker::WireBytes) {
+            if (recus++ == 0) premierOctetImage = horloge.elapsed();
+            return {};
+        }
+        if (o == commande::LireRegistres && reponses.isEmpty()) {
+            reponses = QByteArray::fromHex("00E0"
+                                           "D0000000EF00EF00EF"); // SP, then the frame
+            return QByteArray(1, char(o));
+        }
+        if (reponses.isEmpty()) return {};
+        const QByteArray r = reponses.left(1);
+        reponses.remove(0, 1);
+        return r;
+    };
+    ligne.injecter(QByteArray("\x55", 1), 1.0);
+    ligne.injecter(QByteArray("\x00", 1), 2.0);
+
+    EXPECT_EQ(LoadTalker(session), ResultatChargement::Charge);
+    EXPECT_GE(premierOctetImage, 2.0) << "the image went out after the break, not after the stray byte";
+    EXPECT_EQ(session.registres.RegSP, "00E8");
+    EXPECT_EQ(ecran.panel("Talker"), "Talker Charg\u00e9");
+}

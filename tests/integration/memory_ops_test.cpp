@@ -1,0 +1,250 @@
+// Dump, fill, set and read of target memory through the Talker on the
+// simulated board, checked against the board's memory itself.
+#include "link/conversions.h"
+#include "link/talker_link.h"
+#include "link/trace.h"
+#include "scripted_serial_line.h"
+#include "sim_session.h"
+#include "target/disassembly.h"
+#include "target/memory_read.h"
+#include "target/memory_write.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+class MemoryOps : public ::testing::Test {
+protected:
+    void demarrer(const char* puce = "68HC11F1") {
+        s = std::make_unique<SimSession>(puce, 8);
+        for (const ProfilMateriel& p : profilsIntegres())
+            if (p.nom == QLatin1String(puce)) s->session.config.DepartEEprom = p.DepartEEprom;
+        s->adapter(QStringLiteral("8"), 9600);
+        ASSERT_TRUE(s->telecharger());
+    }
+    QStringList lignesMemoire() const {
+        QStringList l = s->ecran.text(Zone::Memoire).split(QStringLiteral("\r\n"));
+        l.removeLast();
+        return l;
+    }
+    void dump(const QString& adresse, const QString& longueur) {
+        s->session.console.CmdAdresse = adresse;
+        s->session.console.CmdLongueur = longueur;
+        MemDump(s->session);
+    }
+    QStringList messages() const { return s->ecran.messageTexts(); }
+    std::unique_ptr<SimSession> s;
+};
+
+} // namespace
+
+TEST_F(MemoryOps, DumpLengthZeroGives128BytesAndAdvances) {
+    demarrer();
+    dump(QStringLiteral("0000"), QStringLiteral("0000"));
+    const QStringList l = lignesMemoire();
+    ASSERT_EQ(l.size(), 8);
+    EXPECT_TRUE(l[0].startsWith("0000 CE 10 00 DC FE "));
+    EXPECT_TRUE(l[7].startsWith("0070 "));
+    EXPECT_EQ(s->session.console.CmdLongueur, "80");
+    EXPECT_EQ(s->session.console.CmdAdresse, "0080");
+    EXPECT_EQ(s->ecran.texts["txtADRESSE"], "0080");
+    EXPECT_EQ(s->ecran.text(Zone::Echo), "MemDump 0080 80");
+    const QVector<tessaline::test::Run> echo = s->ecran.runsOf(Zone::Echo);
+    ASSERT_EQ(echo.size(), 3);
+    EXPECT_EQ(echo[0].colour, couleur::Rouge);
+    EXPECT_EQ(echo[1].colour, couleur::Bleu);
+    EXPECT_EQ(echo[2].colour, couleur::Vert);
+    EXPECT_TRUE(s->ecran.text(Zone::Trace).contains("\tMemDump 0000 80 \r\n"));
+    EXPECT_TRUE(s->ecran.waitLabels.contains("Attendez SVP...  MemDUMP en Cours"));
+    EXPECT_FALSE(s->ecran.waitVisible);
+}
+
+TEST_F(MemoryOps, DumpOf256OrMoreGives255BytesAndAShortLine) {
+    demarrer();
+    dump(QStringLiteral("0100"), QStringLiteral("0100"));
+    const QStringList l = lignesMemoire();
+    ASSERT_EQ(l.size(), 16);
+    EXPECT_EQ(s->session.console.CmdLongueur, "FF");
+    EXPECT_EQ(s->session.console.CmdAdresse, "01F0") << "the short line does not move the address";
+    // The short line keeps the columns: 15 bytes, 3 blanks for the 16th.
+    EXPECT_EQ(l[15].size(), l[0].size() - 1);
+    EXPECT_EQ(l[15].indexOf(u'.', 53), 53);
+    dump(s->session.console.CmdAdresse, s->session.console.CmdLongueur);
+    EXPECT_TRUE(lignesMemoire()[16].startsWith("01F0 ")) << "Execute again continues at the line reached";
+}
+
+TEST_F(MemoryOps, DumpWrapsFromFFC0ToZero) {
+    demarrer();
+    dump(QStringLiteral("FFC0"), QStringLiteral("80"));
+    const QStringList l = lignesMemoire();
+    ASSERT_EQ(l.size(), 8);
+    const QStringList attendues = {"FFC0", "FFD0", "FFE0", "FFF0", "0000", "0010", "0020", "0030"};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(l[i].startsWith(attendues[i] + u' ')) << l[i].toStdString();
+    EXPECT_EQ(s->session.console.CmdAdresse, "0040");
+}
+
+TEST_F(MemoryOps, CharacterColumnShowsDotsBelow32AndCharactersAbove) {
+    demarrer();
+    for (int i = 0; i < 32; ++i)
+        s->board.poke(uint16_t(0x0200 + i), uint8_t(i));
+    for (int i = 0; i < 0x81; ++i)
+        s->board.poke(uint16_t(0x0220 + i), uint8_t(0x7F + i));
+    dump(QStringLiteral("0200"), QStringLiteral("00A1"));
+    const QStringList l = lignesMemoire();
+    EXPECT_EQ(l[0].mid(53), QString(16, u'.'));
+    EXPECT_EQ(l[0].mid(5, 48), "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F ");
+    EXPECT_EQ(l[2][53], QChar(0x7F)) << "$7F is its own character, not a dot";
+    EXPECT_EQ(l[2][54], QChar(0x20AC)) << "$80 in the Windows code page";
+    EXPECT_EQ(l[2][55], QChar(0x0081));
+    EXPECT_EQ(l[4][53 + 15], QChar(0x00AE));
+    EXPECT_EQ(l[10][53], QChar(0x00FF));
+    for (const QString& ligne : l.mid(2))
+        EXPECT_FALSE(ligne.mid(53).contains(u'.')) << ligne.toStdString();
+}
+
+TEST_F(MemoryOps, DumpTimeOutKeepsTheLinesWrittenAndTheAddress) {
+    demarrer();
+    // The board stops answering in the middle of the dump (0.3 s wait, then
+    // about 2 ms a byte at 9600 baud).
+    s->horloge.after(0.3 + 0.1, [&] { s->board.holdReset(); });
+    dump(QStringLiteral("0000"), QStringLiteral("FF"));
+    const QStringList l = lignesMemoire();
+    EXPECT_GE(l.size(), 2);
+    EXPECT_LT(l.size(), 15);
+    EXPECT_EQ(s->session.console.CmdAdresse, "0000") << "the address does not move";
+    EXPECT_EQ(s->session.console.CmdLongueur, "FF");
+    ASSERT_GE(messages().size(), 2);
+    EXPECT_TRUE(messages()[0].contains("Sub : RecevoirComBINDec"));
+    EXPECT_EQ(messages()[1], "Erreur MemDump");
+    EXPECT_EQ(s->ecran.panel("Talker"), "Pas de Talker") << "the check that follows finds no Talker";
+    EXPECT_FALSE(s->ecran.waitVisible);
+}
+
+TEST_F(MemoryOps, FillAndSetInRamAndEeprom) {
+    demarrer();
+    EtatConsole& c = s->session.console;
+    c.CmdAdresse = QStringLiteral("0300");
+    c.CmdLongueur = QStringLiteral("0000");
+    c.CmdValeur = QStringLiteral("5A");
+    MemFill(s->session);
+    EXPECT_EQ(c.CmdLongueur, "40");
+    for (int a = 0x300; a < 0x340; ++a)
+        ASSERT_EQ(s->board.peek(uint16_t(a)), 0x5A) << a;
+    EXPECT_EQ(s->board.peek(0x340), 0x00);
+    EXPECT_TRUE(s->ecran.text(Zone::Trace).contains("\tMemFill 40 5A \r\n"));
+
+    c.CmdAdresse.clear(); // empty: the EEPROM start
+    c.CmdLongueur = QStringLiteral("0003");
+    c.CmdValeur.clear(); // empty: 00
+    MemFill(s->session);
+    EXPECT_EQ(c.CmdAdresse, "FE00");
+    EXPECT_EQ(c.CmdValeur, "00");
+    EXPECT_EQ(s->board.peek(0xFE00), 0x00);
+    EXPECT_EQ(s->board.peek(0xFE02), 0x00);
+    EXPECT_EQ(s->board.peek(0xFE03), 0xFF);
+
+    c.CmdAdresse = QStringLiteral("FE10");
+    c.CmdLongueur = QStringLiteral("0010");
+    c.CmdValeur = QStringLiteral("1234");
+    MemSet(s->session);
+    EXPECT_EQ(s->board.peek(0xFE10), 0x12);
+    EXPECT_EQ(s->board.peek(0xFE11), 0x34);
+    EXPECT_EQ(s->board.peek(0xFE12), 0xFF) << "a word is two bytes, whatever the length";
+    EXPECT_EQ(c.CmdLongueur, QString()) << "MemSet empties the length";
+    EXPECT_EQ(s->ecran.texts["txtLONGUEUR"], QString());
+
+    c.CmdValeur = QStringLiteral("07");
+    c.CmdAdresse = QStringLiteral("0310");
+    MemSet(s->session);
+    EXPECT_EQ(s->board.peek(0x0310), 0x07);
+    EXPECT_EQ(s->board.peek(0x0311), 0x5A);
+    EXPECT_TRUE(messages().isEmpty());
+}
+
+TEST_F(MemoryOps, FillOf1FFWrites255Bytes) {
+    demarrer();
+    EtatConsole& c = s->session.console;
+    c.CmdAdresse = QStringLiteral("0100");
+    c.CmdLongueur = QStringLiteral("01FF");
+    c.CmdValeur = QStringLiteral("A5");
+    MemFill(s->session);
+    EXPECT_EQ(c.CmdLongueur, "FF");
+    EXPECT_EQ(s->board.peek(0x01FE), 0xA5);
+    EXPECT_EQ(s->board.peek(0x01FF), 0x00);
+}
+
+TEST_F(MemoryOps, FillFailuresNameTheFailingAddress) {
+    demarrer("68HC11A1");
+    // Across the end of the A1's EEPROM: the third byte lands where nothing is.
+    FillMem(s->session, 4, QStringLiteral("B7FE"), QStringLiteral("55"));
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_EQ(messages()[0], "Erreur Fill Adresse : B800");
+    EXPECT_EQ(s->ecran.messages[0].title, "Tessaline");
+    EXPECT_EQ(s->ecran.messages[0].icon, Icone::Question);
+    EXPECT_EQ(s->board.peek(0xB7FF), 0x55) << "the bytes before the failure stay written";
+    EXPECT_EQ(s->ecran.panel("Talker"), "Talker Charg\u00e9") << "the check after it finds the Talker";
+    for (int a = 0xB600; a < 0xB7FE; ++a)
+        ASSERT_EQ(s->board.peek(uint16_t(a)), 0xFF) << "the check's command byte was written nowhere: " << a;
+
+    FillMem(s->session, 1, QStringLiteral("BFC0"), QStringLiteral("12"));
+    EXPECT_EQ(messages().last(), "Erreur Fill Adresse : BFC0") << "the boot ROM does not take it";
+    FillMem(s->session, 2, QStringLiteral("8000"), QStringLiteral("34"));
+    EXPECT_EQ(messages().last(), "Erreur Fill Adresse : 8000");
+}
+
+TEST_F(MemoryOps, ProtectedEepromRefusesTheFill) {
+    demarrer("68HC11E1");
+    MSet(s->session, QStringLiteral("1035"), QByteArray("\x1F", 1)); // BPROT: every block protected
+    ASSERT_TRUE(messages().isEmpty());
+    FillMem(s->session, 2, QStringLiteral("B600"), QStringLiteral("42"));
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_EQ(messages()[0], "Erreur Fill Adresse : B600");
+    EXPECT_EQ(s->board.peek(0xB600), 0xFF);
+
+    MSet(s->session, QStringLiteral("B600"), QByteArray("\x42", 1));
+    EXPECT_EQ(messages().last(), "Erreur MSET");
+}
+
+TEST_F(MemoryOps, LoadMemReadsAtMost64Bytes) {
+    demarrer();
+    const QString t = LoadMem(s->session, QStringLiteral("0000"), 100);
+    EXPECT_EQ(t.size(), 128);
+    EXPECT_TRUE(t.startsWith("CE1000DCFE"));
+    EXPECT_EQ(LoadMem(s->session, QStringLiteral("FE00"), 1), "FF");
+}
+
+TEST_F(MemoryOps, DisassemblyListsSixteenBytesAcrossFFFF) {
+    demarrer();
+    s->session.console.CmdAdresse = QStringLiteral("FFFC");
+    Disassemble(s->session);
+    const QString trace = s->ecran.text(Zone::Trace);
+    EXPECT_TRUE(trace.contains("\tDisassemble FFFC\r\n"));
+    // Erased EEPROM up to $FFFF, then the Talker's code from $0000.
+    EXPECT_TRUE(trace.contains("\t\t  <==  FFFC  \tFFFFFF\t\t\tSTX\t$FFFF\r\n"));
+    EXPECT_TRUE(trace.contains("\t\t  <==  FFFF  \tFFCE10\t\t\tSTX\t$CE10\r\n"));
+    EXPECT_TRUE(trace.contains("\t\t  <==  0002  \t00\t\t\tFCB\t$00\r\n"));
+    EXPECT_TRUE(trace.contains("\t\t  <==  0003  \tDCFE\t\t\tLDD\t$FE\r\n"));
+    EXPECT_TRUE(trace.contains("\t\t  <==  000B  \t8E00E8\t\t\tLDS\t#$00E8\r\n"));
+    EXPECT_EQ(s->session.console.CmdAdresse, "000E") << "whole instructions until 16 bytes are covered";
+    EXPECT_EQ(s->ecran.texts["txtADRESSE"], "000E");
+    EXPECT_EQ(s->ecran.text(Zone::Echo), "Disassemble 000E");
+    EXPECT_TRUE(s->ecran.isEnabled("cmdDISASSEMBLE"));
+}
+
+TEST(MemoryOpsWire, ACountOfZeroNeverReachesTheWire) {
+    ScriptedSerialLine ligne;
+    VirtualClock horloge;
+    RecordingScreen ecran;
+    Session session(ligne, horloge, ecran);
+    ligne.open(QStringLiteral("x"), QStringLiteral("9600,N,8,1"));
+    FillMem(session, 0, QStringLiteral("0000"), QStringLiteral("12"));
+    FillMem(session, 256, QStringLiteral("0000"), QStringLiteral("12"));
+    MSet(session, QStringLiteral("0000"), QByteArray());
+    EXPECT_EQ(LoadMem(session, QStringLiteral("0000"), 0), QString());
+    EXPECT_TRUE(ligne.envoyes.isEmpty());
+    EXPECT_TRUE(ecran.messages.isEmpty());
+}

@@ -1,0 +1,118 @@
+// The whole real serial path: tessaline-sim on a pseudo-terminal, the host's
+// QSerialPort adapter (and the command-line front end) on the other end, in
+// real time.
+#include "config/talker_adaptation.h"
+#include "link/qt_event_clock.h"
+#include "link/qt_serial_line.h"
+#include "link/talker_link.h"
+#include "recording_screen.h"
+#include "target/memory_read.h"
+#include "target/memory_write.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+
+namespace {
+
+// tessaline-sim running in the background for one test.
+class SimulateurPty {
+public:
+    explicit SimulateurPty(const QStringList& arguments) {
+        process_.start(QStringLiteral(TESSALINE_SIM), arguments);
+        if (!process_.waitForStarted(10000)) return;
+        while (!process_.canReadLine() && process_.waitForReadyRead(10000)) {
+        }
+        esclave_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    ~SimulateurPty() {
+        process_.closeWriteChannel(); // end of standard input ends it
+        if (!process_.waitForFinished(5000)) process_.kill();
+    }
+    QString esclave() const { return esclave_; }
+
+private:
+    QProcess process_;
+    QString esclave_;
+};
+
+struct ResultatCli {
+    int code;
+    QString sortie;
+    QString erreurs;
+};
+
+ResultatCli cli(const QString& esclave, const QStringList& arguments) {
+    QTemporaryDir dir;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TESSALINE_COM2"), esclave);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TESSALINE_CLI),
+            QStringList{QStringLiteral("--settings"), dir.filePath(QStringLiteral("t.ini"))} + arguments);
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(PtyEndToEnd, TalkerDownloadAndMemoryThroughQSerialPort) {
+    SimulateurPty sim({QStringLiteral("--chip"), QStringLiteral("68HC11F1"), QStringLiteral("--quartz"),
+                       QStringLiteral("8")});
+    ASSERT_TRUE(sim.esclave().startsWith("/dev/pts/")) << sim.esclave().toStdString();
+
+    QtSerialLine ligne;
+    QtEventClock horloge;
+    test::RecordingScreen ecran;
+    Session session(ligne, horloge, ecran);
+    session.config.Port = sim.esclave();
+    session.config.Baud = 9600;
+    session.config.Timeout = 50;
+    AdapteTalker(session.config);
+
+    ASSERT_EQ(LoadTalker(session), ResultatChargement::Charge)
+        << ecran.messageTexts().join(" | ").toStdString();
+    EXPECT_EQ(session.registres.RegSP, "00E8");
+    EXPECT_EQ(ecran.panel("Talker"), "Talker Charg\u00e9");
+
+    FillMem(session, 4, QStringLiteral("0200"), QStringLiteral("A5"));
+    FillMem(session, 2, QStringLiteral("FE00"), QStringLiteral("3C"));
+    EXPECT_EQ(LoadMem(session, QStringLiteral("0200"), 5), "A5A5A5A500");
+    EXPECT_EQ(LoadMem(session, QStringLiteral("FE00"), 3), "3C3CFF");
+    EXPECT_TRUE(ecran.messages.isEmpty()) << ecran.messageTexts().join(" | ").toStdString();
+}
+
+TEST(PtyEndToEnd, CommandLineFrontEnd) {
+    SimulateurPty sim({QStringLiteral("--chip"), QStringLiteral("68HC11E1")});
+    ASSERT_FALSE(sim.esclave().isEmpty());
+
+    const ResultatCli r =
+        cli(sim.esclave(),
+            {"--hardware", "68HC11E1", "--baud", "9600", "--timeout", "50",          "load-talker", "--",
+             "fill",       "B600",     "3",      "5A",   "--",        "set",         "B603",        "1234",
+             "--",         "dump",     "B600",   "8",    "--",        "disassemble", "0000"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.sortie.contains("Talker: Talker Charg\u00e9\nCible: Cible STOP\n"))
+        << r.sortie.toStdString();
+    EXPECT_TRUE(
+        r.sortie.contains("B600 5A 5A 5A 12 34 FF FF FF                         ZZZ.4\u00ff\u00ff\u00ff\n"))
+        << r.sortie.toStdString();
+    EXPECT_TRUE(r.erreurs.contains("\tMemDump B600 0008 \n"));
+    EXPECT_TRUE(r.erreurs.contains("\t\t  <==  0000  \tCE1000\t\t\tLDX\t#$1000\n"));
+
+    // The Talker stays in the chip between runs: a failure is reported and
+    // gives exit status 1.
+    const ResultatCli echec = cli(sim.esclave(), {"--hardware", "68HC11E1", "--baud", "9600", "--timeout",
+                                                  "50", "fill", "8000", "1", "55"});
+    EXPECT_EQ(echec.code, 1);
+    EXPECT_TRUE(echec.erreurs.contains("Tessaline: Erreur Fill Adresse : 8000"))
+        << echec.erreurs.toStdString();
+
+    const ResultatCli usage = cli(sim.esclave(), {"dump", "FE00"});
+    EXPECT_EQ(usage.code, 2);
+    EXPECT_EQ(usage.erreurs.count(u'\n'), 1);
+}

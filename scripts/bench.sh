@@ -6,8 +6,21 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
 cmake -S "$here" -B "$here/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALINE_TESTS=OFF >/dev/null
 cmake --build "$here/build-release" -j "$(nproc)"
-for b in "$here"/build-release/bin/*_bench; do
-    [ -x "$b" ] || continue
-    echo "== $(basename "$b")"
-    "$b"
+bin="$here/build-release/bin"
+
+for b in link_bench cpu_bench disasm_bench serial_path_bench; do
+    echo "== $b"
+    "$bin/$b"
+done
+
+# The simulated board on a CPU-bound program, headless, in virtual time.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+m68hc11-as -M -o "$work/mix.o" "$here/bench/cpu_mix.s"
+printf 'OUTPUT_FORMAT("elf32-m68hc11")\nOUTPUT_ARCH(m68hc11)\nSECTIONS { .text 0xFE00 : { *(.text) } }\n' >"$work/mix.ld"
+m68hc11-ld -T "$work/mix.ld" -o "$work/mix.elf" "$work/mix.o"
+m68hc11-objcopy -O srec "$work/mix.elf" "$work/mix.s19"
+echo "== tessaline-sim --run (CPU-bound mix, 68HC11F1)"
+for i in 1 2 3; do
+    "$bin/tessaline-sim" --run "$work/mix.s19" --chip 68HC11F1 --max-cycles 3000000000 | tail -n 2
 done

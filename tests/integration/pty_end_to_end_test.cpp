@@ -4,6 +4,7 @@
 #include "config/talker_adaptation.h"
 #include "link/qt_event_clock.h"
 #include "link/qt_serial_line.h"
+#include "link/serial_port.h"
 #include "link/talker_link.h"
 #include "recording_screen.h"
 #include "target/memory_read.h"
@@ -79,6 +80,8 @@ TEST(PtyEndToEnd, TalkerDownloadAndMemoryThroughQSerialPort) {
     EXPECT_EQ(session.registres.RegSP, "00E8");
     EXPECT_EQ(ecran.panel("Talker"), "Talker Charg\u00e9");
 
+    // The operations run with the link watch off, as the console runs them.
+    SurvCom(session, false);
     FillMem(session, 4, QStringLiteral("0200"), QStringLiteral("A5"));
     FillMem(session, 2, QStringLiteral("FE00"), QStringLiteral("3C"));
     EXPECT_EQ(LoadMem(session, QStringLiteral("0200"), 5), "A5A5A5A500");

@@ -28,7 +28,7 @@ struct MessageBox {
 
 class RecordingScreen : public Screen {
 public:
-    void append(Zone zone, const QString& text, uint32_t colour, bool bold) override;
+    void append(Zone zone, const QString& text, uint32_t colour, bool bold = false) override;
     void clear(Zone zone) override;
     QString text(Zone zone) const override;
     void setPanel(const QString& key, const QString& text, int image) override;

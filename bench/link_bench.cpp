@@ -5,6 +5,7 @@
 #include "link/qt_serial_line.h"
 #include "link/session.h"
 #include "link/transfer.h"
+#include "silent_screen.h"
 
 #include <QCoreApplication>
 
@@ -23,24 +24,6 @@
 using namespace tessaline;
 
 namespace {
-
-class SilentScreen : public Screen {
-public:
-    void append(Zone, const QString&, uint32_t, bool) override {}
-    void clear(Zone) override {}
-    QString text(Zone) const override { return {}; }
-    void setPanel(const QString&, const QString&, int) override {}
-    QString panel(const QString&) const override { return {}; }
-    void setEnabled(const QString&, bool) override {}
-    void setText(const QString&, const QString&) override {}
-    void setTextColour(const QString&, uint32_t) override {}
-    void setValue(const QString&, int) override {}
-    void showWait(const QString&) override {}
-    void hideWait() override {}
-    Reponse message(const QString&, const QString&, Icone, Boutons) override { return Reponse::Ok; }
-    void beep() override {}
-    void setBusy(bool) override {}
-};
 
 double cpuSeconds() {
     rusage u{};

@@ -8,6 +8,7 @@
 #include "link/serial_port.h"
 #include "link/session.h"
 #include "link/talker_link.h"
+#include "silent_screen.h"
 #include "target/memory_read.h"
 
 #include <QCoreApplication>
@@ -22,46 +23,18 @@ using namespace tessaline;
 
 namespace {
 
-class SilentScreen : public Screen {
-public:
-    void append(Zone, const QString&, uint32_t, bool) override {}
-    void clear(Zone) override {}
-    QString text(Zone) const override { return {}; }
-    void setPanel(const QString& k, const QString& t, int) override { panels_[k] = t; }
-    QString panel(const QString& k) const override { return panels_.value(k); }
-    void setEnabled(const QString&, bool) override {}
-    void setText(const QString&, const QString&) override {}
-    void setTextColour(const QString&, uint32_t) override {}
-    void setValue(const QString&, int) override {}
-    void showWait(const QString&) override {}
-    void hideWait() override {}
-    Reponse message(const QString& t, const QString&, Icone, Boutons) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(t));
-        return Reponse::Ok;
-    }
-    void beep() override {}
-    void setBusy(bool) override {}
-
-private:
-    QMap<QString, QString> panels_;
-};
-
-double secondes(std::chrono::steady_clock::time_point depuis)
-{
+double secondes(std::chrono::steady_clock::time_point depuis) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - depuis).count();
 }
 
-double mediane(std::vector<double> v)
-{
+double mediane(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QProcess sim;
     sim.start(QStringLiteral(TESSALINE_SIM), {QStringLiteral("--chip"), QStringLiteral("68HC11F1")});
@@ -109,9 +82,10 @@ int main(int argc, char** argv)
     }
     const double filaireDump = 515 * 10 / 9600.0;
     const double m = mediane(dumps);
-    std::printf("255-byte dump at 9600 baud: median %.3f s of exchange (after the operation's 0.3 s pause), wire "
-                "time %.3f s, ratio %.2f\n",
-                m, filaireDump, m / filaireDump);
+    std::printf(
+        "255-byte dump at 9600 baud: median %.3f s of exchange (after the operation's 0.3 s pause), wire "
+        "time %.3f s, ratio %.2f\n",
+        m, filaireDump, m / filaireDump);
     sim.closeWriteChannel();
     sim.waitForFinished(3000);
     return 0;

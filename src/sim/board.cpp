@@ -169,6 +169,10 @@ uint8_t Board::readRegister(uint16_t a) {
         afterSciAccess();
         return v;
     }
+    return otherRegisterValue(a);
+}
+
+uint8_t Board::otherRegisterValue(uint16_t a) const {
     switch (a) {
     case reg::TCNT: return uint8_t(timer_.count(cycles) >> 8);
     case reg::TCNTL: return uint8_t(timer_.count(cycles));
@@ -336,15 +340,7 @@ uint8_t Board::peek(uint16_t a) const {
     if (chip_.inRam(a) || chip_.inEeprom(a)) return mem_[a];
     if (chip_.inRegisters(a)) {
         if (isSciRegister(a)) return sci_.peek(a);
-        switch (a) {
-        case reg::TCNT: return uint8_t(timer_.count(cycles) >> 8);
-        case reg::TCNTL: return uint8_t(timer_.count(cycles));
-        case reg::BPROT: return chip_.hasBprot ? eeprom_.bprot() : kUnmappedRead;
-        case reg::PPROG: return eeprom_.pprog();
-        case reg::HPRIO: return hprio_;
-        case reg::CONFIG: return chip_.config;
-        default: return latchValue(a);
-        }
+        return otherRegisterValue(a);
     }
     if (readFast_[a >> kPageShift]) return mem_[a];
     return kUnmappedRead;

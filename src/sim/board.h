@@ -131,6 +131,8 @@ private:
     bool bootRomVisible() const;
     bool timeProtectedWritable() const;
     uint8_t readRegister(uint16_t address);
+    // Registers other than the SCI's, read without side effects.
+    uint8_t otherRegisterValue(uint16_t address) const;
     void writeRegister(uint16_t address, uint8_t value);
     void writeHprio(uint8_t value);
     uint8_t& latch(uint16_t address) { return latches_[address - chip_.registerStart]; }

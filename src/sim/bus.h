@@ -17,8 +17,7 @@ public:
     virtual ~Bus() = default;
 
     uint8_t read(uint16_t a) { return readFast_[a >> 8] ? mem_[a] : readSlow(a); }
-    void write(uint16_t a, uint8_t v)
-    {
+    void write(uint16_t a, uint8_t v) {
         if (writeFast_[a >> 8])
             mem_[a] = v;
         else

@@ -18,8 +18,7 @@ protected:
 
 } // namespace
 
-TEST_F(Trace, EchoEntryIsATimeStampThenTheEchoInBoldRed)
-{
+TEST_F(Trace, EchoEntryIsATimeStampThenTheEchoInBoldRed) {
     s.ecran.append(Zone::Echo, QStringLiteral("MemDump"), couleur::Rouge);
     s.ecran.append(Zone::Echo, QStringLiteral(" FE00"), couleur::Bleu);
     TraceEcho(session);
@@ -33,11 +32,11 @@ TEST_F(Trace, EchoEntryIsATimeStampThenTheEchoInBoldRed)
     EXPECT_TRUE(r[1].bold);
 }
 
-TEST_F(Trace, ReturnEntryCarriesTheRegisterLine)
-{
+TEST_F(Trace, ReturnEntryCarriesTheRegisterLine) {
     s.ecran.append(Zone::Echo, QStringLiteral("Stop"), couleur::Rouge);
-    session.registres = {QStringLiteral("12"), QStringLiteral("34"), QStringLiteral("D0"), QStringLiteral("1000"),
-                         QStringLiteral("2000"), QStringLiteral("B610"), QStringLiteral("00E8")};
+    session.registres = {QStringLiteral("12"),   QStringLiteral("34"),   QStringLiteral("D0"),
+                         QStringLiteral("1000"), QStringLiteral("2000"), QStringLiteral("B610"),
+                         QStringLiteral("00E8")};
     TraceEchoRetour(session);
     EXPECT_EQ(s.ecran.text(Zone::Trace),
               "12:34:56.500\t  <==  Stop\r\n\t\t  <==  Registres : PC=B610  A=12  B=34  IX=1000  IY=2000  "
@@ -51,8 +50,7 @@ TEST_F(Trace, ReturnEntryCarriesTheRegisterLine)
             << run.text.toStdString();
 }
 
-TEST_F(Trace, LinkStateEntryShowsBothPanels)
-{
+TEST_F(Trace, LinkStateEntryShowsBothPanels) {
     s.ecran.setPanel(QStringLiteral("Talker"), QStringLiteral("Pas de Talker"), 0);
     s.ecran.setPanel(QStringLiteral("Cible"), QStringLiteral("Cible STOP"), 0);
     TraceEtat(session);
@@ -60,8 +58,7 @@ TEST_F(Trace, LinkStateEntryShowsBothPanels)
     EXPECT_EQ(trace()[1].colour, couleur::Bleu);
 }
 
-TEST_F(Trace, CcrBitsShowAsRedOnesAndBlackZeros)
-{
+TEST_F(Trace, CcrBitsShowAsRedOnesAndBlackZeros) {
     const struct {
         const char* ccr;
         int uns;

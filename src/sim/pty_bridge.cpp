@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <utility>
 
 namespace hc11 {
@@ -91,6 +92,10 @@ void PtyBridge::readHost() {
 }
 
 void PtyBridge::run() {
+    // The kernel may let a timed wait run late by its timer slack (50 us by
+    // default), once per character the board sends: keep it to a microsecond so
+    // that answers leave when the board finishes them.
+    ::prctl(PR_SET_TIMERSLACK, 1000UL, 0, 0, 0);
     pacer_.start(board_.cycleCount());
     for (;;) {
         advance();

@@ -79,6 +79,8 @@ int main(int argc, char** argv) {
     SimSerialLine ligneSimulee(board);
     BoardClock horloge(ligneSimulee, QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
     Session session(ligneSimulee, horloge, ecran);
+    // The board leaves reset when the download waits for it.
+    session.attenteResetCarte = [&board] { board.resetBootstrap(); };
     if (!preparer(session, *reglages, ligne->options, erreur)) return usage(erreur);
     return executerCommandes(session, *ligne, ecran, reglages->emplacement(), sortie);
 }

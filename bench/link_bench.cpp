@@ -4,8 +4,8 @@
 #include "link/qt_event_clock.h"
 #include "link/qt_serial_line.h"
 #include "link/session.h"
+#include "link/silent_screen.h"
 #include "link/transfer.h"
-#include "silent_screen.h"
 
 #include <QCoreApplication>
 

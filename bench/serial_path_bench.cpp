@@ -7,8 +7,8 @@
 #include "link/qt_serial_line.h"
 #include "link/serial_port.h"
 #include "link/session.h"
+#include "link/silent_screen.h"
 #include "link/talker_link.h"
-#include "silent_screen.h"
 #include "target/memory_read.h"
 
 #include <QCoreApplication>

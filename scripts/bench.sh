@@ -24,3 +24,10 @@ echo "== tessaline-sim --run (CPU-bound mix, 68HC11F1)"
 for i in 1 2 3; do
     "$bin/tessaline-sim" --run "$work/mix.s19" --chip 68HC11F1 --max-cycles 3000000000 | tail -n 2
 done
+
+echo "== start-up of the windows"
+"$here/bench/startup_bench.sh" "$bin"
+if [ -x "$bin/trace_append_bench" ]; then
+    echo "== trace_append_bench"
+    QT_QPA_PLATFORM=offscreen "$bin/trace_append_bench"
+fi

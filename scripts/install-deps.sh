@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-serialport-dev
     libgtest-dev libbenchmark-dev
     binutils-m68hc1x srecord
+    qt6-translations-l10n fonts-liberation2 fonts-dejavu-core
+    xvfb xauth imagemagick x11-utils poppler-utils
 )
 
 missing=()

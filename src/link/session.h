@@ -34,6 +34,11 @@ public:
     EtatConsole console;
     EtatBreak pointArret;
 
+    // Called when the Talker download starts waiting for the chip's break: a
+    // simulated board leaves reset in bootstrap mode there, as a user presses
+    // RESET on a real one. Empty for a real board.
+    std::function<void()> attenteResetCarte;
+
     // The flags that end a wait; setting them wakes the wait at once.
     void demanderAbandon();
     void demanderAnnulation();

@@ -158,6 +158,7 @@ ResultatChargement LoadTalker(Session& session) {
         // The break: the chip left reset in bootstrap mode. No time limit: the
         // user may take a while to press RESET; Cancel ends the wait.
         session.liaison.timeoutArme = false;
+        if (session.attenteResetCarte) session.attenteResetCarte();
         bool casse = false;
         while (!casse && !session.liaison.annulation)
             casse = RecComBIN_NbOct_Dec(session) == 0 && !session.liaison.annulation;

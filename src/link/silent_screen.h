@@ -1,5 +1,6 @@
-// A Screen that shows nothing, for the benchmarks: message boxes go to
-// standard error so that a failure during a measurement is seen.
+// A Screen that shows nothing: for loading a configuration before the windows
+// exist, and for the benchmarks. Message boxes go to standard error so that a
+// failure is still seen.
 #pragma once
 
 #include "link/screen.h"
@@ -23,8 +24,7 @@ public:
     void setValue(const QString&, int) override {}
     void showWait(const QString&) override {}
     void hideWait() override {}
-    Reponse message(const QString& t, const QString&, Icone, Boutons) override
-    {
+    Reponse message(const QString& t, const QString&, Icone, Boutons) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(t));
         return Reponse::Ok;
     }

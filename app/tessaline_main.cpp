@@ -1,0 +1,121 @@
+// tessaline: the windows, on a serial port or on the simulated board
+// (--simulate, in real time).
+#include "config/config_persistence.h"
+#include "config/hardware_profiles.h"
+#include "config/settings_store.h"
+#include "link/qt_event_clock.h"
+#include "link/qt_serial_line.h"
+#include "link/silent_screen.h"
+#include "realtime_board.h"
+#include "sim/chip.h"
+#include "sim_serial_line.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTimer>
+#include <QTranslator>
+
+#include <cstdio>
+#include <memory>
+
+using namespace tessaline;
+
+namespace {
+
+struct Arguments {
+    bool simuler = false;
+    QString reglages;
+    // For measuring the start-up: end as soon as the start-up sequence is done.
+    bool finPret = false;
+};
+
+bool lireArguments(const QStringList& a, Arguments& r, QString& erreur) {
+    for (int i = 1; i < a.size(); ++i) {
+        if (a[i] == "--simulate") {
+            r.simuler = true;
+        } else if (a[i] == "--quit-when-ready") {
+            r.finPret = true;
+        } else if (a[i] == "--settings" && i + 1 < a.size()) {
+            r.reglages = a[++i];
+        } else {
+            erreur = QStringLiteral("usage: tessaline [--simulate] [--settings FILE]");
+            return false;
+        }
+    }
+    return true;
+}
+
+// The chip and crystal the configuration names, read before the windows exist.
+Configuration configurationEnregistree(SettingsStore& reglages) {
+    QtSerialLine inutilisee;
+    QtEventClock horloge;
+    SilentScreen ecran;
+    Session session(inutilisee, horloge, ecran);
+    WindowLayout disposition;
+    IniComboHard(session);
+    ChargerConfig(session, reglages, disposition, QApplication::applicationDirPath());
+    return session.config;
+}
+
+int fenetres(QApplication& app, SerialLine& ligne, SettingsStore& reglages, BoardControl* board,
+             bool finPret) {
+    QtEventClock horloge;
+    MainWindow principale(ligne, horloge, reglages, board);
+    horloge.setAliveCheck([&principale] { return principale.isVisible(); });
+    principale.show();
+    QTimer::singleShot(0, &principale, [&] {
+        principale.demarrer();
+        if (finPret) {
+            std::printf("ready\n");
+            std::fflush(stdout);
+            QApplication::exit(0);
+        }
+    });
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessaline"));
+    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    // Qt's own buttons and dialogs in French ("Oui", "Non", "Annuler").
+    QTranslator traduction;
+    if (traduction.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&traduction);
+
+    Arguments arguments;
+    QString erreur;
+    if (!lireArguments(app.arguments(), arguments, erreur)) {
+        std::fprintf(stderr, "%s\n", qPrintable(erreur));
+        return 2;
+    }
+    std::unique_ptr<SettingsStore> reglages = arguments.reglages.isEmpty()
+                                                  ? std::make_unique<SettingsStore>()
+                                                  : std::make_unique<SettingsStore>(arguments.reglages);
+
+    if (!arguments.simuler) {
+        QtSerialLine ligne;
+        return fenetres(app, ligne, *reglages, nullptr, arguments.finPret);
+    }
+
+    // The simulated board is the configured chip with the configured crystal.
+    const Configuration config = configurationEnregistree(*reglages);
+    const hc11::ChipDescription* puce = hc11::findChip(config.HardWare.toStdString());
+    if (!puce) {
+        QMessageBox::warning(nullptr, QStringLiteral("Tessaline"),
+                             QStringLiteral("Pas de 68HC11 simul\u00e9 nomm\u00e9 %1 : la carte simul\u00e9e "
+                                            "sera un 68HC11F1.")
+                                 .arg(config.HardWare));
+        puce = hc11::findChip("68HC11F1");
+    }
+    const int quartz = config.Quartz.toInt() > 0 ? config.Quartz.toInt() : 8;
+    hc11::Board board(*puce, static_cast<uint32_t>(quartz) * 1'000'000u);
+    SimSerialLine ligne(board);
+    RealTimeBoard tempsReel(board, ligne);
+    return fenetres(app, ligne, *reglages, &tempsReel, arguments.finPret);
+}

@@ -1,0 +1,393 @@
+#include "ui/console_window.h"
+
+#include "link/conversions.h"
+#include "link/serial_port.h"
+#include "link/session.h"
+#include "link/talker_link.h"
+#include "link/tempo.h"
+#include "link/trace.h"
+#include "target/console_commands.h"
+#include "ui/info_dialog.h"
+#include "ui/rich_text_area.h"
+#include "ui/twips.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tessaline {
+
+namespace {
+
+// The console keeps this size (twips).
+constexpr int LargeurTwips = 9465;
+constexpr int HauteurTwips = 4410;
+constexpr int ImagesAnimation = 18;
+const QString Hexa = QStringLiteral("0123456789ABCDEF");
+
+// The frames of the Execute button's animation: an arc turning round.
+QVector<QPixmap> imagesExecute() {
+    QVector<QPixmap> images;
+    for (int i = 0; i <= ImagesAnimation; ++i) {
+        QPixmap p(16, 16);
+        p.fill(Qt::transparent);
+        QPainter peintre(&p);
+        peintre.setRenderHint(QPainter::Antialiasing);
+        if (i == 0 || i == 4) {
+            peintre.setBrush(i == 0 ? QColor(0, 150, 0) : QColor(160, 160, 160));
+            peintre.setPen(Qt::NoPen);
+            peintre.drawEllipse(3, 3, 10, 10);
+        } else {
+            peintre.setPen(QPen(QColor(200, 0, 0), 3));
+            peintre.drawArc(2, 2, 12, 12, -i * 20 * 16, 120 * 16);
+        }
+        images << p;
+    }
+    return images;
+}
+
+} // namespace
+
+ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
+    : QWidget(parent)
+    , session_(session)
+    , imlBoutExec_(imagesExecute()) {
+    setObjectName(QStringLiteral("frmDocument"));
+    setWindowTitle(QStringLiteral("Console Talker"));
+
+    auto* commandes = new QGroupBox(QStringLiteral(" Commandes Talker "), this);
+    commandes->setObjectName(QStringLiteral("FramCommandesTalker"));
+    auto* grille = new QGridLayout(commandes);
+    grille->setSpacing(3);
+
+    struct Commande {
+        const char* nom;
+        const char* legende;
+        const char* bulle;
+        int code;
+        const char* echo;
+        bool executable;
+    };
+    // The buttons that select a command; those whose operation Execute runs
+    // here are executable.
+    const Commande liste[] = {
+        {"cmdMEMDUMP", "Mem DUMP", "Lit la m\u00e9moire \u00e0 l'adresse et affiche le contenu",
+         code::MemDump, "MemDump", true},
+        {"cmdMEMFILL", "Mem FILL", "Remplit la m\u00e9moire \u00e0 l'adresse avec des octets", code::MemFill,
+         "MemFill", true},
+        {"cmdMEMSET", "Mem SET", "Ecrit des octets ou des mots de 16 bits dans la m\u00e9moire.",
+         code::MemSet, "MemSet", true},
+        {"cmdUPLOADBIN", "UpLoad BIN",
+         "Lit la m\u00e9moire de la cible et enregistre les donn\u00e9es dans un fichier Binaire",
+         code::UploadBin, "Upload BIN", false},
+        {"cmdUPLOADDIS", "UpLoad DIS",
+         "Lit la m\u00e9moire \u00e0 l'adresse et enregistre les donn\u00e9es en instructions machine dans "
+         "un "
+         "Fichier",
+         code::UploadDis, "Upload DIS", false},
+        {"cmdLOADS19", "Load *.S19", "Charge le programme (*.S19 ) dans l'EEPROM de la cible", code::Aucune,
+         "Load ", false},
+        {"cmdErasEEPROM", "Erase EEPROM", "Lit la m\u00e9moire \u00e0 l'adresse et affiche le contenu",
+         code::EraseEeprom, "Erase EEPROM", false},
+        {"cmdDISASSEMBLE", "Disassemble",
+         "Lit la m\u00e9moire \u00e0 l'adresse et affiche les donn\u00e9es en instruction machine",
+         code::Disassemble, "Disassemble ", true},
+        {"cmdRUN", "RUN", "D\u00e9marre ou Continue le Programme \u00e0 l'Adresse Indiqu\u00e9e", code::Run,
+         "Run", false},
+        {"cmdSTEP", "STEP",
+         "Ex\u00e9cute une instruction du programme et arr\u00eate le programme apr\u00e8s l'ex\u00e9cution",
+         code::Step, "Step ", false},
+        {"cmdSTOP", "STOP", "Arr\u00eate le programme en ex\u00e9cution", code::Aucune, "Stop", false},
+    };
+    int n = 0;
+    for (const Commande& c : liste) {
+        QPushButton* b = bouton(c.nom, QString::fromUtf8(c.legende), QString::fromUtf8(c.bulle));
+        const int codeCommande = c.code;
+        const QString echo = QString::fromUtf8(c.echo);
+        const bool executable = c.executable;
+        connect(b, &QPushButton::clicked, this,
+                [this, codeCommande, echo, executable] { selectionner(codeCommande, echo, executable); });
+        grille->addWidget(b, n / 3, n % 3);
+        ++n;
+    }
+    QPushButton* chargerReg =
+        bouton("cmdDISPLAYREG", QStringLiteral("Load Reg"),
+               QStringLiteral("affiche l'\u00e9tat du Talker et les registres de la cible"));
+    connect(chargerReg, &QPushButton::clicked, this, [this, chargerReg] {
+        chargerReg->setEnabled(false);
+        session_.ecran().setBusy(true);
+        session_.console.CmdCourante = code::Aucune;
+        session_.ecran().clear(Zone::Echo);
+        session_.ecran().append(Zone::Echo, QStringLiteral("Load Reg"), couleur::Rouge);
+        TraceEcho(session_);
+        SurvCom(session_, false);
+        TestTalker(session_);
+        SurvCom(session_, true);
+        session_.ecran().setBusy(false);
+        chargerReg->setEnabled(true);
+    });
+    grille->addWidget(chargerReg, n / 3, n % 3);
+    ++n;
+
+    auto* regSet = new QCheckBox(QStringLiteral("Reg SET"), commandes);
+    regSet->setObjectName(QStringLiteral("chkREGSET"));
+    regSet->setToolTip(QStringLiteral("Autorise le changement du contenu du registre"));
+    connect(regSet, &QCheckBox::clicked, this,
+            [this] { selectionner(code::RegSet, QStringLiteral("Reg SET"), false); });
+    grille->addWidget(regSet, n / 3, n % 3);
+    ++n;
+    chkBreak_ = new QCheckBox(QStringLiteral("Break : None"), commandes);
+    chkBreak_->setObjectName(QStringLiteral("chkBreak"));
+    chkBreak_->setToolTip(
+        QStringLiteral("Active ou D\u00e9sactive un point d'arr\u00eat \u00e0 l'adresse indiqu\u00e9e"));
+    grille->addWidget(chkBreak_, n / 3, n % 3);
+    ++n;
+    QPushButton* talker = bouton("cmdLOADTALKER", QStringLiteral("Load Talker"),
+                                 QStringLiteral("Charge et initialise le Talker en RAM"));
+    connect(talker, &QPushButton::clicked, this, &ConsoleWindow::cmdLOADTALKER_Click);
+    grille->addWidget(talker, n / 3, n % 3);
+    ++n;
+    QPushButton* test =
+        bouton("Command1", QStringLiteral("Test Talker"), QStringLiteral("V\u00e9rifie le Talker"));
+    connect(test, &QPushButton::clicked, this, &ConsoleWindow::Command1_Click);
+    grille->addWidget(test, n / 3, n % 3);
+
+    // The data of the command: fields, echo, Execute.
+    auto* donnees = new QGroupBox(QStringLiteral(" Donn\u00e9es Commandes Talker "), this);
+    donnees->setObjectName(QStringLiteral("FramDatatalker"));
+    auto* champs = new QGridLayout(donnees);
+    auto champ = [&](const char* nom, const char* nomLabel, const QString& legende, int ligne) {
+        auto* l = new QLabel(legende, donnees);
+        l->setObjectName(QLatin1String(nomLabel));
+        auto* e = new QLineEdit(donnees);
+        e->setObjectName(QLatin1String(nom));
+        e->setMaxLength(4);
+        e->setFixedWidth(60);
+        e->installEventFilter(this);
+        champs->addWidget(l, ligne, 0);
+        champs->addWidget(e, ligne, 1);
+        return e;
+    };
+    adresse_ = champ("txtADRESSE", "labADRESSE", QStringLiteral("Adresse"), 0);
+    adresse_->setText(QStringLiteral("FE00"));
+    longueur_ = champ("txtLONGUEUR", "labLONGUEUR", QStringLiteral("Longueur"), 1);
+    valeur_ = champ("txtVALEUR", "labVALEUR", QStringLiteral("Valeur"), 2);
+    connect(adresse_, &QLineEdit::textEdited, this, [this](const QString& t) {
+        if (session_.console.CmdCourante != code::Break) return;
+        session_.console.CmdAdresse = t;
+        chkBreak_->setText(QStringLiteral("Break : ") + t);
+    });
+
+    execute_ = new QPushButton(QStringLiteral("Execute"), donnees);
+    execute_->setObjectName(QStringLiteral("cmdEXECUTE"));
+    connect(execute_, &QPushButton::clicked, this, &ConsoleWindow::cmdEXECUTE_Click);
+    auto* efface = new QPushButton(QStringLiteral("Efface"), donnees);
+    efface->setObjectName(QStringLiteral("cmdEFFACE"));
+    connect(efface, &QPushButton::clicked, this, &ConsoleWindow::cmdEFFACE_Click);
+    champs->addWidget(execute_, 0, 2);
+    champs->addWidget(efface, 1, 2);
+
+    // The receive and transmit lamps.
+    auto* lampes = new QWidget(donnees);
+    auto* lignesLampes = new QHBoxLayout(lampes);
+    lignesLampes->setContentsMargins(0, 0, 0, 0);
+    lignesLampes->addWidget(new QLabel(QStringLiteral("RX   TX"), lampes));
+    for (const char* nom : {"ImageRX_ON", "ImageRX_OFF", "ImageTX_ON", "ImageTX_OFF"}) {
+        auto* lampe = new QLabel(lampes);
+        lampe->setObjectName(QLatin1String(nom));
+        QPixmap p(10, 10);
+        p.fill(QByteArray(nom).endsWith("_ON") ? QColor(0, 200, 0) : QColor(90, 90, 90));
+        lampe->setPixmap(p);
+        lampe->setVisible(QByteArray(nom).endsWith("_OFF"));
+        lignesLampes->addWidget(lampe);
+    }
+    champs->addWidget(lampes, 2, 2);
+
+    echo_ = new RichTextArea(donnees);
+    echo_->setObjectName(QStringLiteral("rictbECHO"));
+    echo_->setReadOnly(true);
+    echo_->setFixedHeight(36);
+    champs->addWidget(echo_, 3, 0, 1, 3);
+
+    auto* tout = new QHBoxLayout(this);
+    tout->addWidget(commandes, 3);
+    tout->addWidget(donnees, 2);
+
+    tmrBoutExec_.setObjectName(QStringLiteral("tmrBoutExec"));
+    connect(&tmrBoutExec_, &QTimer::timeout, this, &ConsoleWindow::tickAnimation);
+    executeActif(false);
+
+    // The console keeps one size.
+    setFixedSize(twipsEnPixels(LargeurTwips, this), twipsEnPixels(HauteurTwips, this));
+}
+
+QPushButton* ConsoleWindow::bouton(const char* nom, const QString& legende, const QString& bulle) {
+    auto* b = new QPushButton(legende, this);
+    b->setObjectName(QLatin1String(nom));
+    b->setToolTip(bulle);
+    b->setAutoDefault(false);
+    return b;
+}
+
+void ConsoleWindow::selectionner(int code, const QString& echo, bool executable) {
+    selectionnerCommande(session_, code, echo);
+    executeActif(executable);
+    focusChamp(adresse_);
+}
+
+void ConsoleWindow::remplirEcho() {
+    RemplirECHO(session_, adresse_->text(), longueur_->text(), valeur_->text());
+}
+
+// Ready: enabled and animated; disabled: frame 4, still.
+void ConsoleWindow::executeActif(bool pret) {
+    if (pret) {
+        execute_->setEnabled(true);
+        boutExecImage_ = 0;
+        tmrBoutExec_.start(200);
+    } else {
+        tmrBoutExec_.stop();
+        boutExecImage_ = 4;
+        execute_->setEnabled(false);
+    }
+    execute_->setIcon(imlBoutExec_[boutExecImage_]);
+}
+
+void ConsoleWindow::tickAnimation() {
+    boutExecImage_ = boutExecImage_ >= ImagesAnimation ? 1 : boutExecImage_ + 1;
+    tmrBoutExec_.setInterval(boutExecImage_ <= 4 ? 200 : 10);
+    execute_->setIcon(imlBoutExec_[boutExecImage_]);
+}
+
+void ConsoleWindow::focusChamp(QLineEdit* champ) {
+    if (!champ->isEnabled()) return;
+    champ->setFocus();
+    champ->selectAll();
+}
+
+void ConsoleWindow::focusExecute() {
+    if (execute_->isEnabled()) execute_->setFocus();
+}
+
+bool ConsoleWindow::eventFilter(QObject* objet, QEvent* evenement) {
+    auto* champ = qobject_cast<QLineEdit*>(objet);
+    if (champ && (champ == adresse_ || champ == longueur_ || champ == valeur_)) {
+        if (evenement->type() == QEvent::KeyPress)
+            return toucheChamp(champ, static_cast<QKeyEvent*>(evenement));
+        if (evenement->type() == QEvent::FocusOut) sortieChamp(champ);
+    }
+    return QWidget::eventFilter(objet, evenement);
+}
+
+// Keys in the three fields: Backspace and Enter pass, hexadecimal digits pass
+// in upper case, anything else is dropped with a beep.
+bool ConsoleWindow::toucheChamp(QLineEdit* champ, QKeyEvent* touche) {
+    if (touche->key() == Qt::Key_Return || touche->key() == Qt::Key_Enter) {
+        entreeChamp(champ);
+        return true;
+    }
+    const QString texte = touche->text();
+    if (touche->key() == Qt::Key_Backspace || texte.isEmpty() || !texte[0].isPrint()) return false;
+    if (touche->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+    const QString majuscule = texte.toUpper();
+    if (majuscule.size() == 1 && Hexa.contains(majuscule[0]))
+        champ->insert(majuscule);
+    else
+        session_.ecran().beep();
+    return true;
+}
+
+void ConsoleWindow::entreeChamp(QLineEdit* champ) {
+    EtatConsole& c = session_.console;
+    if (champ == adresse_) {
+        adresse_->setText(completer(adresse_->text(), 4));
+        c.CmdAdresse = adresse_->text();
+        remplirEcho();
+        switch (c.CmdCourante) {
+        case code::MemFill: focusChamp(longueur_); break;
+        case code::MemSet: focusChamp(valeur_); break;
+        case code::Run:
+        case code::Break:
+        case code::Disassemble: focusExecute(); break;
+        default: focusChamp(longueur_); break;
+        }
+    } else if (champ == longueur_) {
+        c.CmdLongueur = longueur_->text();
+        remplirEcho();
+        if (c.CmdCourante == code::MemFill)
+            focusChamp(valeur_);
+        else
+            focusExecute();
+    } else {
+        c.CmdValeur = valeur_->text();
+        remplirEcho();
+        focusExecute();
+    }
+}
+
+void ConsoleWindow::sortieChamp(QLineEdit* champ) {
+    EtatConsole& c = session_.console;
+    if (champ == adresse_) {
+        adresse_->setText(completer(adresse_->text(), 4));
+        c.CmdAdresse = adresse_->text();
+        if (c.CmdCourante == code::Break) {
+            remplirEcho();
+            chkBreak_->setText(QStringLiteral("Break : ") + c.CmdAdresse);
+            session_.pointArret.BreakAdr = c.CmdAdresse;
+            TraceEcho(session_);
+        } else if (c.CmdCourante == code::MemDump) {
+            remplirEcho();
+        }
+    } else if (champ == valeur_) {
+        remplirEcho();
+    }
+}
+
+void ConsoleWindow::cmdEXECUTE_Click() {
+    const int commande = session_.console.CmdCourante;
+    executeActif(false);
+    const bool pret = executerCommande(session_);
+    executeActif(pret);
+    if (pret && commande == code::MemDump) focusExecute();
+}
+
+void ConsoleWindow::cmdEFFACE_Click() {
+    adresse_->clear();
+    longueur_->clear();
+    valeur_->clear();
+    echo_->clear();
+}
+
+void ConsoleWindow::Command1_Click() {
+    TestTalker(session_);
+}
+
+void ConsoleWindow::cmdLOADTALKER_Click() {
+    executeActif(false);
+    // Whatever wait is in progress (the start-up check, a dump) ends now.
+    session_.demanderAbandon();
+    Tempo(session_.horloge(), 0.2f);
+    session_.ecran().clear(Zone::Echo);
+    session_.ecran().append(Zone::Echo, QStringLiteral("Load Talker"), couleur::Rouge);
+    session_.console.texteEcho = QStringLiteral("Load Talker");
+    session_.console.CmdCourante = code::LoadTalker;
+    TraceEcho(session_);
+    InfoDialog info(
+        session_, QStringLiteral("Reset ") + session_.config.HardWare + QStringLiteral(" !..."),
+        [this] { LoadTalker(session_); }, window());
+    info.executer();
+}
+
+void ConsoleWindow::closeEvent(QCloseEvent* e) {
+    if (!quitting_) e->ignore();
+}
+
+} // namespace tessaline

@@ -1,0 +1,68 @@
+// frmDocument, the debug console: the user picks a target command, fills the
+// address, length and value fields it uses, sees the coloured echo of the
+// command and presses Execute.
+#pragma once
+
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTimer>
+#include <QVector>
+#include <QWidget>
+
+class QAbstractButton;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace tessaline {
+
+class RichTextArea;
+class Session;
+
+class ConsoleWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ConsoleWindow(Session& session, QWidget* parent = nullptr);
+
+    RichTextArea* echo() const { return echo_; }
+    // The program is ending: closing is allowed.
+    void setQuitting(bool q) { quitting_ = q; }
+    // Frame of the Execute animation shown now (0 ready, 4 disabled, 1-18 running).
+    int boutExecImage() const { return boutExecImage_; }
+
+public slots:
+    void cmdLOADTALKER_Click();
+    void cmdEXECUTE_Click();
+    void cmdEFFACE_Click();
+    void Command1_Click();
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    QPushButton* bouton(const char* nom, const QString& legende, const QString& bulle);
+    void selectionner(int code, const QString& echo, bool executable);
+    void remplirEcho();
+    void executeActif(bool pret);
+    void focusChamp(QLineEdit* champ);
+    void focusExecute();
+    bool toucheChamp(QLineEdit* champ, QKeyEvent* touche);
+    void entreeChamp(QLineEdit* champ);
+    void sortieChamp(QLineEdit* champ);
+    void tickAnimation();
+
+    Session& session_;
+    QLineEdit* adresse_;
+    QLineEdit* longueur_;
+    QLineEdit* valeur_;
+    QPushButton* execute_;
+    QCheckBox* chkBreak_;
+    RichTextArea* echo_;
+    QTimer tmrBoutExec_;
+    QVector<QPixmap> imlBoutExec_;
+    int boutExecImage_ = 4;
+    bool quitting_ = false;
+};
+
+} // namespace tessaline

@@ -1,0 +1,427 @@
+#include "ui/main_window.h"
+
+#include "config/config_persistence.h"
+#include "config/hardware_profiles.h"
+#include "config/settings_store.h"
+#include "link/serial_port.h"
+#include "link/talker_link.h"
+#include "ui/board_control.h"
+#include "ui/board_panel.h"
+#include "ui/console_window.h"
+#include "ui/memory_window.h"
+#include "ui/status_panels.h"
+#include "ui/trace_window.h"
+#include "ui/twips.h"
+#include "ui/wait_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+
+namespace tessaline {
+
+namespace {
+
+const QString Titre = QStringLiteral("Tessaline");
+const QString QuestionFin = QStringLiteral("Ceci Terminera Tessaline\nVoulez-vous Quiter le Programme \nEn "
+                                           "Sauvegardant la Configuration ?...");
+const QString PasDAide = QStringLiteral("Impossible d'affichiez le sommaire de l'aide. Il n'y a pas d'aide "
+                                        "associ\u00e9e \u00e0 ce projet.");
+
+// Toolbar keys and the menu item each stands for.
+const std::pair<const char*, const char*> Outils[] = {
+    {"New", "mnuFileNew"},
+    {"Open", "mnuFileOpen"},
+    {"Save", "mnuFileSave"},
+    {"SaveAs", "mnuFileSaveAs"},
+    {"Print", "mnuFilePrint"},
+    {"PrintPreview", "mnuFilePrintPreview"},
+    {"PageSetup", "mnuFilePageSetup"},
+    {"Options", "mnuViewOptions"},
+    {"Compile", "mnuFileCompile"},
+};
+
+int px(double twips, const QWidget* w) {
+    return twipsEnPixels(twips, w);
+}
+float tw(int pixels, const QWidget* w) {
+    return static_cast<float>(pixelsEnTwips(pixels, w));
+}
+
+void appliquerEtat(QWidget* w, int etat) {
+    if (etat == FenetreMinimisee)
+        w->showMinimized();
+    else if (etat == FenetreMaximisee)
+        w->showMaximized();
+}
+
+int etatDe(const QWidget* w) {
+    if (w->isMinimized()) return FenetreMinimisee;
+    if (w->isMaximized()) return FenetreMaximisee;
+    return FenetreNormale;
+}
+
+} // namespace
+
+MainWindow::MainWindow(SerialLine& ligne, EventClock& horloge, SettingsStore& reglages, BoardControl* board,
+                       QWidget* parent)
+    : QMainWindow(parent)
+    , ecran_(std::make_unique<QtScreen>(this))
+    , session_(std::make_unique<Session>(ligne, horloge, *ecran_))
+    , reglages_(reglages)
+    , board_(board)
+    , mdi_(new QMdiArea(this))
+    , panneaux_(new StatusPanels(this)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(Titre);
+    mdi_->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(mdi_);
+    statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
+    statusBar()->addWidget(panneaux_, 1);
+    creerMenus();
+    creerBarreOutils();
+
+    attente_ = new WaitWindow(this);
+    ecran_->setWaitWindow(attente_);
+    // A simulated board leaves reset when the download waits for it, as the
+    // user would press RESET on a real one.
+    if (board_) session_->attenteResetCarte = [this] { board_->reset(); };
+}
+
+MainWindow::~MainWindow() {
+    // The child windows go first: they may still hold the session's areas.
+    fin_ = true;
+    if (console_) console_->setQuitting(true);
+    if (memoire_) memoire_->setQuitting(true);
+    if (trace_) trace_->setQuitting(true);
+    delete mdi_;
+}
+
+QAction* MainWindow::action(QMenu* menu, const char* nom, const QString& legende,
+                            const QKeySequence& raccourci) {
+    auto* a = menu->addAction(legende);
+    a->setObjectName(QLatin1String(nom));
+    if (!raccourci.isEmpty()) a->setShortcut(raccourci);
+    actions_.insert(QLatin1String(nom), a);
+    return a;
+}
+
+void MainWindow::creerMenus() {
+    QMenuBar* barre = menuBar();
+    auto menu = [&](const char* nom, const QString& legende) {
+        QMenu* m = barre->addMenu(legende);
+        m->setObjectName(QLatin1String(nom));
+        m->menuAction()->setObjectName(QLatin1String(nom));
+        return m;
+    };
+    auto separateur = [](QMenu* m, const char* nom) { m->addSeparator()->setObjectName(QLatin1String(nom)); };
+
+    QMenu* fichier = menu("mnuFile", QStringLiteral("&Fichier"));
+    action(fichier, "mnuFileNew", QStringLiteral("&Nouveau"), QKeySequence(QStringLiteral("Ctrl+N")));
+    action(fichier, "mnuFileOpen", QStringLiteral("&Ouvrir"), QKeySequence(QStringLiteral("Ctrl+O")));
+    action(fichier, "mnuFileSave", QStringLiteral("Enre&gistrer"), QKeySequence(QStringLiteral("Ctrl+S")));
+    action(fichier, "mnuFileSaveAs", QStringLiteral("Enregistrer &sous..."));
+    separateur(fichier, "mnuFileBar1");
+    action(fichier, "mnuFilePageSetup", QStringLiteral("Mise en pa&ge..."));
+    action(fichier, "mnuFilePrintPreview", QStringLiteral("A&per\u00e7u avant impression"));
+    action(fichier, "mnuFilePrint", QStringLiteral("&Imprimer..."), QKeySequence(QStringLiteral("Ctrl+P")));
+    separateur(fichier, "mnuFileBar2");
+    action(fichier, "mnuFileCompile", QStringLiteral("&Compiler"));
+    separateur(fichier, "mnuFileBar4");
+    for (int i = 0; i < 4; ++i) {
+        QAction* a = action(fichier, "mnuFileMRU", QString());
+        a->setObjectName(nomIndexe(QStringLiteral("mnuFileMRU"), i));
+        actions_.insert(a->objectName(), a);
+        a->setVisible(false);
+    }
+    separateur(fichier, "mnuFileBar");
+    actions_.insert(QStringLiteral("mnuFileBar"), fichier->actions().last());
+    fichier->actions().last()->setVisible(false);
+    separateur(fichier, "mnuFileBar5");
+    connect(action(fichier, "mnuFileExit", QStringLiteral("&Quitter")), &QAction::triggered, this,
+            [this] { close(); });
+
+    QMenu* edition = menu("mnuEdit", QStringLiteral("Editi&on"));
+    action(edition, "mnuEditUndo", QStringLiteral("&Annuler"), QKeySequence(QStringLiteral("Ctrl+Z")));
+    separateur(edition, "mnuEditBar1");
+    action(edition, "mnuEditCut", QStringLiteral("&Couper"), QKeySequence(QStringLiteral("Ctrl+X")));
+    action(edition, "mnuEditCopy", QStringLiteral("Co&pier"), QKeySequence(QStringLiteral("Ctrl+C")));
+    action(edition, "mnuEditPaste", QStringLiteral("C&oller"), QKeySequence(QStringLiteral("Ctrl+V")));
+
+    QMenu* affichage = menu("mnuView", QStringLiteral("Aff&ichage"));
+    QAction* outils = action(affichage, "mnuViewToolbar", QStringLiteral("Barre d'&outils"));
+    QAction* etat = action(affichage, "mnuViewStatusBar", QStringLiteral("Barre d'&\u00e9tat"));
+    for (QAction* a : {outils, etat}) {
+        a->setCheckable(true);
+        a->setChecked(true);
+    }
+    connect(outils, &QAction::triggered, this, [this](bool montre) { outils_->setVisible(montre); });
+    connect(etat, &QAction::triggered, this, [this](bool montre) { statusBar()->setVisible(montre); });
+    separateur(affichage, "mnuViewBar2");
+    action(affichage, "mnuViewOptions", QStringLiteral("&Options ... Mat\u00e9riel"));
+
+    QMenu* fenetres = menu("mnuWindow", QStringLiteral("Fe&n\u00eatre"));
+    connect(action(fenetres, "mnuWindowCascade", QStringLiteral("&Cascade")), &QAction::triggered, mdi_,
+            &QMdiArea::cascadeSubWindows);
+    connect(action(fenetres, "mnuWindowTileHorizontal", QStringLiteral("Mosa\u00efque &horizontale")),
+            &QAction::triggered, this, [this] { disposerFenetres(Qt::Vertical); });
+    connect(action(fenetres, "mnuWindowTileVertical", QStringLiteral("Mosa\u00efque &verticale")),
+            &QAction::triggered, this, [this] { disposerFenetres(Qt::Horizontal); });
+    connect(action(fenetres, "mnuWindowArrangeIcons", QStringLiteral("&R\u00e9organiser les ic\u00f4nes")),
+            &QAction::triggered, this, &MainWindow::rangerIcones);
+    fenetres->addSeparator();
+    connect(fenetres, &QMenu::aboutToShow, this, [this, fenetres] {
+        // The list of the child windows, after the arrangement items.
+        const QList<QAction*> toutes = fenetres->actions();
+        for (QAction* a : toutes)
+            if (a->property("fenetre").isValid()) fenetres->removeAction(a);
+        for (QMdiSubWindow* s : mdi_->subWindowList()) {
+            QAction* a =
+                fenetres->addAction(s->windowTitle(), this, [this, s] { mdi_->setActiveSubWindow(s); });
+            a->setProperty("fenetre", true);
+        }
+    });
+
+    QMenu* aide = menu("mnuHelp", QStringLiteral("&?"));
+    connect(action(aide, "mnuHelpContents", QStringLiteral("&Sommaire")), &QAction::triggered, this,
+            &MainWindow::aide);
+    connect(action(aide, "mnuHelpSearch", QStringLiteral("A&ide sur...")), &QAction::triggered, this,
+            &MainWindow::aide);
+    separateur(aide, "mnuHelpBar1");
+    connect(action(aide, "mnuHelpAbout", QStringLiteral("\u00c0 &propos de Tessaline...")),
+            &QAction::triggered, this, &MainWindow::aPropos);
+
+    // Shown only as the registers window's context menu.
+    auto* talker = new QMenu(QStringLiteral("Commandes Talker"), this);
+    talker->setObjectName(QStringLiteral("mnuCmdTalker"));
+    action(talker, "mnuRegSet", QStringLiteral("Editer Registres ( Reg Set )"));
+
+    // The entries whose operations are not there yet: files, assembler,
+    // printing, options, register editing. Undo, Cut, Copy, Paste and Print
+    // Preview have no operation in this program.
+    for (const char* n : {"mnuFileNew", "mnuFileOpen", "mnuFileSave", "mnuFileSaveAs", "mnuFilePageSetup",
+                          "mnuFilePrintPreview", "mnuFilePrint", "mnuFileCompile", "mnuEditUndo",
+                          "mnuEditCut", "mnuEditCopy", "mnuEditPaste", "mnuViewOptions", "mnuRegSet"})
+        actions_.value(QLatin1String(n))->setEnabled(false);
+}
+
+void MainWindow::creerBarreOutils() {
+    outils_ = addToolBar(QStringLiteral("Outils"));
+    outils_->setObjectName(QStringLiteral("tbToolBar"));
+    outils_->setMovable(false);
+    const std::pair<const char*, QStyle::StandardPixmap> icones[] = {
+        {"New", QStyle::SP_FileIcon},
+        {"Open", QStyle::SP_DialogOpenButton},
+        {"Save", QStyle::SP_DialogSaveButton},
+        {"SaveAs", QStyle::SP_DriveFDIcon},
+        {"Print", QStyle::SP_FileDialogDetailedView},
+        {"PrintPreview", QStyle::SP_FileDialogContentsView},
+        {"PageSetup", QStyle::SP_FileDialogListView},
+        {"Options", QStyle::SP_ComputerIcon},
+        {"Compile", QStyle::SP_MediaPlay},
+    };
+    for (const auto& [cle, menu] : Outils) {
+        QAction* a = outils_->addAction(QLatin1String(cle));
+        for (const auto& [k, icone] : icones)
+            if (qstrcmp(k, cle) == 0) a->setIcon(style()->standardIcon(icone));
+        a->setObjectName(QStringLiteral("tbr") + QLatin1String(cle));
+        a->setData(QLatin1String(cle));
+        a->setToolTip(actions_.value(QLatin1String(menu))->text().remove(u'&'));
+        a->setEnabled(actions_.value(QLatin1String(menu))->isEnabled());
+        const QString k = QLatin1String(cle);
+        connect(a, &QAction::triggered, this, [this, k] { toolbarClick(k); });
+    }
+}
+
+// Tiles the open windows one under the other (Qt::Vertical: horizontal strips)
+// or side by side.
+void MainWindow::disposerFenetres(Qt::Orientation sens) {
+    QList<QMdiSubWindow*> ouvertes;
+    for (QMdiSubWindow* s : mdi_->subWindowList())
+        if (s->isVisible() && !s->isMinimized()) ouvertes << s;
+    if (ouvertes.isEmpty()) return;
+    const QRect zone = mdi_->viewport()->rect();
+    const int n = static_cast<int>(ouvertes.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* s = ouvertes[i];
+        s->showNormal();
+        if (sens == Qt::Vertical)
+            s->setGeometry(0, zone.height() * i / n, zone.width(), zone.height() / n);
+        else
+            s->setGeometry(zone.width() * i / n, 0, zone.width() / n, zone.height());
+    }
+}
+
+// Lines the minimised windows up along the bottom of the area.
+void MainWindow::rangerIcones() {
+    int x = 0;
+    for (QMdiSubWindow* s : mdi_->subWindowList())
+        if (s->isMinimized()) {
+            s->move(x, mdi_->viewport()->height() - s->height());
+            x += s->width();
+        }
+}
+
+void MainWindow::toolbarClick(const QString& cle) {
+    for (const auto& [k, menu] : Outils)
+        if (cle == QLatin1String(k)) {
+            QAction* a = actions_.value(QLatin1String(menu));
+            if (a && a->isEnabled()) a->trigger();
+            return;
+        }
+}
+
+QMdiSubWindow* MainWindow::ajouter(QWidget* fenetre) {
+    QMdiSubWindow* s = mdi_->addSubWindow(fenetre);
+    s->setObjectName(fenetre->objectName() + QStringLiteral("Cadre"));
+    s->setAttribute(Qt::WA_DeleteOnClose, false);
+    return s;
+}
+
+void MainWindow::demarrer() {
+    Session& s = *session_;
+    // 1. No link watch, no flags.
+    SurvCom(s, false);
+    s.liaison.timeoutArme = false;
+    s.liaison.abandon = false;
+    s.config.CompilateurDisponible = false;
+
+    // 3. The console, the memory and trace windows (and the board's panel).
+    console_ = new ConsoleWindow(s, this);
+    memoire_ = new MemoryWindow(this);
+    trace_ = new TraceWindow(this);
+    ecran_->setAreas(trace_->area(), memoire_->area(), console_->echo());
+    for (QWidget* f :
+         {static_cast<QWidget*>(console_), static_cast<QWidget*>(memoire_), static_cast<QWidget*>(trace_)})
+        ajouter(f)->show();
+    if (board_) {
+        QMdiSubWindow* carte = ajouter(new BoardPanel(*board_, this));
+        carte->show();
+        // Beside the console, out of the way of the other windows.
+        carte->move(console_->parentWidget()->geometry().right() + 8, 0);
+    }
+
+    // 4. The built-in chips, then the settings (which adapt the Talker).
+    IniComboHard(s);
+    ChargerConfig(s, reglages_, disposition_, QApplication::applicationDirPath());
+    appliquerDisposition();
+
+    // 5-8. No target commands until a Talker answers; the port; the check.
+    EnableCommandes(s, false);
+    ComOpen(s);
+    TestTalker(s);
+    s.liaison.timeoutArme = true;
+    SurvCom(s, true);
+    demarre_ = true;
+}
+
+void MainWindow::appliquerDisposition() {
+    const WindowLayout& d = disposition_;
+    setGeometry(px(d.MainLeft, this), px(d.MainTop, this), px(d.MainWidth, this), px(d.MainHeight, this));
+    appliquerEtat(this, d.frmMainWindowState);
+    if (QMdiSubWindow* c = qobject_cast<QMdiSubWindow*>(console_->parentWidget())) {
+        c->move(px(d.frmDocumentLeft, this), px(d.frmDocumentTop, this));
+        appliquerEtat(c, d.frmDocumenWindowStatet);
+    }
+    if (QMdiSubWindow* m = qobject_cast<QMdiSubWindow*>(memoire_->parentWidget())) {
+        m->move(px(d.frmMemoireLeft, this), px(d.frmMemoireTop, this));
+        memoire_->setWindowSizeTwips(QSize(memoire_->loadSizeTwips().width(), qRound(d.frmMemoireHeight)));
+        appliquerEtat(m, d.frmMemoireWindowState);
+    }
+    if (QMdiSubWindow* t = qobject_cast<QMdiSubWindow*>(trace_->parentWidget())) {
+        t->move(px(d.frmTraceCommandesLeft, this), px(d.frmTraceCommandesTop, this));
+        trace_->setWindowSizeTwips(
+            QSize(qRound(d.frmTraceCommandesWidth), qRound(d.frmTraceCommandesHeight)));
+        appliquerEtat(t, d.frmTraceCommandesWindowState);
+    }
+}
+
+void MainWindow::relireDisposition() {
+    WindowLayout& d = disposition_;
+    d.frmMainWindowState = etatDe(this);
+    if (d.frmMainWindowState == FenetreNormale) {
+        const QRect g = geometry();
+        d.MainLeft = tw(g.x(), this);
+        d.MainTop = tw(g.y(), this);
+        d.MainWidth = tw(g.width(), this);
+        d.MainHeight = tw(g.height(), this);
+    }
+    auto cadre = [](QWidget* w) { return w ? qobject_cast<QMdiSubWindow*>(w->parentWidget()) : nullptr; };
+    if (QMdiSubWindow* c = cadre(console_)) {
+        d.frmDocumenWindowStatet = etatDe(c);
+        if (!c->isMinimized()) {
+            d.frmDocumentLeft = tw(c->x(), this);
+            d.frmDocumentTop = tw(c->y(), this);
+        }
+    }
+    if (QMdiSubWindow* m = cadre(memoire_)) {
+        d.frmMemoireWindowState = etatDe(m);
+        if (!m->isMinimized()) {
+            d.frmMemoireLeft = tw(m->x(), this);
+            d.frmMemoireTop = tw(m->y(), this);
+            d.frmMemoireHeight = tw(m->height(), this);
+        }
+    }
+    if (QMdiSubWindow* t = cadre(trace_)) {
+        d.frmTraceCommandesWindowState = etatDe(t);
+        if (!t->isMinimized()) {
+            d.frmTraceCommandesLeft = tw(t->x(), this);
+            d.frmTraceCommandesTop = tw(t->y(), this);
+            d.frmTraceCommandesWidth = tw(t->width(), this);
+            d.frmTraceCommandesHeight = tw(t->height(), this);
+        }
+    }
+}
+
+bool MainWindow::quitter() {
+    ecran_->beep();
+    const Reponse r = ecran_->message(QuestionFin, windowTitle(), Icone::Critique, Boutons::OuiNonAnnuler);
+    if (r == Reponse::Annuler) return false;
+    if (r == Reponse::Oui) {
+        relireDisposition();
+        SauverConfig(*session_, reglages_, disposition_);
+    }
+    ComClose(*session_);
+    session_->surveillance().setEnabled(false);
+    // Whatever wait is still running ends now.
+    session_->demanderAbandon();
+    session_->demanderAnnulation();
+    fin_ = true;
+    for (QWidget* w :
+         {static_cast<QWidget*>(console_), static_cast<QWidget*>(memoire_), static_cast<QWidget*>(trace_)})
+        if (w) w->setProperty("quitting", true);
+    if (console_) console_->setQuitting(true);
+    if (memoire_) memoire_->setQuitting(true);
+    if (trace_) trace_->setQuitting(true);
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+    if (fin_ || quitter()) {
+        // The program ends with its last window.
+        e->accept();
+    } else {
+        e->ignore();
+    }
+}
+
+void MainWindow::aide() {
+    // No help file ships with the program.
+    ecran_->message(PasDAide, Titre, Icone::Information, Boutons::Ok);
+}
+
+void MainWindow::aPropos() {
+    QMessageBox::about(this, QStringLiteral("\u00c0 propos de Tessaline"),
+                       QStringLiteral("<b>Tessaline</b> %1<br>Chargeur et d\u00e9bogueur pour 68HC11")
+                           .arg(QApplication::applicationVersion()));
+}
+
+} // namespace tessaline

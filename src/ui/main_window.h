@@ -1,0 +1,88 @@
+// frmMain: the multiple-document main window. It holds the session and its
+// screen, the menus, the toolbar and the status bar, and hosts the console, the
+// memory and trace windows (and the simulated board's panel); it runs the
+// start-up sequence and asks before ending the program.
+#pragma once
+
+#include "config/window_layout.h"
+#include "link/session.h"
+#include "ui/qt_screen.h"
+
+#include <QMainWindow>
+#include <QMap>
+
+#include <memory>
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+
+namespace tessaline {
+
+class BoardControl;
+class ConsoleWindow;
+class MemoryWindow;
+class SettingsStore;
+class StatusPanels;
+class TraceWindow;
+class WaitWindow;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // `board` is the simulated board behind the line, when there is one.
+    MainWindow(SerialLine& ligne, EventClock& horloge, SettingsStore& reglages, BoardControl* board = nullptr,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Session& session() { return *session_; }
+    QtScreen& ecran() { return *ecran_; }
+    ConsoleWindow* console() const { return console_; }
+    MemoryWindow* memoire() const { return memoire_; }
+    TraceWindow* trace() const { return trace_; }
+    const WindowLayout& disposition() const { return disposition_; }
+    // True once the start-up sequence has run to its end.
+    bool demarre() const { return demarre_; }
+
+public slots:
+    // The start-up sequence: configuration, port, Talker check, link watch.
+    void demarrer();
+    // The exit question; true when the program may end.
+    bool quitter();
+    void toolbarClick(const QString& cle);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void creerMenus();
+    void creerBarreOutils();
+    QAction* action(QMenu* menu, const char* nom, const QString& legende, const QKeySequence& raccourci = {});
+    QMdiSubWindow* ajouter(QWidget* fenetre);
+    void appliquerDisposition();
+    void relireDisposition();
+    void disposerFenetres(Qt::Orientation sens);
+    void rangerIcones();
+    void aide();
+    void aPropos();
+
+    std::unique_ptr<QtScreen> ecran_;
+    std::unique_ptr<Session> session_;
+    SettingsStore& reglages_;
+    BoardControl* board_;
+    WindowLayout disposition_;
+    QMdiArea* mdi_;
+    StatusPanels* panneaux_;
+    QToolBar* outils_;
+    ConsoleWindow* console_ = nullptr;
+    MemoryWindow* memoire_ = nullptr;
+    TraceWindow* trace_ = nullptr;
+    WaitWindow* attente_ = nullptr;
+    QMap<QString, QAction*> actions_;
+    bool demarre_ = false;
+    bool fin_ = false;
+};
+
+} // namespace tessaline

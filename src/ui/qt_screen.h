@@ -1,0 +1,54 @@
+// The Screen of the windows: runs go to the trace, memory and echo areas,
+// panels to the status bar, and named controls are found by their objectName
+// anywhere under the main window.
+#pragma once
+
+#include "link/screen.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace tessaline {
+
+class RichTextArea;
+class WaitWindow;
+
+class QtScreen : public Screen {
+public:
+    explicit QtScreen(QWidget* racine);
+
+    void setAreas(RichTextArea* trace, RichTextArea* memoire, RichTextArea* echo);
+    void setWaitWindow(WaitWindow* attente);
+
+    void append(Zone zone, const QString& text, uint32_t colour, bool bold = false) override;
+    void clear(Zone zone) override;
+    QString text(Zone zone) const override;
+    void setPanel(const QString& key, const QString& text, int image) override;
+    QString panel(const QString& key) const override;
+    void setEnabled(const QString& control, bool enabled) override;
+    void setText(const QString& control, const QString& text) override;
+    void setTextColour(const QString& control, uint32_t colour) override;
+    void setValue(const QString& control, int value) override;
+    void showWait(const QString& label) override;
+    void hideWait() override;
+    Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) override;
+    void beep() override;
+    void setBusy(bool busy) override;
+
+    // Beeps sounded since the start (the tests count them).
+    int beeps() const { return beeps_; }
+
+private:
+    RichTextArea* zone(Zone z) const;
+    QObject* controle(const QString& nom) const;
+
+    QPointer<QWidget> racine_;
+    QPointer<RichTextArea> trace_;
+    QPointer<RichTextArea> memoire_;
+    QPointer<RichTextArea> echo_;
+    QPointer<WaitWindow> attente_;
+    int occupe_ = 0;
+    int beeps_ = 0;
+};
+
+} // namespace tessaline

@@ -1,0 +1,154 @@
+// The console: command selection, the fields' keys and completion, the echo
+// and Execute, on the simulated board.
+#include "gui_fixture.h"
+#include "target/console_commands.h"
+#include "ui/console_window.h"
+#include "ui/memory_window.h"
+#include "ui/rich_text_area.h"
+#include "ui/trace_window.h"
+#include "ui/windows_colour.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+struct Morceau {
+    QString texte;
+    QColor couleur;
+};
+
+// The echo area's runs of one colour, in order.
+QVector<Morceau> morceaux(RichTextArea* zone) {
+    QVector<Morceau> m;
+    for (QTextBlock b = zone->document()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            m.push_back({f.text(), f.charFormat().foreground().color()});
+        }
+    return m;
+}
+
+class Console : public ::testing::Test {
+protected:
+    void SetUp() override { s.fenetre->demarrer(); }
+    QLineEdit* champ(const char* nom) { return s.controle<QLineEdit>(nom); }
+    void cliquer(const char* nom) { s.controle<QPushButton>(nom)->click(); }
+    void saisir(const char* nom, const QString& texte) {
+        QLineEdit* e = champ(nom);
+        e->setFocus();
+        e->clear();
+        QTest::keyClicks(e, texte);
+        QTest::keyClick(e, Qt::Key_Return);
+    }
+    RichTextArea* echo() { return s.fenetre->console()->echo(); }
+    GuiSession s;
+};
+
+} // namespace
+
+TEST_F(Console, FieldsTakeHexDigitsInUpperCaseAndBeepAtTheRest) {
+    cliquer("cmdLOADTALKER");
+    cliquer("cmdMEMDUMP");
+    QLineEdit* adresse = champ("txtADRESSE");
+    adresse->clear();
+    adresse->setFocus();
+    const int avant = s.fenetre->ecran().beeps();
+    QTest::keyClicks(adresse, QStringLiteral("a"));
+    EXPECT_EQ(adresse->text(), "A");
+    QTest::keyClicks(adresse, QStringLiteral("g"));
+    EXPECT_EQ(adresse->text(), "A") << "G is no hex digit";
+    EXPECT_EQ(s.fenetre->ecran().beeps(), avant + 1);
+    QTest::keyClicks(adresse, QStringLiteral("b12f"));
+    EXPECT_EQ(adresse->text(), "AB12") << "four characters at most";
+}
+
+TEST_F(Console, EnterCompletesTheFieldsAndRebuildsTheEcho) {
+    cliquer("cmdLOADTALKER");
+    cliquer("cmdMEMFILL");
+    EXPECT_TRUE(champ("txtVALEUR")->isEnabled());
+    saisir("txtADRESSE", QStringLiteral("5"));
+    EXPECT_EQ(champ("txtADRESSE")->text(), "0005");
+    EXPECT_EQ(s.fenetre->session().console.CmdAdresse, "0005");
+    saisir("txtLONGUEUR", QStringLiteral("10"));
+    saisir("txtVALEUR", QStringLiteral("7"));
+    EXPECT_EQ(champ("txtLONGUEUR")->text(), "0010");
+    EXPECT_EQ(champ("txtVALEUR")->text(), "07");
+    EXPECT_EQ(echo()->toPlainText(), "MemFill 0005 0010 07");
+    const auto m = morceaux(echo());
+    ASSERT_EQ(m.size(), 4);
+    EXPECT_EQ(m[0].couleur, couleurQt(couleur::Rouge));
+    EXPECT_EQ(m[1].couleur, couleurQt(couleur::Bleu));
+    EXPECT_EQ(m[2].couleur, couleurQt(couleur::Vert));
+    EXPECT_EQ(m[3].couleur, couleurQt(couleur::Noir));
+
+    cliquer("cmdMEMSET");
+    EXPECT_FALSE(champ("txtLONGUEUR")->isEnabled());
+    saisir("txtVALEUR", QStringLiteral("123"));
+    EXPECT_EQ(echo()->toPlainText(), "MemSet 0005 0123");
+    const auto ms = morceaux(echo());
+    ASSERT_EQ(ms.size(), 3);
+    EXPECT_EQ(ms[2].couleur, couleurQt(couleur::Noir));
+
+    cliquer("cmdMEMDUMP");
+    saisir("txtLONGUEUR", QString());
+    EXPECT_EQ(champ("txtLONGUEUR")->text(), "0080") << "an empty length is 80";
+    EXPECT_EQ(echo()->toPlainText(), "MemDump 0005 0080");
+
+    cliquer("cmdEFFACE");
+    EXPECT_TRUE(champ("txtADRESSE")->text().isEmpty());
+    EXPECT_TRUE(echo()->toPlainText().isEmpty());
+}
+
+TEST_F(Console, ExecuteWithNoCommandStaysDisabled) {
+    auto* execute = s.controle<QPushButton>("cmdEXECUTE");
+    EXPECT_FALSE(execute->isEnabled());
+    EXPECT_EQ(s.fenetre->console()->boutExecImage(), 4);
+    s.fenetre->console()->cmdEXECUTE_Click();
+    EXPECT_FALSE(execute->isEnabled());
+}
+
+TEST_F(Console, MemDumpFromTheConsoleFillsMemoryAndTraceAndContinues) {
+    cliquer("cmdLOADTALKER");
+    cliquer("cmdMEMDUMP");
+    EXPECT_TRUE(s.controle<QPushButton>("cmdEXECUTE")->isEnabled());
+    EXPECT_EQ(s.fenetre->console()->boutExecImage(), 0) << "ready and animated";
+    saisir("txtADRESSE", QStringLiteral("0"));
+    saisir("txtLONGUEUR", QStringLiteral("20"));
+    cliquer("cmdEXECUTE");
+    const QStringList lignes = s.fenetre->memoire()->area()->toPlainText().split(u'\n');
+    ASSERT_GE(lignes.size(), 2);
+    EXPECT_TRUE(lignes[0].startsWith("0000 CE 10 00 DC FE A7 2B E7 2D 6F 35 8E 00 E8 7E 00 "))
+        << lignes[0].toStdString();
+    EXPECT_TRUE(lignes[1].startsWith("0010 "));
+    EXPECT_TRUE(s.fenetre->trace()->area()->toPlainText().contains("\tMemDump 0000 0020 "));
+    EXPECT_EQ(champ("txtADRESSE")->text(), "0020");
+    EXPECT_TRUE(s.controle<QPushButton>("cmdEXECUTE")->isEnabled()) << "ready for the next block";
+
+    cliquer("cmdEXECUTE");
+    EXPECT_TRUE(s.fenetre->memoire()->area()->toPlainText().contains("\n0020 "));
+    EXPECT_EQ(champ("txtADRESSE")->text(), "0040");
+}
+
+TEST_F(Console, TraceAppendsAtTheEndWhateverTheUserSelected) {
+    RichTextArea* trace = s.fenetre->trace()->area();
+    trace->selectAll();
+    cliquer("cmdLOADTALKER");
+    EXPECT_TRUE(trace->toPlainText().trimmed().endsWith("Talker Charg\u00e9\tCible STOP"))
+        << trace->toPlainText().toStdString();
+    EXPECT_TRUE(trace->toPlainText().contains("Pas de Talker")) << "what was there stays";
+}
+
+TEST_F(Console, CloseIsRefusedAndSizeIsFixed) {
+    ConsoleWindow* c = s.fenetre->console();
+    EXPECT_FALSE(c->close());
+    EXPECT_TRUE(c->isVisible());
+    EXPECT_EQ(c->minimumSize(), c->maximumSize());
+}

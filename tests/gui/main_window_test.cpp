@@ -1,0 +1,176 @@
+// The main window on the simulated board: start-up, the Talker download from
+// the console, the exit question and the window layout.
+#include "gui_fixture.h"
+#include "link/qt_event_clock.h"
+#include "link/qt_serial_line.h"
+#include "link/serial_port.h"
+#include "ui/console_window.h"
+#include "ui/memory_window.h"
+#include "ui/rich_text_area.h"
+#include "ui/status_panels.h"
+#include "ui/trace_window.h"
+#include "ui/twips.h"
+
+#include <QAction>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+QString panneau(GuiSession& s, const char* cle) {
+    return s.fenetre->ecran().panel(QLatin1String(cle));
+}
+
+bool actif(GuiSession& s, const char* nom) {
+    QWidget* w = s.controle<QWidget>(nom);
+    return w && w->isEnabled();
+}
+
+void chargerTalker(GuiSession& s) {
+    s.controle<QPushButton>("cmdLOADTALKER")->click();
+}
+
+} // namespace
+
+TEST(MainWindow, StartsOnTheSimulatedBoardWithoutTalkerThenLoadsIt) {
+    GuiSession s;
+    s.fenetre->demarrer();
+    EXPECT_TRUE(s.fenetre->demarre());
+    EXPECT_EQ(s.fenetre->windowTitle(), "Tessaline");
+    EXPECT_EQ(panneau(s, "Port"), "COM2:1200,N,8,1");
+    EXPECT_EQ(panneau(s, "Com"), "Com Open");
+    EXPECT_EQ(panneau(s, "Talker"), "Pas de Talker");
+    EXPECT_EQ(panneau(s, "Cible"), "Cible STOP");
+    for (const char* n : {"cmdMEMDUMP", "cmdMEMFILL", "cmdMEMSET", "cmdRUN", "cmdSTEP", "cmdSTOP",
+                          "cmdEXECUTE", "cmdDISASSEMBLE", "chkREGSET", "cmdDISPLAYREG"})
+        EXPECT_FALSE(actif(s, n)) << n;
+    EXPECT_TRUE(actif(s, "cmdLOADTALKER"));
+    EXPECT_TRUE(s.fenetre->session().surveillance().isEnabled());
+
+    chargerTalker(s);
+    EXPECT_EQ(panneau(s, "Talker"), "Talker Charg\u00e9");
+    EXPECT_EQ(panneau(s, "Cible"), "Cible STOP");
+    EXPECT_TRUE(actif(s, "cmdMEMDUMP"));
+    EXPECT_FALSE(actif(s, "cmdSTOP"));
+    EXPECT_EQ(s.fenetre->session().registres.RegSP, "00E8");
+    const QString trace = s.fenetre->trace()->area()->toPlainText();
+    EXPECT_TRUE(trace.contains("\tLoad Talker\n")) << trace.toStdString();
+    EXPECT_TRUE(trace.contains("\tTalker Charg\u00e9\tCible STOP"));
+    EXPECT_EQ(s.fenetre->findChild<QWidget*>("frmInfo"), nullptr) << "the progress window is gone";
+}
+
+TEST(MainWindow, MenusCarryTheirCaptionsAndShortcuts) {
+    GuiSession s;
+    auto* ouvrir = s.controle<QAction>("mnuFileOpen");
+    ASSERT_NE(ouvrir, nullptr);
+    EXPECT_EQ(ouvrir->text(), "&Ouvrir");
+    EXPECT_EQ(ouvrir->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    EXPECT_FALSE(ouvrir->isEnabled()) << "files come later";
+    EXPECT_EQ(s.controle<QAction>("mnuViewOptions")->text(), "&Options ... Mat\u00e9riel");
+    EXPECT_EQ(s.controle<QAction>("mnuHelpAbout")->text(), "\u00c0 &propos de Tessaline...");
+    EXPECT_FALSE(s.controle<QAction>(nomIndexe("mnuFileMRU", 0).toLatin1())->isVisible());
+    auto* talker = s.controle<QMenu>("mnuCmdTalker");
+    ASSERT_NE(talker, nullptr);
+    EXPECT_FALSE(s.fenetre->menuBar()->actions().contains(talker->menuAction())) << "a popup only";
+
+    // The view toggles.
+    auto* barreEtat = s.controle<QAction>("mnuViewStatusBar");
+    barreEtat->trigger();
+    EXPECT_FALSE(s.fenetre->statusBar()->isVisible());
+    barreEtat->trigger();
+    EXPECT_TRUE(s.fenetre->statusBar()->isVisible());
+    s.fenetre->toolbarClick(QStringLiteral("Nothing")); // an unknown key does nothing
+}
+
+TEST(MainWindow, ExitQuestionCancelNoAndYes) {
+    GuiSession s;
+    s.fenetre->demarrer();
+    RepondeurMessages r;
+
+    r.repondre(QMessageBox::Cancel);
+    EXPECT_FALSE(s.fenetre->close());
+    EXPECT_TRUE(s.fenetre->isVisible()) << "Cancel keeps the program running";
+    ASSERT_EQ(r.textes.size(), 1);
+    EXPECT_EQ(r.textes[0], "Ceci Terminera Tessaline\nVoulez-vous Quiter le Programme \nEn Sauvegardant la "
+                           "Configuration ?...");
+    EXPECT_EQ(r.titres[0], "Tessaline");
+    EXPECT_EQ(r.boutonsVus[0], QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_FALSE(QSettings(s.fichier(), QSettings::IniFormat).contains(QStringLiteral("Config/Baud")));
+
+    r.repondre(QMessageBox::No);
+    EXPECT_TRUE(s.fenetre->close());
+    EXPECT_FALSE(QSettings(s.fichier(), QSettings::IniFormat).contains(QStringLiteral("Config/Baud")))
+        << "No ends without saving";
+    EXPECT_EQ(panneau(s, "Com"), "Com Close");
+}
+
+TEST(MainWindow, ExitWithYesSavesTheConfigurationAndLayout) {
+    GuiSession s(QStringLiteral("[Config]\nTimeout=20\nBaud=9600\n[Settings]\nfrmTraceCommandesLeft=1500\n"
+                                "frmTraceCommandesTop=300\nfrmMemoireHeight=3000\n"));
+    s.fenetre->demarrer();
+    auto* trace = qobject_cast<QMdiSubWindow*>(s.fenetre->trace()->parentWidget());
+    ASSERT_NE(trace, nullptr);
+    EXPECT_EQ(trace->x(), twipsEnPixels(1500, s.fenetre.get()));
+    EXPECT_EQ(trace->y(), twipsEnPixels(300, s.fenetre.get()));
+    auto* memoire = qobject_cast<QMdiSubWindow*>(s.fenetre->memoire()->parentWidget());
+    EXPECT_EQ(memoire->height(), twipsEnPixels(3000, s.fenetre.get()));
+
+    trace->move(twipsEnPixels(750, s.fenetre.get()), trace->y());
+    RepondeurMessages r;
+    r.repondre(QMessageBox::Yes);
+    EXPECT_TRUE(s.fenetre->close());
+    QSettings relu(s.fichier(), QSettings::IniFormat);
+    EXPECT_EQ(relu.value(QStringLiteral("Config/Baud")).toString(), "9600");
+    EXPECT_EQ(relu.value(QStringLiteral("Settings/frmTraceCommandesLeft")).toString(), "750");
+    EXPECT_EQ(relu.value(QStringLiteral("Settings/frmTraceCommandesTop")).toString(), "300");
+    EXPECT_EQ(relu.value(QStringLiteral("Settings/frmMemoireHeight")).toString(), "3000");
+}
+
+TEST(MainWindow, MinimisedWindowKeepsItsSavedPlace) {
+    GuiSession s(
+        QStringLiteral("[Config]\nTimeout=20\n[Settings]\nfrmMemoireLeft=600\nfrmMemoireTop=1200\n"));
+    s.fenetre->demarrer();
+    auto* memoire = qobject_cast<QMdiSubWindow*>(s.fenetre->memoire()->parentWidget());
+    memoire->showMinimized();
+    RepondeurMessages r;
+    r.repondre(QMessageBox::Yes);
+    EXPECT_TRUE(s.fenetre->close());
+    QSettings relu(s.fichier(), QSettings::IniFormat);
+    EXPECT_EQ(relu.value(QStringLiteral("Settings/frmMemoireLeft")).toString(), "600");
+    EXPECT_EQ(relu.value(QStringLiteral("Settings/frmMemoireTop")).toString(), "1200");
+    EXPECT_EQ(relu.value(QStringLiteral("Settings/frmMemoireWindowState")).toString(), "1");
+}
+
+TEST(MainWindow, PortThatDoesNotOpenLeavesComCloseAndStartUpGoesOn) {
+    QTemporaryDir dir;
+    const QString fichier = dir.filePath(QStringLiteral("t.ini"));
+    {
+        QSettings init(fichier, QSettings::IniFormat);
+        init.setValue(QStringLiteral("Config/Timeout"), 1);
+        init.setValue(QStringLiteral("Ports/COM2"), QStringLiteral("/dev/tessaline-no-such-port"));
+    }
+    SettingsStore reglages(fichier);
+    QtSerialLine ligne;
+    QtEventClock horloge;
+    MainWindow fenetre(ligne, horloge, reglages);
+    fenetre.show();
+    RepondeurMessages r;
+    r.repondre(QMessageBox::Ok);
+    fenetre.demarrer();
+    ASSERT_EQ(r.textes.size(), 1);
+    EXPECT_TRUE(r.textes[0].contains("Sub : ComOpen"));
+    EXPECT_EQ(r.titres[0], "Tessaline -- ERREURS --");
+    EXPECT_EQ(fenetre.ecran().panel(QStringLiteral("Com")), "Com Close");
+    EXPECT_EQ(fenetre.ecran().panel(QStringLiteral("Talker")), "Pas de Talker");
+    EXPECT_TRUE(fenetre.demarre());
+    fenetre.hide();
+}

@@ -34,6 +34,10 @@ public:
             textes << boite->text();
             titres << boite->windowTitle();
             boutonsVus << boite->standardButtons();
+            QStringList legendes;
+            for (QAbstractButton* b : boite->buttons())
+                legendes << b->text().remove(u'&');
+            legendesBoutons << legendes;
             boite->button(bouton)->click();
         });
         minuterie_.start();
@@ -41,6 +45,7 @@ public:
     QStringList textes;
     QStringList titres;
     QList<QMessageBox::StandardButtons> boutonsVus;
+    QList<QStringList> legendesBoutons;
 
 private:
     QTimer minuterie_;

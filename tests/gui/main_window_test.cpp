@@ -104,6 +104,9 @@ TEST(MainWindow, ExitQuestionCancelNoAndYes) {
                            "Configuration ?...");
     EXPECT_EQ(r.titres[0], "Tessaline");
     EXPECT_EQ(r.boutonsVus[0], QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    for (const char* legende : {"Oui", "Non", "Annuler"})
+        EXPECT_TRUE(r.legendesBoutons[0].contains(QLatin1String(legende)))
+            << "Qt's buttons speak French: " << r.legendesBoutons[0].join(", ").toStdString();
     EXPECT_FALSE(QSettings(s.fichier(), QSettings::IniFormat).contains(QStringLiteral("Config/Baud")));
 
     r.repondre(QMessageBox::No);

@@ -33,6 +33,8 @@ public:
     JeuRegistres registres;
     EtatConsole console;
     EtatBreak pointArret;
+    // The register set as it was when Reg SET mode was entered.
+    JeuRegistres copieRegSet;
 
     // Called when the Talker download starts waiting for the chip's break: a
     // simulated board leaves reset in bootstrap mode there, as a user presses

@@ -140,8 +140,10 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
     auto* regSet = new QCheckBox(QStringLiteral("Reg SET"), commandes);
     regSet->setObjectName(QStringLiteral("chkREGSET"));
     regSet->setToolTip(QStringLiteral("Autorise le changement du contenu du registre"));
-    connect(regSet, &QCheckBox::clicked, this,
-            [this] { selectionner(code::RegSet, QStringLiteral("Reg SET"), false); });
+    connect(regSet, &QCheckBox::toggled, this, [this](bool coche) {
+        executeActif(false);
+        emit regSetChange(coche);
+    });
     grille->addWidget(regSet, n / 3, n % 3);
     ++n;
     chkBreak_ = new QCheckBox(QStringLiteral("Break : None"), commandes);

@@ -30,6 +30,10 @@ public:
     // Frame of the Execute animation shown now (0 ready, 4 disabled, 1-18 running).
     int boutExecImage() const { return boutExecImage_; }
 
+signals:
+    // chkREGSET was ticked (entering Reg SET mode) or cleared (leaving it).
+    void regSetChange(bool coche);
+
 public slots:
     void cmdLOADTALKER_Click();
     void cmdEXECUTE_Click();

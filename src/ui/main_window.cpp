@@ -5,10 +5,12 @@
 #include "config/settings_store.h"
 #include "link/serial_port.h"
 #include "link/talker_link.h"
+#include "target/register_edit.h"
 #include "ui/board_control.h"
 #include "ui/board_panel.h"
 #include "ui/console_window.h"
 #include "ui/memory_window.h"
+#include "ui/registers_window.h"
 #include "ui/status_panels.h"
 #include "ui/trace_window.h"
 #include "ui/twips.h"
@@ -16,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -102,6 +105,7 @@ MainWindow::~MainWindow() {
     if (console_) console_->setQuitting(true);
     if (memoire_) memoire_->setQuitting(true);
     if (trace_) trace_->setQuitting(true);
+    if (registres_) registres_->setQuitting(true);
     delete mdi_;
 }
 
@@ -202,14 +206,18 @@ void MainWindow::creerMenus() {
     // Shown only as the registers window's context menu.
     auto* talker = new QMenu(QStringLiteral("Commandes Talker"), this);
     talker->setObjectName(QStringLiteral("mnuCmdTalker"));
-    action(talker, "mnuRegSet", QStringLiteral("Editer Registres ( Reg Set )"));
+    QAction* regSet = action(talker, "mnuRegSet", QStringLiteral("Editer Registres ( Reg Set )"));
+    connect(regSet, &QAction::triggered, this, [this] {
+        auto* chk = findChild<QCheckBox*>(QStringLiteral("chkREGSET"));
+        if (chk && chk->isEnabled() && !chk->isChecked()) chk->setChecked(true);
+    });
 
     // The entries whose operations are not there yet: files, assembler,
     // printing, options, register editing. Undo, Cut, Copy, Paste and Print
     // Preview have no operation in this program.
     for (const char* n : {"mnuFileNew", "mnuFileOpen", "mnuFileSave", "mnuFileSaveAs", "mnuFilePageSetup",
                           "mnuFilePrintPreview", "mnuFilePrint", "mnuFileCompile", "mnuEditUndo",
-                          "mnuEditCut", "mnuEditCopy", "mnuEditPaste", "mnuViewOptions", "mnuRegSet"})
+                          "mnuEditCut", "mnuEditCopy", "mnuEditPaste", "mnuViewOptions"})
         actions_.value(QLatin1String(n))->setEnabled(false);
 }
 
@@ -298,10 +306,22 @@ void MainWindow::demarrer() {
     console_ = new ConsoleWindow(s, this);
     memoire_ = new MemoryWindow(this);
     trace_ = new TraceWindow(this);
+    registres_ = new RegistersWindow(s, this);
+    registres_->setPopupMenu(findChild<QMenu*>(QStringLiteral("mnuCmdTalker")));
     ecran_->setAreas(trace_->area(), memoire_->area(), console_->echo());
-    for (QWidget* f :
-         {static_cast<QWidget*>(console_), static_cast<QWidget*>(memoire_), static_cast<QWidget*>(trace_)})
+    for (QWidget* f : {static_cast<QWidget*>(console_), static_cast<QWidget*>(memoire_),
+                       static_cast<QWidget*>(trace_), static_cast<QWidget*>(registres_)})
         ajouter(f)->show();
+    // Reg SET: the console's box drives the registers window.
+    connect(console_, &ConsoleWindow::regSetChange, this, [this](bool coche) {
+        if (coche) {
+            entrerRegSet(*session_);
+            registres_->setEditable(true);
+        } else {
+            registres_->setEditable(false);
+            quitterRegSet(*session_);
+        }
+    });
     if (board_) {
         QMdiSubWindow* carte = ajouter(new BoardPanel(*board_, this));
         carte->show();
@@ -336,6 +356,8 @@ void MainWindow::appliquerDisposition() {
         memoire_->setWindowSizeTwips(QSize(memoire_->loadSizeTwips().width(), qRound(d.frmMemoireHeight)));
         appliquerEtat(m, d.frmMemoireWindowState);
     }
+    if (QMdiSubWindow* r = qobject_cast<QMdiSubWindow*>(registres_->parentWidget()))
+        r->move(px(d.frmRegistresLeft, this), px(d.frmRegistresTop, this));
     if (QMdiSubWindow* t = qobject_cast<QMdiSubWindow*>(trace_->parentWidget())) {
         t->move(px(d.frmTraceCommandesLeft, this), px(d.frmTraceCommandesTop, this));
         trace_->setWindowSizeTwips(
@@ -370,6 +392,10 @@ void MainWindow::relireDisposition() {
             d.frmMemoireHeight = tw(m->height(), this);
         }
     }
+    if (QMdiSubWindow* r = cadre(registres_); r && !r->isMinimized()) {
+        d.frmRegistresLeft = tw(r->x(), this);
+        d.frmRegistresTop = tw(r->y(), this);
+    }
     if (QMdiSubWindow* t = cadre(trace_)) {
         d.frmTraceCommandesWindowState = etatDe(t);
         if (!t->isMinimized()) {
@@ -401,6 +427,7 @@ bool MainWindow::quitter() {
     if (console_) console_->setQuitting(true);
     if (memoire_) memoire_->setQuitting(true);
     if (trace_) trace_->setQuitting(true);
+    if (registres_) registres_->setQuitting(true);
     return true;
 }
 

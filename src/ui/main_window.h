@@ -24,6 +24,7 @@ namespace tessaline {
 class BoardControl;
 class ConsoleWindow;
 class MemoryWindow;
+class RegistersWindow;
 class SettingsStore;
 class StatusPanels;
 class TraceWindow;
@@ -42,6 +43,7 @@ public:
     ConsoleWindow* console() const { return console_; }
     MemoryWindow* memoire() const { return memoire_; }
     TraceWindow* trace() const { return trace_; }
+    RegistersWindow* registres() const { return registres_; }
     const WindowLayout& disposition() const { return disposition_; }
     // True once the start-up sequence has run to its end.
     bool demarre() const { return demarre_; }
@@ -79,6 +81,7 @@ private:
     ConsoleWindow* console_ = nullptr;
     MemoryWindow* memoire_ = nullptr;
     TraceWindow* trace_ = nullptr;
+    RegistersWindow* registres_ = nullptr;
     WaitWindow* attente_ = nullptr;
     QMap<QString, QAction*> actions_;
     bool demarre_ = false;

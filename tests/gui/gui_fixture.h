@@ -61,6 +61,8 @@ struct GuiSession {
         fenetre = std::make_unique<MainWindow>(ligne, horloge, *reglages);
         fenetre->session().attenteResetCarte = [this] { board.resetBootstrap(); };
         fenetre->show();
+        // Focus moves (and the rules on leaving a field) need an active window.
+        QApplication::setActiveWindow(fenetre.get());
     }
     ~GuiSession() { fenetre->hide(); }
     QString fichier() const { return dir.filePath(QStringLiteral("tessaline.ini")); }

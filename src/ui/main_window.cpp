@@ -3,6 +3,7 @@
 #include "config/config_persistence.h"
 #include "config/hardware_profiles.h"
 #include "config/settings_store.h"
+#include "config/talker_adaptation.h"
 #include "link/serial_port.h"
 #include "link/talker_link.h"
 #include "target/register_edit.h"
@@ -10,6 +11,7 @@
 #include "ui/board_panel.h"
 #include "ui/console_window.h"
 #include "ui/memory_window.h"
+#include "ui/options_dialog.h"
 #include "ui/registers_window.h"
 #include "ui/status_panels.h"
 #include "ui/trace_window.h"
@@ -170,7 +172,8 @@ void MainWindow::creerMenus() {
     connect(outils, &QAction::triggered, this, [this](bool montre) { outils_->setVisible(montre); });
     connect(etat, &QAction::triggered, this, [this](bool montre) { statusBar()->setVisible(montre); });
     separateur(affichage, "mnuViewBar2");
-    action(affichage, "mnuViewOptions", QStringLiteral("&Options ... Mat\u00e9riel"));
+    connect(action(affichage, "mnuViewOptions", QStringLiteral("&Options ... Mat\u00e9riel")),
+            &QAction::triggered, this, &MainWindow::mnuViewOptions);
 
     QMenu* fenetres = menu("mnuWindow", QStringLiteral("Fe&n\u00eatre"));
     connect(action(fenetres, "mnuWindowCascade", QStringLiteral("&Cascade")), &QAction::triggered, mdi_,
@@ -213,11 +216,11 @@ void MainWindow::creerMenus() {
     });
 
     // The entries whose operations are not there yet: files, assembler,
-    // printing, options, register editing. Undo, Cut, Copy, Paste and Print
-    // Preview have no operation in this program.
+    // printing. Undo, Cut, Copy, Paste and Print Preview have no operation in
+    // this program.
     for (const char* n : {"mnuFileNew", "mnuFileOpen", "mnuFileSave", "mnuFileSaveAs", "mnuFilePageSetup",
                           "mnuFilePrintPreview", "mnuFilePrint", "mnuFileCompile", "mnuEditUndo",
-                          "mnuEditCut", "mnuEditCopy", "mnuEditPaste", "mnuViewOptions"})
+                          "mnuEditCut", "mnuEditCopy", "mnuEditPaste"})
         actions_.value(QLatin1String(n))->setEnabled(false);
 }
 
@@ -322,21 +325,23 @@ void MainWindow::demarrer() {
             quitterRegSet(*session_);
         }
     });
-    if (board_) {
-        QMdiSubWindow* carte = ajouter(new BoardPanel(*board_, this));
-        carte->show();
-        // Beside the console, out of the way of the other windows.
-        carte->move(console_->parentWidget()->geometry().right() + 8, 0);
-    }
 
     // 4. The built-in chips, then the settings (which adapt the Talker).
     IniComboHard(s);
     ChargerConfig(s, reglages_, disposition_, QApplication::applicationDirPath());
     appliquerDisposition();
+    if (board_) {
+        QMdiSubWindow* carte = ajouter(new BoardPanel(*board_, this));
+        carte->show();
+        // Beside the registers window, out of the way of the other windows.
+        carte->move(registres_->parentWidget()->geometry().right() + 8, 0);
+    }
 
     // 5-8. No target commands until a Talker answers; the port; the check.
     EnableCommandes(s, false);
     ComOpen(s);
+    // A port that does not open: the options dialog, not modal, to choose another.
+    if (!s.liaison.portOuvert) ouvrirOptions(false);
     TestTalker(s);
     s.liaison.timeoutArme = true;
     SurvCom(s, true);
@@ -438,6 +443,37 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     } else {
         e->ignore();
     }
+}
+
+void MainWindow::mnuViewOptions() {
+    ouvrirOptions(true);
+}
+
+void MainWindow::ouvrirOptions(bool modal) {
+    if (!options_) {
+        options_ = new OptionsDialog(*session_, this);
+        connect(options_, &QDialog::finished, this, &MainWindow::optionsFermees);
+    }
+    if (options_->isVisible()) {
+        if (!modal) return;
+        // Left open since start-up: shown again, modally, with fresh copies.
+        options_->hide();
+    } else {
+        quartzAvantOptions_ = session_->config.Quartz;
+        baudAvantOptions_ = session_->config.Baud;
+    }
+    if (modal) {
+        options_->exec();
+    } else {
+        options_->setModal(false);
+        options_->show();
+    }
+}
+
+// The Talker image follows the crystal and the working rate.
+void MainWindow::optionsFermees() {
+    const Configuration& c = session_->config;
+    if (c.Quartz != quartzAvantOptions_ || c.Baud != baudAvantOptions_) AdapteTalker(session_->config);
 }
 
 void MainWindow::aide() {

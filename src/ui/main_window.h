@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 
 #include <memory>
 
@@ -24,6 +25,7 @@ namespace tessaline {
 class BoardControl;
 class ConsoleWindow;
 class MemoryWindow;
+class OptionsDialog;
 class RegistersWindow;
 class SettingsStore;
 class StatusPanels;
@@ -54,6 +56,9 @@ public slots:
     // The exit question; true when the program may end.
     bool quitter();
     void toolbarClick(const QString& cle);
+    // View > Options: the options dialog, modally; the Talker is adapted again
+    // when the crystal or the baud rate changed.
+    void mnuViewOptions();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -69,6 +74,8 @@ private:
     void rangerIcones();
     void aide();
     void aPropos();
+    void ouvrirOptions(bool modal);
+    void optionsFermees();
 
     std::unique_ptr<QtScreen> ecran_;
     std::unique_ptr<Session> session_;
@@ -84,6 +91,10 @@ private:
     RegistersWindow* registres_ = nullptr;
     WaitWindow* attente_ = nullptr;
     QMap<QString, QAction*> actions_;
+    QPointer<OptionsDialog> options_;
+    // The crystal and baud rate when the options dialog opened.
+    QString quartzAvantOptions_;
+    int baudAvantOptions_ = 0;
     bool demarre_ = false;
     bool fin_ = false;
 };

@@ -52,7 +52,9 @@ private:
 };
 
 struct GuiSession {
-    explicit GuiSession(const QString& contenuReglages = QStringLiteral("[Config]\nTimeout=20\n")) {
+    explicit GuiSession(const QString& contenuReglages = QStringLiteral("[Config]\nTimeout=20\n"),
+                        uint32_t quartzHz = 8'000'000)
+        : board(*hc11::findChip("68HC11F1"), quartzHz) {
         QFile f(dir.filePath(QStringLiteral("tessaline.ini")));
         f.open(QIODevice::WriteOnly);
         f.write(contenuReglages.toUtf8());
@@ -72,7 +74,7 @@ struct GuiSession {
     }
 
     QTemporaryDir dir;
-    hc11::Board board{*hc11::findChip("68HC11F1"), 8'000'000};
+    hc11::Board board;
     SimSerialLine ligne{board};
     BoardClock horloge{ligne, 10 * 3600.0};
     std::unique_ptr<SettingsStore> reglages;

@@ -1,0 +1,618 @@
+// The options dialog: profiles, memory fields, link settings, assembler files,
+// what OK commits, and the Talker download after a change of crystal.
+#include "board_clock.h"
+#include "config/hardware_profiles.h"
+#include "config/settings_store.h"
+#include "gui_fixture.h"
+#include "link/qt_event_clock.h"
+#include "link/qt_serial_line.h"
+#include "recording_screen.h"
+#include "scripted_serial_line.h"
+#include "sim/board.h"
+#include "sim/chip.h"
+#include "sim_serial_line.h"
+#include "ui/options_dialog.h"
+#include "virtual_clock.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+const QString Incorrect = QStringLiteral("Donn\u00e9es Incorrectes");
+
+QStringList elements(const QComboBox* c) {
+    QStringList l;
+    for (int i = 0; i < c->count(); ++i)
+        l << c->itemText(i);
+    return l;
+}
+
+// What a click in a list does: the item becomes current and is activated.
+void choisir(QComboBox* c, const QString& texte) {
+    const int i = c->findText(texte);
+    ASSERT_GE(i, 0) << texte.toStdString();
+    c->setCurrentIndex(i);
+    emit c->activated(i);
+}
+
+// Runs `actions` on the next modal window of type T once it is up, then
+// closes it if the actions left it open, so that a failed check never hangs.
+template <class T>
+class PiloteModal {
+public:
+    explicit PiloteModal(std::function<void(T*)> actions) {
+        minuterie_.setInterval(5);
+        QObject::connect(&minuterie_, &QTimer::timeout, [this, actions] {
+            auto* fenetre = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (!fenetre) return;
+            minuterie_.stop();
+            vu = true;
+            actions(fenetre);
+            if (fenetre->isVisible()) fenetre->reject();
+        });
+        minuterie_.start();
+    }
+    bool vu = false;
+
+private:
+    QTimer minuterie_;
+};
+
+// The dialog over a plain session: a scripted line, virtual time, and a
+// screen that records beeps and answers message boxes.
+class Options : public ::testing::Test {
+protected:
+    Options() {
+        horloge.addSource(&ligne);
+        IniComboHard(session);
+        session.config.Timeout = 1000;
+    }
+    OptionsDialog& ouvrir() {
+        dialogue = std::make_unique<OptionsDialog>(session);
+        dialogue->show();
+        return *dialogue;
+    }
+    template <class T>
+    T* w(const char* nom) {
+        T* t = dialogue->findChild<T*>(QLatin1String(nom));
+        EXPECT_NE(t, nullptr) << nom;
+        return t;
+    }
+    QLineEdit* champ(const char* nom) { return w<QLineEdit>(nom); }
+    QComboBox* liste(const char* nom) { return w<QComboBox>(nom); }
+    void cliquer(const char* nom) { w<QPushButton>(nom)->click(); }
+    // Types `texte` in place of the field's characters from `debut` on.
+    void remplacer(QLineEdit* e, int debut, const QString& texte) {
+        e->setSelection(debut, static_cast<int>(e->text().size()) - debut);
+        QTest::keyClicks(e, texte);
+    }
+    QLineEdit* nomProfil() { return liste("cmbHardware")->lineEdit(); }
+
+    ScriptedSerialLine ligne;
+    VirtualClock horloge;
+    RecordingScreen ecran;
+    Session session{ligne, horloge, ecran};
+    std::unique_ptr<OptionsDialog> dialogue;
+};
+
+} // namespace
+
+TEST_F(Options, OpensOnTheConfigurationAndStepsTheTimeout) {
+    ouvrir();
+    EXPECT_EQ(elements(liste("cmbHardware")),
+              QStringList({"68HC11A1", "68HC11E1", "68HC11F1", "68HC11811E2"}));
+    EXPECT_EQ(liste("cmbHardware")->currentText(), "68HC11F1");
+    EXPECT_EQ(liste("cmbPort")->currentText(), "COM2");
+    EXPECT_EQ(w<QLabel>("lblCheminCompilateur")->text(), "Aucun");
+    const std::pair<const char*, const char*> champs[] = {
+        {"txtDepartRam", "0000"},    {"txtTailleRam", "1024"},   {"txtFinRam", "03FF"},
+        {"txtDepartEEprom", "FE00"}, {"txtTailleEeprom", "512"}, {"txtFinEeprom", "FFFF"}};
+    for (const auto& [nom, texte] : champs)
+        EXPECT_EQ(champ(nom)->text(), texte) << nom;
+
+    // The time-out: 500 to 15000 by 500, shown in its own field.
+    auto* upDown = w<QSpinBox>("UpDnTimeout");
+    EXPECT_EQ(upDown->value(), 1000);
+    EXPECT_EQ(champ("txtTimeout")->text(), "1000");
+    upDown->stepUp();
+    EXPECT_EQ(champ("txtTimeout")->text(), "1500");
+    upDown->setValue(20000);
+    EXPECT_EQ(upDown->value(), 15000);
+    cliquer("cmdOK");
+    EXPECT_EQ(session.config.Timeout, 15000);
+}
+
+TEST_F(Options, BaudListsFollowTheCrystalAndKeepTheRateWhenOffered) {
+    session.config.Baud = 2400;
+    ouvrir();
+    const std::pair<const char*, QStringList> listes[] = {
+        {"2", {"600", "1200", "2400"}},
+        {"4", {"600", "1200", "2400", "4800"}},
+        {"8", {"600", "1200", "2400", "4800", "9600"}},
+        {"16", {"600", "1200", "2400", "4800", "9600", "19200"}},
+    };
+    for (const auto& [quartz, rates] : listes) {
+        choisir(liste("cmbQuartz"), QLatin1String(quartz));
+        EXPECT_EQ(elements(liste("cmbBaud")), rates) << quartz;
+        EXPECT_EQ(liste("cmbBaud")->currentText(), "2400") << "still offered at " << quartz;
+    }
+    choisir(liste("cmbBaud"), QStringLiteral("19200"));
+    choisir(liste("cmbQuartz"), QStringLiteral("4"));
+    EXPECT_EQ(liste("cmbBaud")->currentText(), "600") << "19200 is not offered at 4 MHz";
+    EXPECT_EQ(session.config.Baud, 600) << "the fall-back reaches the configuration at once";
+    choisir(liste("cmbBaud"), QStringLiteral("4800"));
+    cliquer("cmdOK");
+    EXPECT_EQ(session.config.Quartz, "4");
+    EXPECT_EQ(session.config.Baud, 4800);
+}
+
+TEST_F(Options, SavedRateOrCrystalOutsideTheListsFallsBack) {
+    struct Cas {
+        const char* quartz;
+        int baud;
+        const char* quartzAttendu;
+        int baudAttendu;
+    };
+    // The baud rate is matched first, against the list of the saved crystal.
+    for (const Cas& c :
+         {Cas{"8", 19200, "8", 600}, Cas{"3", 1200, "2", 600}, Cas{"16", 19200, "16", 19200}}) {
+        session.config.Quartz = QLatin1String(c.quartz);
+        session.config.Baud = c.baud;
+        ouvrir();
+        EXPECT_EQ(liste("cmbQuartz")->currentText(), QLatin1String(c.quartzAttendu)) << c.quartz;
+        EXPECT_EQ(liste("cmbBaud")->currentText(), QString::number(c.baudAttendu)) << c.quartz;
+        cliquer("cmdAnnuler");
+        EXPECT_EQ(session.config.Quartz, QLatin1String(c.quartzAttendu)) << "even after Annuler";
+        EXPECT_EQ(session.config.Baud, c.baudAttendu);
+    }
+}
+
+TEST_F(Options, MemoryFieldsCheckTheEndAgainstTheLastAddress) {
+    ouvrir();
+    QLineEdit* taille = champ("txtTailleEeprom");
+    remplacer(taille, 2, QStringLiteral("2"));
+    EXPECT_EQ(champ("txtFinEeprom")->text(), "FFFF") << "512 bytes at FE00 end at FFFF";
+    EXPECT_TRUE(ecran.messages.isEmpty());
+
+    remplacer(taille, 2, QStringLiteral("3"));
+    ASSERT_EQ(ecran.messages.size(), 1) << "513 bytes would pass FFFF";
+    EXPECT_EQ(ecran.messages[0].text, Incorrect);
+    EXPECT_EQ(ecran.messages[0].title, "Tessaline");
+    EXPECT_EQ(ecran.messages[0].buttons, Boutons::Ok);
+    EXPECT_EQ(taille->text(), "512");
+    EXPECT_EQ(taille->selectedText(), "512");
+    EXPECT_EQ(champ("txtFinEeprom")->text(), "FFFF");
+
+    // A start moves the end with it; Backspace is a typed key, Enter is not.
+    remplacer(champ("txtDepartEEprom"), 0, QStringLiteral("b600"));
+    EXPECT_EQ(champ("txtDepartEEprom")->text(), "B600");
+    EXPECT_EQ(champ("txtFinEeprom")->text(), "B7FF");
+    QTest::keyClick(champ("txtTailleRam"), Qt::Key_End);
+    QTest::keyClick(champ("txtTailleRam"), Qt::Key_Backspace);
+    EXPECT_EQ(champ("txtFinRam")->text(), "0065") << "102 bytes";
+    QTest::keyClick(champ("txtTailleRam"), Qt::Key_Return);
+    EXPECT_EQ(champ("txtTailleRam")->text(), "102");
+    remplacer(champ("txtTailleRam"), 0, QStringLiteral("0"));
+    EXPECT_EQ(ecran.messages.size(), 2) << "a block holds one byte at least";
+    EXPECT_EQ(champ("txtTailleRam")->text(), "102");
+
+    cliquer("cmdOK");
+    EXPECT_EQ(session.config.DepartEEprom, 0xB600);
+    EXPECT_EQ(session.config.TailleRam, 102);
+    EXPECT_EQ(session.profils[2].DepartEEprom, 0xB600) << "the selected profile follows";
+    EXPECT_EQ(session.profils[2].TailleRam, 102);
+}
+
+TEST_F(Options, MemoryKeysAreDigitsOfTheFieldsBase) {
+    ouvrir();
+    struct Cas {
+        const char* champ;
+        const char* touches;
+        const char* texte;
+        int bips;
+    };
+    const Cas cas[] = {
+        {"txtDepartRam", "a", "A", 0},  {"txtDepartRam", "g", "", 1},      {"txtDepartEEprom", "fG", "F", 1},
+        {"txtTailleRam", "1a", "1", 1}, {"txtTailleEeprom", "9g", "9", 0},
+    };
+    for (const Cas& c : cas) {
+        QLineEdit* e = champ(c.champ);
+        e->clear();
+        const int bips = ecran.beeps;
+        QTest::keyClicks(e, QLatin1String(c.touches));
+        EXPECT_EQ(e->text(), QLatin1String(c.texte)) << c.champ << " " << c.touches;
+        EXPECT_EQ(ecran.beeps - bips, c.bips) << c.champ << " " << c.touches;
+    }
+    EXPECT_TRUE(ecran.messages.isEmpty());
+}
+
+TEST_F(Options, AddedProfilesCanBeDeletedAndBuiltInsCannot) {
+    ouvrir();
+    QPushButton* supprimer = w<QPushButton>("cmdDELType");
+    for (const char* integre : {"68HC11A1", "68HC11E1", "68HC11F1", "68HC11811E2"}) {
+        choisir(liste("cmbHardware"), QLatin1String(integre));
+        EXPECT_FALSE(supprimer->isEnabled()) << integre;
+    }
+    choisir(liste("cmbHardware"), QStringLiteral("68HC11A1"));
+    EXPECT_EQ(champ("txtFinEeprom")->text(), "B7FF");
+    cliquer("cmdDELType");
+    EXPECT_EQ(liste("cmbHardware")->count(), 4) << "a built-in stays";
+
+    cliquer("cmdADDType");
+    EXPECT_EQ(liste("cmbHardware")->currentIndex(), 4);
+    EXPECT_EQ(liste("cmbHardware")->currentText(), "68HCxxxxx");
+    EXPECT_EQ(champ("txtFinRam")->text(), "03FF");
+    EXPECT_EQ(champ("txtFinEeprom")->text(), "FFFF");
+    EXPECT_TRUE(supprimer->isEnabled());
+    cliquer("cmdDELType");
+    EXPECT_EQ(liste("cmbHardware")->count(), 4);
+    EXPECT_EQ(dialogue->profilSelectionne(), 3);
+    EXPECT_EQ(liste("cmbHardware")->currentText(), "68HC11811E2");
+    EXPECT_EQ(champ("txtTailleEeprom")->text(), "2048");
+    EXPECT_FALSE(supprimer->isEnabled());
+    cliquer("cmdOK");
+    EXPECT_EQ(session.profils.size(), 4);
+    EXPECT_EQ(session.config.HardWare, "68HC11811E2");
+    EXPECT_EQ(session.config.DepartEEprom, 0xF800);
+}
+
+TEST_F(Options, OnlyAddedProfilesAreRenamed) {
+    ouvrir();
+    choisir(liste("cmbHardware"), QStringLiteral("68HC11A1"));
+    nomProfil()->selectAll();
+    QTest::keyClicks(nomProfil(), QStringLiteral("Autre"));
+    QTest::keyClick(nomProfil(), Qt::Key_Return);
+    EXPECT_EQ(elements(liste("cmbHardware")).first(), "68HC11A1");
+
+    cliquer("cmdADDType");
+    nomProfil()->selectAll();
+    QTest::keyClicks(nomProfil(), QStringLiteral("Carte"));
+    EXPECT_EQ(liste("cmbHardware")->itemText(4), "Carte");
+    EXPECT_EQ(nomProfil()->cursorPosition(), 5);
+    cliquer("cmdOK");
+    EXPECT_TRUE(ecran.messages.isEmpty());
+    ASSERT_EQ(session.profils.size(), 5);
+    EXPECT_EQ(session.profils[4].nom, "Carte") << "a rename alone is a change of the table";
+    EXPECT_EQ(session.config.HardWare, "Carte");
+}
+
+TEST_F(Options, NamesTheStoreCannotKeepAreRefused) {
+    ouvrir();
+    cliquer("cmdADDType");
+    for (const char* nom : {"", "a/b", "a\\b", "a=b", "68hc11f1", "config", "Ports"}) {
+        const qsizetype avant = ecran.messages.size();
+        nomProfil()->selectAll();
+        if (*nom)
+            QTest::keyClicks(nomProfil(), QLatin1String(nom));
+        else
+            QTest::keyClick(nomProfil(), Qt::Key_Backspace);
+        QTest::keyClick(nomProfil(), Qt::Key_Return);
+        ASSERT_EQ(ecran.messages.size(), avant + 1) << nom;
+        EXPECT_EQ(ecran.messages.last().text, Incorrect);
+        EXPECT_EQ(liste("cmbHardware")->itemText(4), "68HCxxxxx") << nom;
+        EXPECT_TRUE(dialogue->isVisible()) << nom;
+    }
+    // Two added profiles under one name would share one section of the store.
+    cliquer("cmdADDType");
+    cliquer("cmdOK");
+    EXPECT_EQ(ecran.messages.last().text, Incorrect);
+    EXPECT_TRUE(dialogue->isVisible());
+    EXPECT_EQ(session.profils.size(), 4) << "nothing committed";
+    nomProfil()->selectAll();
+    QTest::keyClicks(nomProfil(), QStringLiteral("Second"));
+    cliquer("cmdOK");
+    EXPECT_FALSE(dialogue->isVisible());
+    EXPECT_EQ(session.profils.size(), 6);
+}
+
+TEST_F(Options, OkCommitsAndSetsTheConsoleAddressAnnulerDoesNot) {
+    session.console.CmdAdresse = QStringLiteral("0100");
+    ouvrir();
+    choisir(liste("cmbHardware"), QStringLiteral("68HC11E1"));
+    choisir(liste("cmbPort"), QStringLiteral("COM3"));
+    cliquer("cmdAnnuler");
+    EXPECT_FALSE(dialogue->isVisible());
+    EXPECT_EQ(session.config.HardWare, "68HC11F1");
+    EXPECT_EQ(session.config.Port, "COM2");
+    EXPECT_EQ(session.console.CmdAdresse, "0100");
+    EXPECT_TRUE(ligne.ouvertures.isEmpty());
+
+    const std::pair<const char*, const char*> cas[] = {
+        {"68HC11E1", "B600"}, {"68HC11811E2", "F800"}, {"68HC11F1", "FE00"}};
+    for (const auto& [profil, adresse] : cas) {
+        ouvrir();
+        choisir(liste("cmbHardware"), QLatin1String(profil));
+        choisir(liste("cmbPort"), QStringLiteral("COM3"));
+        cliquer("cmdOK");
+        EXPECT_FALSE(dialogue->isVisible());
+        EXPECT_EQ(session.console.CmdAdresse, QLatin1String(adresse)) << profil;
+        EXPECT_EQ(ecran.texts.value(QStringLiteral("txtADRESSE")), QLatin1String(adresse)) << profil;
+        EXPECT_EQ(session.config.HardWare, QLatin1String(profil));
+        EXPECT_EQ(session.config.Port, "COM3");
+        EXPECT_TRUE(session.liaison.portOuvert);
+    }
+    EXPECT_EQ(ligne.ouvertures.size(), 3);
+}
+
+TEST_F(Options, PortThatDoesNotOpenKeepsTheDialogWithThePreviousPort) {
+    ligne.refuserOuverture = true;
+    ouvrir();
+    choisir(liste("cmbPort"), QStringLiteral("COM4"));
+    choisir(liste("cmbHardware"), QStringLiteral("68HC11E1"));
+    cliquer("cmdOK");
+    EXPECT_TRUE(dialogue->isVisible());
+    EXPECT_EQ(session.config.Port, "COM2");
+    EXPECT_EQ(liste("cmbPort")->currentText(), "COM2");
+    EXPECT_EQ(ecran.beeps, 2) << "the error report's and the dialog's";
+    EXPECT_EQ(session.config.HardWare, "68HC11E1") << "the rest was committed";
+    EXPECT_FALSE(session.liaison.portOuvert);
+
+    ligne.refuserOuverture = false;
+    cliquer("cmdOK");
+    EXPECT_FALSE(dialogue->isVisible());
+    EXPECT_EQ(ligne.ouvertures.last(), "/dev/ttyS1|1200,N,8,1");
+}
+
+#ifndef Q_OS_WIN
+TEST_F(Options, DeviceBehindThePortIsShownAndEdited) {
+    ouvrir();
+    QLineEdit* peripherique = champ("txtPeripherique");
+    EXPECT_EQ(peripherique->text(), "/dev/ttyS1");
+    choisir(liste("cmbPort"), QStringLiteral("COM3"));
+    EXPECT_EQ(peripherique->text(), "/dev/ttyS2");
+    peripherique->selectAll();
+    QTest::keyClicks(peripherique, QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(session.config.Peripheriques[2], "/dev/ttyS2") << "a copy until OK";
+    cliquer("cmdOK");
+    EXPECT_EQ(session.config.Peripheriques[2], "/dev/ttyUSB0");
+    EXPECT_EQ(ligne.ouvertures.last(), "/dev/ttyUSB0|1200,N,8,1");
+
+    qputenv("TESSALINE_COM1", "/dev/pts/7");
+    ouvrir();
+    peripherique = champ("txtPeripherique");
+    choisir(liste("cmbPort"), QStringLiteral("COM1"));
+    EXPECT_EQ(peripherique->text(), "/dev/pts/7");
+    EXPECT_TRUE(peripherique->isReadOnly());
+    EXPECT_TRUE(w<QLabel>("lblPeripheriqueImpose")->text().contains("TESSALINE_COM1"));
+    cliquer("cmdOK");
+    qunsetenv("TESSALINE_COM1");
+    EXPECT_EQ(ligne.ouvertures.last(), "/dev/pts/7|1200,N,8,1");
+    EXPECT_EQ(session.config.Peripheriques[0], "/dev/ttyS0") << "the override is not saved";
+}
+#endif
+
+// The dialog in the program: the menu, the Talker adaptation, the assembler
+// files, the console's field, the store.
+TEST(OptionsProgramme, MenuShowsTheDialogModallyAndAdaptsTheTalkerOnChange) {
+    GuiSession s;
+    s.fenetre->demarrer();
+    auto* menu = s.controle<QAction>("mnuViewOptions");
+    ASSERT_TRUE(menu->isEnabled());
+    EXPECT_TRUE(s.controle<QAction>("tbrOptions")->isEnabled());
+    Configuration& c = s.fenetre->session().config;
+    c.TalkerPrepare = "marque";
+    QLineEdit* adresse = s.controle<QLineEdit>("txtADRESSE");
+    adresse->setText(QStringLiteral("0040"));
+    {
+        PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
+            EXPECT_TRUE(d->isModal());
+            d->findChild<QPushButton*>("cmdOK")->click();
+        });
+        menu->trigger();
+        EXPECT_TRUE(p.vu);
+    }
+    EXPECT_EQ(c.TalkerPrepare, "marque") << "same crystal, same rate: the image stays";
+    EXPECT_EQ(adresse->text(), "FE00") << "OK puts the EEPROM start into the console";
+    EXPECT_EQ(s.fenetre->session().console.CmdAdresse, "FE00");
+    EXPECT_EQ(c.Timeout, OptionsDialog::TimeoutMinimum) << "the stored 20 was shown, and kept, as 500";
+    {
+        PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
+            choisir(d->findChild<QComboBox*>("cmbQuartz"), QStringLiteral("16"));
+            choisir(d->findChild<QComboBox*>("cmbBaud"), QStringLiteral("19200"));
+            d->findChild<QPushButton*>("cmdAnnuler")->click();
+        });
+        s.fenetre->toolbarClick(QStringLiteral("Options"));
+        EXPECT_TRUE(p.vu);
+    }
+    EXPECT_EQ(c.TalkerPrepare, "marque") << "Annuler";
+    {
+        PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
+            choisir(d->findChild<QComboBox*>("cmbQuartz"), QStringLiteral("16"));
+            choisir(d->findChild<QComboBox*>("cmbBaud"), QStringLiteral("19200"));
+            d->findChild<QPushButton*>("cmdOK")->click();
+        });
+        menu->trigger();
+    }
+    EXPECT_EQ(c.TalkerPrepare.size(), 257);
+    EXPECT_EQ(c.BootBaud, 2400) << "the boot ROM listens at 2400 baud with 16 MHz";
+    EXPECT_EQ(s.fenetre->ecran().panel(QStringLiteral("Port")), "COM2:19200,N,8,1");
+}
+
+TEST(OptionsProgramme, StartUpWithAPortThatDoesNotOpenShowsTheDialogNotModally) {
+    QTemporaryDir dir;
+    const QString fichier = dir.filePath(QStringLiteral("t.ini"));
+    {
+        QSettings init(fichier, QSettings::IniFormat);
+        init.setValue(QStringLiteral("Config/Timeout"), 1);
+        init.setValue(QStringLiteral("Ports/COM2"), QStringLiteral("/dev/tessaline-no-such-port"));
+    }
+    SettingsStore reglages(fichier);
+    QtSerialLine ligne;
+    QtEventClock horloge;
+    MainWindow fenetre(ligne, horloge, reglages);
+    fenetre.show();
+    RepondeurMessages r;
+    r.repondre(QMessageBox::Ok);
+    fenetre.demarrer();
+    EXPECT_TRUE(fenetre.demarre()) << "the rest of start-up went on";
+    auto* options = fenetre.findChild<OptionsDialog*>(QStringLiteral("frmOptions"));
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->isVisible());
+    EXPECT_FALSE(options->isModal());
+    EXPECT_EQ(options->findChild<QLineEdit*>("txtPeripherique")->text(), "/dev/tessaline-no-such-port");
+    // The menu shows the same dialog again, modally this time.
+    PiloteModal<OptionsDialog> p([options](OptionsDialog* d) {
+        EXPECT_EQ(d, options);
+        d->findChild<QPushButton*>("cmdAnnuler")->click();
+    });
+    fenetre.findChild<QAction*>(QStringLiteral("mnuViewOptions"))->trigger();
+    EXPECT_TRUE(p.vu);
+    EXPECT_FALSE(options->isVisible());
+    fenetre.hide();
+}
+
+TEST(OptionsProgramme, AssemblerFileIsChosenInTheCommonDialog) {
+    GuiSession s;
+    s.fenetre->demarrer();
+    QFile bat(s.dir.filePath(QStringLiteral("MONASM.BAT")));
+    ASSERT_TRUE(bat.open(QIODevice::WriteOnly));
+    const QByteArray contenu = "as11 %1\r\n";
+    bat.write(contenu);
+    bat.close();
+    OptionsDialog d(s.fenetre->session(), s.fenetre.get());
+    d.show();
+    d.findChild<QRadioButton*>("optCompilateur(2)")->click();
+    QStringList filtres;
+    QString filtreChoisi;
+    {
+        PiloteModal<QFileDialog> p([&](QFileDialog* f) {
+            EXPECT_EQ(f->objectName(), "dlgCommonDialog");
+            filtres = f->nameFilters();
+            filtreChoisi = f->selectedNameFilter();
+            f->selectFile(bat.fileName());
+            QMetaObject::invokeMethod(f, "accept");
+        });
+        d.findChild<QPushButton*>("cmdSelFichierCompilateur")->click();
+    }
+    EXPECT_EQ(filtres, QStringList({"Tous les fichiers (*)", "Fichiers BAT (*.BAT *.bat)"}));
+    EXPECT_EQ(filtreChoisi, "Fichiers BAT (*.BAT *.bat)");
+    EXPECT_EQ(d.findChild<QLabel*>("lblCheminCompilateurBAT")->text(),
+              QDir::toNativeSeparators(bat.fileName()));
+    EXPECT_EQ(d.findChild<QLabel*>("lblTailleCompilateur")->text(),
+              QString::number(contenu.size()) + " Octets");
+    d.findChild<QRadioButton*>("optCompilateur(0)")->click();
+    EXPECT_EQ(d.findChild<QLabel*>("lblTailleCompilateur")->text(), "0 Octets") << "no assembler chosen";
+    {
+        PiloteModal<QFileDialog> p([&](QFileDialog* f) {
+            filtres = f->nameFilters();
+            f->reject();
+        });
+        d.findChild<QPushButton*>("cmdSelFichierCompilateur")->click();
+    }
+    EXPECT_EQ(filtres.value(1), "Fichiers EXE (*.EXE *.exe)");
+    d.findChild<QPushButton*>("cmdOK")->click();
+    const Configuration& c = s.fenetre->session().config;
+    EXPECT_EQ(c.FichierCompilateurBAT, QDir::toNativeSeparators(bat.fileName()));
+    EXPECT_EQ(c.FichCompilateurBAT, "MONASM.BAT");
+    EXPECT_TRUE(c.FichierCompilateur.isEmpty()) << "the cancelled choice changed nothing";
+
+    // Shown again: the batch file is the one with a path.
+    d.show();
+    EXPECT_TRUE(d.findChild<QRadioButton*>("optCompilateur(2)")->isChecked());
+    EXPECT_EQ(d.findChild<QLabel*>("lblTailleCompilateur")->text(),
+              QString::number(contenu.size()) + " Octets");
+    d.reject();
+}
+
+TEST(OptionsProgramme, ProfilesSurviveTheStore) {
+    QString enregistre;
+    {
+        GuiSession s;
+        s.fenetre->demarrer();
+        PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
+            d->findChild<QPushButton*>("cmdADDType")->click();
+            QLineEdit* nom = d->findChild<QComboBox*>("cmbHardware")->lineEdit();
+            nom->selectAll();
+            QTest::keyClicks(nom, QStringLiteral("Carte-1"));
+            QLineEdit* taille = d->findChild<QLineEdit*>("txtTailleRam");
+            taille->selectAll();
+            QTest::keyClicks(taille, QStringLiteral("2048"));
+            d->findChild<QPushButton*>("cmdOK")->click();
+        });
+        s.controle<QAction>("mnuViewOptions")->trigger();
+        RepondeurMessages r;
+        r.repondre(QMessageBox::Yes);
+        ASSERT_TRUE(s.fenetre->close());
+        QFile f(s.fichier());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        enregistre = QString::fromUtf8(f.readAll());
+    }
+    GuiSession relu(enregistre);
+    relu.fenetre->demarrer();
+    const Session& session = relu.fenetre->session();
+    ASSERT_EQ(session.profils.size(), 5);
+    EXPECT_EQ(session.profils[4].nom, "Carte-1");
+    EXPECT_EQ(session.profils[4].TailleRam, 2048);
+    EXPECT_EQ(session.profils[4].DepartEEprom, 0xFE00);
+    EXPECT_EQ(session.config.HardWare, "Carte-1");
+    OptionsDialog d(relu.fenetre->session(), relu.fenetre.get());
+    d.show();
+    EXPECT_EQ(d.profilSelectionne(), 4);
+    EXPECT_TRUE(d.findChild<QPushButton*>("cmdDELType")->isEnabled());
+    EXPECT_EQ(d.findChild<QLineEdit*>("txtFinRam")->text(), "07FF");
+    d.reject();
+}
+
+namespace {
+
+// The main window on a simulated F1 whose crystal is 16 MHz.
+struct Carte16MHz : GuiSession {
+    Carte16MHz()
+        : GuiSession(QStringLiteral("[Config]\nTimeout=20\n"), 16'000'000) {
+        fenetre->demarrer();
+    }
+    void chargerTalker() { fenetre->findChild<QPushButton*>("cmdLOADTALKER")->click(); }
+    QString talker() { return fenetre->ecran().panel(QStringLiteral("Talker")); }
+};
+
+} // namespace
+
+TEST(OptionsProgramme, TalkerLoadsOnA16MHzBoardOnceTheCrystalIsSet) {
+    Carte16MHz c;
+    PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
+        choisir(d->findChild<QComboBox*>("cmbQuartz"), QStringLiteral("16"));
+        choisir(d->findChild<QComboBox*>("cmbBaud"), QStringLiteral("19200"));
+        d->findChild<QPushButton*>("cmdOK")->click();
+    });
+    c.fenetre->findChild<QAction*>("mnuViewOptions")->trigger();
+    c.chargerTalker();
+    EXPECT_EQ(c.talker(), "Talker Charg\u00e9");
+    EXPECT_EQ(c.fenetre->session().registres.RegSP, "00E8");
+    EXPECT_EQ(c.board.hostBaud(), 19200);
+}
+
+TEST(OptionsProgramme, TalkerForAn8MHzCrystalNeverLoadsOnA16MHzBoard) {
+    Carte16MHz c;
+    // Set for 8 MHz, the host sends the boot ROM's sync $FF at 1200 baud. A 16 MHz
+    // chip's boot ROM listens for it at E/256 = 15625 baud (M68HC11 RM 3-16..3-18):
+    // the download never ends until the user cancels.
+    constexpr double Patience = 30;
+    c.horloge.after(Patience, [&c] {
+        if (auto* info = c.fenetre->findChild<QDialog*>(QStringLiteral("frmInfo")))
+            info->findChild<QPushButton*>(QStringLiteral("cmdAnnuler"))->click();
+    });
+    const double debut = c.horloge.boardSeconds();
+    c.chargerTalker();
+    EXPECT_GE(c.horloge.boardSeconds() - debut, Patience) << "only Annuler ended it";
+    EXPECT_EQ(c.talker(), "Pas de Talker");
+    // At 15625 baud the $FF sent at 1200 is one long low level: the boot ROM
+    // takes it for $00 and jumps to the EEPROM, at every reset.
+    EXPECT_TRUE(c.board.bootLoader().loaded().empty()) << "no byte of the image reached RAM";
+    EXPECT_TRUE(c.board.bootLoader().fastRate()) << "the loader never switched to the host's rate";
+    EXPECT_GE(c.fenetre->ecran().beeps(), 4) << "at least two rounds of break and failed check";
+}

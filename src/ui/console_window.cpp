@@ -8,6 +8,7 @@
 #include "link/trace.h"
 #include "target/console_commands.h"
 #include "ui/info_dialog.h"
+#include "ui/key_filter.h"
 #include "ui/rich_text_area.h"
 #include "ui/twips.h"
 
@@ -31,7 +32,6 @@ namespace {
 constexpr int LargeurTwips = 9465;
 constexpr int HauteurTwips = 4410;
 constexpr int ImagesAnimation = 18;
-const QString Hexa = QStringLiteral("0123456789ABCDEF");
 
 // The frames of the Execute button's animation: an arc turning round.
 QVector<QPixmap> imagesExecute() {
@@ -296,14 +296,12 @@ bool ConsoleWindow::toucheChamp(QLineEdit* champ, QKeyEvent* touche) {
         entreeChamp(champ);
         return true;
     }
-    const QString texte = touche->text();
-    if (touche->key() == Qt::Key_Backspace || texte.isEmpty() || !texte[0].isPrint()) return false;
-    if (touche->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
-    const QString majuscule = texte.toUpper();
-    if (majuscule.size() == 1 && Hexa.contains(majuscule[0]))
-        champ->insert(majuscule);
-    else
-        session_.ecran().beep();
+    QString majuscule;
+    switch (trierTouche(touche, ChiffresHexa, majuscule)) {
+    case SortTouche::Laisser: return false;
+    case SortTouche::Inserer: champ->insert(majuscule); break;
+    case SortTouche::Refuser: session_.ecran().beep(); break;
+    }
     return true;
 }
 

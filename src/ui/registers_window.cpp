@@ -3,6 +3,7 @@
 #include "link/registers.h"
 #include "link/session.h"
 #include "target/console_commands.h"
+#include "ui/key_filter.h"
 #include "ui/twips.h"
 #include "ui/windows_colour.h"
 
@@ -22,7 +23,6 @@ namespace {
 // The window keeps this size (twips).
 constexpr int LargeurTwips = 2040;
 constexpr int HauteurTwips = 3555;
-const QString Hexa = QStringLiteral("0123456789ABCDEF");
 const char* const NomsRegistres[] = {"PC", "A", "B", "IX", "IY", "CCR", "SP"};
 const char* const NomsBits = "CVZNIHXS"; // bit 0 to bit 7
 } // namespace
@@ -133,15 +133,13 @@ bool RegistersWindow::eventFilter(QObject* objet, QEvent* evenement) {
             boites_[(i + 1) % boites_.size()].edit->setFocus();
             return true;
         }
-        const QString texte = touche->text();
-        if (touche->key() == Qt::Key_Backspace || texte.isEmpty() || !texte[0].isPrint()) return false;
-        if (touche->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
         if (e->isReadOnly()) return false;
-        const QString majuscule = texte.toUpper();
-        if (majuscule.size() == 1 && Hexa.contains(majuscule[0]))
-            e->insert(majuscule);
-        else
-            session_.ecran().beep();
+        QString majuscule;
+        switch (trierTouche(touche, ChiffresHexa, majuscule)) {
+        case SortTouche::Laisser: return false;
+        case SortTouche::Inserer: e->insert(majuscule); break;
+        case SortTouche::Refuser: session_.ecran().beep(); break;
+        }
         return true;
     }
     case QEvent::MouseButtonPress: {

@@ -152,28 +152,3 @@ TEST(MainWindow, MinimisedWindowKeepsItsSavedPlace) {
     EXPECT_EQ(relu.value(QStringLiteral("Settings/frmMemoireTop")).toString(), "1200");
     EXPECT_EQ(relu.value(QStringLiteral("Settings/frmMemoireWindowState")).toString(), "1");
 }
-
-TEST(MainWindow, PortThatDoesNotOpenLeavesComCloseAndStartUpGoesOn) {
-    QTemporaryDir dir;
-    const QString fichier = dir.filePath(QStringLiteral("t.ini"));
-    {
-        QSettings init(fichier, QSettings::IniFormat);
-        init.setValue(QStringLiteral("Config/Timeout"), 1);
-        init.setValue(QStringLiteral("Ports/COM2"), QStringLiteral("/dev/tessaline-no-such-port"));
-    }
-    SettingsStore reglages(fichier);
-    QtSerialLine ligne;
-    QtEventClock horloge;
-    MainWindow fenetre(ligne, horloge, reglages);
-    fenetre.show();
-    RepondeurMessages r;
-    r.repondre(QMessageBox::Ok);
-    fenetre.demarrer();
-    ASSERT_EQ(r.textes.size(), 1);
-    EXPECT_TRUE(r.textes[0].contains("Sub : ComOpen"));
-    EXPECT_EQ(r.titres[0], "Tessaline -- ERREURS --");
-    EXPECT_EQ(fenetre.ecran().panel(QStringLiteral("Com")), "Com Close");
-    EXPECT_EQ(fenetre.ecran().panel(QStringLiteral("Talker")), "Pas de Talker");
-    EXPECT_TRUE(fenetre.demarre());
-    fenetre.hide();
-}

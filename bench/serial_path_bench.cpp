@@ -8,8 +8,8 @@
 #include "link/serial_port.h"
 #include "link/session.h"
 #include "link/silent_screen.h"
-#include "link/talker_link.h"
-#include "target/memory_read.h"
+#include "operations/memory_read.h"
+#include "operations/talker_link.h"
 
 #include <QCoreApplication>
 #include <QProcess>

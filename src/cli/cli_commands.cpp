@@ -5,8 +5,8 @@
 #include "link/conversions.h"
 #include "link/registers.h"
 #include "link/serial_port.h"
-#include "link/talker_link.h"
-#include "target/console_commands.h"
+#include "operations/console_commands.h"
+#include "operations/talker_link.h"
 
 namespace tessaline {
 

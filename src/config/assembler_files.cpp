@@ -1,5 +1,6 @@
 #include "config/assembler_files.h"
 
+#include "config/settings_sections.h"
 #include "config/settings_store.h"
 
 #include <QDir>
@@ -11,7 +12,6 @@ namespace tessaline {
 
 namespace {
 
-inline constexpr auto SectionConfig = "Config";
 inline constexpr auto EtiquetteTaille = "lblTailleCompilateur";
 inline constexpr auto TexteAucun = "Aucun";
 inline constexpr auto Unite = "Octets";

@@ -3,6 +3,7 @@
 #include "config/assembler_files.h"
 #include "config/hardware_profiles.h"
 #include "config/memory_map_settings.h"
+#include "config/settings_sections.h"
 #include "config/settings_store.h"
 #include "config/talker_adaptation.h"
 #include "link/conversions.h"
@@ -10,10 +11,6 @@
 namespace tessaline {
 
 namespace {
-
-inline constexpr auto SectionConfig = "Config";
-inline constexpr auto SectionFichiers = "File";
-inline constexpr auto SectionPorts = "Ports";
 
 inline constexpr auto CleDernierFichier = "LastFichier";
 inline constexpr auto LongueurConsole = "80"; // hexadecimal: 128 bytes

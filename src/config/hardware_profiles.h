@@ -3,6 +3,7 @@
 // one section per profile for its memory map).
 #pragma once
 
+#include "config/settings_sections.h"
 #include "link/session.h"
 
 #include <QString>
@@ -12,7 +13,6 @@ namespace tessaline {
 
 class SettingsStore;
 
-inline constexpr auto SectionProfils = "ConfigHardWare";
 // Index of the last built-in profile; profiles after it were added by the user.
 inline constexpr int DernierProfilIntegre = 3;
 

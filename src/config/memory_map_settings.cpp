@@ -6,7 +6,6 @@ namespace tessaline {
 
 namespace {
 
-inline constexpr double DerniereAdresse = 0xFFFF;
 inline constexpr double TailleMaximale = DerniereAdresse + 1;
 
 struct Bloc {

@@ -10,6 +10,9 @@ namespace tessaline {
 
 class SettingsStore;
 
+// The last address of the 68HC11's 64 KB: no block may end past it.
+inline constexpr double DerniereAdresse = 0xFFFF;
+
 struct CarteMemoire {
     double TailleRam = 0;
     double TailleEeprom = 0;

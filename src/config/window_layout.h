@@ -4,6 +4,8 @@
 // SauverConfig writes it back; the windows apply it and update it.
 #pragma once
 
+#include "config/settings_sections.h"
+
 #include <QString>
 
 #include <array>
@@ -61,8 +63,6 @@ struct FenetreSauvee {
 // Main, memory, console, files, trace, registers: the order in which they are
 // saved; the states are read in this order too.
 const std::array<FenetreSauvee, 6>& fenetresSauvees();
-
-inline constexpr auto SectionFenetres = "Settings";
 
 // Every key of the section, or its default when absent or not a number; the
 // coordinates first, then the states. A state other than 0, 1 or 2 counts as 0.

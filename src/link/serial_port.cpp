@@ -31,11 +31,14 @@ QString cheminPeripherique(const Configuration& config, const QString& nomPort) 
     Q_UNUSED(config);
     return nomPort;
 #else
-    const QByteArray variable = "TESSALINE_COM" + QByteArray::number(n);
-    const QString environnement = qEnvironmentVariable(variable.constData());
+    const QString environnement = qEnvironmentVariable(variablePeripherique(n).constData());
     if (!environnement.isEmpty()) return environnement;
     return config.Peripheriques[n - 1];
 #endif
+}
+
+QByteArray variablePeripherique(int n) {
+    return "TESSALINE_COM" + QByteArray::number(n);
 }
 
 QString texteParametres(int baud) {

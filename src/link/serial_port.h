@@ -19,6 +19,9 @@ int numeroPort(const QString& nomPort);
 // is already a device path ("/dev/ttyUSB0") stands for itself. Empty when the
 // name designates nothing.
 QString cheminPeripherique(const Configuration& config, const QString& nomPort);
+// The environment variable that overrides the device behind port number `n`
+// (TESSALINE_COM2 for COM2).
+QByteArray variablePeripherique(int n);
 // "1200,N,8,1" for the configured working rate.
 QString texteParametres(int baud);
 

@@ -1,7 +1,6 @@
 #include "link/session.h"
 
 #include "link/serial_port.h"
-#include "link/talker_link.h"
 
 namespace tessaline {
 

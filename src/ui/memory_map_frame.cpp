@@ -1,8 +1,10 @@
 #include "ui/memory_map_frame.h"
 
+#include "config/memory_map_settings.h"
 #include "link/conversions.h"
 #include "link/error_report.h"
 #include "link/screen.h"
+#include "ui/key_filter.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -16,11 +18,9 @@ namespace tessaline {
 
 namespace {
 
-const QString ChiffresHexa = QStringLiteral("0123456789ABCDEF");
 const QString ChiffresDecimaux = QStringLiteral("0123456789");
 
 // The 68HC11 addresses 64 KB: a block ends at $FFFF at the latest.
-constexpr double DerniereAdresse = 0xFFFF;
 
 // The four editable fields. A block ends at start + size - 1: a field's end
 // is its new value plus the other value of its block, minus one.

@@ -52,28 +52,17 @@ const std::array<FichierCompilateur, 3> Fichiers = {{
      &Configuration::FichCompilateurBAT, "Fichiers BAT (*.BAT *.bat)"},
 }};
 
-// The store's own sections: a profile of one of these names would write its
-// memory map over theirs.
-const std::array<const char*, 5> SectionsReservees = {"Settings", "Config", "File", SectionProfils, "Ports"};
-
 // A profile's name is also the name of its section in the store.
 bool nomUtilisable(const QString& nom, const QStringList& autres) {
     if (nom.trimmed().isEmpty()) return false;
     for (QChar interdit : {u'/', u'\\', u'='})
         if (nom.contains(interdit)) return false;
-    for (const char* section : SectionsReservees)
+    for (const char* section : SectionsDuStore)
         if (nom.compare(QLatin1String(section), Qt::CaseInsensitive) == 0) return false;
     for (const QString& autre : autres)
         if (nom.compare(autre, Qt::CaseInsensitive) == 0) return false;
     return true;
 }
-
-#ifndef Q_OS_WIN
-// The environment variable that overrides the device behind port number `n`.
-QByteArray variablePort(int n) {
-    return "TESSALINE_COM" + QByteArray::number(n);
-}
-#endif
 
 // The time-out's up-down: its own field is txtTimeout, which shows the value
 // and takes no typing; the arrows and the Up/Down keys step it.
@@ -489,7 +478,7 @@ void OptionsDialog::cmdSelFichierCompilateur_Click() {
 void OptionsDialog::afficherPeripherique() {
 #ifndef Q_OS_WIN
     const int n = numeroPort(copie_.Port);
-    const QString impose = n > 0 ? qEnvironmentVariable(variablePort(n).constData()) : QString();
+    const QString impose = n > 0 ? qEnvironmentVariable(variablePeripherique(n).constData()) : QString();
     if (n == 0) {
         txtPeripherique_->setText(cheminPeripherique(copie_, copie_.Port));
         txtPeripherique_->setReadOnly(true);
@@ -497,7 +486,8 @@ void OptionsDialog::afficherPeripherique() {
     } else if (!impose.isEmpty()) {
         txtPeripherique_->setText(impose);
         txtPeripherique_->setReadOnly(true);
-        lblPeripheriqueImpose_->setText(QStringLiteral("Impos\u00e9 par ") + QLatin1String(variablePort(n)));
+        lblPeripheriqueImpose_->setText(QStringLiteral("Impos\u00e9 par ") +
+                                        QLatin1String(variablePeripherique(n)));
         lblPeripheriqueImpose_->setVisible(true);
     } else {
         txtPeripherique_->setText(copie_.Peripheriques[n - 1]);

@@ -2,7 +2,7 @@
 
 #include "link/registers.h"
 #include "link/session.h"
-#include "target/console_commands.h"
+#include "operations/console_commands.h"
 #include "ui/key_filter.h"
 #include "ui/twips.h"
 #include "ui/windows_colour.h"

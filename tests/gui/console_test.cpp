@@ -1,7 +1,7 @@
 // The console: command selection, the fields' keys and completion, the echo
 // and Execute, on the simulated board.
 #include "gui_fixture.h"
-#include "target/console_commands.h"
+#include "operations/console_commands.h"
 #include "ui/console_window.h"
 #include "ui/memory_window.h"
 #include "ui/rich_text_area.h"

@@ -3,8 +3,8 @@
 #include "link/conversions.h"
 #include "link/serial_port.h"
 #include "link/talker_image.h"
-#include "link/talker_link.h"
 #include "link/trace.h"
+#include "operations/talker_link.h"
 #include "scripted_serial_line.h"
 #include "sim_session.h"
 

@@ -1,13 +1,13 @@
 // Dump, fill, set and read of target memory through the Talker on the
 // simulated board, checked against the board's memory itself.
 #include "link/conversions.h"
-#include "link/talker_link.h"
 #include "link/trace.h"
+#include "operations/disassembly.h"
+#include "operations/memory_read.h"
+#include "operations/memory_write.h"
+#include "operations/talker_link.h"
 #include "scripted_serial_line.h"
 #include "sim_session.h"
-#include "target/disassembly.h"
-#include "target/memory_read.h"
-#include "target/memory_write.h"
 
 #include <gtest/gtest.h>
 

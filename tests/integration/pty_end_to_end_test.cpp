@@ -5,10 +5,10 @@
 #include "link/qt_event_clock.h"
 #include "link/qt_serial_line.h"
 #include "link/serial_port.h"
-#include "link/talker_link.h"
+#include "operations/memory_read.h"
+#include "operations/memory_write.h"
+#include "operations/talker_link.h"
 #include "recording_screen.h"
-#include "target/memory_read.h"
-#include "target/memory_write.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

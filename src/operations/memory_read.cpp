@@ -1,12 +1,12 @@
-#include "target/memory_read.h"
+#include "operations/memory_read.h"
 
 #include "link/conversions.h"
 #include "link/error_report.h"
-#include "link/talker_link.h"
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
-#include "target/target_address.h"
+#include "operations/talker_link.h"
+#include "operations/target_address.h"
 
 #include <array>
 

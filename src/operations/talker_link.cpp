@@ -1,4 +1,4 @@
-#include "link/talker_link.h"
+#include "operations/talker_link.h"
 
 #include "link/conversions.h"
 #include "link/registers.h"

@@ -1,12 +1,12 @@
-#include "target/memory_write.h"
+#include "operations/memory_write.h"
 
 #include "link/conversions.h"
 #include "link/error_report.h"
-#include "link/talker_link.h"
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
-#include "target/target_address.h"
+#include "operations/talker_link.h"
+#include "operations/target_address.h"
 
 namespace tessaline {
 

@@ -1,4 +1,4 @@
-#include "target/target_address.h"
+#include "operations/target_address.h"
 
 #include "link/conversions.h"
 

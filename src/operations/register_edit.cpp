@@ -1,9 +1,9 @@
-#include "target/register_edit.h"
+#include "operations/register_edit.h"
 
 #include "link/registers.h"
-#include "link/talker_link.h"
 #include "link/trace.h"
-#include "target/console_commands.h"
+#include "operations/console_commands.h"
+#include "operations/talker_link.h"
 
 namespace tessaline {
 

@@ -1,10 +1,10 @@
-#include "target/console_commands.h"
+#include "operations/console_commands.h"
 
 #include "link/serial_port.h"
 #include "link/trace.h"
-#include "target/disassembly.h"
-#include "target/memory_read.h"
-#include "target/memory_write.h"
+#include "operations/disassembly.h"
+#include "operations/memory_read.h"
+#include "operations/memory_write.h"
 
 namespace tessaline {
 

@@ -1,9 +1,9 @@
-#include "target/disassembly.h"
+#include "operations/disassembly.h"
 
 #include "disasm/desass_instr.h"
 #include "link/conversions.h"
 #include "link/trace.h"
-#include "target/memory_read.h"
+#include "operations/memory_read.h"
 
 namespace tessaline {
 

@@ -5,6 +5,7 @@
 * the four sections at their fixed addresses:
 *   .text   $0000  start-up, command handler, commands, subroutines
 *   vsci    $00C4  SCI interrupt pseudo-vector (boot ROM vector $BFD6)
+*   vhost   $00D0  the host's copy of the adapted parameters
 *   vtail   $00EB  RTI and IRQ pseudo-vectors, idle loop, SWI and
 *                  illegal-opcode pseudo-vectors, parameters $00FC-$00FF
 * $00CC-$00E8 is the stack; the host patches $00D0-$00D5 before the
@@ -202,6 +203,14 @@ WAIT    dey
 
         section vsci
         jmp     HANDLER         $00C4
+
+* $00D0-$00D5 lie in the stack area and the Talker never reads them: the
+* host writes the adapted BAUD value ($00D0) and the short and programming
+* delay counts ($00D2-$00D3, $00D4-$00D5) there, so that the image carries
+* the values it was adapted with. Unadapted, they are the 8 MHz values:
+* BAUD $33 (1200 baud at E = 2 MHz), $023B and $0B27 (10 ms, see WAIT).
+        section vhost
+        fcb     $33,$00,$02,$3B,$0B,$27
 
         section vtail
         rti                     $00EB real-time interrupt

@@ -48,10 +48,22 @@ TEST(TalkerImage, PseudoVectorsAndParametersAtTheirPlaces) {
     EXPECT_EQ(octet(talker::Sccr2Value), 0x2C);
 }
 
-TEST(TalkerImage, NothingLivesInTheStackAreaTheHostPatches) {
+TEST(TalkerImage, StackAreaHoldsOnlyTheHostsCopyOfTheParameters) {
     const QByteArray m = image();
-    for (int a = 0x00CC; a <= talker::StackTop; ++a)
-        EXPECT_EQ(static_cast<quint8>(m[a]), 0) << "address " << a;
+    auto octet = [&](int a) { return static_cast<quint8>(m[a]); };
+    auto mot = [&](int a) { return octet(a) << 8 | octet(a + 1); };
+    // The unadapted image carries at $00D0-$00D5 what the host would write for
+    // its own parameters: the same BAUD value as $00FE, the programming count
+    // of $00FC, and the short count, one fifth of it.
+    EXPECT_EQ(octet(talker::HostPatchFirst), octet(talker::BaudValue));
+    EXPECT_EQ(mot(talker::HostPatchFirst + 4), mot(talker::DelayCount));
+    EXPECT_EQ(mot(talker::HostPatchFirst + 2), mot(talker::DelayCount) / 5);
+    for (int a = 0x00CC; a <= talker::StackTop; ++a) {
+        const bool parametre = a >= talker::HostPatchFirst && a <= talker::HostPatchLast;
+        if (!parametre || a == talker::HostPatchFirst + 1) {
+            EXPECT_EQ(octet(a), 0) << "address " << a;
+        }
+    }
 }
 
 TEST(TalkerImage, StartsBySettingUpTheSci) {

@@ -155,7 +155,6 @@ private:
     uint64_t resetCycle_ = 0;
     uint8_t hprio_ = 0;
     std::vector<uint8_t> latches_;
-    bool cpuStoppedOnEvent_ = false;
 };
 
 } // namespace hc11

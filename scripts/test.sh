@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing; checks the formatting; builds everything under
-# AddressSanitizer and UndefinedBehaviorSanitizer with warnings as errors and
-# runs every test; then builds the libraries and programs with Clang too.
+# Installs what is missing; checks the formatting; builds the libraries and
+# programs with Clang; then builds everything under AddressSanitizer and
+# UndefinedBehaviorSanitizer with warnings as errors and runs every test.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
 "$here/scripts/check-format.sh"
+"$here/scripts/check-clang.sh"
 "$here/scripts/configure.sh" -DTESSALINE_SANITIZE=ON -DTESSALINE_WERROR=ON
 cmake --build "$here/build" -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$here/build" --output-on-failure -j "$(nproc)"
-"$here/scripts/check-clang.sh"

@@ -1,5 +1,15 @@
 #include "link/qt_serial_line.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
+
 namespace tessaline {
 
 namespace {
@@ -14,7 +24,22 @@ QSerialPort::Parity parite(char p) {
     }
 }
 
+// Time left to the far end to take the last character before the line's
+// settings change, beyond the character's own time.
+constexpr double MargeFermeture = 0.05;
+
+// How long one character takes on the wire: start bit, data, parity, stop bits.
+double tempsCaractere(const QSerialPort& port) {
+    const int bits = 1 + port.dataBits() + (port.parity() == QSerialPort::NoParity ? 0 : 1) +
+                     (port.stopBits() == QSerialPort::TwoStop ? 2 : 1);
+    return bits / double(std::max<qint32>(1, port.baudRate()));
+}
+
 } // namespace
+
+QtSerialLine::~QtSerialLine() {
+    close();
+}
 
 QtSerialLine::QtSerialLine(QObject* parent)
     : SerialLine(parent) {
@@ -48,7 +73,35 @@ bool QtSerialLine::open(const QString& device, const QString& settings) {
 }
 
 void QtSerialLine::close() {
-    if (port_.isOpen()) port_.close();
+    if (!port_.isOpen()) return;
+    vider();
+    port_.close();
+}
+
+void QtSerialLine::vider() {
+    // Closing the port restores the terminal settings found at open, and a
+    // reopening changes the rate: a byte still in the output queue would then
+    // leave at the wrong rate, or not at all. The last handshake byte of an
+    // exchange is such a byte, and the Talker waits for it. So the queue is
+    // drained first: Qt's buffer, then the driver's, then the character in the
+    // UART's shift register, with a bound so that a dead line cannot hang us.
+    const double caractere = tempsCaractere(port_);
+    port_.flush();
+    QElapsedTimer montre;
+    montre.start();
+    const qint64 limiteMs = 1000 + qint64(caractere * 1000 * (port_.bytesToWrite() + 4096));
+    while (port_.bytesToWrite() > 0 && montre.elapsed() < limiteMs)
+        port_.waitForBytesWritten(10);
+#ifdef Q_OS_UNIX
+    int enAttente = 0;
+    while (::ioctl(port_.handle(), TIOCOUTQ, &enAttente) == 0 && enAttente > 0 && montre.elapsed() < limiteMs)
+        QThread::usleep(static_cast<unsigned long>(std::max(1.0, enAttente * caractere * 1e6 / 2)));
+#endif
+    // The last character: in the shift register of a UART, or, on a
+    // pseudo-terminal, not yet taken by the simulated board's receiver, which
+    // reads the line's rate as it takes each character and may be a few
+    // milliseconds late when the machine is busy.
+    QThread::usleep(static_cast<unsigned long>((2 * caractere + MargeFermeture) * 1e6));
 }
 
 int QtSerialLine::bytesWaiting() {

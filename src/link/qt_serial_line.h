@@ -11,6 +11,8 @@ class QtSerialLine : public SerialLine {
     Q_OBJECT
 public:
     explicit QtSerialLine(QObject* parent = nullptr);
+    // Closes the port, after the bytes sent have left.
+    ~QtSerialLine() override;
 
     bool open(const QString& device, const QString& settings) override;
     void close() override;
@@ -21,6 +23,9 @@ public:
     ErreurExecution lastError() const override { return erreur_; }
 
 private:
+    // Waits until the bytes sent have left the port (bounded).
+    void vider();
+
     QSerialPort port_;
     ErreurExecution erreur_;
 };

@@ -208,7 +208,6 @@ TEST(LinkState, WatchCheckCutShortInTheFrameLeavesNoTalker) {
     EXPECT_EQ(ecran.messageTexts().size(), 1);
     EXPECT_TRUE(ecran.messageTexts().value(0).contains("Sub : RecevoirComBINHexa"));
     EXPECT_EQ(ecran.panel("Talker"), "Pas de Talker") << "a frame cut short is no Talker";
-    EXPECT_FALSE(session.liaison.talkerPresent);
     EXPECT_FALSE(ecran.isEnabled("cmdMEMDUMP"));
     EXPECT_EQ(session.registres.RegCCR, "00") << "not the D0 of a frame cut short";
     EXPECT_TRUE(ecran.text(Zone::Trace).endsWith("Pas de Talker\tCible STOP\r\n"));

@@ -25,28 +25,13 @@ QByteArray octets(std::initializer_list<int> v) {
 }
 
 const char* nomIssue(Issue i) {
-    switch (i) {
-    case Issue::Ok: return "Ok";
-    case Issue::PasDEcho: return "PasDEcho";
-    case Issue::TimeOut: return "TimeOut";
-    case Issue::Annule: return "Annule";
-    case Issue::Abandon: return "Abandon";
-    case Issue::Erreur: return "Erreur";
-    }
-    return "?";
+    static const char* const noms[] = {"Ok", "PasDEcho", "TimeOut", "Annule", "Abandon", "Erreur"};
+    return noms[static_cast<int>(i)];
 }
 
 QString texte(const TrameRegistres& t) {
-    return QStringLiteral("@%1 CCR=%2 B=%3 A=%4 X=%5 Y=%6 PC=%7 SP=%8")
-        .arg(t.adresse, 4, 16, QChar(u'0'))
-        .arg(t.ccr, 2, 16, QChar(u'0'))
-        .arg(t.b, 2, 16, QChar(u'0'))
-        .arg(t.a, 2, 16, QChar(u'0'))
-        .arg(t.x, 4, 16, QChar(u'0'))
-        .arg(t.y, 4, 16, QChar(u'0'))
-        .arg(t.pc, 4, 16, QChar(u'0'))
-        .arg(t.sp(), 4, 16, QChar(u'0'))
-        .toUpper();
+    return QString::asprintf("@%04X CCR=%02X B=%02X A=%02X X=%04X Y=%04X PC=%04X SP=%04X", t.adresse, t.ccr,
+                             t.b, t.a, t.x, t.y, t.pc, t.sp());
 }
 
 // "Ok AABB": the issue, then what came back.
@@ -58,9 +43,7 @@ QString texte(const Resultat<TrameRegistres>& r) {
 }
 QString texte(const Resultat<TrameBreak>& r) {
     if (!r.ok()) return QString::fromLatin1(nomIssue(r.issue));
-    return QStringLiteral("Ok PC=") +
-           QStringLiteral("%1 ").arg(r.donnees.pcArret, 4, 16, QChar(u'0')).toUpper() +
-           texte(r.donnees.trame);
+    return QString::asprintf("Ok PC=%04X ", r.donnees.pcArret) + texte(r.donnees.trame);
 }
 QString texte(const Resultat<bool>& r) {
     return QString::fromLatin1(nomIssue(r.issue)) + (r.donnees ? " 03" : "");
@@ -75,10 +58,6 @@ struct Echange {
     const char* talker;   // the Talker's answer to each of them: hex, "." none, "A" abort, "C" cancel
     const char* resultat; // what the exchange returns
 };
-
-void PrintTo(const Echange& e, std::ostream* os) {
-    *os << e.nom;
-}
 
 TrameRegistres trameExemple() {
     TrameRegistres t;
@@ -106,8 +85,6 @@ const std::vector<Echange>& echanges() {
          "06 02 FE 00 11", "06 . . 11 C", "Annule 11"},
         {"read memory, count of 0 refused", [](Session& s) { return texte(lireMemoire(s, 0, 0, T)); }, "", "",
          "Erreur "},
-        {"read memory, count of 257 refused", [](Session& s) { return texte(lireMemoire(s, 0, 257, T)); }, "",
-         "", "Erreur "},
         {"write memory",
          [](Session& s) {
              return texte(ecrireMemoire(s, 0xB600, octets({0x12, 0x34}), T));
@@ -123,9 +100,6 @@ const std::vector<Echange>& echanges() {
              return texte(ecrireMemoire(s, 0xB600, octets({0x12, 0x34}), T));
          },
          "05 02 B6 00 12 34", "05 . . . 12 .", "TimeOut 12"},
-        {"write memory, no echo",
-         [](Session& s) { return texte(ecrireMemoire(s, 0xB600, octets({0x12}), T)); }, "05", ".",
-         "PasDEcho "},
         {"read frame", [](Session& s) { return texte(lireTrame(s, T)); },
          "01 00 00 E0 D0 11 22 33 44 55 66 00 EF", "01 00 E0 D0 11 22 33 44 55 66 00 EF .",
          "Ok @00E0 CCR=D0 B=11 A=22 X=3344 Y=5566 PC=00EF SP=00E8"},
@@ -138,10 +112,7 @@ const std::vector<Echange>& echanges() {
         {"break frame", [](Session& s) { return texte(lireTrameBreak(s, T)); },
          "03 00 FE 0C 00 E0 D0 11 22 33 44 55 66 00 EF", "03 FE 0C 00 E0 D0 11 22 33 44 55 66 00 EF .",
          "Ok PC=FE0C @00E0 CCR=D0 B=11 A=22 X=3344 Y=5566 PC=00EF SP=00E8"},
-        {"break frame, time-out in the PC word", [](Session& s) { return texte(lireTrameBreak(s, T)); },
-         "03 00 FE", "03 FE .", "TimeOut"},
         {"stop", [](Session& s) { return texte(arreter(s, T)); }, "04 00", "04 03", "Ok 03"},
-        {"stop, another byte", [](Session& s) { return texte(arreter(s, T)); }, "04 00", "04 55", "Ok"},
         {"stop, nothing", [](Session& s) { return texte(arreter(s, T)); }, "04 00", "04 .", "TimeOut"},
     };
     return v;
@@ -397,14 +368,6 @@ TEST_F(Talker, BreakFrameAndStopWithNothingRunningLeaveTheTalkerAlive) {
     const auto t = lireTrame(session(), D);
     ASSERT_TRUE(t.ok()) << "stop consumed its parameter byte";
     EXPECT_EQ(t.donnees.adresse, IdleFrame - 9) << "a second idle frame on the first";
-}
-
-TEST_F(Talker, BoardResetInTheMiddleOfAFrameIsATimeOut) {
-    demarrer();
-    // At 9600 baud a byte takes about 1 ms each way: the reset lands in the frame.
-    s->horloge.after(0.006, [&] { s->board.holdReset(); });
-    const auto r = lireTrame(session(), D);
-    EXPECT_EQ(r.issue, Issue::TimeOut);
 }
 
 TEST(TalkerEeprom, TheDelayCountDecidesWhetherTheEepromTakesTheByte) {

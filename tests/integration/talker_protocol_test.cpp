@@ -59,6 +59,10 @@ struct Echange {
     const char* resultat; // what the exchange returns
 };
 
+void PrintTo(const Echange& e, std::ostream* os) {
+    *os << e.nom;
+}
+
 TrameRegistres trameExemple() {
     TrameRegistres t;
     t.adresse = 0x0380;

@@ -114,10 +114,6 @@ Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int t
     return r;
 }
 
-Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int timeout) {
-    return lireMemoire(session, adresse, count, timeout, {});
-}
-
 Resultat<QByteArray> ecrireMemoire(Session& session, int adresse, const QByteArray& octets, int timeout) {
     const int count = static_cast<int>(octets.size());
     if (!compteValide(count)) return {Issue::Erreur};

@@ -59,8 +59,9 @@ struct Resultat {
 };
 
 // The register frame as the Talker reports it: the address of the 9-byte
-// interrupt frame on the stack (M68HC11 Reference Manual, 5.7: CCR, B, A, X, Y,
-// PC in stack order from the lowest address) and the registers it holds.
+// interrupt frame on the stack (CCR, B, A, XH, XL, YH, YL, PCH, PCL upward from
+// the lowest address; MC68HC11A8 Technical Data, Fig. 9-3) and the registers
+// it holds.
 struct TrameRegistres {
     int adresse = 0; // where the frame starts
     int ccr = 0;
@@ -82,11 +83,10 @@ TrameRegistres decoderTrame(const std::array<std::uint8_t, OctetsTrameLue>& octe
 // The 9 frame bytes in stack order, as command 2 writes them.
 std::array<std::uint8_t, 9> encoderTrame(const TrameRegistres& trame);
 
-// Command 6: `count` bytes (1 to 256) from `adresse`.
-Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int timeout);
-// The same, calling `recu` with each byte as it arrives.
+// Command 6: `count` bytes (1 to 256) from `adresse`; `recu`, when given, is
+// called with each byte as it arrives.
 Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int timeout,
-                                 const std::function<void(std::uint8_t)>& recu);
+                                 const std::function<void(std::uint8_t)>& recu = {});
 
 // Command 5: the bytes of `octets` (1 to 256) from `adresse`; the data are the
 // read-back of each byte. A byte that reads back wrong does not end the

@@ -46,7 +46,8 @@ Reception recevoir(Session& session, int n, double limite, bool avecAnnulation, 
     }
 }
 
-// The legacy routines read the configured time-out at the start of each wait.
+// The named receive routines wait under the configured time-out, read at the
+// start of each wait, and without limit while the time-out is disarmed.
 Reception recevoir(Session& session, int n, bool avecAnnulation, const QString& nomRoutine) {
     const double limite = session.liaison.timeoutArme ? session.config.Timeout * 0.1 : -1.0;
     return recevoir(session, n, limite, avecAnnulation, nomRoutine);

@@ -250,8 +250,8 @@ TEST_F(Talker, ReadAndWrite256BytesWithACountOfZero) {
 
 TEST_F(Talker, WrongReadBacksStillCompleteTheExchange) {
     demarrer("68HC11E1");
-    // BPROT ($1035) at $1F protects every EEPROM block (M68HC11 Reference
-    // Manual, 4.4.1): the cells stay erased.
+    // BPROT ($1035) at $1F, its reset value: BPRT3-0 protect every EEPROM
+    // block and the cells stay erased.
     ASSERT_TRUE(ecrireMemoire(session(), 0x1035, octets({0x1F}), D).ok());
     for (int adresse : {0x8000 /* nothing there */, 0xBFF6 /* the boot ROM's vectors */, 0xB600}) {
         SCOPED_TRACE(adresse);

@@ -57,7 +57,7 @@ Reception recevoir(Session& session, int n, bool avecAnnulation, const QString& 
 
 Reception attendreOctet(Session& session, int timeout, bool avecAnnulation, const QString& nomRoutine,
                         int n) {
-    return recevoir(session, n, std::max(0, timeout) * 0.1, avecAnnulation, nomRoutine);
+    return recevoir(session, n, timeout < 0 ? -1.0 : timeout * 0.1, avecAnnulation, nomRoutine);
 }
 
 void ViderCom(Session& session) {

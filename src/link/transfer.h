@@ -9,6 +9,8 @@
 
 namespace tessaline {
 
+inline constexpr int SansLimite = -1;
+
 // How a wait for one byte ended.
 enum class FinAttente { Donnee, TimeOut, Abandon, Annulation, Erreur };
 
@@ -19,7 +21,8 @@ struct Reception {
 
 // The wait under every receive: window events keep running while it sleeps
 // until at least `n` bytes wait, the abort flag (clears it first), the cancel
-// flag (only when `avecAnnulation`), or `timeout` tenths of a second. The first
+// flag (only when `avecAnnulation`), or `timeout` tenths of a second
+// (SansLimite: no time limit, for the boot ROM's break). The first
 // waiting byte is taken; bytes that arrived with it are dropped. A port failure
 // is reported under `nomRoutine`.
 Reception attendreOctet(Session& session, int timeout, bool avecAnnulation, const QString& nomRoutine,

@@ -141,12 +141,13 @@ ResultatChargement LoadTalker(Session& session) {
 
         // The break: the chip left reset in bootstrap mode. No time limit: the
         // user may take a while to press RESET; Cancel ends the wait.
-        session.liaison.timeoutArme = false;
         if (session.attenteResetCarte) session.attenteResetCarte();
         bool casse = false;
-        while (!casse && !session.liaison.annulation)
-            casse = RecComBIN_NbOct_Dec(session) == 0 && !session.liaison.annulation;
-        session.liaison.timeoutArme = true;
+        while (!casse && !session.liaison.annulation) {
+            const Reception r =
+                attendreOctet(session, SansLimite, true, QStringLiteral("RecComBIN_NbOct_Dec"));
+            casse = r.fin == FinAttente::Donnee && r.octet == 0;
+        }
         if (!casse) break;
 
         e.setText(controle::TitreInfo, QStringLiteral("Load Talker !..."));

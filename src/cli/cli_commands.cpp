@@ -107,6 +107,7 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
     if (commandeCible(ligne)) {
         ComOpen(session);
         if (!session.liaison.portOuvert) return 1;
+        installerVerificationLiaison(session);
     }
     for (const CommandeCli& commande : ligne.commandes) {
         const QStringList& a = commande.arguments;

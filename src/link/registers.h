@@ -9,8 +9,9 @@
 
 namespace tessaline {
 
-// One register of the set: its name in the trace, its box, its width in digits
-// and where it lies in the frame the Talker exchanges.
+// One register of the set: its name in the trace, its box and its width in
+// digits. Where each register lies in the Talker's frame is the protocol's
+// business (TrameRegistres in talker_protocol.h).
 struct DescriptionRegistre {
     const char* libelle; // "PC=" in the trace
     const char* boite;   // objectName of its box

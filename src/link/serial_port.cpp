@@ -68,9 +68,13 @@ void ComClose(Session& session) {
 }
 
 void ComOpen(Session& session) {
+    ComOpen(session, session.config.Baud);
+}
+
+void ComOpen(Session& session, int baud) {
     ComClose(session);
     const Configuration& c = session.config;
-    const QString parametres = texteParametres(c.Baud);
+    const QString parametres = texteParametres(baud);
     const int n = numeroPort(c.Port);
     const QString nomAffiche = n > 0 ? QStringLiteral("COM%1").arg(n) : c.Port;
     session.ecran().setPanel(PanneauPort, nomAffiche + u':' + parametres, 0);
@@ -119,11 +123,8 @@ void LinkWatch::tick() {
     session_.ligne().readAll();
     const bool actif = timer_.isActive();
     timer_.stop();
-    const int timeout = session_.config.Timeout;
-    session_.config.Timeout = TimeoutVerification;
     ++verifications_;
-    if (verification_) verification_();
-    session_.config.Timeout = timeout;
+    if (verification_) verification_(TimeoutVerification);
     if (actif) timer_.start();
 }
 

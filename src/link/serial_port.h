@@ -25,9 +25,12 @@ QByteArray variablePeripherique(int n);
 // "1200,N,8,1" for the configured working rate.
 QString texteParametres(int baud);
 
-// (Re)opens the port with the current port name and rate; on failure shows the
-// error report naming "ComOpen" and leaves the closed state.
+// (Re)opens the port with the configured port name and working rate; on
+// failure shows the error report naming "ComOpen" and leaves the closed state.
 void ComOpen(Session& session);
+// The same at another rate (the bootstrap download's); the configuration keeps
+// its working rate.
+void ComOpen(Session& session, int baud);
 // Closes the port if it is open and shows the closed state.
 void ComClose(Session& session);
 // Switches the link watch on or off, then lets 0.05 s pass.
@@ -35,7 +38,7 @@ void SurvCom(Session& session, bool actif);
 
 // The link watch (tmrSurvCom, 50 ms): when a byte arrives while no operation
 // runs, it is read and dropped (the $03 of a stopped program) and the Talker
-// check runs with a 10-second time-out.
+// check runs, given a 10-second time-out.
 class LinkWatch : public QObject {
     Q_OBJECT
 public:
@@ -46,8 +49,10 @@ public:
 
     void setEnabled(bool actif);
     bool isEnabled() const { return timer_.isActive(); }
-    // The Talker check run on an unsolicited byte.
-    void setVerification(std::function<void()> verification) { verification_ = std::move(verification); }
+    // The Talker check run on an unsolicited byte, with its time-out in tenths
+    // of a second.
+    using Verification = std::function<void(int timeout)>;
+    void setVerification(Verification verification) { verification_ = std::move(verification); }
     // One tick of the timer; public so that tests in virtual time can drive it.
     void tick();
     int verifications() const { return verifications_; }
@@ -55,7 +60,7 @@ public:
 private:
     Session& session_;
     QTimer timer_;
-    std::function<void()> verification_;
+    Verification verification_;
     int verifications_ = 0;
 };
 

@@ -9,12 +9,7 @@ namespace tessaline {
 
 namespace {
 
-enum class Fin { Donnee, TimeOut, Abandon, Annulation, Erreur };
-
-struct Reception {
-    Fin fin;
-    int octet = 0;
-};
+using Fin = FinAttente;
 
 // While the time-out is disarmed the wait still wakes up this often to look at
 // the flags; it sleeps the rest of the time.
@@ -22,19 +17,19 @@ constexpr double TrancheSansLimite = 1.0;
 // The shortest sleep, so that a wait always lets the clock move on.
 constexpr double AttenteMinimale = 0.001;
 
-// The wait shared by the three receive routines: events keep running, the wait
-// sleeps until data, a flag or the time-out.
-Reception recevoir(Session& session, int n, bool avecAnnulation, const QString& nomRoutine) {
+// The wait: events keep running, it sleeps until data, a flag or the time-out.
+// A negative limit waits without one.
+Reception recevoir(Session& session, int n, double limite, bool avecAnnulation, const QString& nomRoutine) {
     EventClock& horloge = session.horloge();
+    const bool limitee = limite >= 0;
     try {
         session.liaison.abandon = false;
         horloge.processEvents();
         const double debut = horloge.now();
-        const double limite = session.config.Timeout * 0.1;
         for (;;) {
             horloge.processEvents();
             const double passe = ecoule(debut, horloge.now());
-            if (session.liaison.timeoutArme && passe > limite) return {Fin::TimeOut};
+            if (limitee && passe > limite) return {Fin::TimeOut};
             if (session.liaison.abandon) return {Fin::Abandon};
             if (avecAnnulation && session.liaison.annulation) return {Fin::Annulation};
             if (session.ligne().bytesWaiting() >= n) {
@@ -42,7 +37,7 @@ Reception recevoir(Session& session, int n, bool avecAnnulation, const QString& 
                 const QByteArray recu = session.ligne().readAll();
                 if (!recu.isEmpty()) return {Fin::Donnee, static_cast<quint8>(recu[0])};
             }
-            const double reste = session.liaison.timeoutArme ? limite - passe : TrancheSansLimite;
+            const double reste = limitee ? limite - passe : TrancheSansLimite;
             horloge.waitForEvents(std::max(reste, AttenteMinimale));
         }
     } catch (const std::exception& e) {
@@ -51,7 +46,19 @@ Reception recevoir(Session& session, int n, bool avecAnnulation, const QString& 
     }
 }
 
+// The named receive routines wait under the configured time-out, read at the
+// start of each wait, and without limit while the time-out is disarmed.
+Reception recevoir(Session& session, int n, bool avecAnnulation, const QString& nomRoutine) {
+    const double limite = session.liaison.timeoutArme ? session.config.Timeout * 0.1 : -1.0;
+    return recevoir(session, n, limite, avecAnnulation, nomRoutine);
+}
+
 } // namespace
+
+Reception attendreOctet(Session& session, int timeout, bool avecAnnulation, const QString& nomRoutine,
+                        int n) {
+    return recevoir(session, n, timeout < 0 ? -1.0 : timeout * 0.1, avecAnnulation, nomRoutine);
+}
 
 void ViderCom(Session& session) {
     // Bytes the port has received but not yet handed over count as waiting too.

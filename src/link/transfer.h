@@ -1,10 +1,6 @@
-// The exchange primitives every conversation with the Talker is built from:
-// flush the input, send a byte and check what comes back, wait for one byte
-// under the configured time-out.
-//
-// Framing on the line: the host sends a command byte and the Talker echoes it;
-// then the parameter bytes; for every byte the Talker sends, the host answers
-// with one handshake byte (the byte it has just received).
+// The primitives every conversation with the target is built from: flush the
+// input, send a byte and check what comes back, wait for one byte under a
+// time-out. The Talker's exchanges themselves are in talker_protocol.h.
 #pragma once
 
 #include "link/session.h"
@@ -13,19 +9,27 @@
 
 namespace tessaline {
 
-// Command codes of the Talker.
-namespace commande {
-inline constexpr int LireRegistres = 1;
-inline constexpr int EcrireRegistres = 2;
-inline constexpr int TrameBreak = 3;
-inline constexpr int Stop = 4;
-inline constexpr int EcrireMemoire = 5;
-inline constexpr int LireMemoire = 6;
-} // namespace commande
+inline constexpr int SansLimite = -1;
 
-// The byte the Talker sends when the user's program stops (SWI, illegal
-// opcode, stop command).
-inline constexpr int OctetArret = 0x03;
+// How a wait for one byte ended.
+enum class FinAttente { Donnee, TimeOut, Abandon, Annulation, Erreur };
+
+struct Reception {
+    FinAttente fin;
+    int octet = 0; // 0-255 when fin is Donnee
+};
+
+// The wait under every receive: window events keep running while it sleeps
+// until at least `n` bytes wait, the abort flag (clears it first), the cancel
+// flag (only when `avecAnnulation`), or `timeout` tenths of a second
+// (SansLimite: no time limit, for the boot ROM's break). The first
+// waiting byte is taken; bytes that arrived with it are dropped. A port failure
+// is reported under `nomRoutine`.
+Reception attendreOctet(Session& session, int timeout, bool avecAnnulation, const QString& nomRoutine,
+                        int n = 1);
+
+// The routines below wait under the configured time-out (config.Timeout), and
+// without limit while the time-out armed flag is clear.
 
 // Reads and drops everything waiting in the receive buffer.
 void ViderCom(Session& session);

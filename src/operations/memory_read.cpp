@@ -1,7 +1,9 @@
 #include "operations/memory_read.h"
 
+#include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/error_report.h"
+#include "link/talker_protocol.h"
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
@@ -26,11 +28,9 @@ constexpr std::array<char16_t, 32> Windows1252 = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void envoyerAdresse(Session& s, int count, const QString& adresse) {
-    const OctetsAdresse a = octetsAdresse(adresse);
-    s.ligne().sendByte(static_cast<quint8>(count));
-    s.ligne().sendByte(static_cast<quint8>(a.haut));
-    s.ligne().sendByte(static_cast<quint8>(a.bas));
+// A byte that did not come is reported as the receive routine names it.
+void signalerTimeOut(Session& s, Issue issue) {
+    if (issue == Issue::TimeOut) AfficheTimeOut(s, QStringLiteral("RecevoirComBINDec"));
 }
 
 void ecrireLigne(Session& s, const LigneDump& l) {
@@ -63,21 +63,16 @@ LigneDump ligneDump(int adresse, const QByteArray& octets) {
 QString LoadMem(Session& session, const QString& adresse, int count) {
     count = std::min(count, MaxLoadMem);
     if (count < 1) return {};
-    if (!EnvoiCommande(session, commande::LireMemoire, true)) {
+    const Resultat<QByteArray> r = lireMemoire(session, adresseCible(adresse), count, session.config.Timeout);
+    if (r.issue == Issue::PasDEcho) {
         AfficheEchec(session.ecran(), QStringLiteral("Erreur LoadMem"));
         TestTalker(session);
         return {};
     }
-    envoyerAdresse(session, count, adresse);
-    QString resultat;
-    for (int i = 0; i < count; ++i) {
-        const int octet = RecevoirComBINDec(session);
-        // The time-out has been reported; callers take an empty text as a failure.
-        if (octet < 0) return {};
-        resultat += DecHexa2(octet);
-        session.ligne().sendByte(static_cast<quint8>(octet));
-    }
-    return resultat;
+    // Callers take an empty text as a failure.
+    signalerTimeOut(session, r.issue);
+    if (!r.ok()) return {};
+    return QString::fromLatin1(r.donnees.toHex().toUpper());
 }
 
 void MemDump(Session& session) {
@@ -101,41 +96,34 @@ void MemDump(Session& session) {
              couleur::Rouge, true);
 
     ViderCom(session);
-    bool reussi = EnvoiCommande(session, commande::LireMemoire, true);
-    if (reussi) {
-        envoyerAdresse(session, longueur, c.CmdAdresse);
-        QByteArray tampon;
-        for (int i = 0; i < longueur; ++i) {
-            const int octet = RecevoirComBINDec(session);
-            if (octet < 0) {
-                reussi = false;
-                break;
-            }
-            tampon.append(static_cast<char>(octet));
-            session.ligne().sendByte(static_cast<quint8>(octet));
-            if (tampon.size() == OctetsParLigne) {
-                ecrireLigne(session, ligneDump(adresseLigne, tampon));
-                tampon.clear();
-                adresseLigne = (adresseLigne + OctetsParLigne) & 0xFFFF;
-            }
-        }
-        // A short last line does not move the address on.
-        if (reussi && !tampon.isEmpty()) ecrireLigne(session, ligneDump(adresseLigne, tampon));
-    }
-
-    if (!reussi) {
+    // Lines are written as their 16th byte comes in.
+    QByteArray tampon;
+    const auto recu = [&](std::uint8_t octet) {
+        tampon.append(static_cast<char>(octet));
+        if (tampon.size() < OctetsParLigne) return;
+        ecrireLigne(session, ligneDump(adresseLigne, tampon));
+        tampon.clear();
+        adresseLigne = (adresseLigne + OctetsParLigne) & 0xFFFF;
+    };
+    const Resultat<QByteArray> r =
+        lireMemoire(session, adresseCible(c.CmdAdresse), longueur, session.config.Timeout, recu);
+    if (!r.ok()) {
+        signalerTimeOut(session, r.issue);
         AfficheEchec(e, QStringLiteral("Erreur MemDump"));
         TestTalker(session);
         e.hideWait();
         return;
     }
+    // A short last line does not move the address on.
+    if (!tampon.isEmpty()) ecrireLigne(session, ligneDump(adresseLigne, tampon));
+
     c.CmdAdresse = DecHexa4(adresseLigne);
     e.clear(Zone::Echo);
     e.append(Zone::Echo, QStringLiteral("MemDump "), couleur::Rouge);
     e.append(Zone::Echo, c.CmdAdresse + u' ', couleur::Bleu);
     e.append(Zone::Echo, c.CmdLongueur, couleur::Vert);
-    e.setText(QStringLiteral("txtADRESSE"), c.CmdAdresse);
-    e.setText(QStringLiteral("txtLONGUEUR"), c.CmdLongueur);
+    e.setText(controle::Adresse, c.CmdAdresse);
+    e.setText(controle::Longueur, c.CmdLongueur);
     e.hideWait();
 }
 

@@ -1,7 +1,9 @@
 #include "operations/memory_write.h"
 
+#include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/error_report.h"
+#include "link/talker_protocol.h"
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
@@ -15,47 +17,31 @@ namespace {
 constexpr int MaxEcriture = 255;
 constexpr int FillParDefaut = 0x40;
 
-// The write exchange: command 5, count, address, then each byte sent and its
-// read-back checked, then the closing byte. Returns -1 on success, else the
-// number of the first failing byte (0 for the command itself, i from 1 for
-// byte i).
-//
-// A byte that reads back wrong (protected EEPROM, ROM, nothing there) does not
-// end the exchange: the Talker is still counting the bytes it was promised, and
-// would take the next command byte (the Talker check's) as one more byte to
-// write. So the remaining bytes and the closing byte still go out, and the
-// Talker returns to its idle loop. Only a byte that does not come back at all
-// ends the exchange at once.
+// The write exchange with its checks. Returns -1 when every byte reads back as
+// written, else the number of the first failing byte: 0 for the command itself,
+// i from 1 for byte i (one that read back wrong or did not come back). A wrong
+// read-back (protected EEPROM, ROM, nothing there) still lets the exchange run
+// to its end, so the Talker is back in its idle loop for the check that follows.
 int echangeEcriture(Session& s, const QString& adresse, const QByteArray& donnees) {
-    const OctetsAdresse a = octetsAdresse(adresse);
     ViderCom(s);
-    if (!EnvoiCommande(s, commande::EcrireMemoire, true)) return 0;
-    s.ligne().sendByte(static_cast<quint8>(donnees.size()));
-    s.ligne().sendByte(static_cast<quint8>(a.haut));
-    s.ligne().sendByte(static_cast<quint8>(a.bas));
-    int echec = -1;
-    for (int i = 0; i < donnees.size(); ++i) {
-        const quint8 octet = static_cast<quint8>(donnees[i]);
-        s.liaison.timeoutArme = true;
-        s.ligne().sendByte(octet);
-        const int relu = RecComBIN_NbOct_Dec(s);
-        if (relu < 0) return i + 1;
-        if (relu != octet && echec < 0) echec = i + 1;
-    }
-    s.ligne().sendByte(0);
-    return echec;
+    const Resultat<QByteArray> r = ecrireMemoire(s, adresseCible(adresse), donnees, s.config.Timeout);
+    if (r.issue == Issue::PasDEcho) return 0;
+    for (int i = 0; i < r.donnees.size(); ++i)
+        if (r.donnees[i] != donnees[i]) return i + 1;
+    if (!r.ok()) return static_cast<int>(r.donnees.size()) + 1;
+    return -1;
 }
 
 void completerAdresse(Session& s) {
     if (!s.console.CmdAdresse.isEmpty()) return;
     s.console.CmdAdresse = DecHexa4(s.config.DepartEEprom);
-    s.ecran().setText(QStringLiteral("txtADRESSE"), s.console.CmdAdresse);
+    s.ecran().setText(controle::Adresse, s.console.CmdAdresse);
 }
 
 void completerValeur(Session& s) {
     if (!s.console.CmdValeur.isEmpty()) return;
     s.console.CmdValeur = QStringLiteral("00");
-    s.ecran().setText(QStringLiteral("txtVALEUR"), s.console.CmdValeur);
+    s.ecran().setText(controle::Valeur, s.console.CmdValeur);
 }
 
 } // namespace
@@ -92,7 +78,7 @@ void MemFill(Session& session) {
         longueur = MaxEcriture;
         c.CmdLongueur = QStringLiteral("FF");
     }
-    e.setText(QStringLiteral("txtLONGUEUR"), c.CmdLongueur);
+    e.setText(controle::Longueur, c.CmdLongueur);
     completerValeur(session);
 
     TraceHeure(session, session.horloge().now());
@@ -108,7 +94,7 @@ void MemSet(Session& session) {
     EtatConsole& c = session.console;
     completerAdresse(session);
     c.CmdLongueur.clear();
-    session.ecran().setText(QStringLiteral("txtLONGUEUR"), QString());
+    session.ecran().setText(controle::Longueur, QString());
     completerValeur(session);
 
     // Two digits a byte, from the first; an odd last digit is a byte of its own.

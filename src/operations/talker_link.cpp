@@ -1,14 +1,14 @@
 #include "operations/talker_link.h"
 
+#include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/registers.h"
 #include "link/serial_port.h"
 #include "link/talker_image.h"
+#include "link/talker_protocol.h"
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
-
-#include <array>
 
 namespace tessaline {
 
@@ -26,11 +26,30 @@ void activer(Session& s, std::initializer_list<const char*> noms, bool actif) {
         s.ecran().setEnabled(QLatin1String(n), actif);
 }
 
-// The order in which the Talker sends the register frame after the frame address.
-struct OctetTrame {
-    QString JeuRegistres::*registre;
-    bool poidsFort; // first byte of a 16-bit register
-};
+// The frame read by the check, into the register set, the link state and the
+// console's buttons.
+void afficherTrame(Session& s, const TrameRegistres& t) {
+    changerRegistre(s, &JeuRegistres::RegCCR, DecHexa2(t.ccr));
+    AfficheCCR(s);
+    changerRegistre(s, &JeuRegistres::RegSP, DecHexa4(t.sp()));
+    changerRegistre(s, &JeuRegistres::RegB, DecHexa2(t.b));
+    changerRegistre(s, &JeuRegistres::RegA, DecHexa2(t.a));
+    changerRegistre(s, &JeuRegistres::RegIX, DecHexa4(t.x));
+    changerRegistre(s, &JeuRegistres::RegIY, DecHexa4(t.y));
+    const double departEeprom = s.config.DepartEEprom;
+    if (t.pc >= departEeprom) {
+        s.liaison.cibleTourne = true;
+        changerRegistre(s, &JeuRegistres::RegPC, DecHexa4(t.pc));
+        s.ecran().setPanel(PanneauCible, CibleTourne, image::CibleTourne);
+        consoleCibleEnMarche(s);
+    } else {
+        // Stopped in the Talker: its idle loop is no place to show.
+        s.liaison.cibleTourne = false;
+        changerRegistre(s, &JeuRegistres::RegPC, DecHexa4(departEeprom));
+        s.ecran().setPanel(PanneauCible, CibleStop, image::CibleArretee);
+        consoleCibleArretee(s);
+    }
+}
 
 } // namespace
 
@@ -59,61 +78,25 @@ void consoleCibleEnMarche(Session& session) {
 }
 
 void TestTalker(Session& session) {
+    TestTalker(session, session.config.Timeout);
+}
+
+void TestTalker(Session& session, int timeout) {
     Screen& e = session.ecran();
     ViderCom(session);
     session.liaison.talkerPresent = false;
 
-    bool trameLue = false;
-    if (EnvoiCommande(session, commande::LireRegistres, true)) {
+    const Resultat<TrameRegistres> r = lireTrame(session, timeout);
+    if (r.issue != Issue::PasDEcho) {
         e.setPanel(PanneauTalker, TalkerCharge, image::TalkerCharge);
         session.liaison.talkerPresent = true;
-        session.ligne().sendByte(0);
-
-        // SP high and low, then the frame: CCR B A XH XL YH YL PCH PCL. Each byte
-        // is answered with itself. A byte that does not come ends the reading: the
-        // rest of the frame would only time out in turn.
-        std::array<int, 11> octets{};
-        trameLue = true;
-        for (std::size_t i = 0; i < octets.size() && trameLue; ++i) {
-            const QString hexa = RecevoirComBINHexa(session);
-            if (hexa.isEmpty()) {
-                trameLue = false;
-                break;
-            }
-            octets[i] = HexaDec(hexa);
-            session.ligne().sendByte(static_cast<quint8>(octets[i]));
-            if (i == 2) {
-                changerRegistre(session, &JeuRegistres::RegCCR, hexa);
-                AfficheCCR(session);
-            }
-        }
-        if (trameLue) {
-            auto mot = [&](std::size_t i) { return octets[i] << 8 | octets[i + 1]; };
-            // The Talker reports its frame's address; the program's own stack
-            // pointer lies 8 above it (9 bytes of frame).
-            changerRegistre(session, &JeuRegistres::RegSP, DecHexa4((mot(0) + 8) & 0xFFFF));
-            changerRegistre(session, &JeuRegistres::RegB, DecHexa2(octets[3]));
-            changerRegistre(session, &JeuRegistres::RegA, DecHexa2(octets[4]));
-            changerRegistre(session, &JeuRegistres::RegIX, DecHexa4(mot(5)));
-            changerRegistre(session, &JeuRegistres::RegIY, DecHexa4(mot(7)));
-            const int pc = mot(9);
-            const double departEeprom = session.config.DepartEEprom;
-            if (pc >= departEeprom) {
-                session.liaison.cibleTourne = true;
-                changerRegistre(session, &JeuRegistres::RegPC, DecHexa4(pc));
-                e.setPanel(PanneauCible, CibleTourne, image::CibleTourne);
-                consoleCibleEnMarche(session);
-            } else {
-                // Stopped in the Talker: its idle loop is no place to show.
-                session.liaison.cibleTourne = false;
-                changerRegistre(session, &JeuRegistres::RegPC, DecHexa4(departEeprom));
-                e.setPanel(PanneauCible, CibleStop, image::CibleArretee);
-                consoleCibleArretee(session);
-            }
-            AfficheRegistres(session);
-            TraceEtat(session);
-            return;
-        }
+    }
+    if (r.issue == Issue::TimeOut) AfficheTimeOut(session, QStringLiteral("RecevoirComBINHexa"));
+    if (r.ok()) {
+        afficherTrame(session, r.donnees);
+        AfficheRegistres(session);
+        TraceEtat(session);
+        return;
     }
 
     e.setPanel(PanneauTalker, PasDeTalker, image::TalkerAbsent);
@@ -124,49 +107,51 @@ void TestTalker(Session& session) {
     TraceEtat(session);
 }
 
+void installerVerificationLiaison(Session& session) {
+    session.surveillance().setVerification([&session](int timeout) { TestTalker(session, timeout); });
+}
+
 void EnvoiTalker(Session& session) {
     const QByteArray& image = session.config.TalkerPrepare;
     const int longueur = static_cast<int>(image.size());
     for (int i = 0; i < longueur && !session.liaison.annulation; ++i) {
         session.ligne().sendByte(static_cast<quint8>(image[i]));
-        session.ecran().setValue(QStringLiteral("prgBarEtat"), (i + 1) * 100 / longueur);
+        session.ecran().setValue(controle::BarreProgression, (i + 1) * 100 / longueur);
         session.horloge().processEvents();
     }
 }
 
 ResultatChargement LoadTalker(Session& session) {
     Screen& e = session.ecran();
-    Configuration& c = session.config;
+    const Configuration& c = session.config;
     ViderCom(session);
     SurvCom(session, false);
 
-    const int baudTravail = c.Baud;
-    c.Baud = c.BootBaud;
-    ComOpen(session);
+    ComOpen(session, c.BootBaud);
     changerRegistre(session, &JeuRegistres::RegSP, QStringLiteral("0000"));
     session.liaison.annulation = false;
 
     bool charge = false;
     while (!charge && !session.liaison.annulation) {
-        e.setValue(QStringLiteral("prgBarEtat"), 0);
-        e.setText(QStringLiteral("spanInfo"),
-                  QStringLiteral("Reset ") + c.HardWare + QStringLiteral(" !..."));
-        e.setText(QStringLiteral("lblInfo"),
+        e.setValue(controle::BarreProgression, 0);
+        e.setText(controle::TitreInfo, QStringLiteral("Reset ") + c.HardWare + QStringLiteral(" !..."));
+        e.setText(controle::TexteInfo,
                   QStringLiteral("Mettez MODA et MODB en Mode BOOSTRAP\nPuis Executez RESET sur le ") +
                       c.HardWare);
 
         // The break: the chip left reset in bootstrap mode. No time limit: the
         // user may take a while to press RESET; Cancel ends the wait.
-        session.liaison.timeoutArme = false;
         if (session.attenteResetCarte) session.attenteResetCarte();
         bool casse = false;
-        while (!casse && !session.liaison.annulation)
-            casse = RecComBIN_NbOct_Dec(session) == 0 && !session.liaison.annulation;
-        session.liaison.timeoutArme = true;
+        while (!casse && !session.liaison.annulation) {
+            const Reception r =
+                attendreOctet(session, SansLimite, true, QStringLiteral("RecComBIN_NbOct_Dec"));
+            casse = r.fin == FinAttente::Donnee && r.octet == 0;
+        }
         if (!casse) break;
 
-        e.setText(QStringLiteral("spanInfo"), QStringLiteral("Load Talker !..."));
-        e.setText(QStringLiteral("lblInfo"), QStringLiteral("Chargement du Talker en RAM\nAttendez SVP ..."));
+        e.setText(controle::TitreInfo, QStringLiteral("Load Talker !..."));
+        e.setText(controle::TexteInfo, QStringLiteral("Chargement du Talker en RAM\nAttendez SVP ..."));
         e.beep();
         Tempo(session.horloge(), PauseChargement);
         const double debutEnvoi = session.horloge().now();
@@ -181,7 +166,6 @@ ResultatChargement LoadTalker(Session& session) {
         if (reste > 0 && !session.liaison.annulation) Tempo(session.horloge(), static_cast<float>(reste));
         Tempo(session.horloge(), PauseChargement);
 
-        c.Baud = baudTravail;
         ComOpen(session);
         if (session.liaison.annulation) break;
         TestTalker(session);
@@ -190,16 +174,14 @@ ResultatChargement LoadTalker(Session& session) {
         } else {
             e.beep();
             // The user resets the chip once more: back to the boot rate.
-            c.Baud = c.BootBaud;
-            ComOpen(session);
+            ComOpen(session, c.BootBaud);
         }
     }
-    c.Baud = baudTravail;
 
     ResultatChargement resultat = ResultatChargement::Charge;
     if (!charge) {
         resultat = ResultatChargement::Annule;
-        // Back to the working rate, which the download had replaced.
+        // Back to the working rate from the boot rate.
         if (session.liaison.portOuvert) ComOpen(session);
         session.liaison.abandon = true;
         session.liaison.annulation = false;

@@ -30,8 +30,14 @@ void EnvoiTalker(Session& session);
 
 // Reads the registers through the Talker and updates the link state, the panels,
 // the register set and the console's buttons; a Talker that does not answer
-// leaves the "no Talker" state.
+// leaves the "no Talker" state. Waits under the configured time-out, or under
+// `timeout` tenths of a second.
 void TestTalker(Session& session);
+void TestTalker(Session& session, int timeout);
+
+// Makes the link watch run the Talker check, under the watch's own time-out,
+// when the target sends a byte on its own (a breakpoint, a stop).
+void installerVerificationLiaison(Session& session);
 
 // Enables or disables the console's thirteen target commands.
 void EnableCommandes(Session& session, bool actif);

@@ -4,8 +4,8 @@
 
 namespace tessaline {
 
-OctetsAdresse octetsAdresse(const QString& adresse) {
-    return {HexaDec(adresse.left(2)) & 0xFF, HexaDec(adresse.mid(2, 2)) & 0xFF};
+int adresseCible(const QString& adresse) {
+    return (HexaDec(adresse.left(2)) & 0xFF) << 8 | (HexaDec(adresse.mid(2, 2)) & 0xFF);
 }
 
 } // namespace tessaline

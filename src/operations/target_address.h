@@ -6,12 +6,9 @@
 
 namespace tessaline {
 
-struct OctetsAdresse {
-    int haut;
-    int bas;
-};
-
-// The first two and the last two digits of a four-digit address text.
-OctetsAdresse octetsAdresse(const QString& adresse);
+// The address the Talker receives for an address text: its first two digits
+// give the high byte and the next two the low byte (so a text of fewer than four
+// digits does not read as its numeric value; the console always gives four).
+int adresseCible(const QString& adresse);
 
 } // namespace tessaline

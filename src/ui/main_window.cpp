@@ -344,6 +344,7 @@ void MainWindow::demarrer() {
     if (!s.liaison.portOuvert) ouvrirOptions(false);
     TestTalker(s);
     s.liaison.timeoutArme = true;
+    installerVerificationLiaison(s);
     SurvCom(s, true);
     demarre_ = true;
 }

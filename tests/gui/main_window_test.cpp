@@ -66,6 +66,13 @@ TEST(MainWindow, StartsOnTheSimulatedBoardWithoutTalkerThenLoadsIt) {
     EXPECT_TRUE(trace.contains("\tLoad Talker\n")) << trace.toStdString();
     EXPECT_TRUE(trace.contains("\tTalker Charg\u00e9\tCible STOP"));
     EXPECT_EQ(s.fenetre->findChild<QWidget*>("frmInfo"), nullptr) << "the progress window is gone";
+
+    // A reset erases the Talker; the boot ROM's break is a byte the host did not
+    // ask for, and the link watch's check finds nothing to answer.
+    s.board.resetBootstrap();
+    s.horloge.waitForEvents(0.05);
+    s.fenetre->session().surveillance().tick();
+    EXPECT_EQ(panneau(s, "Talker"), "Pas de Talker");
 }
 
 TEST(MainWindow, MenusCarryTheirCaptionsAndShortcuts) {

@@ -3,6 +3,7 @@
 #include "link/conversions.h"
 #include "link/serial_port.h"
 #include "link/talker_image.h"
+#include "link/talker_protocol.h"
 #include "link/trace.h"
 #include "operations/talker_link.h"
 #include "scripted_serial_line.h"
@@ -75,9 +76,13 @@ TEST(LinkState, CheckFindsARunningProgramAtTheEepromStart) {
     auto s = session("68HC11E1");
     ASSERT_EQ(LoadTalker(s->session), ResultatChargement::Charge);
     const int depart = int(s->session.config.DepartEEprom);
-    ASSERT_EQ(s->ecrireMemoire(depart, {0x20, 0xFE}), (std::vector<int>{0x20, 0xFE})); // BRA *
-    const std::array<int, 9> trame{0xC0, 0, 0, 0, 0, 0, 0, depart >> 8, depart & 0xFF};
-    ASSERT_EQ(s->ecrireRegistres(talker::IdleFrame, trame).size(), 9u);
+    ASSERT_TRUE(
+        ecrireMemoire(s->session, depart, QByteArray("\x20\xFE", 2), SimSession::Delai).ok()); // BRA *
+    TrameRegistres trame;
+    trame.adresse = talker::IdleFrame;
+    trame.ccr = 0xC0;
+    trame.pc = depart;
+    ASSERT_TRUE(ecrireTrameEtReprendre(s->session, trame, SimSession::Delai).ok());
 
     TestTalker(s->session);
     RecordingScreen& e = s->ecran;
@@ -95,8 +100,18 @@ TEST(LinkState, CancelWhileWaitingForTheBreakRunsOneCheck) {
     // A 16 MHz board with the configuration left at 8 MHz: it never hears the
     // host at its boot rate, so no break ever comes.
     auto s = session("68HC11F1", 16, "8", 9600);
+    // A window event during the wait sees the working rate configured, while
+    // the port itself runs at the boot rate.
+    int baudPendant = 0;
+    QString portPendant;
+    s->horloge.after(10.0, [&] {
+        baudPendant = s->session.config.Baud;
+        portPendant = s->ecran.panel("Port");
+    });
     s->horloge.after(30.0, [&] { s->session.demanderAnnulation(); });
     EXPECT_EQ(LoadTalker(s->session), ResultatChargement::Annule);
+    EXPECT_EQ(baudPendant, 9600);
+    EXPECT_EQ(portPendant, "COM2:1200,N,8,1");
     RecordingScreen& e = s->ecran;
     EXPECT_EQ(entreesEtat(e, QStringLiteral("Pas de Talker")), 1) << "exactly one check after the cancel";
     EXPECT_EQ(e.panel("Talker"), "Pas de Talker");
@@ -161,4 +176,39 @@ TEST(LinkState, StrayByteWhileWaitingForTheBreakIsIgnored) {
     EXPECT_GE(premierOctetImage, 2.0) << "the image went out after the break, not after the stray byte";
     EXPECT_EQ(session.registres.RegSP, "00E8");
     EXPECT_EQ(ecran.panel("Talker"), "Talker Charg\u00e9");
+}
+
+TEST(LinkState, WatchCheckCutShortInTheFrameLeavesNoTalker) {
+    ScriptedSerialLine ligne;
+    VirtualClock horloge;
+    RecordingScreen ecran;
+    Session session(ligne, horloge, ecran);
+    horloge.addSource(&ligne);
+    ligne.open(QStringLiteral("x"), QStringLiteral("9600,N,8,1"));
+    installerVerificationLiaison(session);
+    // A Talker that echoes the register read, sends four bytes of its frame
+    // and falls silent (a reset, a cable pulled).
+    QByteArray reponses = QByteArray::fromHex("00E0D000");
+    ligne.repondre = [&](quint8 o) -> QByteArray {
+        if (o == commande::LireRegistres && reponses.size() == 4) return QByteArray(1, char(o));
+        const QByteArray r = reponses.left(1);
+        reponses.remove(0, 1);
+        return r;
+    };
+    int timeoutPendant = 0;
+    horloge.after(5.0, [&] { timeoutPendant = session.config.Timeout; });
+
+    SurvCom(session, true);
+    ligne.injecter(QByteArray(1, char(OctetArret)));
+    const double debut = horloge.elapsed();
+    session.surveillance().tick();
+
+    EXPECT_EQ(timeoutPendant, 2000) << "a window event during the check sees the configured time-out";
+    EXPECT_NEAR(horloge.elapsed() - debut, 10.0, 0.1) << "the watch's 10 s";
+    EXPECT_EQ(ecran.messageTexts().size(), 1);
+    EXPECT_TRUE(ecran.messageTexts().value(0).contains("Sub : RecevoirComBINHexa"));
+    EXPECT_EQ(ecran.panel("Talker"), "Pas de Talker") << "a frame cut short is no Talker";
+    EXPECT_FALSE(ecran.isEnabled("cmdMEMDUMP"));
+    EXPECT_EQ(session.registres.RegCCR, "00") << "not the D0 of a frame cut short";
+    EXPECT_TRUE(ecran.text(Zone::Trace).endsWith("Pas de Talker\tCible STOP\r\n"));
 }

@@ -194,18 +194,7 @@ TEST_F(MemoryOps, FillFailuresNameTheFailingAddress) {
     EXPECT_EQ(messages().last(), "Erreur Fill Adresse : BFC0") << "the boot ROM does not take it";
     FillMem(s->session, 2, QStringLiteral("8000"), QStringLiteral("34"));
     EXPECT_EQ(messages().last(), "Erreur Fill Adresse : 8000");
-}
-
-TEST_F(MemoryOps, ProtectedEepromRefusesTheFill) {
-    demarrer("68HC11E1");
-    MSet(s->session, QStringLiteral("1035"), QByteArray("\x1F", 1)); // BPROT: every block protected
-    ASSERT_TRUE(messages().isEmpty());
-    FillMem(s->session, 2, QStringLiteral("B600"), QStringLiteral("42"));
-    ASSERT_EQ(messages().size(), 1);
-    EXPECT_EQ(messages()[0], "Erreur Fill Adresse : B600");
-    EXPECT_EQ(s->board.peek(0xB600), 0xFF);
-
-    MSet(s->session, QStringLiteral("B600"), QByteArray("\x42", 1));
+    MSet(s->session, QStringLiteral("8000"), QByteArray("\x42\x43", 2));
     EXPECT_EQ(messages().last(), "Erreur MSET");
 }
 

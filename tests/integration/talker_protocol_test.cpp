@@ -1,7 +1,10 @@
-// The Talker, end to end: the image prepared by the host is downloaded through
-// the simulated chip's boot ROM and every command is exchanged at byte level
-// with the host's transfer primitives.
+// The Talker's exchanges: their bytes on the wire against a scripted Talker,
+// and what they do to the simulated board, whose Talker is the image the host
+// downloads through the chip's boot ROM.
 #include "link/talker_image.h"
+#include "link/talker_protocol.h"
+#include "link/transfer.h"
+#include "scripted_serial_line.h"
 #include "sim_session.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +14,393 @@ using namespace tessaline::test;
 
 namespace {
 
-constexpr int Sync = 0xFF;
 constexpr int IdleFrame = talker::IdleFrame;
 constexpr int IdleLoop = talker::IdleLoop;
+
+QByteArray octets(std::initializer_list<int> v) {
+    QByteArray r;
+    for (int o : v)
+        r.append(static_cast<char>(o));
+    return r;
+}
+
+const char* nomIssue(Issue i) {
+    static const char* const noms[] = {"Ok", "PasDEcho", "TimeOut", "Annule", "Abandon", "Erreur"};
+    return noms[static_cast<int>(i)];
+}
+
+QString texte(const TrameRegistres& t) {
+    return QString::asprintf("@%04X CCR=%02X B=%02X A=%02X X=%04X Y=%04X PC=%04X SP=%04X", t.adresse, t.ccr,
+                             t.b, t.a, t.x, t.y, t.pc, t.sp());
+}
+
+// "Ok AABB": the issue, then what came back.
+QString texte(const Resultat<QByteArray>& r) {
+    return QString::fromLatin1(nomIssue(r.issue)) + u' ' + QString::fromLatin1(r.donnees.toHex().toUpper());
+}
+QString texte(const Resultat<TrameRegistres>& r) {
+    return QString::fromLatin1(nomIssue(r.issue)) + (r.ok() ? u' ' + texte(r.donnees) : QString());
+}
+QString texte(const Resultat<TrameBreak>& r) {
+    if (!r.ok()) return QString::fromLatin1(nomIssue(r.issue));
+    return QString::asprintf("Ok PC=%04X ", r.donnees.pcArret) + texte(r.donnees.trame);
+}
+QString texte(const Resultat<bool>& r) {
+    return QString::fromLatin1(nomIssue(r.issue)) + (r.donnees ? " 03" : "");
+}
+
+constexpr int T = 7; // 0.7 s for every wait; the configuration says 200 s
+
+struct Echange {
+    const char* nom;
+    std::function<QString(Session&)> appel;
+    const char* hote;     // every byte the host sends, in hex
+    const char* talker;   // the Talker's answer to each of them: hex, "." none, "A" abort, "C" cancel
+    const char* resultat; // what the exchange returns
+};
+
+void PrintTo(const Echange& e, std::ostream* os) {
+    *os << e.nom;
+}
+
+TrameRegistres trameExemple() {
+    TrameRegistres t;
+    t.adresse = 0x0380;
+    t.ccr = 0xD1;
+    t.b = 0xBB;
+    t.a = 0xAA;
+    t.x = 0x1234;
+    t.y = 0x5678;
+    t.pc = 0xFE30;
+    return t;
+}
+
+const std::vector<Echange>& echanges() {
+    static const std::vector<Echange> v = {
+        {"read memory", [](Session& s) { return texte(lireMemoire(s, 0x1234, 2, T)); }, "06 02 12 34 AA BB",
+         "06 . . AA BB .", "Ok AABB"},
+        {"read memory, a byte missing", [](Session& s) { return texte(lireMemoire(s, 0x1234, 3, T)); },
+         "06 03 12 34 AA", "06 . . AA .", "TimeOut AA"},
+        {"read memory, wrong echo", [](Session& s) { return texte(lireMemoire(s, 0x1234, 2, T)); }, "06",
+         "07", "PasDEcho "},
+        {"read memory, aborted", [](Session& s) { return texte(lireMemoire(s, 0xFE00, 2, T)); },
+         "06 02 FE 00", "06 . . A", "Abandon "},
+        {"read memory, cancelled", [](Session& s) { return texte(lireMemoire(s, 0xFE00, 2, T)); },
+         "06 02 FE 00 11", "06 . . 11 C", "Annule 11"},
+        {"read memory, count of 0 refused", [](Session& s) { return texte(lireMemoire(s, 0, 0, T)); }, "", "",
+         "Erreur "},
+        {"write memory",
+         [](Session& s) {
+             return texte(ecrireMemoire(s, 0xB600, octets({0x12, 0x34}), T));
+         },
+         "05 02 B6 00 12 34 00", "05 . . . 12 34 .", "Ok 1234"},
+        {"write memory, wrong read-back: the exchange still ends",
+         [](Session& s) {
+             return texte(ecrireMemoire(s, 0x8000, octets({0x12, 0x34}), T));
+         },
+         "05 02 80 00 12 34 00", "05 . . . FF FF .", "Ok FFFF"},
+        {"write memory, a read-back missing",
+         [](Session& s) {
+             return texte(ecrireMemoire(s, 0xB600, octets({0x12, 0x34}), T));
+         },
+         "05 02 B6 00 12 34", "05 . . . 12 .", "TimeOut 12"},
+        {"read frame", [](Session& s) { return texte(lireTrame(s, T)); },
+         "01 00 00 E0 D0 11 22 33 44 55 66 00 EF", "01 00 E0 D0 11 22 33 44 55 66 00 EF .",
+         "Ok @00E0 CCR=D0 B=11 A=22 X=3344 Y=5566 PC=00EF SP=00E8"},
+        {"read frame, time-out in the middle", [](Session& s) { return texte(lireTrame(s, T)); },
+         "01 00 00 E0 D0 11 22", "01 00 E0 D0 11 22 .", "TimeOut"},
+        {"write frame and resume",
+         [](Session& s) { return texte(ecrireTrameEtReprendre(s, trameExemple(), T)); },
+         "02 03 80 D1 BB AA 12 34 56 78 FE 30 00", "02 . . D1 BB AA 12 34 56 78 FE 30 .",
+         "Ok D1BBAA12345678FE30"},
+        {"break frame", [](Session& s) { return texte(lireTrameBreak(s, T)); },
+         "03 00 FE 0C 00 E0 D0 11 22 33 44 55 66 00 EF", "03 FE 0C 00 E0 D0 11 22 33 44 55 66 00 EF .",
+         "Ok PC=FE0C @00E0 CCR=D0 B=11 A=22 X=3344 Y=5566 PC=00EF SP=00E8"},
+        {"stop", [](Session& s) { return texte(arreter(s, T)); }, "04 00", "04 03", "Ok 03"},
+        {"stop, nothing", [](Session& s) { return texte(arreter(s, T)); }, "04 00", "04 .", "TimeOut"},
+    };
+    return v;
+}
+
+// A Talker that answers from a script, in virtual time.
+struct TalkerScripte {
+    ScriptedSerialLine ligne;
+    VirtualClock horloge;
+    RecordingScreen ecran;
+    Session session{ligne, horloge, ecran};
+    TalkerScripte() {
+        horloge.addSource(&ligne);
+        ligne.open(QStringLiteral("/dev/scripted"), QStringLiteral("9600,N,8,1"));
+    }
+};
+
+class ScriptedExchange : public ::testing::TestWithParam<Echange> {};
+
+std::string nomEchange(const ::testing::TestParamInfo<Echange>& i) {
+    std::string n;
+    for (const char* c = i.param.nom; *c; ++c)
+        n += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+    return n;
+}
+
+} // namespace
+
+// Each exchange sends exactly these bytes and returns exactly this, under its
+// own time-out rather than the configured one.
+TEST_P(ScriptedExchange, BytesOnTheWireAndResult) {
+    const Echange& e = GetParam();
+    TalkerScripte s;
+    const QStringList reponses = QString::fromLatin1(e.talker).split(u' ', Qt::SkipEmptyParts);
+    int n = 0;
+    s.ligne.repondre = [&](quint8) -> QByteArray {
+        const QString r = reponses.value(n++, QStringLiteral("."));
+        // The flags are set by a click during the wait that follows.
+        if (r == "A") s.horloge.after(0.1, [&] { s.session.demanderAbandon(); });
+        if (r == "C") s.horloge.after(0.1, [&] { s.session.demanderAnnulation(); });
+        if (r.size() != 2 || r == ".") return {};
+        return QByteArray::fromHex(r.toLatin1());
+    };
+
+    EXPECT_EQ(e.appel(s.session), QString::fromLatin1(e.resultat));
+    EXPECT_EQ(s.ligne.envoyes.toHex(' ').toUpper(), QByteArray(e.hote));
+    EXPECT_LT(s.horloge.elapsed(), 2 * T * 0.1) << "the time-out given, not the configured 200 s";
+    EXPECT_TRUE(s.ecran.messages.isEmpty()) << "the protocol shows nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(Talker, ScriptedExchange, ::testing::ValuesIn(echanges()), nomEchange);
+
+TEST(RegisterFrame, DecodesAndEncodesInStackOrder) {
+    struct Cas {
+        std::array<std::uint8_t, OctetsTrameLue> lus;
+        TrameRegistres trame;
+        int sp;
+    };
+    const Cas cas[] = {
+        {{0x00, 0xE0, 0xD0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEF},
+         {0x00E0, 0xD0, 0, 0, 0, 0, 0x00EF},
+         0x00E8},
+        {{0x03, 0x80, 0xD1, 0xBB, 0xAA, 0x12, 0x34, 0x56, 0x78, 0xFE, 0x30},
+         {0x0380, 0xD1, 0xBB, 0xAA, 0x1234, 0x5678, 0xFE30},
+         0x0388},
+        {{0xFF, 0xF8, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+         {0xFFF8, 0xFF, 0xFF, 0xFF, 0xFFFF, 0xFFFF, 0xFFFF},
+         0x0000},
+    };
+    for (const Cas& c : cas) {
+        const TrameRegistres t = decoderTrame(c.lus);
+        EXPECT_EQ(t, c.trame) << texte(t).toStdString();
+        EXPECT_EQ(t.sp(), c.sp) << "SP is the frame address plus 8, on 16 bits";
+        const auto ecrits = encoderTrame(t);
+        EXPECT_TRUE(std::equal(ecrits.begin(), ecrits.end(), c.lus.begin() + 2)) << "the 9 frame bytes";
+    }
+}
+
+namespace {
+
+// A Talker at 9600 baud on an 8 MHz board of the given chip.
+class Talker : public ::testing::Test {
+protected:
+    static constexpr int D = SimSession::Delai;
+    void demarrer(const char* puce = "68HC11F1") {
+        s = std::make_unique<SimSession>(puce, 8);
+        s->adapter(QStringLiteral("8"), 9600);
+        ASSERT_TRUE(s->telecharger());
+    }
+    Session& session() { return s->session; }
+    // Writes a program into the EEPROM and runs it with the Talker's idle
+    // frame as its stack.
+    void lancer(int adresse, const QByteArray& programme, int ccr) {
+        ASSERT_EQ(ecrireMemoire(session(), adresse, programme, D).donnees, programme);
+        TrameRegistres t;
+        t.adresse = IdleFrame;
+        t.ccr = ccr;
+        t.pc = adresse;
+        ASSERT_TRUE(ecrireTrameEtReprendre(session(), t, D).ok());
+    }
+    int octetRecu() { return attendreOctet(session(), D, false, QStringLiteral("test")).octet; }
+    std::unique_ptr<SimSession> s;
+};
+
+} // namespace
+
+TEST_F(Talker, ReadAndWrite256BytesWithACountOfZero) {
+    demarrer();
+    const auto talker = lireMemoire(session(), 0x0000, 256, D);
+    ASSERT_TRUE(talker.ok());
+    ASSERT_EQ(talker.donnees.size(), 256);
+    // The code reads back as downloaded; the stack area $00CC-$00E8 aside.
+    const QByteArray image = session().config.TalkerPrepare.mid(1);
+    EXPECT_EQ(talker.donnees.left(0xCC), image.left(0xCC));
+    EXPECT_EQ(talker.donnees.mid(0xE9), image.mid(0xE9));
+    EXPECT_EQ(quint8(talker.donnees[0xFE]), 0x30) << "BAUD value for 9600 baud at 8 MHz";
+
+    QByteArray motif(256, 0);
+    for (int i = 0; i < 256; ++i)
+        motif[i] = static_cast<char>(i * 7 + 3);
+    const auto ecrit = ecrireMemoire(session(), 0xFE00, motif, D);
+    ASSERT_TRUE(ecrit.ok());
+    EXPECT_EQ(ecrit.donnees, motif) << "every byte programmed and read back";
+    EXPECT_EQ(s->board.peek(0xFDFF), 0xFF);
+    EXPECT_EQ(s->board.peek(0xFEFF), quint8(motif.back()));
+    EXPECT_EQ(lireMemoire(session(), 0xFE00, 256, D).donnees, motif);
+    // Rewriting erases first: $0F over $A5 gives $0F, not $A5 AND $0F.
+    ASSERT_TRUE(ecrireMemoire(session(), 0xFE00, octets({0xA5}), D).ok());
+    EXPECT_EQ(ecrireMemoire(session(), 0xFE00, octets({0x0F}), D).donnees, octets({0x0F}));
+}
+
+TEST_F(Talker, WrongReadBacksStillCompleteTheExchange) {
+    demarrer("68HC11E1");
+    // BPROT ($1035) at $1F, its reset value: BPRT3-0 protect every EEPROM
+    // block and the cells stay erased.
+    ASSERT_TRUE(ecrireMemoire(session(), 0x1035, octets({0x1F}), D).ok());
+    for (int adresse : {0x8000 /* nothing there */, 0xBFF6 /* the boot ROM's vectors */, 0xB600}) {
+        SCOPED_TRACE(adresse);
+        QByteArray avant;
+        for (int i = 0; i < 3; ++i)
+            avant.append(static_cast<char>(s->board.peek(uint16_t(adresse + i))));
+        const auto r = ecrireMemoire(session(), adresse, octets({0x55, 0x66, 0x77}), D);
+        EXPECT_TRUE(r.ok());
+        EXPECT_EQ(r.donnees, avant) << "each byte reads back as it was";
+        const auto suite = lireTrame(session(), D);
+        ASSERT_TRUE(suite.ok()) << "the Talker took the closing byte and waits for a command";
+        EXPECT_EQ(suite.donnees.adresse, IdleFrame);
+    }
+}
+
+TEST_F(Talker, ProgramStopsAndTheBreakFrameTellsWhere) {
+    struct Cas {
+        const char* nom;
+        QByteArray programme;
+        int pcArret;
+    };
+    // LDAA #$42; LDAB #$17; LDX #$1234; LDY #$5678; then SWI or an illegal opcode.
+    const QByteArray charge = octets({0x86, 0x42, 0xC6, 0x17, 0xCE, 0x12, 0x34, 0x18, 0xCE, 0x56, 0x78});
+    const Cas cas[] = {
+        {"SWI: the address after it", charge + octets({0x3F}), 0xFE0C},
+        {"illegal opcode: its own address", charge + octets({0x41}), 0xFE0B},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.nom);
+        demarrer();
+        lancer(0xFE00, c.programme, 0xD0);
+        EXPECT_EQ(octetRecu(), OctetArret);
+
+        const auto r = lireTrameBreak(session(), D);
+        ASSERT_TRUE(r.ok());
+        EXPECT_EQ(r.donnees.pcArret, c.pcArret);
+        const TrameRegistres& t = r.donnees.trame;
+        EXPECT_EQ(t.adresse, IdleFrame) << "the program's frame, where its SP put it";
+        EXPECT_EQ(t.a, 0x42);
+        EXPECT_EQ(t.b, 0x17);
+        EXPECT_EQ(t.x, 0x1234);
+        EXPECT_EQ(t.y, 0x5678);
+        EXPECT_EQ(t.pc, IdleLoop) << "the frame now returns into the idle loop";
+
+        const auto apres = lireTrame(session(), D);
+        ASSERT_TRUE(apres.ok());
+        EXPECT_EQ(apres.donnees.adresse, IdleFrame) << "back in the idle loop on the same stack";
+        EXPECT_EQ(apres.donnees.a, 0x42) << "with the stopped program's registers";
+    }
+}
+
+TEST_F(Talker, RunningProgramCanBeReadAndStopped) {
+    demarrer();
+    lancer(0xFE10, octets({0x01, 0x20, 0xFD}), 0xC0); // NOP; BRA back. I clear: the SCI interrupt gets in
+
+    const auto t = lireTrame(session(), D);
+    ASSERT_TRUE(t.ok());
+    EXPECT_GE(t.donnees.pc, 0xFE10);
+    EXPECT_LE(t.donnees.pc, 0xFE12);
+    EXPECT_EQ(lireMemoire(session(), 0xFE10, 3, D).donnees, octets({0x01, 0x20, 0xFD}))
+        << "memory reads while running";
+
+    const auto arret = arreter(session(), D);
+    ASSERT_TRUE(arret.ok());
+    EXPECT_TRUE(arret.donnees) << "the $03";
+    const auto r = lireTrameBreak(session(), D);
+    ASSERT_TRUE(r.ok());
+    EXPECT_GE(r.donnees.pcArret, 0xFE10);
+    EXPECT_LE(r.donnees.pcArret, 0xFE12);
+    EXPECT_EQ(r.donnees.trame.pc, IdleLoop);
+}
+
+TEST_F(Talker, WrittenRegistersAreThoseTheProgramRunsWith) {
+    demarrer();
+    // STAA $0300; STAB $0301; STX $0302; STY $0304; SWI
+    const QByteArray programme =
+        octets({0xB7, 0x03, 0x00, 0xF7, 0x03, 0x01, 0xFF, 0x03, 0x02, 0x18, 0xFF, 0x03, 0x04, 0x3F});
+    ASSERT_TRUE(ecrireMemoire(session(), 0xFE30, programme, D).ok());
+    const TrameRegistres trame = trameExemple();
+    const auto relus = ecrireTrameEtReprendre(session(), trame, D);
+    ASSERT_TRUE(relus.ok());
+    const auto attendus = encoderTrame(trame);
+    EXPECT_EQ(relus.donnees, QByteArray(reinterpret_cast<const char*>(attendus.data()), 9));
+    EXPECT_EQ(octetRecu(), OctetArret);
+    EXPECT_EQ(s->board.peek(0x0300), 0xAA);
+    EXPECT_EQ(s->board.peek(0x0301), 0xBB);
+    EXPECT_EQ(s->board.peek(0x0302), 0x12);
+    EXPECT_EQ(s->board.peek(0x0305), 0x78);
+    const auto r = lireTrameBreak(session(), D);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.donnees.pcArret, 0xFE3E);
+    EXPECT_EQ(r.donnees.trame.adresse, 0x0380) << "the program's stack was the frame address plus 8";
+}
+
+TEST_F(Talker, IgnoredCodesAreEchoedAndReadNoParameter) {
+    demarrer();
+    for (int code = 7; code <= 0x100; ++code) {
+        const int c = code & 0xFF; // 7..255, then 0
+        ASSERT_TRUE(EnvoiCommande(session(), c, true)) << c;
+    }
+    const auto t = lireTrame(session(), D);
+    ASSERT_TRUE(t.ok()) << "no byte was taken as a parameter";
+    EXPECT_EQ(t.donnees.adresse, IdleFrame);
+}
+
+TEST_F(Talker, BreakFrameAndStopWithNothingRunningLeaveTheTalkerAlive) {
+    demarrer();
+    const auto r = lireTrameBreak(session(), D);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.donnees.pcArret, IdleLoop) << "the bytes under the idle frame, read as a PC";
+    EXPECT_EQ(r.donnees.trame.adresse, talker::StackTop + 1);
+    EXPECT_EQ(lireTrame(session(), D).donnees.adresse, IdleFrame);
+    EXPECT_EQ(lireMemoire(session(), IdleLoop, 3, D).donnees, octets({0xCE, 0x00, 0xEF}))
+        << "its code intact";
+
+    // Stop with nothing running still answers $03 and idles on top.
+    EXPECT_TRUE(arreter(session(), D).donnees);
+    const auto t = lireTrame(session(), D);
+    ASSERT_TRUE(t.ok()) << "stop consumed its parameter byte";
+    EXPECT_EQ(t.donnees.adresse, IdleFrame - 9) << "a second idle frame on the first";
+}
+
+TEST(TalkerEeprom, TheDelayCountDecidesWhetherTheEepromTakesTheByte) {
+    struct Cas {
+        const char* puce;
+        int compte; // the Talker's programming delay count
+        int adresse;
+        int lu;
+    };
+    const Cas cas[] = {
+        {"68HC11F1", 0x0591, 0x0100, 0x42}, // the 4 MHz count: RAM does not care
+        {"68HC11F1", 0x0591, 0xFE00, 0xFF}, // about 5 ms at 8 MHz: the cell stays erased
+        {"68HC11E1", 0x164E, 0xB600, 0x42}, // the 16 MHz count: slow but programmed
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.adresse);
+        SimSession s(c.puce, 8);
+        s.adapter(QStringLiteral("8"), 1200);
+        QByteArray image = s.session.config.TalkerPrepare;
+        image[talker::DelayCount + 1] = char(c.compte >> 8);
+        image[talker::DelayCount + 2] = char(c.compte);
+        ASSERT_TRUE(s.telecharger(image));
+        EXPECT_EQ(ecrireMemoire(s.session, c.adresse, octets({0x42}), SimSession::Delai).donnees,
+                  octets({c.lu}));
+        EXPECT_EQ(s.board.peek(uint16_t(c.adresse)), c.lu);
+    }
+}
+
+namespace {
 
 struct Combinaison {
     const char* puce;
@@ -54,233 +441,14 @@ TEST_P(TalkerDownload, EveryChipCrystalAndRate) {
     ASSERT_EQ(s.session.config.TalkerPrepare.size(), talker::WireBytes);
     ASSERT_TRUE(s.telecharger());
 
-    SimSession::Trame t;
-    ASSERT_TRUE(s.lireRegistres(t));
-    EXPECT_EQ(t.adresse, IdleFrame) << "the host shows SP 00E8";
-    EXPECT_EQ(t.pc(), IdleLoop);
-
+    const auto t = lireTrame(s.session, SimSession::Delai);
+    ASSERT_TRUE(t.ok());
+    EXPECT_EQ(t.donnees.sp(), talker::StackTop) << "the host shows SP 00E8";
+    EXPECT_EQ(t.donnees.pc, IdleLoop);
     // The code of the Talker reads back as downloaded (the stack area aside).
-    const std::vector<int> code = s.lireMemoire(0x0000, 0x40);
-    ASSERT_EQ(code.size(), 0x40u);
-    for (int a = 0; a < 0x40; ++a)
-        EXPECT_EQ(code[a], quint8(s.session.config.TalkerPrepare[a + 1])) << a;
-    EXPECT_TRUE(s.ecran.messages.isEmpty());
+    EXPECT_EQ(lireMemoire(s.session, 0x0000, 0x40, SimSession::Delai).donnees,
+              s.session.config.TalkerPrepare.mid(1, 0x40));
 }
 
 INSTANTIATE_TEST_SUITE_P(ChipsCrystalsRates, TalkerDownload, ::testing::ValuesIn(toutesLesCombinaisons()),
                          nom);
-
-namespace {
-
-// A Talker at 9600 baud on an 8 MHz board of the given chip.
-class Talker : public ::testing::Test {
-protected:
-    void demarrer(const char* puce = "68HC11F1") {
-        s = std::make_unique<SimSession>(puce, 8);
-        s->adapter(QStringLiteral("8"), 9600);
-        ASSERT_TRUE(s->telecharger());
-    }
-    // Writes a program into the EEPROM through the Talker.
-    void programme(int adresse, const std::vector<int>& octets) {
-        ASSERT_EQ(s->ecrireMemoire(adresse, octets), octets);
-    }
-    // Runs from `pc` with the Talker's idle frame as the program's stack.
-    void lancer(int pc, int ccr) {
-        const std::array<int, 9> trame{ccr, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, pc >> 8, pc & 0xFF};
-        const std::vector<int> relus = s->ecrireRegistres(IdleFrame, trame);
-        ASSERT_EQ(relus, std::vector<int>(trame.begin(), trame.end()));
-    }
-    std::unique_ptr<SimSession> s;
-};
-
-} // namespace
-
-TEST_F(Talker, ReadMemoryCountZeroMeans256) {
-    demarrer();
-    const std::vector<int> m = s->lireMemoire(0x0000, 0);
-    ASSERT_EQ(m.size(), 256u);
-    EXPECT_EQ(m[0xFC], 0x0B);
-    EXPECT_EQ(m[0xFD], 0x27);
-    EXPECT_EQ(m[0xFE], 0x30) << "BAUD value for 9600 baud at 8 MHz";
-    // The handshake keeps the Talker in step: another command follows at once.
-    SimSession::Trame t;
-    EXPECT_TRUE(s->lireRegistres(t));
-}
-
-TEST_F(Talker, WriteMemoryInRamAndEeprom) {
-    demarrer();
-    EXPECT_EQ(s->ecrireMemoire(0x0200, {0x12, 0x34, 0x00}), (std::vector<int>{0x12, 0x34, 0x00}));
-    EXPECT_EQ(s->board.peek(0x0200), 0x12);
-    EXPECT_EQ(s->board.peek(0x0202), 0x00);
-
-    EXPECT_EQ(s->ecrireMemoire(0xFE00, {0xA5, 0x5A}), (std::vector<int>{0xA5, 0x5A}));
-    EXPECT_EQ(s->board.peek(0xFE00), 0xA5);
-    EXPECT_EQ(s->board.peek(0xFE01), 0x5A);
-    // Rewriting erases first: $0F over $A5 gives $0F, not $A5 AND $0F.
-    EXPECT_EQ(s->ecrireMemoire(0xFE00, {0x0F}), (std::vector<int>{0x0F}));
-    EXPECT_EQ(s->board.peek(0xFE00), 0x0F);
-    EXPECT_EQ(s->lireMemoire(0xFE00, 2), (std::vector<int>{0x0F, 0x5A}));
-}
-
-TEST_F(Talker, WriteCountZeroWrites256EepromBytes) {
-    demarrer();
-    std::vector<int> octets(256);
-    for (int i = 0; i < 256; ++i)
-        octets[i] = (i * 7 + 3) & 0xFF;
-    EXPECT_EQ(s->ecrireMemoire(0xFE00, octets, 0), octets);
-    for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(s->board.peek(uint16_t(0xFE00 + i)), octets[i]) << i;
-    EXPECT_EQ(s->board.peek(0xFF00), 0xFF) << "not one byte more";
-}
-
-TEST_F(Talker, WritingARomOrEmptyAddressReadsBackWhatIsThere) {
-    demarrer();
-    EXPECT_EQ(s->ecrireMemoire(0x8000, {0x55}), (std::vector<int>{0xFF})) << "nothing there reads $FF";
-    EXPECT_EQ(s->ecrireMemoire(0xBFF4, {0x12}), (std::vector<int>{0x00})) << "the boot ROM's SWI vector";
-}
-
-TEST_F(Talker, EepromWritesOnTheA1AtB600) {
-    demarrer("68HC11A1");
-    EXPECT_EQ(s->ecrireMemoire(0xB600, {0x3C}), (std::vector<int>{0x3C}));
-    EXPECT_EQ(s->board.peek(0xB600), 0x3C);
-}
-
-TEST_F(Talker, ProgramRunsToSwiAndTheBreakFrameTellsWhere) {
-    demarrer();
-    // LDAA #$42; LDAB #$17; LDX #$1234; LDY #$5678; SWI
-    programme(0xFE00, {0x86, 0x42, 0xC6, 0x17, 0xCE, 0x12, 0x34, 0x18, 0xCE, 0x56, 0x78, 0x3F});
-    lancer(0xFE00, 0xD0);
-    EXPECT_EQ(RecevoirComBINDec(s->session), 0x03) << "the Talker reports the stop";
-
-    int pc = 0;
-    SimSession::Trame t;
-    ASSERT_TRUE(s->lireTrameBreak(pc, t));
-    EXPECT_EQ(pc, 0xFE0C) << "the address after the SWI";
-    EXPECT_EQ(t.adresse, IdleFrame) << "the program's frame, where its SP put it";
-    EXPECT_EQ(t.octets[1], 0x17);
-    EXPECT_EQ(t.octets[2], 0x42);
-    EXPECT_EQ(t.x(), 0x1234);
-    EXPECT_EQ(t.y(), 0x5678);
-    EXPECT_EQ(t.pc(), IdleLoop) << "the frame now returns into the idle loop";
-
-    SimSession::Trame apres;
-    ASSERT_TRUE(s->lireRegistres(apres));
-    EXPECT_EQ(apres.adresse, IdleFrame) << "back in the idle loop on the same stack";
-    EXPECT_EQ(apres.pc(), IdleLoop);
-    EXPECT_EQ(apres.octets[2], 0x42) << "with the stopped program's registers";
-}
-
-TEST_F(Talker, RunningProgramCanBeReadAndStopped) {
-    demarrer();
-    programme(0xFE10, {0x01, 0x20, 0xFD}); // NOP; BRA back to it
-    lancer(0xFE10, 0xC0);                  // I clear: the SCI interrupt reaches the Talker
-
-    SimSession::Trame t;
-    ASSERT_TRUE(s->lireRegistres(t));
-    EXPECT_GE(t.pc(), 0xFE10);
-    EXPECT_LE(t.pc(), 0xFE12);
-    EXPECT_EQ(t.adresse, IdleFrame) << "the interrupt frame on the program's stack";
-    EXPECT_EQ(s->lireMemoire(0xFE10, 3), (std::vector<int>{0x01, 0x20, 0xFD}))
-        << "memory reads while running";
-
-    ViderCom(s->session);
-    ASSERT_TRUE(EnvoiCommande(s->session, commande::Stop, true));
-    s->ligne.sendByte(0);
-    EXPECT_EQ(RecevoirComBINDec(s->session), 0x03);
-    int pc = 0;
-    ASSERT_TRUE(s->lireTrameBreak(pc, t));
-    EXPECT_GE(pc, 0xFE10);
-    EXPECT_LE(pc, 0xFE12);
-    EXPECT_EQ(t.pc(), IdleLoop);
-}
-
-TEST_F(Talker, IllegalOpcodeStopsAtItsOwnAddress) {
-    demarrer();
-    programme(0xFE20, {0x01, 0x41}); // NOP, then an illegal opcode
-    lancer(0xFE20, 0xD0);
-    EXPECT_EQ(RecevoirComBINDec(s->session), 0x03);
-    int pc = 0;
-    SimSession::Trame t;
-    ASSERT_TRUE(s->lireTrameBreak(pc, t));
-    EXPECT_EQ(pc, 0xFE21);
-}
-
-TEST_F(Talker, WrittenRegistersAreThoseTheProgramRunsWith) {
-    demarrer();
-    // STAA $0300; STAB $0301; STX $0302; STY $0304; SWI
-    programme(0xFE30, {0xB7, 0x03, 0x00, 0xF7, 0x03, 0x01, 0xFF, 0x03, 0x02, 0x18, 0xFF, 0x03, 0x04, 0x3F});
-    const std::array<int, 9> trame{0xD1, 0xBB, 0xAA, 0x12, 0x34, 0x56, 0x78, 0xFE, 0x30};
-    ASSERT_EQ(s->ecrireRegistres(0x0380, trame), std::vector<int>(trame.begin(), trame.end()));
-    EXPECT_EQ(RecevoirComBINDec(s->session), 0x03);
-    EXPECT_EQ(s->board.peek(0x0300), 0xAA);
-    EXPECT_EQ(s->board.peek(0x0301), 0xBB);
-    EXPECT_EQ(s->board.peek(0x0302), 0x12);
-    EXPECT_EQ(s->board.peek(0x0305), 0x78);
-    int pc = 0;
-    SimSession::Trame t;
-    ASSERT_TRUE(s->lireTrameBreak(pc, t));
-    EXPECT_EQ(pc, 0xFE3E);
-    EXPECT_EQ(t.adresse, 0x0380) << "the program's stack was the frame address plus 8";
-}
-
-TEST_F(Talker, IgnoredCodesAreEchoedAndReadNoParameter) {
-    demarrer();
-    for (int code = 7; code <= 0x100; ++code) {
-        const int c = code & 0xFF; // 7..255, then 0
-        ViderCom(s->session);
-        ASSERT_TRUE(EnvoiCommande(s->session, c, true)) << c;
-    }
-    SimSession::Trame t;
-    ASSERT_TRUE(s->lireRegistres(t)) << "no byte was taken as a parameter";
-    EXPECT_EQ(t.adresse, IdleFrame);
-}
-
-TEST_F(Talker, BreakFrameWithNothingStoppedLeavesTheTalkerAlive) {
-    demarrer();
-    int pc = 0;
-    SimSession::Trame t;
-    ASSERT_TRUE(s->lireTrameBreak(pc, t));
-    EXPECT_EQ(pc, IdleLoop) << "the bytes under the idle frame, read as a PC";
-    EXPECT_EQ(t.adresse, talker::StackTop + 1);
-    EXPECT_EQ(t.pc(), IdleLoop);
-
-    SimSession::Trame apres;
-    ASSERT_TRUE(s->lireRegistres(apres));
-    EXPECT_EQ(apres.adresse, IdleFrame);
-    EXPECT_EQ(s->lireMemoire(talker::IdleLoop, 3), (std::vector<int>{0xCE, 0x00, 0xEF})) << "its code intact";
-}
-
-TEST_F(Talker, StopAndReadRegistersConsumeTheirParameterByte) {
-    demarrer();
-    // Code 4 with nothing running still answers $03 and idles on top.
-    ViderCom(s->session);
-    ASSERT_TRUE(EnvoiCommande(s->session, commande::Stop, true));
-    s->ligne.sendByte(0x55);
-    EXPECT_EQ(RecevoirComBINDec(s->session), 0x03);
-    SimSession::Trame t;
-    ASSERT_TRUE(s->lireRegistres(t));
-    EXPECT_EQ(t.adresse, IdleFrame - 9) << "a second idle frame on the first";
-}
-
-TEST(TalkerEeprom, TalkerAdaptedForHalfTheCrystalFailsToProgram) {
-    SimSession s("68HC11F1", 8);
-    s.adapter(QStringLiteral("8"), 1200);
-    // The 4 MHz delay count: about 5 ms of programming at 8 MHz.
-    QByteArray image = s.session.config.TalkerPrepare;
-    image[talker::DelayCount + 1] = char(0x05);
-    image[talker::DelayCount + 2] = char(0x91);
-    ASSERT_TRUE(s.telecharger(image));
-    EXPECT_EQ(s.ecrireMemoire(0x0100, {0x42}), (std::vector<int>{0x42})) << "RAM does not care";
-    EXPECT_EQ(s.ecrireMemoire(0xFE00, {0x42}), (std::vector<int>{0xFF})) << "the EEPROM cell stays erased";
-    EXPECT_EQ(s.board.peek(0xFE00), 0xFF);
-}
-
-TEST(TalkerEeprom, TalkerAdaptedForTwiceTheCrystalProgramsSlowly) {
-    SimSession s("68HC11E1", 8);
-    s.adapter(QStringLiteral("8"), 1200);
-    QByteArray image = s.session.config.TalkerPrepare;
-    image[talker::DelayCount + 1] = char(0x16);
-    image[talker::DelayCount + 2] = char(0x4E);
-    ASSERT_TRUE(s.telecharger(image));
-    EXPECT_EQ(s.ecrireMemoire(0xB600, {0x42}), (std::vector<int>{0x42}));
-}

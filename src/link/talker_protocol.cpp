@@ -1,0 +1,168 @@
+#include "link/talker_protocol.h"
+
+#include "link/transfer.h"
+
+namespace tessaline {
+
+namespace {
+
+const QString NomEcho = QStringLiteral("RecComBIN_NbOct_Dec");
+const QString NomDonnee = QStringLiteral("RecevoirComBINDec");
+
+Issue issueDe(FinAttente fin) {
+    switch (fin) {
+    case FinAttente::Donnee: return Issue::Ok;
+    case FinAttente::TimeOut: return Issue::TimeOut;
+    case FinAttente::Abandon: return Issue::Abandon;
+    case FinAttente::Annulation: return Issue::Annule;
+    case FinAttente::Erreur: return Issue::Erreur;
+    }
+    return Issue::Erreur;
+}
+
+void envoyer(Session& s, int octet) {
+    s.ligne().sendByte(static_cast<quint8>(octet));
+}
+
+// The command byte and its echo, then the parameter bytes.
+Issue commander(Session& s, int code, std::initializer_list<int> parametres, int timeout) {
+    envoyer(s, code);
+    const Reception r = attendreOctet(s, timeout, true, NomEcho);
+    if (r.fin != FinAttente::Donnee || r.octet != code) return Issue::PasDEcho;
+    for (int p : parametres)
+        envoyer(s, p);
+    return Issue::Ok;
+}
+
+// `n` bytes read out by the Talker, each answered with itself.
+Issue lireAvecAcquit(Session& s, int n, int timeout, QByteArray& recus,
+                     const std::function<void(std::uint8_t)>& recu = {}) {
+    for (int i = 0; i < n; ++i) {
+        const Reception r = attendreOctet(s, timeout, true, NomDonnee);
+        if (r.fin != FinAttente::Donnee) return issueDe(r.fin);
+        recus.append(static_cast<char>(r.octet));
+        envoyer(s, r.octet);
+        if (recu) recu(static_cast<std::uint8_t>(r.octet));
+    }
+    return Issue::Ok;
+}
+
+// Each byte written and its read-back taken, then the closing byte. Only a
+// read-back that does not come ends the exchange early.
+Issue ecrireAvecRelecture(Session& s, const QByteArray& octets, int timeout, QByteArray& relus) {
+    for (char o : octets) {
+        envoyer(s, static_cast<quint8>(o));
+        const Reception r = attendreOctet(s, timeout, true, NomDonnee);
+        if (r.fin != FinAttente::Donnee) return issueDe(r.fin);
+        relus.append(static_cast<char>(r.octet));
+    }
+    envoyer(s, 0);
+    return Issue::Ok;
+}
+
+bool compteValide(int count) {
+    return count >= 1 && count <= MaxOctetsEchange;
+}
+
+// The count byte: 256 goes out as 0.
+int octetCompte(int count) {
+    return count & 0xFF;
+}
+
+int haut(int mot) {
+    return (mot >> 8) & 0xFF;
+}
+int bas(int mot) {
+    return mot & 0xFF;
+}
+
+Resultat<TrameRegistres> trameDe(Issue issue, const QByteArray& recus) {
+    if (issue != Issue::Ok) return {issue};
+    std::array<std::uint8_t, OctetsTrameLue> octets{};
+    for (int i = 0; i < OctetsTrameLue; ++i)
+        octets[i] = static_cast<std::uint8_t>(recus[i]);
+    return {Issue::Ok, decoderTrame(octets)};
+}
+
+} // namespace
+
+TrameRegistres decoderTrame(const std::array<std::uint8_t, OctetsTrameLue>& o) {
+    auto mot = [&](int i) { return o[i] << 8 | o[i + 1]; };
+    TrameRegistres t;
+    t.adresse = mot(0);
+    t.ccr = o[2];
+    t.b = o[3];
+    t.a = o[4];
+    t.x = mot(5);
+    t.y = mot(7);
+    t.pc = mot(9);
+    return t;
+}
+
+std::array<std::uint8_t, 9> encoderTrame(const TrameRegistres& t) {
+    auto o = [](int v) { return static_cast<std::uint8_t>(v & 0xFF); };
+    return {o(t.ccr), o(t.b), o(t.a), o(haut(t.x)), o(t.x), o(haut(t.y)), o(t.y), o(haut(t.pc)), o(t.pc)};
+}
+
+Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int timeout,
+                                 const std::function<void(std::uint8_t)>& recu) {
+    if (!compteValide(count)) return {Issue::Erreur};
+    Resultat<QByteArray> r;
+    r.issue =
+        commander(session, commande::LireMemoire, {octetCompte(count), haut(adresse), bas(adresse)}, timeout);
+    if (r.ok()) r.issue = lireAvecAcquit(session, count, timeout, r.donnees, recu);
+    return r;
+}
+
+Resultat<QByteArray> ecrireMemoire(Session& session, int adresse, const QByteArray& octets, int timeout) {
+    const int count = static_cast<int>(octets.size());
+    if (!compteValide(count)) return {Issue::Erreur};
+    Resultat<QByteArray> r;
+    r.issue = commander(session, commande::EcrireMemoire, {octetCompte(count), haut(adresse), bas(adresse)},
+                        timeout);
+    if (r.ok()) r.issue = ecrireAvecRelecture(session, octets, timeout, r.donnees);
+    return r;
+}
+
+Resultat<TrameRegistres> lireTrame(Session& session, int timeout) {
+    // The parameter byte is read and ignored.
+    Issue issue = commander(session, commande::LireRegistres, {0}, timeout);
+    QByteArray recus;
+    if (issue == Issue::Ok) issue = lireAvecAcquit(session, OctetsTrameLue, timeout, recus);
+    return trameDe(issue, recus);
+}
+
+Resultat<QByteArray> ecrireTrameEtReprendre(Session& session, const TrameRegistres& trame, int timeout) {
+    // The frame address is the parameter: its high byte takes the place of p.
+    Resultat<QByteArray> r;
+    r.issue =
+        commander(session, commande::EcrireRegistres, {haut(trame.adresse), bas(trame.adresse)}, timeout);
+    if (!r.ok()) return r;
+    const auto octets = encoderTrame(trame);
+    const QByteArray donnees(reinterpret_cast<const char*>(octets.data()), static_cast<int>(octets.size()));
+    r.issue = ecrireAvecRelecture(session, donnees, timeout, r.donnees);
+    return r;
+}
+
+Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout) {
+    Issue issue = commander(session, commande::TrameBreak, {0}, timeout);
+    QByteArray recus;
+    // The stopped program's PC word, then the frame as command 1 sends it.
+    if (issue == Issue::Ok) issue = lireAvecAcquit(session, 2 + OctetsTrameLue, timeout, recus);
+    if (issue != Issue::Ok) return {issue};
+    const auto trame = trameDe(issue, recus.mid(2));
+    const int pc = static_cast<quint8>(recus[0]) << 8 | static_cast<quint8>(recus[1]);
+    return {Issue::Ok, {pc, trame.donnees}};
+}
+
+Resultat<bool> arreter(Session& session, int timeout) {
+    Resultat<bool> r;
+    r.issue = commander(session, commande::Stop, {0}, timeout);
+    if (!r.ok()) return r;
+    const Reception recu = attendreOctet(session, timeout, true, NomDonnee);
+    r.issue = issueDe(recu.fin);
+    r.donnees = r.ok() && recu.octet == OctetArret;
+    return r;
+}
+
+} // namespace tessaline

@@ -1,0 +1,117 @@
+// The Talker's exchanges on the line, one typed function each. Every exchange
+// is framed the same way:
+//   1. the host sends the command byte and the Talker echoes it;
+//   2. the host sends the parameter bytes (count, address high, address low, or
+//      the frame address);
+//   3. for every byte the Talker reads out, the host answers with one handshake
+//      byte, the byte it has just received;
+//   4. for every byte the host writes, the Talker sends back what the location
+//      reads after writing, and a closing byte ends the write.
+// Each function takes its time-out (tenths of a second) for every wait of the
+// exchange. None of them empties the input first: the caller does so where
+// stray bytes may be waiting (ViderCom). None of them shows anything: the
+// caller reports failures as its own operation names them.
+#pragma once
+
+#include "link/session.h"
+
+#include <QByteArray>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace tessaline {
+
+// Command codes of the Talker.
+namespace commande {
+inline constexpr int LireRegistres = 1;
+inline constexpr int EcrireRegistres = 2;
+inline constexpr int TrameBreak = 3;
+inline constexpr int Stop = 4;
+inline constexpr int EcrireMemoire = 5;
+inline constexpr int LireMemoire = 6;
+} // namespace commande
+
+// The byte the Talker sends when the user's program stops (SWI, illegal
+// opcode, stop command).
+inline constexpr int OctetArret = 0x03;
+
+// Most bytes one read or write exchange moves: the count byte's 0 stands for 256.
+inline constexpr int MaxOctetsEchange = 256;
+
+// How an exchange ended.
+enum class Issue {
+    Ok,
+    PasDEcho, // the command byte did not come back (time-out, wrong byte, cancel, abort): nothing more sent
+    TimeOut,  // the echo came, then a byte of the exchange did not
+    Annule,   // the cancel flag ended a wait after the echo
+    Abandon,  // the abort flag ended a wait after the echo
+    Erreur,   // the port failed (already reported) or the request is outside what the Talker takes
+};
+
+// What an exchange brought back. On a failure `donnees` holds what did come.
+template <typename T>
+struct Resultat {
+    Issue issue = Issue::Ok;
+    T donnees{};
+    bool ok() const { return issue == Issue::Ok; }
+};
+
+// The register frame as the Talker reports it: the address of the 9-byte
+// interrupt frame on the stack (CCR, B, A, XH, XL, YH, YL, PCH, PCL upward from
+// the lowest address; MC68HC11A8 Technical Data, Fig. 9-3) and the registers
+// it holds.
+struct TrameRegistres {
+    int adresse = 0; // where the frame starts
+    int ccr = 0;
+    int b = 0;
+    int a = 0;
+    int x = 0;
+    int y = 0;
+    int pc = 0;
+    // The program's stack pointer: the frame lies just above it, and the
+    // interrupt's return pops the 9 bytes, so SP is the frame address plus 8.
+    int sp() const { return (adresse + 8) & 0xFFFF; }
+    bool operator==(const TrameRegistres&) const = default;
+};
+
+// The 11 bytes of a frame read (frame address high and low, then CCR B A XH XL
+// YH YL PCH PCL), decoded.
+inline constexpr int OctetsTrameLue = 11;
+TrameRegistres decoderTrame(const std::array<std::uint8_t, OctetsTrameLue>& octets);
+// The 9 frame bytes in stack order, as command 2 writes them.
+std::array<std::uint8_t, 9> encoderTrame(const TrameRegistres& trame);
+
+// Command 6: `count` bytes (1 to 256) from `adresse`; `recu`, when given, is
+// called with each byte as it arrives.
+Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int timeout,
+                                 const std::function<void(std::uint8_t)>& recu = {});
+
+// Command 5: the bytes of `octets` (1 to 256) from `adresse`; the data are the
+// read-back of each byte. A byte that reads back wrong does not end the
+// exchange: the Talker counts the bytes it was promised, so all of them and the
+// closing byte go out and the Talker returns to its idle loop either way.
+Resultat<QByteArray> ecrireMemoire(Session& session, int adresse, const QByteArray& octets, int timeout);
+
+// Command 1: the register frame of the Talker (or of the running program it
+// interrupted).
+Resultat<TrameRegistres> lireTrame(Session& session, int timeout);
+
+// Command 2: writes `trame` at its address and resumes there; the Talker's
+// return from interrupt then pops it. The data are the read-back of the 9 bytes.
+Resultat<QByteArray> ecrireTrameEtReprendre(Session& session, const TrameRegistres& trame, int timeout);
+
+// What command 3 reports: where the stopped program was, and the frame whose PC
+// the Talker has turned to its idle loop.
+struct TrameBreak {
+    int pcArret = 0;
+    TrameRegistres trame;
+};
+// Command 3, after the $03 of a stopped program.
+Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout);
+
+// Command 4: stops the running program. Ok when the Talker's $03 came.
+Resultat<bool> arreter(Session& session, int timeout);
+
+} // namespace tessaline

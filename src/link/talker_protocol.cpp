@@ -116,7 +116,9 @@ Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int t
 
 Resultat<QByteArray> ecrireMemoire(Session& session, int adresse, const QByteArray& octets, int timeout) {
     const int count = static_cast<int>(octets.size());
-    if (!compteValide(count)) return {Issue::Erreur};
+    // The Talker's address register wraps from $FFFF to $0000, where the
+    // Talker itself lives: a write that would run past $FFFF never goes out.
+    if (!compteValide(count) || adresse < 0 || adresse + count > EspaceAdresses) return {Issue::Erreur};
     Resultat<QByteArray> r;
     r.issue = commander(session, commande::EcrireMemoire, {octetCompte(count), haut(adresse), bas(adresse)},
                         timeout);

@@ -23,6 +23,9 @@
 
 namespace tessaline {
 
+// The 68HC11 addresses 64 KB, $0000-$FFFF.
+inline constexpr int EspaceAdresses = 0x10000;
+
 // Command codes of the Talker.
 namespace commande {
 inline constexpr int LireRegistres = 1;
@@ -92,6 +95,7 @@ Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int t
 // read-back of each byte. A byte that reads back wrong does not end the
 // exchange: the Talker counts the bytes it was promised, so all of them and the
 // closing byte go out and the Talker returns to its idle loop either way.
+// Nothing is sent, and the issue is Erreur, when the bytes would run past $FFFF.
 Resultat<QByteArray> ecrireMemoire(Session& session, int adresse, const QByteArray& octets, int timeout);
 
 // Command 1: the register frame of the Talker (or of the running program it

@@ -32,6 +32,17 @@ int echangeEcriture(Session& s, const QString& adresse, const QByteArray& donnee
     return -1;
 }
 
+// A write whose last byte would lie past $FFFF: refused with a message before
+// anything goes out, since the Talker would carry on at $0000, over its own code.
+bool horsMemoire(Session& s, const QString& adresse, int count) {
+    const int debut = adresseCible(adresse);
+    if (debut + count <= EspaceAdresses) return false;
+    const QString fin = QString::number(debut + count - 1, 16).toUpper();
+    AfficheEchec(s.ecran(), QStringLiteral("Ecriture refus\u00e9e : de %1 \u00e0 %2, au-del\u00e0 de FFFF")
+                                .arg(DecHexa4(debut), fin));
+    return true;
+}
+
 void completerAdresse(Session& s) {
     if (!s.console.CmdAdresse.isEmpty()) return;
     s.console.CmdAdresse = DecHexa4(s.config.DepartEEprom);
@@ -48,7 +59,7 @@ void completerValeur(Session& s) {
 
 void FillMem(Session& session, int count, const QString& adresse, const QString& valeur) {
     // The Talker takes a count byte of 0 as 256: such a count never goes out.
-    if (count < 1 || count > MaxEcriture) return;
+    if (count < 1 || count > MaxEcriture || horsMemoire(session, adresse, count)) return;
     const QByteArray donnees(count, static_cast<char>(HexaDec(valeur) & 0xFF));
     const int echec = echangeEcriture(session, adresse, donnees);
     if (echec < 0) return;
@@ -61,6 +72,7 @@ void FillMem(Session& session, int count, const QString& adresse, const QString&
 
 void MSet(Session& session, const QString& adresse, const QByteArray& donnees) {
     if (donnees.isEmpty() || donnees.size() > MaxEcriture) return;
+    if (horsMemoire(session, adresse, static_cast<int>(donnees.size()))) return;
     if (echangeEcriture(session, adresse, donnees) < 0) return;
     AfficheEchec(session.ecran(), QStringLiteral("Erreur MSET"));
     TestTalker(session);

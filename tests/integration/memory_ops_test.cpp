@@ -237,3 +237,32 @@ TEST(MemoryOpsWire, ACountOfZeroNeverReachesTheWire) {
     EXPECT_TRUE(ligne.envoyes.isEmpty());
     EXPECT_TRUE(ecran.messages.isEmpty());
 }
+
+TEST_F(MemoryOps, WritesThatWouldRunPastFFFFAreRefusedBeforeAnythingIsSent) {
+    demarrer();
+    std::vector<uint8_t> avant;
+    for (int a = 0; a < 0x10000; ++a)
+        avant.push_back(s->board.peek(uint16_t(a)));
+
+    EtatConsole& c = s->session.console;
+    c.CmdAdresse = QStringLiteral("FFF0");
+    c.CmdLongueur = QStringLiteral("0020");
+    c.CmdValeur = QStringLiteral("AA");
+    MemFill(s->session);
+    c.CmdAdresse = QStringLiteral("FFFF");
+    c.CmdValeur = QStringLiteral("1234");
+    MemSet(s->session);
+    EXPECT_EQ(
+        messages(),
+        QStringList({QStringLiteral("Ecriture refus\u00e9e : de FFF0 \u00e0 1000F, au-del\u00e0 de FFFF"),
+                     QStringLiteral("Ecriture refus\u00e9e : de FFFF \u00e0 10000, au-del\u00e0 de FFFF")}));
+    // Everything but the register block, where the free-running timer counts.
+    for (int a = 0; a < 0x10000; ++a) {
+        if (a >= 0x1000 && a < 0x1060) continue;
+        ASSERT_EQ(s->board.peek(uint16_t(a)), avant[std::size_t(a)]) << "written at " << a;
+    }
+
+    // A write that ends at $FFFF itself is no wrap: it goes out.
+    MSet(s->session, QStringLiteral("FFFF"), QByteArray(1, '\x00'));
+    EXPECT_EQ(messages().filter(QStringLiteral("refus")).size(), 2);
+}

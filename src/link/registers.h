@@ -5,6 +5,8 @@
 
 #include "link/session.h"
 
+#include <QLatin1StringView>
+
 #include <array>
 
 namespace tessaline {
@@ -12,9 +14,9 @@ namespace tessaline {
 // One register of the set: its name in the trace, its box, its width in digits
 // and where it lies in the frame the Talker exchanges.
 struct DescriptionRegistre {
-    const char* libelle; // "PC=" in the trace
-    const char* boite;   // objectName of its box
-    int chiffres;        // 2 or 4
+    const char* libelle;     // "PC=" in the trace
+    QLatin1StringView boite; // objectName of its box
+    int chiffres;            // 2 or 4
     QString JeuRegistres::*texte;
 };
 

@@ -1,5 +1,6 @@
 #include "operations/memory_read.h"
 
+#include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/error_report.h"
 #include "link/tempo.h"
@@ -134,8 +135,8 @@ void MemDump(Session& session) {
     e.append(Zone::Echo, QStringLiteral("MemDump "), couleur::Rouge);
     e.append(Zone::Echo, c.CmdAdresse + u' ', couleur::Bleu);
     e.append(Zone::Echo, c.CmdLongueur, couleur::Vert);
-    e.setText(QStringLiteral("txtADRESSE"), c.CmdAdresse);
-    e.setText(QStringLiteral("txtLONGUEUR"), c.CmdLongueur);
+    e.setText(controle::Adresse, c.CmdAdresse);
+    e.setText(controle::Longueur, c.CmdLongueur);
     e.hideWait();
 }
 

@@ -1,5 +1,6 @@
 #include "operations/memory_write.h"
 
+#include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/error_report.h"
 #include "link/tempo.h"
@@ -49,13 +50,13 @@ int echangeEcriture(Session& s, const QString& adresse, const QByteArray& donnee
 void completerAdresse(Session& s) {
     if (!s.console.CmdAdresse.isEmpty()) return;
     s.console.CmdAdresse = DecHexa4(s.config.DepartEEprom);
-    s.ecran().setText(QStringLiteral("txtADRESSE"), s.console.CmdAdresse);
+    s.ecran().setText(controle::Adresse, s.console.CmdAdresse);
 }
 
 void completerValeur(Session& s) {
     if (!s.console.CmdValeur.isEmpty()) return;
     s.console.CmdValeur = QStringLiteral("00");
-    s.ecran().setText(QStringLiteral("txtVALEUR"), s.console.CmdValeur);
+    s.ecran().setText(controle::Valeur, s.console.CmdValeur);
 }
 
 } // namespace
@@ -92,7 +93,7 @@ void MemFill(Session& session) {
         longueur = MaxEcriture;
         c.CmdLongueur = QStringLiteral("FF");
     }
-    e.setText(QStringLiteral("txtLONGUEUR"), c.CmdLongueur);
+    e.setText(controle::Longueur, c.CmdLongueur);
     completerValeur(session);
 
     TraceHeure(session, session.horloge().now());
@@ -108,7 +109,7 @@ void MemSet(Session& session) {
     EtatConsole& c = session.console;
     completerAdresse(session);
     c.CmdLongueur.clear();
-    session.ecran().setText(QStringLiteral("txtLONGUEUR"), QString());
+    session.ecran().setText(controle::Longueur, QString());
     completerValeur(session);
 
     // Two digits a byte, from the first; an odd last digit is a byte of its own.

@@ -1,5 +1,6 @@
 #include "operations/talker_link.h"
 
+#include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/registers.h"
 #include "link/serial_port.h"
@@ -7,6 +8,7 @@
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
+#include "operations/console_command_table.h"
 
 #include <array>
 
@@ -21,11 +23,6 @@ const QString SpDuTalker = QStringLiteral("00E8");
 // Between the boot ROM's break and the image, and after the image.
 constexpr float PauseChargement = 0.2f;
 
-void activer(Session& s, std::initializer_list<const char*> noms, bool actif) {
-    for (const char* n : noms)
-        s.ecran().setEnabled(QLatin1String(n), actif);
-}
-
 // The order in which the Talker sends the register frame after the frame address.
 struct OctetTrame {
     QString JeuRegistres::*registre;
@@ -33,30 +30,6 @@ struct OctetTrame {
 };
 
 } // namespace
-
-void EnableCommandes(Session& session, bool actif) {
-    activer(session,
-            {"cmdUPLOADBIN", "cmdDISASSEMBLE", "cmdDISPLAYREG", "cmdUPLOADDIS", "cmdLOADS19", "cmdMEMDUMP",
-             "cmdMEMFILL", "cmdMEMSET", "chkREGSET", "cmdRUN", "cmdSTEP", "cmdSTOP", "cmdEXECUTE"},
-            actif);
-}
-
-void consoleCibleArretee(Session& session) {
-    activer(session,
-            {"cmdMEMDUMP", "cmdUPLOADBIN", "cmdUPLOADDIS", "cmdDISASSEMBLE", "cmdMEMFILL", "cmdErasEEPROM",
-             "cmdMEMSET", "cmdRUN", "chkREGSET", "cmdSTEP"},
-            true);
-    activer(session, {"cmdSTOP", "cmdDISPLAYREG", "cmdEXECUTE"}, false);
-    session.ecran().setEnabled(QStringLiteral("cmdLOADS19"), session.console.s19Present);
-}
-
-void consoleCibleEnMarche(Session& session) {
-    activer(session,
-            {"cmdUPLOADBIN", "cmdUPLOADDIS", "cmdMEMDUMP", "cmdDISASSEMBLE", "cmdMEMFILL", "cmdErasEEPROM",
-             "cmdMEMSET", "cmdRUN", "chkREGSET", "cmdSTEP"},
-            false);
-    activer(session, {"cmdSTOP", "cmdDISPLAYREG"}, true);
-}
 
 void TestTalker(Session& session) {
     Screen& e = session.ecran();
@@ -129,7 +102,7 @@ void EnvoiTalker(Session& session) {
     const int longueur = static_cast<int>(image.size());
     for (int i = 0; i < longueur && !session.liaison.annulation; ++i) {
         session.ligne().sendByte(static_cast<quint8>(image[i]));
-        session.ecran().setValue(QStringLiteral("prgBarEtat"), (i + 1) * 100 / longueur);
+        session.ecran().setValue(controle::BarreProgression, (i + 1) * 100 / longueur);
         session.horloge().processEvents();
     }
 }
@@ -148,10 +121,9 @@ ResultatChargement LoadTalker(Session& session) {
 
     bool charge = false;
     while (!charge && !session.liaison.annulation) {
-        e.setValue(QStringLiteral("prgBarEtat"), 0);
-        e.setText(QStringLiteral("spanInfo"),
-                  QStringLiteral("Reset ") + c.HardWare + QStringLiteral(" !..."));
-        e.setText(QStringLiteral("lblInfo"),
+        e.setValue(controle::BarreProgression, 0);
+        e.setText(controle::TitreInfo, QStringLiteral("Reset ") + c.HardWare + QStringLiteral(" !..."));
+        e.setText(controle::TexteInfo,
                   QStringLiteral("Mettez MODA et MODB en Mode BOOSTRAP\nPuis Executez RESET sur le ") +
                       c.HardWare);
 
@@ -165,8 +137,8 @@ ResultatChargement LoadTalker(Session& session) {
         session.liaison.timeoutArme = true;
         if (!casse) break;
 
-        e.setText(QStringLiteral("spanInfo"), QStringLiteral("Load Talker !..."));
-        e.setText(QStringLiteral("lblInfo"), QStringLiteral("Chargement du Talker en RAM\nAttendez SVP ..."));
+        e.setText(controle::TitreInfo, QStringLiteral("Load Talker !..."));
+        e.setText(controle::TexteInfo, QStringLiteral("Chargement du Talker en RAM\nAttendez SVP ..."));
         e.beep();
         Tempo(session.horloge(), PauseChargement);
         const double debutEnvoi = session.horloge().now();

@@ -33,11 +33,4 @@ void EnvoiTalker(Session& session);
 // leaves the "no Talker" state.
 void TestTalker(Session& session);
 
-// Enables or disables the console's thirteen target commands.
-void EnableCommandes(Session& session, bool actif);
-
-// Console buttons for a stopped target, and for a running one.
-void consoleCibleArretee(Session& session);
-void consoleCibleEnMarche(Session& session);
-
 } // namespace tessaline

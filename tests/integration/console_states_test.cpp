@@ -86,8 +86,12 @@ TEST(ConsoleStates, EnabledButtonsFollowTheLinkState) {
          "Pas de Talker",
          "Cible STOP"},
         // No S-record text: Load S19 stays off.
-        {"Talker loaded, target stopped", [&] { chargerTalker(s.session); }, arretee, "Talker Charg\u00e9",
-         "Cible STOP"},
+        {"Talker loaded, target stopped",
+         [&] {
+             chargerTalker(s.session);
+             EXPECT_EQ(e.progressTitles, QStringList{"Reset 68HC11E1 !..."}) << "the download ran in frmInfo";
+         },
+         arretee, "Talker Charg\u00e9", "Cible STOP"},
         // The target commands off, Reg SET itself on.
         {"Reg SET",
          [&] { entrerRegSet(s.session); },
@@ -106,7 +110,15 @@ TEST(ConsoleStates, EnabledButtonsFollowTheLinkState) {
          "Talker Charg\u00e9",
          "Cible Tourne"},
         {"Load Reg while running",
-         [&] { chargerRegistres(s.session); },
+         [&] {
+             chargerRegistres(s.session);
+             const QString trace = e.text(Zone::Trace);
+             const auto echo = trace.lastIndexOf("\tLoad Reg\r\n");
+             EXPECT_GE(echo, 0);
+             EXPECT_LT(echo, trace.lastIndexOf("  <==  Registres : "))
+                 << "the echo entry, then the registers";
+             EXPECT_TRUE(s.session.surveillance().isEnabled()) << "the link watch is back on";
+         },
          {"cmdSTOP", "cmdDISPLAYREG", "chkBreak", "cmdLOADTALKER"},
          "Talker Charg\u00e9",
          "Cible Tourne"},

@@ -6,7 +6,7 @@
 #include "link/registers.h"
 #include "link/serial_port.h"
 #include "operations/console_commands.h"
-#include "operations/talker_link.h"
+#include "operations/talker_commands.h"
 
 namespace tessaline {
 
@@ -72,13 +72,35 @@ void afficherRegistres(const Session& session, QTextStream& sortie) {
     sortie.flush();
 }
 
+// The console commands the command line gives by name. Their arguments fill,
+// in order, the fields the command uses: address, length, value.
+struct CommandeParNom {
+    const char* nom;
+    int code;
+};
+constexpr CommandeParNom CommandesConsole[] = {
+    {"dump", code::MemDump},
+    {"fill", code::MemFill},
+    {"set", code::MemSet},
+    {"disassemble", code::Disassemble},
+};
+
 // What the console does when the user picks a command, fills its fields and
-// presses Execute.
-void console(Session& s, int codeCommande, const QString& echo, const QString& adresse,
-             const QString& longueur, const QString& valeur) {
-    selectionnerCommande(s, codeCommande, echo);
-    RemplirECHO(s, adresse, longueur, valeur);
+// presses Execute. False when `nom` is no console command.
+bool console(Session& s, const QString& nom, const QStringList& arguments) {
+    const auto it = std::find_if(std::begin(CommandesConsole), std::end(CommandesConsole),
+                                 [&](const CommandeParNom& c) { return nom == QLatin1String(c.nom); });
+    if (it == std::end(CommandesConsole)) return false;
+    const CommandeConsole& commande = *commandeParCode(it->code);
+    constexpr int Ordre[3] = {champ::Adresse, champ::Longueur, champ::Valeur};
+    QString champs[3];
+    int suivant = 0;
+    for (int i = 0; i < 3; ++i)
+        if (commande.champs & Ordre[i]) champs[i] = arguments.value(suivant++);
+    selectionnerCommande(s, commande.code, QString::fromUtf8(commande.echo));
+    RemplirECHO(s, champs[0], champs[1], champs[2]);
     executerCommande(s);
+    return true;
 }
 
 } // namespace
@@ -120,24 +142,18 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
             sortie << d.ligne << '\n' << "L=" << d.LongInstr << " D=" << d.AdrDest << '\n';
             sortie.flush();
         } else if (commande.nom == "load-talker") {
-            echec |= LoadTalker(session) != ResultatChargement::Charge;
+            echec |= chargerTalker(session) != ResultatChargement::Charge;
             afficherEtat(session, sortie);
         } else if (commande.nom == "test-talker") {
             TestTalker(session);
             afficherEtat(session, sortie);
             echec |= !session.liaison.talkerPresent;
         } else if (commande.nom == "regs") {
-            TestTalker(session);
+            chargerRegistres(session);
             afficherRegistres(session, sortie);
             echec |= !session.liaison.talkerPresent;
-        } else if (commande.nom == "dump") {
-            console(session, code::MemDump, QStringLiteral("MemDump"), a[0], a[1], QString());
-        } else if (commande.nom == "fill") {
-            console(session, code::MemFill, QStringLiteral("MemFill"), a[0], a[1], a[2]);
-        } else if (commande.nom == "set") {
-            console(session, code::MemSet, QStringLiteral("MemSet"), a[0], QString(), a[1]);
-        } else if (commande.nom == "disassemble") {
-            console(session, code::Disassemble, QStringLiteral("Disassemble "), a[0], QString(), QString());
+        } else {
+            console(session, commande.nom, a);
         }
     }
     return echec || ecran.reports() > 0 ? 1 : 0;

@@ -5,6 +5,10 @@
 #pragma once
 
 #include <QLatin1StringView>
+#include <QStringView>
+
+#include <algorithm>
+#include <iterator>
 
 namespace tessaline::controle {
 
@@ -37,7 +41,15 @@ inline constexpr QLatin1StringView BarreProgression{"prgBarEtat"};
 inline constexpr QLatin1StringView TitreInfo{"spanInfo"};
 inline constexpr QLatin1StringView TexteInfo{"lblInfo"};
 
-// The registers window: the bits of the condition codes, "lblCCR(0)" to "lblCCR(7)".
+// The registers window: the seven boxes, and the bits of the condition codes,
+// "lblCCR(0)" to "lblCCR(7)".
+inline constexpr QLatin1StringView BoitePC{"tbRegPC"};
+inline constexpr QLatin1StringView BoiteA{"tbRegA"};
+inline constexpr QLatin1StringView BoiteB{"tbRegB"};
+inline constexpr QLatin1StringView BoiteIX{"tbRegIX"};
+inline constexpr QLatin1StringView BoiteIY{"tbRegIY"};
+inline constexpr QLatin1StringView BoiteCCR{"tbRegCCR"};
+inline constexpr QLatin1StringView BoiteSP{"tbRegSP"};
 inline constexpr QLatin1StringView BitCcr{"lblCCR"};
 
 // The options dialog.
@@ -46,5 +58,47 @@ inline constexpr QLatin1StringView TailleCompilateur{"lblTailleCompilateur"};
 inline constexpr QLatin1StringView CheminCompilateur{"lblCheminCompilateur"};
 inline constexpr QLatin1StringView CheminCompilateurSym{"lblCheminCompilateurSYM"};
 inline constexpr QLatin1StringView CheminCompilateurBat{"lblCheminCompilateurBAT"};
+
+// Every name above, for the screens that check the names they are given.
+// clang-format off
+inline constexpr QLatin1StringView Tous[] = {
+    Adresse, Longueur, Valeur, Executer,
+    Break, Efface, UploadBin, Disassemble, DisplayReg, UploadDis, LoadS19, MemDump, MemFill, MemSet, RegSet,
+    Run, Step, Stop, EraseEeprom, LoadTalker,
+    BarreProgression, TitreInfo, TexteInfo,
+    BoitePC, BoiteA, BoiteB, BoiteIX, BoiteIY, BoiteCCR, BoiteSP, BitCcr,
+    SupprimerProfil, TailleCompilateur, CheminCompilateur, CheminCompilateurSym, CheminCompilateurBat};
+
+// The controls of the windows that come and go (frmInfo, the options dialog):
+// the operations may name them while those windows are closed. The console,
+// the registers window and the main window are always there.
+inline constexpr QLatin1StringView DesDialogues[] = {
+    BarreProgression, TitreInfo, TexteInfo,
+    SupprimerProfil, TailleCompilateur, CheminCompilateur, CheminCompilateurSym, CheminCompilateurBat};
+// clang-format on
+
+// A name without the index of a control array: "lblCCR(3)" gives "lblCCR".
+inline QStringView sansIndice(QStringView nom) {
+    if (nom.endsWith(u')')) {
+        const auto parenthese = nom.lastIndexOf(u'(');
+        if (parenthese > 0) return nom.left(parenthese);
+    }
+    return nom;
+}
+
+inline bool dansListe(QStringView nom, const auto& liste) {
+    const QStringView base = sansIndice(nom);
+    return std::any_of(std::begin(liste), std::end(liste), [&](QLatin1StringView n) { return base == n; });
+}
+
+// True for a name of this header.
+inline bool estConnu(QStringView nom) {
+    return dansListe(nom, Tous);
+}
+
+// True for a control of a window that comes and goes.
+inline bool estDeDialogue(QStringView nom) {
+    return dansListe(nom, DesDialogues);
+}
 
 } // namespace tessaline::controle

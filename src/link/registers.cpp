@@ -1,5 +1,6 @@
 #include "link/registers.h"
 
+#include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/error_report.h"
 #include "link/trace.h"
@@ -8,13 +9,13 @@ namespace tessaline {
 
 const std::array<DescriptionRegistre, 7>& descriptionsRegistres() {
     static const std::array<DescriptionRegistre, 7> d = {{
-        {"PC=", "tbRegPC", 4, &JeuRegistres::RegPC},
-        {"A=", "tbRegA", 2, &JeuRegistres::RegA},
-        {"B=", "tbRegB", 2, &JeuRegistres::RegB},
-        {"IX=", "tbRegIX", 4, &JeuRegistres::RegIX},
-        {"IY=", "tbRegIY", 4, &JeuRegistres::RegIY},
-        {"CCR=", "tbRegCCR", 2, &JeuRegistres::RegCCR},
-        {"SP=", "tbRegSP", 4, &JeuRegistres::RegSP},
+        {"PC=", controle::BoitePC, 4, &JeuRegistres::RegPC},
+        {"A=", controle::BoiteA, 2, &JeuRegistres::RegA},
+        {"B=", controle::BoiteB, 2, &JeuRegistres::RegB},
+        {"IX=", controle::BoiteIX, 4, &JeuRegistres::RegIX},
+        {"IY=", controle::BoiteIY, 4, &JeuRegistres::RegIY},
+        {"CCR=", controle::BoiteCCR, 2, &JeuRegistres::RegCCR},
+        {"SP=", controle::BoiteSP, 4, &JeuRegistres::RegSP},
     }};
     return d;
 }
@@ -22,7 +23,7 @@ const std::array<DescriptionRegistre, 7>& descriptionsRegistres() {
 void changerRegistre(Session& session, QString JeuRegistres::*registre, const QString& valeur) {
     session.registres.*registre = valeur;
     for (const DescriptionRegistre& d : descriptionsRegistres())
-        if (d.texte == registre) session.ecran().setText(QLatin1String(d.boite), valeur);
+        if (d.texte == registre) session.ecran().setText(d.boite, valeur);
 }
 
 void AfficheCCR(Session& session) {
@@ -30,11 +31,11 @@ void AfficheCCR(Session& session) {
     try {
         const int valeur = HexaDec(session.registres.RegCCR);
         for (int i = 0; i < 8; ++i)
-            e.setText(nomIndexe(QStringLiteral("lblCCR"), i), QStringLiteral("0"));
+            e.setText(nomIndexe(controle::BitCcr, i), QStringLiteral("0"));
         for (int i = 0; i < 8; ++i) {
             const bool un = (valeur >> i) & 1;
-            e.setText(nomIndexe(QStringLiteral("lblCCR"), i), un ? QStringLiteral("1") : QStringLiteral("0"));
-            e.setTextColour(nomIndexe(QStringLiteral("lblCCR"), i), un ? couleur::Rouge : couleur::Noir);
+            e.setText(nomIndexe(controle::BitCcr, i), un ? QStringLiteral("1") : QStringLiteral("0"));
+            e.setTextColour(nomIndexe(controle::BitCcr, i), un ? couleur::Rouge : couleur::Noir);
         }
     } catch (const std::exception& ex) {
         AfficheErreur(e, QStringLiteral("AfficheCCR"), erreurDepuis(ex));

@@ -5,6 +5,8 @@
 
 #include "link/session.h"
 
+#include <QLatin1StringView>
+
 #include <array>
 
 namespace tessaline {
@@ -13,9 +15,9 @@ namespace tessaline {
 // digits. Where each register lies in the Talker's frame is the protocol's
 // business (TrameRegistres in talker_protocol.h).
 struct DescriptionRegistre {
-    const char* libelle; // "PC=" in the trace
-    const char* boite;   // objectName of its box
-    int chiffres;        // 2 or 4
+    const char* libelle;     // "PC=" in the trace
+    QLatin1StringView boite; // objectName of its box
+    int chiffres;            // 2 or 4
     QString JeuRegistres::*texte;
 };
 

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace tessaline {
 
@@ -69,6 +70,15 @@ public:
     // The wait window frmAttendre, shown without blocking.
     virtual void showWait(const QString& label) = 0;
     virtual void hideWait() = 0;
+
+    // The progress window frmInfo, modal, with `title` in its title panel:
+    // `operation` runs inside it (driving prgBarEtat, spanInfo and lblInfo) and
+    // the window closes when it returns. Its Cancel button sets the session's
+    // cancel flag. A screen without windows simply runs the operation.
+    virtual void runInProgressWindow(const QString& title, const std::function<void()>& operation) {
+        Q_UNUSED(title);
+        operation();
+    }
 
     virtual Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) = 0;
     virtual void beep() = 0;

@@ -1,10 +1,7 @@
 #include "operations/console_commands.h"
 
+#include "link/control_names.h"
 #include "link/serial_port.h"
-#include "link/trace.h"
-#include "operations/disassembly.h"
-#include "operations/memory_read.h"
-#include "operations/memory_write.h"
 
 namespace tessaline {
 
@@ -19,19 +16,10 @@ QString completerValeur(const QString& texte) {
 
 void EnableDisableSaisir(Session& session) {
     Screen& e = session.ecran();
-    bool adresse = true, longueur = false, valeur = false;
-    switch (session.console.CmdCourante) {
-    case code::Step: adresse = false; break;
-    case code::Disassemble:
-    case code::Run:
-    case code::Break: break;
-    case code::MemFill: longueur = valeur = true; break;
-    case code::MemSet: valeur = true; break;
-    default: longueur = true; break;
-    }
-    e.setEnabled(QStringLiteral("txtADRESSE"), adresse);
-    e.setEnabled(QStringLiteral("txtLONGUEUR"), longueur);
-    e.setEnabled(QStringLiteral("txtVALEUR"), valeur);
+    const int champs = champsDe(session.console.CmdCourante);
+    e.setEnabled(controle::Adresse, champs & champ::Adresse);
+    e.setEnabled(controle::Longueur, champs & champ::Longueur);
+    e.setEnabled(controle::Valeur, champs & champ::Valeur);
 }
 
 void selectionnerCommande(Session& session, int codeCommande, const QString& texteEcho) {
@@ -50,9 +38,9 @@ void RemplirECHO(Session& session, const QString& adresse, const QString& longue
     if (c.CmdLongueur == QStringLiteral("0000")) c.CmdLongueur = QStringLiteral("0080");
     c.CmdAdresse = completer(adresse, 4);
     c.CmdValeur = completerValeur(valeur);
-    e.setText(QStringLiteral("txtLONGUEUR"), c.CmdLongueur);
-    e.setText(QStringLiteral("txtADRESSE"), c.CmdAdresse);
-    e.setText(QStringLiteral("txtVALEUR"), c.CmdValeur);
+    e.setText(controle::Longueur, c.CmdLongueur);
+    e.setText(controle::Adresse, c.CmdAdresse);
+    e.setText(controle::Valeur, c.CmdValeur);
 
     e.clear(Zone::Echo);
     e.append(Zone::Echo, c.texteEcho, couleur::Rouge);
@@ -78,21 +66,13 @@ void RemplirECHO(Session& session, const QString& adresse, const QString& longue
 
 bool executerCommande(Session& session) {
     Screen& e = session.ecran();
-    e.setEnabled(QStringLiteral("cmdEXECUTE"), false);
+    e.setEnabled(controle::Executer, false);
     SurvCom(session, false);
     e.setBusy(true);
-    bool pret = true;
-    switch (session.console.CmdCourante) {
-    case code::Disassemble: Disassemble(session); break;
-    case code::MemDump: MemDump(session); break;
-    case code::MemFill: MemFill(session); break;
-    case code::MemSet:
-        TraceEcho(session);
-        MemSet(session);
-        break;
-    default: pret = false; break;
-    }
-    e.setEnabled(QStringLiteral("cmdEXECUTE"), pret);
+    const CommandeConsole* commande = commandeParCode(session.console.CmdCourante);
+    const bool pret = commande && commande->executer;
+    if (pret) commande->executer(session);
+    e.setEnabled(controle::Executer, pret);
     SurvCom(session, true);
     e.setBusy(false);
     return pret;

@@ -4,26 +4,9 @@
 #pragma once
 
 #include "link/session.h"
+#include "operations/console_command_table.h"
 
 namespace tessaline {
-
-// Console command codes.
-namespace code {
-inline constexpr int Aucune = 0;
-inline constexpr int Break = 1;
-inline constexpr int UploadBin = 2;
-inline constexpr int Disassemble = 4;
-inline constexpr int LoadS19 = 7;
-inline constexpr int MemDump = 9;
-inline constexpr int MemFill = 10;
-inline constexpr int MemSet = 11;
-inline constexpr int Run = 13;
-inline constexpr int Step = 14;
-inline constexpr int RegSet = 16;
-inline constexpr int UploadDis = 17;
-inline constexpr int EraseEeprom = 18;
-inline constexpr int LoadTalker = 19;
-} // namespace code
 
 // A field's text completed on the left with zeros to `chiffres` digits.
 QString completer(const QString& texte, int chiffres);
@@ -33,7 +16,8 @@ QString completerValeur(const QString& texte);
 // Selects a command: the echo area shows its echo text in red, CmdCourante
 // takes its code, and the fields it uses are enabled.
 void selectionnerCommande(Session& session, int code, const QString& texteEcho);
-// Enables the fields the selected command uses.
+// Enables the fields the selected command uses (as the command table gives
+// them).
 void EnableDisableSaisir(Session& session);
 // Completes the three fields' texts into CmdAdresse, CmdLongueur and CmdValeur
 // (a length of "0000" becomes "0080"), shows them in the fields and rebuilds the

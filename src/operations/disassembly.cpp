@@ -1,6 +1,7 @@
 #include "operations/disassembly.h"
 
 #include "disasm/desass_instr.h"
+#include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/trace.h"
 #include "operations/memory_read.h"
@@ -22,7 +23,7 @@ void echo(Session& s) {
 void Disassemble(Session& session) {
     Screen& e = session.ecran();
     EtatConsole& c = session.console;
-    e.setEnabled(QStringLiteral("cmdDISASSEMBLE"), false);
+    e.setEnabled(controle::Disassemble, false);
     if (c.CmdAdresse.isEmpty()) c.CmdAdresse = DecHexa4(session.config.DepartEEprom);
     echo(session);
     TraceEcho(session);
@@ -42,9 +43,9 @@ void Disassemble(Session& session) {
         c.CmdAdresse = DecHexa4((HexaDec(c.CmdAdresse) + d.LongInstr) & 0xFFFF);
     }
 
-    e.setText(QStringLiteral("txtADRESSE"), c.CmdAdresse);
+    e.setText(controle::Adresse, c.CmdAdresse);
     echo(session);
-    e.setEnabled(QStringLiteral("cmdDISASSEMBLE"), true);
+    e.setEnabled(controle::Disassemble, true);
 }
 
 } // namespace tessaline

@@ -3,15 +3,13 @@
 #include "link/registers.h"
 #include "link/trace.h"
 #include "operations/console_commands.h"
-#include "operations/talker_link.h"
 
 namespace tessaline {
 
 void entrerRegSet(Session& session) {
-    EnableCommandes(session, false);
-    session.ecran().setEnabled(QStringLiteral("chkREGSET"), true);
+    appliquerEtatLien(session, EtatLien::RegSet);
     session.copieRegSet = session.registres;
-    selectionnerCommande(session, code::RegSet, QStringLiteral("Reg SET"));
+    selectionnerCommande(session, code::RegSet, QString::fromUtf8(commandeParCode(code::RegSet)->echo));
 }
 
 void quitterRegSet(Session& session) {
@@ -25,11 +23,8 @@ void quitterRegSet(Session& session) {
         e.append(Zone::Trace, valeur + QStringLiteral("  "), couleur::Magenta);
     }
     e.append(Zone::Trace, FinLigne, couleur::Noir);
-    for (const char* n : {"cmdMEMDUMP", "cmdUPLOADBIN", "cmdUPLOADDIS", "cmdDISASSEMBLE", "cmdMEMFILL",
-                          "cmdErasEEPROM", "cmdMEMSET", "cmdRUN", "cmdSTEP"})
-        e.setEnabled(QLatin1String(n), true);
-    e.setEnabled(QStringLiteral("cmdSTOP"), false);
-    e.setEnabled(QStringLiteral("cmdDISPLAYREG"), false);
+    // The target is still stopped in the Talker.
+    consoleCibleArretee(session);
 }
 
 } // namespace tessaline

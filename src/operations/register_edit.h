@@ -13,7 +13,8 @@ namespace tessaline {
 void entrerRegSet(Session& session);
 
 // Leaving Reg SET: the echo entry, then the line listing each register whose
-// text differs from the copy, and the console's buttons as after a stop.
+// text differs from the copy, and the console's buttons as for a stopped
+// target.
 void quitterRegSet(Session& session);
 
 } // namespace tessaline

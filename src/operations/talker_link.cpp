@@ -9,6 +9,7 @@
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
+#include "operations/console_command_table.h"
 
 namespace tessaline {
 
@@ -20,11 +21,6 @@ const QString PanneauCible = QStringLiteral("Cible");
 const QString SpDuTalker = QStringLiteral("00E8");
 // Between the boot ROM's break and the image, and after the image.
 constexpr float PauseChargement = 0.2f;
-
-void activer(Session& s, std::initializer_list<const char*> noms, bool actif) {
-    for (const char* n : noms)
-        s.ecran().setEnabled(QLatin1String(n), actif);
-}
 
 // The frame read by the check, into the register set, the link state and the
 // console's buttons.
@@ -52,30 +48,6 @@ void afficherTrame(Session& s, const TrameRegistres& t) {
 }
 
 } // namespace
-
-void EnableCommandes(Session& session, bool actif) {
-    activer(session,
-            {"cmdUPLOADBIN", "cmdDISASSEMBLE", "cmdDISPLAYREG", "cmdUPLOADDIS", "cmdLOADS19", "cmdMEMDUMP",
-             "cmdMEMFILL", "cmdMEMSET", "chkREGSET", "cmdRUN", "cmdSTEP", "cmdSTOP", "cmdEXECUTE"},
-            actif);
-}
-
-void consoleCibleArretee(Session& session) {
-    activer(session,
-            {"cmdMEMDUMP", "cmdUPLOADBIN", "cmdUPLOADDIS", "cmdDISASSEMBLE", "cmdMEMFILL", "cmdErasEEPROM",
-             "cmdMEMSET", "cmdRUN", "chkREGSET", "cmdSTEP"},
-            true);
-    activer(session, {"cmdSTOP", "cmdDISPLAYREG", "cmdEXECUTE"}, false);
-    session.ecran().setEnabled(QStringLiteral("cmdLOADS19"), session.console.s19Present);
-}
-
-void consoleCibleEnMarche(Session& session) {
-    activer(session,
-            {"cmdUPLOADBIN", "cmdUPLOADDIS", "cmdMEMDUMP", "cmdDISASSEMBLE", "cmdMEMFILL", "cmdErasEEPROM",
-             "cmdMEMSET", "cmdRUN", "chkREGSET", "cmdSTEP"},
-            false);
-    activer(session, {"cmdSTOP", "cmdDISPLAYREG"}, true);
-}
 
 void TestTalker(Session& session) {
     TestTalker(session, session.config.Timeout);

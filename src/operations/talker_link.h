@@ -39,11 +39,4 @@ void TestTalker(Session& session, int timeout);
 // when the target sends a byte on its own (a breakpoint, a stop).
 void installerVerificationLiaison(Session& session);
 
-// Enables or disables the console's thirteen target commands.
-void EnableCommandes(Session& session, bool actif);
-
-// Console buttons for a stopped target, and for a running one.
-void consoleCibleArretee(Session& session);
-void consoleCibleEnMarche(Session& session);
-
 } // namespace tessaline

@@ -1,13 +1,10 @@
 #include "ui/console_window.h"
 
-#include "link/conversions.h"
-#include "link/serial_port.h"
+#include "link/control_names.h"
 #include "link/session.h"
-#include "link/tempo.h"
 #include "link/trace.h"
 #include "operations/console_commands.h"
-#include "operations/talker_link.h"
-#include "ui/info_dialog.h"
+#include "operations/talker_commands.h"
 #include "ui/key_filter.h"
 #include "ui/rich_text_area.h"
 #include "ui/twips.h"
@@ -68,97 +65,33 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
     auto* grille = new QGridLayout(commandes);
     grille->setSpacing(3);
 
-    struct Commande {
-        const char* nom;
-        const char* legende;
-        const char* bulle;
-        int code;
-        const char* echo;
-        bool executable;
-    };
-    // The buttons that select a command; those whose operation Execute runs
-    // here are executable.
-    const Commande liste[] = {
-        {"cmdMEMDUMP", "Mem DUMP", "Lit la m\u00e9moire \u00e0 l'adresse et affiche le contenu",
-         code::MemDump, "MemDump", true},
-        {"cmdMEMFILL", "Mem FILL", "Remplit la m\u00e9moire \u00e0 l'adresse avec des octets", code::MemFill,
-         "MemFill", true},
-        {"cmdMEMSET", "Mem SET", "Ecrit des octets ou des mots de 16 bits dans la m\u00e9moire.",
-         code::MemSet, "MemSet", true},
-        {"cmdUPLOADBIN", "UpLoad BIN",
-         "Lit la m\u00e9moire de la cible et enregistre les donn\u00e9es dans un fichier Binaire",
-         code::UploadBin, "Upload BIN", false},
-        {"cmdUPLOADDIS", "UpLoad DIS",
-         "Lit la m\u00e9moire \u00e0 l'adresse et enregistre les donn\u00e9es en instructions machine dans "
-         "un "
-         "Fichier",
-         code::UploadDis, "Upload DIS", false},
-        {"cmdLOADS19", "Load *.S19", "Charge le programme (*.S19 ) dans l'EEPROM de la cible", code::Aucune,
-         "Load ", false},
-        {"cmdErasEEPROM", "Erase EEPROM", "Lit la m\u00e9moire \u00e0 l'adresse et affiche le contenu",
-         code::EraseEeprom, "Erase EEPROM", false},
-        {"cmdDISASSEMBLE", "Disassemble",
-         "Lit la m\u00e9moire \u00e0 l'adresse et affiche les donn\u00e9es en instruction machine",
-         code::Disassemble, "Disassemble ", true},
-        {"cmdRUN", "RUN", "D\u00e9marre ou Continue le Programme \u00e0 l'Adresse Indiqu\u00e9e", code::Run,
-         "Run", false},
-        {"cmdSTEP", "STEP",
-         "Ex\u00e9cute une instruction du programme et arr\u00eate le programme apr\u00e8s l'ex\u00e9cution",
-         code::Step, "Step ", false},
-        {"cmdSTOP", "STOP", "Arr\u00eate le programme en ex\u00e9cution", code::Aucune, "Stop", false},
-    };
+    // The command buttons, as the command table lists them. Those that select a
+    // command do it here; the others act by themselves, below.
     int n = 0;
-    for (const Commande& c : liste) {
-        QPushButton* b = bouton(c.nom, QString::fromUtf8(c.legende), QString::fromUtf8(c.bulle));
-        const int codeCommande = c.code;
-        const QString echo = QString::fromUtf8(c.echo);
-        const bool executable = c.executable;
-        connect(b, &QPushButton::clicked, this,
-                [this, codeCommande, echo, executable] { selectionner(codeCommande, echo, executable); });
+    for (const CommandeConsole& c : commandesConsole()) {
+        QAbstractButton* b = bouton(c, commandes);
         grille->addWidget(b, n / 3, n % 3);
         ++n;
+        if (!c.selection) continue;
+        const int codeCommande = c.code;
+        const QString echo = QString::fromUtf8(c.echo);
+        const bool executable = c.executer != nullptr;
+        connect(b, &QAbstractButton::clicked, this,
+                [this, codeCommande, echo, executable] { selectionner(codeCommande, echo, executable); });
     }
-    QPushButton* chargerReg =
-        bouton("cmdDISPLAYREG", QStringLiteral("Load Reg"),
-               QStringLiteral("affiche l'\u00e9tat du Talker et les registres de la cible"));
-    connect(chargerReg, &QPushButton::clicked, this, [this, chargerReg] {
-        chargerReg->setEnabled(false);
-        session_.ecran().setBusy(true);
-        session_.console.CmdCourante = code::Aucune;
-        session_.ecran().clear(Zone::Echo);
-        session_.ecran().append(Zone::Echo, QStringLiteral("Load Reg"), couleur::Rouge);
-        TraceEcho(session_);
-        SurvCom(session_, false);
-        TestTalker(session_);
-        SurvCom(session_, true);
-        session_.ecran().setBusy(false);
-        chargerReg->setEnabled(true);
-    });
-    grille->addWidget(chargerReg, n / 3, n % 3);
-    ++n;
-
-    auto* regSet = new QCheckBox(QStringLiteral("Reg SET"), commandes);
-    regSet->setObjectName(QStringLiteral("chkREGSET"));
-    regSet->setToolTip(QStringLiteral("Autorise le changement du contenu du registre"));
-    connect(regSet, &QCheckBox::toggled, this, [this](bool coche) {
+    connect(findChild<QPushButton*>(controle::DisplayReg), &QPushButton::clicked, this,
+            [this] { chargerRegistres(session_); });
+    connect(findChild<QCheckBox*>(controle::RegSet), &QCheckBox::toggled, this, [this](bool coche) {
         executeActif(false);
         emit regSetChange(coche);
     });
-    grille->addWidget(regSet, n / 3, n % 3);
-    ++n;
-    chkBreak_ = new QCheckBox(QStringLiteral("Break : None"), commandes);
-    chkBreak_->setObjectName(QStringLiteral("chkBreak"));
-    chkBreak_->setToolTip(
-        QStringLiteral("Active ou D\u00e9sactive un point d'arr\u00eat \u00e0 l'adresse indiqu\u00e9e"));
-    grille->addWidget(chkBreak_, n / 3, n % 3);
-    ++n;
-    QPushButton* talker = bouton("cmdLOADTALKER", QStringLiteral("Load Talker"),
-                                 QStringLiteral("Charge et initialise le Talker en RAM"));
-    connect(talker, &QPushButton::clicked, this, &ConsoleWindow::cmdLOADTALKER_Click);
-    grille->addWidget(talker, n / 3, n % 3);
-    ++n;
-    QPushButton* test =
-        bouton("Command1", QStringLiteral("Test Talker"), QStringLiteral("V\u00e9rifie le Talker"));
+    chkBreak_ = findChild<QCheckBox*>(controle::Break);
+    connect(findChild<QPushButton*>(controle::LoadTalker), &QPushButton::clicked, this,
+            &ConsoleWindow::cmdLOADTALKER_Click);
+    auto* test = new QPushButton(QStringLiteral("Test Talker"), commandes);
+    test->setObjectName(QStringLiteral("Command1"));
+    test->setToolTip(QStringLiteral("V\u00e9rifie le Talker"));
+    test->setAutoDefault(false);
     connect(test, &QPushButton::clicked, this, &ConsoleWindow::Command1_Click);
     grille->addWidget(test, n / 3, n % 3);
 
@@ -166,11 +99,11 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
     auto* donnees = new QGroupBox(QStringLiteral(" Donn\u00e9es Commandes Talker "), this);
     donnees->setObjectName(QStringLiteral("FramDatatalker"));
     auto* champs = new QGridLayout(donnees);
-    auto champ = [&](const char* nom, const char* nomLabel, const QString& legende, int ligne) {
+    auto champ = [&](QLatin1StringView nom, const char* nomLabel, const QString& legende, int ligne) {
         auto* l = new QLabel(legende, donnees);
         l->setObjectName(QLatin1String(nomLabel));
         auto* e = new QLineEdit(donnees);
-        e->setObjectName(QLatin1String(nom));
+        e->setObjectName(nom);
         e->setMaxLength(4);
         e->setFixedWidth(60);
         e->installEventFilter(this);
@@ -178,10 +111,10 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
         champs->addWidget(e, ligne, 1);
         return e;
     };
-    adresse_ = champ("txtADRESSE", "labADRESSE", QStringLiteral("Adresse"), 0);
+    adresse_ = champ(controle::Adresse, "labADRESSE", QStringLiteral("Adresse"), 0);
     adresse_->setText(QStringLiteral("FE00"));
-    longueur_ = champ("txtLONGUEUR", "labLONGUEUR", QStringLiteral("Longueur"), 1);
-    valeur_ = champ("txtVALEUR", "labVALEUR", QStringLiteral("Valeur"), 2);
+    longueur_ = champ(controle::Longueur, "labLONGUEUR", QStringLiteral("Longueur"), 1);
+    valeur_ = champ(controle::Valeur, "labVALEUR", QStringLiteral("Valeur"), 2);
     connect(adresse_, &QLineEdit::textEdited, this, [this](const QString& t) {
         if (session_.console.CmdCourante != code::Break) return;
         session_.console.CmdAdresse = t;
@@ -189,10 +122,10 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
     });
 
     execute_ = new QPushButton(QStringLiteral("Execute"), donnees);
-    execute_->setObjectName(QStringLiteral("cmdEXECUTE"));
+    execute_->setObjectName(controle::Executer);
     connect(execute_, &QPushButton::clicked, this, &ConsoleWindow::cmdEXECUTE_Click);
     auto* efface = new QPushButton(QStringLiteral("Efface"), donnees);
-    efface->setObjectName(QStringLiteral("cmdEFFACE"));
+    efface->setObjectName(controle::Efface);
     connect(efface, &QPushButton::clicked, this, &ConsoleWindow::cmdEFFACE_Click);
     champs->addWidget(execute_, 0, 2);
     champs->addWidget(efface, 1, 2);
@@ -231,11 +164,18 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
     setFixedSize(twipsEnPixels(LargeurTwips, this), twipsEnPixels(HauteurTwips, this));
 }
 
-QPushButton* ConsoleWindow::bouton(const char* nom, const QString& legende, const QString& bulle) {
-    auto* b = new QPushButton(legende, this);
-    b->setObjectName(QLatin1String(nom));
-    b->setToolTip(bulle);
-    b->setAutoDefault(false);
+QAbstractButton* ConsoleWindow::bouton(const CommandeConsole& c, QWidget* parent) {
+    const QString legende = QString::fromUtf8(c.legende);
+    QAbstractButton* b = nullptr;
+    if (c.caseACocher) {
+        b = new QCheckBox(legende, parent);
+    } else {
+        auto* p = new QPushButton(legende, parent);
+        p->setAutoDefault(false);
+        b = p;
+    }
+    b->setObjectName(c.bouton);
+    b->setToolTip(QString::fromUtf8(c.bulle));
     return b;
 }
 
@@ -372,18 +312,7 @@ void ConsoleWindow::Command1_Click() {
 
 void ConsoleWindow::cmdLOADTALKER_Click() {
     executeActif(false);
-    // Whatever wait is in progress (the start-up check, a dump) ends now.
-    session_.demanderAbandon();
-    Tempo(session_.horloge(), 0.2f);
-    session_.ecran().clear(Zone::Echo);
-    session_.ecran().append(Zone::Echo, QStringLiteral("Load Talker"), couleur::Rouge);
-    session_.console.texteEcho = QStringLiteral("Load Talker");
-    session_.console.CmdCourante = code::LoadTalker;
-    TraceEcho(session_);
-    InfoDialog info(
-        session_, QStringLiteral("Reset ") + session_.config.HardWare + QStringLiteral(" !..."),
-        [this] { LoadTalker(session_); }, window());
-    info.executer();
+    chargerTalker(session_);
 }
 
 void ConsoleWindow::closeEvent(QCloseEvent* e) {

@@ -16,6 +16,7 @@ class QPushButton;
 
 namespace tessaline {
 
+struct CommandeConsole;
 class RichTextArea;
 class Session;
 
@@ -45,7 +46,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    QPushButton* bouton(const char* nom, const QString& legende, const QString& bulle);
+    QAbstractButton* bouton(const CommandeConsole& commande, QWidget* parent);
     void selectionner(int code, const QString& echo, bool executable);
     void remplirEcho();
     void executeActif(bool pret);

@@ -5,11 +5,13 @@
 #include "config/settings_store.h"
 #include "config/talker_adaptation.h"
 #include "link/serial_port.h"
+#include "operations/console_command_table.h"
 #include "operations/register_edit.h"
 #include "operations/talker_link.h"
 #include "ui/board_control.h"
 #include "ui/board_panel.h"
 #include "ui/console_window.h"
+#include "ui/info_dialog.h"
 #include "ui/memory_window.h"
 #include "ui/options_dialog.h"
 #include "ui/registers_window.h"
@@ -96,6 +98,12 @@ MainWindow::MainWindow(SerialLine& ligne, EventClock& horloge, SettingsStore& re
 
     attente_ = new WaitWindow(this);
     ecran_->setWaitWindow(attente_);
+    // frmInfo: the long target operations run inside it; its Cancel button
+    // sets this session's cancel flag.
+    ecran_->setProgressWindow([this](const QString& titre, const std::function<void()>& operation) {
+        InfoDialog info(*session_, titre, operation, this);
+        info.executer();
+    });
     // A simulated board leaves reset when the download waits for it, as the
     // user would press RESET on a real one.
     if (board_) session_->attenteResetCarte = [this] { board_->reset(); };

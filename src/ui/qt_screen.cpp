@@ -1,5 +1,6 @@
 #include "ui/qt_screen.h"
 
+#include "link/control_names.h"
 #include "ui/rich_text_area.h"
 #include "ui/status_panels.h"
 #include "ui/wait_window.h"
@@ -16,6 +17,21 @@
 #include <QSpinBox>
 
 namespace tessaline {
+
+namespace {
+
+QtScreen::ControleInconnu& gestionnaireInconnu() {
+    static QtScreen::ControleInconnu g = [](const QString& nom) {
+        qWarning("Tessaline: no control named %s", qPrintable(nom));
+    };
+    return g;
+}
+
+} // namespace
+
+void QtScreen::setUnknownControlHandler(ControleInconnu gestionnaire) {
+    gestionnaireInconnu() = std::move(gestionnaire);
+}
 
 QtScreen::QtScreen(QWidget* racine)
     : racine_(racine) {}
@@ -47,6 +63,9 @@ QObject* QtScreen::controle(const QString& nom) const {
         if (w->objectName() == nom) return w;
         if (QObject* o = w->findChild<QObject*>(nom)) return o;
     }
+    // A dialog's controls may be named while it is closed; any other name must
+    // be found.
+    if (!controle::estDeDialogue(nom) && gestionnaireInconnu()) gestionnaireInconnu()(nom);
     return nullptr;
 }
 
@@ -118,6 +137,13 @@ void QtScreen::showWait(const QString& label) {
 
 void QtScreen::hideWait() {
     if (attente_) attente_->cacher();
+}
+
+void QtScreen::runInProgressWindow(const QString& title, const std::function<void()>& operation) {
+    if (progression_)
+        progression_(title, operation);
+    else
+        operation();
 }
 
 Reponse QtScreen::message(const QString& text, const QString& title, Icone icon, Boutons buttons) {

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 namespace tessaline {
 
 class RichTextArea;
@@ -19,6 +21,18 @@ public:
 
     void setAreas(RichTextArea* trace, RichTextArea* memoire, RichTextArea* echo);
     void setWaitWindow(WaitWindow* attente);
+    // What opens frmInfo for runInProgressWindow (the main window, which owns
+    // the session whose cancel flag the window's Cancel sets).
+    using FenetreProgression =
+        std::function<void(const QString& titre, const std::function<void()>& operation)>;
+    void setProgressWindow(FenetreProgression f) { progression_ = std::move(f); }
+
+    // What happens when an operation names a control that no window holds
+    // (other than a control of a closed dialog). The program only warns; the
+    // tests turn it into a failure, so that a misspelt name cannot drive nothing
+    // unnoticed.
+    using ControleInconnu = std::function<void(const QString& nom)>;
+    static void setUnknownControlHandler(ControleInconnu gestionnaire);
 
     void append(Zone zone, const QString& text, uint32_t colour, bool bold = false) override;
     void clear(Zone zone) override;
@@ -31,6 +45,7 @@ public:
     void setValue(const QString& control, int value) override;
     void showWait(const QString& label) override;
     void hideWait() override;
+    void runInProgressWindow(const QString& title, const std::function<void()>& operation) override;
     Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) override;
     void beep() override;
     void setBusy(bool busy) override;
@@ -47,6 +62,7 @@ private:
     QPointer<RichTextArea> memoire_;
     QPointer<RichTextArea> echo_;
     QPointer<WaitWindow> attente_;
+    FenetreProgression progression_;
     int occupe_ = 0;
     int beeps_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "ui/registers_window.h"
 
+#include "link/control_names.h"
 #include "link/registers.h"
 #include "link/session.h"
 #include "operations/console_commands.h"
@@ -43,7 +44,7 @@ RegistersWindow::RegistersWindow(Session& session, QWidget* parent)
     for (const DescriptionRegistre& d : descriptionsRegistres()) {
         auto* nom = new QLabel(QLatin1String(NomsRegistres[ligne]), this);
         auto* e = new QLineEdit(this);
-        e->setObjectName(QLatin1String(d.boite));
+        e->setObjectName(d.boite);
         e->setMaxLength(d.chiffres);
         e->setText(session_.registres.*(d.texte));
         e->installEventFilter(this);
@@ -75,7 +76,7 @@ RegistersWindow::RegistersWindow(Session& session, QWidget* parent)
         auto* lettre = new QLabel(QChar::fromLatin1(NomsBits[i]), cadre);
         lettre->setAlignment(Qt::AlignCenter);
         auto* valeur = new QLabel(QStringLiteral("0"), cadre);
-        valeur->setObjectName(nomIndexe(QStringLiteral("lblCCR"), i));
+        valeur->setObjectName(nomIndexe(controle::BitCcr, i));
         valeur->setAlignment(Qt::AlignCenter);
         bits->addWidget(lettre, 0, 7 - i);
         bits->addWidget(valeur, 1, 7 - i);

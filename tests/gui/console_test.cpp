@@ -73,7 +73,6 @@ TEST_F(Console, FieldsTakeHexDigitsInUpperCaseAndBeepAtTheRest) {
 TEST_F(Console, EnterCompletesTheFieldsAndRebuildsTheEcho) {
     cliquer("cmdLOADTALKER");
     cliquer("cmdMEMFILL");
-    EXPECT_TRUE(champ("txtVALEUR")->isEnabled());
     saisir("txtADRESSE", QStringLiteral("5"));
     EXPECT_EQ(champ("txtADRESSE")->text(), "0005");
     EXPECT_EQ(s.fenetre->session().console.CmdAdresse, "0005");
@@ -90,7 +89,6 @@ TEST_F(Console, EnterCompletesTheFieldsAndRebuildsTheEcho) {
     EXPECT_EQ(m[3].couleur, couleurQt(couleur::Noir));
 
     cliquer("cmdMEMSET");
-    EXPECT_FALSE(champ("txtLONGUEUR")->isEnabled());
     saisir("txtVALEUR", QStringLiteral("123"));
     EXPECT_EQ(echo()->toPlainText(), "MemSet 0005 0123");
     const auto ms = morceaux(echo());
@@ -105,6 +103,28 @@ TEST_F(Console, EnterCompletesTheFieldsAndRebuildsTheEcho) {
     cliquer("cmdEFFACE");
     EXPECT_TRUE(champ("txtADRESSE")->text().isEmpty());
     EXPECT_TRUE(echo()->toPlainText().isEmpty());
+}
+
+TEST_F(Console, SelectingACommandEnablesTheFieldsItUses) {
+    cliquer("cmdLOADTALKER");
+    // Step runs at the PC and Erase EEPROM erases the whole EEPROM: no field.
+    const struct {
+        const char* bouton;
+        bool adresse, longueur, valeur;
+    } cas[] = {
+        {"cmdMEMDUMP", true, true, false},      {"cmdMEMFILL", true, true, true},
+        {"cmdMEMSET", true, false, true},       {"cmdUPLOADBIN", true, true, false},
+        {"cmdUPLOADDIS", true, true, false},    {"cmdDISASSEMBLE", true, false, false},
+        {"cmdRUN", true, false, false},         {"cmdSTEP", false, false, false},
+        {"cmdErasEEPROM", false, false, false},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.bouton);
+        cliquer(c.bouton);
+        EXPECT_EQ(champ("txtADRESSE")->isEnabled(), c.adresse);
+        EXPECT_EQ(champ("txtLONGUEUR")->isEnabled(), c.longueur);
+        EXPECT_EQ(champ("txtVALEUR")->isEnabled(), c.valeur);
+    }
 }
 
 TEST_F(Console, ExecuteWithNoCommandStaysDisabled) {

@@ -1,5 +1,8 @@
 // main() of the window tests: a QApplication on the offscreen platform, with
-// Qt's French translation as the program loads it.
+// Qt's French translation as the program loads it. An operation that names a
+// control no window holds fails the test that made it.
+#include "ui/qt_screen.h"
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -15,6 +18,8 @@ int main(int argc, char** argv) {
     if (traduction.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&traduction);
+    tessaline::QtScreen::setUnknownControlHandler(
+        [](const QString& nom) { ADD_FAILURE() << "no control named " << nom.toStdString(); });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

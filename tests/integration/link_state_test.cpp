@@ -57,11 +57,6 @@ TEST(LinkState, DownloadOnEveryChipLeavesTalkerPresentAndStopped) {
             << "stopped in the Talker shows the EEPROM start";
         EXPECT_TRUE(s->session.liaison.talkerPresent);
         EXPECT_FALSE(s->session.liaison.cibleTourne);
-        for (const char* n : {"cmdMEMDUMP", "cmdMEMFILL", "cmdMEMSET", "cmdRUN", "cmdSTEP", "chkREGSET",
-                              "cmdDISASSEMBLE", "cmdErasEEPROM", "cmdUPLOADBIN", "cmdUPLOADDIS"})
-            EXPECT_TRUE(e.isEnabled(n)) << n;
-        for (const char* n : {"cmdSTOP", "cmdDISPLAYREG", "cmdEXECUTE", "cmdLOADS19"})
-            EXPECT_FALSE(e.isEnabled(n)) << n;
         EXPECT_EQ(e.texts["spanInfo"], "Load Talker !...");
         EXPECT_EQ(e.values["prgBarEtat"].last(), 100);
         EXPECT_EQ(s->session.config.Baud, 9600) << "the working rate is back";
@@ -70,30 +65,6 @@ TEST(LinkState, DownloadOnEveryChipLeavesTalkerPresentAndStopped) {
         EXPECT_TRUE(e.text(Zone::Trace).contains("  <==  Registres : PC="));
         EXPECT_TRUE(e.messages.isEmpty());
     }
-}
-
-TEST(LinkState, CheckFindsARunningProgramAtTheEepromStart) {
-    auto s = session("68HC11E1");
-    ASSERT_EQ(LoadTalker(s->session), ResultatChargement::Charge);
-    const int depart = int(s->session.config.DepartEEprom);
-    ASSERT_TRUE(
-        ecrireMemoire(s->session, depart, QByteArray("\x20\xFE", 2), SimSession::Delai).ok()); // BRA *
-    TrameRegistres trame;
-    trame.adresse = talker::IdleFrame;
-    trame.ccr = 0xC0;
-    trame.pc = depart;
-    ASSERT_TRUE(ecrireTrameEtReprendre(s->session, trame, SimSession::Delai).ok());
-
-    TestTalker(s->session);
-    RecordingScreen& e = s->ecran;
-    EXPECT_EQ(e.panel("Cible"), "Cible Tourne") << "a PC equal to the EEPROM start counts as running";
-    EXPECT_TRUE(s->session.liaison.cibleTourne);
-    EXPECT_EQ(s->session.registres.RegPC, "B600");
-    EXPECT_TRUE(e.isEnabled("cmdSTOP"));
-    EXPECT_TRUE(e.isEnabled("cmdDISPLAYREG"));
-    for (const char* n : {"cmdMEMDUMP", "cmdRUN", "cmdSTEP", "chkREGSET", "cmdMEMFILL"})
-        EXPECT_FALSE(e.isEnabled(n)) << n;
-    EXPECT_TRUE(e.text(Zone::Trace).endsWith("Talker Charg\u00e9\tCible Tourne\r\n"));
 }
 
 TEST(LinkState, CancelWhileWaitingForTheBreakRunsOneCheck) {
@@ -119,7 +90,6 @@ TEST(LinkState, CancelWhileWaitingForTheBreakRunsOneCheck) {
     EXPECT_TRUE(s->session.surveillance().isEnabled()) << "the link watch is back on";
     EXPECT_EQ(s->session.config.Baud, 9600);
     EXPECT_EQ(e.panel("Port"), "COM2:9600,N,8,1") << "the port is back at the working rate";
-    EXPECT_FALSE(e.isEnabled("cmdMEMDUMP"));
     EXPECT_TRUE(e.messages.isEmpty()) << "the check's missing echo is silent";
 }
 

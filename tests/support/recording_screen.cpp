@@ -1,5 +1,9 @@
 #include "recording_screen.h"
 
+#include "link/control_names.h"
+
+#include <gtest/gtest.h>
+
 namespace tessaline::test {
 
 void RecordingScreen::append(Zone zone, const QString& text, uint32_t colour, bool bold) {
@@ -30,8 +34,37 @@ void RecordingScreen::setPanel(const QString& key, const QString& text, int imag
     panelImages[key] = image;
 }
 
+namespace {
+
+void verifierNom(const QString& control) {
+    if (!controle::estConnu(control)) ADD_FAILURE() << "no control named " << control.toStdString();
+}
+
+} // namespace
+
+void RecordingScreen::setEnabled(const QString& control, bool enabled) {
+    verifierNom(control);
+    this->enabled[control] = enabled;
+}
+
+void RecordingScreen::setText(const QString& control, const QString& text) {
+    verifierNom(control);
+    texts[control] = text;
+}
+
+void RecordingScreen::setTextColour(const QString& control, uint32_t colour) {
+    verifierNom(control);
+    colours[control] = colour;
+}
+
 void RecordingScreen::setValue(const QString& control, int value) {
+    verifierNom(control);
     values[control].push_back(value);
+}
+
+void RecordingScreen::runInProgressWindow(const QString& title, const std::function<void()>& operation) {
+    progressTitles.push_back(title);
+    operation();
 }
 
 void RecordingScreen::showWait(const QString& label) {

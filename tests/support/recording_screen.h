@@ -33,12 +33,14 @@ public:
     QString text(Zone zone) const override;
     void setPanel(const QString& key, const QString& text, int image) override;
     QString panel(const QString& key) const override { return panels.value(key); }
-    void setEnabled(const QString& control, bool enabled) override { this->enabled[control] = enabled; }
-    void setText(const QString& control, const QString& text) override { texts[control] = text; }
-    void setTextColour(const QString& control, uint32_t colour) override { colours[control] = colour; }
+    // A control name that control_names.h does not hold fails the test.
+    void setEnabled(const QString& control, bool enabled) override;
+    void setText(const QString& control, const QString& text) override;
+    void setTextColour(const QString& control, uint32_t colour) override;
     void setValue(const QString& control, int value) override;
     void showWait(const QString& label) override;
     void hideWait() override { waitVisible = false; }
+    void runInProgressWindow(const QString& title, const std::function<void()>& operation) override;
     Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) override;
     void beep() override { ++beeps; }
     void setBusy(bool busy) override { this->busy = busy; }
@@ -62,6 +64,7 @@ public:
     bool busy = false;
     bool waitVisible = false;
     QStringList waitLabels;
+    QStringList progressTitles; // each time the progress window was opened
 };
 
 } // namespace tessaline::test

@@ -1,0 +1,147 @@
+// The console's buttons through the link states, on the simulated board: each
+// state is reached by the operation that reaches it in use, and the enabled
+// buttons are those the link-state table names.
+#include "config/hardware_profiles.h"
+#include "link/serial_port.h"
+#include "link/talker_image.h"
+#include "link/talker_protocol.h"
+#include "operations/register_edit.h"
+#include "operations/talker_commands.h"
+#include "sim_session.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+// The console's command buttons and Execute.
+const QStringList Controles = {"cmdMEMDUMP",   "cmdMEMFILL",     "cmdMEMSET",     "cmdUPLOADBIN",
+                               "cmdUPLOADDIS", "cmdLOADS19",     "cmdErasEEPROM", "cmdDISPLAYREG",
+                               "chkREGSET",    "cmdDISASSEMBLE", "cmdRUN",        "cmdSTEP",
+                               "cmdSTOP",      "chkBreak",       "cmdLOADTALKER", "cmdEXECUTE"};
+
+std::string actifs(const RecordingScreen& e) {
+    QStringList l;
+    for (const QString& c : Controles)
+        if (e.isEnabled(c)) l << c;
+    l.sort();
+    return l.join(u' ').toStdString();
+}
+
+std::string trie(QStringList l) {
+    l.sort();
+    return l.join(u' ').toStdString();
+}
+
+// The target program runs: BRA * at the EEPROM start, and the Talker resumes
+// into it with interrupts enabled, so that it still answers.
+void lancerProgramme(SimSession& s) {
+    const int depart = int(s.session.config.DepartEEprom);
+    ASSERT_TRUE(ecrireMemoire(s.session, depart, QByteArray("\x20\xFE", 2), SimSession::Delai).ok());
+    TrameRegistres trame;
+    trame.adresse = talker::IdleFrame;
+    trame.ccr = 0xC0;
+    trame.pc = depart;
+    ASSERT_TRUE(ecrireTrameEtReprendre(s.session, trame, SimSession::Delai).ok());
+}
+
+} // namespace
+
+TEST(ConsoleStates, EnabledButtonsFollowTheLinkState) {
+    SimSession s("68HC11E1", 8);
+    for (const ProfilMateriel& p : profilsIntegres())
+        if (p.nom == QLatin1String("68HC11E1")) {
+            s.session.config.DepartEEprom = p.DepartEEprom;
+            s.session.config.TailleEeprom = p.TailleEeprom;
+        }
+    s.adapter(QStringLiteral("8"), 9600);
+    s.session.config.Port = QStringLiteral("COM2");
+    s.session.attenteResetCarte = [&] { s.board.resetBootstrap(); };
+    ComOpen(s.session);
+    RecordingScreen& e = s.ecran;
+    // A window starts with every control enabled.
+    for (const QString& c : Controles)
+        e.enabled[c] = true;
+
+    // The stopped state as the link-state table gives it; leaving Reg SET
+    // returns there.
+    const QStringList arretee = {"cmdMEMDUMP", "cmdUPLOADBIN",  "cmdUPLOADDIS", "cmdDISASSEMBLE",
+                                 "cmdMEMFILL", "cmdErasEEPROM", "cmdMEMSET",    "cmdRUN",
+                                 "chkREGSET",  "cmdSTEP",       "chkBreak",     "cmdLOADTALKER"};
+    struct Etape {
+        const char* nom;
+        std::function<void()> action;
+        QStringList attendus;
+        const char* talker;
+        const char* cible;
+    };
+    // Each step starts from the state the one before left: "unchanged" in the
+    // table keeps what that state set.
+    const Etape etapes[] = {
+        // No Talker disables the thirteen; Erase EEPROM and Load Talker are not
+        // among them.
+        {"no Talker at start-up",
+         [&] { TestTalker(s.session); },
+         {"cmdErasEEPROM", "chkBreak", "cmdLOADTALKER"},
+         "Pas de Talker",
+         "Cible STOP"},
+        // No S-record text: Load S19 stays off.
+        {"Talker loaded, target stopped",
+         [&] {
+             chargerTalker(s.session);
+             EXPECT_EQ(e.progressTitles, QStringList{"Reset 68HC11E1 !..."}) << "the download ran in frmInfo";
+         },
+         arretee, "Talker Charg\u00e9", "Cible STOP"},
+        // The target commands off, Reg SET itself on.
+        {"Reg SET",
+         [&] { entrerRegSet(s.session); },
+         {"chkREGSET", "cmdErasEEPROM", "chkBreak", "cmdLOADTALKER"},
+         "Talker Charg\u00e9",
+         "Cible STOP"},
+        {"Reg SET left", [&] { quitterRegSet(s.session); }, arretee, "Talker Charg\u00e9", "Cible STOP"},
+        // A PC equal to the EEPROM start counts as running. Stop and Load Reg
+        // on; Execute and Load S19 unchanged.
+        {"target running",
+         [&] {
+             lancerProgramme(s);
+             TestTalker(s.session);
+         },
+         {"cmdSTOP", "cmdDISPLAYREG", "chkBreak", "cmdLOADTALKER"},
+         "Talker Charg\u00e9",
+         "Cible Tourne"},
+        {"Load Reg while running",
+         [&] {
+             chargerRegistres(s.session);
+             const QString trace = e.text(Zone::Trace);
+             const auto echo = trace.lastIndexOf("\tLoad Reg\r\n");
+             EXPECT_GE(echo, 0);
+             EXPECT_LT(echo, trace.lastIndexOf("  <==  Registres : "))
+                 << "the echo entry, then the registers";
+             EXPECT_TRUE(s.session.surveillance().isEnabled()) << "the link watch is back on";
+         },
+         {"cmdSTOP", "cmdDISPLAYREG", "chkBreak", "cmdLOADTALKER"},
+         "Talker Charg\u00e9",
+         "Cible Tourne"},
+        // The chip was reset: Erase EEPROM, off while running, stays off.
+        {"no Talker after a reset",
+         [&] {
+             s.board.resetBootstrap();
+             TestTalker(s.session);
+         },
+         {"chkBreak", "cmdLOADTALKER"},
+         "Pas de Talker",
+         "Cible STOP"},
+    };
+    for (const Etape& etape : etapes) {
+        SCOPED_TRACE(etape.nom);
+        etape.action();
+        EXPECT_EQ(actifs(e), trie(etape.attendus));
+        EXPECT_EQ(e.panel("Talker"), QString::fromUtf8(etape.talker));
+        EXPECT_EQ(e.panel("Cible"), QString::fromUtf8(etape.cible));
+    }
+    EXPECT_TRUE(e.messages.isEmpty()) << e.messageTexts().join(" | ").toStdString();
+}

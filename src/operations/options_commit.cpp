@@ -42,8 +42,9 @@ QString refusQuartzBaud(const QString& quartz, int baud) {
     QStringList rates;
     for (int rate : ratesPourQuartz(quartz))
         rates << QString::number(rate);
-    return QStringLiteral("the Talker cannot run at %1 baud with a %2 MHz crystal, which allows %3 baud")
-        .arg(QString::number(baud), quartz, liste(rates));
+    const QString dernier = rates.takeLast();
+    return QStringLiteral("the Talker cannot run at %1 baud with crystal %2 MHz, which allows %3 and %4 baud")
+        .arg(QString::number(baud), quartz, liste(rates), dernier);
 }
 
 ResultatOptions ValiderOptions(Session& session, const Configuration& choix,

@@ -25,10 +25,6 @@ ProfilMateriel nouveauProfil() {
     return profil;
 }
 
-void IniComboHard(Session& session) {
-    session.profils = profilsIntegres();
-}
-
 const ProfilMateriel* trouverProfil(const QVector<ProfilMateriel>& profils, const QString& nom) {
     for (const ProfilMateriel& profil : profils) {
         if (profil.nom == nom) return &profil;

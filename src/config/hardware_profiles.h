@@ -4,7 +4,7 @@
 #pragma once
 
 #include "config/settings_sections.h"
-#include "link/session.h"
+#include "link/session_state.h"
 
 #include <QString>
 #include <QVector>
@@ -19,9 +19,6 @@ inline constexpr int DernierProfilIntegre = 3;
 // A profile as the options dialog adds it: "68HCxxxxx", RAM 1024 bytes at
 // $0000, EEPROM 512 bytes at $FE00.
 ProfilMateriel nouveauProfil();
-
-// Fills the session's profile list with the four built-in chips.
-void IniComboHard(Session& session);
 
 // The profile of that name (matched exactly); null when there is none.
 const ProfilMateriel* trouverProfil(const QVector<ProfilMateriel>& profils, const QString& nom);

@@ -5,6 +5,10 @@
 
 namespace tessaline {
 
+void IniComboHard(Session& session) {
+    session.profils = profilsIntegres();
+}
+
 void appliquerConfiguration(Session& session, const ConfigurationLue& lue) {
     session.config = lue.configuration;
     session.profils = lue.profils;

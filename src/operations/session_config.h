@@ -12,6 +12,10 @@ class SettingsStore;
 // The console's length field at start-up: $80 bytes.
 inline constexpr auto LongueurConsoleDepart = "80";
 
+// Fills the session's profile list with the four built-in chips, so that they
+// stand before anything is read.
+void IniComboHard(Session& session);
+
 // Puts a configuration read from the store into the session: the configuration
 // and the profiles; the console's command state starts at the EEPROM start
 // for $80 bytes, shown in its address and length fields.

@@ -1,6 +1,5 @@
 #include "ui/main_window.h"
 
-#include "config/hardware_profiles.h"
 #include "config/settings_store.h"
 #include "config/talker_adaptation.h"
 #include "link/serial_port.h"

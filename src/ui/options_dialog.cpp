@@ -289,19 +289,16 @@ void OptionsDialog::MisJourCombo() {
     UpDnTimeout_->setValue(copie_.Timeout);
     copie_.Timeout = UpDnTimeout_->value();
 
-    int baud = -1;
-    for (int i = 0; i < cmbBaud_->count() && baud < 0; ++i)
-        if (cmbBaud_->itemText(i).toInt() == copie_.Baud) baud = i;
+    // A saved rate or crystal the lists do not offer falls back, and the
+    // session's value with it.
+    const QuartzEtBaud offerts = quartzEtBaudOfferts(copie_.Quartz, copie_.Baud);
+    int baud = cmbBaud_->findText(QString::number(offerts.baud), Qt::MatchExactly);
     if (baud < 0) {
-        // A rate the crystal cannot give: the slowest, which every crystal gives.
-        const QString repli = QString::number(BaudRepli);
-        if (cmbBaud_->count() == 0)
-            cmbBaud_->addItem(repli);
-        else
-            cmbBaud_->setItemText(0, repli);
+        // A crystal the table does not know offers no rate yet.
+        cmbBaud_->addItem(QString::number(offerts.baud));
         baud = 0;
-        session_.config.Baud = repli.toInt();
     }
+    if (offerts.baud != copie_.Baud) session_.config.Baud = offerts.baud;
     cmbBaud_->setCurrentIndex(baud);
     baudChoisi(baud);
 
@@ -318,13 +315,8 @@ void OptionsDialog::MisJourCombo() {
     cmbPort_->setCurrentIndex(port);
     if (port >= 0) portChoisi(port);
 
-    int quartz = cmbQuartz_->findText(copie_.Quartz, Qt::MatchExactly);
-    if (quartz < 0) {
-        const QString repli = QString::fromLatin1(QuartzRepli);
-        cmbQuartz_->setItemText(0, repli);
-        quartz = 0;
-        session_.config.Quartz = repli;
-    }
+    const int quartz = cmbQuartz_->findText(offerts.quartz, Qt::MatchExactly);
+    if (offerts.quartz != copie_.Quartz) session_.config.Quartz = offerts.quartz;
     cmbQuartz_->setCurrentIndex(quartz);
     quartzChoisi(quartz);
 }

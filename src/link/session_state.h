@@ -37,6 +37,8 @@ struct ProfilMateriel : CarteMemoire {
     ProfilMateriel(QString nomProfil, const CarteMemoire& carteProfil)
         : CarteMemoire(carteProfil)
         , nom(std::move(nomProfil)) {}
+    // Not the memory maps' comparison: compare carte() for that.
+    bool operator==(const ProfilMateriel&) const = delete;
 };
 
 // The four chips built into the program, in list order.
@@ -75,6 +77,9 @@ struct Configuration : CarteMemoire {
     QByteArray TalkerPrepare;
     QString QuartzTalker;
     int BaudTalker = 0;
+
+    // Not the memory maps' comparison: compare carte() for that.
+    bool operator==(const Configuration&) const = delete;
 };
 
 // Flags of the link between host and target.

@@ -2,15 +2,17 @@
 // in-process simulated board (--simulate, in virtual time).
 #include "board_clock.h"
 #include "cli/cli_commands.h"
+#include "cli/cli_options.h"
 #include "cli/command_line.h"
 #include "cli/console_screen.h"
 #include "config/config_persistence.h"
-#include "config/hardware_profiles.h"
+#include "config/crystal_table.h"
 #include "config/settings_store.h"
-#include "config/window_layout.h"
 #include "link/qt_event_clock.h"
 #include "link/qt_serial_line.h"
 #include "link/session.h"
+#include "operations/options_commit.h"
+#include "operations/session_config.h"
 #include "sim/board.h"
 #include "sim/chip.h"
 #include "sim_serial_line.h"
@@ -25,12 +27,13 @@ using namespace tessaline;
 
 namespace {
 
-// Loads the settings into a session and applies the command line's overrides.
-bool preparer(Session& session, SettingsStore& reglages, const OptionsGlobales& options, QString& erreur) {
-    WindowLayout disposition;
-    IniComboHard(session);
-    ChargerConfig(session, reglages, disposition, QCoreApplication::applicationDirPath());
-    return appliquerOptions(session, options, erreur);
+// The session takes the stored configuration, then the command line's choice.
+int executer(Session& session, const ConfigurationLue& lue, const Configuration& choix,
+             const LigneCommande& ligne, ConsoleScreen& ecran, const QString& emplacement,
+             QTextStream& sortie) {
+    appliquerConfiguration(session, lue);
+    ValiderOptions(session, choix, nullptr, false);
+    return executerCommandes(session, ligne, ecran, emplacement, sortie);
 }
 
 } // namespace
@@ -52,6 +55,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<SettingsStore> reglages = ligne->options.settings.isEmpty()
                                                   ? std::make_unique<SettingsStore>()
                                                   : std::make_unique<SettingsStore>(ligne->options.settings);
+    // Checked before any port is opened or anything is sent.
+    const ConfigurationLue lue = lireConfiguration(*reglages, QCoreApplication::applicationDirPath());
+    Configuration choix = lue.configuration;
+    if (!appliquerOptionsLigne(choix, lue.profils, ligne->options, erreur)) return usage(erreur);
+
     ConsoleScreen ecran(sortie, erreurs);
     ecran.setAnswerYes(ligne->options.yes);
 
@@ -59,28 +67,18 @@ int main(int argc, char** argv) {
         QtSerialLine ligneSerie;
         QtEventClock horloge;
         Session session(ligneSerie, horloge, ecran);
-        if (!preparer(session, *reglages, ligne->options, erreur)) return usage(erreur);
-        return executerCommandes(session, *ligne, ecran, reglages->emplacement(), sortie);
+        return executer(session, lue, choix, *ligne, ecran, reglages->emplacement(), sortie);
     }
 
-    // The simulated board is the configured chip with the configured crystal,
-    // so that the prepared Talker fits it as it would fit the real board.
-    Configuration config;
-    {
-        QtSerialLine inutilisee;
-        QtEventClock horloge;
-        Session apercu(inutilisee, horloge, ecran);
-        if (!preparer(apercu, *reglages, ligne->options, erreur)) return usage(erreur);
-        config = apercu.config;
-    }
-    const hc11::ChipDescription* puce = hc11::findChip(config.HardWare.toStdString());
-    if (!puce) return usage(QStringLiteral("--simulate: no simulated chip named ") + config.HardWare);
-    hc11::Board board(*puce, static_cast<uint32_t>(config.Quartz.toInt()) * 1'000'000u);
+    // The simulated board is the chosen chip with the chosen crystal, so that
+    // the prepared Talker fits it as it would fit the real board.
+    const hc11::ChipDescription* puce = hc11::findChip(choix.HardWare.toStdString());
+    if (!puce) return usage(QStringLiteral("--simulate: no simulated chip named ") + choix.HardWare);
+    hc11::Board board(*puce, static_cast<uint32_t>(reglageQuartz(choix.Quartz)->mhz) * 1'000'000u);
     SimSerialLine ligneSimulee(board);
     BoardClock horloge(ligneSimulee, QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
     Session session(ligneSimulee, horloge, ecran);
     // The board leaves reset when the download waits for it.
     session.attenteResetCarte = [&board] { board.resetBootstrap(); };
-    if (!preparer(session, *reglages, ligne->options, erreur)) return usage(erreur);
-    return executerCommandes(session, *ligne, ecran, reglages->emplacement(), sortie);
+    return executer(session, lue, choix, *ligne, ecran, reglages->emplacement(), sortie);
 }

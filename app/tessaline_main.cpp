@@ -1,11 +1,10 @@
 // tessaline: the windows, on a serial port or on the simulated board
 // (--simulate, in real time).
 #include "config/config_persistence.h"
-#include "config/hardware_profiles.h"
+#include "config/crystal_table.h"
 #include "config/settings_store.h"
 #include "link/qt_event_clock.h"
 #include "link/qt_serial_line.h"
-#include "link/silent_screen.h"
 #include "realtime_board.h"
 #include "sim/chip.h"
 #include "sim_serial_line.h"
@@ -45,18 +44,6 @@ bool lireArguments(const QStringList& a, Arguments& r, QString& erreur) {
         }
     }
     return true;
-}
-
-// The chip and crystal the configuration names, read before the windows exist.
-Configuration configurationEnregistree(SettingsStore& reglages) {
-    QtSerialLine inutilisee;
-    QtEventClock horloge;
-    SilentScreen ecran;
-    Session session(inutilisee, horloge, ecran);
-    WindowLayout disposition;
-    IniComboHard(session);
-    ChargerConfig(session, reglages, disposition, QApplication::applicationDirPath());
-    return session.config;
 }
 
 int fenetres(QApplication& app, SerialLine& ligne, SettingsStore& reglages, BoardControl* board,
@@ -103,8 +90,10 @@ int main(int argc, char** argv) {
         return fenetres(app, ligne, *reglages, nullptr, arguments.finPret);
     }
 
-    // The simulated board is the configured chip with the configured crystal.
-    const Configuration config = configurationEnregistree(*reglages);
+    // The simulated board is the configured chip with the configured crystal,
+    // read before the windows exist (the crystal is always one of the table's).
+    const Configuration config =
+        lireConfiguration(*reglages, QApplication::applicationDirPath()).configuration;
     const hc11::ChipDescription* puce = hc11::findChip(config.HardWare.toStdString());
     if (!puce) {
         QMessageBox::warning(nullptr, QStringLiteral("Tessaline"),
@@ -113,8 +102,7 @@ int main(int argc, char** argv) {
                                  .arg(config.HardWare));
         puce = hc11::findChip("68HC11F1");
     }
-    const int quartz = config.Quartz.toInt() > 0 ? config.Quartz.toInt() : 8;
-    hc11::Board board(*puce, static_cast<uint32_t>(quartz) * 1'000'000u);
+    hc11::Board board(*puce, static_cast<uint32_t>(reglageQuartz(config.Quartz)->mhz) * 1'000'000u);
     SimSerialLine ligne(board);
     RealTimeBoard tempsReel(board, ligne);
     return fenetres(app, ligne, *reglages, &tempsReel, arguments.finPret);

@@ -1,6 +1,5 @@
 #include "cli/cli_commands.h"
 
-#include "config/talker_adaptation.h"
 #include "disasm/desass_instr.h"
 #include "link/conversions.h"
 #include "link/registers.h"
@@ -9,34 +8,6 @@
 #include "operations/talker_commands.h"
 
 namespace tessaline {
-
-bool appliquerOptions(Session& session, const OptionsGlobales& options, QString& erreur) {
-    Configuration& c = session.config;
-    if (options.port) c.Port = *options.port;
-    if (options.hardware) {
-        const auto it = std::find_if(session.profils.cbegin(), session.profils.cend(),
-                                     [&](const ProfilMateriel& p) { return p.nom == *options.hardware; });
-        if (it == session.profils.cend()) {
-            QStringList noms;
-            for (const ProfilMateriel& p : session.profils)
-                noms << p.nom;
-            erreur = QStringLiteral("--hardware: no profile named ") + *options.hardware +
-                     QStringLiteral(" (known: ") + noms.join(QStringLiteral(", ")) + u')';
-            return false;
-        }
-        c.HardWare = it->nom;
-        c.TailleRam = it->TailleRam;
-        c.TailleEeprom = it->TailleEeprom;
-        c.DepartRam = it->DepartRam;
-        c.DepartEEprom = it->DepartEEprom;
-        session.console.CmdAdresse = DecHexa4(c.DepartEEprom);
-    }
-    if (options.quartz) c.Quartz = *options.quartz;
-    if (options.baud) c.Baud = *options.baud;
-    if (options.timeout) c.Timeout = *options.timeout;
-    AdapteTalker(c);
-    return true;
-}
 
 bool commandeCible(const LigneCommande& ligne) {
     for (const CommandeCli& c : ligne.commandes)

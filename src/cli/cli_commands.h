@@ -10,11 +10,6 @@
 
 namespace tessaline {
 
-// Applies --port, --hardware, --quartz, --baud and --timeout to the loaded
-// configuration for this run only, then adapts the Talker again. False, with
-// a one-line explanation, for a hardware name that no profile has.
-bool appliquerOptions(Session& session, const OptionsGlobales& options, QString& erreur);
-
 // True when one of the commands talks to the target (the port is opened first).
 bool commandeCible(const LigneCommande& ligne);
 

@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include "config/crystal_table.h"
+
 #include <cctype>
 
 namespace tessaline {
@@ -92,8 +94,11 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             } else if (o == "--hardware") {
                 l.options.hardware = *v;
             } else if (o == "--quartz") {
-                if (!QStringList{"2", "4", "8", "16"}.contains(*v)) {
-                    erreur = QStringLiteral("--quartz takes 2, 4, 8 or 16 (MHz), not ") + *v;
+                if (!reglageQuartz(*v)) {
+                    QStringList connus = quartzConnus();
+                    const QString dernier = connus.takeLast();
+                    erreur = QStringLiteral("--quartz takes %1 or %2 (MHz), not %3")
+                                 .arg(connus.join(QStringLiteral(", ")), dernier, *v);
                     return std::nullopt;
                 }
                 l.options.quartz = *v;

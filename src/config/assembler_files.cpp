@@ -12,27 +12,22 @@ namespace tessaline {
 
 namespace {
 
-inline constexpr auto EtiquetteTaille = "lblTailleCompilateur";
-inline constexpr auto TexteAucun = "Aucun";
-inline constexpr auto Unite = "Octets";
-
 struct FichierCompilateurDecrit {
     const char* cleNom;
     QString Configuration::*nom;
     const char* cleChemin;
     QString Configuration::*chemin;
-    const char* etiquette;
     bool rendDisponible; // the compile command can run with this file alone
 };
 
 // In selector order.
 const std::array<FichierCompilateurDecrit, 3> Fichiers = {{
     {"FichCompilateur", &Configuration::FichCompilateur, "FichierCompilateur",
-     &Configuration::FichierCompilateur, "lblCheminCompilateur", true},
+     &Configuration::FichierCompilateur, true},
     {"FichCompilateurSYM", &Configuration::FichCompilateurSYM, "FichierCompilateurSYM",
-     &Configuration::FichierCompilateurSYM, "lblCheminCompilateurSYM", false},
+     &Configuration::FichierCompilateurSYM, false},
     {"FichCompilateurBAT", &Configuration::FichCompilateurBAT, "FichierCompilateurBAT",
-     &Configuration::FichierCompilateurBAT, "lblCheminCompilateurBAT", true},
+     &Configuration::FichierCompilateurBAT, true},
 }};
 
 // The file named `nom` in `dossier`, the exact spelling first; empty when none.
@@ -56,31 +51,24 @@ QString fichierDuDossier(const QString& dossier, const QString& nom) {
 
 } // namespace
 
-void TailleFichier(Session& session, int selecteur, const QString& chemin) {
-    if (selecteur < 0 || selecteur >= static_cast<int>(Fichiers.size())) return;
-    const FichierCompilateurDecrit& fichier = Fichiers[selecteur];
-    const QFileInfo info(chemin);
-    const bool present = !chemin.isEmpty() && info.isFile();
-    Screen& ecran = session.ecran();
-    ecran.setText(fichier.etiquette, present ? chemin : QString::fromLatin1(TexteAucun));
-    ecran.setText(EtiquetteTaille, QString::number(present ? info.size() : 0) + u' ' + QLatin1String(Unite));
-    if (fichier.rendDisponible) session.config.CompilateurDisponible = present;
+bool rendCompilateurDisponible(int selecteur) {
+    return selecteur >= 0 && selecteur < static_cast<int>(Fichiers.size()) &&
+           Fichiers[selecteur].rendDisponible;
 }
 
-void chargerFichiersCompilateur(Session& session, const SettingsStore& store,
+void chargerFichiersCompilateur(Configuration& config, const SettingsStore& store,
                                 const QString& dossierProgramme) {
     const Configuration defauts;
-    Configuration& config = session.config;
     for (const FichierCompilateurDecrit& fichier : Fichiers) {
         const QString nom = store.lire(SectionConfig, fichier.cleNom);
         config.*fichier.nom = nom.isEmpty() ? defauts.*fichier.nom : nom;
     }
-    for (int selecteur = 0; selecteur < static_cast<int>(Fichiers.size()); ++selecteur) {
-        const FichierCompilateurDecrit& fichier = Fichiers[selecteur];
+    for (const FichierCompilateurDecrit& fichier : Fichiers) {
         QString chemin = store.lire(SectionConfig, fichier.cleChemin);
         if (chemin.isEmpty()) chemin = fichierDuDossier(dossierProgramme, config.*fichier.nom);
         config.*fichier.chemin = chemin;
-        TailleFichier(session, selecteur, chemin);
+        if (fichier.rendDisponible)
+            config.CompilateurDisponible = !chemin.isEmpty() && QFileInfo(chemin).isFile();
     }
 }
 

@@ -1,19 +1,18 @@
 #include "config/config_persistence.h"
 
 #include "config/assembler_files.h"
+#include "config/crystal_table.h"
 #include "config/hardware_profiles.h"
 #include "config/memory_map_settings.h"
 #include "config/settings_sections.h"
 #include "config/settings_store.h"
 #include "config/talker_adaptation.h"
-#include "link/conversions.h"
 
 namespace tessaline {
 
 namespace {
 
 inline constexpr auto CleDernierFichier = "LastFichier";
-inline constexpr auto LongueurConsole = "80"; // hexadecimal: 128 bytes
 
 QString cleFichierRecent(size_t i) {
     return QStringLiteral("File%1").arg(i + 1);
@@ -22,66 +21,57 @@ QString clePort(size_t i) {
     return QStringLiteral("COM%1").arg(i + 1);
 }
 
-void chargerConfigCourante(Configuration& config, const SettingsStore& store) {
+void lireConfigCourante(Configuration& config, const SettingsStore& store) {
     const Configuration defauts;
     config.Port = store.lire(SectionConfig, "Port", defauts.Port);
     config.HardWare = store.lire(SectionConfig, "HardWare", defauts.HardWare);
-    config.Quartz = store.lire(SectionConfig, "Quartz", defauts.Quartz);
-    config.Baud = store.lireEntier16(SectionConfig, "Baud", defauts.Baud);
+    const QuartzEtBaud offerts = quartzEtBaudOfferts(store.lire(SectionConfig, "Quartz", defauts.Quartz),
+                                                     store.lireEntier16(SectionConfig, "Baud", defauts.Baud));
+    config.Quartz = offerts.quartz;
+    config.Baud = offerts.baud;
     config.Timeout = store.lireEntier16(SectionConfig, "Timeout", defauts.Timeout);
-    appliquerCarte(lireCarteMemoire(store, SectionConfig, carteDe(defauts)), config);
+    config.carte() = lireCarteMemoire(store, SectionConfig, defauts);
 }
 
-void sauverConfigCourante(const Configuration& config, SettingsStore& store) {
+void ecrireConfigCourante(const Configuration& config, SettingsStore& store) {
     store.ecrire(SectionConfig, "Port", config.Port);
     store.ecrire(SectionConfig, "HardWare", config.HardWare);
     store.ecrire(SectionConfig, "Quartz", config.Quartz);
     store.ecrireEntier(SectionConfig, "Baud", config.Baud);
     store.ecrireEntier(SectionConfig, "Timeout", config.Timeout);
-    ecrireCarteMemoire(store, SectionConfig, carteDe(config));
+    ecrireCarteMemoire(store, SectionConfig, config);
 }
 
 } // namespace
 
-void ChargerConfig(Session& session, SettingsStore& store, WindowLayout& disposition,
-                   const QString& dossierProgramme) {
-    Configuration& config = session.config;
-    const Configuration defauts;
-
-    chargerDisposition(store, disposition);
-    chargerConfigCourante(config, store);
+ConfigurationLue lireConfiguration(const SettingsStore& store, const QString& dossierProgramme) {
+    ConfigurationLue lue;
+    chargerDisposition(store, lue.disposition);
+    Configuration& config = lue.configuration;
+    lireConfigCourante(config, store);
     for (size_t i = 0; i < config.FichiersRecents.size(); ++i)
         config.FichiersRecents[i] = store.lire(SectionFichiers, cleFichierRecent(i));
-
-    const ProfilsLus lus = lireProfils(store);
-    session.profils = lus.profils;
-    session.ecran().setEnabled("cmdDELType", lus.HardWareADD > DernierProfilIntegre);
-
-    session.console.CmdAdresse = DecHexa4(config.DepartEEprom);
-    session.console.CmdLongueur = QString::fromLatin1(LongueurConsole);
-    session.ecran().setText("txtADRESSE", session.console.CmdAdresse);
-    session.ecran().setText("txtLONGUEUR", session.console.CmdLongueur);
-
+    lue.profils = lireProfils(store);
     AdapteTalker(config);
-    chargerFichiersCompilateur(session, store, dossierProgramme);
-
+    chargerFichiersCompilateur(config, store, dossierProgramme);
     config.LastFichier = store.lire(SectionConfig, CleDernierFichier);
     if (config.LastFichier.isEmpty()) config.LastFichier = dossierProgramme;
-
     // Off Windows, the device behind each port name.
+    const Configuration defauts;
     for (size_t i = 0; i < config.Peripheriques.size(); ++i)
         config.Peripheriques[i] = store.lire(SectionPorts, clePort(i), defauts.Peripheriques[i]);
+    return lue;
 }
 
-bool SauverConfig(const Session& session, SettingsStore& store, const WindowLayout& disposition) {
-    const Configuration& config = session.config;
+bool ecrireConfiguration(SettingsStore& store, const Configuration& config,
+                         const QVector<ProfilMateriel>& profils, const WindowLayout& disposition) {
     sauverDisposition(store, disposition);
-    sauverConfigCourante(config, store);
+    ecrireConfigCourante(config, store);
     sauverFichiersCompilateur(config, store);
     store.ecrire(SectionConfig, CleDernierFichier, config.LastFichier);
     for (size_t i = 0; i < config.FichiersRecents.size(); ++i)
         store.ecrire(SectionFichiers, cleFichierRecent(i), config.FichiersRecents[i]);
-    ecrireProfils(store, session.profils);
+    ecrireProfils(store, profils);
     for (size_t i = 0; i < config.Peripheriques.size(); ++i)
         store.ecrire(SectionPorts, clePort(i), config.Peripheriques[i]);
     return store.sync();

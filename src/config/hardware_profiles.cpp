@@ -25,26 +25,26 @@ ProfilMateriel nouveauProfil() {
     return profil;
 }
 
-void IniComboHard(Session& session) {
-    session.profils = profilsIntegres();
+const ProfilMateriel* trouverProfil(const QVector<ProfilMateriel>& profils, const QString& nom) {
+    for (const ProfilMateriel& profil : profils) {
+        if (profil.nom == nom) return &profil;
+    }
+    return nullptr;
 }
 
-ProfilsLus lireProfils(const SettingsStore& store) {
-    ProfilsLus lus;
-    lus.HardWareADD = store.lireEntier16(SectionProfils, CleDernierProfil, 0);
-    if (lus.HardWareADD <= 0) {
-        lus.profils = profilsIntegres();
-        return lus;
-    }
-    const CarteMemoire defauts = carteDe(nouveauProfil());
-    lus.profils.reserve(lus.HardWareADD + 1);
-    for (int i = 0; i <= lus.HardWareADD; ++i) {
+QVector<ProfilMateriel> lireProfils(const SettingsStore& store) {
+    const int dernier = store.lireEntier16(SectionProfils, CleDernierProfil, 0);
+    if (dernier <= 0) return profilsIntegres();
+    const ProfilMateriel defauts = nouveauProfil();
+    QVector<ProfilMateriel> profils;
+    profils.reserve(dernier + 1);
+    for (int i = 0; i <= dernier; ++i) {
         ProfilMateriel profil;
         profil.nom = nomEnregistre(store.lire(SectionProfils, cleNom(i)));
-        appliquerCarte(lireCarteMemoire(store, profil.nom, defauts), profil);
-        lus.profils.append(profil);
+        profil.carte() = lireCarteMemoire(store, profil.nom, defauts);
+        profils.append(profil);
     }
-    return lus;
+    return profils;
 }
 
 void ecrireProfils(SettingsStore& store, const QVector<ProfilMateriel>& profils) {
@@ -52,7 +52,7 @@ void ecrireProfils(SettingsStore& store, const QVector<ProfilMateriel>& profils)
     for (int i = 0; i < profils.size(); ++i) {
         const QString nom = nomEnregistre(profils[i].nom);
         store.ecrire(SectionProfils, cleNom(i), nom);
-        ecrireCarteMemoire(store, nom, carteDe(profils[i]));
+        ecrireCarteMemoire(store, nom, profils[i]);
     }
 }
 

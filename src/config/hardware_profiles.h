@@ -4,7 +4,7 @@
 #pragma once
 
 #include "config/settings_sections.h"
-#include "link/session.h"
+#include "link/session_state.h"
 
 #include <QString>
 #include <QVector>
@@ -20,20 +20,15 @@ inline constexpr int DernierProfilIntegre = 3;
 // $0000, EEPROM 512 bytes at $FE00.
 ProfilMateriel nouveauProfil();
 
-// Fills the session's profile list with the four built-in chips.
-void IniComboHard(Session& session);
-
-struct ProfilsLus {
-    QVector<ProfilMateriel> profils;
-    int HardWareADD = 0; // index of the last profile as stored; 0 when absent
-};
+// The profile of that name (matched exactly); null when there is none.
+const ProfilMateriel* trouverProfil(const QVector<ProfilMateriel>& profils, const QString& nom);
 
 // The stored list. When HardWareADD is not above 0 it is the four built-in
 // profiles; otherwise HardWareADD + 1 profiles, each named by "HardWare<i>"
 // with its memory map read from its own section (a value that does not convert
 // takes the new-profile default). A profile whose stored name is missing or
 // blank is named as a new profile.
-ProfilsLus lireProfils(const SettingsStore& store);
+QVector<ProfilMateriel> lireProfils(const SettingsStore& store);
 // HardWareADD = index of the last profile, the names, and each profile's
 // section. A blank name is written as a new profile's name, so that the list
 // reads back as it was shown.

@@ -13,26 +13,6 @@ class SettingsStore;
 // The last address of the 68HC11's 64 KB: no block may end past it.
 inline constexpr double DerniereAdresse = 0xFFFF;
 
-struct CarteMemoire {
-    double TailleRam = 0;
-    double TailleEeprom = 0;
-    double DepartRam = 0;
-    double DepartEEprom = 0;
-};
-
-template <typename Porteur> // Configuration or ProfilMateriel
-CarteMemoire carteDe(const Porteur& porteur) {
-    return {porteur.TailleRam, porteur.TailleEeprom, porteur.DepartRam, porteur.DepartEEprom};
-}
-
-template <typename Porteur>
-void appliquerCarte(const CarteMemoire& carte, Porteur& porteur) {
-    porteur.TailleRam = carte.TailleRam;
-    porteur.TailleEeprom = carte.TailleEeprom;
-    porteur.DepartRam = carte.DepartRam;
-    porteur.DepartEEprom = carte.DepartEEprom;
-}
-
 // Reads TailleRam, TailleEEprom, DepartRam and DepartEEprom. Each value that is
 // absent, not a number, or outside the 68HC11's 64 KB address space (a start
 // outside $0000-$FFFF, a size outside 1-65536) takes its default. When a block

@@ -31,14 +31,22 @@ QString cheminPeripherique(const Configuration& config, const QString& nomPort) 
     Q_UNUSED(config);
     return nomPort;
 #else
-    const QString environnement = qEnvironmentVariable(variablePeripherique(n).constData());
-    if (!environnement.isEmpty()) return environnement;
-    return config.Peripheriques[n - 1];
+    const QString impose = peripheriqueImpose(n);
+    return impose.isEmpty() ? config.Peripheriques[n - 1] : impose;
 #endif
 }
 
 QByteArray variablePeripherique(int n) {
     return "TESSALINE_COM" + QByteArray::number(n);
+}
+
+QString peripheriqueImpose(int n) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(n);
+    return {};
+#else
+    return n > 0 ? qEnvironmentVariable(variablePeripherique(n).constData()) : QString();
+#endif
 }
 
 QString texteParametres(int baud) {

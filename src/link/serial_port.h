@@ -22,6 +22,9 @@ QString cheminPeripherique(const Configuration& config, const QString& nomPort);
 // The environment variable that overrides the device behind port number `n`
 // (TESSALINE_COM2 for COM2).
 QByteArray variablePeripherique(int n);
+// The device that variable imposes behind port number `n`; empty when it is
+// not set (and always on Windows, where the names are the system's ports).
+QString peripheriqueImpose(int n);
 // "1200,N,8,1" for the configured working rate.
 QString texteParametres(int baud);
 

@@ -8,12 +8,13 @@
 #include <QVector>
 
 #include <array>
+#include <utility>
 
 namespace tessaline {
 
-// A hardware profile: a 68HC11 variant and where its RAM and EEPROM lie.
-struct ProfilMateriel {
-    QString nom;
+// Where a 68HC11's RAM and EEPROM lie: the memory map of a hardware profile
+// and of the current configuration. Sizes in bytes, starts as addresses.
+struct CarteMemoire {
     double TailleRam = 1024;
     double TailleEeprom = 512;
     double DepartRam = 0;
@@ -21,6 +22,23 @@ struct ProfilMateriel {
 
     double FinRam() const { return DepartRam + TailleRam - 1; }
     double FinEeprom() const { return DepartEEprom + TailleEeprom - 1; }
+    CarteMemoire& carte() { return *this; }
+    const CarteMemoire& carte() const { return *this; }
+    bool operator==(const CarteMemoire&) const = default;
+};
+
+// A hardware profile: a 68HC11 variant and where its RAM and EEPROM lie. A new
+// profile's map is the default one (RAM 1024 bytes at $0000, EEPROM 512 bytes
+// at $FE00).
+struct ProfilMateriel : CarteMemoire {
+    QString nom;
+
+    ProfilMateriel() = default;
+    ProfilMateriel(QString nomProfil, const CarteMemoire& carteProfil)
+        : CarteMemoire(carteProfil)
+        , nom(std::move(nomProfil)) {}
+    // Not the memory maps' comparison: compare carte() for that.
+    bool operator==(const ProfilMateriel&) const = delete;
 };
 
 // The four chips built into the program, in list order.
@@ -29,17 +47,14 @@ QVector<ProfilMateriel> profilsIntegres();
 // Names of the serial ports the user chooses among.
 inline constexpr int NombrePorts = 4;
 
-struct Configuration {
+// The current configuration; its memory map is the selected profile's.
+struct Configuration : CarteMemoire {
     QString Port = QStringLiteral("COM2");
     QString HardWare = QStringLiteral("68HC11F1");
     QString Quartz = QStringLiteral("8"); // crystal in MHz: "2", "4", "8" or "16"
     int Baud = 1200;                      // working rate
     int BootBaud = 1200;                  // rate of the bootstrap download
     int Timeout = 2000;                   // tenths of a second
-    double TailleRam = 1024;
-    double TailleEeprom = 512;
-    double DepartRam = 0;
-    double DepartEEprom = 0xFE00;
 
     QString FichCompilateur = QStringLiteral("AS11.EXE");
     QString FichCompilateurSYM = QStringLiteral("ASSYM.EXE");
@@ -58,11 +73,13 @@ struct Configuration {
         QStringLiteral("/dev/ttyS3")};
 
     // The Talker ready for the wire: sync byte then 256 bytes, adapted to the
-    // crystal and the working rate.
+    // crystal and the working rate named beside it.
     QByteArray TalkerPrepare;
+    QString QuartzTalker;
+    int BaudTalker = 0;
 
-    double FinRam() const { return DepartRam + TailleRam - 1; }
-    double FinEeprom() const { return DepartEEprom + TailleEeprom - 1; }
+    // Not the memory maps' comparison: compare carte() for that.
+    bool operator==(const Configuration&) const = delete;
 };
 
 // Flags of the link between host and target.

@@ -1,12 +1,11 @@
 #include "ui/main_window.h"
 
-#include "config/config_persistence.h"
-#include "config/hardware_profiles.h"
 #include "config/settings_store.h"
 #include "config/talker_adaptation.h"
 #include "link/serial_port.h"
 #include "operations/console_command_table.h"
 #include "operations/register_edit.h"
+#include "operations/session_config.h"
 #include "operations/talker_link.h"
 #include "ui/board_control.h"
 #include "ui/board_panel.h"
@@ -467,9 +466,6 @@ void MainWindow::ouvrirOptions(bool modal) {
         if (!modal) return;
         // Left open since start-up: shown again, modally, with fresh copies.
         options_->hide();
-    } else {
-        quartzAvantOptions_ = session_->config.Quartz;
-        baudAvantOptions_ = session_->config.Baud;
     }
     if (modal) {
         options_->exec();
@@ -479,10 +475,10 @@ void MainWindow::ouvrirOptions(bool modal) {
     }
 }
 
-// The Talker image follows the crystal and the working rate.
+// The Talker image follows the crystal and the working rate, which the dialog
+// may also have changed when it opened (a saved pair its lists do not offer).
 void MainWindow::optionsFermees() {
-    const Configuration& c = session_->config;
-    if (c.Quartz != quartzAvantOptions_ || c.Baud != baudAvantOptions_) AdapteTalker(session_->config);
+    AdapteTalkerSiChange(session_->config);
 }
 
 void MainWindow::aide() {

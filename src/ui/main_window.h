@@ -92,9 +92,6 @@ private:
     WaitWindow* attente_ = nullptr;
     QMap<QString, QAction*> actions_;
     QPointer<OptionsDialog> options_;
-    // The crystal and baud rate when the options dialog opened.
-    QString quartzAvantOptions_;
-    int baudAvantOptions_ = 0;
     bool demarre_ = false;
     bool fin_ = false;
 };

@@ -1,13 +1,14 @@
 #include "ui/options_dialog.h"
 
 #include "config/assembler_files.h"
+#include "config/crystal_table.h"
 #include "config/hardware_profiles.h"
-#include "config/memory_map_settings.h"
-#include "config/talker_adaptation.h"
-#include "link/conversions.h"
+#include "config/settings_sections.h"
+#include "link/control_names.h"
 #include "link/error_report.h"
 #include "link/serial_port.h"
 #include "link/session.h"
+#include "operations/options_commit.h"
 #include "ui/memory_map_frame.h"
 
 #include <QApplication>
@@ -33,22 +34,23 @@ namespace {
 const QString DonneesIncorrectes = QStringLiteral("Donn\u00e9es Incorrectes");
 const QString Aucun = QStringLiteral("Aucun");
 const QString ZeroOctets = QStringLiteral("0 Octets");
+const QString Octets = QStringLiteral(" Octets");
 
 // The three assembler files, in the order of the option buttons.
 struct FichierCompilateur {
     const char* legende;
-    const char* etiquette;
+    QLatin1StringView etiquette;
     QString Configuration::*chemin;
     QString Configuration::*nom;
     const char* filtre; // the second name filter of the file dialog
 };
 
 const std::array<FichierCompilateur, 3> Fichiers = {{
-    {"*.ASM", "lblCheminCompilateur", &Configuration::FichierCompilateur, &Configuration::FichCompilateur,
-     "Fichiers EXE (*.EXE *.exe)"},
-    {"*.SYM", "lblCheminCompilateurSYM", &Configuration::FichierCompilateurSYM,
+    {"*.ASM", controle::CheminCompilateur, &Configuration::FichierCompilateur,
+     &Configuration::FichCompilateur, "Fichiers EXE (*.EXE *.exe)"},
+    {"*.SYM", controle::CheminCompilateurSym, &Configuration::FichierCompilateurSYM,
      &Configuration::FichCompilateurSYM, "Fichiers EXE (*.EXE *.exe)"},
-    {"*.BAT", "lblCheminCompilateurBAT", &Configuration::FichierCompilateurBAT,
+    {"*.BAT", controle::CheminCompilateurBat, &Configuration::FichierCompilateurBAT,
      &Configuration::FichCompilateurBAT, "Fichiers BAT (*.BAT *.bat)"},
 }};
 
@@ -145,8 +147,7 @@ void OptionsDialog::creerControles() {
     for (int n = 1; n <= NombrePorts; ++n)
         cmbPort_->addItem(QStringLiteral("COM%1").arg(n));
     cmbQuartz_ = liste("cmbQuartz", QStringLiteral("Fr\u00e9quance du Quartz en Mhz"), this);
-    cmbQuartz_->addItems(
-        {QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("8"), QStringLiteral("16")});
+    cmbQuartz_->addItems(quartzConnus());
     cmbBaud_ = liste("cmbBaud", QStringLiteral("Vitesse de communication pour le port s\u00e9rie"), this);
     UpDnTimeout_ = new UpDown(this);
     UpDnTimeout_->setObjectName(QStringLiteral("UpDnTimeout"));
@@ -182,8 +183,8 @@ void OptionsDialog::creerControles() {
     // The memory map of the selected profile.
     cadre_ = new MemoryMapFrame(session_.ecran(), this);
     connect(cadre_, &MemoryMapFrame::carteSaisie, this, [this](const CarteMemoire& carte) {
-        appliquerCarte(carte, copie_);
-        if (index_ >= 0) appliquerCarte(carte, profils_[index_]);
+        copie_.carte() = carte;
+        if (index_ >= 0) profils_[index_].carte() = carte;
         profilsModifies_ = true;
     });
 
@@ -198,9 +199,13 @@ void OptionsDialog::creerControles() {
         connect(option, &QRadioButton::clicked, this, [this, choix] { choixCompilateur(choix); });
         optCompilateur_[i] = option;
         fichiers->addWidget(option, choix, 0);
-        fichiers->addWidget(etiquette(Aucun, compilateur, Fichiers[i].etiquette), choix, 1);
+        lblChemin_[i] = etiquette(Aucun, compilateur);
+        lblChemin_[i]->setObjectName(Fichiers[i].etiquette);
+        fichiers->addWidget(lblChemin_[i], choix, 1);
     }
-    fichiers->addWidget(etiquette(ZeroOctets, compilateur, "lblTailleCompilateur"), 3, 1);
+    lblTaille_ = etiquette(ZeroOctets, compilateur);
+    lblTaille_->setObjectName(controle::TailleCompilateur);
+    fichiers->addWidget(lblTaille_, 3, 1);
     QPushButton* selection =
         bouton("cmdSelFichierCompilateur", QStringLiteral("Selection Fichier"), compilateur);
     fichiers->addWidget(selection, 3, 0);
@@ -241,10 +246,10 @@ void OptionsDialog::activer() {
     cmdDELType_->setEnabled(profils_.size() > DernierProfilIntegre + 1);
 
     // Until a profile is selected, the fields show the configuration's map.
-    cadre_->afficher(carteDe(copie_));
-    for (const FichierCompilateur& f : Fichiers)
-        findChild<QLabel*>(QLatin1String(f.etiquette))->setText(Aucun);
-    findChild<QLabel*>(QStringLiteral("lblTailleCompilateur"))->setText(ZeroOctets);
+    cadre_->afficher(copie_);
+    for (QLabel* chemin : lblChemin_)
+        chemin->setText(Aucun);
+    lblTaille_->setText(ZeroOctets);
 
     RemplirComboHardware();
     cmbBaud_->clear();
@@ -259,7 +264,7 @@ void OptionsDialog::activer() {
         const QString& chemin = copie_.*Fichiers[i].chemin;
         if (chemin.isEmpty()) continue;
         choix = i;
-        TailleFichier(session_, i, chemin);
+        TailleFichier(i, chemin);
     }
     if (choix >= 0 && choix < static_cast<int>(Fichiers.size())) {
         session_.config.ChoixCompilateur = choix;
@@ -284,19 +289,16 @@ void OptionsDialog::MisJourCombo() {
     UpDnTimeout_->setValue(copie_.Timeout);
     copie_.Timeout = UpDnTimeout_->value();
 
-    int baud = -1;
-    for (int i = 0; i < cmbBaud_->count() && baud < 0; ++i)
-        if (cmbBaud_->itemText(i).toInt() == copie_.Baud) baud = i;
+    // A saved rate or crystal the lists do not offer falls back, and the
+    // session's value with it.
+    const QuartzEtBaud offerts = quartzEtBaudOfferts(copie_.Quartz, copie_.Baud);
+    int baud = cmbBaud_->findText(QString::number(offerts.baud), Qt::MatchExactly);
     if (baud < 0) {
-        // A rate the crystal cannot give: the slowest, which every crystal gives.
-        const QString repli = QStringLiteral("600");
-        if (cmbBaud_->count() == 0)
-            cmbBaud_->addItem(repli);
-        else
-            cmbBaud_->setItemText(0, repli);
+        // A crystal the table does not know offers no rate yet.
+        cmbBaud_->addItem(QString::number(offerts.baud));
         baud = 0;
-        session_.config.Baud = repli.toInt();
     }
+    if (offerts.baud != copie_.Baud) session_.config.Baud = offerts.baud;
     cmbBaud_->setCurrentIndex(baud);
     baudChoisi(baud);
 
@@ -313,13 +315,8 @@ void OptionsDialog::MisJourCombo() {
     cmbPort_->setCurrentIndex(port);
     if (port >= 0) portChoisi(port);
 
-    int quartz = cmbQuartz_->findText(copie_.Quartz, Qt::MatchExactly);
-    if (quartz < 0) {
-        const QString repli = QStringLiteral("2");
-        cmbQuartz_->setItemText(0, repli);
-        quartz = 0;
-        session_.config.Quartz = repli;
-    }
+    const int quartz = cmbQuartz_->findText(offerts.quartz, Qt::MatchExactly);
+    if (offerts.quartz != copie_.Quartz) session_.config.Quartz = offerts.quartz;
     cmbQuartz_->setCurrentIndex(quartz);
     quartzChoisi(quartz);
 }
@@ -332,8 +329,8 @@ void OptionsDialog::selectionnerProfil(int index) {
     nomAccepte_ = cmbHardware_->itemText(index);
     copie_.HardWare = nomAccepte_;
     cmdDELType_->setEnabled(index > DernierProfilIntegre);
-    appliquerCarte(carteDe(profils_[index]), copie_);
-    cadre_->afficher(carteDe(copie_));
+    copie_.carte() = profils_[index].carte();
+    cadre_->afficher(copie_);
 }
 
 // Typing in cmbHardware renames an added profile; the built-in names stay.
@@ -443,8 +440,18 @@ void OptionsDialog::choixCompilateur(int choix) {
     session_.config.ChoixCompilateur = choix;
     const QFileInfo fichier(copie_.*Fichiers[choix].chemin);
     const qint64 taille = fichier.isFile() ? fichier.size() : 0;
-    findChild<QLabel*>(QStringLiteral("lblTailleCompilateur"))
-        ->setText(QString::number(taille) + QStringLiteral(" Octets"));
+    lblTaille_->setText(QString::number(taille) + Octets);
+}
+
+// An existing file shows its path and size; otherwise "Aucun" and "0 Octets".
+// The compile command's availability follows the assembler and the batch file.
+void OptionsDialog::TailleFichier(int selecteur, const QString& chemin) {
+    if (selecteur < 0 || selecteur >= static_cast<int>(Fichiers.size())) return;
+    const QFileInfo info(chemin);
+    const bool present = !chemin.isEmpty() && info.isFile();
+    lblChemin_[selecteur]->setText(present ? chemin : Aucun);
+    lblTaille_->setText(QString::number(present ? info.size() : 0) + Octets);
+    if (rendCompilateurDisponible(selecteur)) session_.config.CompilateurDisponible = present;
 }
 
 void OptionsDialog::cmdSelFichierCompilateur_Click() {
@@ -470,7 +477,7 @@ void OptionsDialog::cmdSelFichierCompilateur_Click() {
     const QString chemin = QDir::toNativeSeparators(dialogue.selectedFiles().constFirst());
     copie_.*f.chemin = chemin;
     copie_.*f.nom = QFileInfo(chemin).fileName();
-    TailleFichier(session_, choix, chemin);
+    TailleFichier(choix, chemin);
 }
 
 // Off Windows: the device behind the selected port, from the configuration
@@ -478,7 +485,7 @@ void OptionsDialog::cmdSelFichierCompilateur_Click() {
 void OptionsDialog::afficherPeripherique() {
 #ifndef Q_OS_WIN
     const int n = numeroPort(copie_.Port);
-    const QString impose = n > 0 ? qEnvironmentVariable(variablePeripherique(n).constData()) : QString();
+    const QString impose = peripheriqueImpose(n);
     if (n == 0) {
         txtPeripherique_->setText(cheminPeripherique(copie_, copie_.Port));
         txtPeripherique_->setReadOnly(true);
@@ -504,47 +511,19 @@ void OptionsDialog::peripheriqueTape(const QString& texte) {
 
 void OptionsDialog::cmdOK_Click() {
     if (!validerNom() || !nomsValides()) return;
-    Configuration& c = session_.config;
-    const QString portAvant = c.Port;
-    const auto peripheriquesAvant = c.Peripheriques;
-
-    c.Port = copie_.Port;
-    c.HardWare = copie_.HardWare;
-    c.Quartz = copie_.Quartz;
-    c.Baud = copie_.Baud;
-    c.Timeout = copie_.Timeout;
-    c.TailleRam = copie_.TailleRam;
-    c.TailleEeprom = copie_.TailleEeprom;
-    c.DepartRam = copie_.DepartRam;
-    c.DepartEEprom = copie_.DepartEEprom;
-    for (const FichierCompilateur& f : Fichiers) {
-        c.*f.chemin = copie_.*f.chemin;
-        c.*f.nom = copie_.*f.nom;
-    }
-    c.Peripheriques = copie_.Peripheriques;
-
-    // The console's address starts at the EEPROM.
-    session_.console.CmdAdresse = DecHexa4(c.DepartEEprom);
-    session_.ecran().setText(QStringLiteral("txtADRESSE"), session_.console.CmdAdresse);
-
     if (profilsModifies_) {
         for (int i = 0; i < profils_.size(); ++i)
             profils_[i].nom = cmbHardware_->itemText(i);
-        session_.profils = profils_;
     }
-
-    ComOpen(session_);
-    if (session_.liaison.portOuvert) {
+    const ResultatOptions resultat = ValiderOptions(session_, copie_, profilsModifies_ ? &profils_ : nullptr);
+    if (resultat == ResultatOptions::Engagees) {
         accept();
         return;
     }
-    // The port in force before comes back, and the dialog stays for another choice.
-    session_.ecran().beep();
-    c.Port = portAvant;
-    c.Peripheriques = peripheriquesAvant;
-    copie_.Port = portAvant;
-    copie_.Peripheriques = peripheriquesAvant;
-    selectionnerTexte(cmbPort_, portAvant);
+    // The port in force before is back: the dialog stays for another choice.
+    copie_.Port = session_.config.Port;
+    copie_.Peripheriques = session_.config.Peripheriques;
+    selectionnerTexte(cmbPort_, copie_.Port);
     afficherPeripherique();
 }
 

@@ -82,6 +82,7 @@ private:
     void baudChoisi(int index);
     void quartzChoisi(int index);
     void choixCompilateur(int choix);
+    void TailleFichier(int selecteur, const QString& chemin);
     void afficherPeripherique();
     void peripheriqueTape(const QString& texte);
 
@@ -105,6 +106,8 @@ private:
     QSpinBox* UpDnTimeout_ = nullptr;
     MemoryMapFrame* cadre_ = nullptr;
     std::array<QRadioButton*, 3> optCompilateur_{};
+    std::array<QLabel*, 3> lblChemin_{};
+    QLabel* lblTaille_ = nullptr;
     QLineEdit* txtPeripherique_ = nullptr;
     QLabel* lblPeripheriqueImpose_ = nullptr;
 };

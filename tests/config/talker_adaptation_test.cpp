@@ -97,14 +97,5 @@ TEST(AdapteTalker, ACombinationWithoutEntryLeavesTheImageAndBootRate) {
     }
 }
 
-TEST(AdapteTalker, OffersExactlyTheRatesOfTheTable) {
-    EXPECT_EQ(ratesPourQuartz("2"), (QVector<int>{600, 1200, 2400}));
-    EXPECT_EQ(ratesPourQuartz("4"), (QVector<int>{600, 1200, 2400, 4800}));
-    EXPECT_EQ(ratesPourQuartz("8"), (QVector<int>{600, 1200, 2400, 4800, 9600}));
-    EXPECT_EQ(ratesPourQuartz("16"), (QVector<int>{600, 1200, 2400, 4800, 9600, 19200}));
-    EXPECT_TRUE(ratesPourQuartz("12").isEmpty());
-    EXPECT_TRUE(ratesPourQuartz("8 ").isEmpty());
-}
-
 } // namespace
 } // namespace tessaline

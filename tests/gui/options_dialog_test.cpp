@@ -1,11 +1,11 @@
 // The options dialog: profiles, memory fields, link settings, assembler files,
 // what OK commits, and the Talker download after a change of crystal.
 #include "board_clock.h"
-#include "config/hardware_profiles.h"
 #include "config/settings_store.h"
 #include "gui_fixture.h"
 #include "link/qt_event_clock.h"
 #include "link/qt_serial_line.h"
+#include "operations/session_config.h"
 #include "recording_screen.h"
 #include "scripted_serial_line.h"
 #include "sim/board.h"

@@ -1,0 +1,71 @@
+// The command line's options and stored settings, checked before anything is
+// sent: tessaline-cli on the in-process simulated board, in virtual time.
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ResultatCli {
+    int code;
+    QString sortie;
+    QString erreurs;
+};
+
+ResultatCli cli(const QByteArray& reglages, const QStringList& arguments) {
+    QTemporaryDir dir;
+    const QString fichier = dir.filePath(QStringLiteral("t.ini"));
+    QFile f(fichier);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(reglages);
+    f.close();
+    QProcess p;
+    p.start(QStringLiteral(TESSALINE_CLI),
+            QStringList{QStringLiteral("--settings"), fichier, QStringLiteral("--simulate")} + arguments);
+    // A Talker that can never answer makes the download retry without end.
+    if (!p.waitForFinished(30000)) p.kill();
+    p.waitForFinished();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(CliOptions, CrystalAndRateAreCheckedBeforeAnythingIsSent) {
+    struct Cas {
+        QStringList arguments;
+        int code;
+        const char* explication; // in the one line of a refusal
+    };
+    const Cas cas[] = {
+        {{"--baud", "19200", "load-talker"}, 2, "600, 1200, 2400, 4800 and 9600 baud"},
+        {{"--quartz", "4", "--baud", "9600", "load-talker"},
+         2,
+         "with crystal 4 MHz, which allows 600, 1200, 2400 and 4800 baud"},
+        {{"--quartz", "4", "--baud", "4800", "--timeout", "50", "load-talker"}, 0, nullptr},
+        {{"--quartz", "16", "--baud", "19200", "--timeout", "50", "load-talker"}, 0, nullptr},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const ResultatCli r = cli("[Config]\nQuartz=8\nBaud=1200\n", c.arguments);
+        EXPECT_EQ(r.code, c.code) << r.erreurs.toStdString();
+        if (c.explication) {
+            EXPECT_EQ(r.erreurs.count(u'\n'), 1) << r.erreurs.toStdString();
+            EXPECT_TRUE(r.erreurs.contains(QLatin1String(c.explication))) << r.erreurs.toStdString();
+            EXPECT_TRUE(r.sortie.isEmpty()) << "nothing was sent: " << r.sortie.toStdString();
+        } else {
+            EXPECT_TRUE(r.sortie.contains("Talker: Talker Charg\u00e9")) << r.sortie.toStdString();
+        }
+    }
+}
+
+// A stored crystal that is not a number, with a rate it could not give, falls
+// back as the options dialog does; the simulated board has that crystal.
+TEST(CliOptions, StoredCrystalAndRateFallBackAndTheTalkerLoads) {
+    const ResultatCli r =
+        cli("[Config]\nQuartz=abc\nBaud=19200\nTimeout=50\n", {"info", "--", "load-talker"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.sortie.contains("Quartz: 2\nBaud: 600\nBootBaud: 300\n")) << r.sortie.toStdString();
+    EXPECT_TRUE(r.sortie.contains("Talker: Talker Charg\u00e9")) << r.sortie.toStdString();
+}
+
+} // namespace

@@ -72,7 +72,10 @@ int main(int argc, char** argv) {
     int echecs = 0;
     for (int i = 0; i < tours; ++i) {
         const auto a = std::chrono::steady_clock::now();
-        if (!EnvoiOctet(session, i & 0xFF)) ++echecs;
+        session.ligne().sendByte(quint8(i));
+        if (attendreOctet(session, session.config.Timeout, false, QStringLiteral("bench")).octet !=
+            (i & 0xFF))
+            ++echecs;
         us.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - a).count());
     }
     std::sort(us.begin(), us.end());
@@ -85,7 +88,8 @@ int main(int argc, char** argv) {
     session.config.Timeout = 20; // 2 s
     const double cpu0 = cpuSeconds();
     const auto a = std::chrono::steady_clock::now();
-    const int r = RecComBIN_NbOct_Dec(session);
+    const int r =
+        static_cast<int>(attendreOctet(session, session.config.Timeout, true, QStringLiteral("bench")).fin);
     const double mur = std::chrono::duration<double>(std::chrono::steady_clock::now() - a).count();
     const double cpu = cpuSeconds() - cpu0;
     std::printf("wait with no data: result %d after %.3f s, processor time %.4f s = %.2f %% of one core\n", r,

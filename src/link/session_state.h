@@ -87,9 +87,6 @@ struct EtatLiaison {
     bool portOuvert = false;
     bool talkerPresent = false;
     bool cibleTourne = false;
-    // When false the receive routines wait without limit (waiting for the
-    // bootstrap break).
-    bool timeoutArme = true;
     // Ends any wait in progress: set by the Talker load button and the EEPROM erase.
     bool abandon = false;
     // Ends any wait in progress: set by the Cancel button of the progress window.

@@ -1,6 +1,7 @@
 // The primitives every conversation with the target is built from: flush the
-// input, send a byte and check what comes back, wait for one byte under a
-// time-out. The Talker's exchanges themselves are in talker_protocol.h.
+// input, and wait for one byte under a time-out while the windows stay alive.
+// The Talker's exchanges themselves (command, echo, handshakes) are in
+// talker_protocol.h.
 #pragma once
 
 #include "link/session.h"
@@ -28,27 +29,8 @@ struct Reception {
 Reception attendreOctet(Session& session, int timeout, bool avecAnnulation, const QString& nomRoutine,
                         int n = 1);
 
-// The routines below wait under the configured time-out (config.Timeout), and
-// without limit while the time-out armed flag is clear.
-
 // Reads and drops everything waiting in the receive buffer.
 void ViderCom(Session& session);
-
-// Sends a command byte with the time-out armed or not, and waits for its echo.
-// True only when a byte came back and equals the one sent.
-bool EnvoiCommande(Session& session, int octet, bool timeoutArme);
-
-// Sends a byte and waits for the byte read back. True only when a byte came
-// back and equals the one sent.
-bool EnvoiOctet(Session& session, int octet);
-
-// Waits for one byte (all callers pass n = 1): its two hex digits; the empty text
-// on time-out (after the time-out report) or abort.
-QString RecevoirComBINHexa(Session& session, int n = 1);
-// Waits for one byte: 0-255; -1 on time-out (after the report); 0 on abort.
-int RecevoirComBINDec(Session& session, int n = 1);
-// Waits for one byte: 0-255; -2 on time-out, -1 on abort, 0 on cancel; no report.
-int RecComBIN_NbOct_Dec(Session& session, int n = 1);
 
 // Beeps and shows the time-out report naming the routine that waited.
 void AfficheTimeOut(Session& session, const QString& nomRoutine);

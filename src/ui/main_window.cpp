@@ -308,7 +308,6 @@ void MainWindow::demarrer() {
     Session& s = *session_;
     // 1. No link watch, no flags.
     SurvCom(s, false);
-    s.liaison.timeoutArme = false;
     s.liaison.abandon = false;
     s.config.CompilateurDisponible = false;
 
@@ -350,7 +349,6 @@ void MainWindow::demarrer() {
     // A port that does not open: the options dialog, not modal, to choose another.
     if (!s.liaison.portOuvert) ouvrirOptions(false);
     TestTalker(s);
-    s.liaison.timeoutArme = true;
     installerVerificationLiaison(s);
     SurvCom(s, true);
     demarre_ = true;

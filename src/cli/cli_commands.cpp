@@ -113,7 +113,9 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
             sortie << d.ligne << '\n' << "L=" << d.LongInstr << " D=" << d.AdrDest << '\n';
             sortie.flush();
         } else if (commande.nom == "load-talker") {
-            echec |= chargerTalker(session) != ResultatChargement::Charge;
+            // Unlike the windows, nobody may be there to press Cancel: the wait
+            // for the board's reset is bounded by the time-out.
+            echec |= chargerTalker(session, session.config.Timeout) != ResultatChargement::Charge;
             afficherEtat(session, sortie);
         } else if (commande.nom == "test-talker") {
             TestTalker(session);
@@ -121,8 +123,11 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
             echec |= !session.liaison.talkerPresent;
         } else if (commande.nom == "regs") {
             chargerRegistres(session);
-            afficherRegistres(session, sortie);
-            echec |= !session.liaison.talkerPresent;
+            // Registers that did not come from the target are not printed.
+            if (session.liaison.talkerPresent)
+                afficherRegistres(session, sortie);
+            else
+                echec = true;
         } else {
             console(session, commande.nom, a);
         }

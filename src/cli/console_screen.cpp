@@ -1,5 +1,7 @@
 #include "cli/console_screen.h"
 
+#include "link/control_names.h"
+
 namespace tessaline {
 
 namespace {
@@ -44,6 +46,17 @@ QString ConsoleScreen::text(Zone zone) const {
     case Zone::Echo: return echo_;
     }
     return {};
+}
+
+void ConsoleScreen::setText(const QString& control, const QString& text) {
+    // The progress window's texts tell the user what to do (reset the board in
+    // bootstrap mode) and what is going on: on a terminal they go to standard
+    // error, once each time they change.
+    const bool info = control == controle::TitreInfo || control == controle::TexteInfo;
+    if (info && texts_.value(control) != text) {
+        erreurs_ << lignesUnix(text) << Qt::endl;
+    }
+    texts_[control] = text;
 }
 
 void ConsoleScreen::setPanel(const QString& key, const QString& text, int) {

@@ -21,7 +21,7 @@ public:
     void setPanel(const QString& key, const QString& text, int image) override;
     QString panel(const QString& key) const override { return panels_.value(key); }
     void setEnabled(const QString& control, bool enabled) override { enabled_[control] = enabled; }
-    void setText(const QString& control, const QString& text) override { texts_[control] = text; }
+    void setText(const QString& control, const QString& text) override;
     void setTextColour(const QString&, uint32_t) override {}
     void setValue(const QString&, int) override {}
     void showWait(const QString&) override {}

@@ -39,7 +39,7 @@ void chargerRegistres(Session& session) {
     e.setEnabled(controle::DisplayReg, true);
 }
 
-ResultatChargement chargerTalker(Session& session) {
+ResultatChargement chargerTalker(Session& session, int attenteBreak) {
     // Whatever wait is in progress (the start-up check, a dump) ends now.
     session.demanderAbandon();
     Tempo(session.horloge(), PauseAbandon);
@@ -51,7 +51,7 @@ ResultatChargement chargerTalker(Session& session) {
     ResultatChargement resultat = ResultatChargement::Annule;
     session.ecran().runInProgressWindow(QStringLiteral("Reset ") + session.config.HardWare +
                                             QStringLiteral(" !..."),
-                                        [&] { resultat = LoadTalker(session); });
+                                        [&] { resultat = LoadTalker(session, attenteBreak); });
     return resultat;
 }
 

@@ -17,7 +17,8 @@ void chargerRegistres(Session& session);
 
 // Load Talker (cmdLOADTALKER): ends whatever wait is in progress, selects the
 // Load Talker command with its echo and trace entry, then runs the download in
-// the progress window frmInfo.
-ResultatChargement chargerTalker(Session& session);
+// the progress window frmInfo (the wait for the chip's break bounded by
+// `attenteBreak`, see LoadTalker).
+ResultatChargement chargerTalker(Session& session, int attenteBreak = SansLimite);
 
 } // namespace tessaline

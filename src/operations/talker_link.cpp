@@ -2,6 +2,7 @@
 
 #include "link/control_names.h"
 #include "link/conversions.h"
+#include "link/error_report.h"
 #include "link/registers.h"
 #include "link/serial_port.h"
 #include "link/talker_image.h"
@@ -93,7 +94,7 @@ void EnvoiTalker(Session& session) {
     }
 }
 
-ResultatChargement LoadTalker(Session& session) {
+ResultatChargement LoadTalker(Session& session, int attenteBreak) {
     Screen& e = session.ecran();
     const Configuration& c = session.config;
     ViderCom(session);
@@ -111,13 +112,25 @@ ResultatChargement LoadTalker(Session& session) {
                   QStringLiteral("Mettez MODA et MODB en Mode BOOSTRAP\nPuis Executez RESET sur le ") +
                       c.HardWare);
 
-        // The break: the chip left reset in bootstrap mode. No time limit: the
-        // user may take a while to press RESET; Cancel ends the wait.
+        // The break: the chip left reset in bootstrap mode. The user may take a
+        // while to press RESET: in the windows Cancel ends the wait; a command
+        // line gives up after `attenteBreak`. Stray bytes other than the break
+        // are ignored.
         if (session.attenteResetCarte) session.attenteResetCarte();
         bool casse = false;
+        const double debutAttente = session.horloge().now();
         while (!casse && !session.liaison.annulation) {
-            const Reception r =
-                attendreOctet(session, SansLimite, true, QStringLiteral("RecComBIN_NbOct_Dec"));
+            int reste = SansLimite;
+            if (attenteBreak != SansLimite)
+                reste = std::max(0, attenteBreak - int(ecoule(debutAttente, session.horloge().now()) * 10));
+            const Reception r = attendreOctet(session, reste, true, QStringLiteral("RecComBIN_NbOct_Dec"));
+            if (r.fin == FinAttente::TimeOut) {
+                e.message(QStringLiteral("Pas de r\u00e9ponse du ") + c.HardWare +
+                              QStringLiteral(" : v\u00e9rifiez le c\u00e2ble et MODA, MODB en mode "
+                                             "BOOTSTRAP, puis faites RESET et recommencez."),
+                          TitreApplication, Icone::Exclamation, Boutons::Ok);
+                break;
+            }
             casse = r.fin == FinAttente::Donnee && r.octet == 0;
         }
         if (!casse) break;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "link/session.h"
+#include "link/transfer.h"
 
 namespace tessaline {
 
@@ -17,12 +18,13 @@ inline const QString CibleStop = QStringLiteral("Cible STOP");
 // How a download ended.
 enum class ResultatChargement { Charge, Annule };
 
-// The download, run inside the progress window frmInfo: waits (without time
-// limit, until Cancel) for the break the chip sends when it leaves reset in
-// bootstrap mode, sends the prepared image at the boot rate, reopens the port at
-// the working rate and checks that the Talker answers with its own stack
-// (SP 00E8); otherwise the user resets the chip again and it starts over.
-ResultatChargement LoadTalker(Session& session);
+// The download, run inside the progress window frmInfo: waits for the break the
+// chip sends when it leaves reset in bootstrap mode (until Cancel, or at most
+// `attenteBreak` tenths of a second, after which it says what to check), sends
+// the prepared image at the boot rate, reopens the port at the working rate and
+// checks that the Talker answers with its own stack (SP 00E8); otherwise the
+// user resets the chip again and it starts over.
+ResultatChargement LoadTalker(Session& session, int attenteBreak = SansLimite);
 
 // Sends the prepared image byte by byte, with the progress bar, until done or
 // cancelled.

@@ -68,4 +68,18 @@ TEST(CliOptions, StoredCrystalAndRateFallBackAndTheTalkerLoads) {
     EXPECT_TRUE(r.sortie.contains("Talker: Talker Charg\u00e9")) << r.sortie.toStdString();
 }
 
+// A command line tells what to do while it waits for the board, and prints no
+// registers that did not come from the target.
+TEST(CliOptions, PromptsForTheResetAndPrintsNoInventedRegisters) {
+    const ResultatCli regs = cli("[Config]\nTimeout=20\n", {"regs"});
+    EXPECT_EQ(regs.code, 1);
+    EXPECT_TRUE(regs.sortie.isEmpty()) << regs.sortie.toStdString();
+
+    const ResultatCli charge = cli("[Config]\nTimeout=20\n", {"load-talker", "--", "regs"});
+    EXPECT_EQ(charge.code, 0) << charge.erreurs.toStdString();
+    EXPECT_TRUE(charge.erreurs.contains("Reset 68HC11F1 !...\nMettez MODA et MODB en Mode BOOSTRAP\n"))
+        << charge.erreurs.toStdString();
+    EXPECT_TRUE(charge.sortie.contains("SP=00E8\n")) << charge.sortie.toStdString();
+}
+
 } // namespace

@@ -67,6 +67,19 @@ TEST(LinkState, DownloadOnEveryChipLeavesTalkerPresentAndStopped) {
     }
 }
 
+TEST(LinkState, BoundedWaitForTheBreakGivesUpWithAMessage) {
+    auto s = session("68HC11F1", 16, "8", 9600); // never hears the host: no break
+    const double debut = s->horloge.boardSeconds();
+    EXPECT_EQ(LoadTalker(s->session, 50), ResultatChargement::Annule);
+    // 5 s of waiting for the break, then the check's own time-out.
+    EXPECT_GE(s->horloge.boardSeconds() - debut, 5.0);
+    EXPECT_LT(s->horloge.boardSeconds() - debut, 5.0 + s->session.config.Timeout * 0.1 + 1.0);
+    ASSERT_EQ(s->ecran.messages.size(), 1);
+    EXPECT_TRUE(s->ecran.messages[0].text.contains("MODA, MODB en mode BOOTSTRAP"));
+    EXPECT_EQ(s->ecran.panel("Talker"), "Pas de Talker");
+    EXPECT_EQ(s->ecran.panel("Port"), "COM2:9600,N,8,1");
+}
+
 TEST(LinkState, CancelWhileWaitingForTheBreakRunsOneCheck) {
     // A 16 MHz board with the configuration left at 8 MHz: it never hears the
     // host at its boot rate, so no break ever comes.

@@ -22,6 +22,8 @@ public:
     QByteArray readAll() override;
     void sendByte(quint8 octet) override;
     ErreurExecution lastError() const override { return erreur_; }
+    // The board is the device: the port named in the settings is not used.
+    QString peripheriqueFixe() const override { return QStringLiteral("carte simul\u00e9e"); }
 
     // Called by whatever runs the board, after each slice: tells a waiting
     // reader that bytes have come.

@@ -48,8 +48,14 @@ int main(int argc, char** argv) {
         return 2;
     };
 
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        sortie << texteUsage();
+        sortie.flush();
+        return 0;
+    }
     QString erreur;
-    const auto ligne = analyserLigneCommande(app.arguments().mid(1), erreur);
+    const auto ligne = analyserLigneCommande(arguments, erreur);
     if (!ligne) return usage(erreur);
 
     std::unique_ptr<SettingsStore> reglages = ligne->options.settings.isEmpty()

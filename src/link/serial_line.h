@@ -33,6 +33,9 @@ public:
     virtual QByteArray readAll() = 0;
     virtual void sendByte(quint8 octet) = 0;
     virtual ErreurExecution lastError() const = 0;
+    // A line that is bound to one device whatever port the user chose (the
+    // in-process simulated board) names it here; empty for a real port.
+    virtual QString peripheriqueFixe() const { return {}; }
 
 signals:
     // Bytes arrived: ends a wait in progress.

@@ -87,7 +87,8 @@ void ComOpen(Session& session, int baud) {
     const QString nomAffiche = n > 0 ? QStringLiteral("COM%1").arg(n) : c.Port;
     session.ecran().setPanel(PanneauPort, nomAffiche + u':' + parametres, 0);
 
-    const QString peripherique = cheminPeripherique(c, c.Port);
+    const QString fixe = session.ligne().peripheriqueFixe();
+    const QString peripherique = fixe.isEmpty() ? cheminPeripherique(c, c.Port) : fixe;
     bool ouvert = false;
     if (peripherique.isEmpty()) {
         AfficheErreur(session.ecran(), QStringLiteral("ComOpen"),

@@ -82,4 +82,15 @@ TEST(CliOptions, PromptsForTheResetAndPrintsNoInventedRegisters) {
     EXPECT_TRUE(charge.sortie.contains("SP=00E8\n")) << charge.sortie.toStdString();
 }
 
+// The simulated board is the device: a stored port that names nothing is no
+// reason to fail. And --help is no usage error.
+TEST(CliOptions, SimulationIgnoresTheStoredPortAndHelpIsNoError) {
+    const ResultatCli r = cli("[Config]\nPort=XYZ\nTimeout=20\n", {"load-talker"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    const ResultatCli aide = cli("", {"--help"});
+    EXPECT_EQ(aide.code, 0);
+    EXPECT_TRUE(aide.sortie.startsWith("usage: tessaline-cli")) << aide.sortie.toStdString();
+    EXPECT_TRUE(aide.erreurs.isEmpty());
+}
+
 } // namespace

@@ -21,7 +21,6 @@ public:
 
     // Set when the program ends: only then does closing the window proceed.
     void setQuitting(bool quitting) { quitting_ = quitting; }
-    bool quitting() const { return quitting_; }
 
     // The window's size in twips, frame included: the QMdiSubWindow's size when
     // the window is one's widget, else the top-level frame's.

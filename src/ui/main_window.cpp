@@ -306,12 +306,12 @@ QMdiSubWindow* MainWindow::ajouter(QWidget* fenetre) {
 
 void MainWindow::demarrer() {
     Session& s = *session_;
-    // 1. No link watch, no flags.
+    // No link watch and no flags until the Talker check has run.
     SurvCom(s, false);
     s.liaison.abandon = false;
     s.config.CompilateurDisponible = false;
 
-    // 3. The console, the memory and trace windows (and the board's panel).
+    // The console, the memory and trace windows (and the board's panel).
     console_ = new ConsoleWindow(s, this);
     memoire_ = new MemoryWindow(this);
     trace_ = new TraceWindow(this);
@@ -332,7 +332,7 @@ void MainWindow::demarrer() {
         }
     });
 
-    // 4. The built-in chips, then the settings (which adapt the Talker).
+    // The built-in chips, then the settings (which adapt the Talker).
     IniComboHard(s);
     ChargerConfig(s, reglages_, disposition_, QApplication::applicationDirPath());
     appliquerDisposition();
@@ -343,7 +343,7 @@ void MainWindow::demarrer() {
         carte->move(registres_->parentWidget()->geometry().right() + 8, 0);
     }
 
-    // 5-8. No target commands until a Talker answers; the port; the check.
+    // No target commands until a Talker answers; the port; the check.
     EnableCommandes(s, false);
     ComOpen(s);
     // A port that does not open: the options dialog, not modal, to choose another.

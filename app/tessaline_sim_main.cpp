@@ -109,6 +109,10 @@ int main(int argc, char** argv) {
     std::string error;
     const auto options = hc11::parseSimOptions(args, error);
     if (!options) return usageError(error);
+    if (options->help) {
+        std::cout << hc11::kSimUsage << "\n";
+        return 0;
+    }
     if (!options->runFile.empty()) return hc11::runHeadless(*options, std::cout, std::cerr);
     return runPty(*options);
 }

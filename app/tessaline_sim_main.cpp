@@ -56,9 +56,17 @@ int runPty(const hc11::SimOptions& o) {
 
     hc11::PtyEndpoint pty;
     std::string error;
-    if (!pty.open(error) || (!o.linkPath.empty() && !pty.link(o.linkPath, error))) {
+    if (!pty.open(error)) {
         std::cerr << "tessaline-sim: " << error << "\n";
         return 1;
+    }
+    if (!o.linkPath.empty()) {
+        const auto made = pty.link(o.linkPath, error);
+        if (made == hc11::PtyLink::Result::Refused) return usageError(error);
+        if (made == hc11::PtyLink::Result::Failed) {
+            std::cerr << "tessaline-sim: " << error << "\n";
+            return 1;
+        }
     }
     std::printf("%s\n", pty.slavePath().c_str());
     std::fflush(stdout);

@@ -9,6 +9,8 @@
 // settings. A closed slave shows as POLLHUP on the master (only after a first open).
 #pragma once
 
+#include "pty_link.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,9 +27,9 @@ public:
 
     // Opens the master; false with `error` set on failure.
     bool open(std::string& error);
-    // Symlinks `linkPath` to the slave (replacing an existing link); removed again by
-    // the destructor.
-    bool link(const std::string& linkPath, std::string& error);
+    // Symlinks `linkPath` to the slave, unless something other than a stale link is
+    // there (see PtyLink); the destructor removes the link if it is still this one.
+    PtyLink::Result link(const std::string& linkPath, std::string& error);
 
     int masterFd() const { return fd_; }
     const std::string& slavePath() const { return slavePath_; }
@@ -48,7 +50,7 @@ public:
 private:
     int fd_ = -1;
     std::string slavePath_;
-    std::string linkPath_;
+    PtyLink link_;
 };
 
 // The numeric rate of a termios speed constant (B1200 → 1200), 0 for B0 or unknown.

@@ -101,8 +101,10 @@ PtyEndpoint::ReadResult PtyEndpoint::read() {
         // Packet mode: a status byte first; 0 means data follows.
         if (buf[0] == TIOCPKT_DATA)
             r.data.insert(r.data.end(), buf + 1, buf + n);
-        else if (buf[0] & TIOCPKT_IOCTL)
-            r.settingsChanged = true;
+        else {
+            if (buf[0] & TIOCPKT_IOCTL) r.settingsChanged = true;
+            if (buf[0] & TIOCPKT_FLUSHREAD) r.inputFlushed = true;
+        }
     }
 }
 

@@ -5,8 +5,9 @@
 //
 // The master is made raw at once, so that the host's own close restores raw settings.
 // Packet mode (TIOCPKT) with EXTPROC set on the terminal reports each tcsetattr by the
-// host as a status byte; a host that clears EXTPROC is still caught by polling the
-// settings. A closed slave shows as POLLHUP on the master (only after a first open).
+// host as a status byte, and each flush of the host's input queue; a host that clears
+// EXTPROC is still caught by polling the settings. A closed slave shows as POLLHUP on the master (only after
+// a first open).
 #pragma once
 
 #include "pty_link.h"
@@ -40,6 +41,7 @@ public:
     struct ReadResult {
         std::vector<uint8_t> data;
         bool settingsChanged = false; // the host called tcsetattr
+        bool inputFlushed = false;    // the host discarded what it had not read (tcflush)
         bool hangup = false;          // the host closed the slave
     };
     // Reads what is waiting (non-blocking).

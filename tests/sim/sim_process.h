@@ -85,17 +85,20 @@ public:
             ::usleep(2000);
         }
     }
-    // Everything written on standard error (call once the process has ended).
-    std::string errorText() {
-        std::string text;
-        char buf[512];
-        for (ssize_t n; (n = ::read(err_, buf, sizeof buf)) > 0;)
-            text.append(buf, std::size_t(n));
-        return text;
-    }
+    // Everything written on standard error or output (call once the process has ended).
+    std::string errorText() { return drain(err_); }
+    std::string outputText() { return drain(out_); }
     pid_t pid() const { return pid_; }
 
 private:
+    static std::string drain(int fd) {
+        std::string text;
+        char buf[512];
+        for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+            text.append(buf, std::size_t(n));
+        return text;
+    }
+
     pid_t pid_ = -1;
     int in_ = -1, out_ = -1, err_ = -1;
     bool done_ = false;

@@ -3,9 +3,12 @@
 // file. See sim/sim_options.h for the command line.
 //
 // Pseudo-terminal mode prints the slave's path on the first line of standard output,
-// then runs the board (held in reset until the host opens the line at the boot rate)
-// until standard input closes or a SIGINT, SIGTERM or SIGHUP arrives. The line "reset"
-// on standard input, or SIGUSR1, presses RESET (bootstrap mode).
+// then runs the board (held in reset until the host has set its line to the boot rate
+// and left it alone for a moment, see sim/pty_bridge.h) until standard input closes or a
+// SIGINT, SIGTERM or SIGHUP arrives. The line "reset" on standard input, or SIGUSR1,
+// presses RESET (bootstrap mode). --link PATH also makes PATH a symbolic link to the
+// terminal (refused with exit 2 when something other than a stale link is there; see
+// sim/pty_link.h). --help prints the usage.
 #include "sim/board.h"
 #include "sim/headless_run.h"
 #include "sim/pty_bridge.h"

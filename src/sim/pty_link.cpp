@@ -50,7 +50,9 @@ PtyLink::Result PtyLink::make(const std::string& path, const std::string& target
             error = refusal(path, "a link to " + old.value_or("?") + ", not to a terminal");
             return Result::Refused;
         }
-        if (exists(*old)) {
+        // A terminal number is reused as soon as it is free: a link to the very terminal
+        // this simulator just opened was left by one that is gone.
+        if (*old != target && exists(*old)) {
             error = refusal(path, "a link to " + *old + ", a terminal in use");
             return Result::Refused;
         }

@@ -1,14 +1,15 @@
 // The --link path: a symbolic link to the board's pseudo-terminal, so that a host can
 // be configured with a fixed name. The simulator owns only the link it made:
 // - it makes the link only where nothing exists, or over a stale link, that is a
-//   symbolic link to a /dev/pts/N that no longer exists (left by a simulator that was
-//   killed before it could clean up). Nothing else can be using such a link, whereas a
-//   regular file, a directory or a link to anything else may be the user's own, and a
-//   link to a terminal that exists may be another simulator's, live: all are refused;
+//   symbolic link to a /dev/pts/N that no longer exists or is the terminal this
+//   simulator has just opened (left by a simulator that was killed before it could
+//   clean up; the kernel hands out the lowest free number again). Nothing else can be using such a link,
+//   whereas a regular file, a directory or a link to anything else may be the user's own, and a link to a
+//   terminal that exists may be another simulator's, live: all are refused;
 // - at exit it removes the path only if it is still a symbolic link to its own terminal
 //   (the user may have replaced it meanwhile).
-// A pts number is reused once its terminal is gone, so an old link that happens to name
-// a reused number is refused too: the user removes it by hand.
+// An old link that names a number another program now holds is refused too: the user
+// removes it by hand.
 #pragma once
 
 #include <string>

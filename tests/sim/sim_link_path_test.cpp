@@ -46,7 +46,16 @@ TEST(SimLinkPath, TakesOnlyNothingOrAStaleTerminalLinkAndRemovesOnlyItsOwn) {
         first.reset();
         EXPECT_EQ(target(path), other);
     }
-    // A link a killed simulator left, to a terminal that is gone, is taken and cleared.
+    // A link a killed simulator left, to a terminal that is gone or that this one now
+    // holds, is taken and cleared.
+    PtyEndpoint next;
+    ASSERT_TRUE(next.open(error)) << error;
+    for (const std::string& stale : {next.slavePath(), std::string("/dev/pts/999999")}) {
+        ::unlink(path.c_str());
+        ASSERT_EQ(::symlink(stale.c_str(), path.c_str()), 0);
+        EXPECT_EQ(next.link(path, error), PtyLink::Result::Made) << stale;
+        EXPECT_EQ(target(path), next.slavePath());
+    }
     ::unlink(path.c_str());
     ASSERT_EQ(::symlink("/dev/pts/999999", path.c_str()), 0);
     EXPECT_EQ(simulatorExit(path), 0);

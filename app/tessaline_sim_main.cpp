@@ -3,9 +3,12 @@
 // file. See sim/sim_options.h for the command line.
 //
 // Pseudo-terminal mode prints the slave's path on the first line of standard output,
-// then runs the board (held in reset until the host opens the line at the boot rate)
-// until standard input closes or a SIGINT, SIGTERM or SIGHUP arrives. The line "reset"
-// on standard input, or SIGUSR1, presses RESET (bootstrap mode).
+// then runs the board (held in reset until the host has set its line to the boot rate
+// and left it alone for a moment, see sim/pty_bridge.h) until standard input closes or a
+// SIGINT, SIGTERM or SIGHUP arrives. The line "reset" on standard input, or SIGUSR1,
+// presses RESET (bootstrap mode). --link PATH also makes PATH a symbolic link to the
+// terminal (refused with exit 2 when something other than a stale link is there; see
+// sim/pty_link.h). --help prints the usage.
 #include "sim/board.h"
 #include "sim/headless_run.h"
 #include "sim/pty_bridge.h"
@@ -56,9 +59,17 @@ int runPty(const hc11::SimOptions& o) {
 
     hc11::PtyEndpoint pty;
     std::string error;
-    if (!pty.open(error) || (!o.linkPath.empty() && !pty.link(o.linkPath, error))) {
+    if (!pty.open(error)) {
         std::cerr << "tessaline-sim: " << error << "\n";
         return 1;
+    }
+    if (!o.linkPath.empty()) {
+        const auto made = pty.link(o.linkPath, error);
+        if (made == hc11::PtyLink::Result::Refused) return usageError(error);
+        if (made == hc11::PtyLink::Result::Failed) {
+            std::cerr << "tessaline-sim: " << error << "\n";
+            return 1;
+        }
     }
     std::printf("%s\n", pty.slavePath().c_str());
     std::fflush(stdout);
@@ -109,6 +120,10 @@ int main(int argc, char** argv) {
     std::string error;
     const auto options = hc11::parseSimOptions(args, error);
     if (!options) return usageError(error);
+    if (options->help) {
+        std::cout << hc11::kSimUsage << "\n";
+        return 0;
+    }
     if (!options->runFile.empty()) return hc11::runHeadless(*options, std::cout, std::cerr);
     return runPty(*options);
 }

@@ -1,19 +1,20 @@
 #include "headless_run.h"
 
 #include "board.h"
+#include "srecord.h"
+#include "srecord_file.h"
 #include "text_trace.h"
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 namespace hc11 {
 
 namespace {
 
 constexpr uint32_t kHz = 1'000'000;
+constexpr int kRefused = 2;
 
 std::string registerLine(const Registers& r) {
     char buf[96];
@@ -35,18 +36,22 @@ struct FileCloser {
 } // namespace
 
 int runHeadless(const SimOptions& options, std::ostream& out, std::ostream& err) {
-    std::ifstream in(options.runFile, std::ios::binary);
-    if (!in) {
-        err << "tessaline-sim: cannot read " << options.runFile << "\n";
-        return 1;
+    std::string text, error;
+    switch (readSRecordFile(options.runFile, text, error)) {
+    case SRecordFileRead::Read: break;
+    case SRecordFileRead::Refused: err << "tessaline-sim: " << error << "\n"; return kRefused;
+    case SRecordFileRead::Unreadable: err << "tessaline-sim: " << error << "\n"; return 1;
     }
-    std::stringstream text;
-    text << in.rdbuf();
+    // Without a data record there is no program: the run would execute empty memory.
+    const auto image = parseSRecords(text, error);
+    if (image && image->blocks.empty()) {
+        err << "tessaline-sim: " << options.runFile << " holds no S1 record\n";
+        return kRefused;
+    }
 
     Board board(*findChip(options.chip), options.quartzMHz * kHz);
-    std::string error;
     uint16_t first = 0;
-    if (!board.loadSRecords(text.str(), error, &first)) {
+    if (!board.loadSRecords(text, error, &first)) {
         err << "tessaline-sim: " << options.runFile << ": " << error << "\n";
         return 1;
     }

@@ -13,7 +13,9 @@ namespace hc11 {
 //   A=xx B=xx X=xxxx Y=xxxx SP=xxxx PC=xxxx CCR=xx
 //   E cycles: N
 //   E cycles per second: N
-// Returns the process exit status: 0 after a run, 1 when the file cannot be used.
+// Returns the process exit status: 0 after a run; 2 when the file is not one to run (not
+// a regular file, larger than kMaxSRecordFileBytes, no S1 record); 1 when it cannot be
+// read or a record is malformed or outside RAM and EEPROM.
 int runHeadless(const SimOptions& options, std::ostream& out, std::ostream& err);
 
 } // namespace hc11

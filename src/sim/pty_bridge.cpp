@@ -22,8 +22,16 @@ void PtyBridge::resetBoard() {
     flushOutput();
 }
 
+bool PtyBridge::paced() const {
+    return !virtualTime_ || board_.phase() != Board::Phase::Running;
+}
+
 void PtyBridge::advance() {
-    if (virtualTime_) {
+    const bool paced = this->paced();
+    // Back to real time after a virtual-time run: the present is the board's cycle now.
+    if (paced && !wasPaced_) pacer_.start(board_.cycleCount());
+    wasPaced_ = paced;
+    if (!paced) {
         board_.runUntil(board_.cycleCount() + kVirtualSlice);
         return;
     }
@@ -39,7 +47,7 @@ void PtyBridge::flushOutput() {
 }
 
 std::chrono::nanoseconds PtyBridge::waitTime() const {
-    if (virtualTime_) return std::chrono::nanoseconds(0);
+    if (!paced()) return std::chrono::nanoseconds(0);
     const auto now = RealTimePacer::steadyNow();
     auto wait = std::min(pacer_.timeUntil(board_.nextEventCycle()), std::chrono::nanoseconds(kSettingsPoll));
     if (configPending_)
@@ -48,23 +56,28 @@ std::chrono::nanoseconds PtyBridge::waitTime() const {
     return std::max(wait, std::chrono::nanoseconds(0));
 }
 
-void PtyBridge::checkSettings(bool changed) {
+void PtyBridge::checkSettings(bool changed, bool flushed) {
     const auto now = RealTimePacer::steadyNow();
-    if (!changed && now < nextSettingsPoll_ && !configPending_) return;
+    if (!changed && !flushed && now < nextSettingsPoll_ && !configPending_) return;
     nextSettingsPoll_ = now + kSettingsPoll;
     const double baud = pty_.hostBaud();
     if (baud > 0 && baud != lastBaud_) {
         lastBaud_ = baud;
         changed = true;
     }
-    if (changed && hostOpen_) {
-        if (lastBaud_ > 0) board_.setHostBaud(lastBaud_);
+    if (!hostOpen_) return;
+    if (changed && lastBaud_ > 0) board_.setHostBaud(lastBaud_);
+    if (changed || (flushed && configPending_)) {
         configPending_ = true;
         configDue_ = now + kSettleTime;
+    } else if (flushed && lastBaud_ > 0) {
+        // The line was settled and the host discarded its input: if the boot ROM still
+        // waits for the sync, its break may have gone with it.
+        board_.hostLineConfigured(lastBaud_);
     }
     if (configPending_ && now >= configDue_) {
         configPending_ = false;
-        if (hostOpen_ && lastBaud_ > 0) board_.hostLineConfigured(lastBaud_);
+        if (lastBaud_ > 0) board_.hostLineConfigured(lastBaud_);
     }
 }
 
@@ -85,7 +98,7 @@ void PtyBridge::readHost() {
         hungUp_ = false;
         opened = true;
     }
-    checkSettings(r.settingsChanged || opened);
+    checkSettings(r.settingsChanged || opened, r.inputFlushed);
     if (!r.data.empty()) activeUntil_ = RealTimePacer::steadyNow() + kActiveWindow;
     for (uint8_t b : r.data)
         board_.hostSend(b);

@@ -37,7 +37,7 @@ double baudOfSpeed(unsigned speed) {
 }
 
 PtyEndpoint::~PtyEndpoint() {
-    if (!linkPath_.empty()) ::unlink(linkPath_.c_str());
+    link_.remove();
     if (fd_ >= 0) ::close(fd_);
 }
 
@@ -78,14 +78,8 @@ bool PtyEndpoint::open(std::string& error) {
     return true;
 }
 
-bool PtyEndpoint::link(const std::string& linkPath, std::string& error) {
-    ::unlink(linkPath.c_str());
-    if (::symlink(slavePath_.c_str(), linkPath.c_str()) != 0) {
-        error = errnoText(("symlink " + linkPath).c_str());
-        return false;
-    }
-    linkPath_ = linkPath;
-    return true;
+PtyLink::Result PtyEndpoint::link(const std::string& linkPath, std::string& error) {
+    return link_.make(linkPath, slavePath_, error);
 }
 
 double PtyEndpoint::hostBaud() const {
@@ -107,8 +101,10 @@ PtyEndpoint::ReadResult PtyEndpoint::read() {
         // Packet mode: a status byte first; 0 means data follows.
         if (buf[0] == TIOCPKT_DATA)
             r.data.insert(r.data.end(), buf + 1, buf + n);
-        else if (buf[0] & TIOCPKT_IOCTL)
-            r.settingsChanged = true;
+        else {
+            if (buf[0] & TIOCPKT_IOCTL) r.settingsChanged = true;
+            if (buf[0] & TIOCPKT_FLUSHREAD) r.inputFlushed = true;
+        }
     }
 }
 

@@ -5,9 +5,12 @@
 //
 // The master is made raw at once, so that the host's own close restores raw settings.
 // Packet mode (TIOCPKT) with EXTPROC set on the terminal reports each tcsetattr by the
-// host as a status byte; a host that clears EXTPROC is still caught by polling the
-// settings. A closed slave shows as POLLHUP on the master (only after a first open).
+// host as a status byte, and each flush of the host's input queue; a host that clears
+// EXTPROC is still caught by polling the settings. A closed slave shows as POLLHUP on the master (only after
+// a first open).
 #pragma once
+
+#include "pty_link.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,9 +28,9 @@ public:
 
     // Opens the master; false with `error` set on failure.
     bool open(std::string& error);
-    // Symlinks `linkPath` to the slave (replacing an existing link); removed again by
-    // the destructor.
-    bool link(const std::string& linkPath, std::string& error);
+    // Symlinks `linkPath` to the slave, unless something other than a stale link is
+    // there (see PtyLink); the destructor removes the link if it is still this one.
+    PtyLink::Result link(const std::string& linkPath, std::string& error);
 
     int masterFd() const { return fd_; }
     const std::string& slavePath() const { return slavePath_; }
@@ -38,6 +41,7 @@ public:
     struct ReadResult {
         std::vector<uint8_t> data;
         bool settingsChanged = false; // the host called tcsetattr
+        bool inputFlushed = false;    // the host discarded what it had not read (tcflush)
         bool hangup = false;          // the host closed the slave
     };
     // Reads what is waiting (non-blocking).
@@ -48,7 +52,7 @@ public:
 private:
     int fd_ = -1;
     std::string slavePath_;
-    std::string linkPath_;
+    PtyLink link_;
 };
 
 // The numeric rate of a termios speed constant (B1200 → 1200), 0 for B0 or unknown.

@@ -31,7 +31,9 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
             return true;
         };
         std::string_view v;
-        if (a == "--fast") {
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--fast") {
             o.fast = true;
         } else if (a == "--chip") {
             if (!value(v)) return std::nullopt;

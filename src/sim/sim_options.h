@@ -1,6 +1,7 @@
 // Command line of tessaline-sim:
 //   tessaline-sim [--chip NAME] [--quartz 2|4|8|16] [--fast] [--trace FILE] [--link PATH]
 //   tessaline-sim --run FILE.S19 [--chip NAME] [--quartz Q] [--start ADDR] [--max-cycles N]
+//   tessaline-sim --help
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,8 @@
 namespace hc11 {
 
 struct SimOptions {
+    // --help (or -h): print kSimUsage and do nothing else.
+    bool help = false;
     std::string chip = "68HC11F1";
     unsigned quartzMHz = 8;
     bool fast = false;
@@ -26,7 +29,7 @@ struct SimOptions {
 
 inline constexpr std::string_view kSimUsage =
     "usage: tessaline-sim [--chip NAME] [--quartz 2|4|8|16] [--fast] [--trace FILE] [--link PATH] | "
-    "--run FILE.S19 [--chip NAME] [--quartz Q] [--start ADDR] [--max-cycles N]";
+    "--run FILE.S19 [--chip NAME] [--quartz Q] [--start ADDR] [--max-cycles N] | --help";
 
 // Parses the arguments after the program name. On a usage error returns nothing and
 // sets `error` to one line.

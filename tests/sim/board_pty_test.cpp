@@ -99,8 +99,8 @@ TEST(PtyEndpoint, OpensASlaveAndReadsItsRate) {
     host.close();
     EXPECT_TRUE(pty.read().hangup);
 
-    const std::string link = ::testing::TempDir() + "tessaline_pty_link";
-    ASSERT_TRUE(pty.link(link, error)) << error;
+    const std::string link = ::testing::TempDir() + "tessaline_pty_link_" + std::to_string(::getpid());
+    ASSERT_EQ(pty.link(link, error), PtyLink::Result::Made) << error;
     char target[256] = {};
     ASSERT_GT(::readlink(link.c_str(), target, sizeof target - 1), 0);
     EXPECT_EQ(pty.slavePath(), target);

@@ -1,5 +1,6 @@
 * Counts the ones of $B5C3 with LSRD, marks a flag byte with the bit instructions
-* and tests it with the bit branches, then shifts a 24-bit number left through C.
+* and tests it with the bit branches, direct and indexed, then shifts a 24-bit number
+* left through C.
 *
 * Cycles (MC68HC11A8 TD section 10, instruction set table):
 *   LDD imm 3, LDY imm 4                                                 =   7
@@ -8,13 +9,17 @@
 *   only after the top bit is out: 9 x 18 + 7 x 14                       = 260
 *   STY dir 5, CLR ext 6, BSET dir 6, LDX imm 3, BCLR ind,X 7,
 *   BRCLR ind,X 7 (not taken), BRSET dir 6 (taken)                       =  40
-*   LDY imm 4, ASL ind,Y 7, ROL ind,Y 7, ROL ind,Y 7                     =  25
-*   STOP 2                                     total 7+260+40+25+2 = 334
+*   LDY imm 4, BSET ind,Y 8, BCLR ind,Y 8, BRSET ind,Y 8 (not taken),
+*   BRCLR ind,Y 8 (taken)                                                =  36
+*   ASL ind,Y 7, ROL ind,Y 7, ROL ind,Y 7                                =  21
+*   STOP 2                                  total 7+260+40+36+21+2 = 366
 *
 * Results: count ($42) = $0009; flags ($40) = $81 then bit 0 cleared = $80.
-* $C0 $80 $81 shifted left one bit: $81 -> $02 with C=1, $80 -> $01 with C=1,
-* $C0 -> $81 with C=1. The last ROL gives N=1, Z=0, C=1 and V = N xor C = 0; nothing
-* here changes H: CCR = N, C ($09). D = 0, X = $0040, Y = word.
+* word: $C0 gets bit 0 ($C1), loses bits 6 and 0 ($80): BRSET finds bit 0 clear,
+* BRCLR finds bits 6-0 clear. $80 $80 $81 shifted left one bit: $81 -> $02 with
+* C=1, $80 -> $01 with C=1, $80 -> $01 with C=1. The last ROL gives N=0, Z=0, C=1
+* and V = N xor C = 1; nothing here changes H: CCR = V, C ($03). D = 0, X = $0040,
+* Y = word.
 FLAGS   equ     $0040
 COUNT   equ     $0042
         ldd     #$B5C3
@@ -34,7 +39,12 @@ nobit   cpd     #0
 bad     ldaa    #$EE
         stop
 ok      ldy     #word
-        asl     2,y
+        bset    0,y,#$01
+        bclr    0,y,#$41
+        brset   0,y,#$81,bad
+        brclr   0,y,#$7F,shift
+        bra     bad
+shift   asl     2,y
         rol     1,y
         rol     0,y
         stop

@@ -99,9 +99,8 @@ hc11::Mode simMode(InstrClass c) {
 
 // A fresh board with `bytes` at kCode, X and Y set, interrupts masked, events reported.
 std::unique_ptr<FlatBoard> boardWith(const std::vector<uint8_t>& bytes, uint8_t ccr = hc11::ccr::I,
-                                     uint8_t operandMemory = 0x00, bool specialMode = false) {
+                                     uint8_t operandMemory = 0x00) {
     auto board = std::make_unique<FlatBoard>();
-    board->bus.specialMode = specialMode;
     board->program(bytes);
     board->cpu.r.x = kX;
     board->cpu.r.y = kY;
@@ -193,19 +192,6 @@ TEST(CpuCrossCheck, EveryDataByteTrapsAsAnIllegalOpcodeInNormalMode) {
     }
     // 21 page-1 bytes ($00 and 20 holes) and 693 prebyte pairs.
     EXPECT_EQ(checked, 21 + 693);
-}
-
-TEST(CpuCrossCheck, TestOpcodeRunsOnlyInTheSpecialModes) {
-    // $00 lists as data in every mode; the chip only accepts it in test and bootstrap
-    // modes (M68HC11 RM 5-23), where it never completes.
-    EXPECT_TRUE(listedAsData(decode({0x00})));
-    auto normal = boardWith({0x00, 0x01});
-    normal->exec();
-    EXPECT_TRUE(trapped(*normal));
-    auto special = boardWith({0x00, 0x01}, hc11::ccr::I, 0x00, true);
-    special->exec();
-    EXPECT_EQ(special->cpu.lastEvent(), hc11::Cpu::Event::None);
-    EXPECT_EQ(special->cpu.r.pc, kCode);
 }
 
 TEST(CpuCrossCheck, BothOpcodeTablesAgreeOnEveryPage) {

@@ -1,7 +1,7 @@
 // The CPU's rules where a table states them best: the condition codes of the arithmetic,
-// shift and register instructions, DAA, the divide edge cases, the branch conditions and
-// the wraps at $FFFF/$0000 (MC68HC11A8 TD section 10, instruction set table and its
-// condition code columns). Whole programs are in cpu_program_test.cpp.
+// shift and register instructions, DAA, the divide edge cases and the branch conditions
+// (MC68HC11A8 TD section 10, instruction set table and its condition code columns).
+// Whole programs are in cpu_program_test.cpp.
 #include "flat_bus.h"
 
 #include <gtest/gtest.h>
@@ -221,29 +221,6 @@ TEST(CpuRules, ConditionsOfTheRelativeBranches) {
         EXPECT_EQ(board.exec(), 3u) << c.name;
         EXPECT_EQ(board.cpu.r.pc, c.taken ? 0x1012 : 0x1002) << c.name << " ccr " << std::hex << int(c.ccr);
         EXPECT_EQ(board.cpu.r.ccr, c.ccr) << c.name;
-    }
-}
-
-TEST(CpuRules, BranchTargetsWrapAtSixteenBits) {
-    struct Case {
-        uint16_t at;
-        uint8_t offset;
-        uint16_t target;
-    };
-    const Case cases[] = {
-        {0xFFFE, 0x04, 0x0004}, // forward across $FFFF
-        {0x0000, 0xFC, 0xFFFE}, // backward below $0000
-        {0xFFFF, 0x02, 0x0003}, // the instruction itself straddles $FFFF/$0000
-        {0x1000, 0x80, 0x0F82}, // most negative offset
-        {0x1000, 0x7F, 0x1081}, // most positive offset
-    };
-    for (const Case& c : cases) {
-        FlatBoard board;
-        board.bus[c.at] = 0x20; // BRA
-        board.bus[uint16_t(c.at + 1)] = c.offset;
-        board.cpu.jump(c.at);
-        board.exec();
-        EXPECT_EQ(board.cpu.r.pc, c.target) << std::hex << c.at;
     }
 }
 

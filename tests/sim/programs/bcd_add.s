@@ -9,7 +9,7 @@
 *   four bytes                                                           = 108
 *   STOP 2                                              total 11+108+2 = 121
 *
-* DAA (section 10, DAA table), byte by byte from the lowest:
+* DAA (the DAA table of the M68HC11 RM, DAA instruction), byte by byte from the lowest:
 *   $78+$28     = $A0, H=1: +$66 -> $06, C=1
 *   $45+$54+1   = $9A, H=0: low digit > 9 and high digit 9 -> +$66 -> $00, C=1
 *   $99+$00+1   = $9A      -> $00, C=1

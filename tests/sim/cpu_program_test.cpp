@@ -2,7 +2,8 @@
 // beside them, run on a flat 64 KiB bus from $1000 with every register zero, SP = $01FF
 // and CCR = 0 (S clear, so that their final STOP stops the CPU). Their final registers,
 // condition codes, memory and E cycles are the ones each program's comments derive
-// from the data sheet's instruction set table.
+// from the data sheet's instruction set table; addresses of labels are the ones the
+// programs' comments give from their layout at $1000.
 #include "flat_bus.h"
 
 #include "sim/srecord.h"
@@ -21,7 +22,7 @@ namespace {
 using namespace ccr;
 namespace fs = std::filesystem;
 
-const fs::path kPrograms = TESSALINE_TEST_PROGRAMS;
+const fs::path kProgramDir = TESSALINE_TEST_PROGRAMS;
 
 std::string textOf(const fs::path& file) {
     std::ifstream in(file);
@@ -42,7 +43,7 @@ struct Program {
     std::vector<Bytes> memory;
 };
 
-const Program kPrograms_[] = {
+const Program kPrograms[] = {
     {"bcd_add",
      {.a = 0x20, .ccr = Z, .x = 0x1018, .y = 0x1020, .sp = 0x01FF},
      121,
@@ -78,10 +79,10 @@ const Program kPrograms_[] = {
 };
 
 TEST(CpuPrograms, EndWithTheRegistersMemoryAndCyclesTheirCommentsDerive) {
-    for (const Program& p : kPrograms_) {
+    for (const Program& p : kPrograms) {
         SCOPED_TRACE(p.name);
         std::string error;
-        const auto image = parseSRecords(textOf(kPrograms / (std::string(p.name) + ".s19")), error);
+        const auto image = parseSRecords(textOf(kProgramDir / (std::string(p.name) + ".s19")), error);
         ASSERT_TRUE(image) << error;
         FlatBoard board;
         for (const SRecordBlock& block : image->blocks)
@@ -117,7 +118,7 @@ TEST(CpuPrograms, StoredImagesAreTheAssemblyOfTheirSources) {
     const std::string command = std::string(TESSALINE_ASSEMBLE_PROGRAMS) + " '" + out.string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     int compared = 0;
-    for (const auto& entry : fs::directory_iterator(kPrograms)) {
+    for (const auto& entry : fs::directory_iterator(kProgramDir)) {
         if (entry.path().extension() != ".s") continue;
         const fs::path image = fs::path(entry.path()).replace_extension(".s19");
         EXPECT_EQ(textOf(image), textOf(out / image.filename()))
@@ -125,7 +126,7 @@ TEST(CpuPrograms, StoredImagesAreTheAssemblyOfTheirSources) {
         ++compared;
     }
     fs::remove_all(out);
-    EXPECT_EQ(compared, int(std::size(kPrograms_)));
+    EXPECT_EQ(compared, int(std::size(kPrograms)));
 }
 
 } // namespace

@@ -14,7 +14,8 @@
 *   $45+$54+1   = $9A, H=0: low digit > 9 and high digit 9 -> +$66 -> $00, C=1
 *   $99+$00+1   = $9A      -> $00, C=1
 *   $19+$00+1   = $1A: low digit > 9, high digit 1 -> +$06 -> $20, C=0
-* At the end A = $20, B = 0, X = num1-1, Y = sum-1; DECB to zero sets Z and clears
+* The code takes $1000-$1018, so num1 = $1019, num2 = $101D, sum = $1021.
+* At the end A = $20, B = 0, X = num1-1 = $1018, Y = sum-1 = $1020; DECB to zero sets Z and clears
 * N and V, DAA left C = 0 and the last ADCA H = 0: CCR = Z ($04).
         ldx     #num1+3
         ldy     #sum+3

@@ -19,7 +19,7 @@
 * bit 0 set, where the flag byte at X has it clear. $01 $80 $81 shifted left one
 * bit: $81 -> $02 with C=1, $80 -> $01 with C=1, $01 -> $03 with C=0. The last ROL
 * gives N=0, Z=0, C=0 and V = N xor C = 0; nothing here changes H: CCR = 0. D = 0,
-* X = $0040, Y = word.
+* X = $0040, Y = word = $104E (the code takes $1000-$104D).
 FLAGS   equ     $0040
 COUNT   equ     $0042
         ldd     #$B5C3

@@ -17,7 +17,8 @@
 * $F0 AND $3C = $30, OR $05 = $35, XOR $FF = $CA; COM gives $35 with C=1, NEG $CB;
 * ASR $E5 (C=1), LSR $72 (C=1), ROR brings C in: $B9 with C=0. BITA #$46 finds no
 * common bit: Z=1, N=0, V=0, C left at 0; the last ADDA ($01 + $01) left H = 0:
-* CCR = Z ($04). A = $B9, B = $1C, X = tend, Y = 2 (negative bytes).
+* CCR = Z ($04). A = $B9, B = $1C, X = tend = $1038 (the code takes $1000-$1032,
+* the table $1033-$1037), Y = 2 (negative bytes).
 R       equ     $0050
         ldx     #table
         clra

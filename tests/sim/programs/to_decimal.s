@@ -10,8 +10,10 @@
 *   LDAA imm 2, LDAB imm 2, MUL 10, STD ext 5                            =  19
 *   STOP 2                                     total 7+330+52+19+2 = 410
 *
-* Results: text = "54321"; IDIV leaves the remainder in D and the quotient in X,
-* so after the last digit X = $0035 ('5', A = 0) and CPD #0 finds D = 0: Z = 1.
+* The code takes $1000-$102B: third = $102C, product = $102E, text = $1030.
+* Results: text = "54321" and Y = text. IDIV leaves the remainder in D and the
+* quotient in X, so after the last digit X = $0035 ('5', A = 0) and CPD #0 finds
+* D = 0: Z = 1.
 * FDIV: $0001 * 65536 / 3 = $5555 remainder 1, so third = $5555; Z, V, C = 0.
 * MUL: 12 * 11 = 132 = $0084 and C = bit 7 of B = 1; LDAA/LDAB cleared N, Z
 * and V, the last ADDB ($05 + $30) left H = 0: CCR = C ($01), D = $0084.

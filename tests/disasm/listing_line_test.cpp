@@ -125,7 +125,10 @@ TEST(ListingLine, ShortInputListsTheFirstByteAsData) {
         // Exactly the instruction's bytes are enough.
         {"181E1080F9", "E000", "\t181E1080F9\t\t\tBRSET\t$10 , Y $80\t$DFFE", 5, "DFFE"},
         {"01", "E000", "\t01\t\t\tNOP", 1, "E001"},
-    });
+    }); // An instruction cut short goes nowhere either.
+    EXPECT_FALSE(transfersControl("7E12"));
+    EXPECT_FALSE(transfersControl("181E1080"));
+    EXPECT_FALSE(transfersControl(""));
 }
 
 TEST(ListingLine, AddressAndRegisterTextsAreReadModulo10000) {

@@ -4,7 +4,12 @@
 // Whole programs are in cpu_program_test.cpp.
 #include "flat_bus.h"
 
+#include "sim/opcode_table.h"
+
 #include <gtest/gtest.h>
+
+#include <map>
+#include <string>
 
 namespace hc11::test {
 namespace {
@@ -222,6 +227,50 @@ TEST(CpuRules, ConditionsOfTheRelativeBranches) {
         EXPECT_EQ(board.cpu.r.pc, c.taken ? 0x1012 : 0x1002) << c.name << " ccr " << std::hex << int(c.ccr);
         EXPECT_EQ(board.cpu.r.ccr, c.ccr) << c.name;
     }
+}
+
+// The condition code columns of the instruction set table for the instructions that
+// change few or none of the bits: every other bit comes through, from all set and from
+// all clear, on every page and in every addressing mode.
+TEST(CpuRules, InstructionsChangeOnlyTheirConditionCodes) {
+    struct Effect {
+        uint8_t changes, clears, sets;
+    };
+    const Effect none{0, 0, 0};
+    std::map<std::string, Effect> effects = {
+        {"INX", {Z, 0, 0}},          {"DEX", {Z, 0, 0}},          {"INY", {Z, 0, 0}}, {"DEY", {Z, 0, 0}},
+        {"BSET", {N | Z | V, V, 0}}, {"BCLR", {N | Z | V, V, 0}}, {"CLC", {C, C, 0}}, {"SEC", {C, 0, C}},
+        {"CLV", {V, V, 0}},          {"SEV", {V, 0, V}},          {"CLI", {I, I, 0}}, {"SEI", {I, 0, I}},
+    };
+    for (const char* mn :
+         {"ABX",  "ABY",   "BSR",   "JMP", "JSR", "NOP", "PSHA", "PSHB", "PSHX", "PSHY", "PULA",
+          "PULB", "PULX",  "PULY",  "RTS", "TSX", "TSY", "TXS",  "TYS",  "DES",  "INS",  "XGDX",
+          "XGDY", "BRSET", "BRCLR", "BRA", "BRN", "BHI", "BLS",  "BCC",  "BCS",  "BNE",  "BEQ",
+          "BVC",  "BVS",   "BPL",   "BMI", "BGE", "BLT", "BGT",  "BLE"})
+        effects[mn] = none;
+    int checked = 0;
+    for (Page page : {Page::None, Page::P18, Page::P1A, Page::PCD})
+        for (int op = 0; op < 256; ++op) {
+            const OpInfo& info = opInfo(page, uint8_t(op));
+            const auto e = effects.find(info.mnemonic);
+            if (!info.legalIn(false) || e == effects.end()) continue;
+            std::vector<uint8_t> code;
+            if (page != Page::None) code.push_back(prebyteOf(page));
+            code.push_back(uint8_t(op));
+            code.resize(6, 0x00);
+            for (uint8_t in : {uint8_t(H | N | Z | V | C), uint8_t(0)}) {
+                FlatBoard board;
+                board.program(code);
+                board.cpu.r.ccr = in;
+                board.exec();
+                const uint8_t out = board.cpu.r.ccr;
+                const Effect& f = e->second;
+                EXPECT_EQ(out & ~f.changes, in & ~f.changes) << info.mnemonic << " " << std::hex << op;
+                EXPECT_EQ(out & (f.clears | f.sets), f.sets) << info.mnemonic << " " << std::hex << op;
+            }
+            ++checked;
+        }
+    EXPECT_EQ(checked, 66);
 }
 
 } // namespace

@@ -143,6 +143,7 @@ TEST(CpuRules, SixteenBitAndRegisterInstructions) {
         {"ASLD sign out", {0x05}, withD(0x8000, {}), withD(0x0000, {.ccr = Z | V | C})},
         {"ASLD into sign", {0x05}, withD(0x4000, {}), withD(0x8000, {.ccr = N | V})},
         {"INX wraps, Z only", {0x08}, {.ccr = C, .x = 0xFFFF}, {.ccr = Z | C, .x = 0}},
+        {"DEX wraps", {0x09}, {.ccr = Z}, {.x = 0xFFFF}},
         {"DEY, Z only", {0x18, 0x09}, {.ccr = Z | C, .y = 0}, {.ccr = C, .y = 0xFFFF}},
         {"INS wraps, no flags", {0x31}, {.ccr = Z, .sp = 0xFFFF}, {.ccr = Z, .sp = 0}},
         {"DES wraps", {0x34}, {.sp = 0}, {.sp = 0xFFFF}},

@@ -50,7 +50,7 @@ const Row kRows[] = {
      "--yes test-talker",
      "settings=/tmp/t.ini port=COM2 hardware=68HC11E9 quartz=16 baud=9600 timeout=0 simulate yes test-talker",
      nullptr},
-    {"--timeout 32767 --baud 115200 regs", "baud=115200 timeout=32767 regs", nullptr},
+    {"--timeout 32767 --baud 1200 regs", "baud=1200 timeout=32767 regs", nullptr},
     // Usage errors.
     {"", nullptr, "no command given"},
     {"--simulate", nullptr, "no command given"},

@@ -1,19 +1,15 @@
-// Every opcode the decoder must know, and every other byte and prebyte pair, decoded from
-// the expectation list of expected_opcodes.h.
-#include "expected_opcodes.h"
-
+// The listing format of every instruction class, for every opcode of the decoder's own
+// table. Which opcodes exist, with which length, mnemonic and class, and that every other
+// byte lists as data, is proven against the simulated CPU's independent table in
+// cpu_cross_check_test.cpp; this file proves what each class writes.
 #include "disasm/desass_instr.h"
 
 #include <gtest/gtest.h>
-
-#include <QSet>
 
 #include <map>
 #include <utility>
 
 using namespace tessaline;
-using tessaline::test::ExpectedOpcode;
-using tessaline::test::expectedOpcodes;
 
 namespace {
 
@@ -98,79 +94,34 @@ QString hex2(int v) {
     return QString::number(v, 16).toUpper().rightJustified(2, u'0');
 }
 
+// The opcode as the listing shows it: prebyte first.
+QString codeOf(OpcodePage page, int op) {
+    return (page == OpcodePage::Page1 ? QString() : hex2(prebyteOf(page))) + hex2(op);
+}
+
 } // namespace
 
-TEST(OpcodeCoverage, ExpectationListHoldsThe307OpcodesOnce) {
-    const auto expected = expectedOpcodes();
-    QSet<QString> codes;
-    for (const ExpectedOpcode& e : expected)
-        codes.insert(e.code);
-    EXPECT_EQ(expected.size(), 307u);
-    EXPECT_EQ(codes.size(), 307);
-}
-
-TEST(OpcodeCoverage, EveryKnownOpcodeDecodesToItsMnemonicLengthLineAndDestination) {
-    for (const OperandSet* set : {&kForward, &kWrapping}) {
-        for (const ExpectedOpcode& e : expectedOpcodes()) {
-            SCOPED_TRACE(
-                QStringLiteral("%1 %2, %3").arg(e.code, e.mnemonic, QLatin1String(set->name)).toStdString());
-            const QString hexa = e.code + set->operands;
-            const Desassemblage d = DesassInstr(hexa, set->adresse, set->regIX, set->regIY);
-            const auto form = set->forms.find({e.instrClass, e.prefixed()});
-            ASSERT_NE(form, set->forms.end()) << "no hand-written form for this class";
-            EXPECT_EQ(d.LongInstr, e.length);
-            EXPECT_EQ(d.ligne,
-                      "\t" + hexa.left(2 * e.length) + form->second.tabs + e.mnemonic + form->second.operand);
-            EXPECT_EQ(d.AdrDest, form->second.adrDest);
-
-            const OpcodeEntry* entry = opcodeAt(hexa);
-            ASSERT_NE(entry, nullptr);
-            EXPECT_EQ(entry->instrClass, e.instrClass);
-        }
-    }
-}
-
-TEST(OpcodeCoverage, EveryOtherByteAndPrebytePairIsOneDataByte) {
-    QSet<QString> known;
-    for (const ExpectedOpcode& e : expectedOpcodes())
-        known.insert(e.code);
-    const QStringList prebytes = {"18", "1A", "CD"};
-    int dataBytes = 0;
-    const auto expectDataByte = [&](const QString& code) {
-        const QString hexa = code + QStringLiteral("214365A9");
-        const QString b1 = hexa.left(2);
-        const Desassemblage d = DesassInstr(hexa, "C000", "0000", "0000");
-        EXPECT_EQ(d.ligne, "\t" + b1 + "\t\t\tFCB\t$" + b1) << code.toStdString();
-        EXPECT_EQ(d.LongInstr, 1) << code.toStdString();
-        EXPECT_EQ(d.AdrDest, "C001") << code.toStdString();
-        EXPECT_EQ(opcodeAt(hexa), nullptr) << code.toStdString();
-        EXPECT_FALSE(transfersControl(hexa)) << code.toStdString();
-        ++dataBytes;
-    };
-    for (int b = 0; b < 256; ++b) {
-        const QString first = hex2(b);
-        if (prebytes.contains(first)) {
-            for (int s = 0; s < 256; ++s)
-                if (!known.contains(first + hex2(s))) expectDataByte(first + hex2(s));
-        } else if (!known.contains(first)) {
-            expectDataByte(first);
-        }
-    }
-    // 256 first bytes less 3 prebytes less 232 page-1 opcodes, and 3 x 256 pairs less 75.
-    EXPECT_EQ(dataBytes, 21 + 768 - 75);
-}
-
-TEST(OpcodeCoverage, ControlTransfersAreTheBranchesJumpsAndCalls) {
-    int transfers = 0;
-    for (const ExpectedOpcode& e : expectedOpcodes()) {
-        const bool expected = test::kControlTransferMnemonics.contains(e.mnemonic);
-        EXPECT_EQ(transfersControl(e.code + "00000000"), expected) << e.code.toStdString();
-        if (expected) ++transfers;
-    }
-    // 17 relative branches, 6 BRSET/BRCLR, 3 JMP, 4 JSR.
-    EXPECT_EQ(transfers, 30);
-    // An instruction cut short is listed as a data byte and goes nowhere.
-    EXPECT_FALSE(transfersControl("7E12"));
-    EXPECT_FALSE(transfersControl("181E1080"));
-    EXPECT_FALSE(transfersControl(""));
+TEST(OpcodeCoverage, EveryKnownOpcodeWritesTheLineAndDestinationOfItsClass) {
+    int known = 0;
+    for (const OperandSet* set : {&kForward, &kWrapping})
+        for (int p = 0; p < kOpcodePageCount; ++p)
+            for (int op = 0; op < 256; ++op) {
+                const OpcodeEntry* e = opcodeEntry(OpcodePage(p), uint8_t(op));
+                if (e == nullptr) continue;
+                const QString code = codeOf(OpcodePage(p), op);
+                SCOPED_TRACE(QStringLiteral("%1 %2, %3")
+                                 .arg(code, e->mnemonic, QLatin1String(set->name))
+                                 .toStdString());
+                const QString hexa = code + set->operands;
+                const Desassemblage d = DesassInstr(hexa, set->adresse, set->regIX, set->regIY);
+                const auto form = set->forms.find({e->instrClass, p != 0});
+                ASSERT_NE(form, set->forms.end()) << "no hand-written form for this class";
+                EXPECT_EQ(d.LongInstr, code.size() / 2 + operandBytes(e->instrClass));
+                EXPECT_EQ(d.ligne, "\t" + hexa.left(2 * d.LongInstr) + form->second.tabs + e->mnemonic +
+                                       form->second.operand);
+                EXPECT_EQ(d.AdrDest, form->second.adrDest);
+                EXPECT_EQ(opcodeAt(hexa), e);
+                ++known;
+            }
+    EXPECT_EQ(known, 2 * 307);
 }

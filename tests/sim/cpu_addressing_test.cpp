@@ -1,6 +1,6 @@
 // Addressing modes: every form of an instruction computes the same thing from the same
-// operand; direct, extended and indexed addresses wrap at 16 bits; and every instruction
-// of the opcode map advances the PC by its length and takes its cycles.
+// operand, and every instruction of the opcode map advances the PC by its length and
+// takes its cycles. Addresses wrapping at 16 bits: programs/wraps.s.
 #include "flat_bus.h"
 
 #include "sim/opcode_table.h"
@@ -134,28 +134,6 @@ TEST(CpuAddressing, MemoryFormsMatchTheAccumulatorForm) {
             }
         }
     }
-}
-
-TEST(CpuAddressing, DirectPageAndSixteenBitWrap) {
-    FlatBoard board;
-    board.bus.load(0x00FF, {0x12, 0x34});
-    board.bus.load(0xFFFF, {0x56});
-    board.bus[0x0000] = 0x78;
-    board.bus[0x0010] = 0x9A;
-    board.bus[0x10FF] = 0xBC;
-
-    EXPECT_EQ(board.run({0x96, 0xFF}, {}).a, 0x12);                  // LDAA $FF
-    EXPECT_EQ(board.run({0xDC, 0xFF}, {}).d(), 0x1234);              // LDD $FF reads $00FF, $0100
-    EXPECT_EQ(board.run({0xFC, 0xFF, 0xFF}, {}).d(), 0x5678);        // LDD $FFFF reads $FFFF, $0000
-    EXPECT_EQ(board.run({0xA6, 0xFF}, {.x = 0x1000}).a, 0xBC);       // offset $FF is unsigned
-    EXPECT_EQ(board.run({0xA6, 0x20}, {.x = 0xFFF0}).a, 0x9A);       // $FFF0 + $20 wraps to $0010
-    EXPECT_EQ(board.run({0x18, 0xA6, 0x20}, {.y = 0xFFF0}).a, 0x9A); // same with Y
-    EXPECT_EQ(board.run({0xEC, 0x0F}, {.x = 0xFFF0}).d(), 0x5678);   // word at $FFFF wraps
-
-    Registers d{};
-    d.setD(0xCAFE);
-    board.run({0xDD, 0xFF}, d); // STD $FF
-    EXPECT_EQ(board.bus.word(0x00FF), 0xCAFE);
 }
 
 // The PC advance of every instruction that does not transfer control equals its length in

@@ -1,5 +1,6 @@
-// Exception processing: the stack frame of SWI and interrupts, RTI, IRQ/XIRQ masking and
-// priority, WAI, STOP, TEST and reset.
+// Exception processing: the stack frame of interrupts, RTI and the X bit, IRQ/XIRQ
+// masking and priority, WAI, STOP, TEST and reset. SWI and RTI run as a whole program in
+// cpu_program_test.cpp (programs/swi_rti.s).
 #include "flat_bus.h"
 
 #include <gtest/gtest.h>
@@ -30,30 +31,6 @@ void start(FlatBoard& board, std::initializer_list<uint8_t> code, Registers r = 
     board.bus.load(FlatBoard::kCode, code);
     board.cpu.r = r;
     board.cpu.jump(FlatBoard::kCode);
-}
-
-TEST(CpuException, SwiStacksTheFrameInOrder) {
-    FlatBoard board;
-    start(board, {0x3F});
-    EXPECT_EQ(board.exec(), 14u);
-    EXPECT_EQ(board.cpu.r.sp, 0x01FF - 9);
-    EXPECT_EQ(frameAt(board.bus, board.cpu.r.sp), expectedFrame(kBefore, 0x1001));
-    EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::Swi));
-    EXPECT_EQ(board.cpu.r.ccr, I);
-}
-
-TEST(CpuException, RtiRestoresEverything) {
-    FlatBoard board;
-    start(board, {0x3F, 0x01}, {.a = 0x11, .b = 0x22, .ccr = N | C, .x = 0x3344, .y = 0x5566, .sp = 0x0100});
-    // The handler scrambles every register, then returns.
-    board.bus.load(FlatBoard::handlerFor(vec::Swi),
-                   {0x86, 0x99, 0xC6, 0x88, 0xCE, 0x77, 0x77, 0x18, 0xCE, 0x66, 0x66, 0x0D, 0x3B});
-    for (int i = 0; i < 6; ++i)
-        board.exec();
-    EXPECT_EQ(board.exec(), 12u); // RTI
-    EXPECT_EQ(describe(board.cpu.r),
-              describe({.a = 0x11, .b = 0x22, .ccr = N | C, .x = 0x3344, .y = 0x5566, .sp = 0x0100}));
-    EXPECT_EQ(board.cpu.r.pc, 0x1001);
 }
 
 TEST(CpuException, RtiCanClearXButNotSetIt) {

@@ -17,19 +17,19 @@ struct Trap {
     uint8_t op;
 };
 
-std::vector<Trap> everyIllegalCombination(bool specialMode) {
+std::vector<Trap> everyIllegalCombination() {
     std::vector<Trap> traps;
     for (Page page : {Page::None, Page::P18, Page::P1A, Page::PCD})
         for (int op = 0; op < 256; ++op) {
             if (page == Page::None && pageOfPrebyte(uint8_t(op)) != Page::None)
                 continue; // a prebyte starts a longer opcode
-            if (!opInfo(page, uint8_t(op)).legalIn(specialMode)) traps.push_back({page, uint8_t(op)});
+            if (!opInfo(page, uint8_t(op)).legalIn(false)) traps.push_back({page, uint8_t(op)});
         }
     return traps;
 }
 
 TEST(CpuIllegalOpcode, EveryNonInstructionTraps) {
-    const std::vector<Trap> traps = everyIllegalCombination(false);
+    const std::vector<Trap> traps = everyIllegalCombination();
     // 20 + TEST on page 1, and what the other pages leave unused.
     EXPECT_EQ(traps.size(), size_t(21 + (256 - 64) + (256 - 7) + (256 - 4)));
     const uint16_t at = 0x1234;
@@ -54,24 +54,6 @@ TEST(CpuIllegalOpcode, EveryNonInstructionTraps) {
         for (int i = 0; i < 9; ++i)
             EXPECT_EQ(board.bus[uint16_t(0x0180 - 8 + i)], frame[i]) << what << " frame byte " << i;
     }
-}
-
-TEST(CpuIllegalOpcode, TestIsAnInstructionOnlyInSpecialModes) {
-    const std::vector<Trap> special = everyIllegalCombination(true);
-    EXPECT_EQ(special.size(), everyIllegalCombination(false).size() - 1);
-
-    FlatBoard normal;
-    normal.program({0x00});
-    normal.exec();
-    EXPECT_EQ(normal.cpu.r.pc, FlatBoard::handlerFor(vec::IllegalOpcode));
-    EXPECT_EQ(normal.bus.word(uint16_t(normal.cpu.r.sp + 8)), FlatBoard::kCode);
-
-    FlatBoard test;
-    test.bus.specialMode = true;
-    test.program({0x00});
-    test.exec();
-    EXPECT_EQ(test.cpu.r.pc, FlatBoard::kCode);
-    EXPECT_EQ(test.cpu.r.sp, FlatBoard::kStack);
 }
 
 TEST(CpuIllegalOpcode, PrebyteAtTheTopOfMemoryStacksItsOwnAddress) {

@@ -1,0 +1,103 @@
+// The command line of tessaline-cli: global options, then commands separated by "--".
+// Each row is an argument vector and either what the parser makes of it or the start of
+// the one-line usage error the program prints before leaving with status 2.
+#include "cli/command_line.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+
+namespace {
+
+// The parse as one line: the options that were given, then each command with its
+// arguments, "|" between commands.
+QString describe(const LigneCommande& l) {
+    const OptionsGlobales& o = l.options;
+    QStringList parts;
+    if (!o.settings.isEmpty()) parts << "settings=" + o.settings;
+    if (o.port) parts << "port=" + *o.port;
+    if (o.hardware) parts << "hardware=" + *o.hardware;
+    if (o.quartz) parts << "quartz=" + *o.quartz;
+    if (o.baud) parts << "baud=" + QString::number(*o.baud);
+    if (o.timeout) parts << "timeout=" + QString::number(*o.timeout);
+    if (o.simulate) parts << "simulate";
+    if (o.yes) parts << "yes";
+    QStringList commandes;
+    for (const CommandeCli& c : l.commandes)
+        commandes << (QStringList{c.nom} + c.arguments).join(u' ');
+    parts << commandes.join(QStringLiteral(" | "));
+    return parts.join(u' ');
+}
+
+struct Row {
+    const char* arguments; // split on spaces
+    const char* parsed;    // describe() of the result, or nullptr for a usage error
+    const char* error;     // start of the error line when parsed is nullptr
+};
+
+const Row kRows[] = {
+    // Commands and their arguments; hex fields are taken in upper case.
+    {"info", "info", nullptr},
+    {"dump b600 1f", "dump B600 1F", nullptr},
+    {"set 1000 55 -- regs -- disassemble e000", "set 1000 55 | regs | disassemble E000", nullptr},
+    {"-- info --", "info", nullptr},
+    {"disasm 86ff00 c000", "disasm 86FF00 C000", nullptr},
+    {"fill 0 ff 0", "fill 0 FF 0", nullptr},
+    // Global options, each once, before the first command.
+    {"--settings /tmp/t.ini --port COM2 --hardware 68HC11E9 --quartz 16 --baud 9600 --timeout 0 --simulate "
+     "--yes test-talker",
+     "settings=/tmp/t.ini port=COM2 hardware=68HC11E9 quartz=16 baud=9600 timeout=0 simulate yes test-talker",
+     nullptr},
+    {"--timeout 32767 --baud 1200 regs", "baud=1200 timeout=32767 regs", nullptr},
+    // Usage errors.
+    {"", nullptr, "no command given"},
+    {"--simulate", nullptr, "no command given"},
+    {"--verbose info", nullptr, "unknown option --verbose"},
+    {"--port", nullptr, "--port needs a value"},
+    {"--quartz 12 info", nullptr, "--quartz takes 2, 4, 8 or 16"},
+    {"--baud 0 info", nullptr, "--baud takes a rate"},
+    {"--baud 115201 info", nullptr, "--baud takes a rate"},
+    {"--baud 9600x info", nullptr, "--baud takes a rate"},
+    {"--timeout -1 info", nullptr, "--timeout takes tenths"},
+    {"--timeout 32768 info", nullptr, "--timeout takes tenths"},
+    {"info --simulate", nullptr, "usage: info"},
+    {"erase", nullptr, "unknown command erase"},
+    {"dump 1000", nullptr, "usage: dump ADDRESS LENGTH"},
+    {"fill 1000 10 FF 1", nullptr, "usage: fill ADDRESS LENGTH VALUE"},
+    {"disasm", nullptr, "usage: disasm HEX [ADDRESS]"},
+    {"dump 10000 10", nullptr, "dump: 10000 is not 1 to 4 hex digits"},
+    {"set 1000 5G", nullptr, "set: 5G is not 1 to 4 hex digits"},
+    {"disasm 86F", nullptr, "disasm: 86F is not a whole number of hex bytes"},
+    {"info -- dump 1000", nullptr, "usage: dump"},
+};
+
+TEST(CommandLine, ArgumentVectorsGiveTheirParseOrAUsageError) {
+    for (const Row& r : kRows) {
+        const QStringList arguments = QString::fromUtf8(r.arguments).split(u' ', Qt::SkipEmptyParts);
+        QString erreur;
+        const auto ligne = analyserLigneCommande(arguments, erreur);
+        if (r.parsed) {
+            ASSERT_TRUE(ligne) << r.arguments << ": " << erreur.toStdString();
+            EXPECT_EQ(describe(*ligne).toStdString(), r.parsed) << r.arguments;
+        } else {
+            EXPECT_FALSE(ligne) << r.arguments << " parsed as " << describe(*ligne).toStdString();
+            EXPECT_TRUE(erreur.startsWith(QString::fromUtf8(r.error)))
+                << r.arguments << ": " << erreur.toStdString();
+            EXPECT_FALSE(erreur.contains(u'\n')) << r.arguments;
+        }
+    }
+}
+
+TEST(CommandLine, UsageErrorLeavesWithStatusTwoBeforeTouchingAnything) {
+    QProcess p;
+    p.start(QStringLiteral(TESSALINE_CLI),
+            {QStringLiteral("--baud"), QStringLiteral("fast"), QStringLiteral("info")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardError().startsWith("tessaline-cli: --baud takes a rate"));
+    EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+}
+
+} // namespace

@@ -22,6 +22,8 @@ const QString PanneauCible = QStringLiteral("Cible");
 const QString SpDuTalker = QStringLiteral("00E8");
 // Between the boot ROM's break and the image, and after the image.
 constexpr float PauseChargement = 0.2f;
+// How often the progress bar moves while the image is on the wire.
+constexpr double PasProgression = 0.05;
 
 // The frame read by the check, into the register set, the link state and the
 // console's buttons.
@@ -85,12 +87,22 @@ void installerVerificationLiaison(Session& session) {
 }
 
 void EnvoiTalker(Session& session) {
+    // The boot ROM of the E and F series ends its download after four idle
+    // character times (AN1060, bootstrap listing of the E9): a pause of the host in the middle of
+    // the image, a repaint of the windows say, would start a truncated Talker.
+    // So the whole image goes out at once (the port's queue holds it), and the
+    // progress bar follows it by its time on the wire at the boot rate.
     const QByteArray& image = session.config.TalkerPrepare;
-    const int longueur = static_cast<int>(image.size());
-    for (int i = 0; i < longueur && !session.liaison.annulation; ++i) {
-        session.ligne().sendByte(static_cast<quint8>(image[i]));
-        session.ecran().setValue(controle::BarreProgression, (i + 1) * 100 / longueur);
-        session.horloge().processEvents();
+    for (char octet : image)
+        session.ligne().sendByte(static_cast<quint8>(octet));
+    const double filaire = image.size() * 10.0 / std::max(1, session.config.BootBaud);
+    const double debut = session.horloge().now();
+    for (;;) {
+        const double passe = ecoule(debut, session.horloge().now());
+        session.ecran().setValue(controle::BarreProgression,
+                                 static_cast<int>(std::min(1.0, passe / filaire) * 100));
+        if (passe >= filaire || session.liaison.annulation) break;
+        Tempo(session.horloge(), static_cast<float>(std::min(PasProgression, filaire - passe)));
     }
 }
 

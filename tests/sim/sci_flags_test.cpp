@@ -11,12 +11,8 @@ constexpr double kRate = 9615; // BAUD $30 at E = 2 MHz
 class SciFlags : public ::testing::Test {
 protected:
     void SetUp() override {
-        b = makeBoard("68HC11F1", 8);
-        park(*b);
+        b = sciBoard("68HC11F1");
         b->setHostBaud(kRate);
-        b->write(reg::BAUD, 0x30);
-        b->write(reg::SCCR2, sccr2::TE | sccr2::RE);
-        runFor(*b, 3000); // let the preamble go
         frame = charCycles(*b, kRate);
     }
     uint8_t status() { return b->peek(reg::SCSR); }

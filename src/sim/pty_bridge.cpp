@@ -125,16 +125,22 @@ void PtyBridge::run() {
         const timespec ts{time_t(wait.count() / 1'000'000'000), long(wait.count() % 1'000'000'000)};
         const int n = ::ppoll(fds.data(), fds.size(), &ts, nullptr);
 
-        advance(); // bring the board to the present before feeding it input
-        if (n > 0) {
-            for (std::size_t i = 0; i < watches_.size(); ++i)
-                if (fds[i + 1].revents && !watches_[i].onReadable()) return;
-        }
+        // The host's bytes are taken in before the board runs on to the present:
+        // they came at the latest now and at the earliest when the board was
+        // last brought up to date. Were the board run on first, a late wake-up
+        // of this thread on a busy machine would show it a pause in the host's
+        // stream that the host never made, and the boot ROM ends a download
+        // after four idle character times.
         if (hungUp_) {
             pollfd p{pty_.masterFd(), POLLIN, 0};
             if (::poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP)) readHost(); // the host reopened the line
         } else if (n > 0 && fds[0].revents) {
             readHost();
+        }
+        advance();
+        if (n > 0) {
+            for (std::size_t i = 0; i < watches_.size(); ++i)
+                if (fds[i + 1].revents && !watches_[i].onReadable()) return;
         }
         checkSettings(false);
     }

@@ -1,47 +1,12 @@
-// The whole real serial path: tessaline-sim on a pseudo-terminal, the host's
-// QSerialPort adapter (and the command-line front end) on the other end, in
-// real time.
-#include "config/talker_adaptation.h"
-#include "link/qt_event_clock.h"
-#include "link/qt_serial_line.h"
-#include "link/serial_port.h"
-#include "operations/memory_read.h"
-#include "operations/memory_write.h"
-#include "operations/talker_link.h"
+// The whole real serial path: tessaline-sim on a pseudo-terminal, the
+// command-line front end and its QSerialPort adapter on the other end, in real
+// time: the Talker's download, writes into RAM and EEPROM, the dump and
+// disassembly listings, and the exit status of a failure and of a usage error.
 #include "pty_simulator.h"
-#include "recording_screen.h"
 
 #include <gtest/gtest.h>
 
 using namespace tessaline;
-
-TEST(PtyEndToEnd, TalkerDownloadAndMemoryThroughQSerialPort) {
-    SimulateurPty sim({QStringLiteral("--chip"), QStringLiteral("68HC11F1"), QStringLiteral("--quartz"),
-                       QStringLiteral("8")});
-    ASSERT_TRUE(sim.esclave().startsWith("/dev/pts/")) << sim.esclave().toStdString();
-
-    QtSerialLine ligne;
-    QtEventClock horloge;
-    test::RecordingScreen ecran;
-    Session session(ligne, horloge, ecran);
-    session.config.Port = sim.esclave();
-    session.config.Baud = 9600;
-    session.config.Timeout = 50;
-    AdapteTalker(session.config);
-
-    ASSERT_EQ(LoadTalker(session), ResultatChargement::Charge)
-        << ecran.messageTexts().join(" | ").toStdString();
-    EXPECT_EQ(session.registres.RegSP, "00E8");
-    EXPECT_EQ(ecran.panel("Talker"), "Talker Charg\u00e9");
-
-    // The operations run with the link watch off, as the console runs them.
-    SurvCom(session, false);
-    FillMem(session, 4, QStringLiteral("0200"), QStringLiteral("A5"));
-    FillMem(session, 2, QStringLiteral("FE00"), QStringLiteral("3C"));
-    EXPECT_EQ(LoadMem(session, QStringLiteral("0200"), 5), "A5A5A5A500");
-    EXPECT_EQ(LoadMem(session, QStringLiteral("FE00"), 3), "3C3CFF");
-    EXPECT_TRUE(ecran.messages.isEmpty()) << ecran.messageTexts().join(" | ").toStdString();
-}
 
 TEST(PtyEndToEnd, CommandLineFrontEnd) {
     SimulateurPty sim({QStringLiteral("--chip"), QStringLiteral("68HC11E1")});

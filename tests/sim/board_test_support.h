@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -39,8 +38,14 @@ inline void runFor(Board& b, uint64_t cycles) {
     b.runUntil(b.cycleCount() + cycles);
 }
 
-inline void load(Board& b, uint16_t address, std::initializer_list<uint8_t> bytes) {
-    ASSERT_TRUE(b.loadBinary(address, std::vector<uint8_t>(bytes)));
+// A parked 8 MHz board with the SCI on at 9615 baud (BAUD $30), its preamble gone.
+inline std::unique_ptr<Board> sciBoard(std::string_view chip) {
+    auto b = makeBoard(chip, 8);
+    park(*b);
+    b->write(reg::BAUD, 0x30);
+    b->write(reg::SCCR2, sccr2::TE | sccr2::RE);
+    runFor(*b, 3000);
+    return b;
 }
 
 // E cycles of one 10-bit character at `baud`.

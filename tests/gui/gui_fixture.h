@@ -32,20 +32,13 @@ public:
             if (!boite) return;
             minuterie_.stop();
             textes << boite->text();
-            titres << boite->windowTitle();
             boutonsVus << boite->standardButtons();
-            QStringList legendes;
-            for (QAbstractButton* b : boite->buttons())
-                legendes << b->text().remove(u'&');
-            legendesBoutons << legendes;
             boite->button(bouton)->click();
         });
         minuterie_.start();
     }
     QStringList textes;
-    QStringList titres;
     QList<QMessageBox::StandardButtons> boutonsVus;
-    QList<QStringList> legendesBoutons;
 
 private:
     QTimer minuterie_;

@@ -1,7 +1,6 @@
 #include "link/conversions.h"
 
 #include <QLocale>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -63,12 +62,6 @@ TEST(DecHexa, OutOfRangeIsInvalidArgument) {
     EXPECT_THROW(DecHexa4(65535.6), std::invalid_argument);
 }
 
-TEST(Inverse, ReversesCharacters) {
-    EXPECT_EQ(Inverse(QString()), QString());
-    EXPECT_EQ(Inverse(QStringLiteral("abc")), "cba");
-    EXPECT_EQ(Inverse(QStringLiteral("\u00e9t\u00e9")), QStringLiteral("\u00e9t\u00e9"));
-}
-
 TEST(HeureTrace, FormatsTimeOfDayWithPoint) {
     EXPECT_EQ(HeureTrace(0), "00:00:00.000");
     EXPECT_EQ(HeureTrace(86399.999), "23:59:59.999");
@@ -87,15 +80,4 @@ TEST(HeureTrace, PointEvenUnderCommaLocale) {
     EXPECT_EQ(HeureTrace(45296.5).size(), 12);
     std::setlocale(LC_ALL, sauvegarde.c_str());
     QLocale::setDefault(avant);
-}
-
-TEST(CheminCourt, ExistingPathUnchangedMissingPathEmpty) {
-    QTemporaryDir dir;
-    const QString fichier = dir.filePath(QStringLiteral("source.asm"));
-    QFile f(fichier);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-    EXPECT_EQ(CheminCourt(fichier), fichier);
-    EXPECT_EQ(CheminCourt(dir.filePath(QStringLiteral("absent.asm"))), QString());
-    EXPECT_EQ(CheminCourt(QString()), QString());
 }

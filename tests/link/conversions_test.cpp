@@ -23,15 +23,13 @@ TEST(HexaDec, ReadsHexadecimalTextInEitherCase) {
                {"7FFFFFFF", 2147483647},
                {"aBcD", 0xABCD},
                {"000000001", 1},
-               {"0000000000000000000000000000000007", 7}};
+               {"0000000000000000000000000000000007", 7},
+               // A character that is no hexadecimal digit counts as a 0 digit.
+               {"1G", 0x10},
+               {"G1", 0x01},
+               {" 12", 0x012}};
     for (const auto& c : cas)
         EXPECT_EQ(HexaDec(QString::fromLatin1(c.texte)), c.valeur) << c.texte;
-}
-
-TEST(HexaDec, NonHexCharacterCountsAsZeroDigit) {
-    EXPECT_EQ(HexaDec(QStringLiteral("1G")), 0x10);
-    EXPECT_EQ(HexaDec(QStringLiteral("G1")), 0x01);
-    EXPECT_EQ(HexaDec(QStringLiteral(" 12")), 0x012);
 }
 
 TEST(HexaDec, OverflowAboveInt32IsAnException) {

@@ -25,8 +25,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace tessaline;
 using namespace tessaline::test;
 
@@ -48,29 +46,6 @@ void choisir(QComboBox* c, const QString& texte) {
     c->setCurrentIndex(i);
     emit c->activated(i);
 }
-
-// Runs `actions` on the next modal window of type T once it is up, then
-// closes it if the actions left it open, so that a failed check never hangs.
-template <class T>
-class PiloteModal {
-public:
-    explicit PiloteModal(std::function<void(T*)> actions) {
-        minuterie_.setInterval(5);
-        QObject::connect(&minuterie_, &QTimer::timeout, [this, actions] {
-            auto* fenetre = qobject_cast<T*>(QApplication::activeModalWidget());
-            if (!fenetre) return;
-            minuterie_.stop();
-            vu = true;
-            actions(fenetre);
-            if (fenetre->isVisible()) fenetre->reject();
-        });
-        minuterie_.start();
-    }
-    bool vu = false;
-
-private:
-    QTimer minuterie_;
-};
 
 // The dialog over a plain session: a scripted line, virtual time, and a
 // screen that records beeps and answers message boxes.

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -176,21 +177,22 @@ TEST_F(Options, MemoryKeysAreDigitsOfTheFieldsBase) {
 TEST_F(Options, OnlyAddedProfilesAreRenamedAndDeleted) {
     ouvrir();
     QPushButton* supprimer = w<QPushButton>("cmdDELType");
-    choisir(liste("cmbHardware"), QStringLiteral("68HC11A1"));
+    // The last built-in profile, next to the first added one.
+    choisir(liste("cmbHardware"), QStringLiteral("68HC11811E2"));
     EXPECT_FALSE(supprimer->isEnabled());
-    EXPECT_EQ(champ("txtFinEeprom")->text(), "B7FF");
+    EXPECT_EQ(champ("txtFinEeprom")->text(), "FFFF");
     cliquer("cmdDELType");
     nomProfil()->selectAll();
     QTest::keyClicks(nomProfil(), QStringLiteral("Autre"));
     QTest::keyClick(nomProfil(), Qt::Key_Return);
-    EXPECT_EQ(elements(liste("cmbHardware")).first(), "68HC11A1") << "a built-in stays, under its name";
+    EXPECT_EQ(elements(liste("cmbHardware")).last(), "68HC11811E2") << "a built-in stays, under its name";
     EXPECT_EQ(liste("cmbHardware")->count(), 4);
 
     // An added profile starts from the default map, and can be deleted.
     cliquer("cmdADDType");
     EXPECT_EQ(liste("cmbHardware")->currentIndex(), 4);
     EXPECT_EQ(champ("txtFinRam")->text(), "03FF");
-    EXPECT_EQ(champ("txtFinEeprom")->text(), "FFFF");
+    EXPECT_EQ(champ("txtTailleEeprom")->text(), "512");
     EXPECT_TRUE(supprimer->isEnabled());
     cliquer("cmdDELType");
     EXPECT_EQ(liste("cmbHardware")->count(), 4);
@@ -467,6 +469,7 @@ TEST(OptionsProgramme, MenuShowsTheDialogModallyAndTheTalkerLoadsOnceTheCrystalI
     {
         PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
             EXPECT_TRUE(d->isModal());
+            d->findChild<QSpinBox*>("UpDnTimeout")->stepUp();
             d->findChild<QPushButton*>("cmdOK")->click();
         });
         menu->trigger();
@@ -474,7 +477,8 @@ TEST(OptionsProgramme, MenuShowsTheDialogModallyAndTheTalkerLoadsOnceTheCrystalI
     }
     EXPECT_EQ(c.TalkerPrepare, "marque") << "same crystal, same rate: the image stays";
     EXPECT_EQ(adresse->text(), "FE00") << "OK puts the EEPROM start into the console";
-    EXPECT_EQ(c.Timeout, OptionsDialog::TimeoutMinimum) << "the stored 20 was shown, and kept, as 500";
+    EXPECT_EQ(c.Timeout, OptionsDialog::TimeoutMinimum + OptionsDialog::TimeoutPas)
+        << "the stored 20 was shown as 500, then stepped up once";
     {
         PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
             choisir16MHz(d);

@@ -496,6 +496,8 @@ TEST(OptionsProgramme, MenuShowsTheDialogModallyAndTheTalkerLoadsOnceTheCrystalI
         menu->trigger();
     }
     EXPECT_EQ(s.fenetre->ecran().panel(QStringLiteral("Port")), "COM2:19200,N,8,1");
+    // An image left for 8 MHz would never load (the next test): fail, not hang.
+    ASSERT_EQ(c.QuartzTalker, "16") << "OK adapted the Talker to the new crystal";
     s.chargerTalker();
     EXPECT_EQ(s.talker(), "Talker Charg\u00e9");
     EXPECT_EQ(s.fenetre->session().registres.RegSP, "00E8");

@@ -1,14 +1,8 @@
 #include "link/conversions.h"
 
-#include <QFileInfo>
-
 #include <cmath>
 #include <limits>
 #include <stdexcept>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
 
 namespace tessaline {
 
@@ -19,6 +13,15 @@ int hexDigitValue(QChar c) {
     if (u >= '0' && u <= '9') return u - '0';
     if (u >= 'A' && u <= 'F') return u - 'A' + 10;
     return 0;
+}
+
+// The same characters in reverse order.
+QString Inverse(const QString& texte) {
+    QString resultat;
+    resultat.reserve(texte.size());
+    for (auto it = texte.crbegin(); it != texte.crend(); ++it)
+        resultat.append(*it);
+    return resultat;
 }
 
 } // namespace
@@ -60,14 +63,6 @@ QString DecHexa2(int64_t valeur) {
     return texte;
 }
 
-QString Inverse(const QString& texte) {
-    QString resultat;
-    resultat.reserve(texte.size());
-    for (auto it = texte.crbegin(); it != texte.crend(); ++it)
-        resultat.append(*it);
-    return resultat;
-}
-
 QString HeureTrace(double secondes) {
     // Work in whole milliseconds, rounded once, so that 59.9996 s gives 01:00.000
     // and never a "60.000" seconds field.
@@ -84,19 +79,6 @@ QString HeureTrace(double secondes) {
         .arg(minutes, 2, 10, QChar(u'0'))
         .arg(sec, 2, 10, QChar(u'0'))
         .arg(ms, 3, 10, QChar(u'0'));
-}
-
-QString CheminCourt(const QString& chemin) {
-#ifdef Q_OS_WIN
-    const QByteArray local = QFile::encodeName(chemin);
-    char tampon[255];
-    const DWORD n = GetShortPathNameA(local.constData(), tampon, sizeof tampon);
-    if (n == 0 || n >= sizeof tampon) return {};
-    return QFile::decodeName(QByteArray(tampon, int(n)));
-#else
-    if (chemin.isEmpty() || !QFileInfo::exists(chemin)) return {};
-    return chemin;
-#endif
 }
 
 } // namespace tessaline

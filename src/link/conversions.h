@@ -1,5 +1,5 @@
 // Number and text conversions shared by every part of the program: hexadecimal
-// texts of addresses and bytes, the trace time stamp, short paths.
+// texts of addresses and bytes, the trace time stamp.
 #pragma once
 
 #include <QString>
@@ -31,16 +31,8 @@ QString DecHexa4(T valeur) {
 // A negative value is written as its 32-bit two's complement ("FFFFFFFF" for -1).
 QString DecHexa2(int64_t valeur);
 
-// The same characters in reverse order.
-QString Inverse(const QString& texte);
-
 // Time of day as HH:MM:SS.mmm (twelve characters) from seconds since midnight,
 // always with a point before the milliseconds whatever the user's locale.
 QString HeureTrace(double secondes);
-
-// The short form of a path, for handing it to an external program that cannot take
-// blanks. Where the system has no short names the path comes back unchanged; a path
-// that does not exist gives the empty text.
-QString CheminCourt(const QString& chemin);
 
 } // namespace tessaline

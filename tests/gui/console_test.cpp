@@ -157,15 +157,6 @@ TEST_F(Console, MemDumpFromTheConsoleFillsMemoryAndTraceAndContinues) {
     EXPECT_EQ(champ("txtADRESSE")->text(), "0040");
 }
 
-TEST_F(Console, TraceAppendsAtTheEndWhateverTheUserSelected) {
-    RichTextArea* trace = s.fenetre->trace()->area();
-    trace->selectAll();
-    cliquer("cmdLOADTALKER");
-    EXPECT_TRUE(trace->toPlainText().trimmed().endsWith("Talker Charg\u00e9\tCible STOP"))
-        << trace->toPlainText().toStdString();
-    EXPECT_TRUE(trace->toPlainText().contains("Pas de Talker")) << "what was there stays";
-}
-
 TEST_F(Console, CloseIsRefusedAndSizeIsFixed) {
     ConsoleWindow* c = s.fenetre->console();
     EXPECT_FALSE(c->close());

@@ -15,40 +15,49 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace tessaline::test {
 
-// Clicks `bouton` in the next message box that opens, and remembers its text.
-// It looks for the box every few milliseconds: events may be processed before
-// the box is up (every wait of the program processes them).
-class RepondeurMessages {
+// Runs `actions` on the next modal window of type T once it is up, then
+// closes it if the actions left it open, so that a failed check never hangs.
+// It looks every few milliseconds: events may be processed before the window
+// is up (every wait of the program processes them).
+template <class T>
+class PiloteModal {
 public:
-    RepondeurMessages() { minuterie_.setInterval(5); }
-    void repondre(QMessageBox::StandardButton bouton) {
-        QObject::disconnect(&minuterie_, nullptr, nullptr, nullptr);
-        QObject::connect(&minuterie_, &QTimer::timeout, [this, bouton] {
-            auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!boite) return;
+    explicit PiloteModal(std::function<void(T*)> actions) {
+        minuterie_.setInterval(5);
+        QObject::connect(&minuterie_, &QTimer::timeout, [this, actions] {
+            auto* fenetre = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (!fenetre) return;
             minuterie_.stop();
-            textes << boite->text();
-            titres << boite->windowTitle();
-            boutonsVus << boite->standardButtons();
-            QStringList legendes;
-            for (QAbstractButton* b : boite->buttons())
-                legendes << b->text().remove(u'&');
-            legendesBoutons << legendes;
-            boite->button(bouton)->click();
+            vu = true;
+            actions(fenetre);
+            if (fenetre->isVisible()) fenetre->reject();
         });
         minuterie_.start();
     }
-    QStringList textes;
-    QStringList titres;
-    QList<QMessageBox::StandardButtons> boutonsVus;
-    QList<QStringList> legendesBoutons;
+    bool vu = false;
 
 private:
     QTimer minuterie_;
+};
+
+// Clicks `bouton` in the next message box that opens, and remembers its text
+// and buttons.
+struct RepondeurMessages {
+    void repondre(QMessageBox::StandardButton bouton) {
+        pilote = std::make_unique<PiloteModal<QMessageBox>>([this, bouton](QMessageBox* boite) {
+            textes << boite->text();
+            boutonsVus << boite->standardButtons();
+            boite->button(bouton)->click();
+        });
+    }
+    QStringList textes;
+    QList<QMessageBox::StandardButtons> boutonsVus;
+    std::unique_ptr<PiloteModal<QMessageBox>> pilote;
 };
 
 struct GuiSession {

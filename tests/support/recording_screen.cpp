@@ -29,9 +29,8 @@ QVector<Run> RecordingScreen::runsOf(Zone zone) const {
     return result;
 }
 
-void RecordingScreen::setPanel(const QString& key, const QString& text, int image) {
+void RecordingScreen::setPanel(const QString& key, const QString& text, int) {
     panels[key] = text;
-    panelImages[key] = image;
 }
 
 namespace {

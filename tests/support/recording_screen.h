@@ -43,7 +43,7 @@ public:
     void runInProgressWindow(const QString& title, const std::function<void()>& operation) override;
     Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) override;
     void beep() override { ++beeps; }
-    void setBusy(bool busy) override { this->busy = busy; }
+    void setBusy(bool) override {}
 
     // Runs appended to one area since it was last cleared.
     QVector<Run> runsOf(Zone zone) const;
@@ -52,7 +52,6 @@ public:
 
     QVector<Run> runs;
     QMap<QString, QString> panels;
-    QMap<QString, int> panelImages;
     QMap<QString, bool> enabled;
     QMap<QString, QString> texts;
     QMap<QString, uint32_t> colours;
@@ -61,7 +60,6 @@ public:
     // Answers given to the next message boxes; when empty: Ok, or Oui for questions.
     QQueue<Reponse> answers;
     int beeps = 0;
-    bool busy = false;
     bool waitVisible = false;
     QStringList waitLabels;
     QStringList progressTitles; // each time the progress window was opened

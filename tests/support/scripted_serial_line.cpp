@@ -5,10 +5,6 @@
 
 namespace tessaline::test {
 
-void ScriptedSerialLine::echo() {
-    repondre = [](quint8 o) { return QByteArray(1, static_cast<char>(o)); };
-}
-
 void ScriptedSerialLine::injecter(const QByteArray& octets, double apres) {
     prevus_.push_back({t_ + apres, octets});
     std::stable_sort(prevus_.begin(), prevus_.end(),
@@ -19,7 +15,7 @@ void ScriptedSerialLine::injecter(const QByteArray& octets, double apres) {
 bool ScriptedSerialLine::open(const QString& device, const QString& settings) {
     ouvertures << device + u'|' + settings;
     if (refuserOuverture) {
-        erreur_ = erreurOuverture;
+        erreur_ = {2, QStringLiteral("Permission denied")};
         ouvert_ = false;
         return false;
     }
@@ -39,7 +35,7 @@ void ScriptedSerialLine::sendByte(quint8 octet) {
     envoyes.append(static_cast<char>(octet));
     if (!repondre) return;
     const QByteArray reponse = repondre(octet);
-    if (!reponse.isEmpty()) injecter(reponse, delaiReponse);
+    if (!reponse.isEmpty()) injecter(reponse, 0.001); // a millisecond later
 }
 
 double ScriptedSerialLine::secondsToNextEvent() const {

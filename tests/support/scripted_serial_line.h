@@ -17,11 +17,6 @@ class ScriptedSerialLine : public SerialLine, public VirtualTimeSource {
 public:
     // Answer to each byte the host sends (none by default).
     std::function<QByteArray(quint8)> repondre;
-    // Virtual seconds between a byte sent and its answer.
-    double delaiReponse = 0.001;
-
-    // The target answers every byte with itself.
-    void echo();
     // Bytes arriving on their own, `apres` seconds from now.
     void injecter(const QByteArray& octets, double apres = 0);
 
@@ -36,9 +31,8 @@ public:
     double secondsToNextEvent() const override;
     void advance(double seconds) override;
 
-    // Opening fails with this error when set.
+    // Opening fails with error 2, "Permission denied", when set.
     bool refuserOuverture = false;
-    ErreurExecution erreurOuverture{2, QStringLiteral("Permission denied")};
 
     QByteArray envoyes;     // every byte the host sent
     QStringList ouvertures; // "device|settings" of each open

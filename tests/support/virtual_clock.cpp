@@ -16,7 +16,6 @@ double VirtualClock::now() {
 
 void VirtualClock::processEvents() {
     ++processed;
-    if (onEvents) onEvents();
 }
 
 void VirtualClock::waitForEvents(double maxSeconds) {
@@ -27,7 +26,6 @@ void VirtualClock::waitForEvents(double maxSeconds) {
     for (const auto& p : planned_)
         pas = std::min(pas, p.first - elapsed_);
     advance(std::max(pas, PasMinimal));
-    if (onEvents) onEvents();
 }
 
 void VirtualClock::after(double seconds, std::function<void()> action) {

@@ -28,27 +28,24 @@ public:
     double now() override;
     void processEvents() override;
     void waitForEvents(double maxSeconds) override;
-    void wake() override { ++wakes; }
+    void wake() override {}
     bool applicationAlive() override { return alive; }
 
     void addSource(VirtualTimeSource* source) { sources_.push_back(source); }
     // Runs `action` once, `seconds` from now, as an event would (a click, a
     // timer): a wait in progress ends there.
     void after(double seconds, std::function<void()> action);
-    // Moves time on by exactly `seconds` (sources included).
-    void advance(double seconds);
     // Virtual seconds since the clock was made.
     double elapsed() const { return elapsed_; }
 
-    // Runs at every processEvents() and waitForEvents(): stands for the clicks and
-    // timer ticks that a real event loop would deliver during a wait.
-    std::function<void()> onEvents;
     bool alive = true;
     int processed = 0;
     int waits = 0;
-    int wakes = 0;
 
 private:
+    // Moves time on by exactly `seconds` (sources included).
+    void advance(double seconds);
+
     double t_;
     double elapsed_ = 0;
     std::vector<VirtualTimeSource*> sources_;

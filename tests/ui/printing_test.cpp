@@ -83,15 +83,10 @@ QStringList rognees(QStringList lignes) {
     return lignes;
 }
 
-TEST_F(Imprimer, WithoutSelectionHeadingEmptyLineAndEverything) {
+TEST_F(Imprimer, HeadingEmptyLineThenEverythingOrOnlyTheSelection) {
     const QStringList dump = lignesDump(4);
     ecrire(dump);
     EXPECT_EQ(imprimer(false), rognees(QStringList{Entete, QString()} + dump));
-}
-
-TEST_F(Imprimer, WithSelectionOnlyTheSelection) {
-    const QStringList dump = lignesDump(4);
-    ecrire(dump);
     // From the start of the second line to the middle of the third.
     const int debut = int(dump[0].size()) + 1;
     QTextCursor c(area_.document());

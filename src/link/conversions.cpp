@@ -1,8 +1,14 @@
 #include "link/conversions.h"
 
+#include <QFileInfo>
+
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace tessaline {
 
@@ -79,6 +85,19 @@ QString HeureTrace(double secondes) {
         .arg(minutes, 2, 10, QChar(u'0'))
         .arg(sec, 2, 10, QChar(u'0'))
         .arg(ms, 3, 10, QChar(u'0'));
+}
+
+QString CheminCourt(const QString& chemin) {
+#ifdef Q_OS_WIN
+    const QByteArray local = QFile::encodeName(chemin);
+    char tampon[255];
+    const DWORD n = GetShortPathNameA(local.constData(), tampon, sizeof tampon);
+    if (n == 0 || n >= sizeof tampon) return {};
+    return QFile::decodeName(QByteArray(tampon, int(n)));
+#else
+    if (chemin.isEmpty() || !QFileInfo::exists(chemin)) return {};
+    return chemin;
+#endif
 }
 
 } // namespace tessaline

@@ -1,5 +1,5 @@
 // Number and text conversions shared by every part of the program: hexadecimal
-// texts of addresses and bytes, the trace time stamp.
+// texts of addresses and bytes, the trace time stamp, short paths.
 #pragma once
 
 #include <QString>
@@ -34,5 +34,10 @@ QString DecHexa2(int64_t valeur);
 // Time of day as HH:MM:SS.mmm (twelve characters) from seconds since midnight,
 // always with a point before the milliseconds whatever the user's locale.
 QString HeureTrace(double secondes);
+
+// The short form of a path, for handing it to an external program that cannot take
+// blanks. Where the system has no short names the path comes back unchanged; a path
+// that does not exist gives the empty text.
+QString CheminCourt(const QString& chemin);
 
 } // namespace tessaline

@@ -1,6 +1,7 @@
 #include "link/conversions.h"
 
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -78,4 +79,15 @@ TEST(HeureTrace, PointEvenUnderCommaLocale) {
     EXPECT_EQ(HeureTrace(45296.5).size(), 12);
     std::setlocale(LC_ALL, sauvegarde.c_str());
     QLocale::setDefault(avant);
+}
+
+TEST(CheminCourt, ExistingPathUnchangedMissingPathEmpty) {
+    QTemporaryDir dir;
+    const QString fichier = dir.filePath(QStringLiteral("source.asm"));
+    QFile f(fichier);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_EQ(CheminCourt(fichier), fichier);
+    EXPECT_EQ(CheminCourt(dir.filePath(QStringLiteral("absent.asm"))), QString());
+    EXPECT_EQ(CheminCourt(QString()), QString());
 }

@@ -440,7 +440,7 @@ TEST(OptionsProgramme, MenuShowsTheDialogModallyAndAdaptsTheTalkerOnChange) {
     }
     EXPECT_EQ(c.TalkerPrepare.size(), 257);
     EXPECT_EQ(c.BootBaud, 2400) << "the boot ROM listens at 2400 baud with 16 MHz";
-    EXPECT_EQ(s.fenetre->ecran().panel(QStringLiteral("Port")), "COM2:19200,N,8,1");
+    EXPECT_EQ(s.fenetre->ecran().panel(QStringLiteral("Port")), "Carte simul\u00e9e:19200,N,8,1");
 }
 
 TEST(OptionsProgramme, StartUpWithAPortThatDoesNotOpenShowsTheDialogNotModally) {

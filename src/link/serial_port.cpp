@@ -132,6 +132,11 @@ void LinkWatch::setEnabled(bool actif) {
 void LinkWatch::tick() {
     if (!session_.ligne().isOpen() || session_.ligne().bytesWaiting() < 1) return;
     session_.ligne().readAll();
+    // With no program running on the board, the bytes are its boot ROM's (the
+    // break after a reset, echoes of a download given up): once the state says
+    // "no Talker" there is nothing to check.
+    if (session_.ligne().sansProgramme() && !session_.liaison.talkerPresent && !session_.liaison.cibleTourne)
+        return;
     const bool actif = timer_.isActive();
     timer_.stop();
     ++verifications_;

@@ -9,9 +9,14 @@ BoardClock::BoardClock(SimSerialLine& ligne, double debut)
     : ligne_(ligne)
     , debut_(debut) {}
 
-double BoardClock::boardSeconds() const {
+double BoardClock::boardSeconds() {
     const hc11::Board& b = ligne_.board();
-    return static_cast<double>(b.cycleCount()) / b.eClockHz();
+    if (&b != vue_) {
+        avant_ += derniere_;
+        vue_ = &b;
+    }
+    derniere_ = static_cast<double>(b.cycleCount()) / b.eClockHz();
+    return avant_ + derniere_;
 }
 
 double BoardClock::now() {
@@ -24,11 +29,12 @@ void BoardClock::processEvents() {
 
 void BoardClock::waitForEvents(double maxSeconds) {
     hc11::Board& b = ligne_.board();
-    const uint64_t maintenant = b.cycleCount();
-    uint64_t fin =
-        maintenant + std::max<uint64_t>(1, static_cast<uint64_t>(std::ceil(maxSeconds * b.eClockHz())));
+    const double secondes = boardSeconds();
     for (const auto& p : planned_)
-        fin = std::min(fin, std::max(p.first, maintenant + 1));
+        maxSeconds = std::min(maxSeconds, p.first - secondes);
+    maxSeconds = std::max(maxSeconds, 0.0);
+    const uint64_t fin =
+        b.cycleCount() + std::max<uint64_t>(1, static_cast<uint64_t>(std::ceil(maxSeconds * b.eClockHz())));
     // Bytes already waiting have been seen by the reader: run to the end of the
     // wait rather than stop at once on them.
     if (b.hostAvailable() > 0)
@@ -40,13 +46,11 @@ void BoardClock::waitForEvents(double maxSeconds) {
 }
 
 void BoardClock::after(double seconds, std::function<void()> action) {
-    const hc11::Board& b = ligne_.board();
-    planned_.emplace_back(b.cycleCount() + static_cast<uint64_t>(std::llround(seconds * b.eClockHz())),
-                          std::move(action));
+    planned_.emplace_back(boardSeconds() + seconds, std::move(action));
 }
 
 void BoardClock::runDue() {
-    const uint64_t maintenant = ligne_.board().cycleCount();
+    const double maintenant = boardSeconds();
     for (std::size_t i = 0; i < planned_.size();) {
         if (planned_[i].first <= maintenant) {
             auto action = std::move(planned_[i].second);

@@ -24,15 +24,20 @@ public:
     // Runs `action` once, `seconds` of board time from now, as a click or a
     // timer tick would during a wait (tests: a Cancel button, a RESET).
     void after(double seconds, std::function<void()> action);
-    // Board seconds since the cycle count was 0.
-    double boardSeconds() const;
+    // Board seconds since the clock started. A board built anew behind the
+    // line (another chip or crystal) starts at cycle 0: its time continues
+    // that of the board before it.
+    double boardSeconds();
 
 private:
     void runDue();
 
     SimSerialLine& ligne_;
     double debut_;
-    std::vector<std::pair<uint64_t, std::function<void()>>> planned_;
+    const hc11::Board* vue_ = nullptr;
+    double avant_ = 0;    // board seconds of the boards before this one
+    double derniere_ = 0; // this board's seconds, last seen
+    std::vector<std::pair<double, std::function<void()>>> planned_;
 };
 
 } // namespace tessaline

@@ -13,30 +13,28 @@ constexpr int PeriodeMs = 1;
 constexpr std::chrono::milliseconds RetardMaximal{200};
 } // namespace
 
-RealTimeBoard::RealTimeBoard(hc11::Board& board, SimSerialLine& ligne, QObject* parent)
+RealTimeBoard::RealTimeBoard(SimBoardControl& carte, QObject* parent)
     : QObject(parent)
-    , board_(board)
-    , ligne_(ligne)
-    , pacer_(board.eClockHz()) {
-    pacer_.start(board_.cycleCount());
+    , carte_(carte) {
+    suivreCarte();
     minuterie_.setTimerType(Qt::PreciseTimer);
     connect(&minuterie_, &QTimer::timeout, this, &RealTimeBoard::avancer);
     minuterie_.start(PeriodeMs);
 }
 
+void RealTimeBoard::suivreCarte() {
+    if (generation_ == carte_.generation()) return;
+    generation_ = carte_.generation();
+    pacer_ = std::make_unique<hc11::RealTimePacer>(carte_.board().eClockHz());
+    pacer_->start(carte_.board().cycleCount());
+}
+
 void RealTimeBoard::avancer() {
-    pacer_.limitLag(board_.cycleCount(), RetardMaximal);
-    board_.runUntil(pacer_.targetCycle());
-    ligne_.signalerDonnees();
-}
-
-QString RealTimeBoard::description() const {
-    return QString::fromLatin1(board_.chip().name.data(), static_cast<qsizetype>(board_.chip().name.size())) +
-           QStringLiteral(", quartz %1 MHz").arg(board_.crystalHz() / 1'000'000);
-}
-
-void RealTimeBoard::reset() {
-    board_.resetBootstrap();
+    suivreCarte();
+    hc11::Board& board = carte_.board();
+    pacer_->limitLag(board.cycleCount(), RetardMaximal);
+    board.runUntil(pacer_->targetCycle());
+    carte_.ligne().signalerDonnees();
 }
 
 } // namespace tessaline

@@ -4,7 +4,7 @@ namespace tessaline {
 
 SimSerialLine::SimSerialLine(hc11::Board& board, QObject* parent)
     : SerialLine(parent)
-    , board_(board) {}
+    , board_(&board) {}
 
 bool SimSerialLine::open(const QString&, const QString& settings) {
     ParametresLigne p;
@@ -13,30 +13,40 @@ bool SimSerialLine::open(const QString&, const QString& settings) {
         ouvert_ = false;
         return false;
     }
-    board_.hostLineConfigured(p.baud);
+    baud_ = p.baud;
+    board_->hostLineConfigured(p.baud);
     // Whatever the board sent while the port was closed is gone.
-    board_.hostReadAll();
+    board_->hostReadAll();
     ouvert_ = true;
     erreur_ = {};
     return true;
 }
 
 int SimSerialLine::bytesWaiting() {
-    return ouvert_ ? static_cast<int>(board_.hostAvailable()) : 0;
+    return ouvert_ ? static_cast<int>(board_->hostAvailable()) : 0;
 }
 
 QByteArray SimSerialLine::readAll() {
     if (!ouvert_) return {};
-    const std::vector<uint8_t> octets = board_.hostReadAll();
+    const std::vector<uint8_t> octets = board_->hostReadAll();
     return QByteArray(reinterpret_cast<const char*>(octets.data()), static_cast<qsizetype>(octets.size()));
 }
 
 void SimSerialLine::sendByte(quint8 octet) {
-    if (ouvert_) board_.hostSend(octet);
+    if (ouvert_) board_->hostSend(octet);
 }
 
 void SimSerialLine::signalerDonnees() {
-    if (ouvert_ && board_.hostAvailable() > 0) emit dataArrived();
+    if (ouvert_ && board_->hostAvailable() > 0) emit dataArrived();
+}
+
+bool SimSerialLine::sansProgramme() const {
+    return board_->phase() != hc11::Board::Phase::Running;
+}
+
+void SimSerialLine::changerCarte(hc11::Board& board) {
+    board_ = &board;
+    if (ouvert_) board_->hostLineConfigured(baud_);
 }
 
 } // namespace tessaline

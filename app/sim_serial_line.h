@@ -23,17 +23,23 @@ public:
     void sendByte(quint8 octet) override;
     ErreurExecution lastError() const override { return erreur_; }
     // The board is the device: the port named in the settings is not used.
-    QString peripheriqueFixe() const override { return QStringLiteral("carte simul\u00e9e"); }
+    QString peripheriqueFixe() const override { return QStringLiteral("Carte simul\u00e9e"); }
+    bool sansProgramme() const override;
+
+    // The board behind the line is now `board` (another chip or crystal); an
+    // open line keeps its rate, which the new board is told.
+    void changerCarte(hc11::Board& board);
 
     // Called by whatever runs the board, after each slice: tells a waiting
     // reader that bytes have come.
     void signalerDonnees();
 
-    hc11::Board& board() { return board_; }
+    hc11::Board& board() { return *board_; }
 
 private:
-    hc11::Board& board_;
+    hc11::Board* board_;
     bool ouvert_ = false;
+    int baud_ = 0;
     ErreurExecution erreur_;
 };
 

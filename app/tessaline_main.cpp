@@ -7,7 +7,7 @@
 #include "link/qt_serial_line.h"
 #include "realtime_board.h"
 #include "sim/chip.h"
-#include "sim_serial_line.h"
+#include "sim_board_control.h"
 #include "ui/main_window.h"
 
 #include <QApplication>
@@ -102,8 +102,7 @@ int main(int argc, char** argv) {
                                  .arg(config.HardWare));
         puce = hc11::findChip("68HC11F1");
     }
-    hc11::Board board(*puce, static_cast<uint32_t>(reglageQuartz(config.Quartz)->mhz) * 1'000'000u);
-    SimSerialLine ligne(board);
-    RealTimeBoard tempsReel(board, ligne);
-    return fenetres(app, ligne, *reglages, &tempsReel, arguments.finPret);
+    SimBoardControl carte(*puce, static_cast<uint32_t>(reglageQuartz(config.Quartz)->mhz) * 1'000'000u);
+    RealTimeBoard tempsReel(carte);
+    return fenetres(app, carte.ligne(), *reglages, &carte, arguments.finPret);
 }

@@ -36,6 +36,10 @@ public:
     // A line that is bound to one device whatever port the user chose (the
     // in-process simulated board) names it here; empty for a real port.
     virtual QString peripheriqueFixe() const { return {}; }
+    // A line that sees its device (the in-process simulated board) says here
+    // when no program runs there (held in reset, or in its boot ROM): nothing
+    // can answer a Talker command. A real port cannot know: false.
+    virtual bool sansProgramme() const { return false; }
 
 signals:
     // Bytes arrived: ends a wait in progress.

@@ -84,10 +84,12 @@ void ComOpen(Session& session, int baud) {
     const Configuration& c = session.config;
     const QString parametres = texteParametres(baud);
     const int n = numeroPort(c.Port);
-    const QString nomAffiche = n > 0 ? QStringLiteral("COM%1").arg(n) : c.Port;
+    // A line bound to one device (the simulated board) shows that device, not
+    // the port the settings name.
+    const QString fixe = session.ligne().peripheriqueFixe();
+    const QString nomAffiche = !fixe.isEmpty() ? fixe : n > 0 ? QStringLiteral("COM%1").arg(n) : c.Port;
     session.ecran().setPanel(PanneauPort, nomAffiche + u':' + parametres, 0);
 
-    const QString fixe = session.ligne().peripheriqueFixe();
     const QString peripherique = fixe.isEmpty() ? cheminPeripherique(c, c.Port) : fixe;
     bool ouvert = false;
     if (peripherique.isEmpty()) {
@@ -130,6 +132,11 @@ void LinkWatch::setEnabled(bool actif) {
 void LinkWatch::tick() {
     if (!session_.ligne().isOpen() || session_.ligne().bytesWaiting() < 1) return;
     session_.ligne().readAll();
+    // With no program running on the board, the bytes are its boot ROM's (the
+    // break after a reset, echoes of a download given up): once the state says
+    // "no Talker" there is nothing to check.
+    if (session_.ligne().sansProgramme() && !session_.liaison.talkerPresent && !session_.liaison.cibleTourne)
+        return;
     const bool actif = timer_.isActive();
     timer_.stop();
     ++verifications_;

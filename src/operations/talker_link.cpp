@@ -22,6 +22,10 @@ const QString PanneauCible = QStringLiteral("Cible");
 const QString SpDuTalker = QStringLiteral("00E8");
 // Between the boot ROM's break and the image, and after the image.
 constexpr float PauseChargement = 0.2f;
+// The check after a cancelled download: a Talker still running from before
+// echoes a command within a few character times, so the user who cancelled
+// does not wait the whole configured time-out (tenths of a second).
+constexpr int TimeoutApresAnnulation = 10;
 // How often the progress bar moves while the image is on the wire.
 constexpr double PasProgression = 0.05;
 
@@ -60,6 +64,12 @@ void TestTalker(Session& session, int timeout) {
     Screen& e = session.ecran();
     ViderCom(session);
     session.liaison.talkerPresent = false;
+    // A board with no program running (just powered up, or in its boot ROM)
+    // has no Talker to answer: no need to wait for the time-out to say so.
+    if (session.ligne().sansProgramme()) {
+        EtatPasDeTalker(session);
+        return;
+    }
 
     const Resultat<TrameRegistres> r = lireTrame(session, timeout);
     if (r.issue != Issue::PasDEcho) {
@@ -73,7 +83,11 @@ void TestTalker(Session& session, int timeout) {
         TraceEtat(session);
         return;
     }
+    EtatPasDeTalker(session);
+}
 
+void EtatPasDeTalker(Session& session) {
+    Screen& e = session.ecran();
     e.setPanel(PanneauTalker, PasDeTalker, image::TalkerAbsent);
     e.setPanel(PanneauCible, CibleStop, image::CibleArretee);
     session.liaison.cibleTourne = false;
@@ -183,7 +197,7 @@ ResultatChargement LoadTalker(Session& session, int attenteBreak) {
         session.liaison.abandon = true;
         session.liaison.annulation = false;
         Tempo(session.horloge(), PauseChargement);
-        TestTalker(session);
+        TestTalker(session, std::min<int>(TimeoutApresAnnulation, c.Timeout));
     }
     SurvCom(session, true);
     return resultat;

@@ -32,10 +32,16 @@ void EnvoiTalker(Session& session);
 
 // Reads the registers through the Talker and updates the link state, the panels,
 // the register set and the console's buttons; a Talker that does not answer
-// leaves the "no Talker" state. Waits under the configured time-out, or under
+// leaves the "no Talker" state, at once when the line knows that no program
+// runs behind it. Waits under the configured time-out, or under
 // `timeout` tenths of a second.
 void TestTalker(Session& session);
 void TestTalker(Session& session, int timeout);
+
+// The "no Talker" state: its panels, flags and console buttons, and the
+// link-state entry of the trace. What a check that finds no Talker leaves, and
+// what a reset of the target leaves.
+void EtatPasDeTalker(Session& session);
 
 // Makes the link watch run the Talker check, under the watch's own time-out,
 // when the target sends a byte on its own (a breakpoint, a stop).

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QLabel;
+
 namespace tessaline {
 
 class BoardControl;
@@ -13,8 +15,15 @@ class BoardPanel : public QWidget {
 public:
     explicit BoardPanel(BoardControl& board, QWidget* parent = nullptr);
 
+    // Shows the board's description again (another chip or crystal).
+    void actualiser();
+
 protected:
     void closeEvent(QCloseEvent* e) override;
+
+private:
+    BoardControl& board_;
+    QLabel* description_;
 };
 
 } // namespace tessaline

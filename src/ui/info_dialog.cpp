@@ -38,7 +38,12 @@ InfoDialog::InfoDialog(Session& session, const QString& titre, std::function<voi
     progression_->setRange(0, 100);
     progression_->setValue(0);
     annuler_->setObjectName(QStringLiteral("cmdAnnuler"));
-    connect(annuler_, &QPushButton::clicked, this, [this] { session_.demanderAnnulation(); });
+    connect(annuler_, &QPushButton::clicked, this, [this] {
+        // The click shows at once; the operation ends at its next look at the flag.
+        session_.demanderAnnulation();
+        annuler_->setEnabled(false);
+        message_->setText(QStringLiteral("Annulation..."));
+    });
 
     auto* l = new QVBoxLayout(this);
     l->addWidget(span_);

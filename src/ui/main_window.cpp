@@ -1,7 +1,9 @@
 #include "ui/main_window.h"
 
+#include "config/crystal_table.h"
 #include "config/settings_store.h"
 #include "config/talker_adaptation.h"
+#include "link/error_report.h"
 #include "link/serial_port.h"
 #include "operations/console_command_table.h"
 #include "operations/register_edit.h"
@@ -27,6 +29,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -97,6 +100,8 @@ MainWindow::MainWindow(SerialLine& ligne, EventClock& horloge, SettingsStore& re
 
     attente_ = new WaitWindow(this);
     ecran_->setWaitWindow(attente_);
+    // A wait the user gives up: the abort flag, which every wait honours.
+    connect(attente_, &WaitWindow::annulee, this, [this] { session_->demanderAbandon(); });
     // frmInfo: the long target operations run inside it; its Cancel button
     // sets this session's cancel flag.
     ecran_->setProgressWindow([this](const QString& titre, const std::function<void()>& operation) {
@@ -105,12 +110,16 @@ MainWindow::MainWindow(SerialLine& ligne, EventClock& horloge, SettingsStore& re
     });
     // A simulated board leaves reset when the download waits for it, as the
     // user would press RESET on a real one.
-    if (board_) session_->attenteResetCarte = [this] { board_->reset(); };
+    if (board_) {
+        session_->attenteResetCarte = [this] { board_->reset(); };
+        board_->setEcouteur([this](BoardControl::Evenement e) { carteChangee(e); });
+    }
 }
 
 MainWindow::~MainWindow() {
     // The child windows go first: they may still hold the session's areas.
     fin_ = true;
+    if (board_) board_->setEcouteur({});
     if (console_) console_->setQuitting(true);
     if (memoire_) memoire_->setQuitting(true);
     if (trace_) trace_->setQuitting(true);
@@ -337,7 +346,8 @@ void MainWindow::demarrer() {
     ChargerConfig(s, reglages_, disposition_, QApplication::applicationDirPath());
     appliquerDisposition();
     if (board_) {
-        QMdiSubWindow* carte = ajouter(new BoardPanel(*board_, this));
+        panneauCarte_ = new BoardPanel(*board_, this);
+        QMdiSubWindow* carte = ajouter(panneauCarte_);
         carte->show();
         // Beside the registers window, out of the way of the other windows.
         carte->move(registres_->parentWidget()->geometry().right() + 8, 0);
@@ -348,6 +358,8 @@ void MainWindow::demarrer() {
     ComOpen(s);
     // A port that does not open: the options dialog, not modal, to choose another.
     if (!s.liaison.portOuvert) ouvrirOptions(false);
+    // On a real port the check may wait its whole time-out: say that it runs.
+    ecran_->setPanel(QStringLiteral("Talker"), QStringLiteral("Test du Talker..."), 0);
     TestTalker(s);
     installerVerificationLiaison(s);
     SurvCom(s, true);
@@ -424,7 +436,12 @@ bool MainWindow::quitter() {
     if (r == Reponse::Annuler) return false;
     if (r == Reponse::Oui) {
         relireDisposition();
-        SauverConfig(*session_, reglages_, disposition_);
+        // The report is modal: the program ends only once the user has seen it.
+        if (!SauverConfig(*session_, reglages_, disposition_))
+            AfficheErreur(*ecran_, QStringLiteral("SauverConfig"),
+                          {int(QSettings::AccessError),
+                           QStringLiteral("La configuration n'a pas pu \u00eatre \u00e9crite dans ") +
+                               reglages_.emplacement()});
     }
     ComClose(*session_);
     session_->surveillance().setEnabled(false);
@@ -477,6 +494,16 @@ void MainWindow::ouvrirOptions(bool modal) {
 // may also have changed when it opened (a saved pair its lists do not offer).
 void MainWindow::optionsFermees() {
     AdapteTalkerSiChange(session_->config);
+    // The simulated board is the user's board: it becomes the chip and crystal
+    // chosen, so that the Talker adapted to them runs on it.
+    if (const ReglageQuartz* q = reglageQuartz(session_->config.Quartz); board_ && q)
+        board_->suivreOptions(session_->config.HardWare, q->mhz * 1e6);
+}
+
+// A reset or a new board: no program runs there, so a Talker it held is gone.
+void MainWindow::carteChangee(BoardControl::Evenement e) {
+    if (session_->liaison.talkerPresent || session_->liaison.cibleTourne) EtatPasDeTalker(*session_);
+    if (e == BoardControl::Evenement::Reconstruite && panneauCarte_) panneauCarte_->actualiser();
 }
 
 void MainWindow::aide() {

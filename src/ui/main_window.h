@@ -6,6 +6,7 @@
 
 #include "config/window_layout.h"
 #include "link/session.h"
+#include "ui/board_control.h"
 #include "ui/qt_screen.h"
 
 #include <QMainWindow>
@@ -22,7 +23,7 @@ class QToolBar;
 
 namespace tessaline {
 
-class BoardControl;
+class BoardPanel;
 class ConsoleWindow;
 class MemoryWindow;
 class OptionsDialog;
@@ -76,11 +77,13 @@ private:
     void aPropos();
     void ouvrirOptions(bool modal);
     void optionsFermees();
+    void carteChangee(BoardControl::Evenement e);
 
     std::unique_ptr<QtScreen> ecran_;
     std::unique_ptr<Session> session_;
     SettingsStore& reglages_;
     BoardControl* board_;
+    BoardPanel* panneauCarte_ = nullptr;
     WindowLayout disposition_;
     QMdiArea* mdi_;
     StatusPanels* panneaux_;

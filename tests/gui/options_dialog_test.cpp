@@ -483,7 +483,7 @@ TEST(OptionsProgramme, MenuShowsTheDialogModallyAndTheTalkerLoadsOnceTheCrystalI
         });
         menu->trigger();
     }
-    EXPECT_EQ(s.fenetre->ecran().panel(QStringLiteral("Port")), "COM2:19200,N,8,1");
+    EXPECT_EQ(s.fenetre->ecran().panel(QStringLiteral("Port")), "Carte simul\u00e9e:19200,N,8,1");
     // An image left for 8 MHz would never load (the next test): fail, not hang.
     ASSERT_EQ(c.QuartzTalker, "16") << "OK adapted the Talker to the new crystal";
     s.chargerTalker();

@@ -77,7 +77,7 @@ TEST(LinkState, BoundedWaitForTheBreakGivesUpWithAMessage) {
     ASSERT_EQ(s->ecran.messages.size(), 1);
     EXPECT_TRUE(s->ecran.messages[0].text.contains("MODA, MODB en mode BOOTSTRAP"));
     EXPECT_EQ(s->ecran.panel("Talker"), "Pas de Talker");
-    EXPECT_EQ(s->ecran.panel("Port"), "COM2:9600,N,8,1");
+    EXPECT_EQ(s->ecran.panel("Port"), "Carte simul\u00e9e:9600,N,8,1");
 }
 
 TEST(LinkState, CancelWhileWaitingForTheBreakRunsOneCheck) {
@@ -95,14 +95,14 @@ TEST(LinkState, CancelWhileWaitingForTheBreakRunsOneCheck) {
     s->horloge.after(30.0, [&] { s->session.demanderAnnulation(); });
     EXPECT_EQ(LoadTalker(s->session), ResultatChargement::Annule);
     EXPECT_EQ(baudPendant, 9600);
-    EXPECT_EQ(portPendant, "COM2:1200,N,8,1");
+    EXPECT_EQ(portPendant, "Carte simul\u00e9e:1200,N,8,1");
     RecordingScreen& e = s->ecran;
     EXPECT_EQ(entreesEtat(e, QStringLiteral("Pas de Talker")), 1) << "exactly one check after the cancel";
     EXPECT_EQ(e.panel("Talker"), "Pas de Talker");
     EXPECT_FALSE(s->session.liaison.annulation) << "the cancel flag is cleared";
     EXPECT_TRUE(s->session.surveillance().isEnabled()) << "the link watch is back on";
     EXPECT_EQ(s->session.config.Baud, 9600);
-    EXPECT_EQ(e.panel("Port"), "COM2:9600,N,8,1") << "the port is back at the working rate";
+    EXPECT_EQ(e.panel("Port"), "Carte simul\u00e9e:9600,N,8,1") << "the port is back at the working rate";
     EXPECT_TRUE(e.messages.isEmpty()) << "the check's missing echo is silent";
 }
 

@@ -177,8 +177,9 @@ void RichTextArea::copier() {
 }
 
 void RichTextArea::contextMenuEvent(QContextMenuEvent* event) {
-    menu_->popup(event->globalPos());
     event->accept();
+    if (!menuActif_) return;
+    menu_->popup(event->globalPos());
 }
 
 } // namespace tessaline

@@ -40,6 +40,9 @@ public:
 
     // The popup menu mnuAction, with mnuImprimer, mnuFont, mnuEffacer, mnuCopier.
     QMenu* actionMenu() const { return menu_; }
+    // Whether a right click opens it (the memory and trace windows' areas);
+    // an area without it opens no popup at all.
+    void setActionMenuEnabled(bool enabled) { menuActif_ = enabled; }
 
     // Prints the heading line, an empty line, then the selection when
     // `selectionOnly` is set, else the whole content, formatting kept.
@@ -76,6 +79,7 @@ private:
     QMenu* menu_;
     QString entete_;
     bool defilementPrevu_ = false;
+    bool menuActif_ = true;
 };
 
 } // namespace tessaline

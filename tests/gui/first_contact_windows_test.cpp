@@ -1,0 +1,77 @@
+// What a new user meets in the windows: the keyboard in the console, the
+// echo area, the options' memory fields, the fixed-size windows and the first
+// window layout.
+#include "gui_fixture.h"
+#include "ui/console_window.h"
+#include "ui/rich_text_area.h"
+#include "ui/trace_window.h"
+
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+class PremierContact : public ::testing::Test {
+protected:
+    void SetUp() override { s.fenetre->demarrer(); }
+    QLineEdit* champ(const char* nom) { return s.controle<QLineEdit>(nom); }
+    QPushButton* bouton(const char* nom) { return s.controle<QPushButton>(nom); }
+    void entree(QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }
+    GuiSession s;
+};
+
+} // namespace
+
+TEST_F(PremierContact, ReturnPressesTheFocusedButtonAndTheFocusNeverFallsOnEfface) {
+    bouton("cmdLOADTALKER")->setFocus();
+    entree(bouton("cmdLOADTALKER"));
+    ASSERT_TRUE(bouton("cmdMEMFILL")->isEnabled()) << "Return loaded the Talker";
+    // The progress window has gone: the main window is the active one again.
+    QApplication::setActiveWindow(s.fenetre.get());
+
+    bouton("cmdMEMFILL")->setFocus();
+    QTest::keyClick(bouton("cmdMEMFILL"), Qt::Key_Enter);
+    EXPECT_EQ(s.fenetre->session().console.CmdCourante, 10) << "Enter selected Mem FILL";
+    // Above the Talker, in the F1's RAM.
+    for (const auto& [nom, texte] :
+         {std::pair{"txtADRESSE", "380"}, {"txtLONGUEUR", "10"}, {"txtVALEUR", "5A"}}) {
+        ASSERT_TRUE(champ(nom)->hasFocus()) << nom;
+        champ(nom)->selectAll();
+        QTest::keyClicks(champ(nom), QLatin1String(texte));
+        entree(champ(nom));
+    }
+    ASSERT_TRUE(bouton("cmdEXECUTE")->hasFocus());
+    entree(bouton("cmdEXECUTE"));
+    EXPECT_TRUE(s.fenetre->trace()->area()->toPlainText().contains("MemFill 0010 5A "));
+    EXPECT_TRUE(bouton("cmdEXECUTE")->hasFocus()) << "not Efface";
+    EXPECT_EQ(s.fenetre->console()->echo()->toPlainText(), "MemFill 0380 0010 5A");
+
+    // Disassemble: the echo keeps one blank after the command.
+    bouton("cmdDISASSEMBLE")->click();
+    champ("txtADRESSE")->setText(QStringLiteral("FE00"));
+    entree(champ("txtADRESSE"));
+    EXPECT_EQ(s.fenetre->console()->echo()->toPlainText(), "Disassemble FE00");
+    entree(bouton("cmdEXECUTE"));
+    EXPECT_FALSE(bouton("cmdEFFACE")->hasFocus());
+    EXPECT_TRUE(s.fenetre->console()->echo()->toPlainText().startsWith("Disassemble FE1"));
+}
+
+TEST_F(PremierContact, OnlyTheMemoryAndTraceAreasHaveThePopupMenu) {
+    auto clicDroit = [](RichTextArea* zone) {
+        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), zone->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(zone->viewport(), &e);
+        const bool ouvert = zone->actionMenu()->isVisible();
+        zone->actionMenu()->hide();
+        return ouvert;
+    };
+    EXPECT_TRUE(clicDroit(s.fenetre->trace()->area()));
+    EXPECT_FALSE(clicDroit(s.fenetre->console()->echo()));
+}

@@ -3,6 +3,7 @@
 // window layout.
 #include "gui_fixture.h"
 #include "ui/console_window.h"
+#include "ui/options_dialog.h"
 #include "ui/rich_text_area.h"
 #include "ui/trace_window.h"
 
@@ -74,4 +75,28 @@ TEST_F(PremierContact, OnlyTheMemoryAndTraceAreasHaveThePopupMenu) {
     };
     EXPECT_TRUE(clicDroit(s.fenetre->trace()->area()));
     EXPECT_FALSE(clicDroit(s.fenetre->console()->echo()));
+}
+
+TEST_F(PremierContact, A513ByteEepromIsRefusedWhenTheEditEndsAndKeeps512) {
+    OptionsDialog d(s.fenetre->session(), s.fenetre.get());
+    d.show();
+    auto* taille = d.findChild<QLineEdit*>("txtTailleEeprom");
+    auto* fin = d.findChild<QLineEdit*>("txtFinEeprom");
+    ASSERT_EQ(taille->text(), "512");
+    RepondeurMessages r;
+    r.repondre(QMessageBox::Ok);
+    taille->selectAll();
+    QTest::keyClicks(taille, QStringLiteral("513"));
+    EXPECT_TRUE(r.textes.isEmpty()) << "5 and 51 on the way are no entries";
+    QTest::keyClick(taille, Qt::Key_Return);
+    EXPECT_EQ(r.textes, QStringList{QStringLiteral("Donn\u00e9es Incorrectes")});
+    EXPECT_EQ(taille->text(), "512");
+    EXPECT_EQ(fin->text(), "FFFF");
+
+    // 256 typed then OK: the edit ends with OK and is committed.
+    taille->selectAll();
+    QTest::keyClicks(taille, QStringLiteral("256"));
+    EXPECT_EQ(fin->text(), "FEFF") << "the end follows the typing";
+    d.findChild<QPushButton*>("cmdOK")->click();
+    EXPECT_EQ(s.fenetre->session().config.TailleEeprom, 256);
 }

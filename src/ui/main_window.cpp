@@ -10,6 +10,7 @@
 #include "ui/board_control.h"
 #include "ui/board_panel.h"
 #include "ui/console_window.h"
+#include "ui/fixed_subwindow.h"
 #include "ui/info_dialog.h"
 #include "ui/memory_window.h"
 #include "ui/options_dialog.h"
@@ -321,6 +322,11 @@ void MainWindow::demarrer() {
     for (QWidget* f : {static_cast<QWidget*>(console_), static_cast<QWidget*>(memoire_),
                        static_cast<QWidget*>(trace_), static_cast<QWidget*>(registres_)})
         ajouter(f)->show();
+    // The console and the registers window keep one size whatever the window
+    // menu does.
+    QMdiSubWindow* cadreConsole = qobject_cast<QMdiSubWindow*>(console_->parentWidget());
+    garderTailleFixe(cadreConsole, cadreConsole->sizeHint());
+    garderTailleFixe(qobject_cast<QMdiSubWindow*>(registres_->parentWidget()), registres_->tailleCadre());
     // Reg SET: the console's box drives the registers window.
     connect(console_, &ConsoleWindow::regSetChange, this, [this](bool coche) {
         if (coche) {
@@ -339,6 +345,7 @@ void MainWindow::demarrer() {
     if (board_) {
         QMdiSubWindow* carte = ajouter(new BoardPanel(*board_, this));
         carte->show();
+        garderTailleFixe(carte, carte->sizeHint());
         // Beside the registers window, out of the way of the other windows.
         carte->move(registres_->parentWidget()->geometry().right() + 8, 0);
     }
@@ -356,7 +363,9 @@ void MainWindow::demarrer() {
 
 void MainWindow::appliquerDisposition() {
     const WindowLayout& d = disposition_;
-    setGeometry(px(d.MainLeft, this), px(d.MainTop, this), px(d.MainWidth, this), px(d.MainHeight, this));
+    // The position is the frame's (title bar included), the size the inside's.
+    resize(px(d.MainWidth, this), px(d.MainHeight, this));
+    move(px(d.MainLeft, this), px(d.MainTop, this));
     appliquerEtat(this, d.frmMainWindowState);
     if (QMdiSubWindow* c = qobject_cast<QMdiSubWindow*>(console_->parentWidget())) {
         c->move(px(d.frmDocumentLeft, this), px(d.frmDocumentTop, this));
@@ -381,11 +390,10 @@ void MainWindow::relireDisposition() {
     WindowLayout& d = disposition_;
     d.frmMainWindowState = etatDe(this);
     if (d.frmMainWindowState == FenetreNormale) {
-        const QRect g = geometry();
-        d.MainLeft = tw(g.x(), this);
-        d.MainTop = tw(g.y(), this);
-        d.MainWidth = tw(g.width(), this);
-        d.MainHeight = tw(g.height(), this);
+        d.MainLeft = tw(x(), this);
+        d.MainTop = tw(y(), this);
+        d.MainWidth = tw(width(), this);
+        d.MainHeight = tw(height(), this);
     }
     auto cadre = [](QWidget* w) { return w ? qobject_cast<QMdiSubWindow*>(w->parentWidget()) : nullptr; };
     if (QMdiSubWindow* c = cadre(console_)) {

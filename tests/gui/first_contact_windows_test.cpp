@@ -4,11 +4,13 @@
 #include "gui_fixture.h"
 #include "ui/console_window.h"
 #include "ui/options_dialog.h"
+#include "ui/registers_window.h"
 #include "ui/rich_text_area.h"
 #include "ui/trace_window.h"
 
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -99,4 +101,28 @@ TEST_F(PremierContact, A513ByteEepromIsRefusedWhenTheEditEndsAndKeeps512) {
     EXPECT_EQ(fin->text(), "FEFF") << "the end follows the typing";
     d.findChild<QPushButton*>("cmdOK")->click();
     EXPECT_EQ(s.fenetre->session().config.TailleEeprom, 256);
+}
+
+TEST_F(PremierContact, ConsoleAndRegistersKeepTheirSizeWhateverTheWindowMenuDoes) {
+    auto cadre = [](QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); };
+    QMdiSubWindow* console = cadre(s.fenetre->console());
+    QMdiSubWindow* registres = cadre(s.fenetre->registres());
+    const QSize tailleConsole = console->size();
+    const QSize tailleRegistres = registres->size();
+    ASSERT_GE(s.fenetre->console()->width(), s.fenetre->console()->minimumWidth());
+    for (const char* menu : {"mnuWindowTileHorizontal", "mnuWindowTileVertical", "mnuWindowCascade"}) {
+        s.controle<QAction>(menu)->trigger();
+        QApplication::processEvents();
+        EXPECT_EQ(console->size(), tailleConsole) << menu;
+        EXPECT_EQ(registres->size(), tailleRegistres) << menu;
+    }
+    for (QMdiSubWindow* c : {console, registres}) {
+        EXPECT_FALSE(c->windowFlags() & Qt::WindowMaximizeButtonHint);
+        c->showMaximized();
+        QApplication::processEvents();
+        EXPECT_FALSE(c->isMaximized());
+    }
+    EXPECT_EQ(console->size(), tailleConsole);
+    EXPECT_EQ(registres->size(), tailleRegistres);
+    EXPECT_EQ(s.fenetre->console()->size(), s.fenetre->console()->minimumSize()) << "the controls stay whole";
 }

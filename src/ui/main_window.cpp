@@ -10,6 +10,7 @@
 #include "ui/board_control.h"
 #include "ui/board_panel.h"
 #include "ui/console_window.h"
+#include "ui/first_layout.h"
 #include "ui/fixed_subwindow.h"
 #include "ui/info_dialog.h"
 #include "ui/memory_window.h"
@@ -24,10 +25,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -341,13 +344,17 @@ void MainWindow::demarrer() {
     // The built-in chips, then the settings (which adapt the Talker).
     IniComboHard(s);
     ChargerConfig(s, reglages_, disposition_, QApplication::applicationDirPath());
-    appliquerDisposition();
     if (board_) {
-        QMdiSubWindow* carte = ajouter(new BoardPanel(*board_, this));
-        carte->show();
-        garderTailleFixe(carte, carte->sizeHint());
-        // Beside the registers window, out of the way of the other windows.
-        carte->move(registres_->parentWidget()->geometry().right() + 8, 0);
+        carte_ = ajouter(new BoardPanel(*board_, this));
+        carte_->show();
+        garderTailleFixe(carte_, carte_->sizeHint());
+    }
+    if (dispositionStockee(reglages_)) {
+        appliquerDisposition();
+        ramenerDansEcran();
+    } else {
+        const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
+        disposerPremiereFois(ecran ? ecran->availableGeometry() : QRect(0, 0, 1024, 768));
     }
 
     // No target commands until a Talker answers; the port; the check.
@@ -376,14 +383,50 @@ void MainWindow::appliquerDisposition() {
         memoire_->setWindowSizeTwips(QSize(memoire_->loadSizeTwips().width(), qRound(d.frmMemoireHeight)));
         appliquerEtat(m, d.frmMemoireWindowState);
     }
-    if (QMdiSubWindow* r = qobject_cast<QMdiSubWindow*>(registres_->parentWidget()))
+    if (QMdiSubWindow* r = qobject_cast<QMdiSubWindow*>(registres_->parentWidget())) {
         r->move(px(d.frmRegistresLeft, this), px(d.frmRegistresTop, this));
+        // The board's panel, which has no stored place: beside the registers.
+        if (carte_) carte_->move(r->geometry().right() + 8, r->y());
+    }
     if (QMdiSubWindow* t = qobject_cast<QMdiSubWindow*>(trace_->parentWidget())) {
         t->move(px(d.frmTraceCommandesLeft, this), px(d.frmTraceCommandesTop, this));
         trace_->setWindowSizeTwips(
             QSize(qRound(d.frmTraceCommandesWidth), qRound(d.frmTraceCommandesHeight)));
         appliquerEtat(t, d.frmTraceCommandesWindowState);
     }
+}
+
+void MainWindow::disposerPremiereFois(const QRect& ecran) {
+    auto cadre = [](QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); };
+    if (layout()) layout()->activate();
+    TaillesFenetres tailles;
+    tailles.console = cadre(console_)->size();
+    tailles.registres = cadre(registres_)->size();
+    if (carte_) tailles.carte = carte_->size();
+    tailles.largeurMemoire = cadre(memoire_)->width();
+    tailles.pourtour = size() - mdi_->viewport()->size();
+    const PremiereDisposition d = premiereDisposition(ecran, tailles);
+    showNormal();
+    resize(d.principale.size());
+    move(d.principale.topLeft());
+    if (layout()) layout()->activate();
+    cadre(console_)->move(d.console.topLeft());
+    cadre(registres_)->move(d.registres.topLeft());
+    if (carte_) carte_->move(d.carte.topLeft());
+    cadre(memoire_)->setGeometry(d.memoire);
+    cadre(trace_)->setGeometry(d.trace);
+}
+
+void MainWindow::ramenerDansEcran() {
+    if (const QScreen* ecran = screen(); ecran && !isMinimized() && !isMaximized()) {
+        const QRect dispo = ecran->availableGeometry();
+        resize(size().boundedTo(dispo.size()));
+        move(ramenerDans(frameGeometry(), dispo).topLeft());
+    }
+    if (layout()) layout()->activate();
+    const QRect zone = mdi_->viewport()->rect();
+    for (QMdiSubWindow* s : mdi_->subWindowList())
+        if (!s->isMinimized() && !s->isMaximized()) s->move(ramenerDans(s->geometry(), zone).topLeft());
 }
 
 void MainWindow::relireDisposition() {

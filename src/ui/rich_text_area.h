@@ -34,6 +34,12 @@ public:
     // left at the end, not bold. CR LF (or a lone CR or LF) starts a new line.
     void appendRun(const QString& text, uint32_t windowsColour, bool bold = false);
 
+    // Tab stops: the first `premier` pixels from the text's left edge, the
+    // next ones every `suivants` pixels after it.
+    void setTabStops(qreal premier, qreal suivants);
+    // The width of a character of the area's font, in pixels.
+    qreal largeurCaractere() const;
+
     // The line printed above the text by Imprimer.
     void setPrintHeading(const QString& line) { entete_ = line; }
     QString printHeading() const { return entete_; }

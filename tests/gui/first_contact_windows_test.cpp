@@ -2,6 +2,7 @@
 // echo area, the options' memory fields, the fixed-size windows and the first
 // window layout.
 #include "gui_fixture.h"
+#include "ui/board_control.h"
 #include "ui/console_window.h"
 #include "ui/options_dialog.h"
 #include "ui/registers_window.h"
@@ -10,9 +11,11 @@
 
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -31,7 +34,57 @@ protected:
     GuiSession s;
 };
 
+// The child windows and their area; none may cover another or leave the area.
+void verifierSansRecouvrement(MainWindow& f, const char* cas) {
+    auto* mdi = f.findChild<QMdiArea*>("mdiArea");
+    const QRect zone = mdi->viewport()->rect();
+    const QList<QMdiSubWindow*> fenetres = mdi->subWindowList();
+    for (qsizetype i = 0; i < fenetres.size(); ++i) {
+        const QRect g = fenetres[i]->geometry();
+        EXPECT_TRUE(zone.contains(g)) << cas << " " << fenetres[i]->objectName().toStdString();
+        for (qsizetype j = i + 1; j < fenetres.size(); ++j)
+            EXPECT_FALSE(g.intersects(fenetres[j]->geometry()))
+                << cas << " " << fenetres[i]->objectName().toStdString() << " over "
+                << fenetres[j]->objectName().toStdString();
+    }
+}
+
+class CarteEssai : public BoardControl {
+public:
+    QString description() const override { return QStringLiteral("68HC11F1, quartz 8 MHz"); }
+    void reset() override {}
+};
+
 } // namespace
+
+TEST(PremiereDisposition, FiveWindowsSideBySideInsideAMainWindowThatFillsMostOfTheScreen) {
+    CarteEssai carte;
+    GuiSession s;
+    s.fenetre = std::make_unique<MainWindow>(s.ligne, s.horloge, *s.reglages, &carte);
+    s.fenetre->show();
+    s.fenetre->demarrer();
+    ASSERT_EQ(s.fenetre->findChild<QMdiArea*>("mdiArea")->subWindowList().size(), 5);
+    EXPECT_GE(s.fenetre->width() * 10, s.fenetre->screen()->availableGeometry().width() * 9)
+        << "no stored layout: the first start's";
+    for (const QRect ecran : {QRect(0, 0, 1280, 800), QRect(0, 0, 1920, 1080)}) {
+        s.fenetre->disposerPremiereFois(ecran);
+        const std::string cas = std::to_string(ecran.width()) + "x" + std::to_string(ecran.height());
+        EXPECT_TRUE(ecran.contains(s.fenetre->frameGeometry())) << cas;
+        EXPECT_GE(s.fenetre->width() * 10, ecran.width() * 9) << cas;
+        EXPECT_GE(s.fenetre->height() * 10, ecran.height() * 8) << cas;
+        verifierSansRecouvrement(*s.fenetre, cas.c_str());
+    }
+}
+
+TEST(PremiereDisposition, AStoredWindowOffTheScreenIsBroughtBack) {
+    GuiSession s(QStringLiteral("[Config]\nTimeout=20\n[Settings]\nMainLeft=90000\nMainTop=-3000\n"
+                                "frmTraceCommandesLeft=60000\nfrmTraceCommandesTop=45000\n"));
+    s.fenetre->demarrer();
+    const QRect ecran = s.fenetre->screen()->availableGeometry();
+    EXPECT_TRUE(ecran.contains(s.fenetre->frameGeometry()));
+    const QRect zone = s.fenetre->findChild<QMdiArea*>("mdiArea")->viewport()->rect();
+    EXPECT_TRUE(zone.contains(s.fenetre->trace()->parentWidget()->geometry()));
+}
 
 TEST_F(PremierContact, ReturnPressesTheFocusedButtonAndTheFocusNeverFallsOnEfface) {
     bouton("cmdLOADTALKER")->setFocus();

@@ -10,6 +10,7 @@
 #include "ui/trace_window.h"
 
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
@@ -178,4 +180,17 @@ TEST_F(PremierContact, ConsoleAndRegistersKeepTheirSizeWhateverTheWindowMenuDoes
     EXPECT_EQ(console->size(), tailleConsole);
     EXPECT_EQ(registres->size(), tailleRegistres);
     EXPECT_EQ(s.fenetre->console()->size(), s.fenetre->console()->minimumSize()) << "the controls stay whole";
+}
+
+TEST_F(PremierContact, TheTracesTextStandsUnderItsActionsHeading) {
+    bouton("cmdLOADTALKER")->click();
+    RichTextArea* trace = s.fenetre->trace()->area();
+    const QTextBlock premiere = trace->document()->firstBlock();
+    const int tab = static_cast<int>(premiere.text().indexOf(u'\t'));
+    ASSERT_EQ(tab, 12) << "the time, then a TAB";
+    QTextCursor c(premiere);
+    c.setPosition(premiere.position() + tab + 1);
+    const int texte = trace->viewport()->mapToGlobal(trace->cursorRect(c).topLeft()).x();
+    const int titre = s.controle<QLabel>("lblActions")->mapToGlobal(QPoint(0, 0)).x();
+    EXPECT_NEAR(texte, titre, 2);
 }

@@ -7,15 +7,19 @@ namespace tessaline {
 namespace {
 // The main window leaves this share of the screen free on each side.
 constexpr int MargeEcranPourMille = 20;
+// Room for the decorations the window manager adds around the inside.
+constexpr int BarreTitre = 30;
+constexpr int BordsFenetre = 8;
 } // namespace
 
 PremiereDisposition premiereDisposition(const QRect& ecran, const TaillesFenetres& t) {
     PremiereDisposition d;
     const int margeX = ecran.width() * MargeEcranPourMille / 1000;
     const int margeY = ecran.height() * MargeEcranPourMille / 1000;
-    // The inside, below a title bar the size of the frame's other margins.
+    // The frame's top-left corner, and the inside's size less what a window
+    // manager's title bar and borders take.
     const QRect cadre = ecran.adjusted(margeX, margeY, -margeX, -margeY);
-    d.principale = QRect(cadre.topLeft(), cadre.size() - QSize(0, t.pourtour.height() / 4));
+    d.principale = QRect(cadre.topLeft(), cadre.size() - QSize(BordsFenetre, BarreTitre + BordsFenetre));
     const QSize zone = d.principale.size() - t.pourtour;
 
     // Along the top: console, registers, board.

@@ -75,6 +75,9 @@ TEST(PremiereDisposition, FiveWindowsSideBySideInsideAMainWindowThatFillsMostOfT
         EXPECT_GE(s.fenetre->width() * 10, ecran.width() * 9) << cas;
         EXPECT_GE(s.fenetre->height() * 10, ecran.height() * 8) << cas;
         verifierSansRecouvrement(*s.fenetre, cas.c_str());
+        // "  <==  0000   CE1000      LDX #$1000" and room for longer operands.
+        EXPECT_GE(s.fenetre->trace()->parentWidget()->width(), s.fenetre->trace()->largeurPourColonnes(45))
+            << cas << ": a disassembly line is shown whole";
     }
 }
 

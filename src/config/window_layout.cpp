@@ -53,6 +53,13 @@ const std::array<FenetreSauvee, 6>& fenetresSauvees() {
     return fenetres;
 }
 
+bool dispositionStockee(const SettingsStore& store) {
+    for (const FenetreSauvee& fenetre : fenetresSauvees())
+        for (const auto& coordonnee : fenetre.coordonnees)
+            if (coordonnee.cle && !store.lire(SectionFenetres, coordonnee.cle).isEmpty()) return true;
+    return false;
+}
+
 void chargerDisposition(const SettingsStore& store, WindowLayout& disposition) {
     const WindowLayout defauts;
     for (const FenetreSauvee& fenetre : fenetresSauvees()) {

@@ -64,6 +64,9 @@ struct FenetreSauvee {
 // saved; the states are read in this order too.
 const std::array<FenetreSauvee, 6>& fenetresSauvees();
 
+// Whether the store holds a window layout at all (one coordinate key or more).
+bool dispositionStockee(const SettingsStore& store);
+
 // Every key of the section, or its default when absent or not a number; the
 // coordinates first, then the states. A state other than 0, 1 or 2 counts as 0.
 void chargerDisposition(const SettingsStore& store, WindowLayout& disposition);

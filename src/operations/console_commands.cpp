@@ -42,8 +42,13 @@ void RemplirECHO(Session& session, const QString& adresse, const QString& longue
     e.setText(controle::Adresse, c.CmdAdresse);
     e.setText(controle::Valeur, c.CmdValeur);
 
+    // One blank between the command and each value, also after the echo
+    // texts that end in a blank of their own ("Disassemble ", "Step ").
     e.clear(Zone::Echo);
-    e.append(Zone::Echo, c.texteEcho, couleur::Rouge);
+    QString tete = c.texteEcho;
+    while (tete.endsWith(u' '))
+        tete.chop(1);
+    e.append(Zone::Echo, tete, couleur::Rouge);
     switch (c.CmdCourante) {
     case code::MemSet:
         e.append(Zone::Echo, u' ' + c.CmdAdresse, couleur::Bleu);

@@ -149,6 +149,9 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
     echo_ = new RichTextArea(donnees);
     echo_->setObjectName(QStringLiteral("rictbECHO"));
     echo_->setReadOnly(true);
+    // The echo shows the command about to run; the trace copies it from here,
+    // so it has no menu of its own to clear it.
+    echo_->setActionMenuEnabled(false);
     echo_->setFixedHeight(36);
     champs->addWidget(echo_, 3, 0, 1, 3);
 
@@ -159,6 +162,10 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
     tmrBoutExec_.setObjectName(QStringLiteral("tmrBoutExec"));
     connect(&tmrBoutExec_, &QTimer::timeout, this, &ConsoleWindow::tickAnimation);
     executeActif(false);
+
+    // Return and Enter press the focused button, as Space does.
+    for (QAbstractButton* b : findChildren<QAbstractButton*>())
+        b->installEventFilter(this);
 
     // The console keeps one size.
     setFixedSize(twipsEnPixels(LargeurTwips, this), twipsEnPixels(HauteurTwips, this));
@@ -216,10 +223,21 @@ void ConsoleWindow::focusChamp(QLineEdit* champ) {
 }
 
 void ConsoleWindow::focusExecute() {
-    if (execute_->isEnabled()) execute_->setFocus();
+    if (!execute_->isEnabled()) return;
+    // Given by the keyboard's flow: the button shows its focus frame.
+    window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    execute_->setFocus(Qt::OtherFocusReason);
 }
 
 bool ConsoleWindow::eventFilter(QObject* objet, QEvent* evenement) {
+    if (auto* b = qobject_cast<QAbstractButton*>(objet); b && evenement->type() == QEvent::KeyPress) {
+        auto* touche = static_cast<QKeyEvent*>(evenement);
+        const bool entree = touche->key() == Qt::Key_Return || touche->key() == Qt::Key_Enter;
+        if (entree && touche->modifiers() == Qt::NoModifier) {
+            if (!touche->isAutoRepeat() && b->isEnabled()) b->click();
+            return true;
+        }
+    }
     auto* champ = qobject_cast<QLineEdit*>(objet);
     if (champ && (champ == adresse_ || champ == longueur_ || champ == valeur_)) {
         if (evenement->type() == QEvent::KeyPress)
@@ -293,10 +311,20 @@ void ConsoleWindow::sortieChamp(QLineEdit* champ) {
 
 void ConsoleWindow::cmdEXECUTE_Click() {
     const int commande = session_.console.CmdCourante;
+    // Disabling Execute while it has the focus passes the focus on to the next
+    // button, Efface, where a Space would empty the command: it comes back.
+    const bool focusSurExecute = execute_->hasFocus();
     executeActif(false);
     const bool pret = executerCommande(session_);
     executeActif(pret);
-    if (pret && commande == code::MemDump) focusExecute();
+    if (pret && (commande == code::MemDump || focusSurExecute)) {
+        focusExecute();
+    } else if (QWidget* f = QApplication::focusWidget(); f && f->objectName() == controle::Efface) {
+        if (adresse_->isEnabled())
+            focusChamp(adresse_);
+        else
+            setFocus();
+    }
 }
 
 void ConsoleWindow::cmdEFFACE_Click() {

@@ -12,6 +12,8 @@
 #include "ui/board_control.h"
 #include "ui/board_panel.h"
 #include "ui/console_window.h"
+#include "ui/first_layout.h"
+#include "ui/fixed_subwindow.h"
 #include "ui/info_dialog.h"
 #include "ui/memory_window.h"
 #include "ui/options_dialog.h"
@@ -25,10 +27,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -330,6 +334,11 @@ void MainWindow::demarrer() {
     for (QWidget* f : {static_cast<QWidget*>(console_), static_cast<QWidget*>(memoire_),
                        static_cast<QWidget*>(trace_), static_cast<QWidget*>(registres_)})
         ajouter(f)->show();
+    // The console and the registers window keep one size whatever the window
+    // menu does.
+    QMdiSubWindow* cadreConsole = qobject_cast<QMdiSubWindow*>(console_->parentWidget());
+    garderTailleFixe(cadreConsole, cadreConsole->sizeHint());
+    garderTailleFixe(qobject_cast<QMdiSubWindow*>(registres_->parentWidget()), registres_->tailleCadre());
     // Reg SET: the console's box drives the registers window.
     connect(console_, &ConsoleWindow::regSetChange, this, [this](bool coche) {
         if (coche) {
@@ -344,13 +353,18 @@ void MainWindow::demarrer() {
     // The built-in chips, then the settings (which adapt the Talker).
     IniComboHard(s);
     ChargerConfig(s, reglages_, disposition_, QApplication::applicationDirPath());
-    appliquerDisposition();
     if (board_) {
         panneauCarte_ = new BoardPanel(*board_, this);
-        QMdiSubWindow* carte = ajouter(panneauCarte_);
-        carte->show();
-        // Beside the registers window, out of the way of the other windows.
-        carte->move(registres_->parentWidget()->geometry().right() + 8, 0);
+        carte_ = ajouter(panneauCarte_);
+        carte_->show();
+        garderTailleFixe(carte_, carte_->sizeHint());
+    }
+    if (dispositionStockee(reglages_)) {
+        appliquerDisposition();
+        ramenerDansEcran();
+    } else {
+        const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
+        disposerPremiereFois(ecran ? ecran->availableGeometry() : QRect(0, 0, 1024, 768));
     }
 
     // No target commands until a Talker answers; the port; the check.
@@ -368,7 +382,9 @@ void MainWindow::demarrer() {
 
 void MainWindow::appliquerDisposition() {
     const WindowLayout& d = disposition_;
-    setGeometry(px(d.MainLeft, this), px(d.MainTop, this), px(d.MainWidth, this), px(d.MainHeight, this));
+    // The position is the frame's (title bar included), the size the inside's.
+    resize(px(d.MainWidth, this), px(d.MainHeight, this));
+    move(px(d.MainLeft, this), px(d.MainTop, this));
     appliquerEtat(this, d.frmMainWindowState);
     if (QMdiSubWindow* c = qobject_cast<QMdiSubWindow*>(console_->parentWidget())) {
         c->move(px(d.frmDocumentLeft, this), px(d.frmDocumentTop, this));
@@ -379,8 +395,11 @@ void MainWindow::appliquerDisposition() {
         memoire_->setWindowSizeTwips(QSize(memoire_->loadSizeTwips().width(), qRound(d.frmMemoireHeight)));
         appliquerEtat(m, d.frmMemoireWindowState);
     }
-    if (QMdiSubWindow* r = qobject_cast<QMdiSubWindow*>(registres_->parentWidget()))
+    if (QMdiSubWindow* r = qobject_cast<QMdiSubWindow*>(registres_->parentWidget())) {
         r->move(px(d.frmRegistresLeft, this), px(d.frmRegistresTop, this));
+        // The board's panel, which has no stored place: beside the registers.
+        if (carte_) carte_->move(r->geometry().right() + 8, r->y());
+    }
     if (QMdiSubWindow* t = qobject_cast<QMdiSubWindow*>(trace_->parentWidget())) {
         t->move(px(d.frmTraceCommandesLeft, this), px(d.frmTraceCommandesTop, this));
         trace_->setWindowSizeTwips(
@@ -389,15 +408,47 @@ void MainWindow::appliquerDisposition() {
     }
 }
 
+void MainWindow::disposerPremiereFois(const QRect& ecran) {
+    auto cadre = [](QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); };
+    if (layout()) layout()->activate();
+    TaillesFenetres tailles;
+    tailles.console = cadre(console_)->size();
+    tailles.registres = cadre(registres_)->size();
+    if (carte_) tailles.carte = carte_->size();
+    tailles.largeurMemoire = cadre(memoire_)->width();
+    tailles.pourtour = size() - mdi_->viewport()->size();
+    const PremiereDisposition d = premiereDisposition(ecran, tailles);
+    showNormal();
+    resize(d.principale.size());
+    move(d.principale.topLeft());
+    if (layout()) layout()->activate();
+    cadre(console_)->move(d.console.topLeft());
+    cadre(registres_)->move(d.registres.topLeft());
+    if (carte_) carte_->move(d.carte.topLeft());
+    cadre(memoire_)->setGeometry(d.memoire);
+    cadre(trace_)->setGeometry(d.trace);
+}
+
+void MainWindow::ramenerDansEcran() {
+    if (const QScreen* ecran = screen(); ecran && !isMinimized() && !isMaximized()) {
+        const QRect dispo = ecran->availableGeometry();
+        resize(size().boundedTo(dispo.size()));
+        move(ramenerDans(frameGeometry(), dispo).topLeft());
+    }
+    if (layout()) layout()->activate();
+    const QRect zone = mdi_->viewport()->rect();
+    for (QMdiSubWindow* s : mdi_->subWindowList())
+        if (!s->isMinimized() && !s->isMaximized()) s->move(ramenerDans(s->geometry(), zone).topLeft());
+}
+
 void MainWindow::relireDisposition() {
     WindowLayout& d = disposition_;
     d.frmMainWindowState = etatDe(this);
     if (d.frmMainWindowState == FenetreNormale) {
-        const QRect g = geometry();
-        d.MainLeft = tw(g.x(), this);
-        d.MainTop = tw(g.y(), this);
-        d.MainWidth = tw(g.width(), this);
-        d.MainHeight = tw(g.height(), this);
+        d.MainLeft = tw(x(), this);
+        d.MainTop = tw(y(), this);
+        d.MainWidth = tw(width(), this);
+        d.MainHeight = tw(height(), this);
     }
     auto cadre = [](QWidget* w) { return w ? qobject_cast<QMdiSubWindow*>(w->parentWidget()) : nullptr; };
     if (QMdiSubWindow* c = cadre(console_)) {

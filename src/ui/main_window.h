@@ -60,6 +60,9 @@ public slots:
     // View > Options: the options dialog, modally; the Talker is adapted again
     // when the crystal or the baud rate changed.
     void mnuViewOptions();
+    // The layout of a first start on a screen whose available geometry is
+    // `ecran`: the main window over most of it, the child windows side by side.
+    void disposerPremiereFois(const QRect& ecran);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -70,6 +73,8 @@ private:
     QAction* action(QMenu* menu, const char* nom, const QString& legende, const QKeySequence& raccourci = {});
     QMdiSubWindow* ajouter(QWidget* fenetre);
     void appliquerDisposition();
+    // A stored layout brought back inside the screen and the child area.
+    void ramenerDansEcran();
     void relireDisposition();
     void disposerFenetres(Qt::Orientation sens);
     void rangerIcones();
@@ -92,6 +97,7 @@ private:
     MemoryWindow* memoire_ = nullptr;
     TraceWindow* trace_ = nullptr;
     RegistersWindow* registres_ = nullptr;
+    QMdiSubWindow* carte_ = nullptr;
     WaitWindow* attente_ = nullptr;
     QMap<QString, QAction*> actions_;
     QPointer<OptionsDialog> options_;

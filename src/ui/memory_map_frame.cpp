@@ -97,6 +97,7 @@ MemoryMapFrame::MemoryMapFrame(Screen& ecran, QWidget* parent)
         e->installEventFilter(this);
         const int indice = static_cast<int>(i);
         connect(e, &QLineEdit::textChanged, this, [this, indice] { champModifie(indice); });
+        connect(e, &QLineEdit::editingFinished, this, [this, indice] { finirChamp(indice); });
         champs_[i] = e;
         grille->addWidget(e, c.ligne, c.hexa ? ColonneDepart : ColonneTaille);
     }
@@ -106,6 +107,10 @@ MemoryMapFrame::MemoryMapFrame(Screen& ecran, QWidget* parent)
         e->setToolTip(QStringLiteral("Adresse Fin de la ") + bloc +
                       QStringLiteral(" utilis\u00e9e ( en HEXA et non Modifiable )"));
         e->setReadOnly(true);
+        // Shown on the window's colour, as text that cannot be typed over.
+        QPalette couleurs = e->palette();
+        couleurs.setColor(QPalette::Base, couleurs.color(QPalette::Window));
+        e->setPalette(couleurs);
         e->setFixedWidth(LargeurChamp);
         grille->addWidget(e, ligne, ColonneFin);
         return e;
@@ -117,6 +122,7 @@ MemoryMapFrame::MemoryMapFrame(Screen& ecran, QWidget* parent)
 void MemoryMapFrame::afficher(const CarteMemoire& carte) {
     carte_ = carte;
     saisie_ = false;
+    enCours_.fill(false);
     for (std::size_t i = 0; i < Champs.size(); ++i)
         champs_[i]->setText(texteValeur(carte_.*Champs[i].valeur, Champs[i].hexa));
     afficherFins();
@@ -174,24 +180,57 @@ void MemoryMapFrame::refuser(int champ) {
     if (Champs[champ].bipRefus) ecran_.beep();
 }
 
+namespace {
+// The end a field's text gives its block, when the text is a value the block
+// can take.
+std::optional<double> finAvec(const QString& texte, const Champ& c, const CarteMemoire& carte) {
+    const double autre = carte.*c.autre;
+    const std::optional<double> valeur = lireValeur(texte, c.hexa);
+    const bool unOctetAuMoins = c.hexa ? autre >= 1 : valeur && *valeur >= 1;
+    if (!valeur || !unOctetAuMoins || *valeur + autre - 1 > DerniereAdresse) return std::nullopt;
+    return *valeur;
+}
+} // namespace
+
 void MemoryMapFrame::champModifie(int champ) {
     if (!saisie_) return;
     saisie_ = false;
+    enCours_[champ] = true;
+    // The end follows the typing while the value holds.
+    const Champ& c = Champs[champ];
+    if (const auto valeur = finAvec(champs_[champ]->text(), c, carte_)) {
+        CarteMemoire apercu = carte_;
+        apercu.*c.valeur = *valeur;
+        QLineEdit* fin = c.ligne == 1 ? finRam_ : finEeprom_;
+        fin->setText(DecHexa4(c.ligne == 1 ? apercu.DepartRam + apercu.TailleRam - 1
+                                           : apercu.DepartEEprom + apercu.TailleEeprom - 1));
+    }
+}
+
+bool MemoryMapFrame::terminerSaisie() {
+    bool accepte = true;
+    for (int i = 0; i < static_cast<int>(champs_.size()); ++i)
+        accepte = finirChamp(i) && accepte;
+    return accepte;
+}
+
+bool MemoryMapFrame::finirChamp(int champ) {
+    if (!enCours_[champ]) return true;
+    enCours_[champ] = false;
     const Champ& c = Champs[champ];
     QLineEdit* e = champs_[champ];
-    const double autre = carte_.*c.autre;
-    const std::optional<double> valeur = lireValeur(e->text(), c.hexa);
-    const bool unOctetAuMoins = c.hexa ? autre >= 1 : valeur && *valeur >= 1;
-    if (valeur && unOctetAuMoins && *valeur + autre - 1 <= DerniereAdresse) {
+    if (const auto valeur = finAvec(e->text(), c, carte_)) {
         carte_.*c.valeur = *valeur;
         afficherFins();
         emit carteSaisie(carte_);
-        return;
+        return true;
     }
     ecran_.message(QStringLiteral("Donn\u00e9es Incorrectes"), TitreApplication, Icone::Aucune, Boutons::Ok);
     e->setText(texteValeur(carte_.*c.valeur, c.hexa));
+    afficherFins();
     e->selectAll();
     e->setFocus();
+    return false;
 }
 
 } // namespace tessaline

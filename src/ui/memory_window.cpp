@@ -49,6 +49,8 @@ MemoryWindow::MemoryWindow(QWidget* parent)
     a->setLineWrapMode(QPlainTextEdit::NoWrap);
     a->document()->setDocumentMargin(0);
     a->setPrintHeading(EnteteImpression);
+    // A tab every eight columns of the dump's font.
+    a->setTabStops(8 * a->largeurCaractere(), 8 * a->largeurCaractere());
     disposer(Largeur, HauteurChargement);
 }
 

@@ -161,7 +161,7 @@ void OptionsDialog::creerControles() {
     liaison->addWidget(cmbQuartz_, 0, 3);
     liaison->addWidget(etiquette(QStringLiteral("Vitesse (Bauds)"), this, "lblBaud"), 1, 0);
     liaison->addWidget(cmbBaud_, 1, 1);
-    liaison->addWidget(etiquette(QStringLiteral("Timeout"), this, "lblTimeout"), 1, 2);
+    liaison->addWidget(etiquette(QStringLiteral("Timeout (1/10 s)"), this, "lblTimeout"), 1, 2);
     liaison->addWidget(UpDnTimeout_, 1, 3);
     connect(cmbPort_, &QComboBox::activated, this, &OptionsDialog::portChoisi);
     connect(cmbBaud_, &QComboBox::activated, this, &OptionsDialog::baudChoisi);
@@ -510,6 +510,7 @@ void OptionsDialog::peripheriqueTape(const QString& texte) {
 }
 
 void OptionsDialog::cmdOK_Click() {
+    if (!cadre_->terminerSaisie()) return;
     if (!validerNom() || !nomsValides()) return;
     if (profilsModifies_) {
         for (int i = 0; i < profils_.size(); ++i)

@@ -160,10 +160,14 @@ bool RegistersWindow::eventFilter(QObject* objet, QEvent* evenement) {
     return QWidget::eventFilter(objet, evenement);
 }
 
+QSize RegistersWindow::tailleCadre() const {
+    return {twipsEnPixels(LargeurTwips, this), twipsEnPixels(HauteurTwips, this, Sens::Vertical)};
+}
+
 void RegistersWindow::restaurerTaille() {
     QWidget* cadre = parentWidget() && parentWidget()->inherits("QMdiSubWindow") ? parentWidget() : this;
     if (cadre->isMinimized()) return;
-    const QSize voulue(twipsEnPixels(LargeurTwips, this), twipsEnPixels(HauteurTwips, this, Sens::Vertical));
+    const QSize voulue = tailleCadre();
     if (cadre->size() != voulue) cadre->resize(voulue);
 }
 

@@ -25,6 +25,8 @@ public:
     void setPopupMenu(QMenu* menu) { popup_ = menu; }
     QLineEdit* box(const QString& nom) const;
     void setQuitting(bool q) { quitting_ = q; }
+    // The window's one size, frame included.
+    QSize tailleCadre() const;
 
 protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;

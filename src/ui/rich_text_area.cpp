@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QMimeData>
 #include <QPrintDialog>
@@ -85,6 +86,21 @@ void RichTextArea::appendRun(const QString& text, uint32_t windowsColour, bool b
         setCurrentCharFormat(format);
     }
     suivreLaFin();
+}
+
+void RichTextArea::setTabStops(qreal premier, qreal suivants) {
+    constexpr int Arrets = 24;
+    QTextOption option = document()->defaultTextOption();
+    QList<QTextOption::Tab> arrets;
+    for (int i = 0; i < Arrets; ++i)
+        arrets << QTextOption::Tab(premier + i * suivants, QTextOption::LeftTab);
+    option.setTabs(arrets);
+    option.setTabStopDistance(suivants);
+    document()->setDefaultTextOption(option);
+}
+
+qreal RichTextArea::largeurCaractere() const {
+    return QFontMetricsF(font()).horizontalAdvance(u'0');
 }
 
 void RichTextArea::suivreLaFin() {
@@ -177,8 +193,9 @@ void RichTextArea::copier() {
 }
 
 void RichTextArea::contextMenuEvent(QContextMenuEvent* event) {
-    menu_->popup(event->globalPos());
     event->accept();
+    if (!menuActif_) return;
+    menu_->popup(event->globalPos());
 }
 
 } // namespace tessaline

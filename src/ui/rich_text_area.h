@@ -34,12 +34,21 @@ public:
     // left at the end, not bold. CR LF (or a lone CR or LF) starts a new line.
     void appendRun(const QString& text, uint32_t windowsColour, bool bold = false);
 
+    // Tab stops: the first `premier` pixels from the text's left edge, the
+    // next ones every `suivants` pixels after it.
+    void setTabStops(qreal premier, qreal suivants);
+    // The width of a character of the area's font, in pixels.
+    qreal largeurCaractere() const;
+
     // The line printed above the text by Imprimer.
     void setPrintHeading(const QString& line) { entete_ = line; }
     QString printHeading() const { return entete_; }
 
     // The popup menu mnuAction, with mnuImprimer, mnuFont, mnuEffacer, mnuCopier.
     QMenu* actionMenu() const { return menu_; }
+    // Whether a right click opens it (the memory and trace windows' areas);
+    // an area without it opens no popup at all.
+    void setActionMenuEnabled(bool enabled) { menuActif_ = enabled; }
 
     // Prints the heading line, an empty line, then the selection when
     // `selectionOnly` is set, else the whole content, formatting kept.
@@ -76,6 +85,7 @@ private:
     QMenu* menu_;
     QString entete_;
     bool defilementPrevu_ = false;
+    bool menuActif_ = true;
 };
 
 } // namespace tessaline

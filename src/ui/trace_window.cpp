@@ -1,8 +1,11 @@
 #include "ui/trace_window.h"
 
 #include "ui/rich_text_area.h"
+#include "ui/twips.h"
 
 #include <QLabel>
+#include <QScrollBar>
+#include <QtMath>
 
 namespace tessaline {
 
@@ -49,7 +52,26 @@ TraceWindow::TraceWindow(QWidget* parent)
     a->setObjectName(QStringLiteral("rictbTRACE"));
     a->setFont(fixedPitchFont(PoliceNom, PoliceTaille));
     a->setPrintHeading(EnteteImpression);
+    placerTabulations();
     disposer(LargeurChargement, HauteurChargement);
+}
+
+void TraceWindow::placerTabulations() {
+    RichTextArea* a = area();
+    // From the area's text edge to the heading's left: the area's frame and
+    // the document's margin come before the text.
+    const qreal bord = a->frameWidth() + a->document()->documentMargin();
+    const qreal actions = twipsEnPixels(ActionsGauche - ZoneGauche, this, Sens::Horizontal) - bord;
+    a->setTabStops(actions, 2 * a->largeurCaractere());
+}
+
+int TraceWindow::largeurPourColonnes(int colonnes) const {
+    const RichTextArea* a = area();
+    const qreal bord = a->frameWidth() + a->document()->documentMargin();
+    const qreal texte = twipsEnPixels(ActionsGauche - ZoneGauche, this, Sens::Horizontal) - bord +
+                        (2 + colonnes) * a->largeurCaractere();
+    const int barre = a->verticalScrollBar()->sizeHint().width();
+    return qCeil(texte + 2 * bord + barre) + twipsEnPixels(ZoneLargeurHors, this, Sens::Horizontal);
 }
 
 void TraceWindow::disposer(double largeur, double hauteur) {

@@ -14,10 +14,19 @@ class TraceWindow : public AreaWindow {
 public:
     explicit TraceWindow(QWidget* parent = nullptr);
 
+    // The width in pixels, frame included, at which a line of `colonnes`
+    // characters after the second tab (a disassembly or register line) is
+    // shown whole.
+    int largeurPourColonnes(int colonnes) const;
+
 protected:
     void disposer(double largeur, double hauteur) override;
 
 private:
+    // The text of an entry stands under "Actions"; the lines that report a
+    // return start at the next stop, two characters further.
+    void placerTabulations();
+
     QLabel* temps_;
     QLabel* actions_;
 };

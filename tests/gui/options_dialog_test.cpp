@@ -113,6 +113,7 @@ TEST_F(Options, MemoryFieldsCheckTheEndAgainstTheLastAddress) {
     EXPECT_TRUE(ecran.messages.isEmpty());
 
     remplacer(taille, 2, QStringLiteral("3"));
+    QTest::keyClick(taille, Qt::Key_Return);
     ASSERT_EQ(ecran.messages.size(), 1) << "513 bytes would pass FFFF";
     EXPECT_EQ(ecran.messages[0].text, Incorrect);
     EXPECT_EQ(taille->text(), "512");
@@ -129,6 +130,7 @@ TEST_F(Options, MemoryFieldsCheckTheEndAgainstTheLastAddress) {
     QTest::keyClick(champ("txtTailleRam"), Qt::Key_Return);
     EXPECT_EQ(champ("txtTailleRam")->text(), "102");
     remplacer(champ("txtTailleRam"), 0, QStringLiteral("0"));
+    QTest::keyClick(champ("txtTailleRam"), Qt::Key_Return);
     EXPECT_EQ(ecran.messages.size(), 2) << "a block holds one byte at least";
     EXPECT_EQ(champ("txtTailleRam")->text(), "102");
 

@@ -2,6 +2,7 @@
 
 #include "link/control_names.h"
 #include "link/conversions.h"
+#include "link/error_report.h"
 #include "link/registers.h"
 #include "link/serial_port.h"
 #include "link/talker_image.h"
@@ -21,6 +22,8 @@ const QString PanneauCible = QStringLiteral("Cible");
 const QString SpDuTalker = QStringLiteral("00E8");
 // Between the boot ROM's break and the image, and after the image.
 constexpr float PauseChargement = 0.2f;
+const QString TalkerConfus = QStringLiteral(
+    "Le Talker ne r\u00e9pond pas comme attendu : faites RESET sur la carte puis Load Talker.");
 
 // The frame read by the check, into the register set, the link state and the
 // console's buttons.
@@ -56,15 +59,16 @@ void TestTalker(Session& session) {
 void TestTalker(Session& session, int timeout) {
     Screen& e = session.ecran();
     ViderCom(session);
+    const Resultat<TrameRegistres> r = lireTrame(session, timeout, [&session](int adresse) {
+        return adresseTrameAdmissible(adresse, session.config);
+    });
+    // A stop was asked before: nothing went out, the link is as it was,
+    // unless the exchange before stopped in the middle.
+    if (r.issue == Issue::Interrompu && !session.liaison.echangeInacheve) return;
     session.liaison.talkerPresent = false;
-
-    const Resultat<TrameRegistres> r = lireTrame(session, timeout);
-    if (r.issue != Issue::PasDEcho) {
+    if (r.ok()) {
         e.setPanel(PanneauTalker, TalkerCharge, image::TalkerCharge);
         session.liaison.talkerPresent = true;
-    }
-    if (r.issue == Issue::TimeOut) AfficheTimeOut(session, QStringLiteral("RecevoirComBINHexa"));
-    if (r.ok()) {
         afficherTrame(session, r.donnees);
         AfficheRegistres(session);
         TraceEtat(session);
@@ -74,9 +78,15 @@ void TestTalker(Session& session, int timeout) {
     e.setPanel(PanneauTalker, PasDeTalker, image::TalkerAbsent);
     e.setPanel(PanneauCible, CibleStop, image::CibleArretee);
     session.liaison.cibleTourne = false;
-    session.liaison.talkerPresent = false;
     EnableCommandes(session, false);
     TraceEtat(session);
+    if (r.issue == Issue::TimeOut) AfficheTimeOut(session, QStringLiteral("RecevoirComBINHexa"));
+    // Something answered, but not as an idle Talker does, or stopped in the
+    // middle: the Talker may be inside an earlier command, and whatever the
+    // host sends next may be written somewhere. Only a reset clears that.
+    // Silence alone (no Talker, a board not yet loaded) needs no word.
+    if (r.issue != Issue::PasDEcho && r.issue != Issue::Erreur)
+        e.message(TalkerConfus, TitreApplication, Icone::Exclamation, Boutons::Ok);
 }
 
 void installerVerificationLiaison(Session& session) {
@@ -86,7 +96,7 @@ void installerVerificationLiaison(Session& session) {
 void EnvoiTalker(Session& session) {
     const QByteArray& image = session.config.TalkerPrepare;
     const int longueur = static_cast<int>(image.size());
-    for (int i = 0; i < longueur && !session.liaison.annulation; ++i) {
+    for (int i = 0; i < longueur && !session.liaison.annulation && !session.liaison.interruption; ++i) {
         session.ligne().sendByte(static_cast<quint8>(image[i]));
         session.ecran().setValue(controle::BarreProgression, (i + 1) * 100 / longueur);
         session.horloge().processEvents();
@@ -102,9 +112,11 @@ ResultatChargement LoadTalker(Session& session) {
     ComOpen(session, c.BootBaud);
     changerRegistre(session, &JeuRegistres::RegSP, QStringLiteral("0000"));
     session.liaison.annulation = false;
+    // Cancel, or the user's interruption of the whole program.
+    const auto arret = [&session] { return session.liaison.annulation || session.liaison.interruption; };
 
     bool charge = false;
-    while (!charge && !session.liaison.annulation) {
+    while (!charge && !arret()) {
         e.setValue(controle::BarreProgression, 0);
         e.setText(controle::TitreInfo, QStringLiteral("Reset ") + c.HardWare + QStringLiteral(" !..."));
         e.setText(controle::TexteInfo,
@@ -115,7 +127,7 @@ ResultatChargement LoadTalker(Session& session) {
         // user may take a while to press RESET; Cancel ends the wait.
         if (session.attenteResetCarte) session.attenteResetCarte();
         bool casse = false;
-        while (!casse && !session.liaison.annulation) {
+        while (!casse && !arret()) {
             const Reception r =
                 attendreOctet(session, SansLimite, true, QStringLiteral("RecComBIN_NbOct_Dec"));
             casse = r.fin == FinAttente::Donnee && r.octet == 0;
@@ -135,11 +147,11 @@ ResultatChargement LoadTalker(Session& session) {
         // only once the image is through, plus the usual pause.
         const double filaire = c.TalkerPrepare.size() * 10.0 / std::max(1, c.BootBaud);
         const double reste = filaire - ecoule(debutEnvoi, session.horloge().now());
-        if (reste > 0 && !session.liaison.annulation) Tempo(session.horloge(), static_cast<float>(reste));
+        if (reste > 0 && !arret()) Tempo(session.horloge(), static_cast<float>(reste));
         Tempo(session.horloge(), PauseChargement);
 
         ComOpen(session);
-        if (session.liaison.annulation) break;
+        if (arret()) break;
         TestTalker(session);
         if (session.registres.RegSP == SpDuTalker) {
             charge = true;

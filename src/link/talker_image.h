@@ -18,6 +18,7 @@ inline constexpr int HostPatchLast = 0x00D5;
 inline constexpr int StackBottom = 0x00CC; // lowest byte of the stack area
 inline constexpr int StackTop = 0x00E8;    // first byte pushed
 inline constexpr int IdleFrame = 0x00E0;   // frame address reported right after a download
+inline constexpr int AddressWord = 0x00E9; // the address a command is receiving, 2 bytes
 inline constexpr int RtiPseudoVector = 0x00EB;
 inline constexpr int IrqPseudoVector = 0x00EE;
 inline constexpr int IdleLoop = 0x00EF;

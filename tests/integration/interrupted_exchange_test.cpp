@@ -6,11 +6,16 @@
 #include "operations/memory_read.h"
 #include "operations/memory_write.h"
 #include "operations/talker_link.h"
+#include "pty_simulator.h"
 #include "sim_session.h"
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 using namespace tessaline;
@@ -300,5 +305,64 @@ TEST(FrameAddress, OnlyTheTalkerStackOrTheRamAboveIt) {
     for (const Cas& c : cas) {
         EXPECT_EQ(adresseTrameAdmissible(c.adresse, f1), c.f1) << std::hex << c.adresse;
         EXPECT_EQ(adresseTrameAdmissible(c.adresse, a1), c.a1) << std::hex << c.adresse;
+    }
+}
+
+// SIGINT (Ctrl-C) and SIGTERM to a real tessaline-cli in the middle of a long fill over a
+// pseudo-terminal: the fill's exchange is finished, the run stops with 130 and
+// says so, and the next runs find the Talker idle and the memory as asked.
+TEST(CliInterruption, SignalFinishesTheExchangeAndTheNextRunsFindTheTalker) {
+    SimulateurPty sim({QStringLiteral("--chip"), QStringLiteral("68HC11F1"), QStringLiteral("--quartz"),
+                       QStringLiteral("8")});
+    ASSERT_FALSE(sim.esclave().isEmpty());
+    const QStringList options{"--baud", "9600", "--timeout", "50"};
+    const ResultatCli charge = cli(sim.esclave(), options + QStringList{"load-talker"});
+    ASSERT_EQ(charge.code, 0) << charge.erreurs.toStdString();
+
+    struct Cas {
+        int signal;
+        int statut;
+        const char* valeur;
+    };
+    for (const Cas& c : {Cas{SIGINT, 130, "55"}, Cas{SIGTERM, 143, "AA"}}) {
+        SCOPED_TRACE(c.signal);
+        QTemporaryDir dir;
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TESSALINE_COM2"), sim.esclave());
+        p.setProcessEnvironment(env);
+        // 255 bytes written and read back at 9600 baud: about 6 s.
+        const QStringList fill{"fill", "0200", "FF", c.valeur};
+        p.start(QStringLiteral(TESSALINE_CLI), QStringList{"--settings", dir.filePath("t.ini")} + options +
+                                                   fill + QStringList{"--", "dump", "0300", "10"});
+        ASSERT_TRUE(p.waitForStarted(10000));
+        // The trace on standard error tells when the fill has started.
+        p.setReadChannel(QProcess::StandardError);
+        QByteArray erreurs;
+        while (!erreurs.contains("MemFill") && p.waitForReadyRead(10000))
+            erreurs += p.readAllStandardError();
+        ASSERT_TRUE(erreurs.contains("MemFill"));
+        QThread::msleep(1500);
+        QElapsedTimer chrono;
+        chrono.start();
+        ::kill(static_cast<pid_t>(p.processId()), c.signal);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), c.statut);
+        erreurs += p.readAllStandardError();
+        EXPECT_TRUE(erreurs.endsWith(("tessaline-cli: Interrompu : " + fill.join(' ') + '\n').toUtf8()))
+            << erreurs.toStdString();
+        EXPECT_FALSE(p.readAllStandardOutput().contains("0300 ")) << "the dump after it did not run";
+        std::printf("signal %d to exit: %lld ms\n", c.signal, static_cast<long long>(chrono.elapsed()));
+
+        const ResultatCli test = cli(sim.esclave(), options + QStringList{"test-talker"});
+        EXPECT_EQ(test.code, 0) << test.erreurs.toStdString();
+        EXPECT_TRUE(test.sortie.contains("Talker: Talker Charg\u00e9")) << test.sortie.toStdString();
+        const ResultatCli dump = cli(sim.esclave(), options + QStringList{"dump", "02F0", "10"});
+        EXPECT_EQ(dump.code, 0) << dump.erreurs.toStdString();
+        const QString ligne =
+            QStringLiteral("02F0 ") + QString(QString(c.valeur) + u' ').repeated(15) + "00 ";
+        EXPECT_TRUE(dump.sortie.startsWith(ligne))
+            << "the whole fill, and nothing past it: " << dump.sortie.toStdString();
     }
 }

@@ -46,6 +46,7 @@ void BoardClock::after(double seconds, std::function<void()> action) {
 }
 
 void BoardClock::runDue() {
+    ++profondeur_;
     const uint64_t maintenant = ligne_.board().cycleCount();
     for (std::size_t i = 0; i < planned_.size();) {
         if (planned_[i].first <= maintenant) {
@@ -56,6 +57,7 @@ void BoardClock::runDue() {
             ++i;
         }
     }
+    --profondeur_;
 }
 
 } // namespace tessaline

@@ -20,6 +20,7 @@ public:
     double now() override;
     void processEvents() override;
     void waitForEvents(double maxSeconds) override;
+    bool dansUneAttente() const override { return profondeur_ > 0; }
 
     // Runs `action` once, `seconds` of board time from now, as a click or a
     // timer tick would during a wait (tests: a Cancel button, a RESET).
@@ -33,6 +34,7 @@ private:
     SimSerialLine& ligne_;
     double debut_;
     std::vector<std::pair<uint64_t, std::function<void()>>> planned_;
+    int profondeur_ = 0; // the planned actions run inside a wait
 };
 
 } // namespace tessaline

@@ -366,3 +366,22 @@ TEST(CliInterruption, SignalFinishesTheExchangeAndTheNextRunsFindTheTalker) {
             << "the whole fill, and nothing past it: " << dump.sortie.toStdString();
     }
 }
+
+// A run that talks to the target checks the Talker first, and sends nothing
+// more when none answers; a run that starts with the download needs no check.
+TEST(CliCheck, NoTalkerNoCommand) {
+    QTemporaryDir dir;
+    const QStringList base{"--settings", dir.filePath("t.ini"), "--simulate", "--timeout", "20"};
+    QProcess p;
+    p.start(QStringLiteral(TESSALINE_CLI), base + QStringList{"dump", "0300", "10"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardOutput().isEmpty()) << "no dump line";
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError())
+                    .endsWith(QStringLiteral("Pas de Talker : dump 0300 10 n'est pas lanc\u00e9\n")));
+
+    p.start(QStringLiteral(TESSALINE_CLI), base + QStringList{"load-talker", "--", "dump", "0300", "2"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(p.readAllStandardOutput().contains("\n0300 00 00 "));
+}

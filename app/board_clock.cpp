@@ -50,6 +50,7 @@ void BoardClock::after(double seconds, std::function<void()> action) {
 }
 
 void BoardClock::runDue() {
+    ++profondeur_;
     const double maintenant = boardSeconds();
     for (std::size_t i = 0; i < planned_.size();) {
         if (planned_[i].first <= maintenant) {
@@ -60,6 +61,7 @@ void BoardClock::runDue() {
             ++i;
         }
     }
+    --profondeur_;
 }
 
 } // namespace tessaline

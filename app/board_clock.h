@@ -20,6 +20,7 @@ public:
     double now() override;
     void processEvents() override;
     void waitForEvents(double maxSeconds) override;
+    bool dansUneAttente() const override { return profondeur_ > 0; }
 
     // Runs `action` once, `seconds` of board time from now, as a click or a
     // timer tick would during a wait (tests: a Cancel button, a RESET).
@@ -38,6 +39,7 @@ private:
     double avant_ = 0;    // board seconds of the boards before this one
     double derniere_ = 0; // this board's seconds, last seen
     std::vector<std::pair<double, std::function<void()>>> planned_;
+    int profondeur_ = 0; // the planned actions run inside a wait
 };
 
 } // namespace tessaline

@@ -2,6 +2,7 @@
 // in-process simulated board (--simulate, in virtual time).
 #include "board_clock.h"
 #include "cli/cli_commands.h"
+#include "cli/cli_interruption.h"
 #include "cli/cli_options.h"
 #include "cli/command_line.h"
 #include "cli/console_screen.h"
@@ -28,12 +29,24 @@ using namespace tessaline;
 namespace {
 
 // The session takes the stored configuration, then the command line's choice.
-int executer(Session& session, const ConfigurationLue& lue, const Configuration& choix,
-             const LigneCommande& ligne, ConsoleScreen& ecran, const QString& emplacement,
-             QTextStream& sortie) {
+// Its clock hands a caught SIGINT or SIGTERM on as the interruption request.
+int executer(SerialLine& ligneSerie, EventClock& horloge, const ConfigurationLue& lue,
+             const Configuration& choix, const LigneCommande& ligne, ConsoleScreen& ecran,
+             const QString& emplacement, QTextStream& sortie, QTextStream& erreurs,
+             const std::function<void(Session&)>& preparer = {}) {
+    Session* courante = nullptr;
+    HorlogeInterruptible interruptible(horloge, [&courante] {
+        if (courante) courante->demanderInterruption();
+    });
+    Session session(ligneSerie, interruptible, ecran);
+    courante = &session;
+    if (preparer) preparer(session);
     appliquerConfiguration(session, lue);
     ValiderOptions(session, choix, nullptr, false);
-    return executerCommandes(session, ligne, ecran, emplacement, sortie);
+    const int statut = executerCommandes(session, ligne, ecran, emplacement, sortie, erreurs);
+    if (statut == StatutInterrompu && SignauxInterruption::signalRecu() != 0)
+        return 128 + SignauxInterruption::signalRecu();
+    return statut;
 }
 
 } // namespace
@@ -68,12 +81,13 @@ int main(int argc, char** argv) {
 
     ConsoleScreen ecran(sortie, erreurs);
     ecran.setAnswerYes(ligne->options.yes);
+    SignauxInterruption signaux;
 
     if (!ligne->options.simulate) {
         QtSerialLine ligneSerie;
         QtEventClock horloge;
-        Session session(ligneSerie, horloge, ecran);
-        return executer(session, lue, choix, *ligne, ecran, reglages->emplacement(), sortie);
+        return executer(ligneSerie, horloge, lue, choix, *ligne, ecran, reglages->emplacement(), sortie,
+                        erreurs);
     }
 
     // The simulated board is the chosen chip with the chosen crystal, so that
@@ -83,8 +97,8 @@ int main(int argc, char** argv) {
     hc11::Board board(*puce, static_cast<uint32_t>(reglageQuartz(choix.Quartz)->mhz) * 1'000'000u);
     SimSerialLine ligneSimulee(board);
     BoardClock horloge(ligneSimulee, QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
-    Session session(ligneSimulee, horloge, ecran);
     // The board leaves reset when the download waits for it.
-    session.attenteResetCarte = [&board] { board.resetBootstrap(); };
-    return executer(session, lue, choix, *ligne, ecran, reglages->emplacement(), sortie);
+    return executer(
+        ligneSimulee, horloge, lue, choix, *ligne, ecran, reglages->emplacement(), sortie, erreurs,
+        [&board](Session& session) { session.attenteResetCarte = [&board] { board.resetBootstrap(); }; });
 }

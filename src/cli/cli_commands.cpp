@@ -95,15 +95,50 @@ void afficherInfo(const Session& session, const QString& emplacementReglages, QT
 }
 
 int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScreen& ecran,
-                      const QString& emplacementReglages, QTextStream& sortie) {
+                      const QString& emplacementReglages, QTextStream& sortie, QTextStream& erreurs) {
     bool echec = false;
     if (commandeCible(ligne)) {
         ComOpen(session);
         if (!session.liaison.portOuvert) return 1;
         installerVerificationLiaison(session);
     }
+    // The link is checked before the first command that talks to the target,
+    // unless that command downloads the Talker. A check that finds no Talker,
+    // or a confused one, ends the run before anything is sent to it.
+    bool verifie = false;
+    QString enCours;
+    const auto interrompu = [&] {
+        // An exchange left unfinished is shown as it is, without sending anything more.
+        TestTalker(session);
+        erreurs << "tessaline-cli: Interrompu"
+                << (enCours.isEmpty() ? QString() : QStringLiteral(" : ") + enCours) << Qt::endl;
+        return StatutInterrompu;
+    };
     for (const CommandeCli& commande : ligne.commandes) {
+        // A signal caught since the last wait is handed on here.
+        session.horloge().processEvents();
+        if (session.liaison.interruption) return interrompu();
+        enCours = (QStringList{commande.nom} + commande.arguments).join(u' ');
         const QStringList& a = commande.arguments;
+        const bool cible = commande.nom != "info" && commande.nom != "disasm";
+        if (cible && !verifie) {
+            verifie = true;
+            if (commande.nom != "load-talker") {
+                TestTalker(session);
+                if (session.liaison.interruption) return interrompu();
+                if (commande.nom == "test-talker") {
+                    afficherEtat(session, sortie);
+                    if (!session.liaison.talkerPresent) return 1;
+                    continue;
+                }
+                if (!session.liaison.talkerPresent) {
+                    erreurs << QStringLiteral("tessaline-cli: Pas de Talker : %1 n'est pas lanc\u00e9")
+                                   .arg(enCours)
+                            << Qt::endl;
+                    return 1;
+                }
+            }
+        }
         if (commande.nom == "info") {
             afficherInfo(session, emplacementReglages, sortie);
         } else if (commande.nom == "disasm") {
@@ -131,6 +166,7 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
         } else {
             console(session, commande.nom, a);
         }
+        if (session.liaison.interruption) return interrompu();
     }
     return echec || ecran.reports() > 0 ? 1 : 0;
 }

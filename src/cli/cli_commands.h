@@ -16,9 +16,17 @@ bool commandeCible(const LigneCommande& ligne);
 // The configuration as "Name: value" lines.
 void afficherInfo(const Session& session, const QString& emplacementReglages, QTextStream& sortie);
 
-// Runs the commands in order. Exit status: 0 when all went well, 1 when an
-// operation reported a failure.
+// The exit status of a run the user interrupted: 128 + SIGINT, as a shell
+// reports it. The program turns it into 128 + the signal it caught.
+inline constexpr int StatutInterrompu = 130;
+
+// Runs the commands in order, after a check of the link before the first one
+// that talks to the target (but a download). Exit status: 0 when all went
+// well, 1 when the check found no Talker or an operation reported a failure,
+// StatutInterrompu when the session's interruption was asked: the command in
+// progress ends at its next exchange and the rest do not run; one line on
+// `erreurs` says so.
 int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScreen& ecran,
-                      const QString& emplacementReglages, QTextStream& sortie);
+                      const QString& emplacementReglages, QTextStream& sortie, QTextStream& erreurs);
 
 } // namespace tessaline

@@ -22,6 +22,10 @@ public:
     virtual void wake() {}
     // False once the last window of the application has closed: waits give up.
     virtual bool applicationAlive() { return true; }
+    // True while a processEvents() or waitForEvents() of this clock is running:
+    // a window event handled now runs in the middle of an operation, which
+    // still needs the windows and the session it works on.
+    virtual bool dansUneAttente() const { return false; }
 };
 
 // Time elapsed from `debut` to `maintenant`, both read from the clock, for waits

@@ -15,12 +15,14 @@ public:
     void waitForEvents(double maxSeconds) override;
     void wake() override;
     bool applicationAlive() override { return !alive_ || alive_(); }
+    bool dansUneAttente() const override { return profondeur_ > 0; }
 
     // The windows tell whether one of them is still open.
     void setAliveCheck(std::function<bool()> alive) { alive_ = std::move(alive); }
 
 private:
     std::function<bool()> alive_;
+    int profondeur_ = 0;
 };
 
 } // namespace tessaline

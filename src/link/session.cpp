@@ -18,6 +18,11 @@ void Session::demanderAbandon() {
     horloge_.wake();
 }
 
+void Session::demanderInterruption() {
+    liaison.interruption = true;
+    horloge_.wake();
+}
+
 void Session::demanderAnnulation() {
     liaison.annulation = true;
     horloge_.wake();

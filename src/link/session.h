@@ -44,6 +44,7 @@ public:
     // The flags that end a wait; setting them wakes the wait at once.
     void demanderAbandon();
     void demanderAnnulation();
+    void demanderInterruption();
 
 private:
     SerialLine& ligne_;

@@ -91,6 +91,13 @@ struct EtatLiaison {
     bool abandon = false;
     // Ends any wait in progress: set by the Cancel button of the progress window.
     bool annulation = false;
+    // The user wants the program to stop (Ctrl-C, closing the main window):
+    // no new exchange starts, the one in progress is finished. Stays set.
+    bool interruption = false;
+    // The last exchange stopped after its echo and before its end: the Talker
+    // may still be inside that command. Cleared by the next echo that comes
+    // back right.
+    bool echangeInacheve = false;
 };
 
 // The target's registers as the user sees them: upper-case hexadecimal texts.

@@ -1,6 +1,9 @@
 #include "link/talker_protocol.h"
 
+#include "link/talker_image.h"
 #include "link/transfer.h"
+
+#include <algorithm>
 
 namespace tessaline {
 
@@ -14,7 +17,8 @@ Issue issueDe(FinAttente fin) {
     case FinAttente::Donnee: return Issue::Ok;
     case FinAttente::TimeOut: return Issue::TimeOut;
     case FinAttente::Abandon: return Issue::Abandon;
-    case FinAttente::Annulation: return Issue::Annule;
+    case FinAttente::Annulation:
+    case FinAttente::Interruption: return Issue::Annule;
     case FinAttente::Erreur: return Issue::Erreur;
     }
     return Issue::Erreur;
@@ -24,23 +28,47 @@ void envoyer(Session& s, int octet) {
     s.ligne().sendByte(static_cast<quint8>(octet));
 }
 
-// The command byte and its echo, then the parameter bytes.
+// An exchange that stops after its echo leaves the Talker inside its command.
+Issue inacheve(Session& s, Issue issue) {
+    s.liaison.echangeInacheve = true;
+    return issue;
+}
+
+// The command byte and its echo, then the parameter bytes. Nothing goes out
+// once the user has asked to stop. Abort ends only the waits in progress when
+// it is set: a new exchange starts without it.
 Issue commander(Session& s, int code, std::initializer_list<int> parametres, int timeout) {
+    if (s.liaison.interruption || s.liaison.annulation) return Issue::Interrompu;
+    s.liaison.abandon = false;
     envoyer(s, code);
-    const Reception r = attendreOctet(s, timeout, true, NomEcho);
-    if (r.fin != FinAttente::Donnee || r.octet != code) return Issue::PasDEcho;
+    // The command byte is in the Talker's hands: even its echo is waited for
+    // as part of the exchange.
+    const Reception r = attendreOctet(s, timeout, Attente::DansEchange, NomEcho);
+    if (r.fin != FinAttente::Donnee) return Issue::PasDEcho;
+    // A chip leaving reset sends a break, read as $00: the Talker is gone
+    // with whatever command it was in.
+    if (r.octet == 0 && code != 0) {
+        s.liaison.echangeInacheve = false;
+        return Issue::PasDEcho;
+    }
+    s.liaison.echangeInacheve = r.octet != code;
+    if (s.liaison.echangeInacheve) return Issue::Incoherent;
     for (int p : parametres)
         envoyer(s, p);
     return Issue::Ok;
 }
 
-// `n` bytes read out by the Talker, each answered with itself.
+// `n` bytes read out by the Talker, each answered with itself. `accepter`, when
+// given, sees the bytes so far before each handshake goes out; false ends the
+// exchange there.
 Issue lireAvecAcquit(Session& s, int n, int timeout, QByteArray& recus,
-                     const std::function<void(std::uint8_t)>& recu = {}) {
+                     const std::function<void(std::uint8_t)>& recu = {},
+                     const std::function<bool(const QByteArray&)>& accepter = {}) {
     for (int i = 0; i < n; ++i) {
-        const Reception r = attendreOctet(s, timeout, true, NomDonnee);
-        if (r.fin != FinAttente::Donnee) return issueDe(r.fin);
+        const Reception r = attendreOctet(s, timeout, Attente::DansEchange, NomDonnee);
+        if (r.fin != FinAttente::Donnee) return inacheve(s, issueDe(r.fin));
         recus.append(static_cast<char>(r.octet));
+        if (accepter && !accepter(recus)) return inacheve(s, Issue::Incoherent);
         envoyer(s, r.octet);
         if (recu) recu(static_cast<std::uint8_t>(r.octet));
     }
@@ -52,8 +80,8 @@ Issue lireAvecAcquit(Session& s, int n, int timeout, QByteArray& recus,
 Issue ecrireAvecRelecture(Session& s, const QByteArray& octets, int timeout, QByteArray& relus) {
     for (char o : octets) {
         envoyer(s, static_cast<quint8>(o));
-        const Reception r = attendreOctet(s, timeout, true, NomDonnee);
-        if (r.fin != FinAttente::Donnee) return issueDe(r.fin);
+        const Reception r = attendreOctet(s, timeout, Attente::DansEchange, NomDonnee);
+        if (r.fin != FinAttente::Donnee) return inacheve(s, issueDe(r.fin));
         relus.append(static_cast<char>(r.octet));
     }
     envoyer(s, 0);
@@ -126,11 +154,24 @@ Resultat<QByteArray> ecrireMemoire(Session& session, int adresse, const QByteArr
     return r;
 }
 
-Resultat<TrameRegistres> lireTrame(Session& session, int timeout) {
+bool adresseTrameAdmissible(int adresse, const CarteMemoire& carte) {
+    constexpr int Trame = 9;
+    if (adresse >= talker::StackBottom && adresse + Trame - 1 <= talker::StackTop) return true;
+    const int debutRam = std::max(static_cast<int>(carte.DepartRam), talker::ImageBytes);
+    return adresse >= debutRam && adresse + Trame - 1 <= static_cast<int>(carte.FinRam());
+}
+
+Resultat<TrameRegistres> lireTrame(Session& session, int timeout,
+                                   const std::function<bool(int)>& admissible) {
     // The parameter byte is read and ignored.
     Issue issue = commander(session, commande::LireRegistres, {0}, timeout);
     QByteArray recus;
-    if (issue == Issue::Ok) issue = lireAvecAcquit(session, OctetsTrameLue, timeout, recus);
+    // The frame address is whole with its second byte, before its handshake.
+    const auto accepter = [&](const QByteArray& o) {
+        return !admissible || o.size() != 2 ||
+               admissible(static_cast<quint8>(o[0]) << 8 | static_cast<quint8>(o[1]));
+    };
+    if (issue == Issue::Ok) issue = lireAvecAcquit(session, OctetsTrameLue, timeout, recus, {}, accepter);
     return trameDe(issue, recus);
 }
 
@@ -161,8 +202,8 @@ Resultat<bool> arreter(Session& session, int timeout) {
     Resultat<bool> r;
     r.issue = commander(session, commande::Stop, {0}, timeout);
     if (!r.ok()) return r;
-    const Reception recu = attendreOctet(session, timeout, true, NomDonnee);
-    r.issue = issueDe(recu.fin);
+    const Reception recu = attendreOctet(session, timeout, Attente::DansEchange, NomDonnee);
+    r.issue = recu.fin == FinAttente::Donnee ? Issue::Ok : inacheve(session, issueDe(recu.fin));
     r.donnees = r.ok() && recu.octet == OctetArret;
     return r;
 }

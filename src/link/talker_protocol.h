@@ -8,7 +8,11 @@
 //   4. for every byte the host writes, the Talker sends back what the location
 //      reads after writing, and a closing byte ends the write.
 // Each function takes its time-out (tenths of a second) for every wait of the
-// exchange. None of them empties the input first: the caller does so where
+// exchange. Once the command byte has gone out the Talker is in the middle of
+// that command, so the exchange is run to its end: a stop asked meanwhile
+// (abort, cancel, interruption) only shortens each wait that is left
+// (Attente::DansEchange, transfer.h). A stop asked before (cancel or
+// interruption) sends nothing at all. None of them empties the input first: the caller does so where
 // stray bytes may be waiting (ViderCom). None of them shows anything: the
 // caller reports failures as its own operation names them.
 #pragma once
@@ -46,12 +50,21 @@ inline constexpr int MaxOctetsEchange = 256;
 // How an exchange ended.
 enum class Issue {
     Ok,
-    PasDEcho, // the command byte did not come back (time-out, wrong byte, cancel, abort): nothing more sent
-    TimeOut,  // the echo came, then a byte of the exchange did not
-    Annule,   // the cancel flag ended a wait after the echo
-    Abandon,  // the abort flag ended a wait after the echo
-    Erreur,   // the port failed (already reported) or the request is outside what the Talker takes
+    PasDEcho,   // the command byte did not come back in time, or a break came: nothing more sent
+    TimeOut,    // the echo came, then a byte of the exchange did not
+    Annule,     // cancel or interruption came after the echo, and then a byte did not come in time
+    Abandon,    // the same for the abort flag
+    Erreur,     // the port failed (already reported) or the request is outside what the Talker takes
+    Interrompu, // cancel or interruption was already asked: nothing was sent
+    Incoherent, // something answered, not as the exchange expects (a wrong echo, a frame
+                // address where no frame can be): nothing more was sent
 };
+
+// True when the exchange ended before its command byte had been taken, so the
+// Talker (if any) is where it was: nothing sent, no echo, a wrong echo.
+inline bool sansEchange(Issue issue) {
+    return issue == Issue::PasDEcho || issue == Issue::Incoherent || issue == Issue::Interrompu;
+}
 
 // What an exchange brought back. On a failure `donnees` holds what did come.
 template <typename T>
@@ -98,9 +111,20 @@ Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int t
 // Nothing is sent, and the issue is Erreur, when the bytes would run past $FFFF.
 Resultat<QByteArray> ecrireMemoire(Session& session, int adresse, const QByteArray& octets, int timeout);
 
+// Where a register frame can lie on a board with this memory map: in the
+// Talker's own stack area ($00CC-$00E8, the 9 bytes ending by its initial
+// stack pointer), or in the chip's RAM above the Talker's 256 bytes. On a chip
+// whose RAM is $0000-$00FF only, the stack area is the one place.
+bool adresseTrameAdmissible(int adresse, const CarteMemoire& carte);
+
 // Command 1: the register frame of the Talker (or of the running program it
-// interrupted).
-Resultat<TrameRegistres> lireTrame(Session& session, int timeout);
+// interrupted). When `admissible` is given, the frame address is put to it as
+// soon as its two bytes have come, before the handshake after the low byte:
+// a Talker that reports a frame where none can be is confused (still in some
+// earlier command), and every byte sent to it may be written somewhere, so
+// the exchange ends there, Incoherent, with nothing more sent.
+Resultat<TrameRegistres> lireTrame(Session& session, int timeout,
+                                   const std::function<bool(int)>& admissible = {});
 
 // Command 2: writes `trame` at its address and resumes there; the Talker's
 // return from interrupt then pops it. The data are the read-back of the 9 bytes.

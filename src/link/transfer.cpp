@@ -16,27 +16,49 @@ constexpr double TrancheSansLimite = 1.0;
 // The shortest sleep, so that a wait always lets the clock move on.
 constexpr double AttenteMinimale = 0.001;
 
+// The flag that stops a wait, if one is set: interruption first, then cancel
+// (when the wait looks at it), then abort.
+FinAttente drapeau(const EtatLiaison& l, bool avecAnnulation) {
+    if (l.interruption) return Fin::Interruption;
+    if (avecAnnulation && l.annulation) return Fin::Annulation;
+    if (l.abandon) return Fin::Abandon;
+    return Fin::Donnee;
+}
+
 // The wait: events keep running, it sleeps until data, a flag or the time-out.
 // A negative limit waits without one.
-Reception recevoir(Session& session, int n, double limite, bool avecAnnulation, const QString& nomRoutine) {
+Reception recevoir(Session& session, int n, double limite, Attente mode, const QString& nomRoutine) {
     EventClock& horloge = session.horloge();
-    const bool limitee = limite >= 0;
+    const bool dansEchange = mode == Attente::DansEchange;
+    const bool avecAnnulation = mode != Attente::Libre;
     try {
-        session.liaison.abandon = false;
+        if (!dansEchange) session.liaison.abandon = false;
         horloge.processEvents();
         const double debut = horloge.now();
+        // Once a flag is seen inside an exchange: what it ends with, and when.
+        Fin arret = Fin::Donnee;
+        double finArret = 0;
         for (;;) {
             horloge.processEvents();
             const double passe = ecoule(debut, horloge.now());
-            if (limitee && passe > limite) return {Fin::TimeOut};
-            if (session.liaison.abandon) return {Fin::Abandon};
-            if (avecAnnulation && session.liaison.annulation) return {Fin::Annulation};
+            // Data first: inside an exchange, a byte that came is the Talker's answer.
             if (session.ligne().bytesWaiting() >= n) {
                 // Bytes beyond the first that arrived together are dropped.
                 const QByteArray recu = session.ligne().readAll();
                 if (!recu.isEmpty()) return {Fin::Donnee, static_cast<quint8>(recu[0])};
             }
-            const double reste = limitee ? limite - passe : TrancheSansLimite;
+            if (arret == Fin::Donnee) {
+                arret = drapeau(session.liaison, avecAnnulation);
+                if (arret != Fin::Donnee) {
+                    if (!dansEchange) return {arret};
+                    finArret = passe + DelaiFinEchange;
+                }
+            }
+            const bool limitee = limite >= 0 || arret != Fin::Donnee;
+            double borne = limite >= 0 ? limite : finArret;
+            if (arret != Fin::Donnee) borne = std::min(borne, finArret);
+            if (limitee && passe > borne) return {arret != Fin::Donnee ? arret : Fin::TimeOut};
+            const double reste = limitee ? borne - passe : TrancheSansLimite;
             horloge.waitForEvents(std::max(reste, AttenteMinimale));
         }
     } catch (const std::exception& e) {
@@ -47,9 +69,13 @@ Reception recevoir(Session& session, int n, double limite, bool avecAnnulation, 
 
 } // namespace
 
-Reception attendreOctet(Session& session, int timeout, bool avecAnnulation, const QString& nomRoutine,
-                        int n) {
-    return recevoir(session, n, timeout < 0 ? -1.0 : timeout * 0.1, avecAnnulation, nomRoutine);
+bool arretDemande(const Session& session) {
+    const EtatLiaison& l = session.liaison;
+    return l.interruption || l.annulation || l.abandon;
+}
+
+Reception attendreOctet(Session& session, int timeout, Attente mode, const QString& nomRoutine, int n) {
+    return recevoir(session, n, timeout < 0 ? -1.0 : timeout * 0.1, mode, nomRoutine);
 }
 
 void ViderCom(Session& session) {

@@ -13,21 +13,50 @@ namespace tessaline {
 inline constexpr int SansLimite = -1;
 
 // How a wait for one byte ended.
-enum class FinAttente { Donnee, TimeOut, Abandon, Annulation, Erreur };
+enum class FinAttente { Donnee, TimeOut, Abandon, Annulation, Interruption, Erreur };
 
 struct Reception {
     FinAttente fin;
     int octet = 0; // 0-255 when fin is Donnee
 };
 
+// What the flags of the link (abort, cancel, interruption) do to a wait.
+enum class Attente {
+    // Abort (cleared first) and interruption end it at once; cancel is not looked at.
+    Libre,
+    // Abort (cleared first), cancel and interruption end it at once.
+    Annulable,
+    // A wait inside a Talker exchange, once its command byte has gone out:
+    // the Talker is in the middle of a command and takes the next bytes it
+    // receives as that command's. A flag does not end the wait, it only caps
+    // what is left of it to DelaiFinEchange from when it is seen, so that a
+    // live Talker finishes the exchange and a dead line does not hold the
+    // program for the whole time-out. Abort is not cleared.
+    DansEchange,
+};
+
+// The most a wait inside an exchange still gives the Talker once a stop has
+// been asked, in seconds. A byte written to EEPROM takes about 20 ms and a
+// character at 1200 baud about 8 ms: one second is far more than one byte
+// ever needs, and it applies to each byte.
+inline constexpr double DelaiFinEchange = 1.0;
+
+// True when the user asked to stop: cancel or interruption (sticky), or abort.
+// Operations that make several exchanges look at it between two of them.
+bool arretDemande(const Session& session);
+
 // The wait under every receive: window events keep running while it sleeps
-// until at least `n` bytes wait, the abort flag (clears it first), the cancel
-// flag (only when `avecAnnulation`), or `timeout` tenths of a second
-// (SansLimite: no time limit, for the boot ROM's break). The first
-// waiting byte is taken; bytes that arrived with it are dropped. A port failure
-// is reported under `nomRoutine`.
-Reception attendreOctet(Session& session, int timeout, bool avecAnnulation, const QString& nomRoutine,
-                        int n = 1);
+// until at least `n` bytes wait, a flag as `mode` says, or `timeout` tenths of
+// a second (SansLimite: no time limit, for the boot ROM's break). The first
+// waiting byte is taken; bytes that arrived with it are dropped. A wait that a
+// flag ended or capped ends with that flag's FinAttente, never as a time-out.
+// A port failure is reported under `nomRoutine`.
+Reception attendreOctet(Session& session, int timeout, Attente mode, const QString& nomRoutine, int n = 1);
+inline Reception attendreOctet(Session& session, int timeout, bool avecAnnulation, const QString& nomRoutine,
+                               int n = 1) {
+    return attendreOctet(session, timeout, avecAnnulation ? Attente::Annulable : Attente::Libre, nomRoutine,
+                         n);
+}
 
 // Reads and drops everything waiting in the receive buffer.
 void ViderCom(Session& session);

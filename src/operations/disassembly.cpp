@@ -4,6 +4,7 @@
 #include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/trace.h"
+#include "link/transfer.h"
 #include "operations/memory_read.h"
 
 namespace tessaline {
@@ -28,7 +29,8 @@ void Disassemble(Session& session) {
     echo(session);
     TraceEcho(session);
 
-    for (int couverts = 0; couverts < OctetsListes;) {
+    // A stop asked ends the listing between two reads.
+    for (int couverts = 0; couverts < OctetsListes && !arretDemande(session);) {
         const QString hexa = LoadMem(session, c.CmdAdresse, OctetsLus);
         // A failed read has been reported and the link state updated: going on
         // would only repeat the report (and its time-out) for every byte.

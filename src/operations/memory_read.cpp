@@ -64,7 +64,9 @@ QString LoadMem(Session& session, const QString& adresse, int count) {
     count = std::min(count, MaxLoadMem);
     if (count < 1) return {};
     const Resultat<QByteArray> r = lireMemoire(session, adresseCible(adresse), count, session.config.Timeout);
-    if (r.issue == Issue::PasDEcho) {
+    // A stop asked before the exchange: nothing was read, nothing to report.
+    if (r.issue == Issue::Interrompu) return {};
+    if (sansEchange(r.issue)) {
         AfficheEchec(session.ecran(), QStringLiteral("Erreur LoadMem"));
         TestTalker(session);
         return {};
@@ -108,6 +110,10 @@ void MemDump(Session& session) {
     const Resultat<QByteArray> r =
         lireMemoire(session, adresseCible(c.CmdAdresse), longueur, session.config.Timeout, recu);
     if (!r.ok()) {
+        if (r.issue == Issue::Interrompu) {
+            e.hideWait();
+            return;
+        }
         signalerTimeOut(session, r.issue);
         AfficheEchec(e, QStringLiteral("Erreur MemDump"));
         TestTalker(session);

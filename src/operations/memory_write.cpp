@@ -25,7 +25,9 @@ constexpr int FillParDefaut = 0x40;
 int echangeEcriture(Session& s, const QString& adresse, const QByteArray& donnees) {
     ViderCom(s);
     const Resultat<QByteArray> r = ecrireMemoire(s, adresseCible(adresse), donnees, s.config.Timeout);
-    if (r.issue == Issue::PasDEcho) return 0;
+    // A stop asked before the exchange: nothing was written, nothing to report.
+    if (r.issue == Issue::Interrompu) return -1;
+    if (sansEchange(r.issue)) return 0;
     for (int i = 0; i < r.donnees.size(); ++i)
         if (r.donnees[i] != donnees[i]) return i + 1;
     if (!r.ok()) return static_cast<int>(r.donnees.size()) + 1;

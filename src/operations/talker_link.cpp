@@ -28,6 +28,8 @@ constexpr float PauseChargement = 0.2f;
 constexpr int TimeoutApresAnnulation = 10;
 // How often the progress bar moves while the image is on the wire.
 constexpr double PasProgression = 0.05;
+const QString TalkerConfus = QStringLiteral(
+    "Le Talker ne r\u00e9pond pas comme attendu : faites RESET sur la carte puis Load Talker.");
 
 // The frame read by the check, into the register set, the link state and the
 // console's buttons.
@@ -63,27 +65,36 @@ void TestTalker(Session& session) {
 void TestTalker(Session& session, int timeout) {
     Screen& e = session.ecran();
     ViderCom(session);
-    session.liaison.talkerPresent = false;
     // A board with no program running (just powered up, or in its boot ROM)
     // has no Talker to answer: no need to wait for the time-out to say so.
     if (session.ligne().sansProgramme()) {
+        session.liaison.talkerPresent = false;
         EtatPasDeTalker(session);
         return;
     }
-
-    const Resultat<TrameRegistres> r = lireTrame(session, timeout);
-    if (r.issue != Issue::PasDEcho) {
+    const Resultat<TrameRegistres> r = lireTrame(session, timeout, [&session](int adresse) {
+        return adresseTrameAdmissible(adresse, session.config);
+    });
+    // A stop was asked before: nothing went out, the link is as it was,
+    // unless the exchange before stopped in the middle.
+    if (r.issue == Issue::Interrompu && !session.liaison.echangeInacheve) return;
+    session.liaison.talkerPresent = false;
+    if (r.ok()) {
         e.setPanel(PanneauTalker, TalkerCharge, image::TalkerCharge);
         session.liaison.talkerPresent = true;
-    }
-    if (r.issue == Issue::TimeOut) AfficheTimeOut(session, QStringLiteral("RecevoirComBINHexa"));
-    if (r.ok()) {
         afficherTrame(session, r.donnees);
         AfficheRegistres(session);
         TraceEtat(session);
         return;
     }
     EtatPasDeTalker(session);
+    if (r.issue == Issue::TimeOut) AfficheTimeOut(session, QStringLiteral("RecevoirComBINHexa"));
+    // Something answered, but not as an idle Talker does, or stopped in the
+    // middle: the Talker may be inside an earlier command, and whatever the
+    // host sends next may be written somewhere. Only a reset clears that.
+    // Silence alone (no Talker, a board not yet loaded) needs no word.
+    if (r.issue != Issue::PasDEcho && r.issue != Issue::Erreur)
+        e.message(TalkerConfus, TitreApplication, Icone::Exclamation, Boutons::Ok);
 }
 
 void EtatPasDeTalker(Session& session) {
@@ -115,7 +126,7 @@ void EnvoiTalker(Session& session) {
         const double passe = ecoule(debut, session.horloge().now());
         session.ecran().setValue(controle::BarreProgression,
                                  static_cast<int>(std::min(1.0, passe / filaire) * 100));
-        if (passe >= filaire || session.liaison.annulation) break;
+        if (passe >= filaire || session.liaison.annulation || session.liaison.interruption) break;
         Tempo(session.horloge(), static_cast<float>(std::min(PasProgression, filaire - passe)));
     }
 }
@@ -129,9 +140,11 @@ ResultatChargement LoadTalker(Session& session, int attenteBreak) {
     ComOpen(session, c.BootBaud);
     changerRegistre(session, &JeuRegistres::RegSP, QStringLiteral("0000"));
     session.liaison.annulation = false;
+    // Cancel, or the user's interruption of the whole program.
+    const auto arret = [&session] { return session.liaison.annulation || session.liaison.interruption; };
 
     bool charge = false;
-    while (!charge && !session.liaison.annulation) {
+    while (!charge && !arret()) {
         e.setValue(controle::BarreProgression, 0);
         e.setText(controle::TitreInfo, QStringLiteral("Reset ") + c.HardWare + QStringLiteral(" !..."));
         e.setText(controle::TexteInfo,
@@ -145,7 +158,7 @@ ResultatChargement LoadTalker(Session& session, int attenteBreak) {
         if (session.attenteResetCarte) session.attenteResetCarte();
         bool casse = false;
         const double debutAttente = session.horloge().now();
-        while (!casse && !session.liaison.annulation) {
+        while (!casse && !arret()) {
             int reste = SansLimite;
             if (attenteBreak != SansLimite)
                 reste = std::max(0, attenteBreak - int(ecoule(debutAttente, session.horloge().now()) * 10));
@@ -174,11 +187,11 @@ ResultatChargement LoadTalker(Session& session, int attenteBreak) {
         // only once the image is through, plus the usual pause.
         const double filaire = c.TalkerPrepare.size() * 10.0 / std::max(1, c.BootBaud);
         const double reste = filaire - ecoule(debutEnvoi, session.horloge().now());
-        if (reste > 0 && !session.liaison.annulation) Tempo(session.horloge(), static_cast<float>(reste));
+        if (reste > 0 && !arret()) Tempo(session.horloge(), static_cast<float>(reste));
         Tempo(session.horloge(), PauseChargement);
 
         ComOpen(session);
-        if (session.liaison.annulation) break;
+        if (arret()) break;
         TestTalker(session);
         if (session.registres.RegSP == SpDuTalker) {
             charge = true;

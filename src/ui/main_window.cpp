@@ -484,7 +484,11 @@ void MainWindow::relireDisposition() {
 bool MainWindow::quitter() {
     ecran_->beep();
     const Reponse r = ecran_->message(QuestionFin, windowTitle(), Icone::Critique, Boutons::OuiNonAnnuler);
-    if (r == Reponse::Annuler) return false;
+    if (r == Reponse::Annuler) {
+        // The program goes on: so do the exchanges an interrupted close stopped.
+        session_->liaison.interruption = false;
+        return false;
+    }
     if (r == Reponse::Oui) {
         relireDisposition();
         // The report is modal: the program ends only once the user has seen it.
@@ -511,6 +515,25 @@ bool MainWindow::quitter() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+    // A close that comes while an operation waits on the target is handled
+    // inside that wait: the windows and the session it works on must outlive
+    // it. The operation is asked to stop (it finishes the exchange in
+    // progress) and the close comes again once it has returned.
+    if (!fin_ && session_->horloge().dansUneAttente()) {
+        session_->demanderInterruption();
+        e->ignore();
+        if (!fermetureDifferee_) {
+            fermetureDifferee_ = new QTimer(this);
+            fermetureDifferee_->setInterval(100);
+            connect(fermetureDifferee_, &QTimer::timeout, this, [this] {
+                if (session_->horloge().dansUneAttente()) return;
+                fermetureDifferee_->stop();
+                close();
+            });
+        }
+        fermetureDifferee_->start();
+        return;
+    }
     if (fin_ || quitter()) {
         // The program ends with its last window.
         e->accept();

@@ -19,6 +19,7 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QTimer;
 class QToolBar;
 
 namespace tessaline {
@@ -103,6 +104,8 @@ private:
     QPointer<OptionsDialog> options_;
     bool demarre_ = false;
     bool fin_ = false;
+    // Asks for the close again once the operation that was running has returned.
+    QTimer* fermetureDifferee_ = nullptr;
 };
 
 } // namespace tessaline

@@ -4,6 +4,7 @@
 #include "link/qt_event_clock.h"
 #include "link/qt_serial_line.h"
 #include "link/serial_port.h"
+#include "operations/memory_write.h"
 #include "ui/console_window.h"
 #include "ui/memory_window.h"
 #include "ui/rich_text_area.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +83,28 @@ TEST(MainWindow, ExitQuestionCancelNoAndYes) {
     EXPECT_FALSE(QSettings(s.fichier(), QSettings::IniFormat).contains(QStringLiteral("Config/Baud")))
         << "No ends without saving";
     EXPECT_EQ(panneau(s, "Com"), "Com Close");
+}
+
+// Closing the window while an operation waits on the target: the windows it
+// writes to stay, its exchange is finished, and the close comes once it has
+// returned.
+TEST(MainWindow, CloseDuringAnOperationComesOnceItHasReturned) {
+    GuiSession s;
+    s.fenetre->demarrer();
+    chargerTalker(s);
+    ASSERT_EQ(panneau(s, "Talker"), "Talker Charg\u00e9");
+    RepondeurMessages r;
+    r.repondre(QMessageBox::No);
+    s.horloge.after(1.0, [&] { s.fenetre->close(); });
+    FillMem(s.fenetre->session(), 0x40, QStringLiteral("0200"), QStringLiteral("55"));
+    EXPECT_TRUE(s.fenetre->isVisible()) << "not closed under the running fill";
+    EXPECT_TRUE(r.textes.isEmpty()) << "not even asked yet";
+    for (int a = 0x0200; a < 0x0240; ++a)
+        ASSERT_EQ(s.board.peek(uint16_t(a)), 0x55) << "the exchange ran to its end";
+    for (int i = 0; i < 100 && s.fenetre->isVisible(); ++i)
+        QTest::qWait(20);
+    EXPECT_FALSE(s.fenetre->isVisible());
+    EXPECT_EQ(r.textes.size(), 1) << "the exit question, once the fill had returned";
 }
 
 TEST(MainWindow, ExitWithYesSavesTheConfigurationAndLayout) {

@@ -188,8 +188,10 @@ TEST(LinkState, WatchCheckCutShortInTheFrameLeavesNoTalker) {
 
     EXPECT_EQ(timeoutPendant, 2000) << "a window event during the check sees the configured time-out";
     EXPECT_NEAR(horloge.elapsed() - debut, 10.0, 0.1) << "the watch's 10 s";
-    EXPECT_EQ(ecran.messageTexts().size(), 1);
+    ASSERT_EQ(ecran.messageTexts().size(), 2);
     EXPECT_TRUE(ecran.messageTexts().value(0).contains("Sub : RecevoirComBINHexa"));
+    EXPECT_TRUE(ecran.messageTexts().value(1).contains("faites RESET sur la carte puis Load Talker"))
+        << "a Talker stopped inside its frame needs a reset";
     EXPECT_EQ(ecran.panel("Talker"), "Pas de Talker") << "a frame cut short is no Talker";
     EXPECT_FALSE(ecran.isEnabled("cmdMEMDUMP"));
     EXPECT_EQ(session.registres.RegCCR, "00") << "not the D0 of a frame cut short";

@@ -25,7 +25,8 @@ QByteArray octets(std::initializer_list<int> v) {
 }
 
 const char* nomIssue(Issue i) {
-    static const char* const noms[] = {"Ok", "PasDEcho", "TimeOut", "Annule", "Abandon", "Erreur"};
+    static const char* const noms[] = {"Ok",      "PasDEcho", "TimeOut",    "Annule",
+                                       "Abandon", "Erreur",   "Interrompu", "Incoherent"};
     return noms[static_cast<int>(i)];
 }
 
@@ -82,7 +83,7 @@ const std::vector<Echange>& echanges() {
         {"read memory, a byte missing", [](Session& s) { return texte(lireMemoire(s, 0x1234, 3, T)); },
          "06 03 12 34 AA", "06 . . AA .", "TimeOut AA"},
         {"read memory, wrong echo", [](Session& s) { return texte(lireMemoire(s, 0x1234, 2, T)); }, "06",
-         "07", "PasDEcho "},
+         "07", "Incoherent "},
         {"read memory, aborted", [](Session& s) { return texte(lireMemoire(s, 0xFE00, 2, T)); },
          "06 02 FE 00", "06 . . A", "Abandon "},
         {"read memory, cancelled", [](Session& s) { return texte(lireMemoire(s, 0xFE00, 2, T)); },

@@ -231,7 +231,8 @@ TEST_F(Options, NamesTheStoreCannotKeepAreRefused) {
     EXPECT_EQ(session.profils.size(), 6);
 }
 
-TEST_F(Options, OkCommitsAndSetsTheConsoleAddressAnnulerDoesNot) {
+// What OK commits is ValiderOptions' (options_commit_test.cpp); Annuler commits nothing.
+TEST_F(Options, AnnulerCommitsNothing) {
     session.console.CmdAdresse = QStringLiteral("0100");
     ouvrir();
     choisir(liste("cmbHardware"), QStringLiteral("68HC11E1"));
@@ -242,18 +243,6 @@ TEST_F(Options, OkCommitsAndSetsTheConsoleAddressAnnulerDoesNot) {
     EXPECT_EQ(session.config.Port, "COM2");
     EXPECT_EQ(session.console.CmdAdresse, "0100");
     EXPECT_TRUE(ligne.ouvertures.isEmpty());
-
-    ouvrir();
-    choisir(liste("cmbHardware"), QStringLiteral("68HC11E1"));
-    choisir(liste("cmbPort"), QStringLiteral("COM3"));
-    cliquer("cmdOK");
-    EXPECT_FALSE(dialogue->isVisible());
-    EXPECT_EQ(session.console.CmdAdresse, "B600") << "the EEPROM start";
-    EXPECT_EQ(ecran.texts.value(QStringLiteral("txtADRESSE")), "B600");
-    EXPECT_EQ(session.config.HardWare, "68HC11E1");
-    EXPECT_EQ(session.config.Port, "COM3");
-    EXPECT_TRUE(session.liaison.portOuvert);
-    EXPECT_EQ(ligne.ouvertures, QStringList{"/dev/ttyS2|1200,N,8,1"});
 }
 
 TEST_F(Options, PortThatDoesNotOpenKeepsTheDialogWithThePreviousPort) {

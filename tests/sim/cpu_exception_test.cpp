@@ -27,6 +27,12 @@ std::vector<uint8_t> expectedFrame(const Registers& r, uint16_t pc) {
             uint8_t(pc)};
 }
 
+Registers withCcr(uint8_t ccr) {
+    Registers r = kBefore;
+    r.ccr = ccr;
+    return r;
+}
+
 void start(FlatBoard& board, std::initializer_list<uint8_t> code, Registers r = kBefore) {
     board.bus.load(FlatBoard::kCode, code);
     board.cpu.r = r;
@@ -66,24 +72,20 @@ TEST(CpuException, MaskableInterruptIsTakenBetweenInstructionsWhenIClear) {
 
 TEST(CpuException, IMasksTheInterruptUntilCli) {
     FlatBoard board;
-    Registers masked = kBefore;
-    masked.ccr = I;
-    start(board, {0x01, 0x0E, 0x01}, masked);
+    start(board, {0x01, 0x0E, 0x01}, withCcr(I));
     board.bus.irqAsserted = true;
     EXPECT_EQ(board.exec(), 2u); // NOP runs, the request waits
     EXPECT_EQ(board.cpu.r.pc, 0x1001);
     board.exec(); // CLI
     EXPECT_EQ(board.exec(), 12u);
     EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::Irq));
-    masked.ccr = 0;
-    EXPECT_EQ(frameAt(board.bus, board.cpu.r.sp), expectedFrame(masked, 0x1002));
+    EXPECT_EQ(frameAt(board.bus, board.cpu.r.sp), expectedFrame(withCcr(0), 0x1002));
 }
 
 TEST(CpuException, XirqIsMaskedOnlyByXAndWinsOverIrq) {
     {
         FlatBoard board;
-        Registers r = kBefore;
-        r.ccr = I;
+        const Registers r = withCcr(I);
         start(board, {0x01}, r);
         board.bus.xirqAsserted = true;
         board.bus.irqAsserted = true;
@@ -101,8 +103,7 @@ TEST(CpuException, XirqIsMaskedOnlyByXAndWinsOverIrq) {
     }
     {
         FlatBoard board;
-        Registers r = kBefore;
-        r.ccr = X;
+        const Registers r = withCcr(X);
         start(board, {0x01}, r);
         board.bus.xirqAsserted = true;
         board.exec();
@@ -112,8 +113,7 @@ TEST(CpuException, XirqIsMaskedOnlyByXAndWinsOverIrq) {
 
 TEST(CpuException, WaiStacksThenWakesOnAnUnmaskedInterrupt) {
     FlatBoard board;
-    Registers r = kBefore;
-    r.ccr = I;
+    const Registers r = withCcr(I);
     start(board, {0x3E}, r);
     EXPECT_EQ(board.exec(), 14u);
     EXPECT_EQ(board.cpu.state(), Cpu::State::Waiting);
@@ -151,8 +151,7 @@ TEST(CpuException, WaiWakesOnXirqAndRunSkipsIdleTime) {
 
 TEST(CpuException, StopIsANoOpWhileSIsSet) {
     FlatBoard board;
-    Registers r = kBefore;
-    r.ccr = S;
+    const Registers r = withCcr(S);
     start(board, {0xCF}, r);
     EXPECT_EQ(board.exec(), 2u);
     EXPECT_EQ(board.cpu.state(), Cpu::State::Running);
@@ -178,8 +177,7 @@ TEST(CpuException, StopWaitsForAnInterrupt) {
 
 TEST(CpuException, MaskedXirqResumesAfterStop) {
     FlatBoard board;
-    Registers r = kBefore;
-    r.ccr = X | I;
+    const Registers r = withCcr(X | I);
     start(board, {0xCF, 0x01}, r);
     board.exec();
     board.bus.irqAsserted = true; // masked by I

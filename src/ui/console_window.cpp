@@ -19,11 +19,15 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tessaline {
 
 namespace {
+
+// How often Load Talker looks again whether the wait it ended has returned.
+constexpr int RepriseApresAbandonMs = 50;
 
 // The console keeps this size (twips).
 constexpr int LargeurTwips = 9465;
@@ -340,6 +344,16 @@ void ConsoleWindow::Command1_Click() {
 
 void ConsoleWindow::cmdLOADTALKER_Click() {
     executeActif(false);
+    // Clicked while an operation waits for the target (the check at start-up
+    // on a board that does not answer, a dump): a download run from inside
+    // that wait would leave it waiting on, to its time-out, and then its own
+    // failure would overwrite the state the download left. The wait is ended
+    // first (the abort flag), and the download runs once it has returned.
+    if (session_.horloge().dansUneAttente()) {
+        session_.demanderAbandon();
+        QTimer::singleShot(RepriseApresAbandonMs, this, &ConsoleWindow::cmdLOADTALKER_Click);
+        return;
+    }
     chargerTalker(session_);
 }
 

@@ -2,6 +2,9 @@
 // control (RESET, chip and crystal), and a failed settings write at exit.
 #include "board_clock.h"
 #include "config/settings_store.h"
+#include "link/talker_image.h"
+#include "link/talker_protocol.h"
+#include "operations/talker_commands.h"
 #include "sim/chip.h"
 #include "sim_board_control.h"
 #include "ui/main_window.h"
@@ -13,6 +16,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -145,4 +149,33 @@ TEST(FirstContactLink, FailedSettingsWriteAtExitIsReportedBeforeTheEnd) {
     });
     EXPECT_TRUE(b.fenetre->close());
     EXPECT_TRUE(rapport.contains("SauverConfig")) << rapport.toStdString();
+}
+
+// Load Talker clicked while a check waits on a Talker that cannot answer: the
+// check ends first, then the download runs, and its state is the one that
+// stays (it was overwritten when the check went on to its time-out).
+TEST(FirstContactLink, LoadTalkerDuringACheckEndsTheCheckThenDownloads) {
+    Banc b(TimeoutMaximal);
+    b.bouton("cmdLOADTALKER")->click();
+    ASSERT_EQ(b.panneau("Talker"), "Talker Charg\u00e9");
+    // SEI; BRA *: a program that masks the SCI interrupt, so the Talker is deaf.
+    Session& s = b.fenetre->session();
+    ASSERT_TRUE(ecrireMemoire(s, 0x0100, QByteArray("\x0F\x20\xFE", 3), 50).ok());
+    TrameRegistres trame;
+    trame.adresse = talker::IdleFrame;
+    trame.ccr = 0xD0;
+    trame.pc = 0x0100;
+    ASSERT_TRUE(ecrireTrameEtReprendre(s, trame, 50).ok());
+
+    b.horloge.after(5.0, [&] { b.bouton("cmdLOADTALKER")->click(); });
+    auProchainModal([](QWidget* w) { repondre(w, QMessageBox::Ok); }); // the reset advice
+    const double debut = b.secondes();
+    chargerRegistres(s);
+    EXPECT_LT(b.secondes() - debut, SecondesTimeout) << "the check waited for its time-out";
+    for (int i = 0; i < 400 && b.panneau("Talker") != QStringLiteral("Talker Charg\u00e9"); ++i) {
+        QApplication::processEvents();
+        QThread::msleep(5);
+    }
+    EXPECT_EQ(b.panneau("Talker"), "Talker Charg\u00e9");
+    EXPECT_EQ(s.registres.RegSP, "00E8") << "a fresh Talker";
 }

@@ -16,6 +16,7 @@
 #include "operations/session_config.h"
 #include "sim/board.h"
 #include "sim/chip.h"
+#include "sim/eeprom_image.h"
 #include "sim_serial_line.h"
 
 #include <QCoreApplication>
@@ -95,6 +96,15 @@ int main(int argc, char** argv) {
     const hc11::ChipDescription* puce = hc11::findChip(choix.HardWare.toStdString());
     if (!puce) return usage(QStringLiteral("--simulate: no simulated chip named ") + choix.HardWare);
     hc11::Board board(*puce, static_cast<uint32_t>(reglageQuartz(choix.Quartz)->mhz) * 1'000'000u);
+    if (!ligne->options.eeprom.isEmpty()) {
+        std::string refus;
+        const auto chargee = hc11::loadEepromImage(board, ligne->options.eeprom.toStdString(), refus);
+        if (chargee == hc11::EepromImageLoad::Refused) return usage(QString::fromStdString(refus));
+        if (chargee == hc11::EepromImageLoad::Unreadable) {
+            erreurs << "tessaline-cli: " << QString::fromStdString(refus) << Qt::endl;
+            return 1;
+        }
+    }
     SimSerialLine ligneSimulee(board);
     BoardClock horloge(ligneSimulee, QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
     // The board leaves reset when the download waits for it.

@@ -1,5 +1,5 @@
 // tessaline: the windows, on a serial port or on the simulated board
-// (--simulate, in real time).
+// (--simulate, in real time; --eeprom FILE.S19 starts it with that EEPROM image).
 #include "config/config_persistence.h"
 #include "config/crystal_table.h"
 #include "config/settings_store.h"
@@ -7,6 +7,7 @@
 #include "link/qt_serial_line.h"
 #include "realtime_board.h"
 #include "sim/chip.h"
+#include "sim/eeprom_image.h"
 #include "sim_board_control.h"
 #include "ui/main_window.h"
 
@@ -25,6 +26,7 @@ namespace {
 
 struct Arguments {
     bool simuler = false;
+    QString eeprom; // the simulated board's EEPROM image; empty: erased
     QString reglages;
     // For measuring the start-up: end as soon as the start-up sequence is done.
     bool finPret = false;
@@ -38,10 +40,16 @@ bool lireArguments(const QStringList& a, Arguments& r, QString& erreur) {
             r.finPret = true;
         } else if (a[i] == "--settings" && i + 1 < a.size()) {
             r.reglages = a[++i];
+        } else if (a[i] == "--eeprom" && i + 1 < a.size()) {
+            r.eeprom = a[++i];
         } else {
-            erreur = QStringLiteral("usage: tessaline [--simulate] [--settings FILE]");
+            erreur = QStringLiteral("usage: tessaline [--simulate [--eeprom FILE.S19]] [--settings FILE]");
             return false;
         }
+    }
+    if (!r.eeprom.isEmpty() && !r.simuler) {
+        erreur = QStringLiteral("tessaline: --eeprom goes with --simulate");
+        return false;
     }
     return true;
 }
@@ -103,6 +111,14 @@ int main(int argc, char** argv) {
         puce = hc11::findChip("68HC11F1");
     }
     SimBoardControl carte(*puce, static_cast<uint32_t>(reglageQuartz(config.Quartz)->mhz) * 1'000'000u);
+    if (!arguments.eeprom.isEmpty()) {
+        std::string refus;
+        const auto chargee = hc11::loadEepromImage(carte.board(), arguments.eeprom.toStdString(), refus);
+        if (chargee != hc11::EepromImageLoad::Loaded) {
+            std::fprintf(stderr, "tessaline: %s\n", refus.c_str());
+            return chargee == hc11::EepromImageLoad::Refused ? 2 : 1;
+        }
+    }
     RealTimeBoard tempsReel(carte);
     return fenetres(app, carte.ligne(), *reglages, &carte, arguments.finPret);
 }

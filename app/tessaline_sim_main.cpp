@@ -8,8 +8,11 @@
 // SIGINT, SIGTERM or SIGHUP arrives. The line "reset" on standard input, or SIGUSR1,
 // presses RESET (bootstrap mode). --link PATH also makes PATH a symbolic link to the
 // terminal (refused with exit 2 when something other than a stale link is there; see
-// sim/pty_link.h). --help prints the usage.
+// sim/pty_link.h). --eeprom FILE.S19 preloads the EEPROM before the terminal opens (a
+// file refused by sim/eeprom_image.h ends with exit 2, an unreadable one with 1).
+// --help prints the usage.
 #include "sim/board.h"
+#include "sim/eeprom_image.h"
 #include "sim/headless_run.h"
 #include "sim/pty_bridge.h"
 #include "sim/pty_endpoint.h"
@@ -45,6 +48,15 @@ int usageError(const std::string& message) {
 
 int runPty(const hc11::SimOptions& o) {
     hc11::Board board(*hc11::findChip(o.chip), o.quartzMHz * kHz);
+    if (!o.eepromFile.empty()) {
+        std::string error;
+        const auto loaded = hc11::loadEepromImage(board, o.eepromFile, error);
+        if (loaded == hc11::EepromImageLoad::Refused) return usageError(error);
+        if (loaded == hc11::EepromImageLoad::Unreadable) {
+            std::cerr << "tessaline-sim: " << error << "\n";
+            return 1;
+        }
+    }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> traceFile(nullptr, std::fclose);
     std::unique_ptr<hc11::TextTrace> trace;
     if (!o.traceFile.empty()) {

@@ -57,8 +57,8 @@ bool entier(const QString& texte, int minimum, int maximum, int& valeur) {
 QString texteUsage() {
     QString u = QStringLiteral(
         "usage: tessaline-cli [--settings FILE] [--port NAME] [--hardware NAME] [--quartz Q] [--baud B]\n"
-        "                     [--timeout TENTHS] [--simulate] [--yes] COMMAND [ARGS] [-- COMMAND [ARGS] "
-        "...]\n"
+        "                     [--timeout TENTHS] [--simulate [--eeprom FILE.S19]] [--yes]\n"
+        "                     COMMAND [ARGS] [-- COMMAND [ARGS] ...]\n"
         "commands:\n");
     for (const DescriptionCommande& d : commandesConnues())
         u += QStringLiteral("  ") + QLatin1String(d.usage) + u'\n';
@@ -83,6 +83,10 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             l.options.simulate = true;
         } else if (o == "--yes") {
             l.options.yes = true;
+        } else if (o == "--eeprom") {
+            const auto v = valeur(o);
+            if (!v) return std::nullopt;
+            l.options.eeprom = *v;
         } else if (o == "--settings" || o == "--port" || o == "--hardware" || o == "--quartz" ||
                    o == "--baud" || o == "--timeout") {
             const auto v = valeur(o);
@@ -121,6 +125,12 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             erreur = QStringLiteral("unknown option ") + o;
             return std::nullopt;
         }
+    }
+
+    // Only the simulated board can be started with an EEPROM image.
+    if (!l.options.eeprom.isEmpty() && !l.options.simulate) {
+        erreur = QStringLiteral("--eeprom goes with --simulate");
+        return std::nullopt;
     }
 
     while (i < arguments.size()) {

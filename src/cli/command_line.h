@@ -18,6 +18,7 @@ struct OptionsGlobales {
     std::optional<int> baud;
     std::optional<int> timeout;
     bool simulate = false;
+    QString eeprom; // --eeprom: the simulated board's EEPROM image (S-record file); empty: erased
     bool yes = false;
 };
 

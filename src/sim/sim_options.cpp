@@ -56,6 +56,9 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
         } else if (a == "--link") {
             if (!value(v)) return std::nullopt;
             o.linkPath = v;
+        } else if (a == "--eeprom") {
+            if (!value(v)) return std::nullopt;
+            o.eepromFile = v;
         } else if (a == "--run") {
             if (!value(v)) return std::nullopt;
             o.runFile = v;
@@ -88,8 +91,8 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
         error = "--start and --max-cycles go with --run";
         return std::nullopt;
     }
-    if (!o.runFile.empty() && (o.fast || !o.linkPath.empty())) {
-        error = "--fast and --link do not go with --run";
+    if (!o.runFile.empty() && (o.fast || !o.linkPath.empty() || !o.eepromFile.empty())) {
+        error = "--fast, --link and --eeprom do not go with --run";
         return std::nullopt;
     }
     return o;

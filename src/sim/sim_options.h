@@ -1,5 +1,6 @@
 // Command line of tessaline-sim:
 //   tessaline-sim [--chip NAME] [--quartz 2|4|8|16] [--fast] [--trace FILE] [--link PATH]
+//                 [--eeprom FILE.S19]
 //   tessaline-sim --run FILE.S19 [--chip NAME] [--quartz Q] [--start ADDR] [--max-cycles N]
 //   tessaline-sim --help
 #pragma once
@@ -20,6 +21,8 @@ struct SimOptions {
     bool fast = false;
     std::string traceFile;
     std::string linkPath;
+    // --eeprom: S-record image the EEPROM holds at power-on (pseudo-terminal mode).
+    std::string eepromFile;
     // --run: headless run of an S-record file instead of the pseudo-terminal.
     std::string runFile;
     std::optional<uint16_t> start;
@@ -28,7 +31,8 @@ struct SimOptions {
 };
 
 inline constexpr std::string_view kSimUsage =
-    "usage: tessaline-sim [--chip NAME] [--quartz 2|4|8|16] [--fast] [--trace FILE] [--link PATH] | "
+    "usage: tessaline-sim [--chip NAME] [--quartz 2|4|8|16] [--fast] [--trace FILE] [--link PATH] "
+    "[--eeprom FILE.S19] | "
     "--run FILE.S19 [--chip NAME] [--quartz Q] [--start ADDR] [--max-cycles N] | --help";
 
 // Parses the arguments after the program name. On a usage error returns nothing and

@@ -23,6 +23,7 @@ QString describe(const LigneCommande& l) {
     if (o.baud) parts << "baud=" + QString::number(*o.baud);
     if (o.timeout) parts << "timeout=" + QString::number(*o.timeout);
     if (o.simulate) parts << "simulate";
+    if (!o.eeprom.isEmpty()) parts << "eeprom=" + o.eeprom;
     if (o.yes) parts << "yes";
     QStringList commandes;
     for (const CommandeCli& c : l.commandes)
@@ -51,11 +52,14 @@ const Row kRows[] = {
      "settings=/tmp/t.ini port=COM2 hardware=68HC11E9 quartz=16 baud=9600 timeout=0 simulate yes test-talker",
      nullptr},
     {"--timeout 32767 --baud 1200 regs", "baud=1200 timeout=32767 regs", nullptr},
+    {"--eeprom ex.s19 --simulate dump fe00 10", "simulate eeprom=ex.s19 dump FE00 10", nullptr},
     // Usage errors.
     {"", nullptr, "no command given"},
     {"--simulate", nullptr, "no command given"},
     {"--verbose info", nullptr, "unknown option --verbose"},
     {"--port", nullptr, "--port needs a value"},
+    {"--simulate --eeprom", nullptr, "--eeprom needs a value"},
+    {"--eeprom ex.s19 info", nullptr, "--eeprom goes with --simulate"},
     {"--quartz 12 info", nullptr, "--quartz takes 2, 4, 8 or 16"},
     {"--baud 0 info", nullptr, "--baud takes a rate"},
     {"--baud 115201 info", nullptr, "--baud takes a rate"},

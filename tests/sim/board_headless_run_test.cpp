@@ -22,11 +22,13 @@ TEST(SimOptions, ValuesAndUsageErrors) {
     EXPECT_EQ(o->quartzMHz, 16u);
     EXPECT_EQ(o->start, 0xB600);
     EXPECT_EQ(o->maxCycles, 5000u);
-    const std::vector<std::string_view> link = {"--fast", "--trace", "t.txt", "--link", "/tmp/l"};
+    const std::vector<std::string_view> link = {"--fast", "--trace",  "t.txt", "--link",
+                                                "/tmp/l", "--eeprom", "e.s19"};
     ASSERT_TRUE(parseSimOptions(link, error));
     EXPECT_TRUE(parseSimOptions(link, error)->fast);
     EXPECT_EQ(parseSimOptions(link, error)->traceFile, "t.txt");
     EXPECT_EQ(parseSimOptions(link, error)->linkPath, "/tmp/l");
+    EXPECT_EQ(parseSimOptions(link, error)->eepromFile, "e.s19");
 
     const std::vector<std::vector<std::string_view>> bad = {
         {"--chip", "68HC11Z9"},
@@ -37,6 +39,8 @@ TEST(SimOptions, ValuesAndUsageErrors) {
         {"--run", "p", "--max-cycles", "-1"},
         {"extra"},
         {"--run", "p", "--fast"},
+        {"--run", "p", "--eeprom", "e"},
+        {"--eeprom"},
     };
     for (const auto& args : bad) {
         error.clear();

@@ -1,0 +1,41 @@
+* compteur.s: an example program for the EEPROM of a 68HC11F1 ($FE00-$FFFF).
+* Start the simulated board with its image (compteur.s19) already in the EEPROM,
+* load the Talker, and run it from $FE00.
+*
+* It counts its passes through a loop, in RAM above the Talker's $0000-$00FF:
+*   $0100  COMPTE  passes through the loop, modulo 256
+*   $0101  PAIRS   passes that left COMPTE even, modulo 256
+* After n passes COMPTE = n and PAIRS = n / 2 (both modulo 256).
+*
+* It runs on the stack it is started with (the Talker's), touches no SCI register
+* and never sets the I bit, so the Talker still answers while it runs.
+*
+*   debut       clears both counters
+*   boucle      JSR incremente: COMPTE + 1, returned in A
+*               BNE impair: taken when COMPTE is odd; not taken when it is even,
+*               and then INC PAIRS
+*   impair      BSR pause: B counts down from 16 (BNE back 15 times, then falls
+*               through), then BRA boucle
+COMPTE  equ     $0100
+PAIRS   equ     $0101
+
+debut   clr     COMPTE
+        clr     PAIRS
+boucle  jsr     incremente
+        bita    #$01
+        bne     impair
+        inc     PAIRS
+impair  bsr     pause
+        bra     boucle
+
+incremente
+        ldaa    COMPTE
+        inca
+        staa    COMPTE
+        rts
+
+pause   ldab    #16
+attente decb
+        bne     attente
+        rts
+        end

@@ -95,7 +95,6 @@ TEST(CliOptions, SimulationIgnoresTheStoredPortAndHelpIsNoError) {
 
 // The simulated board can start with its EEPROM programmed earlier: the dump
 // after the download shows the example program's first record, byte for byte.
-// A file with a record outside the EEPROM is a usage error naming the address.
 TEST(CliOptions, EepromImageIsInTheSimulatedBoardFromTheStart) {
     QFile image(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"));
     ASSERT_TRUE(image.open(QIODevice::ReadOnly));
@@ -110,17 +109,6 @@ TEST(CliOptions, EepromImageIsInTheSimulatedBoardFromTheStart) {
     EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
     EXPECT_TRUE(r.sortie.contains(QStringLiteral("FE00 ") + octets.join(u' ') + u' '))
         << r.sortie.toStdString();
-
-    QTemporaryDir dir;
-    QFile dehors(dir.filePath(QStringLiteral("dehors.s19")));
-    ASSERT_TRUE(dehors.open(QIODevice::WriteOnly));
-    dehors.write("S105FE000101FA\nS1041000AA41\n");
-    dehors.close();
-    const ResultatCli refus = cli("", {"--eeprom", dehors.fileName(), "load-talker"});
-    EXPECT_EQ(refus.code, 2);
-    EXPECT_TRUE(refus.erreurs.contains("$1000 is outside the 68HC11F1's EEPROM"))
-        << refus.erreurs.toStdString();
-    EXPECT_TRUE(refus.sortie.isEmpty()) << "nothing was sent: " << refus.sortie.toStdString();
 }
 
 } // namespace

@@ -1,28 +1,9 @@
 #!/usr/bin/env bash
-# Assembles the CPU test programs tests/sim/programs/*.s with the 68HC11 binutils into
-# S-record images linked at $1000.
+# Assembles the CPU test programs tests/sim/programs/*.s into S-record images
+# linked at $1000.
 #   scripts/assemble-test-programs.sh OUTDIR      write NAME.s19 for each program into OUTDIR
 #   scripts/assemble-test-programs.sh --update    rewrite the stored tests/sim/programs/NAME.s19
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-programs="$here/tests/sim/programs"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-if [ "${1:-}" = "--update" ]; then
-    out="$programs"
-elif [ -n "${1:-}" ]; then
-    out=$(cd "$1" && pwd)
-else
-    echo "usage: $0 OUTDIR | --update" >&2
-    exit 2
-fi
-
-for source in "$programs"/*.s; do
-    name=$(basename "$source" .s)
-    m68hc11-as -M --short-branches -o "$work/$name.o" "$source"
-    m68hc11-ld -T "$programs/program.ld" -o "$work/$name.elf" "$work/$name.o"
-    # objcopy names its output file in the S0 header: write it under its final name.
-    (cd "$work" && m68hc11-objcopy -O srec "$name.elf" "$name.s19")
-    cp "$work/$name.s19" "$out/$name.s19"
-done
+[ $# -eq 1 ] || { echo "usage: $0 OUTDIR | --update" >&2; exit 2; }
+exec "$here/scripts/assemble-sources.sh" "$here/tests/sim/programs" "$here/tests/sim/programs/program.ld" "$1"

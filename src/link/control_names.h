@@ -53,7 +53,6 @@ inline constexpr QLatin1StringView BoiteSP{"tbRegSP"};
 inline constexpr QLatin1StringView BitCcr{"lblCCR"};
 
 // The options dialog.
-inline constexpr QLatin1StringView SupprimerProfil{"cmdDELType"};
 inline constexpr QLatin1StringView TailleCompilateur{"lblTailleCompilateur"};
 inline constexpr QLatin1StringView CheminCompilateur{"lblCheminCompilateur"};
 inline constexpr QLatin1StringView CheminCompilateurSym{"lblCheminCompilateurSYM"};
@@ -67,14 +66,12 @@ inline constexpr QLatin1StringView Tous[] = {
     Run, Step, Stop, EraseEeprom, LoadTalker,
     BarreProgression, TitreInfo, TexteInfo,
     BoitePC, BoiteA, BoiteB, BoiteIX, BoiteIY, BoiteCCR, BoiteSP, BitCcr,
-    SupprimerProfil, TailleCompilateur, CheminCompilateur, CheminCompilateurSym, CheminCompilateurBat};
+    TailleCompilateur, CheminCompilateur, CheminCompilateurSym, CheminCompilateurBat};
 
-// The controls of the windows that come and go (frmInfo, the options dialog):
-// the operations may name them while those windows are closed. The console,
-// the registers window and the main window are always there.
-inline constexpr QLatin1StringView DesDialogues[] = {
-    BarreProgression, TitreInfo, TexteInfo,
-    SupprimerProfil, TailleCompilateur, CheminCompilateur, CheminCompilateurSym, CheminCompilateurBat};
+// The controls of the progress window frmInfo, which comes and goes: the
+// operations may name them while it is closed. The console, the registers
+// window and the main window are always there.
+inline constexpr QLatin1StringView DesDialogues[] = {BarreProgression, TitreInfo, TexteInfo};
 // clang-format on
 
 // A name without the index of a control array: "lblCCR(3)" gives "lblCCR".

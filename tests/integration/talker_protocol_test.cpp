@@ -30,24 +30,14 @@ const char* nomIssue(Issue i) {
     return noms[static_cast<int>(i)];
 }
 
-QString texte(const TrameRegistres& t) {
-    return QString::asprintf("@%04X CCR=%02X B=%02X A=%02X X=%04X Y=%04X PC=%04X SP=%04X", t.adresse, t.ccr,
-                             t.b, t.a, t.x, t.y, t.pc, t.sp());
-}
-
 // "Ok AABB": the issue, then what came back.
 QString texte(const Resultat<QByteArray>& r) {
     return QString::fromLatin1(nomIssue(r.issue)) + u' ' + QString::fromLatin1(r.donnees.toHex().toUpper());
 }
-QString texte(const Resultat<TrameRegistres>& r) {
-    return QString::fromLatin1(nomIssue(r.issue)) + (r.ok() ? u' ' + texte(r.donnees) : QString());
-}
-QString texte(const Resultat<TrameBreak>& r) {
-    if (!r.ok()) return QString::fromLatin1(nomIssue(r.issue));
-    return QString::asprintf("Ok PC=%04X ", r.donnees.pcArret) + texte(r.donnees.trame);
-}
-QString texte(const Resultat<bool>& r) {
-    return QString::fromLatin1(nomIssue(r.issue)) + (r.donnees ? " 03" : "");
+// The frame and stop exchanges below fail: the issue alone.
+template <class R>
+QString texte(const R& r) {
+    return QString::fromLatin1(nomIssue(r.issue));
 }
 
 constexpr int T = 7; // 0.7 s for every wait; the configuration says 200 s
@@ -76,10 +66,10 @@ TrameRegistres trameExemple() {
     return t;
 }
 
+// The exchanges that succeed are proved against the simulated board below;
+// these are the failures only a scripted Talker can stage.
 const std::vector<Echange>& echanges() {
     static const std::vector<Echange> v = {
-        {"read memory", [](Session& s) { return texte(lireMemoire(s, 0x1234, 2, T)); }, "06 02 12 34 AA BB",
-         "06 . . AA BB .", "Ok AABB"},
         {"read memory, a byte missing", [](Session& s) { return texte(lireMemoire(s, 0x1234, 3, T)); },
          "06 03 12 34 AA", "06 . . AA .", "TimeOut AA"},
         {"read memory, wrong echo", [](Session& s) { return texte(lireMemoire(s, 0x1234, 2, T)); }, "06",
@@ -90,34 +80,13 @@ const std::vector<Echange>& echanges() {
          "06 02 FE 00 11", "06 . . 11 C", "Annule 11"},
         {"read memory, count of 0 refused", [](Session& s) { return texte(lireMemoire(s, 0, 0, T)); }, "", "",
          "Erreur "},
-        {"write memory",
-         [](Session& s) {
-             return texte(ecrireMemoire(s, 0xB600, octets({0x12, 0x34}), T));
-         },
-         "05 02 B6 00 12 34 00", "05 . . . 12 34 .", "Ok 1234"},
-        {"write memory, wrong read-back: the exchange still ends",
-         [](Session& s) {
-             return texte(ecrireMemoire(s, 0x8000, octets({0x12, 0x34}), T));
-         },
-         "05 02 80 00 12 34 00", "05 . . . FF FF .", "Ok FFFF"},
         {"write memory, a read-back missing",
          [](Session& s) {
              return texte(ecrireMemoire(s, 0xB600, octets({0x12, 0x34}), T));
          },
          "05 02 B6 00 12 34", "05 . . . 12 .", "TimeOut 12"},
-        {"read frame", [](Session& s) { return texte(lireTrame(s, T)); },
-         "01 00 00 E0 D0 11 22 33 44 55 66 00 EF", "01 00 E0 D0 11 22 33 44 55 66 00 EF .",
-         "Ok @00E0 CCR=D0 B=11 A=22 X=3344 Y=5566 PC=00EF SP=00E8"},
         {"read frame, time-out in the middle", [](Session& s) { return texte(lireTrame(s, T)); },
          "01 00 00 E0 D0 11 22", "01 00 E0 D0 11 22 .", "TimeOut"},
-        {"write frame and resume",
-         [](Session& s) { return texte(ecrireTrameEtReprendre(s, trameExemple(), T)); },
-         "02 03 80 D1 BB AA 12 34 56 78 FE 30 00", "02 . . D1 BB AA 12 34 56 78 FE 30 .",
-         "Ok D1BBAA12345678FE30"},
-        {"break frame", [](Session& s) { return texte(lireTrameBreak(s, T)); },
-         "03 00 FE 0C 00 E0 D0 11 22 33 44 55 66 00 EF", "03 FE 0C 00 E0 D0 11 22 33 44 55 66 00 EF .",
-         "Ok PC=FE0C @00E0 CCR=D0 B=11 A=22 X=3344 Y=5566 PC=00EF SP=00E8"},
-        {"stop", [](Session& s) { return texte(arreter(s, T)); }, "04 00", "04 03", "Ok 03"},
         {"stop, nothing", [](Session& s) { return texte(arreter(s, T)); }, "04 00", "04 .", "TimeOut"},
     };
     return v;

@@ -53,11 +53,7 @@ void lancerProgramme(SimSession& s) {
 
 TEST(ConsoleStates, EnabledButtonsFollowTheLinkState) {
     SimSession s("68HC11E1", 8);
-    for (const ProfilMateriel& p : profilsIntegres())
-        if (p.nom == QLatin1String("68HC11E1")) {
-            s.session.config.DepartEEprom = p.DepartEEprom;
-            s.session.config.TailleEeprom = p.TailleEeprom;
-        }
+    s.session.config.carte() = *trouverProfil(profilsIntegres(), QStringLiteral("68HC11E1"));
     s.adapter(QStringLiteral("8"), 9600);
     s.session.config.Port = QStringLiteral("COM2");
     s.session.attenteResetCarte = [&] { s.board.resetBootstrap(); };

@@ -1,5 +1,6 @@
 // The link state through every path of the download and the Talker check, on
 // the simulated board.
+#include "config/hardware_profiles.h"
 #include "link/conversions.h"
 #include "link/serial_port.h"
 #include "link/talker_image.h"
@@ -16,21 +17,11 @@ using namespace tessaline::test;
 
 namespace {
 
-void profil(Session& s, const char* puce) {
-    for (const ProfilMateriel& p : profilsIntegres())
-        if (p.nom == QLatin1String(puce)) {
-            s.config.HardWare = p.nom;
-            s.config.TailleRam = p.TailleRam;
-            s.config.TailleEeprom = p.TailleEeprom;
-            s.config.DepartRam = p.DepartRam;
-            s.config.DepartEEprom = p.DepartEEprom;
-        }
-}
-
 std::unique_ptr<SimSession> session(const char* puce, int quartzBoard = 8, const char* quartzConfig = "8",
                                     int baud = 9600) {
     auto s = std::make_unique<SimSession>(puce, quartzBoard);
-    profil(s->session, puce);
+    s->session.config.HardWare = QLatin1String(puce);
+    s->session.config.carte() = *trouverProfil(profilsIntegres(), s->session.config.HardWare);
     s->adapter(QString::fromLatin1(quartzConfig), baud);
     s->session.config.Port = QStringLiteral("COM2");
     ComOpen(s->session);

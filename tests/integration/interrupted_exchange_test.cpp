@@ -46,6 +46,18 @@ private:
     int garder_;
 };
 
+// A session of its own on the board, through a line cut after `garder` bytes.
+struct SessionCoupee {
+    SessionCoupee(SimSession& s, int garder)
+        : ligne(s.ligne, garder)
+        , session(ligne, s.horloge, ecran) {
+        session.config = s.session.config;
+    }
+    LigneCoupee ligne;
+    RecordingScreen ecran;
+    Session session;
+};
+
 using Memoire = std::vector<quint8>;
 
 Memoire copie(const hc11::Board& b) {
@@ -162,12 +174,9 @@ TEST(InterruptedExchange, CutAtEveryByteThenANewSession) {
         {
             auto s = carte();
             ASSERT_TRUE(s);
-            LigneCoupee compte(s->ligne, 100000);
-            RecordingScreen ecran;
-            Session session(compte, s->horloge, ecran);
-            session.config = s->session.config;
-            op.lancer(session);
-            total = compte.envoyes;
+            SessionCoupee compte(*s, 100000);
+            op.lancer(compte.session);
+            total = compte.ligne.envoyes;
         }
         QMap<QString, QStringList> matrice;
         double pire = 0;
@@ -176,13 +185,7 @@ TEST(InterruptedExchange, CutAtEveryByteThenANewSession) {
             auto s = carte();
             ASSERT_TRUE(s);
             const Memoire avant = copie(s->board);
-            {
-                LigneCoupee coupee(s->ligne, k);
-                RecordingScreen ecran;
-                Session session(coupee, s->horloge, ecran);
-                session.config = s->session.config;
-                op.lancer(session);
-            }
+            op.lancer(std::make_unique<SessionCoupee>(*s, k)->session);
             const Constat c = nouvelleSession(*s);
             EXPECT_TRUE(c.dumpJuste) << "a Talker found reads true bytes";
             const int ailleurs = ecritHorsPlage(avant, copie(s->board), op.debut, op.fin);
@@ -266,10 +269,8 @@ TEST_F(Interruption, DisassemblyStopsBetweenTwoReads) {
 TEST(InterruptionDeadLine, TheExchangeEndsWithinTheShortDelay) {
     auto s = carte();
     ASSERT_TRUE(s);
-    LigneCoupee coupee(s->ligne, 8); // the dump's bytes stop after its first handshakes
-    RecordingScreen ecran;
-    Session session(coupee, s->horloge, ecran);
-    session.config = s->session.config;
+    SessionCoupee c(*s, 8); // the dump's bytes stop after its first handshakes
+    Session& session = c.session;
     session.config.Timeout = 2000;
     session.liaison.talkerPresent = true;
     s->horloge.after(0.5, [&] { session.demanderInterruption(); });
@@ -277,12 +278,11 @@ TEST(InterruptionDeadLine, TheExchangeEndsWithinTheShortDelay) {
     const auto r = lireMemoire(session, 0x0300, 0x40, session.config.Timeout);
     EXPECT_EQ(r.issue, Issue::Annule);
     EXPECT_LT(s->horloge.boardSeconds() - debut, 0.5 + DelaiFinEchange + 0.1);
-    const int envoyes = coupee.envoyes;
+    const int envoyes = c.ligne.envoyes;
     TestTalker(session);
     EXPECT_FALSE(session.liaison.talkerPresent) << "a Talker stopped inside a read is no Talker";
-    EXPECT_EQ(ecran.panel("Talker"), "Pas de Talker");
-    EXPECT_TRUE(ecran.messageTexts().join(' ').contains("faites RESET sur la carte puis Load Talker"));
-    EXPECT_EQ(coupee.envoyes, envoyes) << "the check sent nothing to it";
+    EXPECT_TRUE(c.ecran.messageTexts().join(' ').contains("faites RESET sur la carte puis Load Talker"));
+    EXPECT_EQ(c.ligne.envoyes, envoyes) << "the check sent nothing to it";
 }
 
 // The frame address is judged before its handshake: where a frame can be.
@@ -293,10 +293,10 @@ TEST(FrameAddress, OnlyTheTalkerStackOrTheRamAboveIt) {
         int adresse;
         bool f1, a1;
     };
-    const Cas cas[] = {{0x00CB, false, false}, {0x00CC, true, true},   {0x00E0, true, true},
-                       {0x00E1, false, false}, {0x00F0, false, false}, {0x0100, true, false},
-                       {0x03F7, true, false},  {0x03F8, false, false}, {0x0000, false, false},
-                       {0x1000, false, false}, {0xFE00, false, false}};
+    // The edges of the Talker's stack and of the F1's RAM above the Talker.
+    const Cas cas[] = {{0x00CB, false, false}, {0x00CC, true, true},  {0x00E0, true, true},
+                       {0x00E1, false, false}, {0x0100, true, false}, {0x03F7, true, false},
+                       {0x03F8, false, false}};
     for (const Cas& c : cas) {
         EXPECT_EQ(adresseTrameAdmissible(c.adresse, f1), c.f1) << std::hex << c.adresse;
         EXPECT_EQ(adresseTrameAdmissible(c.adresse, a1), c.a1) << std::hex << c.adresse;

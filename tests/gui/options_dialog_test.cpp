@@ -94,17 +94,6 @@ TEST_F(Options, ChangeOfCrystalKeepsTheRateWhenOfferedElseFallsBack) {
     EXPECT_EQ(session.config.Baud, 4800);
 }
 
-// The fall-back rule itself is ConfigTest.CrystalAndRateTheTalkerCannotRunAtFallBack's.
-TEST_F(Options, SavedCrystalOutsideTheListFallsBackEvenAfterAnnuler) {
-    session.config.Quartz = QStringLiteral("3");
-    ouvrir();
-    EXPECT_EQ(liste("cmbQuartz")->currentText(), "2");
-    EXPECT_EQ(liste("cmbBaud")->currentText(), "600");
-    cliquer("cmdAnnuler");
-    EXPECT_EQ(session.config.Quartz, "2");
-    EXPECT_EQ(session.config.Baud, 600);
-}
-
 TEST_F(Options, MemoryFieldsCheckTheEndAgainstTheLastAddress) {
     ouvrir();
     QLineEdit* taille = champ("txtTailleEeprom");
@@ -319,14 +308,6 @@ TEST(OptionsProgramme, StartUpWithAPortThatDoesNotOpenShowsTheDialogNotModally) 
     EXPECT_TRUE(options->isVisible());
     EXPECT_FALSE(options->isModal());
     EXPECT_EQ(options->findChild<QLineEdit*>("txtPeripherique")->text(), "/dev/tessaline-no-such-port");
-    // The menu shows the same dialog again, modally this time.
-    PiloteModal<OptionsDialog> p([options](OptionsDialog* d) {
-        EXPECT_EQ(d, options);
-        d->findChild<QPushButton*>("cmdAnnuler")->click();
-    });
-    fenetre.findChild<QAction*>(QStringLiteral("mnuViewOptions"))->trigger();
-    EXPECT_TRUE(p.vu);
-    EXPECT_FALSE(options->isVisible());
     fenetre.hide();
 }
 

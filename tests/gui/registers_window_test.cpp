@@ -100,15 +100,13 @@ TEST_F(Registres, CcrBitsOnTheLabels) {
     }
 }
 
-TEST_F(Registres, RegSetWithoutChangesWritesTheBareLine) {
+TEST_F(Registres, RegSetListsExactlyTheChangedRegistersInOrder) {
     regSet()->click();
     EXPECT_EQ(s.fenetre->console()->echo()->toPlainText(), "Reg SET");
     regSet()->click();
-    EXPECT_EQ(derniereLigneTrace(), "\t\t  ==>  Registres : ");
+    EXPECT_EQ(derniereLigneTrace(), "\t\t  ==>  Registres : ") << "no change, the bare line";
     EXPECT_TRUE(boite("tbRegPC")->isReadOnly());
-}
 
-TEST_F(Registres, RegSetListsExactlyTheChangedRegistersInOrder) {
     regSet()->click();
     boite("tbRegB")->setText(QStringLiteral("12"));
     boite("tbRegPC")->setText(QStringLiteral("FE10"));

@@ -44,6 +44,7 @@ protected:
     void cliquer(const char* nom) { s.controle<QPushButton>(nom)->click(); }
     void saisir(const char* nom, const QString& texte) {
         QLineEdit* e = champ(nom);
+        EXPECT_TRUE(e->isEnabled()) << nom << ": the command does not take it";
         e->setFocus();
         e->clear();
         QTest::keyClicks(e, texte);

@@ -5,11 +5,13 @@
 #include "operations/console_commands.h"
 #include "ui/console_window.h"
 #include "ui/memory_window.h"
+#include "ui/registers_window.h"
 #include "ui/rich_text_area.h"
 #include "ui/trace_window.h"
 #include "ui/windows_colour.h"
 
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
@@ -151,9 +153,13 @@ TEST_F(Console, MemDumpFromTheConsoleFillsMemoryAndTraceAndContinues) {
     EXPECT_EQ(champ("txtADRESSE")->text(), "0040");
 }
 
-TEST_F(Console, CloseIsRefusedAndSizeIsFixed) {
+// Their fixed size is PremierContact.ConsoleAndRegistersKeepTheirSizeWhateverTheWindowMenuDoes'.
+TEST_F(Console, ConsoleAndRegistersRefuseToClose) {
     ConsoleWindow* c = s.fenetre->console();
     EXPECT_FALSE(c->close());
     EXPECT_TRUE(c->isVisible());
-    EXPECT_EQ(c->minimumSize(), c->maximumSize());
+    auto* registres = qobject_cast<QMdiSubWindow*>(s.fenetre->registres()->parentWidget());
+    ASSERT_NE(registres, nullptr);
+    EXPECT_FALSE(registres->close());
+    EXPECT_TRUE(registres->isVisible());
 }

@@ -10,7 +10,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -133,16 +132,4 @@ TEST_F(Registres, RightClickOpensTheTalkerMenuOnlyWhileRegSetCanBeEntered) {
     s.controle<QAction>("mnuRegSet")->trigger();
     EXPECT_TRUE(regSet()->isChecked()) << "the menu's item enters Reg SET";
     EXPECT_FALSE(boite("tbRegA")->isReadOnly());
-}
-
-TEST_F(Registres, WindowKeepsItsSizeAndRefusesToClose) {
-    RegistersWindow* r = s.fenetre->registres();
-    auto* cadre = qobject_cast<QMdiSubWindow*>(r->parentWidget());
-    ASSERT_NE(cadre, nullptr);
-    const QSize taille = cadre->size();
-    cadre->resize(taille + QSize(80, 40));
-    QTest::qWait(20);
-    EXPECT_EQ(cadre->size(), taille);
-    EXPECT_FALSE(cadre->close());
-    EXPECT_TRUE(cadre->isVisible());
 }

@@ -96,8 +96,6 @@ TEST_F(ConfigTest, MinimisedWindowKeepsTheCoordinatesSavedBefore) {
     const Fenetre fenetres[] = {
         {&WindowLayout::frmMainWindowState, &WindowLayout::MainHeight},
         {&WindowLayout::frmMemoireWindowState, &WindowLayout::frmMemoireTop},
-        {&WindowLayout::frmDocumenWindowStatet, &WindowLayout::frmDocumentLeft},
-        {&WindowLayout::frmFichiersWindowState, &WindowLayout::frmFichiersWidth},
         {&WindowLayout::frmTraceCommandesWindowState, &WindowLayout::frmTraceCommandesHeight},
     };
     for (const Fenetre& f : fenetres) {

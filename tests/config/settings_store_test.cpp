@@ -51,12 +51,6 @@ TEST(SettingsStore, TextValuesRoundTripThroughANewStore) {
         EXPECT_EQ(relu.lire("File", QStringLiteral("File%1").arg(i), "<absent>"), valeurs[i]);
 }
 
-TEST(SettingsStore, HandWrittenCommaListReadsAsText) {
-    FichiersReglages fichiers;
-    EXPECT_EQ(SettingsStore(fichiers.ecrire("[File]\nFile1=/home/u/a,b.asm,,c\n")).lire("File", "File1"),
-              "/home/u/a,b.asm,,c");
-}
-
 TEST(SettingsStore, NumbersThatDoNotConvertTakeTheDefault) {
     struct Cas {
         const char* texte;

@@ -1,14 +1,17 @@
 // The console: command selection, the fields' keys and completion, the echo
 // and Execute, on the simulated board.
 #include "gui_fixture.h"
+#include "operations/console_command_table.h"
 #include "operations/console_commands.h"
 #include "ui/console_window.h"
 #include "ui/memory_window.h"
+#include "ui/registers_window.h"
 #include "ui/rich_text_area.h"
 #include "ui/trace_window.h"
 #include "ui/windows_colour.h"
 
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
@@ -43,6 +46,7 @@ protected:
     void cliquer(const char* nom) { s.controle<QPushButton>(nom)->click(); }
     void saisir(const char* nom, const QString& texte) {
         QLineEdit* e = champ(nom);
+        EXPECT_TRUE(e->isEnabled()) << nom << ": the command does not take it";
         e->setFocus();
         e->clear();
         QTest::keyClicks(e, texte);
@@ -105,25 +109,17 @@ TEST_F(Console, EnterCompletesTheFieldsAndRebuildsTheEcho) {
     EXPECT_TRUE(echo()->toPlainText().isEmpty());
 }
 
+// The window applies the command table's fields (the rows themselves are
+// exercised by the tests that type into them).
 TEST_F(Console, SelectingACommandEnablesTheFieldsItUses) {
     cliquer("cmdLOADTALKER");
-    // Step runs at the PC and Erase EEPROM erases the whole EEPROM: no field.
-    const struct {
-        const char* bouton;
-        bool adresse, longueur, valeur;
-    } cas[] = {
-        {"cmdMEMDUMP", true, true, false},      {"cmdMEMFILL", true, true, true},
-        {"cmdMEMSET", true, false, true},       {"cmdUPLOADBIN", true, true, false},
-        {"cmdUPLOADDIS", true, true, false},    {"cmdDISASSEMBLE", true, false, false},
-        {"cmdRUN", true, false, false},         {"cmdSTEP", false, false, false},
-        {"cmdErasEEPROM", false, false, false},
-    };
-    for (const auto& c : cas) {
-        SCOPED_TRACE(c.bouton);
-        cliquer(c.bouton);
-        EXPECT_EQ(champ("txtADRESSE")->isEnabled(), c.adresse);
-        EXPECT_EQ(champ("txtLONGUEUR")->isEnabled(), c.longueur);
-        EXPECT_EQ(champ("txtVALEUR")->isEnabled(), c.valeur);
+    for (const CommandeConsole& c : commandesConsole()) {
+        if (!c.selection || c.code == code::Aucune) continue;
+        SCOPED_TRACE(c.bouton.data());
+        s.controle<QAbstractButton>(c.bouton.data())->click();
+        EXPECT_EQ(champ("txtADRESSE")->isEnabled(), bool(c.champs & champ::Adresse));
+        EXPECT_EQ(champ("txtLONGUEUR")->isEnabled(), bool(c.champs & champ::Longueur));
+        EXPECT_EQ(champ("txtVALEUR")->isEnabled(), bool(c.champs & champ::Valeur));
     }
 }
 
@@ -157,9 +153,13 @@ TEST_F(Console, MemDumpFromTheConsoleFillsMemoryAndTraceAndContinues) {
     EXPECT_EQ(champ("txtADRESSE")->text(), "0040");
 }
 
-TEST_F(Console, CloseIsRefusedAndSizeIsFixed) {
+// Their fixed size is PremierContact.ConsoleAndRegistersKeepTheirSizeWhateverTheWindowMenuDoes'.
+TEST_F(Console, ConsoleAndRegistersRefuseToClose) {
     ConsoleWindow* c = s.fenetre->console();
     EXPECT_FALSE(c->close());
     EXPECT_TRUE(c->isVisible());
-    EXPECT_EQ(c->minimumSize(), c->maximumSize());
+    auto* registres = qobject_cast<QMdiSubWindow*>(s.fenetre->registres()->parentWidget());
+    ASSERT_NE(registres, nullptr);
+    EXPECT_FALSE(registres->close());
+    EXPECT_TRUE(registres->isVisible());
 }

@@ -42,7 +42,6 @@ TEST(MainWindow, StartsOnTheSimulatedBoardWithoutTalkerThenLoadsIt) {
     GuiSession s;
     s.fenetre->demarrer();
     EXPECT_TRUE(s.fenetre->demarre());
-    EXPECT_EQ(s.fenetre->windowTitle(), "Tessaline");
     EXPECT_EQ(panneau(s, "Port"), "Carte simul\u00e9e:1200,N,8,1");
     EXPECT_EQ(panneau(s, "Com"), "Com Open");
     EXPECT_EQ(panneau(s, "Talker"), "Pas de Talker");

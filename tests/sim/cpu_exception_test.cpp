@@ -83,31 +83,19 @@ TEST(CpuException, IMasksTheInterruptUntilCli) {
 }
 
 TEST(CpuException, XirqIsMaskedOnlyByXAndWinsOverIrq) {
-    {
+    struct Case {
+        uint8_t ccr;
+        bool taken;
+    };
+    // I does not mask XIRQ; unmasked, it wins over IRQ; X masks it (and IRQ, by the I it sets).
+    for (const Case c : {Case{I, true}, Case{0, true}, Case{X | I, false}}) {
         FlatBoard board;
-        const Registers r = withCcr(I);
-        start(board, {0x01}, r);
+        start(board, {0x01}, withCcr(c.ccr));
         board.bus.xirqAsserted = true;
         board.bus.irqAsserted = true;
         board.exec();
-        EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::Xirq));
-        EXPECT_EQ(board.cpu.r.ccr, X | I);
-    }
-    {
-        FlatBoard board;
-        start(board, {0x01}); // CCR = 0: both unmasked
-        board.bus.xirqAsserted = true;
-        board.bus.irqAsserted = true;
-        board.exec();
-        EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::Xirq));
-    }
-    {
-        FlatBoard board;
-        const Registers r = withCcr(X);
-        start(board, {0x01}, r);
-        board.bus.xirqAsserted = true;
-        board.exec();
-        EXPECT_EQ(board.cpu.r.pc, 0x1001);
+        EXPECT_EQ(board.cpu.r.pc, c.taken ? FlatBoard::handlerFor(vec::Xirq) : 0x1001) << int(c.ccr);
+        EXPECT_EQ(board.cpu.r.ccr, c.taken ? X | I : c.ccr) << int(c.ccr);
     }
 }
 

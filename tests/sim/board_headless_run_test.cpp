@@ -57,7 +57,9 @@ struct Outcome {
 };
 
 Outcome run(SimOptions o, const std::string& records) {
-    o.runFile = ::testing::TempDir() + "headless_run.s19";
+    // One file per test and process: ctest runs these tests side by side.
+    o.runFile = ::testing::TempDir() + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                std::to_string(::getpid()) + ".s19";
     std::ofstream(o.runFile) << records;
     std::ostringstream out, err;
     Outcome r{runHeadless(o, out, err), {}, err.str()};

@@ -7,10 +7,11 @@
 *   $0101  PAIRS   passes that left COMPTE even, modulo 256
 * After n passes COMPTE = n and PAIRS = n / 2 (both modulo 256).
 *
-* It runs on the stack it is started with (the Talker's), touches no SCI register
-* and never sets the I bit, so the Talker still answers while it runs.
+* It runs on the stack it is started with (the Talker's) and touches no SCI
+* register. It clears the I bit first: the Talker serves the host (stop, memory
+* reads and writes) from the SCI receive interrupt, which the I bit masks.
 *
-*   debut       clears both counters
+*   debut       unmasks interrupts, clears both counters
 *   boucle      JSR incremente: COMPTE + 1, returned in A
 *               BNE impair: taken when COMPTE is odd; not taken when it is even,
 *               and then INC PAIRS
@@ -19,7 +20,8 @@
 COMPTE  equ     $0100
 PAIRS   equ     $0101
 
-debut   clr     COMPTE
+debut   cli
+        clr     COMPTE
         clr     PAIRS
 boucle  jsr     incremente
         bita    #$01

@@ -64,7 +64,8 @@ public:
     // Colour of a control's text (Windows value): the CCR bit labels, the
     // register boxes.
     virtual void setTextColour(const QString& control, uint32_t colour) = 0;
-    // Numeric value of a control: the progress bar prgBarEtat, an up-down.
+    // Numeric value of a control: the progress bar prgBarEtat, an up-down, a
+    // check box (0 cleared, 1 ticked).
     virtual void setValue(const QString& control, int value) = 0;
 
     // The wait window frmAttendre, shown without blocking.

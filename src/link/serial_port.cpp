@@ -131,7 +131,7 @@ void LinkWatch::setEnabled(bool actif) {
 
 void LinkWatch::tick() {
     if (!session_.ligne().isOpen() || session_.ligne().bytesWaiting() < 1) return;
-    session_.ligne().readAll();
+    const QByteArray recus = session_.ligne().readAll();
     // With no program running on the board, the bytes are its boot ROM's (the
     // break after a reset, echoes of a download given up): once the state says
     // "no Talker" there is nothing to check.
@@ -140,7 +140,7 @@ void LinkWatch::tick() {
     const bool actif = timer_.isActive();
     timer_.stop();
     ++verifications_;
-    if (verification_) verification_(TimeoutVerification);
+    if (verification_) verification_(TimeoutVerification, recus);
     if (actif) timer_.start();
 }
 

@@ -52,9 +52,9 @@ public:
 
     void setEnabled(bool actif);
     bool isEnabled() const { return timer_.isActive(); }
-    // The Talker check run on an unsolicited byte, with its time-out in tenths
-    // of a second.
-    using Verification = std::function<void(int timeout)>;
+    // The Talker check run on unsolicited bytes (given), with its time-out in
+    // tenths of a second.
+    using Verification = std::function<void(int timeout, const QByteArray& recus)>;
     void setVerification(Verification verification) { verification_ = std::move(verification); }
     // One tick of the timer; public so that tests in virtual time can drive it.
     void tick();

@@ -98,6 +98,9 @@ struct EtatLiaison {
     // may still be inside that command. Cleared by the next echo that comes
     // back right.
     bool echangeInacheve = false;
+    // An operation is waiting for the running program to stop (a breakpoint,
+    // a step): Stop then ends that wait rather than starting an exchange of its own.
+    bool attenteArret = false;
 };
 
 // The target's registers as the user sees them: upper-case hexadecimal texts.

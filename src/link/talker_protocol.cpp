@@ -187,11 +187,15 @@ Resultat<QByteArray> ecrireTrameEtReprendre(Session& session, const TrameRegistr
     return r;
 }
 
-Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout) {
-    Issue issue = commander(session, commande::TrameBreak, {0}, timeout);
+Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout, int parametre,
+                                    const std::function<void(const QByteArray&)>& recu) {
+    Issue issue = commander(session, commande::TrameBreak, {parametre & 0xFF}, timeout);
     QByteArray recus;
+    const auto chaqueOctet = [&](std::uint8_t) {
+        if (recu) recu(recus);
+    };
     // The stopped program's PC word, then the frame as command 1 sends it.
-    if (issue == Issue::Ok) issue = lireAvecAcquit(session, 2 + OctetsTrameLue, timeout, recus);
+    if (issue == Issue::Ok) issue = lireAvecAcquit(session, 2 + OctetsTrameLue, timeout, recus, chaqueOctet);
     if (issue != Issue::Ok) return {issue};
     const auto trame = trameDe(issue, recus.mid(2));
     const int pc = static_cast<quint8>(recus[0]) << 8 | static_cast<quint8>(recus[1]);

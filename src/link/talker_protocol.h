@@ -136,8 +136,12 @@ struct TrameBreak {
     int pcArret = 0;
     TrameRegistres trame;
 };
-// Command 3, after the $03 of a stopped program.
-Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout);
+// Command 3, after the $03 of a stopped program, with its parameter byte (which
+// the Talker reads and ignores). `recu`, when given, is called with the bytes
+// so far each time one arrives, so that each register can be shown as soon as
+// its bytes are in.
+Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout, int parametre = 0,
+                                    const std::function<void(const QByteArray&)>& recu = {});
 
 // Command 4: stops the running program. Ok when the Talker's $03 came.
 Resultat<bool> arreter(Session& session, int timeout);

@@ -2,6 +2,7 @@
 
 #include "link/control_names.h"
 #include "link/trace.h"
+#include "operations/breakpoints.h"
 #include "operations/disassembly.h"
 #include "operations/memory_read.h"
 #include "operations/memory_write.h"
@@ -16,6 +17,12 @@ namespace {
 void tracerPuisMemSet(Session& session) {
     TraceEcho(session);
     MemSet(session);
+}
+
+// So does Run.
+void tracerPuisRun(Session& session) {
+    TraceEcho(session);
+    Run(session);
 }
 
 constexpr Activation I = Activation::Inchange;
@@ -54,13 +61,13 @@ const CommandeConsole Table[] = {
      "Lit la m\u00e9moire \u00e0 l'adresse et affiche les donn\u00e9es en instruction machine",
      false, true, code::Disassemble, "Disassemble ", Adresse, &Disassemble, {N, A, N, N}},
     {controle::Run, "RUN", "D\u00e9marre ou Continue le Programme \u00e0 l'Adresse Indiqu\u00e9e",
-     false, true, code::Run, "Run", Adresse, nullptr, {N, A, N, N}},
-    // One instruction at the PC: no field.
+     false, true, code::Run, "Run", Adresse, &tracerPuisRun, {N, A, N, N}},
+    // One instruction at the PC, at once: no field.
     {controle::Step, "STEP",
      "Ex\u00e9cute une instruction du programme et arr\u00eate le programme apr\u00e8s l'ex\u00e9cution",
-     false, true, code::Step, "Step ", Aucun, nullptr, {N, A, N, N}},
+     false, false, code::Step, "Step ", Aucun, nullptr, {N, A, N, N}},
     {controle::Stop, "STOP", "Arr\u00eate le programme en ex\u00e9cution",
-     false, true, code::Aucune, "Stop", ParDefaut, nullptr, {N, N, A, N}},
+     false, false, code::Aucune, "Stop", ParDefaut, nullptr, {N, N, A, N}},
     {controle::DisplayReg, "Load Reg", "affiche l'\u00e9tat du Talker et les registres de la cible",
      false, false, code::Aucune, "Load Reg", ParDefaut, nullptr, {N, N, A, N}},
     // Reg SET is the one target command left enabled while it is on.
@@ -68,7 +75,7 @@ const CommandeConsole Table[] = {
      true, false, code::RegSet, "Reg SET", ParDefaut, nullptr, {N, A, N, A}},
     {controle::Break, "Break : None",
      "Active ou D\u00e9sactive un point d'arr\u00eat \u00e0 l'adresse indiqu\u00e9e",
-     true, false, code::Break, "Break ON", Adresse, nullptr, {I, I, I, I}},
+     true, false, code::Break, "Break ON", Adresse, &BreakExecute, {I, I, I, I}},
     {controle::LoadTalker, "Load Talker", "Charge et initialise le Talker en RAM",
      false, false, code::LoadTalker, "Load Talker", ParDefaut, nullptr, {I, I, I, I}},
 };

@@ -74,9 +74,12 @@ bool executerCommande(Session& session) {
     e.setEnabled(controle::Executer, false);
     SurvCom(session, false);
     e.setBusy(true);
-    const CommandeConsole* commande = commandeParCode(session.console.CmdCourante);
-    const bool pret = commande && commande->executer;
+    const int code = session.console.CmdCourante;
+    const CommandeConsole* commande = commandeParCode(code);
+    bool pret = commande && commande->executer;
     if (pret) commande->executer(session);
+    // A command that ends by selecting none (Run, Break) leaves Execute idle.
+    pret = pret && session.console.CmdCourante == code;
     e.setEnabled(controle::Executer, pret);
     SurvCom(session, true);
     e.setBusy(false);

@@ -25,7 +25,8 @@ void EnableDisableSaisir(Session& session);
 void RemplirECHO(Session& session, const QString& adresse, const QString& longueur, const QString& valeur);
 
 // Execute: runs the selected command with the link watch off. False when the
-// selected command has nothing to run from here.
+// selected command has nothing to run from here, or when it ended by
+// selecting none (Execute then stays idle).
 bool executerCommande(Session& session);
 
 } // namespace tessaline

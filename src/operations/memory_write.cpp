@@ -59,17 +59,20 @@ void completerValeur(Session& s) {
 
 } // namespace
 
-void FillMem(Session& session, int count, const QString& adresse, const QString& valeur) {
+bool FillMem(Session& session, int count, const QString& adresse, const QString& valeur) {
     // The Talker takes a count byte of 0 as 256: such a count never goes out.
-    if (count < 1 || count > MaxEcriture || horsMemoire(session, adresse, count)) return;
+    if (count < 1 || count > MaxEcriture || horsMemoire(session, adresse, count)) return false;
     const QByteArray donnees(count, static_cast<char>(HexaDec(valeur) & 0xFF));
+    // Nothing sent because a stop was asked before is no success either.
+    if (session.liaison.interruption || session.liaison.annulation) return false;
     const int echec = echangeEcriture(session, adresse, donnees);
-    if (echec < 0) return;
+    if (echec < 0) return true;
     // The address of the byte that failed (the start when the command itself did).
     const int decalage = std::max(0, echec - 1);
     AfficheEchec(session.ecran(),
                  QStringLiteral("Erreur Fill Adresse : ") + DecHexa4((HexaDec(adresse) + decalage) & 0xFFFF));
     TestTalker(session);
+    return false;
 }
 
 void MSet(Session& session, const QString& adresse, const QByteArray& donnees) {

@@ -9,8 +9,8 @@ namespace tessaline {
 
 // `count` (1 to 255) copies of the byte `valeur` (hex text) from `adresse`.
 // "Erreur Fill Adresse : " and the failing address on a failure. A count
-// outside 1..255 sends nothing.
-void FillMem(Session& session, int count, const QString& adresse, const QString& valeur);
+// outside 1..255 sends nothing. True when every byte read back as written.
+bool FillMem(Session& session, int count, const QString& adresse, const QString& valeur);
 
 // The console's fill command: CmdAdresse, CmdLongueur (0 gives 64, above 255
 // gives 255), CmdValeur.

@@ -11,6 +11,7 @@
 #include "link/trace.h"
 #include "link/transfer.h"
 #include "operations/console_command_table.h"
+#include "operations/program_run.h"
 
 namespace tessaline {
 
@@ -108,7 +109,14 @@ void EtatPasDeTalker(Session& session) {
 }
 
 void installerVerificationLiaison(Session& session) {
-    session.surveillance().setVerification([&session](int timeout) { TestTalker(session, timeout); });
+    session.surveillance().setVerification([&session](int timeout, const QByteArray& recus) {
+        // The $03 of a running program that stopped by itself (its own SWI, an
+        // illegal opcode): the Talker waits for the host to read the frame.
+        if (session.liaison.cibleTourne && recus.contains(char(OctetArret)))
+            arretSpontane(session);
+        else
+            TestTalker(session, timeout);
+    });
 }
 
 void EnvoiTalker(Session& session) {

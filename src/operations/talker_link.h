@@ -43,8 +43,9 @@ void TestTalker(Session& session, int timeout);
 // what a reset of the target leaves.
 void EtatPasDeTalker(Session& session);
 
-// Makes the link watch run the Talker check, under the watch's own time-out,
-// when the target sends a byte on its own (a breakpoint, a stop).
+// Makes the link watch act when the target sends a byte on its own: a running
+// program's stop is read and shown; anything else runs the Talker check under
+// the watch's own time-out.
 void installerVerificationLiaison(Session& session);
 
 } // namespace tessaline

@@ -129,6 +129,8 @@ void QtScreen::setValue(const QString& control, int value) {
         p->setValue(value);
     else if (auto* s = qobject_cast<QSpinBox*>(o))
         s->setValue(value);
+    else if (auto* b = qobject_cast<QAbstractButton*>(o); b && b->isCheckable())
+        b->setChecked(value != 0); // as a program does it: no click
 }
 
 void QtScreen::showWait(const QString& label) {

@@ -86,7 +86,7 @@ TEST_F(SerialPort, LinkWatchRunsOneCheckPerUnsolicitedByte) {
     LinkWatch& veille = session.surveillance();
     int appels = 0;
     int timeoutPendant = 0;
-    veille.setVerification([&](int timeout) {
+    veille.setVerification([&](int timeout, const QByteArray&) {
         ++appels;
         timeoutPendant = timeout;
         EXPECT_FALSE(veille.isEnabled()) << "the watch is off during its own check";

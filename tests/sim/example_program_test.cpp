@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 const std::string kImage = TESSALINE_EXAMPLES "/compteur.s19";
 constexpr uint16_t kCompte = 0x0100, kPairs = 0x0101;
-constexpr uint16_t kBoucle = 0xFE06; // the loop's JSR incremente
+constexpr uint16_t kBoucle = 0xFE07; // the loop's JSR incremente
 
 std::string textOf(const fs::path& file) {
     std::stringstream s;
@@ -48,9 +48,9 @@ TEST(EepromImage, KeptOverResetsAndRefusedWholeWhenARecordIsOutside) {
     ASSERT_EQ(loadEepromImage(*board, kImage, error), EepromImageLoad::Loaded) << error;
     board->resetBootstrap();
     board->resetSingleChip(0xFE00);
-    EXPECT_EQ(board->peek(0xFE00), 0x7F); // CLR COMPTE
-    EXPECT_EQ(board->peek(0xFE21), 0x39); // the last RTS
-    EXPECT_EQ(board->peek(0xFE22), 0xFF); // erased after the image
+    EXPECT_EQ(board->peek(0xFE00), 0x0E); // CLI
+    EXPECT_EQ(board->peek(0xFE22), 0x39); // the last RTS
+    EXPECT_EQ(board->peek(0xFE23), 0xFF); // erased after the image
 
     const std::string file = ::testing::TempDir() + "outside" + std::to_string(::getpid()) + ".s19";
     std::ofstream(file) << "S105FE000101FA\nS1041000AA41\n";

@@ -1,0 +1,301 @@
+#include "operations/breakpoints.h"
+
+#include "disasm/desass_instr.h"
+#include "link/control_names.h"
+#include "link/conversions.h"
+#include "link/error_report.h"
+#include "link/registers.h"
+#include "link/talker_image.h"
+#include "link/trace.h"
+#include "operations/console_command_table.h"
+#include "operations/console_commands.h"
+#include "operations/memory_read.h"
+#include "operations/memory_write.h"
+#include "operations/program_run.h"
+
+#include <algorithm>
+
+namespace tessaline {
+
+namespace {
+
+const QString Swi = QStringLiteral("3F");
+// Enough bytes for any instruction, prebyte included.
+constexpr int OctetsLus = 8;
+// What RTI pulls from SP + 1 on: CCR, B, A, IX, IY, then the PC (M68HC11
+// Reference Manual 5.7, stacking order).
+constexpr int OctetsPileRti = 9;
+constexpr int DecalagePcRti = 7;
+
+int valeur(const QString& texte) {
+    return HexaDec(texte) & 0xFFFF;
+}
+
+QString plage(double debut, double fin) {
+    return DecHexa4(static_cast<int>(debut) & 0xFFFF) + u'-' + DecHexa4(static_cast<int>(fin) & 0xFFFF);
+}
+
+bool refuserAdresse(Session& s, int adresse, const QString& quoi) {
+    if (adressePlantable(s, adresse)) return false;
+    const Configuration& c = s.config;
+    const int debutRam = std::max(static_cast<int>(c.DepartRam), talker::ImageBytes);
+    QString ou = QStringLiteral("l'EEPROM (%1)").arg(plage(c.DepartEEprom, c.FinEeprom()));
+    if (debutRam <= c.FinRam()) ou = QStringLiteral("la RAM (%1) ou ").arg(plage(debutRam, c.FinRam())) + ou;
+    AfficheEchec(s.ecran(),
+                 QStringLiteral("%1 refus\u00e9 : %2 n'est pas dans %3").arg(quoi, DecHexa4(adresse), ou));
+    return true;
+}
+
+// The SWIs one operation has planted, with the bytes they replaced.
+struct Plante {
+    int adresse;
+    QString ancien;
+};
+
+class Plantes {
+public:
+    // Plants at every address, or at none: on a failure those already planted
+    // are taken back.
+    bool poser(Session& s, const QVector<int>& adresses) {
+        for (int a : adresses) {
+            const QString ancien = PoseBreak(s, DecHexa4(a));
+            if (ancien.isEmpty()) {
+                retirer(s);
+                return false;
+            }
+            plantes_.append({a, ancien});
+        }
+        return true;
+    }
+
+    bool contient(int adresse) const {
+        return std::any_of(plantes_.begin(), plantes_.end(),
+                           [adresse](const Plante& p) { return p.adresse == adresse; });
+    }
+
+    // Writes every replaced byte back; what could not be is said, with the
+    // byte to put back by hand.
+    void retirer(Session& s) {
+        QStringList restes;
+        for (const Plante& p : plantes_)
+            if (!FillMem(s, 1, DecHexa4(p.adresse), p.ancien))
+                restes << DecHexa4(p.adresse) + QStringLiteral(" (octet d'origine ") + p.ancien + u')';
+        plantes_.clear();
+        signaler(s, restes);
+    }
+
+    // The Talker no longer answers: the SWIs stay where they are.
+    void abandonner(Session& s) {
+        QStringList restes;
+        for (const Plante& p : plantes_)
+            restes << DecHexa4(p.adresse) + QStringLiteral(" (octet d'origine ") + p.ancien + u')';
+        plantes_.clear();
+        signaler(s, restes);
+    }
+
+private:
+    static void signaler(Session& s, const QStringList& restes) {
+        if (restes.isEmpty()) return;
+        s.ecran().message(QStringLiteral("SWI rest\u00e9 en m\u00e9moire \u00e0 ") +
+                              restes.join(QStringLiteral(", ")) +
+                              QStringLiteral(".\nFaites RESET, Load Talker, puis r\u00e9tablissez "
+                                             "l'octet avec Mem SET."),
+                          TitreApplication, Icone::Exclamation, Boutons::Ok);
+    }
+
+    QVector<Plante> plantes_;
+};
+
+enum class Fin {
+    SurPlante, // stopped on one of the planted SWIs; RegPC is back on it
+    Ailleurs,  // stopped somewhere else (its own SWI, or stopped by the host)
+    Echec,     // nothing known of the program (already reported)
+};
+
+// Plants at `adresses`, starts the program with `depart` (none: it already
+// runs), catches the stop, brings the PC back onto the SWI that stopped it
+// and writes every planted byte back.
+Fin jusquAuxPlantes(Session& s, const QVector<int>& adresses, bool (*depart)(Session&), int parametre) {
+    Plantes plantes;
+    if (!plantes.poser(s, adresses)) return Fin::Echec;
+    if (depart && !depart(s)) {
+        plantes.retirer(s);
+        return Fin::Echec;
+    }
+    const Arret arret = attraperArret(s, parametre);
+    if (arret == Arret::Perdu) {
+        plantes.abandonner(s);
+        return Fin::Echec;
+    }
+    Fin fin = Fin::Ailleurs;
+    // After an SWI the stacked PC is the address that follows it.
+    const int avant = (valeur(s.registres.RegPC) - 1) & 0xFFFF;
+    if (arret == Arret::Arrete && plantes.contient(avant)) {
+        changerRegistre(s, &JeuRegistres::RegPC, DecHexa4(avant));
+        fin = Fin::SurPlante;
+    }
+    plantes.retirer(s);
+    return fin;
+}
+
+// The target stays stopped where it was: its console comes back.
+void consoleInchangee(Session& s) {
+    if (s.liaison.talkerPresent && !s.liaison.cibleTourne) {
+        consoleCibleArretee(s);
+        s.ecran().setEnabled(controle::Adresse, false);
+    }
+    s.console.CmdCourante = code::Aucune;
+}
+
+QString breakAdr(Session& s) {
+    EtatBreak& b = s.pointArret;
+    if (b.BreakAdr.isEmpty()) b.BreakAdr = DecHexa4(static_cast<int>(s.config.DepartEEprom) & 0xFFFF);
+    b.BreakAdr = completer(b.BreakAdr, 4);
+    return b.BreakAdr;
+}
+
+// The addresses a step from `pc` may reach, minus those it must not be
+// planted at: inside the instruction itself, or where no SWI can go.
+QVector<int> suitesPlantables(Session& s, const QString& octets, int pc, const QString& pile) {
+    const int longueur = DesassInstr(octets, DecHexa4(pc), s.registres.RegIX, s.registres.RegIY).LongInstr;
+    QVector<int> suites;
+    for (int a : suitesPossibles(octets, pc, s.registres.RegIX, s.registres.RegIY, pile)) {
+        const int decalage = (a - pc) & 0xFFFF;
+        if (decalage >= 1 && decalage < longueur) continue;
+        if (adressePlantable(s, a)) suites.append(a);
+    }
+    return suites;
+}
+
+// The stack bytes RTS and RTI return through, when the instruction is one.
+QString pileDeRetour(Session& s, const QString& octets) {
+    const OpcodeEntry* op = opcodeAt(octets);
+    if (!op) return {};
+    const QLatin1StringView m(op->mnemonic);
+    if (m != QLatin1StringView("RTS") && m != QLatin1StringView("RTI")) return {};
+    return LoadMem(s, DecHexa4((valeur(s.registres.RegSP) + 1) & 0xFFFF), OctetsPileRti);
+}
+
+// Runs the instruction at `pc` and stops after it. Fin::Echec also when no
+// address after it can carry a breakpoint (said).
+Fin pasAPas(Session& s, int pc, bool (*depart)(Session&)) {
+    const QString octets = LoadMem(s, DecHexa4(pc), OctetsLus);
+    if (octets.isEmpty()) return Fin::Echec;
+    const QString pile = pileDeRetour(s, octets);
+    const QVector<int> suites = suitesPlantables(s, octets, pc, pile);
+    if (suites.isEmpty()) {
+        const QVector<int> toutes = suitesPossibles(octets, pc, s.registres.RegIX, s.registres.RegIY, pile);
+        refuserAdresse(s, toutes.isEmpty() ? pc : toutes.first(), QStringLiteral("Step"));
+        return Fin::Echec;
+    }
+    return jusquAuxPlantes(s, suites, depart, 0);
+}
+
+} // namespace
+
+bool adressePlantable(const Session& session, int adresse) {
+    const Configuration& c = session.config;
+    const int debutRam = std::max(static_cast<int>(c.DepartRam), talker::ImageBytes);
+    const bool ram = adresse >= debutRam && adresse <= c.FinRam();
+    const bool eeprom = adresse >= c.DepartEEprom && adresse <= c.FinEeprom();
+    return ram || eeprom;
+}
+
+QString PoseBreak(Session& session, const QString& adresse) {
+    const QString avant = LoadMem(session, adresse, 1);
+    if (avant.isEmpty() || !FillMem(session, 1, adresse, Swi)) return {};
+    return avant;
+}
+
+QVector<int> suitesPossibles(const QString& octets, int pc, const QString& regIX, const QString& regIY,
+                             const QString& pile) {
+    const Desassemblage d = DesassInstr(octets, DecHexa4(pc), regIX, regIY);
+    QVector<int> suites{(pc + d.LongInstr) & 0xFFFF};
+    auto ajouter = [&](int a) {
+        if (!suites.contains(a)) suites.append(a);
+    };
+    if (transfersControl(octets)) ajouter(valeur(d.AdrDest));
+    const OpcodeEntry* op = opcodeAt(octets);
+    const QLatin1StringView m = op ? QLatin1StringView(op->mnemonic) : QLatin1StringView();
+    const bool rti = m == QLatin1StringView("RTI");
+    if (rti || m == QLatin1StringView("RTS")) {
+        const int i = rti ? DecalagePcRti : 0;
+        if (pile.size() >= 2 * i + 4) ajouter(valeur(pile.mid(2 * i, 4)));
+    }
+    return suites;
+}
+
+void Run(Session& session) {
+    Screen& e = session.ecran();
+    consoleCibleEnMarche(session);
+    e.setEnabled(controle::Adresse, false);
+    e.setEnabled(controle::Step, false);
+    session.console.CmdCourante = code::Aucune;
+    if (!session.pointArret.BreakArme) {
+        if (!RunProg(session)) consoleInchangee(session);
+        return;
+    }
+    // Started on the breakpoint itself, the program must first get past it.
+    const QString depart = adresseDepart(session);
+    if (valeur(breakAdr(session)) == valeur(depart))
+        RunBreakPC(session);
+    else
+        RunBreak(session);
+}
+
+void RunBreak(Session& session) {
+    const int adresse = valeur(breakAdr(session));
+    if (refuserAdresse(session, adresse, QStringLiteral("Point d'arr\u00eat")))
+        return consoleInchangee(session);
+    const Fin fin = jusquAuxPlantes(session, {adresse}, &RunProg, 0);
+    if (fin == Fin::Echec) return consoleInchangee(session);
+    afficherArret(session, fin == Fin::SurPlante ? session.pointArret.BreakAdr : session.registres.RegPC,
+                  true);
+}
+
+void RunBreakPC(Session& session) {
+    const int adresse = valeur(breakAdr(session));
+    if (refuserAdresse(session, adresse, QStringLiteral("Point d'arr\u00eat")))
+        return consoleInchangee(session);
+    // The instruction under the breakpoint first, from the start address.
+    Fin fin = pasAPas(session, adresse, &RunProg);
+    if (fin == Fin::Echec) return consoleInchangee(session);
+    if (fin == Fin::SurPlante) {
+        // Then on to the breakpoint again.
+        fin = jusquAuxPlantes(session, {adresse}, &RunProgPC, 0);
+        if (fin == Fin::Echec) return consoleInchangee(session);
+    }
+    const bool surBreak = fin == Fin::SurPlante && valeur(session.registres.RegPC) == adresse;
+    afficherArret(session, surBreak ? session.pointArret.BreakAdr : session.registres.RegPC, true);
+}
+
+void BreakExecute(Session& session) {
+    Screen& e = session.ecran();
+    EtatConsole& c = session.console;
+    EtatBreak& b = session.pointArret;
+    if (c.CmdAdresse.isEmpty())
+        c.CmdAdresse = DecHexa4(static_cast<int>(session.config.DepartEEprom) & 0xFFFF);
+    b.BreakAdr = completer(c.CmdAdresse, 4);
+    b.BreakArme = true;
+    const QString legende = QStringLiteral("Break : ") + b.BreakAdr;
+    e.setText(controle::Break, legende);
+    TraceHeure(session, session.horloge().now());
+    e.append(Zone::Trace, QStringLiteral("Execute ") + legende + FinLigne, couleur::Rouge, true);
+    c.CmdCourante = code::Aucune;
+    // A stopped program gets the breakpoint at its next Run.
+    if (!session.liaison.cibleTourne) return;
+    const int adresse = valeur(b.BreakAdr);
+    if (refuserAdresse(session, adresse, QStringLiteral("Point d'arr\u00eat"))) return;
+    const Fin fin = jusquAuxPlantes(session, {adresse}, nullptr, 1);
+    c.CmdCourante = code::Aucune;
+    if (fin == Fin::Echec) return;
+    afficherArret(session, fin == Fin::SurPlante ? b.BreakAdr : session.registres.RegPC, true);
+}
+
+void Step(Session& session) {
+    const Fin fin = pasAPas(session, valeur(session.registres.RegPC), &RunProgPC);
+    if (fin == Fin::Echec) return consoleInchangee(session);
+    afficherArret(session, session.registres.RegPC, false);
+}
+
+} // namespace tessaline

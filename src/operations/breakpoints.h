@@ -1,0 +1,41 @@
+// The breakpoint and the single step. Both plant an SWI ($3F) in target
+// memory where the program is to stop, run it, catch the stop and write the
+// byte that was there back: a planted SWI never outlives the operation.
+#pragma once
+
+#include "link/session.h"
+
+#include <QString>
+#include <QVector>
+
+namespace tessaline {
+
+// True when an SWI may be planted at `adresse`: in the RAM above the Talker's
+// 256 bytes or in the EEPROM. Anywhere else it would overwrite the Talker, land
+// in the register block or read back wrong halfway through an operation.
+bool adressePlantable(const Session& session, int adresse);
+
+// Plants SWI at `adresse` (four hex digits): the byte it held (two hex
+// digits), or the empty text when reading or writing failed.
+QString PoseBreak(Session& session, const QString& adresse);
+
+// Where a step from `pc` may go next, for the instruction `octets` (hex text,
+// as read at `pc`): the next address, the destination of a control transfer,
+// and for RTS and RTI the return address read from the program's stack
+// (`pile`: the bytes from SP + 1, hex text). Each address once.
+QVector<int> suitesPossibles(const QString& octets, int pc, const QString& regIX, const QString& regIY,
+                             const QString& pile);
+
+// Console command Run: runs the program, to the breakpoint when one is armed.
+void Run(Session& session);
+// Run from CmdAdresse until the breakpoint at BreakAdr.
+void RunBreak(Session& session);
+// Run from the breakpoint itself: its instruction first, then on to it again.
+void RunBreakPC(Session& session);
+// Console command Break: plants the breakpoint at CmdAdresse in the running
+// program and waits for it.
+void BreakExecute(Session& session);
+// One instruction at RegPC.
+void Step(Session& session);
+
+} // namespace tessaline

@@ -1,0 +1,205 @@
+#include "operations/program_run.h"
+
+#include "disasm/desass_instr.h"
+#include "link/control_names.h"
+#include "link/conversions.h"
+#include "link/error_report.h"
+#include "link/registers.h"
+#include "link/talker_image.h"
+#include "link/talker_protocol.h"
+#include "link/tempo.h"
+#include "link/trace.h"
+#include "link/transfer.h"
+#include "operations/console_command_table.h"
+#include "operations/console_commands.h"
+#include "operations/memory_read.h"
+#include "operations/talker_link.h"
+
+namespace tessaline {
+
+namespace {
+
+const QString PanneauCible = QStringLiteral("Cible");
+const QString NomAttenteArret = QStringLiteral("RecevoirComBINHexa");
+// Bytes read for the stopped display: the longest 68HC11 instruction is 5.
+constexpr int OctetsInstruction = 6;
+// After the frame's last byte the Talker returns from interrupt into the
+// program; the host lets it get going before anything else.
+constexpr float PauseDemarrage = 0.1f;
+
+int valeur(const QString& texte) {
+    return HexaDec(texte) & 0xFFFF;
+}
+
+void cibleArretee(Session& s) {
+    s.ecran().setPanel(PanneauCible, CibleStop, image::CibleArretee);
+    s.liaison.cibleTourne = false;
+}
+
+// The frame as the program will find it: just below its stack pointer.
+TrameRegistres trameDuJeu(const JeuRegistres& r) {
+    TrameRegistres t;
+    t.adresse = (valeur(r.RegSP) - 8) & 0xFFFF;
+    t.ccr = valeur(r.RegCCR) & 0xFF;
+    t.b = valeur(r.RegB) & 0xFF;
+    t.a = valeur(r.RegA) & 0xFF;
+    t.x = valeur(r.RegIX);
+    t.y = valeur(r.RegIY);
+    t.pc = valeur(r.RegPC);
+    return t;
+}
+
+void erreurRunProg(Session& s) {
+    s.ecran().message(QStringLiteral("Erreur RunProg"), TitreApplication, Icone::Question, Boutons::Ok);
+    TestTalker(s);
+}
+
+bool ecrireTrame(Session& s) {
+    const TrameRegistres trame = trameDuJeu(s.registres);
+    // The Talker writes the frame wherever SP says and returns from interrupt
+    // into it: a stack pointer outside the RAM would start the program from
+    // whatever the location holds. Nothing is sent then.
+    if (!adresseTrameAdmissible(trame.adresse, s.config)) {
+        AfficheEchec(
+            s.ecran(),
+            QStringLiteral("Erreur RunProg : la pile SP=%1 n'est pas dans la RAM").arg(s.registres.RegSP));
+        return false;
+    }
+    ViderCom(s);
+    const Resultat<QByteArray> r = ecrireTrameEtReprendre(s, trame, s.config.Timeout);
+    if (r.issue == Issue::Interrompu) return false;
+    const auto attendu = encoderTrame(trame);
+    bool relu = r.ok() && r.donnees.size() == static_cast<int>(attendu.size());
+    for (int i = 0; relu && i < r.donnees.size(); ++i)
+        relu = static_cast<quint8>(r.donnees[i]) == attendu[i];
+    if (!relu) {
+        if (r.issue == Issue::TimeOut) AfficheTimeOut(s, NomAttenteArret);
+        erreurRunProg(s);
+        return false;
+    }
+    s.ecran().setPanel(PanneauCible, CibleTourne, image::CibleTourne);
+    s.liaison.cibleTourne = true;
+    Tempo(s.horloge(), PauseDemarrage);
+    return true;
+}
+
+// The registers of a break frame (PC word, then frame address and frame
+// bytes), set as soon as their bytes are in.
+void montrerRegistres(Session& s, const QByteArray& o) {
+    auto octet = [&](int i) { return static_cast<quint8>(o[i]); };
+    auto mot = [&](int i) { return octet(i) << 8 | octet(i + 1); };
+    switch (o.size()) {
+    case 2: changerRegistre(s, &JeuRegistres::RegPC, DecHexa4(mot(0))); break;
+    case 4: changerRegistre(s, &JeuRegistres::RegSP, DecHexa4((mot(2) + 8) & 0xFFFF)); break;
+    case 5:
+        changerRegistre(s, &JeuRegistres::RegCCR, DecHexa2(octet(4)));
+        AfficheCCR(s);
+        break;
+    case 6: changerRegistre(s, &JeuRegistres::RegB, DecHexa2(octet(5))); break;
+    case 7: changerRegistre(s, &JeuRegistres::RegA, DecHexa2(octet(6))); break;
+    case 9: changerRegistre(s, &JeuRegistres::RegIX, DecHexa4(mot(7))); break;
+    case 11: changerRegistre(s, &JeuRegistres::RegIY, DecHexa4(mot(9))); break;
+    default: break; // the last two: the frame's PC, now the Talker's idle loop
+    }
+}
+
+} // namespace
+
+QString adresseDepart(Session& session) {
+    EtatConsole& c = session.console;
+    const int debut = static_cast<int>(session.config.DepartEEprom);
+    const int fin = static_cast<int>(session.config.FinEeprom());
+    const int a = c.CmdAdresse.isEmpty() ? -1 : valeur(c.CmdAdresse);
+    // The program is started inside the EEPROM only.
+    if (a < debut || a > fin) {
+        c.CmdAdresse = DecHexa4(debut & 0xFFFF);
+        session.ecran().setText(controle::Adresse, c.CmdAdresse);
+    }
+    return completer(c.CmdAdresse, 4);
+}
+
+bool RunProg(Session& session) {
+    changerRegistre(session, &JeuRegistres::RegPC, adresseDepart(session));
+    return ecrireTrame(session);
+}
+
+bool RunProgPC(Session& session) {
+    return ecrireTrame(session);
+}
+
+bool LitTrameBreak(Session& session, int parametre) {
+    cibleArretee(session);
+    const Resultat<TrameBreak> r =
+        lireTrameBreak(session, session.config.Timeout, parametre,
+                       [&session](const QByteArray& recus) { montrerRegistres(session, recus); });
+    if (r.ok()) return true;
+    if (r.issue == Issue::TimeOut) AfficheTimeOut(session, QStringLiteral("RecevoirComBINHexa"));
+    if (r.issue != Issue::Interrompu) TestTalker(session);
+    return false;
+}
+
+Arret attraperArret(Session& session, int parametre) {
+    EtatLiaison& l = session.liaison;
+    l.annulation = false;
+    l.attenteArret = true;
+    const Reception r = attendreOctet(session, session.config.Timeout, Attente::Annulable, NomAttenteArret);
+    l.attenteArret = false;
+    if (r.fin == FinAttente::Donnee) {
+        // The $03 (its value is not checked), then the break frame.
+        return LitTrameBreak(session, parametre) ? Arret::Arrete : Arret::Perdu;
+    }
+    if (r.fin == FinAttente::TimeOut) AfficheTimeOut(session, NomAttenteArret);
+    // Stop pressed meanwhile is handled here, once.
+    l.annulation = false;
+    if (l.interruption || r.fin == FinAttente::Erreur) return Arret::Perdu;
+    // The program did not stop where it was meant to: the host stops it, so
+    // that it knows where it really is and can take its breakpoints back.
+    return arreterProgramme(session) ? Arret::Force : Arret::Perdu;
+}
+
+bool arreterProgramme(Session& session) {
+    ViderCom(session);
+    const Resultat<bool> r = arreter(session, session.config.Timeout);
+    if (r.issue == Issue::Interrompu) return false;
+    if (!r.ok()) {
+        if (r.issue == Issue::TimeOut) AfficheTimeOut(session, NomAttenteArret);
+        session.ecran().message(QStringLiteral("Erreur ProgStop"), TitreApplication, Icone::Question,
+                                Boutons::Ok);
+        TestTalker(session);
+        return false;
+    }
+    return LitTrameBreak(session);
+}
+
+void afficherArret(Session& session, const QString& etiquette, bool traceEtat) {
+    Screen& e = session.ecran();
+    const QString octets = LoadMem(session, etiquette, OctetsInstruction);
+    const Desassemblage d = DesassInstr(octets, etiquette, session.registres.RegIX, session.registres.RegIY);
+    e.clear(Zone::Echo);
+    e.append(Zone::Echo, etiquette + u' ', couleur::Rouge);
+    e.append(Zone::Echo, d.ligne, couleur::Bleu);
+    consoleCibleArretee(session);
+    e.setEnabled(controle::Step, true);
+    e.setEnabled(controle::Break, true);
+    e.setEnabled(controle::Adresse, false);
+    e.setEnabled(controle::Longueur, false);
+    e.setEnabled(controle::Valeur, false);
+    TraceEchoRetour(session);
+    if (traceEtat) TraceEtat(session);
+    // Execute goes back to idle: no command is selected any more.
+    session.console.CmdCourante = code::Aucune;
+}
+
+void ProgStop(Session& session) {
+    if (!arreterProgramme(session)) return;
+    afficherArret(session, session.registres.RegPC, false);
+}
+
+void arretSpontane(Session& session) {
+    // The $03 has been read by the watch: the frame is next.
+    ViderCom(session);
+    if (!LitTrameBreak(session)) return;
+    afficherArret(session, session.registres.RegPC, true);
+}
+
+} // namespace tessaline

@@ -115,10 +115,10 @@ enum class Fin {
 // Plants at `adresses`, starts the program with `depart` (none: it already
 // runs), catches the stop, brings the PC back onto the SWI that stopped it
 // and writes every planted byte back.
-Fin jusquAuxPlantes(Session& s, const QVector<int>& adresses, bool (*depart)(Session&), int parametre) {
+Fin jusquAuxPlantes(Session& s, const QVector<int>& adresses, bool (*depart)(Session&, bool), int parametre) {
     Plantes plantes;
     if (!plantes.poser(s, adresses)) return Fin::Echec;
-    if (depart && !depart(s)) {
+    if (depart && !depart(s, false)) {
         plantes.retirer(s);
         return Fin::Echec;
     }
@@ -178,7 +178,7 @@ QString pileDeRetour(Session& s, const QString& octets) {
 
 // Runs the instruction at `pc` and stops after it. Fin::Echec also when no
 // address after it can carry a breakpoint (said).
-Fin pasAPas(Session& s, int pc, bool (*depart)(Session&)) {
+Fin pasAPas(Session& s, int pc, bool (*depart)(Session&, bool)) {
     const QString octets = LoadMem(s, DecHexa4(pc), OctetsLus);
     if (octets.isEmpty()) return Fin::Echec;
     const QString pile = pileDeRetour(s, octets);

@@ -21,10 +21,12 @@ QString adresseDepart(Session& session);
 
 // Starts the program at CmdAdresse (the EEPROM start when it is empty or lies
 // outside the EEPROM) with the register set. False, after "Erreur RunProg" and
-// the Talker check, when the frame could not be written.
-bool RunProg(Session& session);
+// the Talker check, when the frame could not be written. With `pause`, the
+// host then lets the program get going for 0.1 s; an operation that goes on
+// to wait for the program's stop has no need of it.
+bool RunProg(Session& session, bool pause = true);
 // Resumes the program at RegPC with the register set.
-bool RunProgPC(Session& session);
+bool RunProgPC(Session& session, bool pause = true);
 
 // How the wait for a stop ended.
 enum class Arret {

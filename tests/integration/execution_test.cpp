@@ -1,0 +1,284 @@
+// Run, stop, step and the breakpoint on the simulated board, with the example
+// counter program in its EEPROM, checked against the board's own memory.
+//
+// The example (examples/compteur.s) as it lies at $FE00:
+//   FE00 CLI            FE0C BNE FE11         FE19 STAA $0100
+//   FE01 CLR $0100      FE0E INC $0101        FE1C RTS
+//   FE04 CLR $0101      FE11 BSR FE1D         FE1D LDAB #$10
+//   FE07 JSR FE15       FE13 BRA FE07         FE1F DECB
+//   FE0A BITA #$01      FE15 LDAA $0100       FE20 BNE FE1F
+//                       FE18 INCA             FE22 RTS
+#include "link/conversions.h"
+#include "link/registers.h"
+#include "link/serial_port.h"
+#include "link/tempo.h"
+#include "operations/breakpoints.h"
+#include "operations/console_command_table.h"
+#include "operations/execution_commands.h"
+#include "operations/program_run.h"
+#include "operations/talker_link.h"
+#include "sim/eeprom_image.h"
+#include "sim_session.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+constexpr uint16_t Compte = 0x0100;
+constexpr uint16_t FinProgramme = 0xFE22;
+
+class Execution : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string erreur;
+        ASSERT_EQ(hc11::loadEepromImage(s.board, TESSALINE_EXAMPLES "/compteur.s19", erreur),
+                  hc11::EepromImageLoad::Loaded)
+            << erreur;
+        s.adapter(QStringLiteral("8"), 9600);
+        ASSERT_TRUE(s.telecharger());
+        TestTalker(s.session);
+        ASSERT_TRUE(s.session.liaison.talkerPresent);
+    }
+
+    Session& session() { return s.session; }
+    const JeuRegistres& regs() { return s.session.registres; }
+    int pc() { return HexaDec(regs().RegPC); }
+
+    // Execute on the console's Run, with the address field as given.
+    void run(const QString& adresse) {
+        session().console.CmdAdresse = adresse;
+        tessaline::Run(session());
+    }
+    void attendre(double secondes) { Tempo(s.horloge, static_cast<float>(secondes)); }
+
+    // No SWI left anywhere in the program or in the RAM above the Talker.
+    void aucunSwi() {
+        for (int a = 0xFE00; a <= FinProgramme; ++a)
+            ASSERT_NE(s.board.peek(static_cast<uint16_t>(a)), 0x3F) << "SWI left at " << std::hex << a;
+        for (int a = 0x0100; a < 0x0400; ++a)
+            ASSERT_NE(s.board.peek(static_cast<uint16_t>(a)), 0x3F) << "SWI left at " << std::hex << a;
+    }
+
+    SimSession s{"68HC11F1", 8};
+};
+
+} // namespace
+
+// Run from an empty field starts at the EEPROM start, the program counts, and
+// Stop shows where it was: a PC inside the loop, the program's own SP, the
+// instruction there in the echo area.
+TEST_F(Execution, RunThenStopShowsWhereTheProgramWas) {
+    run(QString());
+    EXPECT_EQ(session().console.CmdAdresse, "FE00");
+    EXPECT_EQ(s.ecran.texts["txtADRESSE"], "FE00");
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible Tourne");
+    EXPECT_TRUE(s.ecran.isEnabled("cmdSTOP"));
+    EXPECT_TRUE(s.ecran.isEnabled("cmdDISPLAYREG"));
+    EXPECT_FALSE(s.ecran.isEnabled("cmdRUN"));
+    EXPECT_FALSE(s.ecran.isEnabled("cmdSTEP"));
+    attendre(0.3);
+    const int compte = s.board.peek(Compte);
+    EXPECT_GT(compte, 10) << "the program runs";
+
+    ASSERT_TRUE(cmdSTOP_Click(session()));
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
+    EXPECT_GE(pc(), 0xFE07);
+    EXPECT_LE(pc(), FinProgramme);
+    // Inside a subroutine the return address lies on the stack.
+    EXPECT_TRUE(regs().RegSP == "00E8" || regs().RegSP == "00E6") << regs().RegSP.toStdString();
+    const auto echo = s.ecran.runsOf(Zone::Echo);
+    ASSERT_GE(echo.size(), 2);
+    EXPECT_EQ(echo[0].text, regs().RegPC + u' ');
+    EXPECT_EQ(echo[0].colour, couleur::Rouge);
+    EXPECT_EQ(echo[1].colour, couleur::Bleu);
+    EXPECT_TRUE(s.ecran.isEnabled("cmdSTEP"));
+    EXPECT_FALSE(s.ecran.isEnabled("cmdSTOP"));
+    const int arrete = s.board.peek(Compte);
+    attendre(0.2);
+    EXPECT_EQ(s.board.peek(Compte), arrete) << "the program no longer runs";
+
+    // Out of the EEPROM, the start is the EEPROM's.
+    run(QStringLiteral("1234"));
+    EXPECT_EQ(session().console.CmdAdresse, "FE00");
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible Tourne");
+}
+
+// Step after step through a call, a return and a conditional branch taken and
+// not taken: the PC follows the program, the stack follows the calls, and no
+// SWI is ever left behind (LDAA $0100 plants nothing at $0100).
+TEST_F(Execution, StepsFollowTheProgramThroughCallsReturnsAndBranches) {
+    changerRegistre(session(), &JeuRegistres::RegPC, QStringLiteral("FE00"));
+    // First pass: COMPTE becomes 1 (odd, BNE taken); second: 2 (BNE not taken).
+    const int attendus[] = {0xFE01, 0xFE04, 0xFE07, 0xFE15, 0xFE18, 0xFE19, 0xFE1C, 0xFE0A, 0xFE0C,
+                            0xFE11, 0xFE1D, 0xFE1F, 0xFE20, 0xFE1F, 0xFE20, 0xFE1F, 0xFE20, 0xFE1F,
+                            0xFE20, 0xFE1F, 0xFE20, 0xFE1F, 0xFE20, 0xFE1F, 0xFE20, 0xFE1F, 0xFE20,
+                            0xFE1F, 0xFE20, 0xFE1F, 0xFE20, 0xFE1F, 0xFE20, 0xFE1F, 0xFE20, 0xFE1F,
+                            0xFE20, 0xFE1F, 0xFE20, 0xFE1F, 0xFE20, 0xFE1F, 0xFE20, 0xFE22, 0xFE13,
+                            0xFE07, 0xFE15, 0xFE18, 0xFE19, 0xFE1C, 0xFE0A, 0xFE0C, 0xFE0E, 0xFE11};
+    int n = 0;
+    for (int attendu : attendus) {
+        const double debut = s.horloge.now();
+        cmdSTEP_Click(session());
+        ASSERT_LT(s.horloge.now() - debut, 1.0) << "step " << n << " waited for its time-out";
+        ASSERT_EQ(pc(), attendu) << "step " << n;
+        ASSERT_TRUE(s.ecran.messages.isEmpty()) << s.ecran.messageTexts().join(u'\n').toStdString();
+        ++n;
+        if (attendu == 0xFE15) {
+            EXPECT_EQ(regs().RegSP, "00E6") << "JSR pushed its return address";
+        } else if (attendu == 0xFE0A) {
+            EXPECT_EQ(regs().RegSP, "00E8") << "RTS pulled it";
+        } else if (attendu == 0xFE19) {
+            EXPECT_EQ(regs().RegA, DecHexa2(s.board.peek(Compte) + 1)) << "INCA";
+        }
+        aucunSwi();
+    }
+    EXPECT_EQ(s.board.peek(Compte), 2);
+    EXPECT_EQ(s.board.peek(0x0101), 1) << "the branch not taken went through INC PAIRS";
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
+    EXPECT_TRUE(s.ecran.text(Zone::Echo).startsWith("FE11 ")) << s.ecran.text(Zone::Echo).toStdString();
+}
+
+// A value set in the register set is what the program finds: A stored by STAA.
+TEST_F(Execution, RegisterSetIsWhatTheProgramRunsWith) {
+    changerRegistre(session(), &JeuRegistres::RegPC, QStringLiteral("FE19"));
+    changerRegistre(session(), &JeuRegistres::RegA, QStringLiteral("5A"));
+    cmdSTEP_Click(session());
+    EXPECT_EQ(s.board.peek(Compte), 0x5A);
+    EXPECT_EQ(regs().RegPC, "FE1C");
+}
+
+// Break while the program runs stops it there with the byte back; Run from
+// the breakpoint runs its instruction and comes back to it once round the loop;
+// Run from the start with the breakpoint armed runs to it.
+TEST_F(Execution, BreakpointStopsTheRunningProgramAndRunRunsBackToIt) {
+    run(QStringLiteral("FE00"));
+    attendre(0.1);
+    session().console.CmdAdresse = QStringLiteral("FE15");
+    BreakExecute(session());
+    EXPECT_EQ(regs().RegPC, "FE15");
+    EXPECT_EQ(s.board.peek(0xFE15), 0xB6);
+    EXPECT_TRUE(session().pointArret.BreakArme);
+    EXPECT_EQ(s.ecran.runsOf(Zone::Echo).value(0).text, "FE15 ");
+    EXPECT_TRUE(s.ecran.text(Zone::Echo).contains("LDAA")) << s.ecran.text(Zone::Echo).toStdString();
+    EXPECT_TRUE(s.ecran.text(Zone::Trace).contains("Execute Break : FE15\r\n"));
+    EXPECT_TRUE(s.ecran.text(Zone::Trace).endsWith("Talker Charg\u00e9\tCible STOP\r\n"));
+    aucunSwi();
+
+    const int compte = s.board.peek(Compte);
+    run(QStringLiteral("FE15"));
+    EXPECT_EQ(regs().RegPC, "FE15");
+    EXPECT_EQ(s.board.peek(Compte), (compte + 1) & 0xFF) << "once round the loop";
+    aucunSwi();
+
+    run(QStringLiteral("FE00"));
+    EXPECT_EQ(regs().RegPC, "FE15");
+    EXPECT_EQ(s.board.peek(Compte), 0) << "started over: the counter cleared, not yet counted";
+    EXPECT_TRUE(s.ecran.messages.isEmpty()) << s.ecran.messageTexts().join(u'\n').toStdString();
+    aucunSwi();
+}
+
+// A breakpoint on a conditional branch: Run from it gets past it whichever way
+// the branch goes, and stops there again without waiting for the time-out.
+TEST_F(Execution, RunFromABreakpointOnABranchGoesBothWays) {
+    session().pointArret.BreakAdr = QStringLiteral("FE0C");
+    session().pointArret.BreakArme = true;
+    run(QStringLiteral("FE00"));
+    ASSERT_EQ(regs().RegPC, "FE0C");
+    const double debut = s.horloge.now();
+    for (int passe = 2; passe <= 5; ++passe) {
+        run(QStringLiteral("FE0C"));
+        ASSERT_EQ(regs().RegPC, "FE0C");
+        EXPECT_EQ(s.board.peek(Compte), passe);
+        aucunSwi();
+    }
+    EXPECT_LT(s.horloge.now() - debut, 0.1 * s.session.config.Timeout);
+    EXPECT_TRUE(s.ecran.messages.isEmpty()) << s.ecran.messageTexts().join(u'\n').toStdString();
+}
+
+// RTS and RTI return through the stack: the step stops at the address there.
+TEST_F(Execution, StepOnRtsAndRtiStopsWhereTheyReturn) {
+    ASSERT_TRUE(s.board.loadBinary(0xFE40, std::array<uint8_t, 2>{0x39, 0x3B})); // RTS, RTI
+    // RTS from SP $0300: return address at $0301.
+    ASSERT_TRUE(s.board.loadBinary(0x0301, std::array<uint8_t, 2>{0xFE, 0x18}));
+    changerRegistre(session(), &JeuRegistres::RegPC, QStringLiteral("FE40"));
+    changerRegistre(session(), &JeuRegistres::RegSP, QStringLiteral("0300"));
+    cmdSTEP_Click(session());
+    EXPECT_EQ(regs().RegPC, "FE18");
+    EXPECT_EQ(regs().RegSP, "0302");
+
+    // RTI from SP $0340: CCR B A X Y PC from $0341 (the Talker now idles on
+    // the frame just below $0302).
+    ASSERT_TRUE(s.board.loadBinary(
+        0x0341, std::array<uint8_t, 9>{0xC0, 0x22, 0x11, 0x12, 0x34, 0x56, 0x78, 0xFE, 0x1D}));
+    changerRegistre(session(), &JeuRegistres::RegPC, QStringLiteral("FE41"));
+    changerRegistre(session(), &JeuRegistres::RegSP, QStringLiteral("0340"));
+    cmdSTEP_Click(session());
+    EXPECT_EQ(regs().RegPC, "FE1D");
+    EXPECT_EQ(regs().RegSP, "0349");
+    EXPECT_EQ(regs().RegA, "11");
+    EXPECT_EQ(regs().RegIY, "5678");
+    EXPECT_TRUE(s.ecran.messages.isEmpty()) << s.ecran.messageTexts().join(u'\n').toStdString();
+    aucunSwi();
+}
+
+// A breakpoint in the Talker, in the register block or outside RAM and EEPROM
+// is refused before anything is written, and the program runs on.
+TEST_F(Execution, BreakpointWhereNoSwiCanGoIsRefused) {
+    run(QStringLiteral("FE00"));
+    for (const char* adresse : {"0050", "1000", "B600", "0000"}) {
+        const QString a = QString::fromLatin1(adresse);
+        const uint8_t avant = s.board.peek(static_cast<uint16_t>(HexaDec(a)));
+        s.ecran.messages.clear();
+        session().console.CmdAdresse = a;
+        BreakExecute(session());
+        EXPECT_EQ(s.ecran.messageTexts().size(), 1) << adresse;
+        EXPECT_TRUE(s.ecran.messageTexts().value(0).startsWith("Point d'arr\u00eat refus\u00e9 : " + a))
+            << s.ecran.messageTexts().value(0).toStdString();
+        EXPECT_EQ(s.board.peek(static_cast<uint16_t>(HexaDec(a))), avant);
+        EXPECT_EQ(s.ecran.panel("Cible"), "Cible Tourne") << "the program runs on";
+    }
+    const int compte = s.board.peek(Compte);
+    attendre(0.1);
+    EXPECT_NE(s.board.peek(Compte), compte);
+}
+
+// A breakpoint the program never reaches: after the time-out the host stops
+// the program, shows where it really is and takes the SWI back.
+TEST_F(Execution, UnreachedBreakpointEndsWithTheProgramStoppedWhereItIs) {
+    session().pointArret.BreakAdr = QStringLiteral("0200");
+    session().pointArret.BreakArme = true;
+    run(QStringLiteral("FE00"));
+    ASSERT_EQ(s.ecran.messageTexts().size(), 1);
+    EXPECT_TRUE(s.ecran.messageTexts()[0].contains("RecevoirComBINHexa"));
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
+    EXPECT_EQ(s.ecran.panel("Talker"), "Talker Charg\u00e9");
+    EXPECT_GE(pc(), 0xFE07) << "where the program was, not the breakpoint";
+    EXPECT_LE(pc(), FinProgramme);
+    EXPECT_EQ(s.ecran.runsOf(Zone::Echo).value(0).text, regs().RegPC + u' ');
+    aucunSwi();
+    // The link is sound: a step runs.
+    s.ecran.messages.clear();
+    session().pointArret.BreakArme = false;
+    cmdSTEP_Click(session());
+    EXPECT_TRUE(s.ecran.messages.isEmpty()) << s.ecran.messageTexts().join(u'\n').toStdString();
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
+}
+
+// An SWI of the program itself while nothing waits: the link watch reads the
+// stop and shows it.
+TEST_F(Execution, ProgramsOwnSwiIsCaughtByTheLinkWatch) {
+    ASSERT_TRUE(s.board.loadBinary(0xFE13, std::array<uint8_t, 1>{0x3F})); // SWI instead of BRA
+    installerVerificationLiaison(session());
+    run(QStringLiteral("FE00"));
+    SurvCom(session(), true);
+    attendre(0.1);
+    session().surveillance().tick();
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
+    EXPECT_EQ(regs().RegPC, "FE14") << "the PC after the program's own SWI, as stacked";
+    EXPECT_TRUE(s.ecran.text(Zone::Echo).startsWith("FE14 "));
+    EXPECT_EQ(s.board.peek(Compte), 1);
+    EXPECT_TRUE(s.ecran.isEnabled("cmdSTEP"));
+}

@@ -29,6 +29,11 @@ void SimBoardControl::suivreOptions(const QString& puce, double quartzHz) {
     // A new board, as after a change of chip or crystal on the bench: powered
     // up held in reset. The line tells it the host's rate.
     auto nouvelle = std::make_unique<hc11::Board>(*description, hz);
+    // Another crystal under the same chip: its EEPROM keeps what was
+    // programmed (an --eeprom image, bytes written since).
+    if (description->name == board_->chip().name)
+        for (uint32_t a = description->eepromStart; a <= description->eepromEnd(); ++a)
+            nouvelle->poke(static_cast<uint16_t>(a), board_->peek(static_cast<uint16_t>(a)));
     ligne_.changerCarte(*nouvelle);
     board_ = std::move(nouvelle);
     ++generation_;

@@ -151,7 +151,9 @@ Arret attraperArret(Session& session, int parametre) {
     if (r.fin == FinAttente::TimeOut) AfficheTimeOut(session, NomAttenteArret);
     // Stop pressed meanwhile is handled here, once.
     l.annulation = false;
-    if (l.interruption || r.fin == FinAttente::Erreur) return Arret::Perdu;
+    // Interrupted, or Load Talker pressed (abort): the user is leaving this
+    // program, and a failed port can carry nothing.
+    if (l.interruption || r.fin == FinAttente::Abandon || r.fin == FinAttente::Erreur) return Arret::Perdu;
     // The program did not stop where it was meant to: the host stops it, so
     // that it knows where it really is and can take its breakpoints back.
     return arreterProgramme(session) ? Arret::Force : Arret::Perdu;

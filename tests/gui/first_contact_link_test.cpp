@@ -120,6 +120,7 @@ TEST(FirstContactLink, WaitPanelLiesUnderTheMessageBoxAndCanBeGivenUp) {
 
 TEST(FirstContactLink, CrystalChangeInTheOptionsRebuildsTheBoardAndLoadTalkerWorks) {
     Banc b(QStringLiteral("[Config]\nTimeout=20\n"));
+    ASSERT_TRUE(b.carte.board().poke(0xFE00, 0x0E)); // a program in the EEPROM
     auProchainModal([](QWidget* w) {
         for (auto [nom, texte] : {std::pair{"cmbQuartz", "16"}, std::pair{"cmbBaud", "9600"}}) {
             auto* liste = w->findChild<QComboBox*>(QLatin1String(nom));
@@ -132,6 +133,8 @@ TEST(FirstContactLink, CrystalChangeInTheOptionsRebuildsTheBoardAndLoadTalkerWor
     b.horloge.after(600.0, [&] { b.fenetre->session().demanderAnnulation(); }); // never hang
     b.bouton("cmdLOADTALKER")->click();
     EXPECT_EQ(b.panneau("Talker"), "Talker Charg\u00e9");
+    EXPECT_EQ(b.carte.generation(), 1);
+    EXPECT_EQ(b.carte.board().peek(0xFE00), 0x0E) << "the same chip keeps its EEPROM";
 }
 
 TEST(FirstContactLink, FailedSettingsWriteAtExitIsReportedBeforeTheEnd) {

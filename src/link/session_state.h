@@ -126,6 +126,18 @@ struct EtatConsole {
     bool s19Present = false;
 };
 
+// The current source file and its assembler products, all in one folder with
+// one base name: SOURCE.ASM (or .A11), SOURCE.LST, SOURCE.SYM, SOURCE.S19.
+struct EtatFichiers {
+    QString FichierCourant; // the file last opened, full path
+    QString RepFichier;     // its folder, ending with the separator
+    QString NomFichier;     // its name up to the first "."
+    QString FichierASM;     // empty when the file opened was no source
+    QString FichierLST;
+    QString FichierSYM;
+    QString FichierS19;
+};
+
 // The one breakpoint.
 struct EtatBreak {
     QString BreakAdr;

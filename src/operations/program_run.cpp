@@ -142,6 +142,8 @@ Arret attraperArret(Session& session, int parametre) {
     EtatLiaison& l = session.liaison;
     l.annulation = false;
     l.attenteArret = true;
+    // Stop ends this wait (the program is then stopped by the host).
+    session.ecran().setEnabled(controle::Stop, true);
     const Reception r = attendreOctet(session, session.config.Timeout, Attente::Annulable, NomAttenteArret);
     l.attenteArret = false;
     if (r.fin == FinAttente::Donnee) {

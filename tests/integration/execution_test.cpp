@@ -148,6 +148,16 @@ TEST_F(Execution, RegisterSetIsWhatTheProgramRunsWith) {
     cmdSTEP_Click(session());
     EXPECT_EQ(s.board.peek(Compte), 0x5A);
     EXPECT_EQ(regs().RegPC, "FE1C");
+
+    // A stack pointer outside the RAM would have the Talker write the frame
+    // nowhere and return into garbage: nothing is sent.
+    changerRegistre(session(), &JeuRegistres::RegSP, QStringLiteral("B600"));
+    run(QStringLiteral("FE00"));
+    attendre(0.1);
+    EXPECT_EQ(s.board.peek(Compte), 0x5A) << "the program did not start";
+    EXPECT_EQ(s.ecran.messageTexts().value(0), "Erreur RunProg : la pile SP=B600 n'est pas dans la RAM");
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
+    EXPECT_TRUE(s.ecran.isEnabled("cmdRUN"));
 }
 
 // Break while the program runs stops it there with the byte back; Run from

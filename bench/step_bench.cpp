@@ -17,6 +17,7 @@
 #include "link/silent_screen.h"
 #include "link/talker_protocol.h"
 #include "operations/breakpoints.h"
+#include "operations/execution_commands.h"
 #include "operations/talker_link.h"
 #include "realtime_board.h"
 #include "sim/chip.h"
@@ -184,6 +185,23 @@ bool mesurer(Session& session, LigneComptee& ligne, const char* carte) {
         std::printf("%-16s %7d %9d %10.3f %9.3f %8.3f %6.2f\n", Boucle[i].instruction, m[i].octets,
                     m[i].programmes, mur, m[i].octets * SecondesParOctet, somme, mur / somme);
     }
+    // The Step button around the same step: the link watch off, then on again.
+    const JeuRegistres avant = session.registres;
+    std::vector<double> clics;
+    for (int passe = 0; passe < Passes; ++passe) {
+        session.registres = avant;
+        session.registres.RegPC = DecHexa4(Boucle.front().pc);
+        const auto debut = std::chrono::steady_clock::now();
+        cmdSTEP_Click(session);
+        clics.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count());
+        if (HexaDec(session.registres.RegPC) != Boucle.front().suivant) return false;
+    }
+    session.registres = avant;
+    SurvCom(session, false);
+    const double somme = mediane(m.front().somme);
+    std::printf("%-16s %7d %9d %10.3f %9.3f %8.3f %6.2f  (the Step button)\n", Boucle.front().instruction,
+                m.front().octets, m.front().programmes, mediane(clics), m.front().octets * SecondesParOctet,
+                somme, mediane(clics) / somme);
     return true;
 }
 

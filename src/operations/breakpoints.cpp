@@ -106,6 +106,9 @@ private:
     QVector<Plante> plantes_;
 };
 
+// Starts or resumes the program (RunProg, RunProgPC).
+using Depart = bool (*)(Session&, Reprise);
+
 enum class Fin {
     SurPlante, // stopped on one of the planted SWIs; RegPC is back on it
     Ailleurs,  // stopped somewhere else (its own SWI, or stopped by the host)
@@ -115,10 +118,10 @@ enum class Fin {
 // Plants at `adresses`, starts the program with `depart` (none: it already
 // runs), catches the stop, brings the PC back onto the SWI that stopped it
 // and writes every planted byte back.
-Fin jusquAuxPlantes(Session& s, const QVector<int>& adresses, bool (*depart)(Session&), int parametre) {
+Fin jusquAuxPlantes(Session& s, const QVector<int>& adresses, Depart depart, int parametre) {
     Plantes plantes;
     if (!plantes.poser(s, adresses)) return Fin::Echec;
-    if (depart && !depart(s)) {
+    if (depart && !depart(s, Reprise::Ecoute)) {
         plantes.retirer(s);
         return Fin::Echec;
     }
@@ -178,7 +181,7 @@ QString pileDeRetour(Session& s, const QString& octets) {
 
 // Runs the instruction at `pc` and stops after it. Fin::Echec also when no
 // address after it can carry a breakpoint (said).
-Fin pasAPas(Session& s, int pc, bool (*depart)(Session&)) {
+Fin pasAPas(Session& s, int pc, Depart depart) {
     const QString octets = LoadMem(s, DecHexa4(pc), OctetsLus);
     if (octets.isEmpty()) return Fin::Echec;
     const QString pile = pileDeRetour(s, octets);

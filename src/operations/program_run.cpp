@@ -54,7 +54,7 @@ void erreurRunProg(Session& s) {
     TestTalker(s);
 }
 
-bool ecrireTrame(Session& s) {
+bool ecrireTrame(Session& s, Reprise reprise) {
     const TrameRegistres trame = trameDuJeu(s.registres);
     // The Talker writes the frame wherever SP says and returns from interrupt
     // into it: a stack pointer outside the RAM would start the program from
@@ -79,7 +79,7 @@ bool ecrireTrame(Session& s) {
     }
     s.ecran().setPanel(PanneauCible, CibleTourne, image::CibleTourne);
     s.liaison.cibleTourne = true;
-    Tempo(s.horloge(), PauseDemarrage);
+    if (reprise == Reprise::AvecPause) Tempo(s.horloge(), PauseDemarrage);
     return true;
 }
 
@@ -118,13 +118,13 @@ QString adresseDepart(Session& session) {
     return completer(c.CmdAdresse, 4);
 }
 
-bool RunProg(Session& session) {
+bool RunProg(Session& session, Reprise reprise) {
     changerRegistre(session, &JeuRegistres::RegPC, adresseDepart(session));
-    return ecrireTrame(session);
+    return ecrireTrame(session, reprise);
 }
 
-bool RunProgPC(Session& session) {
-    return ecrireTrame(session);
+bool RunProgPC(Session& session, Reprise reprise) {
+    return ecrireTrame(session, reprise);
 }
 
 bool LitTrameBreak(Session& session, int parametre) {

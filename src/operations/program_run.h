@@ -19,12 +19,25 @@ namespace tessaline {
 // empty or lies outside the EEPROM (then shown in the address field).
 QString adresseDepart(Session& session);
 
+// What the host does once the Talker has taken the frame and returned into
+// the program.
+enum class Reprise {
+    // Lets the program get going for 0.1 s before anything else: the
+    // console's Run, which then hands the line back to the link watch and to
+    // the user's next command.
+    AvecPause,
+    // Listens for the program's stop at once: a breakpoint or a step, whose
+    // wait sends nothing until the $03 has come (its bytes stay in the port).
+    // A step's SWI comes a few microseconds later.
+    Ecoute,
+};
+
 // Starts the program at CmdAdresse (the EEPROM start when it is empty or lies
 // outside the EEPROM) with the register set. False, after "Erreur RunProg" and
 // the Talker check, when the frame could not be written.
-bool RunProg(Session& session);
+bool RunProg(Session& session, Reprise reprise = Reprise::AvecPause);
 // Resumes the program at RegPC with the register set.
-bool RunProgPC(Session& session);
+bool RunProgPC(Session& session, Reprise reprise = Reprise::AvecPause);
 
 // How the wait for a stop ended.
 enum class Arret {

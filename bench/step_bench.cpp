@@ -113,7 +113,8 @@ std::optional<int> octetsProgrammes(const QByteArray& envoye) {
 }
 
 // One programming delay of the adapted Talker: its count ($00FC-$00FD of the
-// image, after the sync byte) turns of a 7-cycle loop at E = crystal / 4.
+// image, after the sync byte) turns of the 7-cycle WAIT loop (talker.s) at
+// E = crystal / 4 (crystal_table.h).
 double delaiProgrammation(const Configuration& c) {
     const QByteArray& image = c.TalkerPrepare;
     const int compte = static_cast<quint8>(image[1 + 0xFC]) << 8 | static_cast<quint8>(image[1 + 0xFD]);

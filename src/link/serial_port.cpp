@@ -112,7 +112,10 @@ void ComOpen(Session& session, int baud) {
 
 void SurvCom(Session& session, bool actif) {
     session.surveillance().setEnabled(actif);
-    Tempo(session.horloge(), 0.05f);
+    // Switched off, the watch's timer is stopped at once: no tick can run
+    // after this, so the operation that follows need not wait. Switched on,
+    // the windows get a moment before the next command.
+    if (actif) Tempo(session.horloge(), 0.05f);
 }
 
 LinkWatch::LinkWatch(Session& session)

@@ -36,7 +36,7 @@ void ComOpen(Session& session);
 void ComOpen(Session& session, int baud);
 // Closes the port if it is open and shows the closed state.
 void ComClose(Session& session);
-// Switches the link watch on or off, then lets 0.05 s pass.
+// Switches the link watch on or off; switched on, then lets 0.05 s pass.
 void SurvCom(Session& session, bool actif);
 
 // The link watch (tmrSurvCom, 50 ms): when a byte arrives while no operation

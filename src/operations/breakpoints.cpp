@@ -164,6 +164,14 @@ QVector<int> suitesPlantables(Session& s, const QString& octets, int pc, const Q
         if (decalage >= 1 && decalage < longueur) continue;
         if (adressePlantable(s, a)) suites.append(a);
     }
+    // A call into code where no SWI can go (the boot ROM's routines, say) is
+    // stepped over: it returns to the next instruction.
+    const OpcodeEntry* op = opcodeAt(octets);
+    const QLatin1StringView m = op ? QLatin1StringView(op->mnemonic) : QLatin1StringView();
+    const int suivante = (pc + longueur) & 0xFFFF;
+    if (suites.isEmpty() && (m == QLatin1StringView("JSR") || m == QLatin1StringView("BSR")) &&
+        adressePlantable(s, suivante))
+        suites.append(suivante);
     return suites;
 }
 
@@ -182,10 +190,12 @@ Fin pasAPas(Session& s, int pc, bool (*depart)(Session&, bool)) {
     const QString octets = LoadMem(s, DecHexa4(pc), OctetsLus);
     if (octets.isEmpty()) return Fin::Echec;
     const QString pile = pileDeRetour(s, octets);
+    const QVector<int> toutes = suitesPossibles(octets, pc, s.registres.RegIX, s.registres.RegIY, pile);
+    // The stack of a return could not be read (already reported).
+    if (toutes.isEmpty()) return Fin::Echec;
     const QVector<int> suites = suitesPlantables(s, octets, pc, pile);
     if (suites.isEmpty()) {
-        const QVector<int> toutes = suitesPossibles(octets, pc, s.registres.RegIX, s.registres.RegIY, pile);
-        refuserAdresse(s, toutes.isEmpty() ? pc : toutes.first(), QStringLiteral("Step"));
+        refuserAdresse(s, toutes.first(), QStringLiteral("Step"));
         return Fin::Echec;
     }
     return jusquAuxPlantes(s, suites, depart, 0);
@@ -210,19 +220,22 @@ QString PoseBreak(Session& session, const QString& adresse) {
 QVector<int> suitesPossibles(const QString& octets, int pc, const QString& regIX, const QString& regIY,
                              const QString& pile) {
     const Desassemblage d = DesassInstr(octets, DecHexa4(pc), regIX, regIY);
-    QVector<int> suites{(pc + d.LongInstr) & 0xFFFF};
-    auto ajouter = [&](int a) {
-        if (!suites.contains(a)) suites.append(a);
-    };
-    if (transfersControl(octets)) ajouter(valeur(d.AdrDest));
+    const int suivante = (pc + d.LongInstr) & 0xFFFF;
     const OpcodeEntry* op = opcodeAt(octets);
     const QLatin1StringView m = op ? QLatin1StringView(op->mnemonic) : QLatin1StringView();
-    const bool rti = m == QLatin1StringView("RTI");
-    if (rti || m == QLatin1StringView("RTS")) {
-        const int i = rti ? DecalagePcRti : 0;
-        if (pile.size() >= 2 * i + 4) ajouter(valeur(pile.mid(2 * i, 4)));
+    auto est = [&m](const char* nom) { return m == QLatin1StringView(nom); };
+    // A return goes where the stack says; without the stack, nowhere known.
+    if (est("RTS") || est("RTI")) {
+        const int i = est("RTI") ? DecalagePcRti : 0;
+        if (pile.size() < 2 * i + 4) return {};
+        return {valeur(pile.mid(2 * i, 4))};
     }
-    return suites;
+    if (!transfersControl(octets) || est("BRN")) return {suivante};
+    const int destination = valeur(d.AdrDest);
+    // Jumps and calls always go to their destination.
+    if (est("BRA") || est("JMP") || est("JSR") || est("BSR")) return {destination};
+    if (destination == suivante) return {suivante};
+    return {suivante, destination};
 }
 
 void Run(Session& session) {

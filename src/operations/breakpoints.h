@@ -20,9 +20,10 @@ bool adressePlantable(const Session& session, int adresse);
 QString PoseBreak(Session& session, const QString& adresse);
 
 // Where a step from `pc` may go next, for the instruction `octets` (hex text,
-// as read at `pc`): the next address, the destination of a control transfer,
-// and for RTS and RTI the return address read from the program's stack
-// (`pile`: the bytes from SP + 1, hex text). Each address once.
+// as read at `pc`): the next address; a conditional branch's destination as
+// well; only the destination for a jump or a call; for RTS and RTI only the
+// return address read from the program's stack (`pile`: the bytes from SP + 1,
+// hex text; none when it is missing). Each address once.
 QVector<int> suitesPossibles(const QString& octets, int pc, const QString& regIX, const QString& regIY,
                              const QString& pile);
 

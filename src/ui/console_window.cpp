@@ -4,6 +4,7 @@
 #include "link/session.h"
 #include "link/trace.h"
 #include "operations/console_commands.h"
+#include "operations/execution_commands.h"
 #include "operations/talker_commands.h"
 #include "ui/key_filter.h"
 #include "ui/rich_text_area.h"
@@ -26,7 +27,8 @@ namespace tessaline {
 
 namespace {
 
-// How often Load Talker looks again whether the wait it ended has returned.
+// How often Load Talker looks again whether the wait it ended has returned,
+// and Stop whether the exchange it came during has ended.
 constexpr int RepriseApresAbandonMs = 50;
 
 // The console keeps this size (twips).
@@ -89,7 +91,14 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
         executeActif(false);
         emit regSetChange(coche);
     });
+    // Step, Stop and Break act when clicked. Break follows the user's click
+    // only: the operations untick it as a program does, without a click.
     chkBreak_ = findChild<QCheckBox*>(controle::Break);
+    connect(chkBreak_, &QCheckBox::clicked, this, &ConsoleWindow::chkBreak_Click);
+    connect(findChild<QPushButton*>(controle::Step), &QPushButton::clicked, this,
+            &ConsoleWindow::cmdSTEP_Click);
+    connect(findChild<QPushButton*>(controle::Stop), &QPushButton::clicked, this,
+            &ConsoleWindow::cmdSTOP_Click);
     connect(findChild<QPushButton*>(controle::LoadTalker), &QPushButton::clicked, this,
             &ConsoleWindow::cmdLOADTALKER_Click);
     auto* test = new QPushButton(QStringLiteral("Test Talker"), commandes);
@@ -329,6 +338,34 @@ void ConsoleWindow::cmdEXECUTE_Click() {
         else
             setFocus();
     }
+}
+
+void ConsoleWindow::chkBreak_Click(bool coche) {
+    // Execute is armed only while the program runs: a stopped one gets the
+    // breakpoint at its next Run.
+    executeActif(tessaline::chkBreak_Click(session_, coche));
+    if (coche) focusChamp(adresse_);
+}
+
+void ConsoleWindow::cmdSTEP_Click() {
+    tessaline::cmdSTEP_Click(session_);
+    executeActif(false);
+}
+
+void ConsoleWindow::cmdSTOP_Click() {
+    if (stopDiffere_) return; // already to be given again
+    if (tessaline::cmdSTOP_Click(session_)) {
+        executeActif(false);
+        return;
+    }
+    // Another exchange is under way (a Load Reg, the link watch's check): the
+    // Talker takes the stop command once it has ended. Given again then,
+    // unless the program has stopped meanwhile and Stop is off.
+    stopDiffere_ = true;
+    QTimer::singleShot(RepriseApresAbandonMs, this, [this] {
+        stopDiffere_ = false;
+        if (findChild<QPushButton*>(controle::Stop)->isEnabled()) cmdSTOP_Click();
+    });
 }
 
 void ConsoleWindow::cmdEFFACE_Click() {

@@ -1,0 +1,249 @@
+// Run, Stop, Step and the breakpoint from the console, on the simulated board
+// with the example program (examples/compteur.s19) in its EEPROM.
+#include "gui_fixture.h"
+#include "link/screen.h"
+#include "sim/eeprom_image.h"
+#include "ui/console_window.h"
+#include "ui/registers_window.h"
+#include "ui/rich_text_area.h"
+#include "ui/status_panels.h"
+#include "ui/trace_window.h"
+#include "ui/windows_colour.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+constexpr int Debut = 0xFE00, Fin = 0xFE22; // the example's code
+constexpr int Incremente = 0xFE15;          // LDAA COMPTE, first of the subroutine
+constexpr int Compte = 0x0100;
+
+// Where each instruction of examples/compteur.s may go, from its listing.
+const std::map<int, std::set<int>> Suites = {
+    {0xFE00, {0xFE01}}, {0xFE01, {0xFE04}},         {0xFE04, {0xFE07}}, {0xFE07, {0xFE15}},
+    {0xFE0A, {0xFE0C}}, {0xFE0C, {0xFE0E, 0xFE11}}, {0xFE0E, {0xFE11}}, {0xFE11, {0xFE1D}},
+    {0xFE13, {0xFE07}}, {0xFE15, {0xFE18}},         {0xFE18, {0xFE19}}, {0xFE19, {0xFE1C}},
+    {0xFE1C, {0xFE0A}}, {0xFE1D, {0xFE1F}},         {0xFE1F, {0xFE20}}, {0xFE20, {0xFE1F, 0xFE22}},
+    {0xFE22, {0xFE13}},
+};
+
+class Execution : public ::testing::Test {
+protected:
+    explicit Execution(const QString& reglages = QStringLiteral("[Config]\nTimeout=20\n"))
+        : s(reglages) {}
+    void SetUp() override {
+        std::string erreur;
+        ASSERT_EQ(hc11::loadEepromImage(s.board, TESSALINE_EXAMPLES "/compteur.s19", erreur),
+                  hc11::EepromImageLoad::Loaded)
+            << erreur;
+        s.fenetre->demarrer();
+        cliquer("cmdLOADTALKER");
+        ASSERT_EQ(s.fenetre->ecran().panel(QStringLiteral("Talker")), "Talker Charg\u00e9");
+        // Active again once frmInfo has gone, as a window manager makes it.
+        QApplication::setActiveWindow(s.fenetre.get());
+    }
+    QAbstractButton* bouton(const char* nom) { return s.controle<QAbstractButton>(nom); }
+    void cliquer(const char* nom) {
+        ASSERT_TRUE(bouton(nom)->isEnabled()) << nom;
+        bouton(nom)->click();
+    }
+    void saisirAdresse(const QString& texte) {
+        auto* e = s.controle<QLineEdit>("txtADRESSE");
+        ASSERT_TRUE(e->isEnabled());
+        e->setFocus();
+        e->clear();
+        QTest::keyClicks(e, texte);
+        QTest::keyClick(e, Qt::Key_Return);
+    }
+    // Run from `adresse`, as the user does it: RUN, the address, Execute.
+    void lancer(const QString& adresse) {
+        cliquer("cmdRUN");
+        saisirAdresse(adresse);
+        cliquer("cmdEXECUTE");
+    }
+    std::string cible() { return s.fenetre->ecran().panel(QStringLiteral("Cible")).toStdString(); }
+    int imageCible() { return s.fenetre->findChild<StatusPanels*>()->panelImage(QStringLiteral("Cible")); }
+    QLineEdit* boite(const char* nom) { return s.fenetre->registres()->box(QLatin1String(nom)); }
+    int pc() { return boite("tbRegPC")->text().toInt(nullptr, 16); }
+    RichTextArea* echo() { return s.fenetre->console()->echo(); }
+    bool executeAuRepos() {
+        return !bouton("cmdEXECUTE")->isEnabled() && s.fenetre->console()->boutExecImage() == 4;
+    }
+    // The addresses of the example's code that hold an SWI now.
+    QStringList swiRestes() {
+        QStringList r;
+        for (int a = Debut; a <= Fin; ++a)
+            if (s.board.peek(a) == 0x3F) r << QString::number(a, 16);
+        return r;
+    }
+    void attendre(const std::function<bool()>& fait) {
+        for (int i = 0; i < 400 && !fait(); ++i) {
+            QApplication::processEvents();
+            QThread::msleep(5);
+        }
+    }
+
+    GuiSession s;
+};
+
+class ExecutionLongue : public Execution {
+protected:
+    ExecutionLongue()
+        : Execution(QStringLiteral("[Config]\nTimeout=600\n")) {}
+};
+
+} // namespace
+
+TEST_F(Execution, RunStopAndStepDriveTheConsoleAndTheRegisters) {
+    lancer(QStringLiteral("FE00"));
+    EXPECT_TRUE(executeAuRepos()) << "Run ended the command";
+    EXPECT_EQ(cible(), "Cible Tourne");
+    EXPECT_EQ(imageCible(), image::CibleTourne);
+    for (const char* actif : {"cmdSTOP", "cmdDISPLAYREG"})
+        EXPECT_TRUE(bouton(actif)->isEnabled()) << actif;
+    for (const char* inactif : {"cmdRUN", "cmdSTEP", "cmdMEMDUMP", "chkREGSET", "txtADRESSE"})
+        EXPECT_FALSE(s.controle<QWidget>(inactif)->isEnabled()) << inactif;
+
+    // Load Reg on the running program leaves it running, and Stop reachable.
+    cliquer("cmdDISPLAYREG");
+    EXPECT_EQ(cible(), "Cible Tourne");
+    EXPECT_TRUE(bouton("cmdSTOP")->isEnabled());
+    EXPECT_FALSE(bouton("cmdMEMDUMP")->isEnabled());
+
+    cliquer("cmdSTOP");
+    EXPECT_EQ(cible(), "Cible STOP");
+    EXPECT_EQ(imageCible(), image::CibleArretee);
+    EXPECT_FALSE(imagePanneau(image::CibleArretee).isNull());
+    EXPECT_NE(imagePanneau(image::CibleTourne).toImage(), imagePanneau(image::CibleArretee).toImage());
+    ASSERT_TRUE(Suites.count(pc())) << boite("tbRegPC")->text().toStdString() << ": not an instruction";
+    const QTextBlock ligne = echo()->document()->begin();
+    const QTextFragment tete = ligne.begin().fragment();
+    EXPECT_EQ(tete.text(), boite("tbRegPC")->text() + u' ');
+    EXPECT_EQ(tete.charFormat().foreground().color(), couleurQt(couleur::Rouge));
+    for (const char* actif : {"cmdSTEP", "cmdRUN", "cmdMEMDUMP"})
+        EXPECT_TRUE(bouton(actif)->isEnabled()) << actif;
+    EXPECT_FALSE(bouton("cmdSTOP")->isEnabled());
+    EXPECT_FALSE(bouton("cmdDISPLAYREG")->isEnabled());
+
+    // Step after step the PC follows the program, across its branches, its
+    // calls and its returns, and no SWI stays behind. A command selected
+    // before is dropped: Execute rests.
+    cliquer("cmdMEMDUMP");
+    for (int i = 0; i < 24; ++i) {
+        const int avant = pc();
+        cliquer("cmdSTEP");
+        ASSERT_TRUE(Suites.at(avant).count(pc()))
+            << "step " << i << " from " << std::hex << avant << " to " << pc();
+        ASSERT_EQ(s.fenetre->session().registres.RegPC, boite("tbRegPC")->text());
+        ASSERT_TRUE(swiRestes().isEmpty()) << swiRestes().join(u' ').toStdString();
+        ASSERT_EQ(cible(), "Cible STOP");
+        ASSERT_TRUE(executeAuRepos());
+        ASSERT_TRUE(bouton("cmdSTEP")->isEnabled());
+        ASSERT_TRUE(bouton("chkBreak")->isEnabled());
+    }
+}
+
+TEST_F(Execution, BreakOnTheRunningProgramStopsThereAndRunsToItAgain) {
+    lancer(QStringLiteral("FE00"));
+    cliquer("chkBreak");
+    EXPECT_TRUE(bouton("cmdEXECUTE")->isEnabled()) << "armed on a running program";
+    EXPECT_EQ(s.fenetre->console()->boutExecImage(), 0);
+    EXPECT_FALSE(bouton("cmdSTEP")->isEnabled());
+    EXPECT_TRUE(s.controle<QLineEdit>("txtADRESSE")->hasFocus());
+    saisirAdresse(QStringLiteral("FE15"));
+    EXPECT_TRUE(bouton("cmdEXECUTE")->hasFocus());
+    cliquer("cmdEXECUTE");
+
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE15");
+    EXPECT_EQ(cible(), "Cible STOP");
+    EXPECT_EQ(s.board.peek(Incremente), 0xB6) << "LDAA back in place";
+    EXPECT_TRUE(swiRestes().isEmpty()) << swiRestes().join(u' ').toStdString();
+    EXPECT_TRUE(echo()->toPlainText().startsWith("FE15 ")) << echo()->toPlainText().toStdString();
+    EXPECT_TRUE(executeAuRepos());
+    EXPECT_TRUE(bouton("chkBreak")->isChecked()) << "the breakpoint stays armed";
+    EXPECT_EQ(bouton("chkBreak")->text(), "Break : FE15");
+    EXPECT_TRUE(s.fenetre->trace()->area()->toPlainText().contains("Execute Break : FE15"));
+
+    // Run from the breakpoint: one more pass of the loop, and there again.
+    const int compte = s.board.peek(Compte);
+    lancer(QStringLiteral("FE15"));
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE15");
+    EXPECT_EQ(s.board.peek(Compte), (compte + 1) & 0xFF);
+    EXPECT_TRUE(swiRestes().isEmpty()) << swiRestes().join(u' ').toStdString();
+    EXPECT_TRUE(executeAuRepos());
+
+    cliquer("chkBreak");
+    EXPECT_EQ(bouton("chkBreak")->text(), "Break : None");
+    EXPECT_TRUE(bouton("cmdSTEP")->isEnabled());
+    EXPECT_TRUE(executeAuRepos());
+    EXPECT_EQ(echo()->toPlainText(), "Break OFF");
+}
+
+// Each register is shown as soon as its bytes are in, not once the frame is
+// whole: the PC, first on the line, well before A.
+TEST_F(Execution, StepShowsEachRegisterAsItArrives) {
+    lancer(QStringLiteral("FE00"));
+    cliquer("chkBreak");
+    saisirAdresse(QStringLiteral("FE18")); // INCA: the step changes A
+    cliquer("cmdEXECUTE");
+    ASSERT_EQ(boite("tbRegPC")->text(), "FE18");
+    const QString a = boite("tbRegA")->text();
+    cliquer("chkBreak");
+
+    std::map<QString, double> quand;
+    for (const char* nom : {"tbRegPC", "tbRegA"})
+        QObject::connect(boite(nom), &QLineEdit::textChanged,
+                         [&, nom] { quand.try_emplace(QLatin1String(nom), s.horloge.boardSeconds()); });
+    cliquer("cmdSTEP");
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE19");
+    EXPECT_EQ(boite("tbRegA")->text().toInt(nullptr, 16), (a.toInt(nullptr, 16) + 1) & 0xFF);
+    ASSERT_EQ(quand.size(), 2u);
+    // Five frame bytes and their handshakes lie between them: 40 ms at 1200 baud.
+    EXPECT_GT(quand[QStringLiteral("tbRegA")] - quand[QStringLiteral("tbRegPC")], 0.04);
+}
+
+TEST_F(ExecutionLongue, StopEndsTheWaitForABreakpointNeverReached) {
+    lancer(QStringLiteral("FE00"));
+    cliquer("chkBreak");
+    saisirAdresse(QStringLiteral("FE23")); // erased, after the program's last RTS
+    const double debut = s.horloge.boardSeconds();
+    s.horloge.after(1.0, [&] {
+        EXPECT_TRUE(bouton("cmdSTOP")->isEnabled()) << "Stop out of reach during the wait";
+        bouton("cmdSTOP")->click();
+    });
+    RepondeurMessages messages;
+    messages.repondre(QMessageBox::Ok);
+    cliquer("cmdEXECUTE");
+    EXPECT_LT(s.horloge.boardSeconds() - debut, 10.0) << "the wait ran to its time-out";
+    EXPECT_TRUE(messages.textes.isEmpty()) << messages.textes.join(u'\n').toStdString();
+    EXPECT_EQ(cible(), "Cible STOP");
+    EXPECT_TRUE(Suites.count(pc())) << boite("tbRegPC")->text().toStdString();
+    EXPECT_EQ(s.board.peek(0xFE23), 0xFF) << "the SWI was taken back";
+    EXPECT_FALSE(bouton("cmdSTOP")->isEnabled());
+    EXPECT_TRUE(executeAuRepos());
+}
+
+// Stop clicked while Load Reg talks to the Talker is given once that exchange ends.
+TEST_F(Execution, StopDuringLoadRegStopsOnceItHasEnded) {
+    lancer(QStringLiteral("FE00"));
+    s.horloge.after(0.005, [&] { bouton("cmdSTOP")->click(); });
+    cliquer("cmdDISPLAYREG");
+    EXPECT_EQ(cible(), "Cible Tourne") << "the check was not disturbed";
+    attendre([&] { return cible() == "Cible STOP"; });
+    EXPECT_EQ(cible(), "Cible STOP");
+    EXPECT_TRUE(Suites.count(pc())) << boite("tbRegPC")->text().toStdString();
+    EXPECT_FALSE(bouton("cmdSTOP")->isEnabled());
+}

@@ -86,7 +86,7 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
                 [this, codeCommande, echo, executable] { selectionner(codeCommande, echo, executable); });
     }
     connect(findChild<QPushButton*>(controle::DisplayReg), &QPushButton::clicked, this,
-            [this] { chargerRegistres(session_); });
+            &ConsoleWindow::cmdDISPLAYREG_Click);
     connect(findChild<QCheckBox*>(controle::RegSet), &QCheckBox::toggled, this, [this](bool coche) {
         executeActif(false);
         emit regSetChange(coche);
@@ -166,6 +166,10 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
     // so it has no menu of its own to clear it.
     echo_->setActionMenuEnabled(false);
     echo_->setFixedHeight(36);
+    // A stopped program's instruction comes as the disassembler lays it out,
+    // in tab-separated columns: a stop every character keeps it on the area's
+    // one line.
+    echo_->setTabStops(echo_->largeurCaractere(), echo_->largeurCaractere());
     champs->addWidget(echo_, 3, 0, 1, 3);
 
     auto* tout = new QHBoxLayout(this);
@@ -340,10 +344,22 @@ void ConsoleWindow::cmdEXECUTE_Click() {
     }
 }
 
+void ConsoleWindow::cmdDISPLAYREG_Click() {
+    // Load Reg stays on while the program runs, also while Break or Run wait
+    // for it to stop. Its check must not run inside that wait: it would talk
+    // over the stop the wait is for, and switch the link watch on under it.
+    if (session_.horloge().dansUneAttente()) {
+        session_.ecran().beep();
+        return;
+    }
+    chargerRegistres(session_);
+}
+
 void ConsoleWindow::chkBreak_Click(bool coche) {
-    // Execute is armed only while the program runs: a stopped one gets the
-    // breakpoint at its next Run.
-    executeActif(tessaline::chkBreak_Click(session_, coche));
+    // Execute is armed only while the program runs (a stopped one gets the
+    // breakpoint at its next Run), and not inside the wait of another Break.
+    const bool arme = tessaline::chkBreak_Click(session_, coche);
+    executeActif(arme && !session_.horloge().dansUneAttente());
     if (coche) focusChamp(adresse_);
 }
 

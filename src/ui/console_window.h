@@ -38,6 +38,7 @@ signals:
 public slots:
     void cmdLOADTALKER_Click();
     void cmdEXECUTE_Click();
+    void cmdDISPLAYREG_Click();
     void chkBreak_Click(bool coche);
     void cmdSTEP_Click();
     void cmdSTOP_Click();

@@ -2,6 +2,7 @@
 // with the example program (examples/compteur.s19) in its EEPROM.
 #include "gui_fixture.h"
 #include "link/screen.h"
+#include "link/serial_port.h"
 #include "sim/eeprom_image.h"
 #include "ui/console_window.h"
 #include "ui/registers_window.h"
@@ -10,11 +11,13 @@
 #include "ui/trace_window.h"
 #include "ui/windows_colour.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -79,6 +82,12 @@ protected:
     QLineEdit* boite(const char* nom) { return s.fenetre->registres()->box(QLatin1String(nom)); }
     int pc() { return boite("tbRegPC")->text().toInt(nullptr, 16); }
     RichTextArea* echo() { return s.fenetre->console()->echo(); }
+    // The echo's text holds on the area's one visible line.
+    bool echoSurUneLigne() {
+        QTextDocument* d = echo()->document();
+        d->documentLayout()->documentSize(); // laid out to the end
+        return d->blockCount() == 1 && d->begin().layout()->lineCount() == 1;
+    }
     bool executeAuRepos() {
         return !bouton("cmdEXECUTE")->isEnabled() && s.fenetre->console()->boutExecImage() == 4;
     }
@@ -133,6 +142,7 @@ TEST_F(Execution, RunStopAndStepDriveTheConsoleAndTheRegisters) {
     const QTextFragment tete = ligne.begin().fragment();
     EXPECT_EQ(tete.text(), boite("tbRegPC")->text() + u' ');
     EXPECT_EQ(tete.charFormat().foreground().color(), couleurQt(couleur::Rouge));
+    EXPECT_TRUE(echoSurUneLigne()) << echo()->toPlainText().toStdString();
     for (const char* actif : {"cmdSTEP", "cmdRUN", "cmdMEMDUMP"})
         EXPECT_TRUE(bouton(actif)->isEnabled()) << actif;
     EXPECT_FALSE(bouton("cmdSTOP")->isEnabled());
@@ -172,6 +182,7 @@ TEST_F(Execution, BreakOnTheRunningProgramStopsThereAndRunsToItAgain) {
     EXPECT_EQ(s.board.peek(Incremente), 0xB6) << "LDAA back in place";
     EXPECT_TRUE(swiRestes().isEmpty()) << swiRestes().join(u' ').toStdString();
     EXPECT_TRUE(echo()->toPlainText().startsWith("FE15 ")) << echo()->toPlainText().toStdString();
+    EXPECT_TRUE(echoSurUneLigne()) << echo()->toPlainText().toStdString();
     EXPECT_TRUE(executeAuRepos());
     EXPECT_TRUE(bouton("chkBreak")->isChecked()) << "the breakpoint stays armed";
     EXPECT_EQ(bouton("chkBreak")->text(), "Break : FE15");
@@ -220,6 +231,16 @@ TEST_F(ExecutionLongue, StopEndsTheWaitForABreakpointNeverReached) {
     cliquer("chkBreak");
     saisirAdresse(QStringLiteral("FE23")); // erased, after the program's last RTS
     const double debut = s.horloge.boardSeconds();
+    // Load Reg and Break clicked meanwhile start nothing of their own inside
+    // the wait: an exchange there, or the link watch it switches on after
+    // it, would take the bytes the wait and the stop are for.
+    s.horloge.after(0.5, [&] {
+        bouton("cmdDISPLAYREG")->click();
+        EXPECT_FALSE(s.fenetre->session().surveillance().isEnabled()) << "the link watch under the wait";
+        bouton("chkBreak")->click();
+        bouton("chkBreak")->click();
+        EXPECT_FALSE(bouton("cmdEXECUTE")->isEnabled()) << "a second Break inside the first";
+    });
     s.horloge.after(1.0, [&] {
         EXPECT_TRUE(bouton("cmdSTOP")->isEnabled()) << "Stop out of reach during the wait";
         bouton("cmdSTOP")->click();

@@ -247,6 +247,11 @@ void ConsoleWindow::focusExecute() {
 }
 
 bool ConsoleWindow::eventFilter(QObject* objet, QEvent* evenement) {
+    // Execute disabled by an operation (a program that stopped by itself, a
+    // lost link) is at rest: its animation stops with it.
+    if (objet == execute_ && evenement->type() == QEvent::EnabledChange && !execute_->isEnabled() &&
+        tmrBoutExec_.isActive())
+        executeActif(false);
     if (auto* b = qobject_cast<QAbstractButton*>(objet); b && evenement->type() == QEvent::KeyPress) {
         auto* touche = static_cast<QKeyEvent*>(evenement);
         const bool entree = touche->key() == Qt::Key_Return || touche->key() == Qt::Key_Enter;
@@ -259,7 +264,9 @@ bool ConsoleWindow::eventFilter(QObject* objet, QEvent* evenement) {
     if (champ && (champ == adresse_ || champ == longueur_ || champ == valeur_)) {
         if (evenement->type() == QEvent::KeyPress)
             return toucheChamp(champ, static_cast<QKeyEvent*>(evenement));
-        if (evenement->type() == QEvent::FocusOut) sortieChamp(champ);
+        // Only a field the user leaves: one that an operation disables while it
+        // has the focus (the stopped display) keeps what the operation set.
+        if (evenement->type() == QEvent::FocusOut && champ->isEnabled()) sortieChamp(champ);
     }
     return QWidget::eventFilter(objet, evenement);
 }

@@ -3,6 +3,8 @@
 #include "gui_fixture.h"
 #include "link/screen.h"
 #include "link/serial_port.h"
+#include "link/tempo.h"
+#include "operations/memory_write.h"
 #include "sim/eeprom_image.h"
 #include "ui/console_window.h"
 #include "ui/registers_window.h"
@@ -267,4 +269,21 @@ TEST_F(Execution, StopDuringLoadRegStopsOnceItHasEnded) {
     EXPECT_EQ(cible(), "Cible STOP");
     EXPECT_TRUE(Suites.count(pc())) << boite("tbRegPC")->text().toStdString();
     EXPECT_FALSE(bouton("cmdSTOP")->isEnabled());
+}
+
+// A program that stops by itself (an SWI of its own) is caught by the link
+// watch; Execute, armed for a Break meanwhile, goes back to rest.
+TEST_F(Execution, LinkWatchCatchesTheProgramsOwnStop) {
+    lancer(QStringLiteral("FE00"));
+    cliquer("chkBreak");
+    ASSERT_EQ(s.fenetre->console()->boutExecImage(), 0);
+    Session& session = s.fenetre->session();
+    ASSERT_TRUE(FillMem(session, 1, QStringLiteral("FE15"), QStringLiteral("3F")));
+    Tempo(s.horloge, 0.05f); // the program runs on into it, and its $03 comes
+    session.surveillance().tick();
+    EXPECT_EQ(cible(), "Cible STOP");
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE16") << "just after the SWI";
+    EXPECT_TRUE(echo()->toPlainText().startsWith("FE16 ")) << echo()->toPlainText().toStdString();
+    EXPECT_TRUE(executeAuRepos());
+    EXPECT_TRUE(bouton("cmdSTEP")->isEnabled());
 }

@@ -14,7 +14,6 @@
 #include "ui/windows_colour.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -205,29 +204,6 @@ TEST_F(Execution, BreakOnTheRunningProgramStopsThereAndRunsToItAgain) {
     EXPECT_EQ(echo()->toPlainText(), "Break OFF");
 }
 
-// Each register is shown as soon as its bytes are in, not once the frame is
-// whole: the PC, first on the line, well before A.
-TEST_F(Execution, StepShowsEachRegisterAsItArrives) {
-    lancer(QStringLiteral("FE00"));
-    cliquer("chkBreak");
-    saisirAdresse(QStringLiteral("FE18")); // INCA: the step changes A
-    cliquer("cmdEXECUTE");
-    ASSERT_EQ(boite("tbRegPC")->text(), "FE18");
-    const QString a = boite("tbRegA")->text();
-    cliquer("chkBreak");
-
-    std::map<QString, double> quand;
-    for (const char* nom : {"tbRegPC", "tbRegA"})
-        QObject::connect(boite(nom), &QLineEdit::textChanged,
-                         [&, nom] { quand.try_emplace(QLatin1String(nom), s.horloge.boardSeconds()); });
-    cliquer("cmdSTEP");
-    EXPECT_EQ(boite("tbRegPC")->text(), "FE19");
-    EXPECT_EQ(boite("tbRegA")->text().toInt(nullptr, 16), (a.toInt(nullptr, 16) + 1) & 0xFF);
-    ASSERT_EQ(quand.size(), 2u);
-    // Five frame bytes and their handshakes lie between them: 40 ms at 1200 baud.
-    EXPECT_GT(quand[QStringLiteral("tbRegA")] - quand[QStringLiteral("tbRegPC")], 0.04);
-}
-
 TEST_F(ExecutionLongue, StopEndsTheWaitForABreakpointNeverReached) {
     lancer(QStringLiteral("FE00"));
     cliquer("chkBreak");
@@ -286,4 +262,35 @@ TEST_F(Execution, LinkWatchCatchesTheProgramsOwnStop) {
     EXPECT_TRUE(echo()->toPlainText().startsWith("FE16 ")) << echo()->toPlainText().toStdString();
     EXPECT_TRUE(executeAuRepos());
     EXPECT_TRUE(bouton("cmdSTEP")->isEnabled());
+}
+
+// What Reg SET leaves in the boxes is what the next step runs with, and each
+// register comes back into its box as soon as its bytes are in, not once the
+// frame is whole.
+TEST_F(Execution, StepRunsTheRegistersSetByHandAndShowsEachAsItArrives) {
+    lancer(QStringLiteral("FE00"));
+    cliquer("cmdSTOP");
+    cliquer("chkREGSET");
+    ASSERT_TRUE(s.fenetre->registres()->editable());
+    for (auto [nom, texte] : {std::pair{"tbRegPC", "FE18"}, std::pair{"tbRegA", "7F"}}) { // INCA
+        QLineEdit* b = boite(nom);
+        b->setFocus();
+        b->selectAll();
+        QTest::keyClicks(b, QLatin1String(texte));
+        QTest::keyClick(b, Qt::Key_Return);
+    }
+    cliquer("chkREGSET");
+    std::map<std::string, double> quand;
+    for (const char* nom : {"tbRegPC", "tbRegA"})
+        QObject::connect(boite(nom), &QLineEdit::textChanged,
+                         [&, nom] { quand.try_emplace(nom, s.horloge.boardSeconds()); });
+    cliquer("cmdSTEP");
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE19");
+    EXPECT_EQ(boite("tbRegA")->text(), "80");
+    // INCA on $7F sets N and V (CCR bits 3 and 1).
+    EXPECT_EQ(boite("tbRegCCR")->text().toInt(nullptr, 16) & 0x0A, 0x0A);
+    // The PC is first on the line, A five frame bytes and their handshakes
+    // later: some 40 ms at 1200 baud.
+    ASSERT_EQ(quand.size(), 2u);
+    EXPECT_GT(quand["tbRegA"] - quand["tbRegPC"], 0.04);
 }

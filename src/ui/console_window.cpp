@@ -371,6 +371,12 @@ void ConsoleWindow::chkBreak_Click(bool coche) {
 }
 
 void ConsoleWindow::cmdSTEP_Click() {
+    // Step stays on while a command on the stopped program runs (a dump, a
+    // fill): its exchanges must not run inside that command's.
+    if (session_.horloge().dansUneAttente()) {
+        session_.ecran().beep();
+        return;
+    }
     tessaline::cmdSTEP_Click(session_);
     executeActif(false);
 }

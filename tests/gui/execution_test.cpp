@@ -7,6 +7,7 @@
 #include "operations/memory_write.h"
 #include "sim/eeprom_image.h"
 #include "ui/console_window.h"
+#include "ui/memory_window.h"
 #include "ui/registers_window.h"
 #include "ui/rich_text_area.h"
 #include "ui/status_panels.h"
@@ -149,10 +150,19 @@ TEST_F(Execution, RunStopAndStepDriveTheConsoleAndTheRegisters) {
     EXPECT_FALSE(bouton("cmdSTOP")->isEnabled());
     EXPECT_FALSE(bouton("cmdDISPLAYREG")->isEnabled());
 
-    // Step after step the PC follows the program, across its branches, its
-    // calls and its returns, and no SWI stays behind. A command selected
-    // before is dropped: Execute rests.
+    // Step clicked while a dump talks to the Talker runs nothing inside it.
+    const QString avantDump = boite("tbRegPC")->text();
     cliquer("cmdMEMDUMP");
+    saisirAdresse(QStringLiteral("FE00"));
+    s.horloge.after(0.01, [&] { bouton("cmdSTEP")->click(); });
+    cliquer("cmdEXECUTE");
+    EXPECT_TRUE(s.fenetre->memoire()->area()->toPlainText().startsWith("FE00 0E 7F 01 00 7F 01 01 BD FE 15 "))
+        << s.fenetre->memoire()->area()->toPlainText().toStdString();
+    EXPECT_EQ(boite("tbRegPC")->text(), avantDump);
+
+    // Step after step the PC follows the program, across its branches, its
+    // calls and its returns, and no SWI stays behind. The dump selected
+    // before is dropped: Execute rests.
     for (int i = 0; i < 24; ++i) {
         const int avant = pc();
         cliquer("cmdSTEP");

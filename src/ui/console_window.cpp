@@ -4,6 +4,7 @@
 #include "link/session.h"
 #include "link/trace.h"
 #include "operations/console_commands.h"
+#include "operations/execution_commands.h"
 #include "operations/talker_commands.h"
 #include "ui/key_filter.h"
 #include "ui/rich_text_area.h"
@@ -26,7 +27,8 @@ namespace tessaline {
 
 namespace {
 
-// How often Load Talker looks again whether the wait it ended has returned.
+// How often Load Talker looks again whether the wait it ended has returned,
+// and Stop whether the exchange it came during has ended.
 constexpr int RepriseApresAbandonMs = 50;
 
 // The console keeps this size (twips).
@@ -84,12 +86,19 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
                 [this, codeCommande, echo, executable] { selectionner(codeCommande, echo, executable); });
     }
     connect(findChild<QPushButton*>(controle::DisplayReg), &QPushButton::clicked, this,
-            [this] { chargerRegistres(session_); });
+            &ConsoleWindow::cmdDISPLAYREG_Click);
     connect(findChild<QCheckBox*>(controle::RegSet), &QCheckBox::toggled, this, [this](bool coche) {
         executeActif(false);
         emit regSetChange(coche);
     });
+    // Step, Stop and Break act when clicked. Break follows the user's click
+    // only: the operations untick it as a program does, without a click.
     chkBreak_ = findChild<QCheckBox*>(controle::Break);
+    connect(chkBreak_, &QCheckBox::clicked, this, &ConsoleWindow::chkBreak_Click);
+    connect(findChild<QPushButton*>(controle::Step), &QPushButton::clicked, this,
+            &ConsoleWindow::cmdSTEP_Click);
+    connect(findChild<QPushButton*>(controle::Stop), &QPushButton::clicked, this,
+            &ConsoleWindow::cmdSTOP_Click);
     connect(findChild<QPushButton*>(controle::LoadTalker), &QPushButton::clicked, this,
             &ConsoleWindow::cmdLOADTALKER_Click);
     auto* test = new QPushButton(QStringLiteral("Test Talker"), commandes);
@@ -157,6 +166,10 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
     // so it has no menu of its own to clear it.
     echo_->setActionMenuEnabled(false);
     echo_->setFixedHeight(36);
+    // A stopped program's instruction comes as the disassembler lays it out,
+    // in tab-separated columns: a stop every character keeps it on the area's
+    // one line.
+    echo_->setTabStops(echo_->largeurCaractere(), echo_->largeurCaractere());
     champs->addWidget(echo_, 3, 0, 1, 3);
 
     auto* tout = new QHBoxLayout(this);
@@ -234,6 +247,11 @@ void ConsoleWindow::focusExecute() {
 }
 
 bool ConsoleWindow::eventFilter(QObject* objet, QEvent* evenement) {
+    // Execute disabled by an operation (a program that stopped by itself, a
+    // lost link) is at rest: its animation stops with it.
+    if (objet == execute_ && evenement->type() == QEvent::EnabledChange && !execute_->isEnabled() &&
+        tmrBoutExec_.isActive())
+        executeActif(false);
     if (auto* b = qobject_cast<QAbstractButton*>(objet); b && evenement->type() == QEvent::KeyPress) {
         auto* touche = static_cast<QKeyEvent*>(evenement);
         const bool entree = touche->key() == Qt::Key_Return || touche->key() == Qt::Key_Enter;
@@ -246,7 +264,9 @@ bool ConsoleWindow::eventFilter(QObject* objet, QEvent* evenement) {
     if (champ && (champ == adresse_ || champ == longueur_ || champ == valeur_)) {
         if (evenement->type() == QEvent::KeyPress)
             return toucheChamp(champ, static_cast<QKeyEvent*>(evenement));
-        if (evenement->type() == QEvent::FocusOut) sortieChamp(champ);
+        // Only a field the user leaves: one that an operation disables while it
+        // has the focus (the stopped display) keeps what the operation set.
+        if (evenement->type() == QEvent::FocusOut && champ->isEnabled()) sortieChamp(champ);
     }
     return QWidget::eventFilter(objet, evenement);
 }
@@ -329,6 +349,52 @@ void ConsoleWindow::cmdEXECUTE_Click() {
         else
             setFocus();
     }
+}
+
+void ConsoleWindow::cmdDISPLAYREG_Click() {
+    // Load Reg stays on while the program runs, also while Break or Run wait
+    // for it to stop. Its check must not run inside that wait: it would talk
+    // over the stop the wait is for, and switch the link watch on under it.
+    if (session_.horloge().dansUneAttente()) {
+        session_.ecran().beep();
+        return;
+    }
+    chargerRegistres(session_);
+}
+
+void ConsoleWindow::chkBreak_Click(bool coche) {
+    // Execute is armed only while the program runs (a stopped one gets the
+    // breakpoint at its next Run), and not inside the wait of another Break.
+    const bool arme = tessaline::chkBreak_Click(session_, coche);
+    executeActif(arme && !session_.horloge().dansUneAttente());
+    if (coche) focusChamp(adresse_);
+}
+
+void ConsoleWindow::cmdSTEP_Click() {
+    // Step stays on while a command on the stopped program runs (a dump, a
+    // fill): its exchanges must not run inside that command's.
+    if (session_.horloge().dansUneAttente()) {
+        session_.ecran().beep();
+        return;
+    }
+    tessaline::cmdSTEP_Click(session_);
+    executeActif(false);
+}
+
+void ConsoleWindow::cmdSTOP_Click() {
+    if (stopDiffere_) return; // already to be given again
+    if (tessaline::cmdSTOP_Click(session_)) {
+        executeActif(false);
+        return;
+    }
+    // Another exchange is under way (a Load Reg, the link watch's check): the
+    // Talker takes the stop command once it has ended. Given again then,
+    // unless the program has stopped meanwhile and Stop is off.
+    stopDiffere_ = true;
+    QTimer::singleShot(RepriseApresAbandonMs, this, [this] {
+        stopDiffere_ = false;
+        if (findChild<QPushButton*>(controle::Stop)->isEnabled()) cmdSTOP_Click();
+    });
 }
 
 void ConsoleWindow::cmdEFFACE_Click() {

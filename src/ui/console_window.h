@@ -38,6 +38,10 @@ signals:
 public slots:
     void cmdLOADTALKER_Click();
     void cmdEXECUTE_Click();
+    void cmdDISPLAYREG_Click();
+    void chkBreak_Click(bool coche);
+    void cmdSTEP_Click();
+    void cmdSTOP_Click();
     void cmdEFFACE_Click();
     void Command1_Click();
 
@@ -68,6 +72,8 @@ private:
     QVector<QPixmap> imlBoutExec_;
     int boutExecImage_ = 4;
     bool quitting_ = false;
+    // A Stop clicked during another exchange, to be given again once it ends.
+    bool stopDiffere_ = false;
 };
 
 } // namespace tessaline

@@ -297,12 +297,13 @@ void BreakExecute(Session& session) {
     c.CmdCourante = code::Aucune;
     // A stopped program gets the breakpoint at its next Run.
     if (!session.liaison.cibleTourne) return;
-    const int adresse = valeur(b.BreakAdr);
+    const QString point = b.BreakAdr;
+    const int adresse = valeur(point);
     if (refuserAdresse(session, adresse, QStringLiteral("Point d'arr\u00eat"))) return;
     const Fin fin = jusquAuxPlantes(session, {adresse}, nullptr, 1);
     c.CmdCourante = code::Aucune;
     if (fin == Fin::Echec) return;
-    afficherArret(session, fin == Fin::SurPlante ? b.BreakAdr : session.registres.RegPC, true);
+    afficherArret(session, fin == Fin::SurPlante ? point : session.registres.RegPC, true);
 }
 
 void Step(Session& session) {

@@ -142,8 +142,10 @@ Arret attraperArret(Session& session, int parametre) {
     EtatLiaison& l = session.liaison;
     l.annulation = false;
     l.attenteArret = true;
-    // Stop ends this wait (the program is then stopped by the host).
+    // Stop ends this wait (the program is then stopped by the host); the
+    // address the operation works on is no longer the user's to change.
     session.ecran().setEnabled(controle::Stop, true);
+    session.ecran().setEnabled(controle::Adresse, false);
     const Reception r = attendreOctet(session, session.config.Timeout, Attente::Annulable, NomAttenteArret);
     l.attenteArret = false;
     if (r.fin == FinAttente::Donnee) {

@@ -1,5 +1,6 @@
 #include "cli/cli_commands.h"
 
+#include "cli/cli_interruption.h"
 #include "disasm/desass_instr.h"
 #include "link/control_names.h"
 #include "link/conversions.h"
@@ -202,8 +203,10 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
             }
         }
         if (cible && refusee(session, commande.nom)) {
-            erreurs << QStringLiteral("tessaline-cli: %1 : %2 n'est pas lanc\u00e9")
-                           .arg(session.ecran().panel(QStringLiteral("Cible")), enCours)
+            // The state as the status bar gives it: no Talker, or the target's.
+            const QString etat = session.ecran().panel(
+                session.liaison.talkerPresent ? QStringLiteral("Cible") : QStringLiteral("Talker"));
+            erreurs << QStringLiteral("tessaline-cli: %1 : %2 n'est pas lanc\u00e9").arg(etat, enCours)
                     << Qt::endl;
             return 1;
         }
@@ -241,7 +244,8 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
             echec |= !montrerArret(session, sortie);
         } else if (commande.nom == "step") {
             const int pas = a.isEmpty() ? 1 : a[0].toInt();
-            for (int i = 0; i < pas && !session.liaison.interruption; ++i) {
+            for (int i = 0;
+                 i < pas && !session.liaison.interruption && SignauxInterruption::signalRecu() == 0; ++i) {
                 cmdSTEP_Click(session);
                 if (!montrerArret(session, sortie)) {
                     echec = true;
@@ -254,7 +258,9 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
             console(session, commande.nom, a);
             if (montrerArret(session, sortie) != (versLeBreak || breakEnMarche)) echec = true;
         }
-        if (session.liaison.interruption) return interrompu();
+        // A signal that stopped the program rather than the exchange ends the
+        // run here as well.
+        if (session.liaison.interruption || SignauxInterruption::signalRecu() != 0) return interrompu();
     }
     return echec || ecran.reports() > 0 ? 1 : 0;
 }

@@ -5,8 +5,11 @@
 #include "pty_simulator.h"
 
 #include <QRegularExpression>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace tessaline;
 
@@ -75,6 +78,46 @@ TEST(CliExecution, RunWaitStopStepAndBreakOverTheSerialLine) {
     const QVector<int> c = compteurs(r.sortie);
     ASSERT_EQ(c.size(), 2) << r.sortie.toStdString();
     EXPECT_EQ(c[1], (c[0] + 1) & 0xFF);
+}
+
+// Ctrl-C while a breakpoint is awaited acts as the console's Stop: the program
+// is stopped and shown, the SWI is taken back, and the run ends with 130. $FE17
+// is the operand of LDAA $0100: the program never executes an SWI there.
+TEST(CliExecution, CtrlCWhileWaitingForTheBreakpointStopsTheProgramAndTakesTheSwiBack) {
+    SimulateurPty sim({QStringLiteral("--eeprom"), Exemple});
+    ASSERT_FALSE(sim.esclave().isEmpty());
+    const QStringList options{"--baud", "9600", "--timeout", "100"};
+    const ResultatCli lance = cli(sim.esclave(), options + QStringList{"load-talker", "--", "run", "FE00"});
+    ASSERT_EQ(lance.code, 0) << lance.erreurs.toStdString();
+
+    QTemporaryDir dir;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TESSALINE_COM2"), sim.esclave());
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TESSALINE_CLI), QStringList{"--settings", dir.filePath("t.ini")} + options +
+                                               QStringList{"break", "FE17", "--", "dump", "0100", "1"});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    p.setReadChannel(QProcess::StandardError);
+    QByteArray erreurs;
+    while (!erreurs.contains("Execute Break : FE17") && p.waitForReadyRead(10000))
+        erreurs += p.readAllStandardError();
+    ASSERT_TRUE(erreurs.contains("Execute Break : FE17")) << erreurs.toStdString();
+    QThread::msleep(1000);
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 130);
+    erreurs += p.readAllStandardError();
+    EXPECT_TRUE(erreurs.endsWith("tessaline-cli: Interrompu : break FE17\n")) << erreurs.toStdString();
+    const QString sortie = QString::fromUtf8(p.readAllStandardOutput());
+    const QVector<Arret> a = arrets(sortie);
+    ASSERT_EQ(a.size(), 1) << sortie.toStdString();
+    EXPECT_TRUE(a[0].pc >= 0xFE00 && a[0].pc <= 0xFE22) << sortie.toStdString();
+    EXPECT_TRUE(compteurs(sortie).isEmpty()) << "the dump after it did not run";
+
+    const ResultatCli dump = cli(sim.esclave(), options + QStringList{"dump", "FE15", "3"});
+    EXPECT_EQ(dump.code, 0) << dump.erreurs.toStdString();
+    EXPECT_TRUE(dump.sortie.startsWith("FE15 B6 01 00 ")) << dump.sortie.toStdString();
 }
 
 // A breakpoint given while the program is stopped is where the next run stops,

@@ -1,17 +1,33 @@
 #include "cli/cli_commands.h"
 
+#include "cli/cli_interruption.h"
 #include "disasm/desass_instr.h"
+#include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/registers.h"
 #include "link/serial_port.h"
+#include "link/tempo.h"
 #include "operations/console_commands.h"
+#include "operations/execution_commands.h"
 #include "operations/talker_commands.h"
+
+#include <QRegularExpression>
 
 namespace tessaline {
 
+namespace {
+
+// The commands that send nothing: the configuration, the decoder, and a wait
+// (the program runs, or the Talker idles, without the host).
+bool parleALaCible(const QString& nom) {
+    return nom != "info" && nom != "disasm" && nom != "wait";
+}
+
+} // namespace
+
 bool commandeCible(const LigneCommande& ligne) {
     for (const CommandeCli& c : ligne.commandes)
-        if (c.nom != "info" && c.nom != "disasm") return true;
+        if (parleALaCible(c.nom)) return true;
     return false;
 }
 
@@ -43,35 +59,82 @@ void afficherRegistres(const Session& session, QTextStream& sortie) {
     sortie.flush();
 }
 
-// The console commands the command line gives by name. Their arguments fill,
-// in order, the fields the command uses: address, length, value.
-struct CommandeParNom {
+// The console buttons behind the commands the command line gives by name.
+struct BoutonParNom {
     const char* nom;
-    int code;
+    QLatin1StringView bouton;
 };
-constexpr CommandeParNom CommandesConsole[] = {
-    {"dump", code::MemDump},
-    {"fill", code::MemFill},
-    {"set", code::MemSet},
-    {"disassemble", code::Disassemble},
+constexpr BoutonParNom BoutonsConsole[] = {
+    {"dump", controle::MemDump}, {"fill", controle::MemFill},
+    {"set", controle::MemSet},   {"disassemble", controle::Disassemble},
+    {"run", controle::Run},      {"break", controle::Break},
+    {"step", controle::Step},    {"stop", controle::Stop},
 };
 
+const CommandeConsole* boutonDe(const QString& nom) {
+    const auto it = std::find_if(std::begin(BoutonsConsole), std::end(BoutonsConsole),
+                                 [&](const BoutonParNom& b) { return nom == QLatin1String(b.nom); });
+    return it == std::end(BoutonsConsole) ? nullptr : commandeParBouton(it->bouton);
+}
+
+EtatLien etatLien(const Session& s) {
+    if (!s.liaison.talkerPresent) return EtatLien::SansTalker;
+    return s.liaison.cibleTourne ? EtatLien::CibleEnMarche : EtatLien::CibleArretee;
+}
+
+// The console disables its button for the command in this link state (Run
+// and Step while the program runs, Stop while it is stopped...): nothing is
+// sent for it.
+bool refusee(const Session& s, const QString& nom) {
+    const CommandeConsole* c = boutonDe(nom);
+    return c && c->etats[static_cast<int>(etatLien(s))] == Activation::Inactif;
+}
+
 // What the console does when the user picks a command, fills its fields and
-// presses Execute. False when `nom` is no console command.
+// presses Execute: the command's arguments fill, in order, the fields it uses
+// (address, length, value). False when `nom` has no Execute of its own.
 bool console(Session& s, const QString& nom, const QStringList& arguments) {
-    const auto it = std::find_if(std::begin(CommandesConsole), std::end(CommandesConsole),
-                                 [&](const CommandeParNom& c) { return nom == QLatin1String(c.nom); });
-    if (it == std::end(CommandesConsole)) return false;
-    const CommandeConsole& commande = *commandeParCode(it->code);
+    const CommandeConsole* commande = boutonDe(nom);
+    if (!commande || !commande->executer) return false;
     constexpr int Ordre[3] = {champ::Adresse, champ::Longueur, champ::Valeur};
     QString champs[3];
     int suivant = 0;
     for (int i = 0; i < 3; ++i)
-        if (commande.champs & Ordre[i]) champs[i] = arguments.value(suivant++);
-    selectionnerCommande(s, commande.code, QString::fromUtf8(commande.echo));
+        if (commande->champs & Ordre[i]) champs[i] = arguments.value(suivant++);
+    selectionnerCommande(s, commande->code, QString::fromUtf8(commande->echo));
     RemplirECHO(s, champs[0], champs[1], champs[2]);
+    // Break goes through Execute in both link states: on a running program it
+    // plants the breakpoint and waits for it; on a stopped one it only arms it
+    // for the next run.
     executerCommande(s);
     return true;
+}
+
+// The stopped display writes the echo area as the stop address, a blank and
+// the instruction there; no command's own echo starts so.
+const QRegularExpression EchoArret(QStringLiteral("^[0-9A-F]{4} "));
+
+// After a command that may stop the program: its stopped display, if it
+// ended on one, as the echo line then the registers line. True when it did.
+bool montrerArret(Session& s, QTextStream& sortie) {
+    const QString echo = s.ecran().text(Zone::Echo);
+    if (!s.liaison.talkerPresent || s.liaison.cibleTourne || !EchoArret.match(echo).hasMatch()) return false;
+    sortie << echo << '\n';
+    afficherRegistres(s, sortie);
+    return true;
+}
+
+// The program runs (or the Talker idles) for `millisecondes` on the session's
+// clock; an interruption ends the wait.
+void attendre(Session& s, int millisecondes) {
+    constexpr double Tranche = 0.1;
+    const double duree = millisecondes / 1000.0;
+    const double debut = s.horloge().now();
+    for (;;) {
+        const double passe = ecoule(debut, s.horloge().now());
+        if (passe >= duree || s.liaison.interruption) return;
+        Tempo(s.horloge(), static_cast<float>(std::min(Tranche, duree - passe)));
+    }
 }
 
 } // namespace
@@ -120,7 +183,7 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
         if (session.liaison.interruption) return interrompu();
         enCours = (QStringList{commande.nom} + commande.arguments).join(u' ');
         const QStringList& a = commande.arguments;
-        const bool cible = commande.nom != "info" && commande.nom != "disasm";
+        const bool cible = parleALaCible(commande.nom);
         if (cible && !verifie) {
             verifie = true;
             if (commande.nom != "load-talker") {
@@ -139,6 +202,16 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
                 }
             }
         }
+        if (cible && refusee(session, commande.nom)) {
+            // The state as the status bar gives it: no Talker, or the target's.
+            const QString etat = session.ecran().panel(
+                session.liaison.talkerPresent ? QStringLiteral("Cible") : QStringLiteral("Talker"));
+            erreurs << QStringLiteral("tessaline-cli: %1 : %2 n'est pas lanc\u00e9").arg(etat, enCours)
+                    << Qt::endl;
+            return 1;
+        }
+        // Only a stop made by this command is shown.
+        session.ecran().clear(Zone::Echo);
         if (commande.nom == "info") {
             afficherInfo(session, emplacementReglages, sortie);
         } else if (commande.nom == "disasm") {
@@ -163,10 +236,31 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
                 afficherRegistres(session, sortie);
             else
                 echec = true;
+        } else if (commande.nom == "wait") {
+            attendre(session, a[0].toInt());
+            montrerArret(session, sortie); // the program's own SWI, caught by the link watch
+        } else if (commande.nom == "stop") {
+            cmdSTOP_Click(session);
+            echec |= !montrerArret(session, sortie);
+        } else if (commande.nom == "step") {
+            const int pas = a.isEmpty() ? 1 : a[0].toInt();
+            for (int i = 0;
+                 i < pas && !session.liaison.interruption && SignauxInterruption::signalRecu() == 0; ++i) {
+                cmdSTEP_Click(session);
+                if (!montrerArret(session, sortie)) {
+                    echec = true;
+                    break;
+                }
+            }
         } else {
+            const bool versLeBreak = commande.nom == "run" && session.pointArret.BreakArme;
+            const bool breakEnMarche = commande.nom == "break" && session.liaison.cibleTourne;
             console(session, commande.nom, a);
+            if (montrerArret(session, sortie) != (versLeBreak || breakEnMarche)) echec = true;
         }
-        if (session.liaison.interruption) return interrompu();
+        // A signal that stopped the program rather than the exchange ends the
+        // run here as well.
+        if (session.liaison.interruption || SignauxInterruption::signalRecu() != 0) return interrompu();
     }
     return echec || ecran.reports() > 0 ? 1 : 0;
 }

@@ -8,15 +8,28 @@ namespace tessaline {
 
 const QVector<DescriptionCommande>& commandesConnues() {
     static const QVector<DescriptionCommande> liste = {
-        {"info", 0, 0, "info                        the configuration and the prepared Talker"},
-        {"disasm", 1, 2, "disasm HEX [ADDRESS]        decode bytes without a target"},
-        {"load-talker", 0, 0, "load-talker                 download the Talker (reset the board when asked)"},
-        {"test-talker", 0, 0, "test-talker                 check the Talker and show the link state"},
-        {"dump", 2, 2, "dump ADDRESS LENGTH         dump target memory (at most FF bytes)"},
-        {"fill", 3, 3, "fill ADDRESS LENGTH VALUE   fill target memory with one byte"},
-        {"set", 2, 2, "set ADDRESS VALUE           write a byte or a 16-bit word"},
-        {"disassemble", 1, 1, "disassemble ADDRESS         list 16 bytes of target memory as instructions"},
-        {"regs", 0, 0, "regs                        read the registers"},
+        {"info", 0, 0, 0, "info                        the configuration and the prepared Talker"},
+        {"disasm", 1, 2, 0, "disasm HEX [ADDRESS]        decode bytes without a target"},
+        {"load-talker", 0, 0, 0,
+         "load-talker                 download the Talker (reset the board when asked)"},
+        {"test-talker", 0, 0, 0, "test-talker                 check the Talker and show the link state"},
+        {"dump", 2, 2, 0, "dump ADDRESS LENGTH         dump target memory (at most FF bytes)"},
+        {"fill", 3, 3, 0, "fill ADDRESS LENGTH VALUE   fill target memory with one byte"},
+        {"set", 2, 2, 0, "set ADDRESS VALUE           write a byte or a 16-bit word"},
+        {"disassemble", 1, 1, 0,
+         "disassemble ADDRESS         list 16 bytes of target memory as instructions"},
+        {"regs", 0, 0, 0, "regs                        read the registers"},
+        {"run", 0, 1, 0,
+         "run [ADDRESS]               start the program (at the EEPROM start without ADDRESS);\n"
+         "                              with a breakpoint set while stopped, run to it"},
+        {"stop", 0, 0, 0, "stop                        stop the running program and show where"},
+        {"step", 0, 1, PasMaximum,
+         "step [COUNT]                execute COUNT instructions (1 to 1000, default 1)"},
+        {"break", 1, 1, 0,
+         "break ADDRESS               running: stop the program there; stopped: the next run\n"
+         "                              stops there"},
+        {"wait", 1, 1, AttenteMaximum,
+         "wait MILLISECONDS           let the program run that long (at most 600000)"},
     };
     return liste;
 }
@@ -153,7 +166,15 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
         }
         for (QString& a : c.arguments)
             a = a.toUpper();
-        for (int k = 0; k < c.arguments.size(); ++k) {
+        for (int k = 0; k < c.arguments.size() && d->plafond > 0; ++k) {
+            int n = 0;
+            if (!entier(c.arguments[k], 1, d->plafond, n)) {
+                erreur = c.nom + QStringLiteral(": ") + c.arguments[k] +
+                         QStringLiteral(" is not a decimal number from 1 to %1").arg(d->plafond);
+                return std::nullopt;
+            }
+        }
+        for (int k = 0; k < c.arguments.size() && d->plafond == 0; ++k) {
             const bool octets = c.nom == "disasm" && k == 0;
             if (octets ? !octetsHexa(c.arguments[k]) : !champHexa(c.arguments[k])) {
                 erreur = c.nom + QStringLiteral(": ") + c.arguments[k] +

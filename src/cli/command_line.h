@@ -33,13 +33,21 @@ struct LigneCommande {
 };
 
 // The commands known, with how many arguments each takes (minimum, maximum).
+// Their arguments are the console's hex fields, or, when `plafond` is not 0,
+// decimal numbers from 1 to `plafond` (a count, milliseconds).
 struct DescriptionCommande {
     const char* nom;
     int minimum;
     int maximum;
+    int plafond;
     const char* usage;
 };
 const QVector<DescriptionCommande>& commandesConnues();
+
+// The most instructions one step command executes, and the longest wait
+// (milliseconds).
+inline constexpr int PasMaximum = 1000;
+inline constexpr int AttenteMaximum = 600000;
 
 // Parses the arguments (without the program name). On a usage error returns
 // nothing and sets `erreur` to a one-line explanation.

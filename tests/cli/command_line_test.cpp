@@ -46,6 +46,9 @@ const Row kRows[] = {
     {"-- info --", "info", nullptr},
     {"disasm 86ff00 c000", "disasm 86FF00 C000", nullptr},
     {"fill 0 ff 0", "fill 0 FF 0", nullptr},
+    // Execution control: an optional start address, a decimal count and milliseconds.
+    {"run -- run fe00 -- break fe15 -- step -- step 1000 -- wait 250 -- stop",
+     "run | run FE00 | break FE15 | step | step 1000 | wait 250 | stop", nullptr},
     // Global options, each once, before the first command.
     {"--settings /tmp/t.ini --port COM2 --hardware 68HC11E9 --quartz 16 --baud 9600 --timeout 0 --simulate "
      "--yes test-talker",
@@ -75,6 +78,12 @@ const Row kRows[] = {
     {"set 1000 5G", nullptr, "set: 5G is not 1 to 4 hex digits"},
     {"disasm 86F", nullptr, "disasm: 86F is not a whole number of hex bytes"},
     {"info -- dump 1000", nullptr, "usage: dump"},
+    {"step 0", nullptr, "step: 0 is not a decimal number from 1 to 1000"},
+    {"step 1001", nullptr, "step: 1001 is not a decimal number from 1 to 1000"},
+    {"wait 1F", nullptr, "wait: 1F is not a decimal number"},
+    {"wait", nullptr, "usage: wait MILLISECONDS"},
+    {"break", nullptr, "usage: break ADDRESS"},
+    {"run FE00 0", nullptr, "usage: run [ADDRESS]"},
 };
 
 TEST(CommandLine, ArgumentVectorsGiveTheirParseOrAUsageError) {

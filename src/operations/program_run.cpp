@@ -26,6 +26,8 @@ constexpr int OctetsInstruction = 6;
 // After the frame's last byte the Talker returns from interrupt into the
 // program; the host lets it get going before anything else.
 constexpr float PauseDemarrage = 0.1f;
+// The lowest frame a program may run with on the Talker's stack.
+constexpr int TrameLaPlusBasse = 0x00E0 - 8;
 
 int valeur(const QString& texte) {
     return HexaDec(texte) & 0xFFFF;
@@ -63,6 +65,15 @@ bool ecrireTrame(Session& s, bool pause) {
         AfficheEchec(
             s.ecran(),
             QStringLiteral("Erreur RunProg : la pile SP=%1 n'est pas dans la RAM").arg(s.registres.RegSP));
+        return false;
+    }
+    // On the Talker's stack, its own frames go down to 23 bytes below the
+    // program's SP when it stops (the stacked frame, the idle frame, three
+    // nested calls): below SP $00E0 they would reach its code at $00C4.
+    if (trame.adresse < TrameLaPlusBasse) {
+        AfficheEchec(s.ecran(), QStringLiteral("Erreur RunProg : la pile SP=%1 d\u00e9borde sur le Talker "
+                                               "(SP 00E0 au moins, ou une pile en RAM)")
+                                    .arg(s.registres.RegSP));
         return false;
     }
     ViderCom(s);
@@ -119,7 +130,16 @@ QString adresseDepart(Session& session) {
 }
 
 bool RunProg(Session& session, bool pause) {
-    changerRegistre(session, &JeuRegistres::RegPC, adresseDepart(session));
+    const QString depart = adresseDepart(session);
+    // A new start on the Talker's stack (elsewhere than where the program
+    // stopped) begins where that stack does. The SP of a stop inside one of
+    // the program's subroutines would otherwise have every new run start a
+    // little deeper, until the Talker's own frames run into its code.
+    const int sp = valeur(session.registres.RegSP);
+    if (valeur(depart) != valeur(session.registres.RegPC) && sp >= talker::StackBottom &&
+        sp < talker::StackTop)
+        changerRegistre(session, &JeuRegistres::RegSP, DecHexa4(talker::StackTop));
+    changerRegistre(session, &JeuRegistres::RegPC, depart);
     return ecrireTrame(session, pause);
 }
 

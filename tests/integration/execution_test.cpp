@@ -100,10 +100,20 @@ TEST_F(Execution, RunThenStopShowsWhereTheProgramWas) {
     attendre(0.2);
     EXPECT_EQ(s.board.peek(Compte), arrete) << "the program no longer runs";
 
-    // Out of the EEPROM, the start is the EEPROM's.
+    // Out of the EEPROM, the start is the EEPROM's; a new start on the
+    // Talker's stack begins at its top, not where a subroutine left it.
+    changerRegistre(session(), &JeuRegistres::RegSP, QStringLiteral("00DA"));
     run(QStringLiteral("1234"));
     EXPECT_EQ(session().console.CmdAdresse, "FE00");
+    EXPECT_EQ(regs().RegSP, "00E8");
     EXPECT_EQ(s.ecran.panel("Cible"), "Cible Tourne");
+    ASSERT_TRUE(cmdSTOP_Click(session()));
+    // A step (where the program is) keeps its SP: too deep for the Talker, refused.
+    changerRegistre(session(), &JeuRegistres::RegSP, QStringLiteral("00DA"));
+    s.ecran.messages.clear();
+    cmdSTEP_Click(session());
+    EXPECT_TRUE(s.ecran.messageTexts().value(0).startsWith("Erreur RunProg : la pile SP=00DA"));
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
 }
 
 // Step after step through a call, a return and a conditional branch taken and

@@ -111,7 +111,7 @@ private:
         const ChercheSymbole chercher = [this](const QString& nom) { return symbole(nom); };
         QByteArray octets;
         do {
-            const Valeur v = evaluer(c, chercher, compteur_ + int32_t(octets.size()));
+            const Valeur v = evaluer(c, chercher, compteur_);
             if (!v.erreur.isEmpty()) {
                 erreur(QStringLiteral("bad operand: ") + v.erreur);
                 return;

@@ -20,11 +20,16 @@ public:
         c_.texte = operande;
     }
 
-    QString erreur;
+    QString erreur;       // the operand cannot be read: no form, no bytes
+    QString erreurValeur; // a value is undefined or out of range: the bytes keep their place
     Curseur& curseur() { return c_; }
 
     bool echec(const QString& texte) {
         if (erreur.isEmpty()) erreur = texte;
+        return false;
+    }
+    bool echecValeur(const QString& texte) {
+        if (erreurValeur.isEmpty()) erreurValeur = texte;
         return false;
     }
 
@@ -34,7 +39,7 @@ public:
         if (!v.erreur.isEmpty())
             echec(QStringLiteral("bad operand: ") + v.erreur);
         else if (!v.inconnu.isEmpty() && passe2_)
-            echec(QStringLiteral("undefined symbol ") + v.inconnu);
+            echecValeur(QStringLiteral("undefined symbol ") + v.inconnu);
         if (connue) *connue = v.connue();
         return v.valeur;
     }
@@ -102,7 +107,7 @@ private:
 // Range checks of the second pass, where every value is known.
 bool verifier(Lecteur& l, int32_t v, int32_t min, int32_t max, const char* quoi) {
     if (!l.passe2() || (v >= min && v <= max)) return true;
-    return l.echec(QStringLiteral("%1 %2 out of range").arg(QLatin1String(quoi)).arg(v));
+    return l.echecValeur(QStringLiteral("%1 %2 out of range").arg(QLatin1String(quoi)).arg(v));
 }
 
 void octet(QByteArray& b, int32_t v) {
@@ -119,9 +124,9 @@ void mot(QByteArray& b, int32_t v) {
 void deplacement(Lecteur& l, QByteArray& b, int32_t cible, int32_t finInstruction) {
     const int32_t d = cible - finInstruction;
     if (l.passe2() && (d < -128 || d > 127))
-        l.echec(QStringLiteral("branch out of range: target $%1 is %2 bytes away (-128 to +127)")
-                    .arg(QString::number(cible & 0xFFFF, 16).toUpper().rightJustified(4, u'0'))
-                    .arg(d));
+        l.echecValeur(QStringLiteral("branch out of range: target $%1 is %2 bytes away (-128 to +127)")
+                          .arg(QString::number(cible & 0xFFFF, 16).toUpper().rightJustified(4, u'0'))
+                          .arg(d));
     octet(b, d);
 }
 
@@ -213,7 +218,7 @@ Codage coderInstruction(const QVector<FormeInstruction>& formes, QStringView ope
         l.finOperande();
     }
 
-    r.erreur = l.erreur;
+    r.erreur = l.erreur.isEmpty() ? l.erreurValeur : l.erreur;
     if (r.forme->prebyte != 0) r.octets.append(char(r.forme->prebyte));
     r.octets.append(char(r.forme->opcode));
     r.octets.append(operandes);

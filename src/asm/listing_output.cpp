@@ -67,6 +67,8 @@ QByteArray texteSymboles(const Assemblage& a) {
     QString t;
     for (auto it = a.symboles.cbegin(); it != a.symboles.cend(); ++it)
         t += it.key().leftJustified(largeur + 2) + u'$' + hexa4(it.value()) + QStringLiteral("\r\n");
+    // Never an empty file: the compile takes an empty product for one still being written.
+    t += QStringLiteral("\r\n%1 symbol(s)\r\n").arg(a.symboles.size());
     return t.toLatin1();
 }
 

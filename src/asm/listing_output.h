@@ -7,7 +7,7 @@
 // address and no number. An EQU line shows "=" and its value instead of an
 // address. A faulty line is followed by a line "***** error: " + the fault.
 // Symbol table: one line per symbol, sorted by name: the name, blanks, "$" and
-// its value in four hex digits.
+// its value in four hex digits; then an empty line and the count of symbols.
 #pragma once
 
 #include "asm/assembler.h"

@@ -1,5 +1,6 @@
 #include "cli/cli_commands.h"
 
+#include "cli/cli_assemble.h"
 #include "disasm/desass_instr.h"
 #include "link/conversions.h"
 #include "link/registers.h"
@@ -11,7 +12,7 @@ namespace tessaline {
 
 bool commandeCible(const LigneCommande& ligne) {
     for (const CommandeCli& c : ligne.commandes)
-        if (c.nom != "info" && c.nom != "disasm") return true;
+        if (c.nom != "info" && c.nom != "disasm" && c.nom != "assemble") return true;
     return false;
 }
 
@@ -120,7 +121,7 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
         if (session.liaison.interruption) return interrompu();
         enCours = (QStringList{commande.nom} + commande.arguments).join(u' ');
         const QStringList& a = commande.arguments;
-        const bool cible = commande.nom != "info" && commande.nom != "disasm";
+        const bool cible = commande.nom != "info" && commande.nom != "disasm" && commande.nom != "assemble";
         if (cible && !verifie) {
             verifie = true;
             if (commande.nom != "load-talker") {
@@ -156,6 +157,8 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
             TestTalker(session);
             afficherEtat(session, sortie);
             echec |= !session.liaison.talkerPresent;
+        } else if (commande.nom == "assemble") {
+            echec |= !assemblerSource(session, a[0], sortie);
         } else if (commande.nom == "regs") {
             chargerRegistres(session);
             // Registers that did not come from the target are not printed.

@@ -17,6 +17,7 @@ const QVector<DescriptionCommande>& commandesConnues() {
         {"set", 2, 2, "set ADDRESS VALUE           write a byte or a 16-bit word"},
         {"disassemble", 1, 1, "disassemble ADDRESS         list 16 bytes of target memory as instructions"},
         {"regs", 0, 0, "regs                        read the registers"},
+        {"assemble", 1, 1, "assemble FILE.ASM           assemble a source; print its report RETOUR.NFO"},
     };
     return liste;
 }
@@ -150,6 +151,10 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
         if (c.arguments.size() < d->minimum || c.arguments.size() > d->maximum) {
             erreur = QStringLiteral("usage: ") + QString::fromLatin1(d->usage).simplified();
             return std::nullopt;
+        }
+        if (c.nom == "assemble") { // a file name, as it is
+            l.commandes << c;
+            continue;
         }
         for (QString& a : c.arguments)
             a = a.toUpper();

@@ -117,7 +117,8 @@ TEST(Assembler, ProductsAndTheAddressToListingLineMap) {
                                  "S108F010474849860198\r\n"
                                  "S104F10039D1\r\n"
                                  "S903F013F9\r\n");
-    EXPECT_EQ(texteSymboles(a).toStdString(), "N         $0001\r\nalpha     $F013\r\nzeta      $F000\r\n");
+    EXPECT_EQ(texteSymboles(a).toStdString(),
+              "N         $0001\r\nalpha     $F013\r\nzeta      $F000\r\n\r\n3 symbol(s)\r\n");
 
     const QString lst = QString::fromLatin1(texteListing(a));
     const QStringList lignes = lst.split(QStringLiteral("\r\n"));

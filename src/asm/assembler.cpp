@@ -172,7 +172,12 @@ private:
         const Codage c = coderInstruction(*formes, operande, compteur_, chercher, formes_[ligne_], passe2_);
         if (!passe2_) formes_[ligne_] = c.forme;
         if (!c.erreur.isEmpty()) erreur(c.erreur);
-        emettre(c.octets);
+        // A value that turns out wrong only in pass 2 (a division by a symbol
+        // defined further down that is 0) keeps the length pass 1 gave.
+        if (passe2_ && !c.forme && formes_[ligne_])
+            emettre(QByteArray(formes_[ligne_]->longueur, '\0'));
+        else
+            emettre(c.octets);
     }
 
     // False once END is met.

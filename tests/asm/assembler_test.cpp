@@ -83,10 +83,12 @@ TEST(Assembler, FaultsNameTheirLineAndLeaveTheOtherLinesInPlace) {
                                                   " FCC /open\n"
                                                   " LDAA 5/0\n"
                                                   " RMB 129\n"
+                                                  " LDAA 1/ZERO\n"
                                                   "FAR NOP\n"
-                                                  "LATER NOP\n"));
+                                                  "LATER NOP\n"
+                                                  "ZERO EQU 0\n"));
     EXPECT_EQ(erreurs(a), "1: undefined symbol NOWHERE\n"
-                          "2: branch out of range: target $008E is 137 bytes away (-128 to +127)\n"
+                          "2: branch out of range: target $0091 is 140 bytes away (-128 to +127)\n"
                           "3: unknown mnemonic FROB\n"
                           "4: duplicate label L1 (first defined on line 1)\n"
                           "5: value 256 out of range\n"
@@ -96,9 +98,11 @@ TEST(Assembler, FaultsNameTheirLineAndLeaveTheOtherLinesInPlace) {
                           "9: ORG needs a value known here: LATER is defined further down\n"
                           "10: EQU needs a label\n"
                           "11: bad operand: string not closed by /\n"
-                          "12: bad operand: division by zero");
+                          "12: bad operand: division by zero\n"
+                          "14: bad operand: division by zero");
     // An unreadable operand emits nothing; a wrong value keeps its bytes' place.
-    EXPECT_EQ(a.symboles.value("FAR"), 3 + 2 + 1 + 2 + 3 + 2 + 129);
+    EXPECT_EQ(a.symboles.value("FAR"), 3 + 2 + 1 + 2 + 3 + 2 + 129 + 3);
+    EXPECT_EQ(a.lignes[14].adresse, a.symboles.value("FAR")) << "pass 2 lays the code where pass 1 did";
 }
 
 TEST(Assembler, ProductsAndTheAddressToListingLineMap) {

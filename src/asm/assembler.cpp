@@ -235,7 +235,7 @@ private:
     void reserver(QStringView operande) {
         const std::optional<int32_t> n = valeurImmediate(operande, "RMB");
         if (!n) return;
-        if (*n < 0 || compteur_ + *n > FinMemoire) {
+        if (*n < 0 || int64_t(compteur_) + *n > FinMemoire) {
             erreur(QStringLiteral("RMB %1 bytes: beyond $FFFF or negative").arg(*n));
             return;
         }

@@ -122,12 +122,12 @@ void mot(QByteArray& b, int32_t v) {
 // A branch displacement from the end of the instruction (M68HC11 RM, relative
 // addressing: -128 to +127 bytes).
 void deplacement(Lecteur& l, QByteArray& b, int32_t cible, int32_t finInstruction) {
-    const int32_t d = cible - finInstruction;
+    const int64_t d = int64_t(cible) - finInstruction;
     if (l.passe2() && (d < -128 || d > 127))
         l.echecValeur(QStringLiteral("branch out of range: target $%1 is %2 bytes away (-128 to +127)")
                           .arg(QString::number(cible & 0xFFFF, 16).toUpper().rightJustified(4, u'0'))
                           .arg(d));
-    octet(b, d);
+    octet(b, int32_t(d & 0xFF));
 }
 
 InstrClass classeIndexee(Registre r, InstrClass x, InstrClass y) {

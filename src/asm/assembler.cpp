@@ -227,26 +227,60 @@ private:
             chaine(l.reste);
         else if (op == u"RMB")
             reserver(l.reste);
+        else if (op == u"BSZ" || op == u"ZMB") {
+            if (const std::optional<int32_t> n = compte(l.reste, op == u"BSZ" ? "BSZ" : "ZMB"))
+                emettre(QByteArray(*n, '\0'));
+        } else if (op == u"FILL")
+            remplir(l.reste);
+        else if (op == u"OPT" || op == u"PAGE")
+            return true; // listing controls: this listing has no pages and no options
         else
             instruction(l.operation, l.reste);
         return true;
     }
 
-    void reserver(QStringView operande) {
-        const std::optional<int32_t> n = valeurImmediate(operande, "RMB");
-        if (!n) return;
+    // A byte count that must be known when first met (RMB, BSZ, ZMB, FILL).
+    std::optional<int32_t> compte(QStringView operande, const char* directive) {
+        const std::optional<int32_t> n = valeurImmediate(operande, directive);
+        if (!n) return std::nullopt;
         if (*n < 0 || int64_t(compteur_) + *n > FinMemoire) {
-            erreur(QStringLiteral("RMB %1 bytes: beyond $FFFF or negative").arg(*n));
-            return;
+            erreur(QStringLiteral("%1 %2 bytes: beyond $FFFF or negative")
+                       .arg(QLatin1String(directive))
+                       .arg(*n));
+            return std::nullopt;
         }
+        return n;
+    }
+
+    void reserver(QStringView operande) {
+        const std::optional<int32_t> n = compte(operande, "RMB");
+        if (!n) return;
         if (passe2_) courante().adresse = compteur_;
         compteur_ += *n;
+    }
+
+    // FILL value,count: `count` bytes of `value`.
+    void remplir(QStringView operande) {
+        Curseur c{operande};
+        const Valeur v = evaluer(
+            c, [this](const QString& nom) { return symbole(nom); }, compteur_);
+        if (!v.erreur.isEmpty() || !c.prendre(u',')) {
+            erreur(QStringLiteral("bad operand: FILL value,count expected"));
+            return;
+        }
+        const std::optional<int32_t> n = compte(operande.mid(c.pos), "FILL");
+        if (!n) return;
+        if (!v.inconnu.isEmpty())
+            erreur(QStringLiteral("undefined symbol ") + v.inconnu);
+        else if (v.valeur < -128 || v.valeur > 0xFF)
+            erreur(QStringLiteral("value %1 out of range").arg(v.valeur));
+        emettre(QByteArray(*n, char(v.valeur & 0xFF)));
     }
 
     QStringList lignesSource_;
     QVector<const FormeInstruction*> formes_; // chosen in pass 1, kept in pass 2
     QHash<QString, int> definiA_;             // the line (from 0) that defined each symbol
-    QHash<int, QString> inconnuPasse1_;       // ORG, EQU, RMB lines that met an unknown symbol
+    QHash<int, QString> inconnuPasse1_;       // ORG, EQU, RMB... lines that met an unknown symbol
     Assemblage r_;
     bool passe2_ = false;
     int ligne_ = 0;

@@ -5,8 +5,9 @@
 // and reports the faults. Directives: ORG (any number), EQU, FCB, FDB, FCC
 // (a string between two equal delimiters, no terminating byte), RMB (reserves,
 // emits nothing), END (an optional start address; lines after it are not
-// assembled). Mnemonics and directives take any case; symbols are case
-// sensitive. Expressions: see expression.h.
+// assembled); also BSZ and ZMB (that many zero bytes), FILL value,count, and
+// OPT and PAGE, which are ignored. Mnemonics and directives take any case;
+// symbols are case sensitive. Expressions: see expression.h.
 #pragma once
 
 #include <QByteArray>

@@ -60,6 +60,8 @@ TEST(Assembler, DirectivesExpressionsAndAddressingModes) {
          "* head\r\n LDAA #1 load one\r\n  ; alone\r\n INCA ; with ;\r\n", "0000:8601 0002:4C"},
         {"branch range limits: +127 and -128", "B1 BRA B2\n RMB 127\nB2 RMB 0\nB3 RMB 126\n BRA B3",
          "0000:207F 00FF:2080"},
+        {"BSZ and ZMB emit zeros, FILL a value; OPT and PAGE are ignored",
+         " BSZ 2\n ZMB 1\n FILL $AA,3\n OPT l\n PAGE\n NOP", "0000:0000 0002:00 0003:AAAAAA 0006:01"},
         {"lines after END are not assembled", " NOP\n END\n WHAT EVER", "0000:01"},
     };
     for (const Cas& c : cas) {

@@ -1,5 +1,6 @@
 #include "cli/cli_commands.h"
 
+#include "cli/cli_assemble.h"
 #include "cli/cli_interruption.h"
 #include "disasm/desass_instr.h"
 #include "link/control_names.h"
@@ -17,10 +18,10 @@ namespace tessaline {
 
 namespace {
 
-// The commands that send nothing: the configuration, the decoder, and a wait
-// (the program runs, or the Talker idles, without the host).
+// The commands that send nothing: the configuration, the decoder, the
+// assembler, and a wait (the program runs, or the Talker idles, without the host).
 bool parleALaCible(const QString& nom) {
-    return nom != "info" && nom != "disasm" && nom != "wait";
+    return nom != "info" && nom != "disasm" && nom != "wait" && nom != "assemble";
 }
 
 } // namespace
@@ -229,6 +230,8 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
             TestTalker(session);
             afficherEtat(session, sortie);
             echec |= !session.liaison.talkerPresent;
+        } else if (commande.nom == "assemble") {
+            echec |= !assemblerSource(session, a[0], sortie);
         } else if (commande.nom == "regs") {
             chargerRegistres(session);
             // Registers that did not come from the target are not printed.

@@ -30,6 +30,7 @@ const QVector<DescriptionCommande>& commandesConnues() {
          "                              stops there"},
         {"wait", 1, 1, AttenteMaximum,
          "wait MILLISECONDS           let the program run that long (at most 600000)"},
+        {"assemble", 1, 1, 0, "assemble FILE.ASM           assemble a source; print its report RETOUR.NFO"},
     };
     return liste;
 }
@@ -163,6 +164,10 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
         if (c.arguments.size() < d->minimum || c.arguments.size() > d->maximum) {
             erreur = QStringLiteral("usage: ") + QString::fromLatin1(d->usage).simplified();
             return std::nullopt;
+        }
+        if (c.nom == "assemble") { // a file name, as it is
+            l.commandes << c;
+            continue;
         }
         for (QString& a : c.arguments)
             a = a.toUpper();

@@ -56,9 +56,18 @@ struct Configuration : CarteMemoire {
     int BootBaud = 1200;                  // rate of the bootstrap download
     int Timeout = 2000;                   // tenths of a second
 
+    // The assembler files: their names, looked for in the program's folder
+    // when no path is stored. Elsewhere than on Windows the defaults are the
+    // assembler and the compile script installed beside the program.
+#ifdef Q_OS_WIN
     QString FichCompilateur = QStringLiteral("AS11.EXE");
     QString FichCompilateurSYM = QStringLiteral("ASSYM.EXE");
     QString FichCompilateurBAT = QStringLiteral("COMPILE.BAT");
+#else
+    QString FichCompilateur = QStringLiteral("tessaline-asm");
+    QString FichCompilateurSYM = QStringLiteral("tessaline-asm");
+    QString FichCompilateurBAT = QStringLiteral("tessaline-compile");
+#endif
     QString FichierCompilateur;
     QString FichierCompilateurSYM;
     QString FichierCompilateurBAT;

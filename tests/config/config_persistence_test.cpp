@@ -145,7 +145,7 @@ TEST_F(ConfigTest, UnreadableValuesFallBackWithoutLosingTheOthers) {
     EXPECT_EQ(c.TailleEeprom, 2048);
     EXPECT_EQ(c.DepartEEprom, 0xF800);
     EXPECT_EQ(c.Port, "COM2") << "an absent key";
-    EXPECT_EQ(c.FichCompilateur, "AS11.EXE");
+    EXPECT_EQ(c.FichCompilateur, Configuration().FichCompilateur) << "an empty name";
     EXPECT_EQ(c.FichCompilateurSYM, "MONSYM.EXE");
     EXPECT_EQ(c.LastFichier, fichiers.dossier());
     EXPECT_EQ(lue.disposition.MainWidth, 11775);
@@ -229,17 +229,23 @@ TEST_F(ConfigTest, BlankProfileNameIsKeptAsANewProfile) {
 }
 
 TEST_F(ConfigTest, AssemblerFilesAreFoundInTheProgramFolder) {
-    auto creer = [&](const char* nom, int taille) {
-        QFile f(QDir(fichiers.dossier()).filePath(QLatin1String(nom)));
+    auto creer = [&](const QString& nom, int taille) {
+        QFile f(QDir(fichiers.dossier()).filePath(nom));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(taille, 'x'));
     };
-    creer("as11.exe", 10);
-    creer("COMPILE.BAT", 5);
+    // With no name stored, the defaults name the assembler (which also writes
+    // the symbols) and the compile script installed beside the program.
+    const Configuration defauts;
+    const QString assembleur = defauts.FichCompilateur.toUpper();
+    creer(assembleur, 10);
+    creer(defauts.FichCompilateurBAT, 5);
     const Configuration c = lire(fichiers.nouveau()).configuration;
-    EXPECT_EQ(c.FichierCompilateur, QDir::toNativeSeparators(fichiers.dossier() + "/as11.exe"));
-    EXPECT_EQ(c.FichierCompilateurSYM, "");
-    EXPECT_EQ(c.FichierCompilateurBAT, QDir::toNativeSeparators(fichiers.dossier() + "/COMPILE.BAT"));
+    EXPECT_EQ(c.FichierCompilateur, QDir::toNativeSeparators(fichiers.dossier() + "/" + assembleur))
+        << "found whatever the case of its name";
+    EXPECT_EQ(c.FichierCompilateurSYM, c.FichierCompilateur);
+    EXPECT_EQ(c.FichierCompilateurBAT,
+              QDir::toNativeSeparators(fichiers.dossier() + "/" + defauts.FichCompilateurBAT));
     EXPECT_TRUE(c.CompilateurDisponible);
 
     // A stored path wins over the program folder, even when it names nothing.

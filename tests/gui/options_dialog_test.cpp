@@ -9,8 +9,11 @@
 #include "ui/options_dialog.h"
 #include "virtual_clock.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -330,8 +333,12 @@ TEST(OptionsProgramme, AssemblerFileIsChosenInTheCommonDialog) {
               QDir::toNativeSeparators(bat.fileName()));
     EXPECT_EQ(d.findChild<QLabel*>("lblTailleCompilateur")->text(),
               QString::number(contenu.size()) + " Octets");
+    // With no assembler in the settings, the one installed beside the program is chosen.
+    const QFileInfo installe(
+        QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("tessaline-asm")));
     d.findChild<QRadioButton*>("optCompilateur(0)")->click();
-    EXPECT_EQ(d.findChild<QLabel*>("lblTailleCompilateur")->text(), "0 Octets") << "no assembler chosen";
+    EXPECT_EQ(d.findChild<QLabel*>("lblTailleCompilateur")->text(),
+              QString::number(installe.size()) + " Octets");
     {
         PiloteModal<QFileDialog> p([&](QFileDialog* f) {
             filtreChoisi = f->selectedNameFilter();
@@ -344,13 +351,14 @@ TEST(OptionsProgramme, AssemblerFileIsChosenInTheCommonDialog) {
     const Configuration& c = s.fenetre->session().config;
     EXPECT_EQ(c.FichierCompilateurBAT, QDir::toNativeSeparators(bat.fileName()));
     EXPECT_EQ(c.FichCompilateurBAT, "MONASM.BAT");
-    EXPECT_TRUE(c.FichierCompilateur.isEmpty()) << "the cancelled choice changed nothing";
+    EXPECT_EQ(c.FichierCompilateur, QDir::toNativeSeparators(installe.filePath()))
+        << "the cancelled choice changed nothing";
 
-    // Shown again: the batch file is the one with a path.
+    // Shown again: of the files with a path, the assembler comes first.
     d.show();
-    EXPECT_TRUE(d.findChild<QRadioButton*>("optCompilateur(2)")->isChecked());
+    EXPECT_TRUE(d.findChild<QRadioButton*>("optCompilateur(0)")->isChecked());
     EXPECT_EQ(d.findChild<QLabel*>("lblTailleCompilateur")->text(),
-              QString::number(contenu.size()) + " Octets");
+              QString::number(installe.size()) + " Octets");
     d.reject();
 }
 

@@ -1,0 +1,155 @@
+#include "operations/compilation.h"
+
+#include "link/conversions.h"
+#include "link/error_report.h"
+#include "link/tempo.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <algorithm>
+#include <array>
+
+namespace tessaline {
+namespace {
+
+const QString NomRapport = QStringLiteral("RETOUR.NFO");
+
+// A message of the compile: the OK button only, the application's title.
+void avertir(Session& s, const QString& texte) {
+    s.ecran().message(texte, TitreApplication, Icone::Aucune, Boutons::Ok);
+}
+
+// The folder of a path, with its trailing separator, and its base name (the
+// file name up to its first '.').
+QString dossierDe(const QString& chemin) {
+    const qsizetype i = std::max(chemin.lastIndexOf(u'/'), chemin.lastIndexOf(u'\\'));
+    return chemin.left(i + 1);
+}
+
+QString nomDe(const QString& chemin) {
+    return chemin.mid(dossierDe(chemin).size()).section(u'.', 0, 0);
+}
+
+// The assembler's report joins the end of the trace, after a line break, as
+// one bold green run.
+void rapport(Session& s) {
+    if (s.fichiers.RepFichier.isEmpty()) return;
+    QFile f(s.fichiers.RepFichier + NomRapport);
+    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return;
+    s.ecran().append(Zone::Trace, QStringLiteral("\r\n") + QString::fromUtf8(f.readAll()), couleur::Vert,
+                     true);
+}
+
+// Runs the compile script to its end. The windows stay alive meanwhile; the
+// progress window's Cancel or the user's interruption kill the script.
+void executerScript(Session& s, const QString& programme, const QStringList& arguments) {
+    QProcess script;
+    script.setProgram(programme);
+    script.setArguments(arguments);
+    script.setWorkingDirectory(s.fichiers.RepFichier);
+    script.setStandardInputFile(QProcess::nullDevice());
+    script.setStandardOutputFile(QProcess::nullDevice());
+    script.setStandardErrorFile(QProcess::nullDevice());
+    s.liaison.annulation = false;
+    script.start();
+    if (!script.waitForStarted()) return;
+    EventClock& h = s.horloge();
+    while (script.state() != QProcess::NotRunning) {
+        if (s.liaison.annulation || s.liaison.interruption || !h.applicationAlive()) {
+            script.kill();
+            script.waitForFinished();
+            break;
+        }
+        // Short slices: the script's end is seen at once, the windows every 20 ms.
+        if (script.waitForFinished(20)) break;
+        h.processEvents();
+    }
+    s.liaison.annulation = false;
+}
+
+// A product the script created but left empty may still be being written:
+// the user is told and it is looked at again, for at most 3 s.
+void attendreProduit(Session& s, const QString& chemin) {
+    if (chemin.isEmpty() || !QFileInfo::exists(chemin)) return;
+    EventClock& h = s.horloge();
+    const double debut = h.now();
+    while (QFileInfo(chemin).size() == 0) {
+        avertir(s, QStringLiteral(" Fichier :") + chemin + QStringLiteral("\r\nEn cr\u00e9ation !..."));
+        if (ecoule(debut, h.now()) > 3.0 || !h.applicationAlive()) return;
+        Tempo(h, 0.1f);
+    }
+}
+
+bool compile(Session& s, const std::function<void()>& chargerFichiers) {
+    Configuration& c = s.config;
+    EtatFichiers& f = s.fichiers;
+    if (!c.CompilateurDisponible) {
+        avertir(s, QStringLiteral("le Fichier Compilateur n'existe pas !"));
+        rapport(s);
+        return true;
+    }
+    if (f.FichierASM.isEmpty() || !QFileInfo(f.FichierASM).isFile()) {
+        avertir(s, QStringLiteral("le Fichier *.ASM n'existe pas !"));
+        rapport(s);
+        return false;
+    }
+    s.ecran().showWait(QStringLiteral("Attendez SVP...  Compilation en Cours"));
+    Tempo(s.horloge(), 0);
+    for (const QString& produit : {f.FichierS19, f.FichierLST, f.FichierSYM})
+        if (!produit.isEmpty()) QFile::remove(produit);
+    f.RepFichier = dossierDe(f.FichierASM);
+    f.NomFichier = nomDe(f.FichierASM);
+    QFile::remove(f.RepFichier + NomRapport);
+
+    bool actif = true;
+    const std::array<std::pair<QString, QString>, 3> fichiers = {
+        {{c.FichierCompilateur, c.FichCompilateur},
+         {c.FichierCompilateurSYM, c.FichCompilateurSYM},
+         {c.FichierCompilateurBAT, c.FichCompilateurBAT}}};
+    for (const auto& [chemin, nom] : fichiers) {
+        if (chemin.isEmpty() || !QFileInfo(chemin).isFile()) {
+            avertir(s, QStringLiteral("le Fichier Compilateur") + nom + QStringLiteral("n'existe pas !"));
+            actif = false;
+        }
+#ifdef Q_OS_WIN
+        // The batch file and the DOS assemblers it calls are run from the source's folder.
+        else if (!QFileInfo::exists(f.RepFichier + nom)) {
+            QFile::copy(chemin, f.RepFichier + nom);
+        }
+#endif
+    }
+
+#ifdef Q_OS_WIN
+    const QString dossierCourt = dossierDe(CheminCourt(f.FichierASM));
+    executerScript(s, f.RepFichier + c.FichCompilateurBAT,
+                   {f.NomFichier, dossierCourt, c.FichCompilateur, c.FichCompilateurSYM});
+#else
+    // Programs by their full paths, the real folder: nothing is copied and no
+    // shell reads a name.
+    executerScript(s, c.FichierCompilateurBAT,
+                   {f.NomFichier, f.RepFichier, c.FichierCompilateur, c.FichierCompilateurSYM});
+#endif
+
+    for (const QString& produit : {f.FichierS19, f.FichierLST, f.FichierSYM})
+        attendreProduit(s, produit);
+    if (chargerFichiers) chargerFichiers();
+    s.ecran().hideWait();
+    rapport(s);
+    return actif;
+}
+
+} // namespace
+
+bool compiler(Session& session, const std::function<void()>& chargerFichiers) {
+    try {
+        return compile(session, chargerFichiers);
+    } catch (const std::exception& e) {
+        session.ecran().hideWait();
+        AfficheErreur(session.ecran(), QStringLiteral("mnuFileCompile_Click"), erreurDepuis(e));
+        return true;
+    }
+}
+
+} // namespace tessaline

@@ -1,0 +1,143 @@
+// The directives, the expressions, the choice of addressing mode, the faults
+// with their line numbers, and the three products of one assembly.
+#include "asm/assembler.h"
+#include "asm/listing_output.h"
+#include "asm/srecord_output.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace tessaline::asm11;
+
+namespace {
+
+// The code of an assembly as "ADDR:BYTES" per line that emits some.
+std::string code(const Assemblage& a) {
+    QStringList t;
+    for (const LigneAssemblee& l : a.lignes)
+        if (!l.octets.isEmpty())
+            t << QString::number(l.adresse, 16).toUpper().rightJustified(4, u'0') + u':' +
+                     QString::fromLatin1(l.octets.toHex().toUpper());
+    return t.join(u' ').toStdString();
+}
+
+std::string erreurs(const Assemblage& a) {
+    QStringList t;
+    for (const MessageAssemblage& m : a.erreurs)
+        t << QStringLiteral("%1: %2").arg(m.ligne).arg(m.texte);
+    return t.join(u'\n').toStdString();
+}
+
+struct Cas {
+    const char* nom;
+    const char* source;
+    const char* code;
+};
+
+TEST(Assembler, DirectivesExpressionsAndAddressingModes) {
+    const Cas cas[] = {
+        {"precedence, parentheses, bases, characters, unary minus",
+         " FCB 2+3*4,(2+3)*4,10/3,-1,%1010,@17,'A','A'+1,$1f-$F,7-2-1", "0000:0E1403FF0A0F41421004"},
+        {"* is the location counter in an operand and a product in between", " ORG $1234\n FDB *,*+2,2**",
+         "1234:123412362468"},
+        {"FCC has no terminating byte and keeps blanks; FDB is high byte first",
+         " FCC /a b/\n FCC \"x;y\"\n FDB $1234,-2", "0000:612062 0003:783B79 0006:1234FFFE"},
+        {"direct for a known value in page 0, extended for $100 and for a forward reference",
+         "V EQU $40\n LDAA V\n LDAA V*4\n LDAA FWD\nFWD NOP", "0000:9640 0002:B60100 0005:B60008 0008:01"},
+        {"JMP has no direct form; JSR has one", " JMP $12\n JSR $12", "0000:7E0012 0003:9D12"},
+        {"indexed: ,X, n,Y, blanks around the comma", " LDAA ,X\n LDAA 5,Y\n STAA $10 , x",
+         "0000:A600 0002:18A605 0005:A710"},
+        {"bit instructions: comma or blank separators, # before the mask",
+         " BSET 4,X $80\n BCLR $12,#$55\n"
+         "L BRCLR $10,$01,L\n BRSET 1,Y 2 *",
+         "0000:1C0480 0003:151255 0006:131001FC 000A:181E0102FB"},
+        {"immediate 16-bit, LSL and BHS as second names", " LDX #$1234\n LSLD\n BHS *",
+         "0000:CE1234 0003:05 0004:24FE"},
+        {"ORG several times, RMB reserves without emitting, labels with ':'",
+         " ORG $100\nA: RMB 3\nB FDB A,B\n ORG $20\n FCB B-A", "0103:01000103 0020:03"},
+        {"comments: '*' lines, ';' anywhere, text after the operand; CR LF line ends",
+         "* head\r\n LDAA #1 load one\r\n  ; alone\r\n INCA ; with ;\r\n", "0000:8601 0002:4C"},
+        {"branch range limits: +127 and -128", "B1 BRA B2\n RMB 127\nB2 RMB 0\nB3 RMB 126\n BRA B3",
+         "0000:207F 00FF:2080"},
+        {"BSZ and ZMB emit zeros, FILL a value; OPT and PAGE are ignored",
+         " BSZ 2\n ZMB 1\n FILL $AA,3\n OPT l\n PAGE\n NOP", "0000:0000 0002:00 0003:AAAAAA 0006:01"},
+        {"lines after END are not assembled", " NOP\n END\n WHAT EVER", "0000:01"},
+    };
+    for (const Cas& c : cas) {
+        const Assemblage a = assembler(QString::fromLatin1(c.source));
+        EXPECT_EQ(erreurs(a), "") << c.nom;
+        EXPECT_EQ(code(a), c.code) << c.nom;
+    }
+}
+
+TEST(Assembler, FaultsNameTheirLineAndLeaveTheOtherLinesInPlace) {
+    const Assemblage a = assembler(QStringLiteral("L1 LDAA NOWHERE\n"
+                                                  " BRA FAR\n"
+                                                  " FROB\n"
+                                                  "L1 NOP\n"
+                                                  " LDAA #256\n"
+                                                  " BSET $123 1\n"
+                                                  " STAA #1\n"
+                                                  " LDAA 4,Z\n"
+                                                  " ORG LATER\n"
+                                                  " EQU 4\n"
+                                                  " FCC /open\n"
+                                                  " LDAA 5/0\n"
+                                                  " RMB 129\n"
+                                                  " LDAA 1/ZERO\n"
+                                                  "FAR NOP\n"
+                                                  "LATER NOP\n"
+                                                  "ZERO EQU 0\n"));
+    EXPECT_EQ(erreurs(a), "1: undefined symbol NOWHERE\n"
+                          "2: branch out of range: target $0091 is 140 bytes away (-128 to +127)\n"
+                          "3: unknown mnemonic FROB\n"
+                          "4: duplicate label L1 (first defined on line 1)\n"
+                          "5: value 256 out of range\n"
+                          "6: direct address 291 out of range\n"
+                          "7: bad operand: no immediate mode for this instruction\n"
+                          "8: bad operand: X or Y expected after ','\n"
+                          "9: ORG needs a value known here: LATER is defined further down\n"
+                          "10: EQU needs a label\n"
+                          "11: bad operand: string not closed by /\n"
+                          "12: bad operand: division by zero\n"
+                          "14: bad operand: division by zero");
+    // An unreadable operand emits nothing; a wrong value keeps its bytes' place.
+    EXPECT_EQ(a.symboles.value("FAR"), 3 + 2 + 1 + 2 + 3 + 2 + 129 + 3);
+    EXPECT_EQ(a.lignes[14].adresse, a.symboles.value("FAR")) << "pass 2 lays the code where pass 1 did";
+}
+
+TEST(Assembler, ProductsAndTheAddressToListingLineMap) {
+    const Assemblage a = assembler(QStringLiteral("N EQU 1\n"
+                                                  " ORG $F000\n"
+                                                  "zeta FCC /0123456789ABCDEFGHI/\n"
+                                                  "alpha LDAA #N\n"
+                                                  " ORG $F100\n"
+                                                  " RTS\n"
+                                                  " END alpha\n"));
+    ASSERT_EQ(erreurs(a), "");
+    // Records break at 16 bytes and wherever the addresses jump.
+    const QByteArray s19 = texteS19(a, QStringLiteral("PROG"));
+    EXPECT_EQ(s19.toStdString(), "S007000050524F47C0\r\n"
+                                 "S113F000303132333435363738394142434445465A\r\n"
+                                 "S108F010474849860198\r\n"
+                                 "S104F10039D1\r\n"
+                                 "S903F013F9\r\n");
+    EXPECT_EQ(texteSymboles(a).toStdString(),
+              "N         $0001\r\nalpha     $F013\r\nzeta      $F000\r\n\r\n3 symbol(s)\r\n");
+
+    const QString lst = QString::fromLatin1(texteListing(a));
+    const QStringList lignes = lst.split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lignes[0].toStdString(), "    1      =0001      N EQU 1");
+    EXPECT_EQ(lignes[2].toStdString(), "    3 F000 3031323334 zeta FCC /0123456789ABCDEFGHI/");
+    EXPECT_EQ(lignes[3].toStdString(), "      F005 3536373839");
+    EXPECT_EQ(ligneListingDeAdresse(lst, 0xF000), 2);
+    EXPECT_EQ(ligneListingDeAdresse(lst, 0xF007), 3);
+    EXPECT_EQ(ligneListingDeAdresse(lst, 0xF014), 6) << "the second byte of LDAA #N";
+    EXPECT_TRUE(lignes[6].startsWith("    4 F013 8601"));
+    EXPECT_EQ(ligneListingDeAdresse(lst, 0xF100), 8);
+    EXPECT_EQ(ligneListingDeAdresse(lst, 0x0001), -1) << "an EQU value is no address";
+    EXPECT_EQ(ligneListingDeAdresse(lst, 0xF101), -1);
+}
+
+} // namespace

@@ -1,0 +1,78 @@
+// tessaline-cli assemble: the compile path of the windows from the command
+// line, with the assembler and compile script installed beside it and no
+// assembler named in the settings.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Sortie {
+    int statut = -1;
+    QString sortie;
+    QString erreurs;
+};
+
+class AssembleCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(racine.isValid());
+        ASSERT_TRUE(QDir(racine.path()).mkdir(QStringLiteral("tp 1;ls $(touch z)'")));
+        rep = racine.filePath(QStringLiteral("tp 1;ls $(touch z)'")) + u'/';
+    }
+
+    void ecrire(const QString& nom, const QByteArray& contenu) {
+        QFile f(rep + nom);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(contenu);
+    }
+
+    Sortie assembler(const QString& nom) {
+        QProcess p;
+        p.setWorkingDirectory(racine.path());
+        p.start(QStringLiteral(TESSALINE_CLI), {QStringLiteral("--settings"), racine.filePath("reglages.ini"),
+                                                QStringLiteral("assemble"), rep + nom});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    QStringList fichiers() const { return QDir(rep).entryList(QDir::Files, QDir::Name); }
+
+    QTemporaryDir racine;
+    QString rep;
+};
+
+TEST_F(AssembleCommand, TheExampleAssemblesAndItsReportIsPrinted) {
+    QFile exemple(QStringLiteral(TESSALINE_EXAMPLES "/compteur.asm"));
+    ASSERT_TRUE(exemple.open(QIODevice::ReadOnly));
+    ecrire(QStringLiteral("compteur.asm"), exemple.readAll());
+    const Sortie s = assembler(QStringLiteral("compteur.asm"));
+    EXPECT_EQ(s.statut, 0) << s.erreurs.toStdString();
+    EXPECT_EQ(s.sortie.toStdString(),
+              "compteur.asm: assembled without error, 35 byte(s) of code in compteur.S19\n");
+    EXPECT_EQ(fichiers().join(u' ').toStdString(),
+              "RETOUR.NFO compteur.LST compteur.S19 compteur.SYM compteur.asm");
+    EXPECT_EQ(QDir(racine.path()).entryList(QDir::Files).join(u' ').toStdString(), "")
+        << "nothing ran in the working folder";
+}
+
+TEST_F(AssembleCommand, FaultsAndMissingProductsEndWithStatusOne) {
+    ecrire(QStringLiteral("BAD.A11"), "\tORG\t$E000\r\n\tLDAA\t#$1FF\r\n");
+    Sortie s = assembler(QStringLiteral("BAD.A11"));
+    EXPECT_EQ(s.statut, 1);
+    EXPECT_EQ(s.sortie.toStdString(), "BAD.A11(2): error: value 511 out of range\n"
+                                      "BAD.A11: 1 error(s), no BAD.S19 written\n");
+
+    // PROG.V2.ASM has the base name PROG and the extension V2.ASM: no source.
+    ecrire(QStringLiteral("PROG.V2.ASM"), " NOP\n");
+    s = assembler(QStringLiteral("PROG.V2.ASM"));
+    EXPECT_EQ(s.statut, 1);
+    EXPECT_TRUE(s.erreurs.contains("le Fichier *.ASM n'existe pas !")) << s.erreurs.toStdString();
+    EXPECT_FALSE(fichiers().contains("PROG.S19"));
+}
+
+} // namespace

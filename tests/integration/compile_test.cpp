@@ -1,0 +1,211 @@
+// The compile command on the build machine: the compile script and the
+// assembler installed beside the programs, started on a real source, in a
+// folder whose name a shell would take apart.
+#include "asm/listing_output.h"
+#include "config/assembler_files.h"
+#include "config/settings_store.h"
+#include "link/session.h"
+#include "operations/compilation.h"
+#include "recording_screen.h"
+#include "scripted_serial_line.h"
+#include "virtual_clock.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+std::string texte(const QStringList& l) {
+    return l.join(u'|').toStdString();
+}
+
+const QString Dossier = QStringLiteral("a b;touch x$(touch y)'q");
+
+QByteArray lire(const QString& chemin) {
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void ecrire(const QString& chemin, const QByteArray& contenu, bool executable = false) {
+    QFile f(chemin);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(contenu);
+    f.close();
+    if (executable) f.setPermissions(f.permissions() | QFile::ExeOwner);
+}
+
+// The data bytes of an S-record file by address.
+QMap<int, int> image(const QByteArray& s19) {
+    QMap<int, int> octets;
+    for (const QByteArray& l : s19.split('\n')) {
+        if (!l.startsWith("S1")) continue;
+        const QByteArray b = QByteArray::fromHex(l.trimmed().mid(2));
+        const int adresse = uint8_t(b[1]) << 8 | uint8_t(b[2]);
+        for (int i = 3; i < b.size() - 1; ++i)
+            octets[adresse + i - 3] = uint8_t(b[i]);
+    }
+    return octets;
+}
+
+// A clock whose wait slices can be counted: the user presses Cancel after some.
+class Horloge : public VirtualClock {
+public:
+    void processEvents() override {
+        VirtualClock::processEvents();
+        if (++tranches == annulerApres && session) session->demanderAnnulation();
+    }
+    int tranches = 0;
+    int annulerApres = -1;
+    Session* session = nullptr;
+};
+
+class CompileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(racine.isValid());
+        ASSERT_TRUE(QDir(racine.path()).mkdir(Dossier));
+        rep = racine.filePath(Dossier) + u'/';
+        // A fresh install: no assembler named in the settings.
+        SettingsStore vide(racine.filePath(QStringLiteral("reglages.ini")));
+        chargerFichiersCompilateur(session.config, vide, QStringLiteral(TESSALINE_BIN));
+        horloge.session = &session;
+    }
+
+    // The current source as opening FOLDER/NAME.ASM makes it.
+    void ouvrir(const QString& nom) {
+        EtatFichiers& f = session.fichiers;
+        f.FichierCourant = f.FichierASM = rep + nom + QStringLiteral(".ASM");
+        f.FichierLST = rep + nom + QStringLiteral(".LST");
+        f.FichierSYM = rep + nom + QStringLiteral(".SYM");
+        f.FichierS19 = rep + nom + QStringLiteral(".S19");
+    }
+
+    QStringList fichiers() const { return QDir(rep).entryList(QDir::Files, QDir::Name); }
+
+    QTemporaryDir racine;
+    QString rep;
+    ScriptedSerialLine ligne;
+    Horloge horloge;
+    RecordingScreen ecran;
+    Session session{ligne, horloge, ecran};
+};
+
+TEST_F(CompileTest, TheExampleCompilesInAFolderWithShellCharactersAndRunsNothingElse) {
+    ASSERT_TRUE(session.config.CompilateurDisponible);
+    ecrire(rep + QStringLiteral("COMPTEUR.ASM"), lire(QStringLiteral(TESSALINE_EXAMPLES "/compteur.asm")));
+    ecrire(rep + QStringLiteral("COMPTEUR.S19"), "S1 left by an earlier compile");
+    ecrire(rep + QStringLiteral("RETOUR.NFO"), "an earlier report");
+    ouvrir(QStringLiteral("COMPTEUR"));
+    const QStringList avant = QDir::current().entryList(QDir::Files);
+
+    QStringList produitsAuChargement;
+    QElapsedTimer chrono;
+    chrono.start();
+    EXPECT_TRUE(compiler(session, [&] { produitsAuChargement = fichiers(); }));
+    const qint64 ms = chrono.elapsed();
+
+    const QStringList produits = {"COMPTEUR.ASM", "COMPTEUR.LST", "COMPTEUR.S19", "COMPTEUR.SYM",
+                                  "RETOUR.NFO"};
+    EXPECT_EQ(texte(produitsAuChargement), texte(produits));
+    EXPECT_EQ(texte(fichiers()), texte(produits));
+    QStringList racineApres = QDir(racine.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    racineApres.removeAll(QStringLiteral("reglages.ini"));
+    EXPECT_EQ(texte(racineApres), Dossier.toStdString());
+    EXPECT_EQ(texte(QDir::current().entryList(QDir::Files)), texte(avant));
+    EXPECT_EQ(session.fichiers.RepFichier, rep);
+    EXPECT_EQ(session.fichiers.NomFichier, "COMPTEUR");
+
+    // The same bytes at the same addresses as the stored image of the example.
+    const QMap<int, int> attendu = image(lire(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19")));
+    ASSERT_EQ(attendu.size(), 35);
+    EXPECT_EQ(image(lire(rep + QStringLiteral("COMPTEUR.S19"))), attendu);
+    const QString lst = QString::fromLatin1(lire(session.fichiers.FichierLST));
+    EXPECT_TRUE(lst.split(u'\n').value(asm11::ligneListingDeAdresse(lst, 0xFE16)).contains("LDAA    COMPTE"));
+    EXPECT_TRUE(lire(session.fichiers.FichierSYM).contains("incremente  $FE15\r\n"));
+
+    // Only the new report reaches the trace, in bold green after a line break.
+    ASSERT_EQ(ecran.runsOf(Zone::Trace).size(), 1);
+    const test::Run r = ecran.runsOf(Zone::Trace)[0];
+    EXPECT_EQ(r.text, "\r\nCOMPTEUR.ASM: assembled without error, 35 byte(s) of code in COMPTEUR.S19\n");
+    EXPECT_EQ(r.colour, couleur::Vert);
+    EXPECT_TRUE(r.bold);
+    EXPECT_EQ(ecran.waitLabels, QStringList{"Attendez SVP...  Compilation en Cours"});
+    EXPECT_FALSE(ecran.waitVisible);
+    EXPECT_TRUE(ecran.messages.isEmpty());
+    EXPECT_LT(ms, 1900) << "the script's end is awaited, not a fixed delay";
+    std::printf("compile of the example: %lld ms\n", static_cast<long long>(ms));
+}
+
+TEST_F(CompileTest, AFaultyLineIsNamedInTheReportAndNoS19IsLeft) {
+    ecrire(rep + QStringLiteral("PROG.ASM"),
+           "* a fault on line 3\r\n        ORG $E000\r\n        BRA NOWHERE\r\n");
+    ouvrir(QStringLiteral("PROG"));
+    EXPECT_TRUE(compiler(session, {}));
+    EXPECT_EQ(texte(fichiers()), "PROG.ASM|PROG.LST|PROG.SYM|RETOUR.NFO");
+    ASSERT_EQ(ecran.runsOf(Zone::Trace).size(), 1);
+    EXPECT_EQ(ecran.runsOf(Zone::Trace)[0].text, "\r\nPROG.ASM(3): error: undefined symbol NOWHERE\n"
+                                                 "PROG.ASM: 1 error(s), no PROG.S19 written\n");
+    EXPECT_TRUE(lire(session.fichiers.FichierLST).contains("***** error: undefined symbol NOWHERE"));
+}
+
+TEST_F(CompileTest, MissingFilesAreToldAndDisableTheCommandButTheScriptStillRuns) {
+    // No source.
+    ouvrir(QStringLiteral("ABSENT"));
+    EXPECT_FALSE(compiler(session, {}));
+    EXPECT_EQ(texte(ecran.messageTexts()), "le Fichier *.ASM n'existe pas !");
+    EXPECT_EQ(ecran.messages[0].title, "Tessaline");
+    EXPECT_EQ(ecran.messages[0].buttons, Boutons::Ok);
+
+    // No assembler: named, the command disabled, the script started all the same.
+    ecrire(rep + QStringLiteral("PROG.ASM"), " NOP\n");
+    ouvrir(QStringLiteral("PROG"));
+    ecran.messages.clear();
+    session.config.FichierCompilateur = racine.filePath(QStringLiteral("nulle-part"));
+    EXPECT_FALSE(compiler(session, {}));
+    EXPECT_EQ(texte(ecran.messageTexts()), "le Fichier Compilateurtessaline-asmn'existe pas !");
+    EXPECT_EQ(ecran.runsOf(Zone::Trace).size(), 1) << "the script's report of the missing program";
+
+    // The compile command itself unavailable: only the report of the last run.
+    ecran.messages.clear();
+    session.config.CompilateurDisponible = false;
+    EXPECT_TRUE(compiler(session, {}));
+    EXPECT_EQ(texte(ecran.messageTexts()), "le Fichier Compilateur n'existe pas !");
+    EXPECT_TRUE(ecran.waitLabels.size() == 1 && fichiers().contains("RETOUR.NFO"));
+    EXPECT_EQ(ecran.runsOf(Zone::Trace).size(), 2);
+}
+
+TEST_F(CompileTest, AnEmptyProductIsAwaitedThreeSecondsAndCancelEndsTheScript) {
+    ecrire(rep + QStringLiteral("PROG.ASM"), " NOP\n");
+    ouvrir(QStringLiteral("PROG"));
+    // A script that leaves the S-records empty and writes the listing.
+    const QString script = racine.filePath(QStringLiteral("lent"));
+    ecrire(script, "#!/bin/sh\n: > \"$1.S19\"\necho listing > \"$1.LST\"\n", true);
+    session.config.FichierCompilateurBAT = script;
+    bool charge = false;
+    EXPECT_TRUE(compiler(session, [&] { charge = true; }));
+    EXPECT_TRUE(charge);
+    const QStringList textes = ecran.messageTexts();
+    ASSERT_FALSE(textes.isEmpty());
+    EXPECT_EQ(textes.count(" Fichier :" + rep + "PROG.S19\r\nEn cr\u00e9ation !..."), textes.size());
+    EXPECT_GT(horloge.elapsed(), 3.0);
+    EXPECT_LT(horloge.elapsed(), 3.5);
+
+    // A script that never ends: Cancel during the wait kills it.
+    ecrire(script, "#!/bin/sh\nexec sleep 60\n", true);
+    horloge.annulerApres = horloge.tranches + 5;
+    QElapsedTimer chrono;
+    chrono.start();
+    compiler(session, {});
+    EXPECT_LT(chrono.elapsed(), 10000);
+    EXPECT_FALSE(session.liaison.annulation);
+}
+
+} // namespace

@@ -101,9 +101,10 @@ void AsmHighlighter::highlightBlock(const QString& texte) {
     const Genre g = genreDuMot(m.captured(1));
     if (g != Genre::Texte) setFormat(int(m.capturedStart(1)), int(m.capturedLength(1)), format(g));
 
-    // Numbers in the operand: $hex, %binary, @octal, decimal, 'c'.
+    // Numbers in the operand: $hex, %binary, @octal, decimal; and the 'c'
+    // characters and FCC strings.
     static const QRegularExpression nombre(
-        QStringLiteral(R"((\$[0-9A-Fa-f]+|%[01]+|@[0-7]+|(?<![\w$%@])\d+(?!\w)|'.'?))"));
+        QStringLiteral(R"((\$[0-9A-Fa-f]+|%[01]+|@[0-7]+|(?<![\w$%@])\d+(?!\w)|'[^']*'?))"));
     for (auto it = nombre.globalMatch(code, m.capturedEnd(1)); it.hasNext();) {
         const QRegularExpressionMatch n = it.next();
         setFormat(int(n.capturedStart()), int(n.capturedLength()), format(Genre::Nombre));

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
@@ -372,4 +373,20 @@ TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
     ASSERT_EQ(source.size(), 6);
     EXPECT_EQ(source[0], "P.ASM");
     EXPECT_EQ(source[5], "BRA LOOP");
+}
+
+TEST_F(Fichiers, LoadS19IsOfferedWithAnS19AndTheTalker) {
+    ecrire("S.ASM", Source);
+    ecrire("S.S19", "S1071000CE10008601A3\nS9031000EC\n");
+    ecrire("N.ASM", Source);
+    auto* bouton = s.controle<QPushButton>("cmdLOADS19");
+    ouvrir("S.ASM");
+    EXPECT_FALSE(bouton->isEnabled()) << "no Talker yet";
+    s.controle<QPushButton>("cmdLOADTALKER")->click();
+    ASSERT_TRUE(s.fenetre->session().liaison.talkerPresent);
+    EXPECT_TRUE(bouton->isEnabled());
+    ouvrir("N.ASM");
+    EXPECT_FALSE(bouton->isEnabled());
+    ouvrir("S.ASM");
+    EXPECT_TRUE(bouton->isEnabled());
 }

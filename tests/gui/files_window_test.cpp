@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
@@ -389,4 +390,40 @@ TEST_F(Fichiers, LoadS19IsOfferedWithAnS19AndTheTalker) {
     EXPECT_FALSE(bouton->isEnabled());
     ouvrir("S.ASM");
     EXPECT_TRUE(bouton->isEnabled());
+}
+
+TEST(FichiersRestart, PlaceAndRecentListComeBackFromTheSettingsAndGoBackToThem) {
+    QTemporaryDir dossier;
+    const QString ancien = dossier.filePath(QStringLiteral("OLD.ASM"));
+    const QString nouveau = dossier.filePath(QStringLiteral("NEW.ASM"));
+    for (const QString& chemin : {ancien, nouveau}) {
+        QFile f(chemin);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(Source);
+    }
+    GuiSession s(QStringLiteral("[Config]\nTimeout=20\n[Settings]\nfrmFichiersLeft=1500\nfrmFichiersTop=300\n"
+                                "frmFichiersWidth=6000\nfrmFichiersHeight=4500\n[File]\nFile1=") +
+                 ancien + u'\n');
+    s.fenetre->demarrer();
+    QWidget* cadre = s.fenetre->fichiers()->parentWidget();
+    EXPECT_EQ(cadre->geometry(), QRect(100, 20, 400, 300));
+    auto* premier = s.controle<QAction>("mnuFileMRU(0)");
+    EXPECT_TRUE(premier->isVisible());
+    EXPECT_EQ(premier->text(), " 1 " + ancien);
+    EXPECT_FALSE(s.controle<QAction>("mnuFileMRU(1)")->isVisible());
+
+    s.fenetre->commandesFichier()->dialogues.ouvrir = [&](QWidget*, const QString&, const QString&) {
+        return nouveau;
+    };
+    s.controle<QAction>("mnuFileOpen")->trigger();
+    cadre->move(150, 20);
+    RepondeurMessages r;
+    r.repondre(QMessageBox::Yes);
+    EXPECT_TRUE(s.fenetre->close());
+    EXPECT_EQ(r.textes.size(), 1) << "only the exit question: nothing was edited";
+    QSettings relu(s.fichier(), QSettings::IniFormat);
+    EXPECT_EQ(relu.value(QStringLiteral("File/File1")).toString(), nouveau);
+    EXPECT_EQ(relu.value(QStringLiteral("File/File2")).toString(), ancien);
+    EXPECT_EQ(relu.value(QStringLiteral("Settings/frmFichiersLeft")).toString(), "2250");
+    EXPECT_EQ(relu.value(QStringLiteral("Settings/frmFichiersWidth")).toString(), "6000");
 }

@@ -16,9 +16,10 @@ std::optional<ReferenceSource> referenceSource(const QString& ligne) {
 
 namespace {
 const QRegularExpression& formeListing() {
-    // Line number, address, then either the end or blanks and maybe a byte.
+    // Line number, address, then either the end or blanks and maybe code
+    // bytes, written as pairs of digits, joined ("8655") or apart ("86 55").
     static const QRegularExpression forme(
-        QStringLiteral(R"(^\s*\d+\s+([0-9A-Fa-f]{4})(?:$|\s+([0-9A-Fa-f]{2}(?=\s|$))?))"));
+        QStringLiteral(R"(^\s*\d+\s+([0-9A-Fa-f]{4})(?:$|\s+((?:[0-9A-Fa-f]{2})+(?=\s|$))?))"));
     return forme;
 }
 } // namespace

@@ -18,7 +18,8 @@ struct ReferenceSource {
 std::optional<ReferenceSource> referenceSource(const QString& ligne);
 
 // The address of a listing line: a line number, then a field of four
-// hexadecimal digits (lines that emit nothing have none).
+// hexadecimal digits (lines that emit nothing have none, an EQU's value is
+// no address, and the continuation lines of long data have no number).
 std::optional<int> adresseListing(const QString& ligne);
 
 // The index (from 0) of the listing line assembled at `adresse`: among the

@@ -76,24 +76,27 @@ TEST(ReferencesSource, ReportLinesInBothFormsAndNothingElse) {
 
 TEST(ReferencesSource, ListingLineOfAnAddressPrefersTheOneWithCode) {
     const QStringList listing = {QStringLiteral("    1                  * blink"),
-                                 QStringLiteral("    2 0010             PORTA EQU $10"),
+                                 QStringLiteral("    2      =0010       PORTA EQU $10"),
                                  QStringLiteral("    3 1000                   ORG $1000"),
                                  QStringLiteral("    4 1000             START"),
-                                 QStringLiteral("    5 1000 8E 00 FF          LDS #$FF"),
+                                 QStringLiteral("    5 1000 8E00FF            LDS #$FF"),
                                  QStringLiteral("    6 1003 86 55       LOOP  LDAA #$55"),
-                                 QStringLiteral("    7 1005 ADDA              FCC 'ADDA'"),
-                                 QStringLiteral("    8 1009 20 F8             BRA LOOP"),
+                                 QStringLiteral("    7 1005                   RMB 4"),
+                                 QStringLiteral("    8 1009 20F8              BRA LOOP"),
+                                 QStringLiteral("      100B 0102"),
                                  QStringLiteral("    9 FFFE                   ORG $FFFE"),
                                  QStringLiteral("   10 FFFE 1000              FDB START")};
-    EXPECT_EQ(adresseListing(listing[1]), 0x10);
     EXPECT_FALSE(adresseListing(listing[0]));
+    EXPECT_FALSE(adresseListing(listing[1])) << "an EQU's value";
+    EXPECT_EQ(adresseListing(listing[2]), 0x1000);
     EXPECT_EQ(ligneListingA(listing, 0x1000), 4);
     EXPECT_EQ(ligneListingA(listing, 0x1003), 5);
     EXPECT_EQ(ligneListingA(listing, 0x1009), 7);
     // Only an address field: the first line at that address.
     EXPECT_EQ(ligneListingA(listing, 0x1005), 6);
-    EXPECT_EQ(ligneListingA(listing, 0xFFFE), 8);
-    EXPECT_EQ(ligneListingA(listing, 0x1001), -1);
+    EXPECT_EQ(ligneListingA(listing, 0xFFFE), 10);
+    EXPECT_EQ(ligneListingA(listing, 0x100B), -1) << "a continuation line has no number";
+    EXPECT_EQ(ligneListingA(listing, 0x0010), -1);
 }
 
 // The format of each character of a highlighted line, by kind.

@@ -326,11 +326,16 @@ TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
     ecrire("P.ASM", Source);
     ecrire("P.LST", Listing);
     ouvrir("P.ASM");
-    bool selectionOfferte = false;
-    c->dialogues.imprimante = [&](QWidget*, QPrinter& printer, bool selection) {
-        selectionOfferte = selection;
+    // Page Setup chooses the printer and its settings for the later prints.
+    c->dialogues.imprimante = [&](QWidget*, QPrinter& printer, bool) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setCopyCount(2);
+        return true;
+    };
+    action("mnuFilePageSetup")->trigger();
+    bool selectionOfferte = false;
+    c->dialogues.imprimante = [&](QWidget*, QPrinter&, bool selection) {
+        selectionOfferte = selection;
         return true;
     };
     QStringList pdfs;
@@ -374,6 +379,12 @@ TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
     ASSERT_EQ(source.size(), 6);
     EXPECT_EQ(source[0], "P.ASM");
     EXPECT_EQ(source[5], "BRA LOOP");
+
+    // Cancelled: nothing is printed.
+    pdfs.clear();
+    c->dialogues.imprimante = [](QWidget*, QPrinter&, bool) { return false; };
+    action("mnuFilePrint")->trigger();
+    EXPECT_TRUE(pdfs.isEmpty());
 }
 
 TEST_F(Fichiers, LoadS19IsOfferedWithAnS19AndTheTalker) {

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "config/crystal_table.h"
+#include "config/settings_sections.h"
 #include "config/settings_store.h"
 #include "config/talker_adaptation.h"
 #include "link/error_report.h"
@@ -366,6 +367,7 @@ void MainWindow::demarrer() {
     if (dispositionStockee(reglages_)) {
         appliquerDisposition();
         ramenerDansEcran();
+        placerFichiersSansPlaceStockee();
     } else {
         const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
         disposerPremiereFois(ecran ? ecran->availableGeometry() : QRect(0, 0, 1024, 768));
@@ -631,6 +633,19 @@ void MainWindow::creerFichiers() {
             const int adresse = texte.toInt(&ok, 16);
             if (ok) fichiers_->montrerAdresse(adresse);
         });
+}
+
+// A layout stored before the files window existed has no place for it: it
+// goes on the right of the windows along the top, rather than over the console.
+void MainWindow::placerFichiersSansPlaceStockee() {
+    if (!reglages_.lire(QLatin1String(SectionFenetres), QStringLiteral("frmFichiersLeft")).isEmpty()) return;
+    QRect rangee;
+    for (QWidget* w : {static_cast<QWidget*>(console_), static_cast<QWidget*>(registres_),
+                       static_cast<QWidget*>(panneauCarte_)})
+        if (w && w->parentWidget()) rangee |= w->parentWidget()->geometry();
+    const int largeur = mdi_->viewport()->width() - (rangee.right() + 1);
+    if (rangee.isEmpty() || largeur <= 0) return;
+    fichiers_->parentWidget()->setGeometry(rangee.right() + 1, rangee.top(), largeur, rangee.height());
 }
 
 void MainWindow::aide() {

@@ -89,6 +89,7 @@ private:
     void optionsFermees();
     void carteChangee(BoardControl::Evenement e);
     void creerFichiers();
+    void placerFichiersSansPlaceStockee();
 
     std::unique_ptr<QtScreen> ecran_;
     std::unique_ptr<Session> session_;

@@ -4,14 +4,17 @@
 // source, the listing following the stop PC, and printing a tab.
 #include "gui_fixture.h"
 #include "operations/talker_link.h"
+#include "ui/console_window.h"
 #include "ui/file_commands.h"
 #include "ui/files_window.h"
+#include "ui/registers_window.h"
 #include "ui/rich_text_area.h"
 #include "ui/source_area.h"
 #include "ui/trace_window.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QMdiArea>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
@@ -437,4 +440,18 @@ TEST(FichiersRestart, PlaceAndRecentListComeBackFromTheSettingsAndGoBackToThem) 
     EXPECT_EQ(relu.value(QStringLiteral("File/File2")).toString(), ancien);
     EXPECT_EQ(relu.value(QStringLiteral("Settings/frmFichiersLeft")).toString(), "2250");
     EXPECT_EQ(relu.value(QStringLiteral("Settings/frmFichiersWidth")).toString(), "6000");
+}
+
+TEST(FichiersRestart, ALayoutStoredWithoutTheFilesWindowLeavesTheConsoleUncovered) {
+    GuiSession s(
+        QStringLiteral("[Config]\nTimeout=20\n[Settings]\nMainWidth=15000\nMainHeight=9000\n"
+                       "frmDocumentLeft=0\nfrmDocumentTop=0\nfrmRegistresLeft=9750\nfrmRegistresTop=0\n"));
+    s.fenetre->demarrer();
+    const QRect fichiers = s.fenetre->fichiers()->parentWidget()->geometry();
+    const QRect zone = s.controle<QMdiArea>("mdiArea")->viewport()->rect();
+    EXPECT_TRUE(zone.contains(fichiers));
+    for (QWidget* autre :
+         {static_cast<QWidget*>(s.fenetre->console()), static_cast<QWidget*>(s.fenetre->registres())})
+        EXPECT_FALSE(fichiers.intersects(autre->parentWidget()->geometry()))
+            << autre->objectName().toStdString();
 }

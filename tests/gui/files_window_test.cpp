@@ -129,6 +129,10 @@ TEST_F(Fichiers, OpenFindsTheCompanionsByBaseName) {
     aOuvrir.clear();
     action("mnuFileOpen")->trigger();
     EXPECT_EQ(legendes(), QStringList({"S19", "PROG.LST", "ASM", "SYM"}));
+
+    // The window stays while the program runs.
+    EXPECT_FALSE(f->parentWidget()->close());
+    EXPECT_TRUE(f->isVisible());
 }
 
 TEST_F(Fichiers, RecentListTicksAKnownFileAndDropsTheOldestForAFifth) {

@@ -145,6 +145,8 @@ struct EtatFichiers {
     QString FichierLST;
     QString FichierSYM;
     QString FichierS19;
+    // Data bytes of the S1 records of FichierS19, as the S19 view last counted them.
+    qint64 NbOctetsS19 = 0;
 };
 
 // The one breakpoint.

@@ -1,8 +1,10 @@
 #include "operations/compilation.h"
 
+
 #include "link/conversions.h"
 #include "link/error_report.h"
 #include "link/tempo.h"
+#include "link/transfer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -43,7 +45,8 @@ void rapport(Session& s) {
 }
 
 // Runs the compile script to its end. The windows stay alive meanwhile; the
-// progress window's Cancel or the user's interruption kill the script.
+// Cancel of the wait window (abort) or of the progress window, or the user's
+// interruption, kill the script.
 void executerScript(Session& s, const QString& programme, const QStringList& arguments) {
     QProcess script;
     script.setProgram(programme);
@@ -53,11 +56,12 @@ void executerScript(Session& s, const QString& programme, const QStringList& arg
     script.setStandardOutputFile(QProcess::nullDevice());
     script.setStandardErrorFile(QProcess::nullDevice());
     s.liaison.annulation = false;
+    s.liaison.abandon = false;
     script.start();
     if (!script.waitForStarted()) return;
     EventClock& h = s.horloge();
     while (script.state() != QProcess::NotRunning) {
-        if (s.liaison.annulation || s.liaison.interruption || !h.applicationAlive()) {
+        if (arretDemande(s) || !h.applicationAlive()) {
             script.kill();
             script.waitForFinished();
             break;
@@ -67,6 +71,7 @@ void executerScript(Session& s, const QString& programme, const QStringList& arg
         h.processEvents();
     }
     s.liaison.annulation = false;
+    s.liaison.abandon = false;
 }
 
 // A product the script created but left empty may still be being written:

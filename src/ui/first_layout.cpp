@@ -31,6 +31,8 @@ PremiereDisposition premiereDisposition(const QRect& ecran, const TaillesFenetre
     const int hauteur = std::max(zone.height() - haut, 0);
     d.memoire = QRect(0, haut, t.largeurMemoire, hauteur);
     d.trace = QRect(t.largeurMemoire, haut, std::max(zone.width() - t.largeurMemoire, 0), hauteur);
+    const int droite = (t.carte.isEmpty() ? d.registres : d.carte).right() + 1;
+    d.fichiers = QRect(droite, 0, std::max(zone.width() - droite, 0), haut);
     return d;
 }
 

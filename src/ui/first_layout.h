@@ -1,7 +1,8 @@
 // Where the windows stand on a first start, when no layout has been stored:
 // the main window over most of the screen, and inside it the console, the
 // registers window and the board's panel side by side along the top, the
-// memory and trace windows side by side below them, none over another.
+// memory and trace windows side by side below them, none over another; the
+// files window takes the rest of the top row.
 #pragma once
 
 #include <QRect>
@@ -20,8 +21,8 @@ struct TaillesFenetres {
 };
 
 struct PremiereDisposition {
-    QRect principale;                                // the main window's inside, in screen coordinates
-    QRect console, registres, carte, memoire, trace; // in the area of the child windows
+    QRect principale; // the main window's inside, in screen coordinates
+    QRect console, registres, carte, memoire, trace, fichiers; // in the area of the child windows
 };
 
 // `ecran`: the screen's available geometry.

@@ -1,10 +1,12 @@
 #include "ui/main_window.h"
 
 #include "config/crystal_table.h"
+#include "config/settings_sections.h"
 #include "config/settings_store.h"
 #include "config/talker_adaptation.h"
 #include "link/error_report.h"
 #include "link/serial_port.h"
+#include "operations/compilation.h"
 #include "operations/console_command_table.h"
 #include "operations/register_edit.h"
 #include "operations/session_config.h"
@@ -12,12 +14,15 @@
 #include "ui/board_control.h"
 #include "ui/board_panel.h"
 #include "ui/console_window.h"
+#include "ui/file_commands.h"
+#include "ui/files_window.h"
 #include "ui/first_layout.h"
 #include "ui/fixed_subwindow.h"
 #include "ui/info_dialog.h"
 #include "ui/memory_window.h"
 #include "ui/options_dialog.h"
 #include "ui/registers_window.h"
+#include "ui/rich_text_area.h"
 #include "ui/status_panels.h"
 #include "ui/trace_window.h"
 #include "ui/twips.h"
@@ -28,6 +33,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -128,6 +134,7 @@ MainWindow::~MainWindow() {
     if (memoire_) memoire_->setQuitting(true);
     if (trace_) trace_->setQuitting(true);
     if (registres_) registres_->setQuitting(true);
+    if (fichiers_) fichiers_->setQuitting(true);
     delete mdi_;
 }
 
@@ -235,12 +242,9 @@ void MainWindow::creerMenus() {
         if (chk && chk->isEnabled() && !chk->isChecked()) chk->setChecked(true);
     });
 
-    // The entries whose operations are not there yet: files, assembler,
-    // printing. Undo, Cut, Copy, Paste and Print Preview have no operation in
-    // this program.
-    for (const char* n : {"mnuFileNew", "mnuFileOpen", "mnuFileSave", "mnuFileSaveAs", "mnuFilePageSetup",
-                          "mnuFilePrintPreview", "mnuFilePrint", "mnuFileCompile", "mnuEditUndo",
-                          "mnuEditCut", "mnuEditCopy", "mnuEditPaste"})
+    // Undo, Cut, Copy, Paste and Print Preview have no operation in this
+    // program; the files window sets the File items it acts on.
+    for (const char* n : {"mnuFilePrintPreview", "mnuEditUndo", "mnuEditCut", "mnuEditCopy", "mnuEditPaste"})
         actions_.value(QLatin1String(n))->setEnabled(false);
 }
 
@@ -334,6 +338,7 @@ void MainWindow::demarrer() {
     for (QWidget* f : {static_cast<QWidget*>(console_), static_cast<QWidget*>(memoire_),
                        static_cast<QWidget*>(trace_), static_cast<QWidget*>(registres_)})
         ajouter(f)->show();
+    creerFichiers();
     // The console and the registers window keep one size whatever the window
     // menu does.
     QMdiSubWindow* cadreConsole = qobject_cast<QMdiSubWindow*>(console_->parentWidget());
@@ -353,6 +358,7 @@ void MainWindow::demarrer() {
     // The built-in chips, then the settings (which adapt the Talker).
     IniComboHard(s);
     ChargerConfig(s, reglages_, disposition_, QApplication::applicationDirPath());
+    commandesFichier_->afficherMRU();
     if (board_) {
         panneauCarte_ = new BoardPanel(*board_, this);
         carte_ = ajouter(panneauCarte_);
@@ -362,6 +368,7 @@ void MainWindow::demarrer() {
     if (dispositionStockee(reglages_)) {
         appliquerDisposition();
         ramenerDansEcran();
+        placerFichiersSansPlaceStockee();
     } else {
         const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
         disposerPremiereFois(ecran ? ecran->availableGeometry() : QRect(0, 0, 1024, 768));
@@ -400,6 +407,11 @@ void MainWindow::appliquerDisposition() {
         // The board's panel, which has no stored place: beside the registers.
         if (carte_) carte_->move(r->geometry().right() + 8, r->y());
     }
+    if (QMdiSubWindow* f = qobject_cast<QMdiSubWindow*>(fichiers_->parentWidget())) {
+        f->setGeometry(px(d.frmFichiersLeft, this), px(d.frmFichiersTop, this), px(d.frmFichiersWidth, this),
+                       px(d.frmFichiersHeight, this));
+        appliquerEtat(f, d.frmFichiersWindowState);
+    }
     if (QMdiSubWindow* t = qobject_cast<QMdiSubWindow*>(trace_->parentWidget())) {
         t->move(px(d.frmTraceCommandesLeft, this), px(d.frmTraceCommandesTop, this));
         trace_->setWindowSizeTwips(
@@ -427,6 +439,7 @@ void MainWindow::disposerPremiereFois(const QRect& ecran) {
     if (carte_) carte_->move(d.carte.topLeft());
     cadre(memoire_)->setGeometry(d.memoire);
     cadre(trace_)->setGeometry(d.trace);
+    cadre(fichiers_)->setGeometry(d.fichiers);
 }
 
 void MainWindow::ramenerDansEcran() {
@@ -470,6 +483,15 @@ void MainWindow::relireDisposition() {
         d.frmRegistresLeft = tw(r->x(), this);
         d.frmRegistresTop = tw(r->y(), this);
     }
+    if (QMdiSubWindow* f = cadre(fichiers_)) {
+        d.frmFichiersWindowState = etatDe(f);
+        if (!f->isMinimized()) {
+            d.frmFichiersLeft = tw(f->x(), this);
+            d.frmFichiersTop = tw(f->y(), this);
+            d.frmFichiersWidth = tw(f->width(), this);
+            d.frmFichiersHeight = tw(f->height(), this);
+        }
+    }
     if (QMdiSubWindow* t = cadre(trace_)) {
         d.frmTraceCommandesWindowState = etatDe(t);
         if (!t->isMinimized()) {
@@ -482,6 +504,7 @@ void MainWindow::relireDisposition() {
 }
 
 bool MainWindow::quitter() {
+    if (commandesFichier_ && !commandesFichier_->modificationsReglees()) return false;
     ecran_->beep();
     const Reponse r = ecran_->message(QuestionFin, windowTitle(), Icone::Critique, Boutons::OuiNonAnnuler);
     if (r == Reponse::Annuler) {
@@ -511,6 +534,7 @@ bool MainWindow::quitter() {
     if (memoire_) memoire_->setQuitting(true);
     if (trace_) trace_->setQuitting(true);
     if (registres_) registres_->setQuitting(true);
+    if (fichiers_) fichiers_->setQuitting(true);
     return true;
 }
 
@@ -578,6 +602,52 @@ void MainWindow::optionsFermees() {
 void MainWindow::carteChangee(BoardControl::Evenement e) {
     if (session_->liaison.talkerPresent || session_->liaison.cibleTourne) EtatPasDeTalker(*session_);
     if (e == BoardControl::Evenement::Reconstruite && panneauCarte_) panneauCarte_->actualiser();
+}
+
+// frmFichiers and the File commands on it.
+void MainWindow::creerFichiers() {
+    fichiers_ = new FilesWindow(*session_, this);
+    ajouter(fichiers_)->show();
+    commandesFichier_ = new FileCommands(*session_, fichiers_, this, trace_->area());
+    commandesFichier_->compilateur = &compiler;
+    FileCommands* c = commandesFichier_;
+    const std::pair<const char*, void (FileCommands::*)()> commandes[] = {
+        {"mnuFileOpen", &FileCommands::ouvrir},          {"mnuFileNew", &FileCommands::nouveau},
+        {"mnuFileCompile", &FileCommands::compiler},     {"mnuFilePrint", &FileCommands::imprimer},
+        {"mnuFilePageSetup", &FileCommands::miseEnPage},
+    };
+    for (const auto& [nom, commande] : commandes)
+        connect(actions_.value(QLatin1String(nom)), &QAction::triggered, c, commande);
+    connect(actions_.value(QStringLiteral("mnuFileSave")), &QAction::triggered, c, [c] { c->enregistrer(); });
+    connect(actions_.value(QStringLiteral("mnuFileSaveAs")), &QAction::triggered, c,
+            [c] { c->enregistrerSous(); });
+    for (int i = 0; i < 4; ++i)
+        connect(actions_.value(nomIndexe(QStringLiteral("mnuFileMRU"), i)), &QAction::triggered, c,
+                [c, i] { c->fichierRecent(i); });
+    // A stop of the target's program shows its PC in the listing. The PC box
+    // is written once "Cible STOP" is up; Reg SET edits it by hand.
+    if (auto* pc = registres_->findChild<QLineEdit*>(QStringLiteral("tbRegPC")))
+        connect(pc, &QLineEdit::textChanged, this, [this](const QString& texte) {
+            auto* regSet = findChild<QCheckBox*>(QStringLiteral("chkREGSET"));
+            if (ecran_->panel(QStringLiteral("Cible")) != CibleStop || (regSet && regSet->isChecked()))
+                return;
+            bool ok = false;
+            const int adresse = texte.toInt(&ok, 16);
+            if (ok) fichiers_->montrerAdresse(adresse);
+        });
+}
+
+// A layout stored before the files window existed has no place for it: it
+// goes on the right of the windows along the top, rather than over the console.
+void MainWindow::placerFichiersSansPlaceStockee() {
+    if (!reglages_.lire(QLatin1String(SectionFenetres), QStringLiteral("frmFichiersLeft")).isEmpty()) return;
+    QRect rangee;
+    for (QWidget* w : {static_cast<QWidget*>(console_), static_cast<QWidget*>(registres_),
+                       static_cast<QWidget*>(panneauCarte_)})
+        if (w && w->parentWidget()) rangee |= w->parentWidget()->geometry();
+    const int largeur = mdi_->viewport()->width() - (rangee.right() + 1);
+    if (rangee.isEmpty() || largeur <= 0) return;
+    fichiers_->parentWidget()->setGeometry(rangee.right() + 1, rangee.top(), largeur, rangee.height());
 }
 
 void MainWindow::aide() {

@@ -26,6 +26,8 @@ namespace tessaline {
 
 class BoardPanel;
 class ConsoleWindow;
+class FileCommands;
+class FilesWindow;
 class MemoryWindow;
 class OptionsDialog;
 class RegistersWindow;
@@ -48,6 +50,8 @@ public:
     MemoryWindow* memoire() const { return memoire_; }
     TraceWindow* trace() const { return trace_; }
     RegistersWindow* registres() const { return registres_; }
+    FilesWindow* fichiers() const { return fichiers_; }
+    FileCommands* commandesFichier() const { return commandesFichier_; }
     const WindowLayout& disposition() const { return disposition_; }
     // True once the start-up sequence has run to its end.
     bool demarre() const { return demarre_; }
@@ -84,6 +88,8 @@ private:
     void ouvrirOptions(bool modal);
     void optionsFermees();
     void carteChangee(BoardControl::Evenement e);
+    void creerFichiers();
+    void placerFichiersSansPlaceStockee();
 
     std::unique_ptr<QtScreen> ecran_;
     std::unique_ptr<Session> session_;
@@ -98,6 +104,8 @@ private:
     MemoryWindow* memoire_ = nullptr;
     TraceWindow* trace_ = nullptr;
     RegistersWindow* registres_ = nullptr;
+    FilesWindow* fichiers_ = nullptr;
+    FileCommands* commandesFichier_ = nullptr;
     QMdiSubWindow* carte_ = nullptr;
     WaitWindow* attente_ = nullptr;
     QMap<QString, QAction*> actions_;

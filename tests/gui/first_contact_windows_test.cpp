@@ -60,13 +60,13 @@ public:
 
 } // namespace
 
-TEST(PremiereDisposition, FiveWindowsSideBySideInsideAMainWindowThatFillsMostOfTheScreen) {
+TEST(PremiereDisposition, SixWindowsSideBySideInsideAMainWindowThatFillsMostOfTheScreen) {
     CarteEssai carte;
     GuiSession s;
     s.fenetre = std::make_unique<MainWindow>(s.ligne, s.horloge, *s.reglages, &carte);
     s.fenetre->show();
     s.fenetre->demarrer();
-    ASSERT_EQ(s.fenetre->findChild<QMdiArea*>("mdiArea")->subWindowList().size(), 5);
+    ASSERT_EQ(s.fenetre->findChild<QMdiArea*>("mdiArea")->subWindowList().size(), 6);
     EXPECT_GE(s.fenetre->width() * 10, s.fenetre->screen()->availableGeometry().width() * 9)
         << "no stored layout: the first start's";
     for (const QRect ecran : {QRect(0, 0, 1280, 800), QRect(0, 0, 1920, 1080)}) {

@@ -1,0 +1,74 @@
+// frmFichiers, "Fichiers": the current source and its assembler products side
+// by side in four tabs (S-records, listing, source, symbols), the folder and
+// base name in its status bar. Only the source tab is editable.
+#pragma once
+
+#include "link/session.h"
+
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+
+namespace tessaline {
+
+class RichTextArea;
+class SourceArea;
+
+class FilesWindow : public QWidget {
+    Q_OBJECT
+public:
+    enum Onglet { OngletS19 = 0, OngletLST = 1, OngletASM = 2, OngletSYM = 3 };
+
+    explicit FilesWindow(Session& session, QWidget* parent = nullptr);
+
+    QTabWidget* onglets() const { return onglets_; }
+    RichTextArea* zone(int onglet) const;
+    SourceArea* source() const;
+
+    // Derives the companions from FichierCourant and loads the four tabs.
+    // `garderSource`: the source tab keeps the text it holds (the user's
+    // unsaved edits) and only takes its path and caption.
+    void ChargerFichiers(bool garderSource = false);
+    // Empties the four areas; the captions go back to the bare extensions.
+    void vider();
+    // Redraws the S19 view from FichierS19 and counts its data bytes.
+    void AfficheS19();
+
+    // The source area holds edits not written to its file.
+    bool sourceModifiee() const;
+    // Writes the source area to `chemin` through a temporary file renamed over
+    // it, so that a failed write leaves the old file whole; line ends and
+    // encoding as the file was read. Clears the modified mark on success.
+    bool enregistrerSource(const QString& chemin, QString* erreur);
+
+    // The source tab at line `ligne` (from 1).
+    void montrerLigneSource(int ligne);
+    // The listing tab at the line assembled at `adresse`, highlighted; nothing
+    // when no listing is loaded or no line has that address.
+    bool montrerAdresse(int adresse);
+
+    void setQuitting(bool quitting) { quitting_ = quitting; }
+
+signals:
+    // The user changed the source text (loading it is no change).
+    void sourceEditee();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool charger(int onglet, const QString& chemin, const QString& legende);
+
+    Session& session_;
+    QTabWidget* onglets_;
+    QLabel* chemin_;
+    bool chargement_ = false;
+    bool quitting_ = false;
+    // How the source file was written: kept when it is saved again.
+    bool finsCRLF_ = false;
+    bool latin1_ = false;
+};
+
+} // namespace tessaline

@@ -1,0 +1,20 @@
+// The current source file and its companions share one folder and one base
+// name: the name up to its first ".". PROG.V2.ASM has the base name PROG and
+// the extension V2.ASM, which is no source extension.
+#pragma once
+
+#include <QString>
+
+namespace tessaline {
+
+struct CheminDecoupe {
+    QString dossier;   // up to and including the last separator
+    QString nom;       // the file name
+    QString base;      // the file name up to its first "."
+    QString extension; // the rest after that ".", upper case
+};
+
+// Splits at the last "/" (or "\", as a path typed on Windows has them).
+CheminDecoupe decouperChemin(const QString& chemin);
+
+} // namespace tessaline

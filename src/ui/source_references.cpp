@@ -1,0 +1,44 @@
+#include "ui/source_references.h"
+
+#include <QRegularExpression>
+
+namespace tessaline {
+
+std::optional<ReferenceSource> referenceSource(const QString& ligne) {
+    static const QRegularExpression forme(
+        QStringLiteral(R"(^\s*([^\s:()]+\.[A-Za-z0-9]+)(?:\((\d+)\)|:(\d+))\s*:)"));
+    const QRegularExpressionMatch m = forme.match(ligne);
+    if (!m.hasMatch()) return std::nullopt;
+    const int numero = (m.captured(2).isEmpty() ? m.captured(3) : m.captured(2)).toInt();
+    if (numero < 1) return std::nullopt;
+    return ReferenceSource{m.captured(1), numero};
+}
+
+namespace {
+const QRegularExpression& formeListing() {
+    // Line number, address, then either the end or blanks and maybe code
+    // bytes, written as pairs of digits, joined ("8655") or apart ("86 55").
+    static const QRegularExpression forme(
+        QStringLiteral(R"(^\s*\d+\s+([0-9A-Fa-f]{4})(?:$|\s+((?:[0-9A-Fa-f]{2})+(?=\s|$))?))"));
+    return forme;
+}
+} // namespace
+
+std::optional<int> adresseListing(const QString& ligne) {
+    const QRegularExpressionMatch m = formeListing().match(ligne);
+    if (!m.hasMatch()) return std::nullopt;
+    return m.captured(1).toInt(nullptr, 16);
+}
+
+int ligneListingA(const QStringList& listing, int adresse) {
+    int premiere = -1;
+    for (qsizetype i = 0; i < listing.size(); ++i) {
+        const QRegularExpressionMatch m = formeListing().match(listing[i]);
+        if (!m.hasMatch() || m.captured(1).toInt(nullptr, 16) != adresse) continue;
+        if (!m.captured(2).isEmpty()) return int(i);
+        if (premiere < 0) premiere = int(i);
+    }
+    return premiere;
+}
+
+} // namespace tessaline

@@ -1,0 +1,461 @@
+// The files window and the File commands on the simulated board: opening a
+// source and its companions, the recent list, Save and Save As, the questions
+// about unsaved edits, Compile around its operation, the trace's links into the
+// source, the listing following the stop PC, and printing a tab.
+#include "gui_fixture.h"
+#include "operations/talker_link.h"
+#include "ui/console_window.h"
+#include "ui/file_commands.h"
+#include "ui/files_window.h"
+#include "ui/registers_window.h"
+#include "ui/rich_text_area.h"
+#include "ui/source_area.h"
+#include "ui/trace_window.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+const QByteArray Source = "* blink\r\nSTART LDS #$FF\r\nLOOP  LDAA #$55\r\n      BRA LOOP\r\n";
+const QByteArray Listing = "    1                  * blink\n"
+                           "    2 1000 8E 00 FF    START LDS #$FF\n"
+                           "    3 1003 86 55       LOOP  LDAA #$55\n"
+                           "    4 1005 20 FC             BRA LOOP\n";
+
+class Fichiers : public ::testing::Test {
+protected:
+    void SetUp() override {
+        s.fenetre->demarrer();
+        c = s.fenetre->commandesFichier();
+        f = s.fenetre->fichiers();
+        c->dialogues.ouvrir = [this](QWidget*, const QString&, const QString& filtre) {
+            filtreOuvrir = filtre;
+            ++ouvertures;
+            return aOuvrir;
+        };
+        c->dialogues.enregistrer = [this](QWidget*, const QString&) {
+            ++enregistrements;
+            return aEnregistrer;
+        };
+    }
+    QString chemin(const QString& nom) const { return dossier.filePath(nom); }
+    QString ecrire(const QString& nom, const QByteArray& contenu) {
+        QFile fichier(chemin(nom));
+        EXPECT_TRUE(fichier.open(QIODevice::WriteOnly));
+        fichier.write(contenu);
+        return fichier.fileName();
+    }
+    QByteArray lire(const QString& nom) const {
+        QFile fichier(chemin(nom));
+        return fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : QByteArray("<absent>");
+    }
+    void ouvrir(const QString& nom) {
+        aOuvrir = chemin(nom);
+        action("mnuFileOpen")->trigger();
+    }
+    QAction* action(const char* nom) const { return s.controle<QAction>(nom); }
+    QStringList legendes() const {
+        QStringList l;
+        for (int i = 0; i < 4; ++i)
+            l << f->onglets()->tabText(i);
+        return l;
+    }
+    void taper(const QString& texte) {
+        f->source()->setFocus();
+        f->source()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(f->source(), texte);
+    }
+    QString recents(int i) const { return s.fenetre->session().config.FichiersRecents[size_t(i)]; }
+
+    GuiSession s;
+    QTemporaryDir dossier;
+    FileCommands* c = nullptr;
+    FilesWindow* f = nullptr;
+    QString aOuvrir, aEnregistrer, filtreOuvrir;
+    int ouvertures = 0, enregistrements = 0;
+};
+
+} // namespace
+
+TEST_F(Fichiers, OpenFindsTheCompanionsByBaseName) {
+    EXPECT_FALSE(action("mnuFileSave")->isEnabled());
+    EXPECT_FALSE(action("tbrCompile")->isEnabled());
+    ecrire("TEST.A11", Source);
+    ecrire("TEST.LST", Listing);
+    ecrire("TEST.SYM", "LOOP 1003\nSTART 1000\n");
+    ecrire("TEST.S19", "S00600004844521B\nS1071000CE10008601A3\nS9031000EC\n");
+    ouvrir("TEST.A11");
+    EXPECT_EQ(filtreOuvrir, "Fichiers Assembleur (*.ASM *.asm)");
+    EXPECT_EQ(legendes(), QStringList({"TEST.S19", "TEST.LST", "TEST.A11", "TEST.SYM"}));
+    EXPECT_EQ(s.controle<QLabel>("chmFichier")->text(), chemin("TEST"));
+    EXPECT_EQ(f->source()->toPlainText(), QString::fromLatin1(Source).replace("\r\n", "\n"));
+    EXPECT_FALSE(f->sourceModifiee());
+    const EtatFichiers& e = s.fenetre->session().fichiers;
+    EXPECT_EQ(e.FichierASM, chemin("TEST.A11"));
+    EXPECT_EQ(e.NomFichier, "TEST");
+    EXPECT_EQ(e.NbOctetsS19, 5);
+    EXPECT_TRUE(s.fenetre->session().console.s19Present);
+    EXPECT_EQ(f->zone(FilesWindow::OngletS19)->toPlainText(),
+              "S1 07 1000 CE 10 00 86 01 A3\nS9 03 1000 EC\n");
+    for (const char* n : {"mnuFileSave", "mnuFileSaveAs", "mnuFileCompile", "mnuFilePrint", "tbrSave",
+                          "tbrCompile", "tbrSaveAs", "tbrPrint"})
+        EXPECT_TRUE(action(n)->isEnabled()) << n;
+
+    // Two dots: the base name is PROG and V2.ASM is no source extension, so
+    // the source tab stays empty while PROG's products are shown.
+    ecrire("PROG.V2.ASM", Source);
+    ecrire("PROG.LST", Listing);
+    ouvrir("PROG.V2.ASM");
+    EXPECT_EQ(legendes(), QStringList({"S19", "PROG.LST", "ASM", "SYM"}));
+    EXPECT_TRUE(f->source()->toPlainText().isEmpty());
+    EXPECT_TRUE(e.FichierASM.isEmpty());
+    EXPECT_FALSE(s.fenetre->session().console.s19Present);
+
+    // A cancelled dialog changes nothing.
+    aOuvrir.clear();
+    action("mnuFileOpen")->trigger();
+    EXPECT_EQ(legendes(), QStringList({"S19", "PROG.LST", "ASM", "SYM"}));
+
+    // The window stays while the program runs.
+    EXPECT_FALSE(f->parentWidget()->close());
+    EXPECT_TRUE(f->isVisible());
+}
+
+TEST_F(Fichiers, RecentListTicksAKnownFileAndDropsTheOldestForAFifth) {
+    for (const char* n : {"A.ASM", "B.ASM", "C.ASM", "D.ASM", "E.ASM"})
+        ecrire(QLatin1String(n), Source);
+    for (const char* n : {"A.ASM", "B.ASM", "C.ASM", "D.ASM"})
+        ouvrir(QLatin1String(n));
+    EXPECT_EQ(recents(0), chemin("D.ASM"));
+    EXPECT_EQ(recents(3), chemin("A.ASM"));
+    // Known: only the tick moves.
+    ouvrir("B.ASM");
+    EXPECT_EQ(recents(0), chemin("D.ASM"));
+    EXPECT_TRUE(action("mnuFileMRU(2)")->isChecked());
+    EXPECT_FALSE(action("mnuFileMRU(0)")->isChecked());
+    ouvrir("E.ASM");
+    EXPECT_EQ(recents(0), chemin("E.ASM"));
+    EXPECT_EQ(recents(1), chemin("D.ASM"));
+    EXPECT_EQ(recents(3), chemin("B.ASM")) << "A, the oldest, is gone";
+    EXPECT_EQ(action("mnuFileMRU(3)")->text(), " 4 " + chemin("B.ASM"));
+    EXPECT_TRUE(action("mnuFileMRU(3)")->isVisible());
+    EXPECT_TRUE(action("mnuFileBar")->isVisible());
+
+    // An item opens its file without reordering the list.
+    action("mnuFileMRU(2)")->trigger();
+    EXPECT_EQ(s.fenetre->session().fichiers.FichierASM, chemin("C.ASM"));
+    EXPECT_EQ(recents(0), chemin("E.ASM"));
+    EXPECT_TRUE(action("mnuFileMRU(2)")->isChecked());
+    EXPECT_EQ(ouvertures, 6);
+}
+
+TEST_F(Fichiers, SaveAsMakesTheNewFileTheSourceAndSaveFallsBackToIt) {
+    // An S-record file alone: no source, so Save asks for a name.
+    ecrire("OLD.S19", "S1071000CE10008601A3\n");
+    ouvrir("OLD.S19");
+    EXPECT_EQ(legendes()[FilesWindow::OngletASM], "ASM");
+    taper("      NOP");
+    aEnregistrer = chemin("NEW");
+    action("mnuFileSave")->trigger();
+    EXPECT_EQ(enregistrements, 1);
+    EXPECT_EQ(lire("NEW.ASM"), "      NOP");
+    EXPECT_EQ(legendes(), QStringList({"S19", "LST", "NEW.ASM", "SYM"})) << "OLD.S19 is not NEW's";
+    EXPECT_EQ(s.fenetre->session().fichiers.FichierASM, chemin("NEW.ASM"));
+    EXPECT_EQ(s.controle<QLabel>("chmFichier")->text(), chemin("NEW"));
+    EXPECT_EQ(recents(0), chemin("NEW.ASM"));
+
+    // Save As of an opened CRLF source, then Save: the new file gets the edit
+    // with its CR LF line ends, the old one is left as it was.
+    ecrire("FIRST.ASM", Source);
+    ouvrir("FIRST.ASM");
+    aEnregistrer = chemin("SECOND.ASM");
+    action("mnuFileSaveAs")->trigger();
+    taper("\tEND");
+    action("mnuFileSave")->trigger();
+    EXPECT_EQ(enregistrements, 2) << "Save wrote without asking";
+    EXPECT_EQ(lire("SECOND.ASM"), Source + "\tEND");
+    EXPECT_EQ(lire("FIRST.ASM"), Source);
+    EXPECT_EQ(legendes()[FilesWindow::OngletASM], "SECOND.ASM");
+    EXPECT_FALSE(f->sourceModifiee());
+
+    // A name whose base name would not lead back to it is refused.
+    RepondeurMessages r;
+    r.repondre(QMessageBox::Ok);
+    aEnregistrer = chemin("THIRD.V2.ASM");
+    action("mnuFileSaveAs")->trigger();
+    EXPECT_EQ(r.textes.size(), 1);
+    EXPECT_EQ(lire("THIRD.V2.ASM"), "<absent>");
+    EXPECT_EQ(s.fenetre->session().fichiers.FichierASM, chemin("SECOND.ASM"));
+}
+
+TEST_F(Fichiers, TabKeyWritesATabAndTypingEnablesCompile) {
+    ecrire("T.ASM", Source);
+    ouvrir("T.ASM");
+    action("mnuFileCompile")->setEnabled(false);
+    taper("X");
+    QTest::keyClick(f->source(), Qt::Key_Tab);
+    EXPECT_TRUE(f->source()->toPlainText().endsWith("X\t"));
+    EXPECT_TRUE(action("mnuFileCompile")->isEnabled());
+    EXPECT_TRUE(action("tbrCompile")->isEnabled());
+}
+
+TEST_F(Fichiers, UnsavedEditsAreAskedAboutBeforeOpenNewAndQuit) {
+    ecrire("ONE.ASM", Source);
+    ecrire("TWO.ASM", "      SWI\n");
+    ouvrir("ONE.ASM");
+    taper("      RTS");
+    RepondeurMessages r;
+
+    r.repondre(QMessageBox::Cancel);
+    ouvrir("TWO.ASM");
+    EXPECT_EQ(ouvertures, 1) << "Annuler: no dialog";
+    EXPECT_TRUE(f->source()->toPlainText().endsWith("RTS"));
+
+    r.repondre(QMessageBox::Cancel);
+    EXPECT_FALSE(s.fenetre->quitter());
+    EXPECT_TRUE(f->source()->toPlainText().endsWith("RTS"));
+
+    r.repondre(QMessageBox::Yes);
+    ouvrir("TWO.ASM");
+    EXPECT_EQ(lire("ONE.ASM"), Source + "      RTS");
+    EXPECT_EQ(f->source()->toPlainText(), "      SWI\n");
+
+    taper("      NOP");
+    r.repondre(QMessageBox::No);
+    action("mnuFileNew")->trigger();
+    EXPECT_EQ(lire("TWO.ASM"), "      SWI\n");
+    EXPECT_EQ(legendes(), QStringList({"S19", "LST", "ASM", "SYM"}));
+    EXPECT_FALSE(action("mnuFileSave")->isEnabled());
+    EXPECT_EQ(r.textes.size(), 4);
+    // A new text's first Save asks for a name rather than writing over TWO.
+    taper("      WAI");
+    aEnregistrer.clear();
+    action("mnuFileSave")->trigger();
+    EXPECT_EQ(enregistrements, 1);
+    EXPECT_EQ(lire("TWO.ASM"), "      SWI\n");
+}
+
+TEST_F(Fichiers, CompileAsksToSaveFirstAndDisablesItselfWhenTold) {
+    ecrire("C.ASM", Source);
+    ouvrir("C.ASM");
+    QList<QByteArray> surDisque;
+    bool resultat = true;
+    c->compilateur = [&](Session& session, const std::function<void()>& recharger) {
+        surDisque << lire("C.ASM");
+        ecrire("C.LST", Listing);
+        session.ecran().append(Zone::Trace,
+                               QStringLiteral("\r\nC.ASM(3): error: bad operand\r\n"
+                                              "C.ASM:4: warning: far\r\nfin\r\n"),
+                               couleur::Vert, true);
+        recharger();
+        return resultat;
+    };
+    RepondeurMessages r;
+
+    taper("      NOP");
+    r.repondre(QMessageBox::Cancel);
+    action("mnuFileCompile")->trigger();
+    EXPECT_TRUE(surDisque.isEmpty());
+
+    // Non: the file as it is on disk, and the edits stay in the tab.
+    resultat = false;
+    r.repondre(QMessageBox::No);
+    action("mnuFileCompile")->trigger();
+    ASSERT_EQ(surDisque.size(), 1);
+    EXPECT_EQ(surDisque[0], Source);
+    EXPECT_TRUE(f->source()->toPlainText().endsWith("NOP"));
+    EXPECT_TRUE(f->sourceModifiee());
+    EXPECT_EQ(legendes()[FilesWindow::OngletLST], "C.LST");
+    EXPECT_FALSE(action("mnuFileCompile")->isEnabled());
+    EXPECT_FALSE(action("tbrCompile")->isEnabled());
+    EXPECT_TRUE(action("mnuFileSave")->isEnabled());
+
+    resultat = true;
+    taper(" ");
+    r.repondre(QMessageBox::Yes);
+    action("mnuFileCompile")->trigger();
+    ASSERT_EQ(surDisque.size(), 2);
+    EXPECT_EQ(surDisque[1], Source + "      NOP ");
+    EXPECT_FALSE(f->sourceModifiee());
+    EXPECT_TRUE(action("mnuFileCompile")->isEnabled());
+
+    // The report's lines that name a source line are links.
+    RichTextArea* trace = s.fenetre->trace()->area();
+    int liens = 0;
+    for (const QTextEdit::ExtraSelection& e : trace->extraSelections())
+        liens += e.format.fontUnderline() ? 1 : 0;
+    EXPECT_EQ(liens, 4) << "two lines in each of two reports";
+    const QTextBlock erreur = trace->document()->findBlock(int(trace->toPlainText().lastIndexOf("C.ASM(3)")));
+    f->onglets()->setCurrentIndex(FilesWindow::OngletS19);
+    QTextCursor debut(erreur);
+    debut.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 3);
+    QTest::mouseClick(trace->viewport(), Qt::LeftButton, {}, trace->cursorRect(debut).center());
+    EXPECT_EQ(f->onglets()->currentIndex(), FilesWindow::OngletASM);
+    EXPECT_EQ(f->source()->textCursor().blockNumber(), 2);
+}
+
+TEST_F(Fichiers, TheStopPcShowsItsListingLine) {
+    ecrire("L.ASM", Source);
+    ecrire("L.LST", Listing);
+    ouvrir("L.ASM");
+    f->onglets()->setCurrentIndex(FilesWindow::OngletASM);
+    ASSERT_EQ(s.fenetre->ecran().panel(QStringLiteral("Cible")), CibleStop);
+    // As the stopped target's display writes it.
+    s.fenetre->ecran().setText(QStringLiteral("tbRegPC"), QStringLiteral("1003"));
+    EXPECT_EQ(f->onglets()->currentIndex(), FilesWindow::OngletLST);
+    RichTextArea* listing = f->zone(FilesWindow::OngletLST);
+    ASSERT_EQ(listing->extraSelections().size(), 1);
+    EXPECT_EQ(listing->extraSelections()[0].cursor.blockNumber(), 2);
+    // An address the listing does not hold: the highlight goes, the tab stays.
+    f->onglets()->setCurrentIndex(FilesWindow::OngletASM);
+    s.fenetre->ecran().setText(QStringLiteral("tbRegPC"), QStringLiteral("E000"));
+    EXPECT_EQ(f->onglets()->currentIndex(), FilesWindow::OngletASM);
+    EXPECT_TRUE(listing->extraSelections().isEmpty());
+}
+
+TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext is missing: install poppler-utils";
+    ecrire("P.ASM", Source);
+    ecrire("P.LST", Listing);
+    ouvrir("P.ASM");
+    // Page Setup chooses the printer and its settings for the later prints.
+    c->dialogues.imprimante = [&](QWidget*, QPrinter& printer, bool) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setCopyCount(2);
+        return true;
+    };
+    action("mnuFilePageSetup")->trigger();
+    bool selectionOfferte = false;
+    c->dialogues.imprimante = [&](QWidget*, QPrinter&, bool selection) {
+        selectionOfferte = selection;
+        return true;
+    };
+    QStringList pdfs;
+    c->avantCopie = [&](QPrinter& printer, int copie) {
+        pdfs << chemin(QStringLiteral("copie%1.pdf").arg(copie));
+        printer.setOutputFileName(pdfs.last());
+    };
+    auto texte = [&](const QString& pdf) {
+        QProcess p;
+        p.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        QStringList lignes = QString::fromUtf8(p.readAllStandardOutput()).remove(u'\f').split(u'\n');
+        while (!lignes.isEmpty() && lignes.last().trimmed().isEmpty())
+            lignes.removeLast();
+        // pdftotext lays the glyphs out again: only the words and their order count.
+        for (QString& l : lignes)
+            l = l.simplified();
+        return lignes;
+    };
+    QStringList attendu = {"P.LST", ""};
+    for (const QString& l : QString::fromLatin1(Listing).trimmed().split(u'\n'))
+        attendu << l.simplified();
+
+    f->onglets()->setCurrentIndex(FilesWindow::OngletLST);
+    action("mnuFilePrint")->trigger();
+    ASSERT_EQ(pdfs.size(), 2);
+    for (const QString& pdf : pdfs)
+        EXPECT_EQ(texte(pdf), attendu) << pdf.toStdString();
+    EXPECT_FALSE(selectionOfferte);
+
+    // A selection in the source is offered, yet the whole source is printed.
+    pdfs.clear();
+    f->onglets()->setCurrentIndex(FilesWindow::OngletASM);
+    QTextCursor deux(f->source()->document()->findBlockByNumber(1));
+    deux.select(QTextCursor::BlockUnderCursor);
+    f->source()->setTextCursor(deux);
+    action("tbrPrint")->trigger();
+    EXPECT_TRUE(selectionOfferte);
+    ASSERT_EQ(pdfs.size(), 2);
+    const QStringList source = texte(pdfs[1]);
+    ASSERT_EQ(source.size(), 6);
+    EXPECT_EQ(source[0], "P.ASM");
+    EXPECT_EQ(source[5], "BRA LOOP");
+
+    // Cancelled: nothing is printed.
+    pdfs.clear();
+    c->dialogues.imprimante = [](QWidget*, QPrinter&, bool) { return false; };
+    action("mnuFilePrint")->trigger();
+    EXPECT_TRUE(pdfs.isEmpty());
+}
+
+TEST_F(Fichiers, LoadS19IsOfferedWithAnS19AndTheTalker) {
+    ecrire("S.ASM", Source);
+    ecrire("S.S19", "S1071000CE10008601A3\nS9031000EC\n");
+    ecrire("N.ASM", Source);
+    auto* bouton = s.controle<QPushButton>("cmdLOADS19");
+    ouvrir("S.ASM");
+    EXPECT_FALSE(bouton->isEnabled()) << "no Talker yet";
+    s.controle<QPushButton>("cmdLOADTALKER")->click();
+    ASSERT_TRUE(s.fenetre->session().liaison.talkerPresent);
+    EXPECT_TRUE(bouton->isEnabled());
+    ouvrir("N.ASM");
+    EXPECT_FALSE(bouton->isEnabled());
+    ouvrir("S.ASM");
+    EXPECT_TRUE(bouton->isEnabled());
+}
+
+TEST(FichiersRestart, PlaceAndRecentListComeBackFromTheSettingsAndGoBackToThem) {
+    QTemporaryDir dossier;
+    const QString ancien = dossier.filePath(QStringLiteral("OLD.ASM"));
+    const QString nouveau = dossier.filePath(QStringLiteral("NEW.ASM"));
+    for (const QString& chemin : {ancien, nouveau}) {
+        QFile f(chemin);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(Source);
+    }
+    GuiSession s(QStringLiteral("[Config]\nTimeout=20\n[Settings]\nfrmFichiersLeft=1500\nfrmFichiersTop=300\n"
+                                "frmFichiersWidth=6000\nfrmFichiersHeight=4500\n[File]\nFile1=") +
+                 ancien + u'\n');
+    s.fenetre->demarrer();
+    QWidget* cadre = s.fenetre->fichiers()->parentWidget();
+    EXPECT_EQ(cadre->geometry(), QRect(100, 20, 400, 300));
+    auto* premier = s.controle<QAction>("mnuFileMRU(0)");
+    EXPECT_TRUE(premier->isVisible());
+    EXPECT_EQ(premier->text(), " 1 " + ancien);
+    EXPECT_FALSE(s.controle<QAction>("mnuFileMRU(1)")->isVisible());
+
+    s.fenetre->commandesFichier()->dialogues.ouvrir = [&](QWidget*, const QString&, const QString&) {
+        return nouveau;
+    };
+    s.controle<QAction>("mnuFileOpen")->trigger();
+    cadre->move(150, 20);
+    RepondeurMessages r;
+    r.repondre(QMessageBox::Yes);
+    EXPECT_TRUE(s.fenetre->close());
+    EXPECT_EQ(r.textes.size(), 1) << "only the exit question: nothing was edited";
+    QSettings relu(s.fichier(), QSettings::IniFormat);
+    EXPECT_EQ(relu.value(QStringLiteral("File/File1")).toString(), nouveau);
+    EXPECT_EQ(relu.value(QStringLiteral("File/File2")).toString(), ancien);
+    EXPECT_EQ(relu.value(QStringLiteral("Settings/frmFichiersLeft")).toString(), "2250");
+    EXPECT_EQ(relu.value(QStringLiteral("Settings/frmFichiersWidth")).toString(), "6000");
+}
+
+TEST(FichiersRestart, ALayoutStoredWithoutTheFilesWindowLeavesTheConsoleUncovered) {
+    GuiSession s(
+        QStringLiteral("[Config]\nTimeout=20\n[Settings]\nMainWidth=15000\nMainHeight=9000\n"
+                       "frmDocumentLeft=0\nfrmDocumentTop=0\nfrmRegistresLeft=9750\nfrmRegistresTop=0\n"));
+    s.fenetre->demarrer();
+    const QRect fichiers = s.fenetre->fichiers()->parentWidget()->geometry();
+    const QRect zone = s.controle<QMdiArea>("mdiArea")->viewport()->rect();
+    EXPECT_TRUE(zone.contains(fichiers));
+    for (QWidget* autre :
+         {static_cast<QWidget*>(s.fenetre->console()), static_cast<QWidget*>(s.fenetre->registres())})
+        EXPECT_FALSE(fichiers.intersects(autre->parentWidget()->geometry()))
+            << autre->objectName().toStdString();
+}

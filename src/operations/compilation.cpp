@@ -1,6 +1,5 @@
 #include "operations/compilation.h"
 
-
 #include "link/conversions.h"
 #include "link/error_report.h"
 #include "link/tempo.h"

@@ -8,6 +8,7 @@
 #include "link/trace.h"
 #include "link/transfer.h"
 #include "operations/memory_read.h"
+#include "operations/talker_link.h"
 
 #include <QSaveFile>
 
@@ -20,8 +21,10 @@ namespace {
 constexpr int TailleMorceau = 64;
 constexpr int OctetsInstruction = 6; // the longest instruction is 5 bytes
 
-// The console as a stopped target leaves it once the upload is over.
+// The console as a stopped target leaves it once the upload is over; after a
+// failure that found no Talker, the console stays as that state left it.
 void consolePrete(Session& s) {
+    if (!s.liaison.talkerPresent) return;
     Screen& e = s.ecran();
     for (QLatin1StringView c : {controle::MemDump, controle::UploadBin, controle::UploadDis,
                                 controle::Disassemble, controle::MemFill, controle::EraseEeprom,
@@ -32,12 +35,14 @@ void consolePrete(Session& s) {
 }
 
 // A read that failed: the failure is said, unless a stop asked kept it from
-// being made at all.
+// being made at all, and the link is checked.
 void signalerLecture(Session& s, const QString& operation, int adresse) {
     if (arretDemande(s)) return;
     AfficheEchec(s.ecran(), QStringLiteral("Erreur ") + operation + QStringLiteral(" Adresse : ") +
                                 DecHexa4(adresse & 0xFFFF) + FinLigne +
                                 QStringLiteral("Fichier non sauvegard\u00e9"));
+    // A read that did not come back leaves the link state to be found out.
+    TestTalker(s);
 }
 
 // `ecrire` reads the range into the file and returns false on a failed read.

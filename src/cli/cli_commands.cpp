@@ -1,5 +1,7 @@
 #include "cli/cli_commands.h"
 
+#include "cli/cli_programming.h"
+
 #include "disasm/desass_instr.h"
 #include "link/conversions.h"
 #include "link/registers.h"
@@ -163,7 +165,8 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
                 afficherRegistres(session, sortie);
             else
                 echec = true;
-        } else {
+        } else if (!commandeProgrammation(session, commande, ecran, ligne.options.yes, sortie, erreurs,
+                                          echec)) {
             console(session, commande.nom, a);
         }
         if (session.liaison.interruption) return interrompu();

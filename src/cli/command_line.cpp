@@ -17,6 +17,10 @@ const QVector<DescriptionCommande>& commandesConnues() {
         {"set", 2, 2, "set ADDRESS VALUE           write a byte or a 16-bit word"},
         {"disassemble", 1, 1, "disassemble ADDRESS         list 16 bytes of target memory as instructions"},
         {"regs", 0, 0, "regs                        read the registers"},
+        {"program", 1, 2, "program FILE.S19 [--changed-only]  program the EEPROM from an S-record file"},
+        {"erase", 0, 0, "erase                       erase the whole EEPROM (asks unless --yes)"},
+        {"upload-bin", 3, 3, "upload-bin ADDRESS LENGTH FILE  save target memory as a binary file"},
+        {"upload-dis", 3, 3, "upload-dis ADDRESS LENGTH FILE  save target memory as a disassembly listing"},
     };
     return liste;
 }
@@ -42,6 +46,12 @@ bool octetsHexa(const QString& texte) {
     for (QChar c : texte)
         if (!isxdigit(c.toLatin1())) return false;
     return true;
+}
+
+// A file name or an option word among a command's arguments: taken as typed.
+bool argumentTexte(const QString& commande, int k) {
+    if (commande == "program") return true;
+    return (commande == "upload-bin" || commande == "upload-dis") && k == 2;
 }
 
 bool entier(const QString& texte, int minimum, int maximum, int& valeur) {
@@ -151,9 +161,14 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             erreur = QStringLiteral("usage: ") + QString::fromLatin1(d->usage).simplified();
             return std::nullopt;
         }
-        for (QString& a : c.arguments)
-            a = a.toUpper();
+        for (int k = 0; k < c.arguments.size(); ++k)
+            if (!argumentTexte(c.nom, k)) c.arguments[k] = c.arguments[k].toUpper();
+        if (c.nom == "program" && c.arguments.size() == 2 && c.arguments[1] != "--changed-only") {
+            erreur = QStringLiteral("program: unknown option ") + c.arguments[1];
+            return std::nullopt;
+        }
         for (int k = 0; k < c.arguments.size(); ++k) {
+            if (argumentTexte(c.nom, k)) continue;
             const bool octets = c.nom == "disasm" && k == 0;
             if (octets ? !octetsHexa(c.arguments[k]) : !champHexa(c.arguments[k])) {
                 erreur = c.nom + QStringLiteral(": ") + c.arguments[k] +

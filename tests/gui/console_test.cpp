@@ -116,6 +116,9 @@ TEST_F(Console, SelectingACommandEnablesTheFieldsItUses) {
     for (const CommandeConsole& c : commandesConsole()) {
         if (!c.selection || c.code == code::Aucune) continue;
         SCOPED_TRACE(c.bouton.data());
+        // Erase EEPROM asks at once: No.
+        RepondeurMessages non;
+        if (c.code == code::EraseEeprom) non.repondre(QMessageBox::No);
         s.controle<QAbstractButton>(c.bouton.data())->click();
         EXPECT_EQ(champ("txtADRESSE")->isEnabled(), bool(c.champs & champ::Adresse));
         EXPECT_EQ(champ("txtLONGUEUR")->isEnabled(), bool(c.champs & champ::Longueur));
@@ -162,4 +165,27 @@ TEST_F(Console, ConsoleAndRegistersRefuseToClose) {
     ASSERT_NE(registres, nullptr);
     EXPECT_FALSE(registres->close());
     EXPECT_TRUE(registres->isVisible());
+}
+
+// Erase EEPROM asks at the click; No leaves the EEPROM, Yes erases it inside
+// the progress window.
+TEST_F(Console, EraseEepromAsksAtTheClickThenErases) {
+    cliquer("cmdLOADTALKER");
+    for (int a = 0xFE00; a <= 0xFFFF; ++a)
+        s.board.poke(uint16_t(a), 0x5A);
+    RepondeurMessages non;
+    non.repondre(QMessageBox::No);
+    cliquer("cmdErasEEPROM");
+    ASSERT_EQ(non.textes.size(), 1);
+    EXPECT_EQ(non.textes[0], "Etes vous Sur de Vouloir \r\nEffacer l'EEPROM ? ....\r\n");
+    EXPECT_EQ(s.board.peek(0xFE00), 0x5A);
+    EXPECT_FALSE(champ("txtADRESSE")->isEnabled());
+
+    RepondeurMessages oui;
+    oui.repondre(QMessageBox::Yes);
+    cliquer("cmdErasEEPROM");
+    EXPECT_EQ(oui.textes.size(), 1);
+    for (int a = 0xFE00; a <= 0xFFFF; ++a)
+        ASSERT_EQ(s.board.peek(uint16_t(a)), 0xFF) << a;
+    EXPECT_EQ(s.fenetre->trace()->area()->toPlainText().count("\tErase EEPROM "), 8);
 }

@@ -72,6 +72,11 @@ void ConsoleScreen::setValue(const QString& control, int value) {
     erreurs_.flush();
 }
 
+void ConsoleScreen::setProgressionTerminal(bool actif) {
+    if (!actif) finirProgression();
+    progressionTerminal_ = actif;
+}
+
 void ConsoleScreen::finirProgression() {
     if (progression_ < 0) return;
     progression_ = -1;

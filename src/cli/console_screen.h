@@ -37,7 +37,7 @@ public:
     void setFichierAEnregistrer(const QString& chemin) { fichier_ = chemin; }
     // The progress bar as one line on standard error that rewrites itself (for
     // a terminal); off, the bar shows nothing.
-    void setProgressionTerminal(bool actif) { progressionTerminal_ = actif; }
+    void setProgressionTerminal(bool actif);
     // Message boxes that reported a fault (not questions, not the plain
     // notices without an icon) since the start.
     int reports() const { return reports_; }

@@ -120,11 +120,11 @@ BilanProgrammation ProgS19(Session& session, bool seulementModifies) {
     // be out of date, or zero.
     const int total = fichier.octets();
     int faits = 0;
-    e.setValue(controle::BarreProgression, 0);
     e.setText(controle::TitreInfo, QStringLiteral("Load *.S19 !..."));
     e.setText(controle::TexteInfo, QStringLiteral("Programmation ") + session.config.HardWare +
                                        QStringLiteral("en cours ...") + FinLigne +
                                        QStringLiteral("Attendez S.V.P ..."));
+    e.setValue(controle::BarreProgression, 0);
 
     for (const EnregistrementS1& enr : fichier.enregistrements) {
         // Cancel is looked at between two records.

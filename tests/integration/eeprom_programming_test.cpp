@@ -135,6 +135,12 @@ TEST_F(Programmation, OnlyS1DataIsSentWhateverItsChecksum) {
     EXPECT_EQ(messages().last(), "Enregistrement S1 illisible ligne 2");
     EXPECT_TRUE(t->ecritures().isEmpty());
 
+    // Only empty records: no byte to count, nothing sent, the bar left at 0.
+    ecran().values.clear();
+    fichier(s1(0xFE00, {}) + "S9030000FC\r\n");
+    EXPECT_TRUE(ProgS19(t->session).reussi());
+    EXPECT_EQ(ecran().values["prgBarEtat"], QVector<int>{0});
+
     // No file: nothing sent, a normal end.
     t->ligne.envoyes.clear();
     t->session.fichiers.FichierS19 = dir.filePath(QStringLiteral("absent.S19"));

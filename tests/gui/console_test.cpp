@@ -10,6 +10,7 @@
 #include "ui/trace_window.h"
 #include "ui/windows_colour.h"
 
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -188,4 +189,27 @@ TEST_F(Console, EraseEepromAsksAtTheClickThenErases) {
     for (int a = 0xFE00; a <= 0xFFFF; ++a)
         ASSERT_EQ(s.board.peek(uint16_t(a)), 0xFF) << a;
     EXPECT_EQ(s.fenetre->trace()->area()->toPlainText().count("\tErase EEPROM "), 8);
+}
+
+// Upload BIN from the console: the save dialog names the file, the file holds
+// the target's bytes, and the console is ready again.
+TEST_F(Console, UploadBinSavesThroughTheSaveDialog) {
+    cliquer("cmdLOADTALKER");
+    cliquer("cmdUPLOADBIN");
+    saisir("txtADRESSE", QStringLiteral("0"));
+    saisir("txtLONGUEUR", QStringLiteral("10"));
+    const QString chemin = s.dir.filePath(QStringLiteral("T.BIN"));
+    PiloteModal<QFileDialog> dialogue([&](QFileDialog* d) {
+        d->selectFile(chemin);
+        static_cast<QDialog*>(d)->accept();
+    });
+    RepondeurMessages ok;
+    ok.repondre(QMessageBox::Ok);
+    cliquer("cmdEXECUTE");
+    EXPECT_TRUE(dialogue.vu);
+    QFile f(chemin);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray::fromHex("CE1000DCFEA72BE72D6F358E00E87E00"));
+    EXPECT_EQ(ok.textes, QStringList{"Fichier Sauvegard\u00e9 :\r\n" + chemin});
+    EXPECT_TRUE(s.controle<QPushButton>("cmdEXECUTE")->isEnabled());
 }

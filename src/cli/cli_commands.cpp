@@ -2,6 +2,7 @@
 
 #include "cli/cli_assemble.h"
 #include "cli/cli_interruption.h"
+#include "cli/cli_programming.h"
 #include "disasm/desass_instr.h"
 #include "link/control_names.h"
 #include "link/conversions.h"
@@ -255,7 +256,8 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
                     break;
                 }
             }
-        } else {
+        } else if (!commandeProgrammation(session, commande, ecran, ligne.options.yes, sortie, erreurs,
+                                          echec)) {
             const bool versLeBreak = commande.nom == "run" && session.pointArret.BreakArme;
             const bool breakEnMarche = commande.nom == "break" && session.liaison.cibleTourne;
             console(session, commande.nom, a);

@@ -31,6 +31,11 @@ const QVector<DescriptionCommande>& commandesConnues() {
         {"wait", 1, 1, AttenteMaximum,
          "wait MILLISECONDS           let the program run that long (at most 600000)"},
         {"assemble", 1, 1, 0, "assemble FILE.ASM           assemble a source; print its report RETOUR.NFO"},
+        {"program", 1, 2, 0, "program FILE.S19 [--changed-only]  program the EEPROM from an S-record file"},
+        {"erase", 0, 0, 0, "erase                       erase the whole EEPROM (asks unless --yes)"},
+        {"upload-bin", 3, 3, 0, "upload-bin ADDRESS LENGTH FILE  save target memory as a binary file"},
+        {"upload-dis", 3, 3, 0,
+         "upload-dis ADDRESS LENGTH FILE  save target memory as a disassembly listing"},
     };
     return liste;
 }
@@ -56,6 +61,12 @@ bool octetsHexa(const QString& texte) {
     for (QChar c : texte)
         if (!isxdigit(c.toLatin1())) return false;
     return true;
+}
+
+// A file name or an option word among a command's arguments: taken as typed.
+bool argumentTexte(const QString& commande, int k) {
+    if (commande == "program") return true;
+    return (commande == "upload-bin" || commande == "upload-dis") && k == 2;
 }
 
 bool entier(const QString& texte, int minimum, int maximum, int& valeur) {
@@ -169,8 +180,12 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             l.commandes << c;
             continue;
         }
-        for (QString& a : c.arguments)
-            a = a.toUpper();
+        for (int k = 0; k < c.arguments.size(); ++k)
+            if (!argumentTexte(c.nom, k)) c.arguments[k] = c.arguments[k].toUpper();
+        if (c.nom == "program" && c.arguments.size() == 2 && c.arguments[1] != "--changed-only") {
+            erreur = QStringLiteral("program: unknown option ") + c.arguments[1];
+            return std::nullopt;
+        }
         for (int k = 0; k < c.arguments.size() && d->plafond > 0; ++k) {
             int n = 0;
             if (!entier(c.arguments[k], 1, d->plafond, n)) {
@@ -180,6 +195,7 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             }
         }
         for (int k = 0; k < c.arguments.size() && d->plafond == 0; ++k) {
+            if (argumentTexte(c.nom, k)) continue;
             const bool octets = c.nom == "disasm" && k == 0;
             if (octets ? !octetsHexa(c.arguments[k]) : !champHexa(c.arguments[k])) {
                 erreur = c.nom + QStringLiteral(": ") + c.arguments[k] +

@@ -23,6 +23,7 @@ void ConsoleScreen::append(Zone zone, const QString& text, uint32_t, bool) {
         sortie_.flush();
         break;
     case Zone::Trace:
+        finirProgression();
         trace_ += text;
         erreurs_ << lignesUnix(text);
         erreurs_.flush();
@@ -54,6 +55,7 @@ void ConsoleScreen::setText(const QString& control, const QString& text) {
     // error, once each time they change.
     const bool info = control == controle::TitreInfo || control == controle::TexteInfo;
     if (info && texts_.value(control) != text) {
+        finirProgression();
         erreurs_ << lignesUnix(text) << Qt::endl;
     }
     texts_[control] = text;
@@ -63,11 +65,32 @@ void ConsoleScreen::setPanel(const QString& key, const QString& text, int) {
     panels_[key] = text;
 }
 
-Reponse ConsoleScreen::message(const QString& text, const QString& title, Icone, Boutons buttons) {
+void ConsoleScreen::setValue(const QString& control, int value) {
+    if (!progressionTerminal_ || control != controle::BarreProgression || value == progression_) return;
+    progression_ = value;
+    erreurs_ << QStringLiteral("\r%1 %").arg(value, 3);
+    erreurs_.flush();
+}
+
+void ConsoleScreen::setProgressionTerminal(bool actif) {
+    if (!actif) finirProgression();
+    progressionTerminal_ = actif;
+}
+
+void ConsoleScreen::finirProgression() {
+    if (progression_ < 0) return;
+    progression_ = -1;
+    erreurs_ << Qt::endl;
+}
+
+Reponse ConsoleScreen::message(const QString& text, const QString& title, Icone icon, Boutons buttons) {
     Q_UNUSED(title);
+    finirProgression();
     erreurs_ << QStringLiteral("Tessaline: ") << lignesUnix(text) << Qt::endl;
     switch (buttons) {
-    case Boutons::Ok: ++reports_; return Reponse::Ok;
+    case Boutons::Ok:
+        if (icon != Icone::Aucune && icon != Icone::Information) ++reports_;
+        return Reponse::Ok;
     case Boutons::OkAnnuler: return oui_ ? Reponse::Ok : Reponse::Annuler;
     case Boutons::OuiNon:
     case Boutons::OuiNonAnnuler: return oui_ ? Reponse::Oui : Reponse::Non;

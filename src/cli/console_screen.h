@@ -23,16 +23,23 @@ public:
     void setEnabled(const QString& control, bool enabled) override { enabled_[control] = enabled; }
     void setText(const QString& control, const QString& text) override;
     void setTextColour(const QString&, uint32_t) override {}
-    void setValue(const QString&, int) override {}
     void showWait(const QString&) override {}
     void hideWait() override {}
+    void setValue(const QString& control, int value) override;
     Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) override;
+    // The file the command line named: no dialog to ask.
+    QString fichierAEnregistrer(const QString&, const QString&) override { return fichier_; }
     void beep() override {}
     void setBusy(bool) override {}
 
     // Questions are answered "Oui" when set, "Non" otherwise.
     void setAnswerYes(bool oui) { oui_ = oui; }
-    // Message boxes that reported something (not questions) since the start.
+    void setFichierAEnregistrer(const QString& chemin) { fichier_ = chemin; }
+    // The progress bar as one line on standard error that rewrites itself (for
+    // a terminal); off, the bar shows nothing.
+    void setProgressionTerminal(bool actif);
+    // Message boxes that reported a fault (not questions, not the plain
+    // notices without an icon) since the start.
     int reports() const { return reports_; }
     bool isEnabled(const QString& control) const { return enabled_.value(control, false); }
     QString controlText(const QString& control) const { return texts_.value(control); }
@@ -46,6 +53,12 @@ private:
     QMap<QString, QString> panels_;
     QMap<QString, bool> enabled_;
     QMap<QString, QString> texts_;
+    // Ends the progress line before anything else goes to standard error.
+    void finirProgression();
+
+    QString fichier_;
+    bool progressionTerminal_ = false;
+    int progression_ = -1; // the percentage on the open line; -1: none open
     bool oui_ = false;
     int reports_ = 0;
 };

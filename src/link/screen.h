@@ -82,6 +82,14 @@ public:
     }
 
     virtual Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) = 0;
+    // The save dialog: the full name of the file chosen (the user has agreed to
+    // replace it if it exists), empty when cancelled. `filtre` as Qt's file
+    // dialogs take it: "Fichiers Binaires (*.BIN)".
+    virtual QString fichierAEnregistrer(const QString& titre, const QString& filtre) {
+        Q_UNUSED(titre);
+        Q_UNUSED(filtre);
+        return {};
+    }
     virtual void beep() = 0;
     // The hourglass pointer while an operation runs.
     virtual void setBusy(bool busy) = 0;

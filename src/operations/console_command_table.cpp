@@ -4,8 +4,11 @@
 #include "link/trace.h"
 #include "operations/breakpoints.h"
 #include "operations/disassembly.h"
+#include "operations/eeprom_erase.h"
 #include "operations/memory_read.h"
+#include "operations/memory_upload.h"
 #include "operations/memory_write.h"
+#include "operations/s19_programming.h"
 
 #include <algorithm>
 
@@ -46,17 +49,17 @@ const CommandeConsole Table[] = {
      false, true, code::MemSet, "MemSet", Adresse | Valeur, &tracerPuisMemSet, {N, A, N, N}},
     {controle::UploadBin, "UpLoad BIN",
      "Lit la m\u00e9moire de la cible et enregistre les donn\u00e9es dans un fichier Binaire",
-     false, true, code::UploadBin, "Upload BIN", Adresse | Longueur, nullptr, {N, A, N, N}},
+     false, true, code::UploadBin, "Upload BIN", Adresse | Longueur, &cmdUpLoadBIN, {N, A, N, N}},
     {controle::UploadDis, "UpLoad DIS",
      "Lit la m\u00e9moire \u00e0 l'adresse et enregistre les donn\u00e9es en instructions machine dans un "
      "Fichier",
-     false, true, code::UploadDis, "Upload DIS", Adresse | Longueur, nullptr, {N, A, N, N}},
-    // Selects Load S19 (7) only once an S-record file exists; none until then.
+     false, true, code::UploadDis, "Upload DIS", Adresse | Longueur, &cmdUpLoadDIS, {N, A, N, N}},
+    // Offered only while an S-record file is there.
     {controle::LoadS19, "Load *.S19", "Charge le programme (*.S19 ) dans l'EEPROM de la cible",
-     false, true, code::Aucune, "Load ", ParDefaut, nullptr, {N, S19, I, N}},
+     false, true, code::LoadS19, "Load ", ParDefaut, &chargerS19, {N, S19, I, N}},
     // The whole EEPROM: no field.
     {controle::EraseEeprom, "Erase EEPROM", "Lit la m\u00e9moire \u00e0 l'adresse et affiche le contenu",
-     false, true, code::EraseEeprom, "Erase EEPROM", Aucun, nullptr, {I, A, N, I}},
+     false, true, code::EraseEeprom, "Erase EEPROM", Aucun, &cmdErasEEPROM, {I, A, N, I}},
     {controle::Disassemble, "Disassemble",
      "Lit la m\u00e9moire \u00e0 l'adresse et affiche les donn\u00e9es en instruction machine",
      false, true, code::Disassemble, "Disassemble ", Adresse, &Disassemble, {N, A, N, N}},

@@ -82,8 +82,11 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
         const int codeCommande = c.code;
         const QString echo = QString::fromUtf8(c.echo);
         const bool executable = c.executer != nullptr;
-        connect(b, &QAbstractButton::clicked, this,
-                [this, codeCommande, echo, executable] { selectionner(codeCommande, echo, executable); });
+        connect(b, &QAbstractButton::clicked, this, [this, codeCommande, echo, executable] {
+            selectionner(codeCommande, echo, executable);
+            // Erase EEPROM asks for its confirmation at once.
+            if (codeCommande == code::EraseEeprom) cmdEXECUTE_Click();
+        });
     }
     connect(findChild<QPushButton*>(controle::DisplayReg), &QPushButton::clicked, this,
             &ConsoleWindow::cmdDISPLAYREG_Click);

@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -146,6 +147,11 @@ void QtScreen::runInProgressWindow(const QString& title, const std::function<voi
         progression_(title, operation);
     else
         operation();
+}
+
+QString QtScreen::fichierAEnregistrer(const QString& titre, const QString& filtre) {
+    // The dialog asks before an existing file is replaced.
+    return QFileDialog::getSaveFileName(racine_, titre, QString(), filtre);
 }
 
 Reponse QtScreen::message(const QString& text, const QString& title, Icone icon, Boutons buttons) {

@@ -47,6 +47,7 @@ public:
     void hideWait() override;
     void runInProgressWindow(const QString& title, const std::function<void()>& operation) override;
     Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) override;
+    QString fichierAEnregistrer(const QString& titre, const QString& filtre) override;
     void beep() override;
     void setBusy(bool busy) override;
 

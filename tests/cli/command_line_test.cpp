@@ -49,6 +49,9 @@ const Row kRows[] = {
     // Execution control: an optional start address, a decimal count and milliseconds.
     {"run -- run fe00 -- break fe15 -- step -- step 1000 -- wait 250 -- stop",
      "run | run FE00 | break FE15 | step | step 1000 | wait 250 | stop", nullptr},
+    // File names and the option word stay as typed.
+    {"program Prog.s19 --changed-only -- upload-bin e000 100 Out.bin -- erase",
+     "program Prog.s19 --changed-only | upload-bin E000 100 Out.bin | erase", nullptr},
     // Global options, each once, before the first command.
     {"--settings /tmp/t.ini --port COM2 --hardware 68HC11E9 --quartz 16 --baud 9600 --timeout 0 --simulate "
      "--yes test-talker",
@@ -70,7 +73,10 @@ const Row kRows[] = {
     {"--timeout -1 info", nullptr, "--timeout takes tenths"},
     {"--timeout 32768 info", nullptr, "--timeout takes tenths"},
     {"info --simulate", nullptr, "usage: info"},
-    {"erase", nullptr, "unknown command erase"},
+    {"flash", nullptr, "unknown command flash"},
+    {"program p.s19 --force", nullptr, "program: unknown option --force"},
+    {"upload-dis e000 10", nullptr, "usage: upload-dis ADDRESS LENGTH FILE"},
+    {"upload-bin e000 1000g out.bin", nullptr, "upload-bin: 1000G is not 1 to 4 hex digits"},
     {"dump 1000", nullptr, "usage: dump ADDRESS LENGTH"},
     {"fill 1000 10 FF 1", nullptr, "usage: fill ADDRESS LENGTH VALUE"},
     {"disasm", nullptr, "usage: disasm HEX [ADDRESS]"},

@@ -10,6 +10,7 @@
 #include "ui/trace_window.h"
 #include "ui/windows_colour.h"
 
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -116,6 +117,9 @@ TEST_F(Console, SelectingACommandEnablesTheFieldsItUses) {
     for (const CommandeConsole& c : commandesConsole()) {
         if (!c.selection || c.code == code::Aucune) continue;
         SCOPED_TRACE(c.bouton.data());
+        // Erase EEPROM asks at once: No.
+        RepondeurMessages non;
+        if (c.code == code::EraseEeprom) non.repondre(QMessageBox::No);
         s.controle<QAbstractButton>(c.bouton.data())->click();
         EXPECT_EQ(champ("txtADRESSE")->isEnabled(), bool(c.champs & champ::Adresse));
         EXPECT_EQ(champ("txtLONGUEUR")->isEnabled(), bool(c.champs & champ::Longueur));
@@ -162,4 +166,50 @@ TEST_F(Console, ConsoleAndRegistersRefuseToClose) {
     ASSERT_NE(registres, nullptr);
     EXPECT_FALSE(registres->close());
     EXPECT_TRUE(registres->isVisible());
+}
+
+// Erase EEPROM asks at the click; No leaves the EEPROM, Yes erases it inside
+// the progress window.
+TEST_F(Console, EraseEepromAsksAtTheClickThenErases) {
+    cliquer("cmdLOADTALKER");
+    for (int a = 0xFE00; a <= 0xFFFF; ++a)
+        s.board.poke(uint16_t(a), 0x5A);
+    RepondeurMessages non;
+    non.repondre(QMessageBox::No);
+    cliquer("cmdErasEEPROM");
+    ASSERT_EQ(non.textes.size(), 1);
+    EXPECT_EQ(non.textes[0], "Etes vous Sur de Vouloir \r\nEffacer l'EEPROM ? ....\r\n");
+    EXPECT_EQ(s.board.peek(0xFE00), 0x5A);
+    EXPECT_FALSE(champ("txtADRESSE")->isEnabled());
+
+    RepondeurMessages oui;
+    oui.repondre(QMessageBox::Yes);
+    cliquer("cmdErasEEPROM");
+    EXPECT_EQ(oui.textes.size(), 1);
+    for (int a = 0xFE00; a <= 0xFFFF; ++a)
+        ASSERT_EQ(s.board.peek(uint16_t(a)), 0xFF) << a;
+    EXPECT_EQ(s.fenetre->trace()->area()->toPlainText().count("\tErase EEPROM "), 8);
+}
+
+// Upload BIN from the console: the save dialog names the file, the file holds
+// the target's bytes, and the console is ready again.
+TEST_F(Console, UploadBinSavesThroughTheSaveDialog) {
+    cliquer("cmdLOADTALKER");
+    cliquer("cmdUPLOADBIN");
+    saisir("txtADRESSE", QStringLiteral("0"));
+    saisir("txtLONGUEUR", QStringLiteral("10"));
+    const QString chemin = s.dir.filePath(QStringLiteral("T.BIN"));
+    PiloteModal<QFileDialog> dialogue([&](QFileDialog* d) {
+        d->selectFile(chemin);
+        static_cast<QDialog*>(d)->accept();
+    });
+    RepondeurMessages ok;
+    ok.repondre(QMessageBox::Ok);
+    cliquer("cmdEXECUTE");
+    EXPECT_TRUE(dialogue.vu);
+    QFile f(chemin);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray::fromHex("CE1000DCFEA72BE72D6F358E00E87E00"));
+    EXPECT_EQ(ok.textes, QStringList{"Fichier Sauvegard\u00e9 :\r\n" + chemin});
+    EXPECT_TRUE(s.controle<QPushButton>("cmdEXECUTE")->isEnabled());
 }

@@ -77,6 +77,11 @@ Reponse RecordingScreen::message(const QString& text, const QString& title, Icon
     return buttons == Boutons::Ok || buttons == Boutons::OkAnnuler ? Reponse::Ok : Reponse::Oui;
 }
 
+QString RecordingScreen::fichierAEnregistrer(const QString&, const QString& filtre) {
+    filtresEnregistrer.push_back(filtre);
+    return fichiers.isEmpty() ? QString() : fichiers.dequeue();
+}
+
 QStringList RecordingScreen::messageTexts() const {
     QStringList l;
     for (const MessageBox& m : messages)

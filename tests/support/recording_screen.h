@@ -42,6 +42,7 @@ public:
     void hideWait() override { waitVisible = false; }
     void runInProgressWindow(const QString& title, const std::function<void()>& operation) override;
     Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) override;
+    QString fichierAEnregistrer(const QString& titre, const QString& filtre) override;
     void beep() override { ++beeps; }
     void setBusy(bool) override {}
 
@@ -59,6 +60,9 @@ public:
     QVector<MessageBox> messages;
     // Answers given to the next message boxes; when empty: Ok, or Oui for questions.
     QQueue<Reponse> answers;
+    // Names the save dialog returns, in turn; when empty: cancelled.
+    QQueue<QString> fichiers;
+    QStringList filtresEnregistrer; // the filter of each save dialog shown
     int beeps = 0;
     bool waitVisible = false;
     QStringList waitLabels;

@@ -1,0 +1,106 @@
+#include "cli/cli_programming.h"
+
+#include "link/conversions.h"
+#include "link/serial_port.h"
+#include "link/trace.h"
+#include "operations/console_commands.h"
+#include "operations/eeprom_erase.h"
+#include "operations/memory_upload.h"
+#include "operations/s19_programming.h"
+
+#include <QFileInfo>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace tessaline {
+
+namespace {
+
+bool programmer(Session& s, const CommandeCli& c, ConsoleScreen& ecran, QTextStream& sortie,
+                QTextStream& erreurs) {
+    const QFileInfo fichier(c.arguments[0]);
+    if (!fichier.isFile()) {
+        erreurs << "tessaline-cli: " << c.arguments[0] << QStringLiteral(" : fichier introuvable")
+                << Qt::endl;
+        return false;
+    }
+    const bool seulementModifies = c.arguments.size() > 1;
+    s.fichiers.FichierS19 = fichier.absoluteFilePath();
+    const CommandeConsole* commande = commandeParCode(code::LoadS19);
+    selectionnerCommande(s, code::LoadS19, QString::fromUtf8(commande->echo) + fichier.fileName());
+    ecran.setProgressionTerminal(isatty(fileno(stderr)) != 0);
+    const BilanProgrammation b = chargerS19(s, seulementModifies);
+    ecran.setProgressionTerminal(false);
+    if (!b.reussi()) return false;
+    sortie << b.ecrits << QStringLiteral(" octets \u00e9crits");
+    if (seulementModifies) sortie << ", " << b.dejaBons << QStringLiteral(" d\u00e9j\u00e0 en place");
+    sortie << '\n';
+    sortie.flush();
+    return true;
+}
+
+// Without --yes the question is put to a terminal; with no terminal to
+// answer it, the answer is No.
+bool effacer(Session& s, ConsoleScreen& ecran, bool oui, QTextStream& sortie, QTextStream& erreurs) {
+    const QString plage = DecHexa4(s.config.DepartEEprom) + u'-' + DecHexa4(s.config.FinEeprom());
+    bool confirme = oui;
+    if (!oui && isatty(fileno(stdin))) {
+        erreurs << QStringLiteral("Effacer l'EEPROM %1 ? [o/N] ").arg(plage) << Qt::flush;
+        QTextStream entree(stdin);
+        const QString reponse = entree.readLine().trimmed().toLower();
+        confirme = reponse == "o" || reponse == "oui" || reponse == "y" || reponse == "yes";
+    }
+    ecran.setAnswerYes(confirme);
+    const FinCommandeEffacement fin = effacerEeprom(s);
+    ecran.setAnswerYes(oui);
+    switch (fin) {
+    case FinCommandeEffacement::Efface:
+        sortie << QStringLiteral("EEPROM effac\u00e9e : ") << plage << '\n';
+        sortie.flush();
+        return true;
+    case FinCommandeEffacement::NonConfirme:
+        erreurs << QStringLiteral("tessaline-cli: erase : non confirm\u00e9, rien n'est effac\u00e9 (--yes)")
+                << Qt::endl;
+        return false;
+    case FinCommandeEffacement::Annule:
+    case FinCommandeEffacement::Echec: break;
+    }
+    return false;
+}
+
+// The file the command names stands for the save dialog's answer.
+bool televerser(Session& s, const CommandeCli& c, ConsoleScreen& ecran) {
+    const bool dis = c.nom == "upload-dis";
+    const int codeCommande = dis ? code::UploadDis : code::UploadBin;
+    selectionnerCommande(s, codeCommande, QString::fromUtf8(commandeParCode(codeCommande)->echo));
+    RemplirECHO(s, c.arguments[0], c.arguments[1], QString());
+    // Unlike the console's field, a length of 0 here means nothing to save.
+    s.console.CmdLongueur = completer(c.arguments[1], 4);
+    ecran.setFichierAEnregistrer(QFileInfo(c.arguments[2]).absoluteFilePath());
+    TraceEcho(s);
+    SurvCom(s, false);
+    const FinTeleversement fin = dis ? UpLoadDIS(s) : UpLoadBIN(s);
+    SurvCom(s, true);
+    ecran.setFichierAEnregistrer(QString());
+    return fin == FinTeleversement::Sauvegarde || fin == FinTeleversement::Vide;
+}
+
+} // namespace
+
+bool commandeProgrammation(Session& session, const CommandeCli& commande, ConsoleScreen& ecran, bool oui,
+                           QTextStream& sortie, QTextStream& erreurs, bool& echec) {
+    bool reussi = true;
+    if (commande.nom == "program")
+        reussi = programmer(session, commande, ecran, sortie, erreurs);
+    else if (commande.nom == "erase")
+        reussi = effacer(session, ecran, oui, sortie, erreurs);
+    else if (commande.nom == "upload-bin" || commande.nom == "upload-dis")
+        reussi = televerser(session, commande, ecran);
+    else
+        return false;
+    echec |= !reussi;
+    return true;
+}
+
+} // namespace tessaline

@@ -1,0 +1,142 @@
+#include "operations/memory_upload.h"
+
+#include "disasm/desass_instr.h"
+#include "link/control_names.h"
+#include "link/conversions.h"
+#include "link/error_report.h"
+#include "link/tempo.h"
+#include "link/trace.h"
+#include "link/transfer.h"
+#include "operations/memory_read.h"
+#include "operations/talker_link.h"
+
+#include <QSaveFile>
+
+#include <functional>
+
+namespace tessaline {
+
+namespace {
+
+constexpr int TailleMorceau = 64;
+constexpr int OctetsInstruction = 6; // the longest instruction is 5 bytes
+
+// The console as a stopped target leaves it once the upload is over; after a
+// failure that found no Talker, the console stays as that state left it.
+void consolePrete(Session& s) {
+    if (!s.liaison.talkerPresent) return;
+    Screen& e = s.ecran();
+    for (QLatin1StringView c : {controle::MemDump, controle::UploadBin, controle::UploadDis,
+                                controle::Disassemble, controle::MemFill, controle::EraseEeprom,
+                                controle::MemSet, controle::Run, controle::Step, controle::RegSet})
+        e.setEnabled(c, true);
+    e.setEnabled(controle::Stop, false);
+    e.setEnabled(controle::DisplayReg, false);
+}
+
+// A read that failed: the failure is said, unless a stop asked kept it from
+// being made at all, and the link is checked.
+void signalerLecture(Session& s, const QString& operation, int adresse) {
+    if (arretDemande(s)) return;
+    AfficheEchec(s.ecran(), QStringLiteral("Erreur ") + operation + QStringLiteral(" Adresse : ") +
+                                DecHexa4(adresse & 0xFFFF) + FinLigne +
+                                QStringLiteral("Fichier non sauvegard\u00e9"));
+    // A read that did not come back leaves the link state to be found out.
+    TestTalker(s);
+}
+
+// `ecrire` reads the range into the file and returns false on a failed read.
+FinTeleversement televerser(Session& s, const QString& operation, const QString& filtre,
+                            const std::function<bool(QSaveFile&)>& ecrire) {
+    Screen& e = s.ecran();
+    const int longueur = HexaDec(s.console.CmdLongueur);
+    const QString nom = e.fichierAEnregistrer(operation, filtre);
+    if (nom.isEmpty()) {
+        consolePrete(s);
+        return FinTeleversement::Abandonne;
+    }
+    if (longueur <= 0) {
+        consolePrete(s);
+        return FinTeleversement::Vide;
+    }
+    e.showWait(QStringLiteral("Attendez SVP...  ") + operation + QStringLiteral(" en Cours"));
+    Tempo(s.horloge(), 0.3f);
+
+    QSaveFile fichier(nom);
+    FinTeleversement fin = FinTeleversement::Echec;
+    if (!fichier.open(QIODevice::WriteOnly)) {
+        AfficheEchec(e, QStringLiteral("Ecriture impossible : ") + nom + FinLigne + fichier.errorString());
+    } else if (!ecrire(fichier)) {
+        if (fichier.error() != QFileDevice::NoError)
+            AfficheEchec(e,
+                         QStringLiteral("Ecriture impossible : ") + nom + FinLigne + fichier.errorString());
+        fichier.cancelWriting();
+        fin = arretDemande(s) ? FinTeleversement::Abandonne : FinTeleversement::Echec;
+    } else if (!fichier.commit()) {
+        AfficheEchec(e, QStringLiteral("Ecriture impossible : ") + nom + FinLigne + fichier.errorString());
+    } else {
+        fin = FinTeleversement::Sauvegarde;
+    }
+    e.hideWait();
+    if (fin == FinTeleversement::Sauvegarde)
+        e.message(QStringLiteral("Fichier Sauvegard\u00e9 :") + FinLigne + nom, TitreApplication,
+                  Icone::Aucune, Boutons::Ok);
+    consolePrete(s);
+    return fin;
+}
+
+} // namespace
+
+FinTeleversement UpLoadBIN(Session& session) {
+    const int debut = HexaDec(session.console.CmdAdresse);
+    const int fin = debut + HexaDec(session.console.CmdLongueur) - 1;
+    return televerser(session, QStringLiteral("UpLoadBIN"), QStringLiteral("Fichiers Binaires (*.BIN)"),
+                      [&](QSaveFile& fichier) {
+                          for (int a = debut; a <= fin; a += TailleMorceau) {
+                              const int count = std::min(TailleMorceau, fin - a + 1);
+                              const QString hexa = LoadMem(session, DecHexa4(a & 0xFFFF), count);
+                              if (hexa.size() != 2 * count) {
+                                  signalerLecture(session, QStringLiteral("UpLoadBIN"), a);
+                                  return false;
+                              }
+                              if (fichier.write(QByteArray::fromHex(hexa.toLatin1())) != count) return false;
+                          }
+                          return true;
+                      });
+}
+
+FinTeleversement UpLoadDIS(Session& session) {
+    const int debut = HexaDec(session.console.CmdAdresse);
+    const int fin = debut + HexaDec(session.console.CmdLongueur) - 1;
+    return televerser(session, QStringLiteral("UpLoadDIS"), QStringLiteral("Fichiers Assembleur (*.DIS)"),
+                      [&](QSaveFile& fichier) {
+                          for (int a = debut; a <= fin;) {
+                              const QString texteAdresse = DecHexa4(a);
+                              const QString hexa = LoadMem(session, texteAdresse, OctetsInstruction);
+                              if (hexa.isEmpty()) {
+                                  signalerLecture(session, QStringLiteral("UpLoadDIS"), a);
+                                  return false;
+                              }
+                              const Desassemblage d = DesassInstr(hexa, texteAdresse, session.registres.RegIX,
+                                                                  session.registres.RegIY);
+                              const QString ligne = texteAdresse + Tab + d.ligne + FinLigne;
+                              if (fichier.write(ligne.toLatin1()) < 0) return false;
+                              a += d.LongInstr;
+                              // The listing ends at the top of the address space.
+                              if (a >= 0xFFFF) break;
+                          }
+                          return true;
+                      });
+}
+
+void cmdUpLoadBIN(Session& session) {
+    TraceEcho(session);
+    UpLoadBIN(session);
+}
+
+void cmdUpLoadDIS(Session& session) {
+    TraceEcho(session);
+    UpLoadDIS(session);
+}
+
+} // namespace tessaline

@@ -1,0 +1,171 @@
+#include "operations/s19_programming.h"
+
+#include "link/control_names.h"
+#include "link/conversions.h"
+#include "link/error_report.h"
+#include "link/serial_port.h"
+#include "link/talker_protocol.h"
+#include "link/trace.h"
+#include "link/transfer.h"
+#include "operations/console_command_table.h"
+#include "operations/talker_link.h"
+
+#include <QFileInfo>
+
+namespace tessaline {
+
+namespace {
+
+const QString HorsPlage = QStringLiteral("Adresse \u00e0 Programmer en dehors de la plage de l'EEPROM");
+
+// Only the record's start address is compared with the EEPROM: a record that
+// starts in it is written in full. One that would run past $FFFF would carry
+// on at $0000, over the Talker itself.
+bool dansEeprom(const Session& s, const EnregistrementS1& e) {
+    return e.adresse >= s.config.DepartEEprom && e.adresse <= s.config.FinEeprom() &&
+           e.adresse + e.donnees.size() <= EspaceAdresses;
+}
+
+// The runs of bytes of `voulus` that `lus` does not already hold, as (offset, length).
+QVector<std::pair<int, int>> differences(const QByteArray& voulus, const QByteArray& lus) {
+    QVector<std::pair<int, int>> runs;
+    for (int i = 0; i < voulus.size();) {
+        if (voulus[i] == lus[i]) {
+            ++i;
+            continue;
+        }
+        int j = i;
+        while (j < voulus.size() && voulus[j] != lus[j])
+            ++j;
+        runs.push_back({i, j - i});
+        i = j;
+    }
+    return runs;
+}
+
+enum class IssueEnregistrement { Ecrit, Annule, Echec };
+
+// Writes one record, or only what differs from the cells' contents.
+IssueEnregistrement ecrireEnregistrement(Session& s, const EnregistrementS1& e, bool seulementModifies,
+                                         BilanProgrammation& bilan) {
+    if (!seulementModifies) {
+        if (!EnvoiS19(s, e.donnees, DecHexa4(e.adresse)))
+            return arretDemande(s) ? IssueEnregistrement::Annule : IssueEnregistrement::Echec;
+        bilan.ecrits += int(e.donnees.size());
+        return IssueEnregistrement::Ecrit;
+    }
+    ViderCom(s);
+    const Resultat<QByteArray> lus = lireMemoire(s, e.adresse, int(e.donnees.size()), s.config.Timeout);
+    if (lus.issue == Issue::Interrompu) return IssueEnregistrement::Annule;
+    if (!lus.ok()) {
+        if (lus.issue == Issue::TimeOut) AfficheTimeOut(s, QStringLiteral("RecevoirComBINDec"));
+        AfficheEchec(s.ecran(), QStringLiteral("Erreur LoadMem"));
+        TestTalker(s);
+        return IssueEnregistrement::Echec;
+    }
+    int ecrits = 0;
+    for (const auto& [debut, longueur] : differences(e.donnees, lus.donnees)) {
+        if (!EnvoiS19(s, e.donnees.mid(debut, longueur), DecHexa4(e.adresse + debut)))
+            return arretDemande(s) ? IssueEnregistrement::Annule : IssueEnregistrement::Echec;
+        ecrits += longueur;
+    }
+    bilan.ecrits += ecrits;
+    bilan.dejaBons += int(e.donnees.size()) - ecrits;
+    return IssueEnregistrement::Ecrit;
+}
+
+void finNormale(Session& s) {
+    SurvCom(s, true);
+}
+
+void finErreur(Session& s) {
+    TestTalker(s);
+    // Execute stays disabled until another command is chosen.
+    s.console.CmdCourante = code::Aucune;
+    SurvCom(s, true);
+}
+
+} // namespace
+
+bool EnvoiS19(Session& session, const QByteArray& donnees, const QString& adresse) {
+    ViderCom(session);
+    const Resultat<QByteArray> r = ecrireMemoire(session, HexaDec(adresse), donnees, session.config.Timeout);
+    // Cancel asked before the command byte went out: nothing was written.
+    if (r.issue == Issue::Interrompu) return false;
+    if (r.ok() && r.donnees == donnees) return true;
+    if (r.issue == Issue::TimeOut) AfficheTimeOut(session, QStringLiteral("RecevoirComBINDec"));
+    AfficheEchec(session.ecran(), QStringLiteral("Erreur EnvoiS19"));
+    TestTalker(session);
+    return false;
+}
+
+BilanProgrammation ProgS19(Session& session, bool seulementModifies) {
+    Screen& e = session.ecran();
+    BilanProgrammation bilan;
+    session.liaison.annulation = false;
+    SurvCom(session, false);
+    const QString chemin = session.fichiers.FichierS19;
+    if (chemin.isEmpty() || !QFileInfo::exists(chemin)) {
+        finNormale(session);
+        return bilan;
+    }
+    const FichierS19Lu fichier = lireFichierS19(chemin);
+    if (!fichier.lu) {
+        AfficheEchec(e, fichier.erreur);
+        bilan.fin = BilanProgrammation::Fin::Echec;
+        finErreur(session);
+        return bilan;
+    }
+    // Counted now, from the file being programmed: what the view counted may
+    // be out of date, or zero.
+    const int total = fichier.octets();
+    int faits = 0;
+    e.setText(controle::TitreInfo, QStringLiteral("Load *.S19 !..."));
+    e.setText(controle::TexteInfo, QStringLiteral("Programmation ") + session.config.HardWare +
+                                       QStringLiteral("en cours ...") + FinLigne +
+                                       QStringLiteral("Attendez S.V.P ..."));
+    e.setValue(controle::BarreProgression, 0);
+
+    for (const EnregistrementS1& enr : fichier.enregistrements) {
+        // Cancel is looked at between two records.
+        if (arretDemande(session)) {
+            bilan.fin = BilanProgrammation::Fin::Annule;
+            break;
+        }
+        if (!dansEeprom(session, enr)) {
+            e.message(HorsPlage, TitreApplication, Icone::Critique, Boutons::Ok);
+            bilan.fin = BilanProgrammation::Fin::Echec;
+            finErreur(session);
+            return bilan;
+        }
+        if (enr.donnees.isEmpty()) continue;
+        const IssueEnregistrement issue = ecrireEnregistrement(session, enr, seulementModifies, bilan);
+        if (issue == IssueEnregistrement::Annule) {
+            bilan.fin = BilanProgrammation::Fin::Annule;
+            break;
+        }
+        if (issue == IssueEnregistrement::Echec) {
+            bilan.fin = BilanProgrammation::Fin::Echec;
+            finErreur(session);
+            return bilan;
+        }
+        faits += int(enr.donnees.size());
+        e.setValue(controle::BarreProgression, 100 * faits / total);
+    }
+    finNormale(session);
+    return bilan;
+}
+
+BilanProgrammation chargerS19(Session& session, bool seulementModifies) {
+    TraceEcho(session);
+    BilanProgrammation bilan;
+    session.ecran().runInProgressWindow(QStringLiteral("Load *.S19 !..."),
+                                        [&] { bilan = ProgS19(session, seulementModifies); });
+    return bilan;
+}
+
+void chargerS19(Session& session) {
+    chargerS19(session, false);
+}
+
+} // namespace tessaline

@@ -1,0 +1,325 @@
+// The S-record download and the EEPROM erase on the simulated board, checked
+// against the board's own memory and against the exchanges the host sent.
+#include "link/tempo.h"
+#include "link/trace.h"
+#include "operations/breakpoints.h"
+#include "operations/console_command_table.h"
+#include "operations/console_commands.h"
+#include "operations/eeprom_erase.h"
+#include "operations/execution_commands.h"
+#include "operations/memory_write.h"
+#include "operations/program_run.h"
+#include "operations/s19_programming.h"
+#include "operations/talker_link.h"
+#include "sim/chip.h"
+#include "wire_log.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+using namespace tessaline::test;
+
+namespace {
+
+const QString HorsPlage = QStringLiteral("Adresse \u00e0 Programmer en dehors de la plage de l'EEPROM");
+
+// An S1 line; the checksum is the one's complement of the sum of the count,
+// address and data bytes, or one off when `fausse`.
+QByteArray s1(int adresse, const QByteArray& octets, bool fausse = false) {
+    QByteArray champs;
+    champs.append(char(octets.size() + 3)).append(char(adresse >> 8)).append(char(adresse)).append(octets);
+    int somme = 0;
+    for (char c : champs)
+        somme += static_cast<quint8>(c);
+    champs.append(char(~somme + (fausse ? 1 : 0)));
+    return "S1" + champs.toHex().toUpper() + "\r\n";
+}
+
+QByteArray octets(int n, int premier) {
+    QByteArray o;
+    for (int i = 0; i < n; ++i)
+        o.append(char(premier + i));
+    return o;
+}
+
+bool registre(int a) {
+    return a >= 0x1000 && a < 0x1060;
+}
+
+class Programmation : public ::testing::Test {
+protected:
+    void demarrer(const char* puce) {
+        t = std::make_unique<SessionEnregistree>(puce, 8);
+        ASSERT_TRUE(t->demarrer());
+    }
+    // The text as the current S-record file.
+    void fichier(const QByteArray& texte) {
+        const QString chemin = dir.filePath(QStringLiteral("prog.S19"));
+        QFile f(chemin);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(texte);
+        f.close();
+        t->session.fichiers.FichierS19 = chemin;
+    }
+    uint8_t peek(int a) { return t->sim.board.peek(static_cast<uint16_t>(a)); }
+    QStringList messages() const { return t->sim.ecran.messageTexts(); }
+    RecordingScreen& ecran() { return t->sim.ecran; }
+
+    QTemporaryDir dir;
+    std::unique_ptr<SessionEnregistree> t;
+};
+
+} // namespace
+
+// The example as the assembler leaves it (S0 header, three S1 records, S9):
+// every byte lands where the sim's own S-record loader puts it, nothing else
+// in memory changes, and the program then runs from the EEPROM.
+TEST_F(Programmation, TheExampleLandsInTheEepromAndRuns) {
+    demarrer("68HC11F1");
+    QFile source(TESSALINE_EXAMPLES "/compteur.s19");
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray texte = source.readAll();
+    hc11::Board reference(*hc11::findChip("68HC11F1"), 8'000'000);
+    std::string erreur;
+    ASSERT_TRUE(reference.loadSRecords(texte.toStdString(), erreur)) << erreur;
+    fichier(texte);
+    const auto avant = t->memoire();
+
+    t->session.console.texteEcho = QStringLiteral("Load ");
+    const BilanProgrammation b = chargerS19(t->session, false);
+    EXPECT_TRUE(b.reussi());
+    EXPECT_EQ(b.ecrits, 35);
+    EXPECT_TRUE(messages().isEmpty()) << messages().join(u'\n').toStdString();
+    for (int a = 0x0100; a < EspaceAdresses; ++a) {
+        if (registre(a)) continue;
+        const uint8_t attendu = a >= 0xFE00 ? reference.peek(uint16_t(a)) : avant[std::size_t(a)];
+        ASSERT_EQ(peek(a), attendu) << std::hex << a;
+    }
+    EXPECT_EQ(t->ecritures().size(), 3) << "one write exchange a record";
+    EXPECT_EQ(ecran().progressTitles, QStringList{"Load *.S19 !..."});
+    EXPECT_EQ(ecran().texts["lblInfo"], "Programmation 68HC11F1en cours ...\r\nAttendez S.V.P ...");
+    EXPECT_EQ(ecran().values["prgBarEtat"], (QVector<int>{0, 45, 91, 100}));
+
+    t->session.console.CmdAdresse = QStringLiteral("FE00");
+    tessaline::Run(t->session);
+    Tempo(t->sim.horloge, 0.3f);
+    EXPECT_GT(peek(0x0100), 10) << "the program counts";
+    EXPECT_TRUE(cmdSTOP_Click(t->session));
+}
+
+// Only S1 records are programmed, a wrong checksum included; an empty S1
+// sends nothing and leaves the bar; lower case is no record type.
+TEST_F(Programmation, OnlyS1DataIsSentWhateverItsChecksum) {
+    demarrer("68HC11F1");
+    fichier("S00600004844521B\r\n" + s1(0xFE00, octets(4, 0x10), true) + s1(0xFE10, {}) +
+            s1(0xFE20, octets(2, 0x20)).toLower() + "S5030001FB\r\nS9030000FC\r\n");
+    const BilanProgrammation b = ProgS19(t->session);
+    EXPECT_TRUE(b.reussi());
+    ASSERT_EQ(t->ecritures().size(), 1);
+    EXPECT_EQ(t->ecritures()[0].adresse, 0xFE00);
+    EXPECT_EQ(t->ecritures()[0].count, 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(peek(0xFE00 + i), 0x10 + i);
+    EXPECT_EQ(peek(0xFE04), 0xFF);
+    EXPECT_EQ(peek(0xFE20), 0xFF);
+    EXPECT_EQ(ecran().values["prgBarEtat"], (QVector<int>{0, 100}));
+
+    // A count that does not match its digits would put a count byte on the
+    // wire that the data do not follow: the file is refused as a whole.
+    t->ligne.envoyes.clear();
+    fichier(s1(0xFE30, octets(2, 0x30)) + "S107FE40AABB00\r\n");
+    EXPECT_EQ(ProgS19(t->session).fin, BilanProgrammation::Fin::Echec);
+    EXPECT_EQ(messages().last(), "Enregistrement S1 illisible ligne 2");
+    EXPECT_TRUE(t->ecritures().isEmpty());
+
+    // Only empty records: no byte to count, nothing sent, the bar left at 0.
+    ecran().values.clear();
+    fichier(s1(0xFE00, {}) + "S9030000FC\r\n");
+    EXPECT_TRUE(ProgS19(t->session).reussi());
+    EXPECT_EQ(ecran().values["prgBarEtat"], QVector<int>{0});
+
+    // No file: nothing sent, a normal end.
+    t->ligne.envoyes.clear();
+    t->session.fichiers.FichierS19 = dir.filePath(QStringLiteral("absent.S19"));
+    EXPECT_TRUE(ProgS19(t->session).reussi());
+    EXPECT_TRUE(t->ecritures().isEmpty());
+}
+
+// A record outside the EEPROM stops the download before anything of it is
+// sent: one addressed to RAM, and one that starts in the EEPROM but would run
+// past $FFFF onto the Talker at $0000. The records before it stay programmed;
+// Execute stays idle until another command is chosen.
+TEST_F(Programmation, ARecordOutsideTheEepromStopsTheDownload) {
+    demarrer("68HC11F1");
+    for (int debutRefuse : {0x0200, 0xFFF8}) {
+        SCOPED_TRACE(debutRefuse);
+        t->ligne.envoyes.clear();
+        ecran().messages.clear();
+        t->session.console.CmdCourante = code::LoadS19;
+        fichier(s1(0xFE00, octets(3, 0x40)) + s1(debutRefuse, octets(16, 0x50)) +
+                s1(0xFE10, octets(3, 0x60)));
+        EXPECT_EQ(ProgS19(t->session).fin, BilanProgrammation::Fin::Echec);
+        ASSERT_EQ(ecran().messages.size(), 1);
+        EXPECT_EQ(ecran().messages[0].text, HorsPlage);
+        EXPECT_EQ(ecran().messages[0].icon, Icone::Critique);
+        EXPECT_EQ(peek(0xFE02), 0x42) << "the record before stays";
+        EXPECT_EQ(peek(0xFE10), 0xFF) << "the record after is not sent";
+        EXPECT_EQ(t->ecritures().size(), 1);
+        EXPECT_EQ(t->session.console.CmdCourante, code::Aucune);
+        EXPECT_TRUE(t->session.liaison.talkerPresent) << "the Talker at $0000 is untouched";
+    }
+    EXPECT_EQ(peek(0x0200), 0x00);
+    EXPECT_EQ(peek(0xFFF8), 0xFF);
+}
+
+// A record that starts at the last EEPROM byte is sent in full; the byte past
+// the EEPROM does not read back, and the record fails as such.
+TEST_F(Programmation, ARecordAtTheLastByteIsSentInFullAndFailsPastTheEnd) {
+    demarrer("68HC11A1");
+    fichier(s1(0xB7FF, QByteArray("\x12\x34", 2)) + s1(0xB600, octets(1, 0x77)));
+    EXPECT_EQ(ProgS19(t->session).fin, BilanProgrammation::Fin::Echec);
+    EXPECT_EQ(peek(0xB7FF), 0x12);
+    ASSERT_EQ(t->ecritures().size(), 1);
+    EXPECT_EQ(t->ecritures()[0].count, 2);
+    EXPECT_EQ(messages(), QStringList{"Erreur EnvoiS19"});
+    EXPECT_EQ(peek(0xB600), 0xFF) << "the download stopped at the failed record";
+    EXPECT_TRUE(t->session.liaison.talkerPresent);
+}
+
+// Cancel during a record: that record is finished, the next is not sent.
+TEST_F(Programmation, CancelFinishesTheRecordBeingWritten) {
+    demarrer("68HC11F1");
+    fichier(s1(0xFE00, octets(16, 0x00)) + s1(0xFE10, octets(16, 0x10)) + s1(0xFE20, octets(16, 0x20)));
+    // 16 bytes take about 0.35 s; the record starts after a 0.05 s pause.
+    t->sim.horloge.after(0.2, [&] { t->session.demanderAnnulation(); });
+    const BilanProgrammation b = ProgS19(t->session);
+    EXPECT_EQ(b.fin, BilanProgrammation::Fin::Annule);
+    EXPECT_EQ(b.ecrits, 16);
+    for (int i = 0; i < 16; ++i)
+        ASSERT_EQ(peek(0xFE00 + i), i);
+    EXPECT_EQ(peek(0xFE10), 0xFF);
+    EXPECT_EQ(t->ecritures().size(), 1);
+    EXPECT_TRUE(messages().isEmpty());
+}
+
+// Reprogramming with only the changed bytes: the range of each record is read,
+// and only the byte that differs is written, leaving the same image as a
+// full programming of the new file.
+TEST_F(Programmation, ChangedOnlyWritesTheBytesThatDiffer) {
+    demarrer("68HC11F1");
+    QFile source(TESSALINE_EXAMPLES "/compteur.s19");
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    QByteArray texte = source.readAll();
+    fichier(texte);
+    ASSERT_TRUE(ProgS19(t->session).reussi());
+    // LDAB #$10 becomes LDAB #$20 (the delay's count), at $FE1E.
+    const QByteArray avant = s1(0xFE10, QByteArray::fromHex("018D0A20F2B601004CB7010039C6105A"));
+    const QByteArray apres = s1(0xFE10, QByteArray::fromHex("018D0A20F2B601004CB7010039C6205A"));
+    ASSERT_TRUE(texte.contains(avant.trimmed()));
+    texte.replace(avant.trimmed(), apres.trimmed());
+    fichier(texte);
+    hc11::Board reference(*hc11::findChip("68HC11F1"), 8'000'000);
+    std::string erreur;
+    ASSERT_TRUE(reference.loadSRecords(texte.toStdString(), erreur)) << erreur;
+
+    t->ligne.envoyes.clear();
+    const BilanProgrammation b = ProgS19(t->session, true);
+    EXPECT_TRUE(b.reussi());
+    EXPECT_EQ(b.ecrits, 1);
+    EXPECT_EQ(b.dejaBons, 34);
+    ASSERT_EQ(t->ecritures().size(), 1);
+    EXPECT_EQ(t->ecritures()[0].adresse, 0xFE1E);
+    EXPECT_EQ(t->lectures().size(), 3) << "each record's range is read once";
+    for (int a = 0xFE00; a < EspaceAdresses; ++a)
+        ASSERT_EQ(peek(a), reference.peek(uint16_t(a))) << std::hex << a;
+}
+
+// Erase of the A1's 512 bytes at $B600: eight blocks of 64, one trace entry
+// each, the bar at 100 with the last; No sends nothing.
+TEST_F(Programmation, EraseWritesEightBlocksAfterYesAndNothingAfterNo) {
+    demarrer("68HC11A1");
+    for (int a = 0xB600; a < 0xB800; ++a)
+        t->sim.board.poke(uint16_t(a), uint8_t(a));
+    ecran().answers.enqueue(Reponse::Non);
+    EXPECT_EQ(effacerEeprom(t->session), FinCommandeEffacement::NonConfirme);
+    EXPECT_TRUE(t->ligne.envoyes.isEmpty());
+    EXPECT_EQ(peek(0xB601), 0x01);
+    EXPECT_EQ(t->session.console.CmdCourante, code::EraseEeprom);
+    EXPECT_FALSE(ecran().isEnabled("txtADRESSE"));
+    ASSERT_EQ(ecran().messages.size(), 1);
+    EXPECT_EQ(ecran().messages[0].text, "Etes vous Sur de Vouloir \r\nEffacer l'EEPROM ? ....\r\n");
+    EXPECT_EQ(ecran().messages[0].buttons, Boutons::OuiNon);
+    EXPECT_EQ(ecran().beeps, 1);
+
+    const auto avant = t->memoire();
+    EXPECT_EQ(effacerEeprom(t->session), FinCommandeEffacement::Efface);
+    for (int a = 0x0100; a < EspaceAdresses; ++a) {
+        if (registre(a)) continue;
+        ASSERT_EQ(peek(a), a >= 0xB600 && a < 0xB800 ? 0xFF : avant[std::size_t(a)]) << a;
+    }
+    const auto ecritures = t->ecritures();
+    ASSERT_EQ(ecritures.size(), 8);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(ecritures[i].adresse, 0xB600 + 64 * i);
+        EXPECT_EQ(ecritures[i].count, 64);
+    }
+    const QString trace = ecran().text(Zone::Trace);
+    EXPECT_EQ(trace.count("Erase EEPROM "), 8);
+    EXPECT_TRUE(trace.contains("\tErase EEPROM B600 - B63F\r\n"));
+    EXPECT_TRUE(trace.contains("\tErase EEPROM B7C0 - B7FF\r\n"));
+    EXPECT_EQ(ecran().values["prgBarEtat"].last(), 100);
+    EXPECT_EQ(ecran().texts["lblInfo"], "Effacement en cours Bloc : B7C0 - B7FF");
+    EXPECT_EQ(ecran().progressTitles.last(), "Erase EEPROM !...");
+    EXPECT_EQ(ecran().messages.size(), 2) << ecran().messageTexts().join(u'\n').toStdString();
+    EXPECT_TRUE(t->session.liaison.talkerPresent);
+}
+
+// A block that BPROT guards (E1: bit 2, $B660-$B6DF) stops the erase at its
+// first byte, named in the message; what came before stays erased, and no
+// later block is sent. Cancel before a block sends nothing more.
+TEST_F(Programmation, EraseStopsAtAProtectedByteOrOnCancel) {
+    demarrer("68HC11E1");
+    for (int a = 0xB600; a < 0xB800; ++a)
+        t->sim.board.poke(uint16_t(a), 0x00);
+    MSet(t->session, QStringLiteral("1035"), QByteArray(1, '\x04'));
+    ASSERT_EQ(peek(0x1035), 0x04);
+    t->ligne.envoyes.clear();
+    EXPECT_EQ(EraseEEPROM(t->session), FinEffacement::Echec);
+    EXPECT_EQ(messages(), QStringList{"Erreur FillERASE Adresse : B660"});
+    EXPECT_EQ(peek(0xB65F), 0xFF);
+    EXPECT_EQ(peek(0xB660), 0x00);
+    EXPECT_EQ(peek(0xB680), 0x00);
+    EXPECT_EQ(t->ecritures().size(), 2);
+    EXPECT_TRUE(t->session.liaison.talkerPresent);
+
+    // Cancel while the first block is written (64 bytes take over a second,
+    // after a 0.1 s pause): that block is finished, no other is sent.
+    for (int a = 0xB600; a < 0xB800; ++a)
+        t->sim.board.poke(uint16_t(a), 0x00);
+    ecran().messages.clear();
+    t->ligne.envoyes.clear();
+    t->sim.horloge.after(0.6, [&] { t->session.demanderAnnulation(); });
+    EXPECT_EQ(EraseEEPROM(t->session), FinEffacement::Annule);
+    EXPECT_EQ(t->ecritures().size(), 1);
+    EXPECT_EQ(peek(0xB63F), 0xFF);
+    EXPECT_EQ(peek(0xB640), 0x00);
+    EXPECT_TRUE(messages().isEmpty());
+}
+
+// An EEPROM whose last block would run past $FFFF: that block stops at $FFFF.
+TEST_F(Programmation, TheLastEraseBlockNeverRunsPastFFFF) {
+    demarrer("68HC11F1");
+    t->session.config.DepartEEprom = 0xFFE0;
+    t->session.config.TailleEeprom = 0x30;
+    EXPECT_EQ(EraseEEPROM(t->session), FinEffacement::Efface);
+    const auto ecritures = t->ecritures();
+    ASSERT_EQ(ecritures.size(), 1);
+    EXPECT_EQ(ecritures[0].adresse, 0xFFE0);
+    EXPECT_EQ(ecritures[0].count, 0x20);
+    EXPECT_TRUE(ecran().text(Zone::Trace).contains("\tErase EEPROM FFE0 - FFFF\r\n"));
+    EXPECT_TRUE(messages().isEmpty());
+    EXPECT_TRUE(t->session.liaison.talkerPresent);
+}

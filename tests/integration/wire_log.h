@@ -1,0 +1,107 @@
+// A session on the simulated board whose line keeps every byte the host sends,
+// and reads that stream back as the Talker's exchanges, so that a test can say
+// how many write and read exchanges an operation made and where.
+#pragma once
+
+#include "link/serial_line.h"
+#include "link/talker_protocol.h"
+#include "operations/talker_link.h"
+#include "sim_session.h"
+
+#include <QVector>
+
+namespace tessaline::test {
+
+class LigneEnregistree : public SerialLine {
+public:
+    explicit LigneEnregistree(SerialLine& ligne)
+        : ligne_(ligne) {
+        connect(&ligne_, &SerialLine::dataArrived, this, &SerialLine::dataArrived);
+    }
+    bool open(const QString& d, const QString& p) override { return ligne_.open(d, p); }
+    void close() override { ligne_.close(); }
+    bool isOpen() const override { return ligne_.isOpen(); }
+    int bytesWaiting() override { return ligne_.bytesWaiting(); }
+    QByteArray readAll() override { return ligne_.readAll(); }
+    void sendByte(quint8 octet) override {
+        envoyes.append(static_cast<char>(octet));
+        ligne_.sendByte(octet);
+    }
+    ErreurExecution lastError() const override { return ligne_.lastError(); }
+    bool sansProgramme() const override { return ligne_.sansProgramme(); }
+
+    QByteArray envoyes;
+
+private:
+    SerialLine& ligne_;
+};
+
+// One exchange as the host framed it.
+struct Echange {
+    int commande;
+    int adresse;
+    int count;
+};
+
+// The host's bytes cut into exchanges: the command byte, its parameters, then
+// one byte per data byte (write: the data and the closing 0; read: the
+// handshakes; registers: the 11 handshakes).
+inline QVector<Echange> echanges(const QByteArray& envoyes) {
+    QVector<Echange> l;
+    auto octet = [&](qsizetype i) { return i < envoyes.size() ? static_cast<quint8>(envoyes[i]) : 0; };
+    for (qsizetype i = 0; i < envoyes.size();) {
+        const int c = octet(i);
+        if (c == commande::EcrireMemoire || c == commande::LireMemoire) {
+            const int count = octet(i + 1) == 0 ? MaxOctetsEchange : octet(i + 1);
+            l.push_back({c, octet(i + 2) << 8 | octet(i + 3), count});
+            i += 4 + count + (c == commande::EcrireMemoire ? 1 : 0);
+        } else if (c == commande::LireRegistres) {
+            l.push_back({c, 0, OctetsTrameLue});
+            i += 2 + OctetsTrameLue;
+        } else {
+            l.push_back({c, 0, 0});
+            ++i;
+        }
+    }
+    return l;
+}
+
+inline QVector<Echange> echangesDe(const QByteArray& envoyes, int commandeVoulue) {
+    QVector<Echange> l;
+    for (const Echange& e : echanges(envoyes))
+        if (e.commande == commandeVoulue) l.push_back(e);
+    return l;
+}
+
+// A SimSession whose operations go through a LigneEnregistree: `session` is
+// the one to use once the Talker is in.
+struct SessionEnregistree {
+    SessionEnregistree(const char* puce, int quartzMHz)
+        : sim(puce, quartzMHz) {
+        for (const ProfilMateriel& p : profilsIntegres())
+            if (p.nom == QLatin1String(puce)) static_cast<CarteMemoire&>(sim.session.config) = p.carte();
+        sim.adapter(QStringLiteral("8"), 9600);
+    }
+    bool demarrer() {
+        if (!sim.telecharger()) return false;
+        session.config = sim.session.config;
+        session.liaison = sim.session.liaison;
+        TestTalker(session);
+        ligne.envoyes.clear();
+        return session.liaison.talkerPresent;
+    }
+    QVector<Echange> ecritures() const { return echangesDe(ligne.envoyes, commande::EcrireMemoire); }
+    QVector<Echange> lectures() const { return echangesDe(ligne.envoyes, commande::LireMemoire); }
+    std::vector<uint8_t> memoire() {
+        std::vector<uint8_t> m;
+        for (int a = 0; a < EspaceAdresses; ++a)
+            m.push_back(sim.board.peek(static_cast<uint16_t>(a)));
+        return m;
+    }
+
+    SimSession sim;
+    LigneEnregistree ligne{sim.ligne};
+    Session session{ligne, sim.horloge, sim.ecran};
+};
+
+} // namespace tessaline::test

@@ -5,7 +5,6 @@
 #include "link/error_report.h"
 #include "link/serial_port.h"
 #include "link/talker_protocol.h"
-#include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
 #include "operations/console_commands.h"
@@ -63,8 +62,8 @@ FinEffacement EraseEEPROM(Session& session) {
     int compteur = 0;
     session.liaison.annulation = false;
     e.setEnabled(controle::Executer, false);
+    // The watch stops at once: the first block can go out straight away.
     SurvCom(session, false);
-    Tempo(session.horloge(), 0.1f);
 
     FinEffacement issue = FinEffacement::Efface;
     for (int bloc = depart; bloc <= fin && bloc < EspaceAdresses; bloc += TailleBloc) {
@@ -96,16 +95,12 @@ FinEffacement EraseEEPROM(Session& session) {
         if (taille > 0) e.setValue(controle::BarreProgression, std::min(100, 100 * compteur / taille));
     }
 
-    if (issue == FinEffacement::Efface) {
-        SurvCom(session, true);
-        Tempo(session.horloge(), 0.3f);
-        TestTalker(session);
-    } else {
-        session.liaison.abandon = true;
-        Tempo(session.horloge(), 0.3f);
-        TestTalker(session);
-        SurvCom(session, true);
-    }
+    // The Talker is back in its idle loop as soon as a block's closing byte is
+    // in: the check follows at once, with the watch still off so that it
+    // cannot take the check's own bytes.
+    if (issue != FinEffacement::Efface) session.liaison.abandon = true;
+    TestTalker(session);
+    SurvCom(session, true);
     return issue;
 }
 

@@ -25,6 +25,9 @@ for i in 1 2 3; do
     "$bin/tessaline-sim" --run "$work/mix.s19" --chip 68HC11F1 --max-cycles 3000000000 | tail -n 2
 done
 
+echo "== compile_bench"
+QT_QPA_PLATFORM=offscreen "$bin/compile_bench"
+
 echo "== start-up of the windows"
 "$here/bench/startup_bench.sh" "$bin"
 if [ -x "$bin/trace_append_bench" ]; then

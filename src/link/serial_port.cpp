@@ -133,6 +133,9 @@ void LinkWatch::setEnabled(bool actif) {
 }
 
 void LinkWatch::tick() {
+    // A tick inside a wait for a byte (an operation that left the watch on, a
+    // check run from a window event) must not take that byte.
+    if (session_.liaison.receptionsEnCours > 0) return;
     if (!session_.ligne().isOpen() || session_.ligne().bytesWaiting() < 1) return;
     const QByteArray recus = session_.ligne().readAll();
     // With no program running on the board, the bytes are its boot ROM's (the

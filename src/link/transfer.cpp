@@ -2,6 +2,8 @@
 
 #include "link/error_report.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 
 namespace tessaline {
@@ -29,6 +31,8 @@ FinAttente drapeau(const EtatLiaison& l, bool avecAnnulation) {
 // A negative limit waits without one.
 Reception recevoir(Session& session, int n, double limite, Attente mode, const QString& nomRoutine) {
     EventClock& horloge = session.horloge();
+    ++session.liaison.receptionsEnCours;
+    const auto finReception = qScopeGuard([&session] { --session.liaison.receptionsEnCours; });
     const bool dansEchange = mode == Attente::DansEchange;
     const bool avecAnnulation = mode != Attente::Libre;
     try {

@@ -8,9 +8,10 @@ namespace tessaline {
 
 TraceLinks::TraceLinks(QPlainTextEdit* trace)
     : QObject(trace)
-    , trace_(trace) {
-    trace_->viewport()->installEventFilter(this);
-    trace_->viewport()->setMouseTracking(true);
+    , trace_(trace)
+    , viewport_(trace->viewport()) {
+    viewport_->installEventFilter(this);
+    viewport_->setMouseTracking(true);
 }
 
 void TraceLinks::marquer(int depuis) {
@@ -36,11 +37,10 @@ std::optional<ReferenceSource> TraceLinks::referenceA(const QPoint& position) co
 }
 
 bool TraceLinks::eventFilter(QObject* objet, QEvent* evenement) {
-    if (objet != trace_->viewport()) return false;
+    if (objet != viewport_) return false;
     if (evenement->type() == QEvent::MouseMove) {
         const auto* m = static_cast<QMouseEvent*>(evenement);
-        trace_->viewport()->setCursor(referenceA(m->position().toPoint()) ? Qt::PointingHandCursor
-                                                                          : Qt::IBeamCursor);
+        viewport_->setCursor(referenceA(m->position().toPoint()) ? Qt::PointingHandCursor : Qt::IBeamCursor);
     } else if (evenement->type() == QEvent::MouseButtonRelease) {
         const auto* m = static_cast<QMouseEvent*>(evenement);
         // A drag that selected text is a selection, not a click.

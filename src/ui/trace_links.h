@@ -30,6 +30,9 @@ private:
     std::optional<ReferenceSource> referenceA(const QPoint& position) const;
 
     QPlainTextEdit* trace_;
+    // The trace's viewport, taken once: while the trace is being destroyed its
+    // viewport still sends events, and the trace can no longer be asked for it.
+    QWidget* viewport_;
 };
 
 } // namespace tessaline

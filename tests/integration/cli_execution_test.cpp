@@ -101,7 +101,8 @@ TEST(CliExecution, CtrlCWhileTheBreakpointIsAwaitedStopsTheProgram) {
     EXPECT_TRUE(dansLaBoucle(arret[0])) << sortie.toStdString();
     EXPECT_FALSE(sortie.contains("0100 ")) << "the dump after it did not run";
     const ResultatCli dump = cli(sim.esclave(), Options + QStringList{"dump", "FE15", "3"});
-    EXPECT_TRUE(dump.sortie.startsWith("FE15 B6 01 00 ")) << dump.sortie.toStdString();
+    EXPECT_TRUE(dump.sortie.startsWith("FE15 B6 01 00 "))
+        << dump.sortie.toStdString() << dump.erreurs.toStdString();
 }
 
 // On the in-process board: a breakpoint given while the program is stopped is

@@ -1,4 +1,5 @@
 #include "link/serial_port.h"
+#include "link/transfer.h"
 
 #include "link_fixture.h"
 
@@ -115,4 +116,20 @@ TEST_F(SerialPort, WithTheWatchOffBytesStayForTheOperation) {
     s.ligne.injecter(QByteArray("\x03", 1));
     s.horloge.waitForEvents(0.2);
     EXPECT_EQ(s.ligne.bytesWaiting(), 1);
+}
+
+// A tick of the watch inside a wait for a byte (an operation that left it on,
+// a check run from a window event) leaves that byte to the wait.
+TEST_F(SerialPort, WatchLeavesTheByteAWaitIsFor) {
+    ComOpen(session);
+    LinkWatch& veille = session.surveillance();
+    int appels = 0;
+    veille.setVerification([&](int, const QByteArray&) { ++appels; });
+    SurvCom(session, true);
+    s.ligne.injecter(QByteArray("\x01", 1), 0.5);
+    s.horloge.after(0.6, [&] { veille.tick(); });
+    const Reception r = attendreOctet(session, 20, Attente::DansEchange, QStringLiteral("test"));
+    EXPECT_EQ(r.fin, FinAttente::Donnee);
+    EXPECT_EQ(r.octet, 0x01);
+    EXPECT_EQ(appels, 0);
 }

@@ -112,12 +112,9 @@ int main(int argc, char** argv) {
     if (EraseEEPROM(session) != FinEffacement::Efface) return 1;
     t = secondes(debut);
     m = minimum(8, 512, delai);
-    // The erase's own pauses (0.1 s before, 0.3 s after) come on top of the
-    // exchanges, with its closing link check.
-    constexpr double Pauses = 0.4;
-    std::printf("Erase 512 bytes (8 blocks) at %d baud: %.3f s, minimum %.3f s, ratio %.3f; without its "
-                "%.1f s of pauses %.3f s, ratio %.3f\n",
-                Baud, t, m, t / m, Pauses, t - Pauses, (t - Pauses) / m);
+    // With its closing link check.
+    std::printf("Erase 512 bytes (8 blocks) at %d baud: %.3f s, minimum %.3f s, ratio %.3f\n", Baud, t, m,
+                t / m);
 
     // The example, then the example with its delay count changed.
     QFile exemple(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"));

@@ -14,6 +14,7 @@
 #include "operations/eeprom_erase.h"
 #include "operations/s19_programming.h"
 #include "operations/talker_link.h"
+#include "simulator_on_pty.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -72,9 +73,8 @@ void ecrire(const QString& chemin, const QByteArray& texte) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QProcess sim;
-    sim.start(QStringLiteral(TESSALINE_SIM), {QStringLiteral("--chip"), QStringLiteral("68HC11F1")});
-    if (!sim.waitForStarted() || !sim.waitForReadyRead(10000)) return 1;
-    const QString esclave = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    const QString esclave = bench::lancerSimulateur(sim);
+    if (esclave.isEmpty()) return 1;
 
     QtSerialLine ligne;
     QtEventClock horloge;

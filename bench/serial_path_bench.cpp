@@ -10,6 +10,7 @@
 #include "link/silent_screen.h"
 #include "operations/memory_read.h"
 #include "operations/talker_link.h"
+#include "simulator_on_pty.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -37,9 +38,8 @@ double mediane(std::vector<double> v) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QProcess sim;
-    sim.start(QStringLiteral(TESSALINE_SIM), {QStringLiteral("--chip"), QStringLiteral("68HC11F1")});
-    if (!sim.waitForStarted() || !sim.waitForReadyRead(10000)) return 1;
-    const QString esclave = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    const QString esclave = bench::lancerSimulateur(sim);
+    if (esclave.isEmpty()) return 1;
 
     QtSerialLine ligne;
     QtEventClock horloge;

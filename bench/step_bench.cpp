@@ -23,6 +23,7 @@
 #include "sim/chip.h"
 #include "sim/eeprom_image.h"
 #include "sim_board_control.h"
+#include "simulator_on_pty.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -220,11 +221,9 @@ bool preparer(Session& session) {
 
 bool surPseudoTerminal() {
     QProcess sim;
-    sim.start(QStringLiteral(TESSALINE_SIM),
-              {QStringLiteral("--chip"), QStringLiteral("68HC11F1"), QStringLiteral("--quartz"),
-               QStringLiteral("8"), QStringLiteral("--eeprom"), Exemple});
-    if (!sim.waitForStarted() || !sim.waitForReadyRead(10000)) return false;
-    const QString esclave = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    const QString esclave = bench::lancerSimulateur(
+        sim, {QStringLiteral("--quartz"), QStringLiteral("8"), QStringLiteral("--eeprom"), Exemple});
+    if (esclave.isEmpty()) return false;
     QtSerialLine port;
     LigneComptee ligne(port);
     QtEventClock horloge;

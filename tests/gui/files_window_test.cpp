@@ -394,9 +394,13 @@ TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
     EXPECT_TRUE(pdfs.isEmpty());
 }
 
+// Load *.S19 is offered with an S-record file and the Talker, and programs
+// the file the files window shows.
 TEST_F(Fichiers, LoadS19IsOfferedWithAnS19AndTheTalker) {
     ecrire("S.ASM", Source);
-    ecrire("S.S19", "S1071000CE10008601A3\nS9031000EC\n");
+    QFile exemple(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"));
+    ASSERT_TRUE(exemple.open(QIODevice::ReadOnly));
+    ecrire("S.S19", exemple.readAll());
     ecrire("N.ASM", Source);
     auto* bouton = s.controle<QPushButton>("cmdLOADS19");
     ouvrir("S.ASM");
@@ -408,6 +412,11 @@ TEST_F(Fichiers, LoadS19IsOfferedWithAnS19AndTheTalker) {
     EXPECT_FALSE(bouton->isEnabled());
     ouvrir("S.ASM");
     EXPECT_TRUE(bouton->isEnabled());
+    bouton->click();
+    s.controle<QPushButton>("cmdEXECUTE")->click();
+    EXPECT_EQ(s.board.peek(0xFE00), 0x0E);
+    EXPECT_EQ(s.board.peek(0xFE22), 0x39);
+    EXPECT_EQ(s.board.peek(0xFE23), 0xFF) << "nothing past the records";
 }
 
 TEST(FichiersRestart, PlaceAndRecentListComeBackFromTheSettingsAndGoBackToThem) {

@@ -104,6 +104,12 @@ TEST_F(Fichiers, OpenFindsTheCompanionsByBaseName) {
     EXPECT_EQ(e.NbOctetsS19, 5);
     EXPECT_TRUE(s.fenetre->session().console.s19Present);
     EXPECT_TRUE(action("tbrCompile")->isEnabled());
+    // Load S19 needs the S-records and the Talker.
+    auto* chargerS19 = s.controle<QPushButton>("cmdLOADS19");
+    EXPECT_FALSE(chargerS19->isEnabled()) << "no Talker yet";
+    s.controle<QPushButton>("cmdLOADTALKER")->click();
+    ASSERT_TRUE(s.fenetre->session().liaison.talkerPresent);
+    EXPECT_TRUE(chargerS19->isEnabled());
 
     // Two dots: the base name is PROG and V2.ASM is no source extension, so
     // the source tab stays empty while PROG's products are shown.
@@ -113,12 +119,15 @@ TEST_F(Fichiers, OpenFindsTheCompanionsByBaseName) {
     EXPECT_EQ(legendes(), QStringList({"S19", "PROG.LST", "ASM", "SYM"}));
     EXPECT_TRUE(f->source()->toPlainText().isEmpty());
     EXPECT_FALSE(s.fenetre->session().console.s19Present);
+    EXPECT_FALSE(chargerS19->isEnabled());
 
     // A cancelled dialog changes nothing; the window stays while the program runs.
     aOuvrir.clear();
     action("mnuFileOpen")->trigger();
     EXPECT_EQ(legendes()[FilesWindow::OngletLST], "PROG.LST");
     EXPECT_FALSE(f->parentWidget()->close());
+    ouvrir("TEST.A11");
+    EXPECT_TRUE(chargerS19->isEnabled());
 }
 
 TEST_F(Fichiers, RecentListTicksAKnownFileAndDropsTheOldestForAFifth) {
@@ -126,8 +135,6 @@ TEST_F(Fichiers, RecentListTicksAKnownFileAndDropsTheOldestForAFifth) {
         ecrire(QLatin1String(n), Source);
     for (const char* n : {"A.ASM", "B.ASM", "C.ASM", "D.ASM"})
         ouvrir(QLatin1String(n));
-    EXPECT_EQ(recents(0), chemin("D.ASM"));
-    EXPECT_EQ(recents(3), chemin("A.ASM"));
     // Known: only the tick moves.
     ouvrir("B.ASM");
     EXPECT_EQ(recents(0), chemin("D.ASM"));
@@ -348,22 +355,6 @@ TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
     EXPECT_TRUE(selectionOfferte);
     ASSERT_EQ(pdfs.size(), 2);
     EXPECT_EQ(texte(pdfs[1]).size(), 6) << "the title, an empty line and the four lines";
-}
-
-TEST_F(Fichiers, LoadS19IsOfferedWithAnS19AndTheTalker) {
-    ecrire("S.ASM", Source);
-    ecrire("S.S19", "S1071000CE10008601A3\nS9031000EC\n");
-    ecrire("N.ASM", Source);
-    auto* bouton = s.controle<QPushButton>("cmdLOADS19");
-    ouvrir("S.ASM");
-    EXPECT_FALSE(bouton->isEnabled()) << "no Talker yet";
-    s.controle<QPushButton>("cmdLOADTALKER")->click();
-    ASSERT_TRUE(s.fenetre->session().liaison.talkerPresent);
-    EXPECT_TRUE(bouton->isEnabled());
-    ouvrir("N.ASM");
-    EXPECT_FALSE(bouton->isEnabled());
-    ouvrir("S.ASM");
-    EXPECT_TRUE(bouton->isEnabled());
 }
 
 TEST(FichiersRestart, PlaceAndRecentListComeBackFromTheSettingsAndGoBackToThem) {

@@ -125,7 +125,7 @@ TEST_F(CompileTest, TheExampleCompilesInAFolderWithShellCharactersAndRunsNothing
     ASSERT_EQ(attendu.size(), 35);
     EXPECT_EQ(image(lire(rep + QStringLiteral("COMPTEUR.S19"))), attendu);
 
-    // Only the new report reaches the trace: the earlier RETOUR.NFO was removed.
+    // Only the new report reaches the trace, not the earlier RETOUR.NFO.
     ASSERT_EQ(ecran.runsOf(Zone::Trace).size(), 1);
     EXPECT_EQ(ecran.runsOf(Zone::Trace)[0].text,
               "\r\nCOMPTEUR.ASM: assembled without error, 35 byte(s) of code in COMPTEUR.S19\n");

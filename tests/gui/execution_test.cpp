@@ -1,5 +1,9 @@
-// Run, Stop, Step and the breakpoint from the console, on the simulated board
-// with the example program (examples/compteur.s19) in its EEPROM.
+// Run, Stop, Step and the breakpoint clicked in the windows, on the simulated
+// board with the example program (examples/compteur.s19) in its EEPROM: what
+// only the windows show or can do (clicks that land inside an exchange, the
+// register boxes, the Execute animation, the echo line). Where the program
+// stops and what it runs with is checked without windows in
+// tests/integration/execution_test.cpp.
 #include "gui_fixture.h"
 #include "link/screen.h"
 #include "link/serial_port.h"
@@ -11,8 +15,6 @@
 #include "ui/registers_window.h"
 #include "ui/rich_text_area.h"
 #include "ui/status_panels.h"
-#include "ui/trace_window.h"
-#include "ui/windows_colour.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QLineEdit>
@@ -25,25 +27,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 
 using namespace tessaline;
 using namespace tessaline::test;
 
 namespace {
-
-constexpr int Debut = 0xFE00, Fin = 0xFE22; // the example's code
-constexpr int Incremente = 0xFE15;          // LDAA COMPTE, first of the subroutine
-constexpr int Compte = 0x0100;
-
-// Where each instruction of examples/compteur.s may go, from its listing.
-const std::map<int, std::set<int>> Suites = {
-    {0xFE00, {0xFE01}}, {0xFE01, {0xFE04}},         {0xFE04, {0xFE07}}, {0xFE07, {0xFE15}},
-    {0xFE0A, {0xFE0C}}, {0xFE0C, {0xFE0E, 0xFE11}}, {0xFE0E, {0xFE11}}, {0xFE11, {0xFE1D}},
-    {0xFE13, {0xFE07}}, {0xFE15, {0xFE18}},         {0xFE18, {0xFE19}}, {0xFE19, {0xFE1C}},
-    {0xFE1C, {0xFE0A}}, {0xFE1D, {0xFE1F}},         {0xFE1F, {0xFE20}}, {0xFE20, {0xFE1F, 0xFE22}},
-    {0xFE22, {0xFE13}},
-};
 
 class Execution : public ::testing::Test {
 protected:
@@ -80,9 +68,12 @@ protected:
         cliquer("cmdEXECUTE");
     }
     std::string cible() { return s.fenetre->ecran().panel(QStringLiteral("Cible")).toStdString(); }
-    int imageCible() { return s.fenetre->findChild<StatusPanels*>()->panelImage(QStringLiteral("Cible")); }
     QLineEdit* boite(const char* nom) { return s.fenetre->registres()->box(QLatin1String(nom)); }
-    int pc() { return boite("tbRegPC")->text().toInt(nullptr, 16); }
+    // Stopped inside the example's code ($FE00-$FE22).
+    bool pcDansLeProgramme() {
+        const int pc = boite("tbRegPC")->text().toInt(nullptr, 16);
+        return pc >= 0xFE00 && pc <= 0xFE22;
+    }
     RichTextArea* echo() { return s.fenetre->console()->echo(); }
     // The echo's text holds on the area's one visible line.
     bool echoSurUneLigne() {
@@ -92,19 +83,6 @@ protected:
     }
     bool executeAuRepos() {
         return !bouton("cmdEXECUTE")->isEnabled() && s.fenetre->console()->boutExecImage() == 4;
-    }
-    // The addresses of the example's code that hold an SWI now.
-    QStringList swiRestes() {
-        QStringList r;
-        for (int a = Debut; a <= Fin; ++a)
-            if (s.board.peek(a) == 0x3F) r << QString::number(a, 16);
-        return r;
-    }
-    void attendre(const std::function<bool()>& fait) {
-        for (int i = 0; i < 400 && !fait(); ++i) {
-            QApplication::processEvents();
-            QThread::msleep(5);
-        }
     }
 
     GuiSession s;
@@ -121,34 +99,19 @@ protected:
 TEST_F(Execution, RunStopAndStepDriveTheConsoleAndTheRegisters) {
     lancer(QStringLiteral("FE00"));
     EXPECT_TRUE(executeAuRepos()) << "Run ended the command";
-    EXPECT_EQ(cible(), "Cible Tourne");
-    EXPECT_EQ(imageCible(), image::CibleTourne);
-    for (const char* actif : {"cmdSTOP", "cmdDISPLAYREG"})
-        EXPECT_TRUE(bouton(actif)->isEnabled()) << actif;
-    for (const char* inactif : {"cmdRUN", "cmdSTEP", "cmdMEMDUMP", "chkREGSET", "txtADRESSE"})
-        EXPECT_FALSE(s.controle<QWidget>(inactif)->isEnabled()) << inactif;
+    EXPECT_EQ(s.fenetre->findChild<StatusPanels*>()->panelImage(QStringLiteral("Cible")), image::CibleTourne);
 
     // Load Reg on the running program leaves it running, and Stop reachable.
     cliquer("cmdDISPLAYREG");
     EXPECT_EQ(cible(), "Cible Tourne");
     EXPECT_TRUE(bouton("cmdSTOP")->isEnabled());
-    EXPECT_FALSE(bouton("cmdMEMDUMP")->isEnabled());
 
     cliquer("cmdSTOP");
-    EXPECT_EQ(cible(), "Cible STOP");
-    EXPECT_EQ(imageCible(), image::CibleArretee);
-    EXPECT_FALSE(imagePanneau(image::CibleArretee).isNull());
-    EXPECT_NE(imagePanneau(image::CibleTourne).toImage(), imagePanneau(image::CibleArretee).toImage());
-    ASSERT_TRUE(Suites.count(pc())) << boite("tbRegPC")->text().toStdString() << ": not an instruction";
-    const QTextBlock ligne = echo()->document()->begin();
-    const QTextFragment tete = ligne.begin().fragment();
-    EXPECT_EQ(tete.text(), boite("tbRegPC")->text() + u' ');
-    EXPECT_EQ(tete.charFormat().foreground().color(), couleurQt(couleur::Rouge));
+    EXPECT_EQ(s.fenetre->findChild<StatusPanels*>()->panelImage(QStringLiteral("Cible")),
+              image::CibleArretee);
+    ASSERT_TRUE(pcDansLeProgramme()) << boite("tbRegPC")->text().toStdString();
+    EXPECT_TRUE(echo()->toPlainText().startsWith(boite("tbRegPC")->text() + u' '));
     EXPECT_TRUE(echoSurUneLigne()) << echo()->toPlainText().toStdString();
-    for (const char* actif : {"cmdSTEP", "cmdRUN", "cmdMEMDUMP"})
-        EXPECT_TRUE(bouton(actif)->isEnabled()) << actif;
-    EXPECT_FALSE(bouton("cmdSTOP")->isEnabled());
-    EXPECT_FALSE(bouton("cmdDISPLAYREG")->isEnabled());
 
     // Step clicked while a dump talks to the Talker runs nothing inside it.
     const QString avantDump = boite("tbRegPC")->text();
@@ -160,52 +123,29 @@ TEST_F(Execution, RunStopAndStepDriveTheConsoleAndTheRegisters) {
         << s.fenetre->memoire()->area()->toPlainText().toStdString();
     EXPECT_EQ(boite("tbRegPC")->text(), avantDump);
 
-    // Step after step the PC follows the program, across its branches, its
-    // calls and its returns, and no SWI stays behind. The dump selected
-    // before is dropped: Execute rests.
-    for (int i = 0; i < 24; ++i) {
-        const int avant = pc();
-        cliquer("cmdSTEP");
-        ASSERT_TRUE(Suites.at(avant).count(pc()))
-            << "step " << i << " from " << std::hex << avant << " to " << pc();
-        ASSERT_EQ(s.fenetre->session().registres.RegPC, boite("tbRegPC")->text());
-        ASSERT_TRUE(swiRestes().isEmpty()) << swiRestes().join(u' ').toStdString();
-        ASSERT_EQ(cible(), "Cible STOP");
-        ASSERT_TRUE(executeAuRepos());
-        ASSERT_TRUE(bouton("cmdSTEP")->isEnabled());
-        ASSERT_TRUE(bouton("chkBreak")->isEnabled());
-    }
+    // A step then: the box shows the session's PC, the dump selected before is
+    // dropped and Execute rests.
+    cliquer("cmdSTEP");
+    EXPECT_NE(boite("tbRegPC")->text(), avantDump);
+    EXPECT_EQ(s.fenetre->session().registres.RegPC, boite("tbRegPC")->text());
+    EXPECT_TRUE(executeAuRepos());
+    EXPECT_TRUE(bouton("chkBreak")->isEnabled());
 }
 
 TEST_F(Execution, BreakOnTheRunningProgramStopsThereAndRunsToItAgain) {
     lancer(QStringLiteral("FE00"));
     cliquer("chkBreak");
-    EXPECT_TRUE(bouton("cmdEXECUTE")->isEnabled()) << "armed on a running program";
-    EXPECT_EQ(s.fenetre->console()->boutExecImage(), 0);
+    EXPECT_EQ(s.fenetre->console()->boutExecImage(), 0) << "armed on a running program";
     EXPECT_FALSE(bouton("cmdSTEP")->isEnabled());
-    EXPECT_TRUE(s.controle<QLineEdit>("txtADRESSE")->hasFocus());
     saisirAdresse(QStringLiteral("FE15"));
     EXPECT_TRUE(bouton("cmdEXECUTE")->hasFocus());
     cliquer("cmdEXECUTE");
 
     EXPECT_EQ(boite("tbRegPC")->text(), "FE15");
-    EXPECT_EQ(cible(), "Cible STOP");
-    EXPECT_EQ(s.board.peek(Incremente), 0xB6) << "LDAA back in place";
-    EXPECT_TRUE(swiRestes().isEmpty()) << swiRestes().join(u' ').toStdString();
-    EXPECT_TRUE(echo()->toPlainText().startsWith("FE15 ")) << echo()->toPlainText().toStdString();
     EXPECT_TRUE(echoSurUneLigne()) << echo()->toPlainText().toStdString();
     EXPECT_TRUE(executeAuRepos());
     EXPECT_TRUE(bouton("chkBreak")->isChecked()) << "the breakpoint stays armed";
     EXPECT_EQ(bouton("chkBreak")->text(), "Break : FE15");
-    EXPECT_TRUE(s.fenetre->trace()->area()->toPlainText().contains("Execute Break : FE15"));
-
-    // Run from the breakpoint: one more pass of the loop, and there again.
-    const int compte = s.board.peek(Compte);
-    lancer(QStringLiteral("FE15"));
-    EXPECT_EQ(boite("tbRegPC")->text(), "FE15");
-    EXPECT_EQ(s.board.peek(Compte), (compte + 1) & 0xFF);
-    EXPECT_TRUE(swiRestes().isEmpty()) << swiRestes().join(u' ').toStdString();
-    EXPECT_TRUE(executeAuRepos());
 
     cliquer("chkBreak");
     EXPECT_EQ(bouton("chkBreak")->text(), "Break : None");
@@ -239,9 +179,8 @@ TEST_F(ExecutionLongue, StopEndsTheWaitForABreakpointNeverReached) {
     EXPECT_LT(s.horloge.boardSeconds() - debut, 10.0) << "the wait ran to its time-out";
     EXPECT_TRUE(messages.textes.isEmpty()) << messages.textes.join(u'\n').toStdString();
     EXPECT_EQ(cible(), "Cible STOP");
-    EXPECT_TRUE(Suites.count(pc())) << boite("tbRegPC")->text().toStdString();
+    EXPECT_TRUE(pcDansLeProgramme()) << boite("tbRegPC")->text().toStdString();
     EXPECT_EQ(s.board.peek(0xFE23), 0xFF) << "the SWI was taken back";
-    EXPECT_FALSE(bouton("cmdSTOP")->isEnabled());
     EXPECT_TRUE(executeAuRepos());
 }
 
@@ -251,25 +190,25 @@ TEST_F(Execution, StopDuringLoadRegStopsOnceItHasEnded) {
     s.horloge.after(0.005, [&] { bouton("cmdSTOP")->click(); });
     cliquer("cmdDISPLAYREG");
     EXPECT_EQ(cible(), "Cible Tourne") << "the check was not disturbed";
-    attendre([&] { return cible() == "Cible STOP"; });
+    for (int i = 0; i < 400 && cible() != "Cible STOP"; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(5);
+    }
     EXPECT_EQ(cible(), "Cible STOP");
-    EXPECT_TRUE(Suites.count(pc())) << boite("tbRegPC")->text().toStdString();
+    EXPECT_TRUE(pcDansLeProgramme()) << boite("tbRegPC")->text().toStdString();
     EXPECT_FALSE(bouton("cmdSTOP")->isEnabled());
 }
 
-// A program that stops by itself (an SWI of its own) is caught by the link
-// watch; Execute, armed for a Break meanwhile, goes back to rest.
+// A program that stops by itself (an SWI of its own) while Execute is armed for
+// a Break: the link watch shows the stop and Execute goes back to rest.
 TEST_F(Execution, LinkWatchCatchesTheProgramsOwnStop) {
     lancer(QStringLiteral("FE00"));
     cliquer("chkBreak");
-    ASSERT_EQ(s.fenetre->console()->boutExecImage(), 0);
     Session& session = s.fenetre->session();
     ASSERT_TRUE(FillMem(session, 1, QStringLiteral("FE15"), QStringLiteral("3F")));
     Tempo(s.horloge, 0.05f); // the program runs on into it, and its $03 comes
     session.surveillance().tick();
-    EXPECT_EQ(cible(), "Cible STOP");
     EXPECT_EQ(boite("tbRegPC")->text(), "FE16") << "just after the SWI";
-    EXPECT_TRUE(echo()->toPlainText().startsWith("FE16 ")) << echo()->toPlainText().toStdString();
     EXPECT_TRUE(executeAuRepos());
     EXPECT_TRUE(bouton("cmdSTEP")->isEnabled());
 }
@@ -281,7 +220,6 @@ TEST_F(Execution, StepRunsTheRegistersSetByHandAndShowsEachAsItArrives) {
     lancer(QStringLiteral("FE00"));
     cliquer("cmdSTOP");
     cliquer("chkREGSET");
-    ASSERT_TRUE(s.fenetre->registres()->editable());
     for (auto [nom, texte] : {std::pair{"tbRegPC", "FE18"}, std::pair{"tbRegA", "7F"}}) { // INCA
         QLineEdit* b = boite(nom);
         b->setFocus();
@@ -297,8 +235,6 @@ TEST_F(Execution, StepRunsTheRegistersSetByHandAndShowsEachAsItArrives) {
     cliquer("cmdSTEP");
     EXPECT_EQ(boite("tbRegPC")->text(), "FE19");
     EXPECT_EQ(boite("tbRegA")->text(), "80");
-    // INCA on $7F sets N and V (CCR bits 3 and 1).
-    EXPECT_EQ(boite("tbRegCCR")->text().toInt(nullptr, 16) & 0x0A, 0x0A);
     // The PC is first on the line, A five frame bytes and their handshakes
     // later: some 40 ms at 1200 baud.
     ASSERT_EQ(quand.size(), 2u);

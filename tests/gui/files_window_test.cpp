@@ -13,7 +13,6 @@
 #include "ui/trace_window.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMdiArea>
 #include <QProcess>
 #include <QPushButton>
@@ -42,8 +41,7 @@ protected:
         s.fenetre->demarrer();
         c = s.fenetre->commandesFichier();
         f = s.fenetre->fichiers();
-        c->dialogues.ouvrir = [this](QWidget*, const QString&, const QString& filtre) {
-            filtreOuvrir = filtre;
+        c->dialogues.ouvrir = [this](QWidget*, const QString&, const QString&) {
             ++ouvertures;
             return aOuvrir;
         };
@@ -85,7 +83,7 @@ protected:
     QTemporaryDir dossier;
     FileCommands* c = nullptr;
     FilesWindow* f = nullptr;
-    QString aOuvrir, aEnregistrer, filtreOuvrir;
+    QString aOuvrir, aEnregistrer;
     int ouvertures = 0, enregistrements = 0;
 };
 
@@ -99,21 +97,19 @@ TEST_F(Fichiers, OpenFindsTheCompanionsByBaseName) {
     ecrire("TEST.SYM", "LOOP 1003\nSTART 1000\n");
     ecrire("TEST.S19", "S00600004844521B\nS1071000CE10008601A3\nS9031000EC\n");
     ouvrir("TEST.A11");
-    EXPECT_EQ(filtreOuvrir, "Fichiers Assembleur (*.ASM *.asm)");
     EXPECT_EQ(legendes(), QStringList({"TEST.S19", "TEST.LST", "TEST.A11", "TEST.SYM"}));
-    EXPECT_EQ(s.controle<QLabel>("chmFichier")->text(), chemin("TEST"));
-    EXPECT_EQ(f->source()->toPlainText(), QString::fromLatin1(Source).replace("\r\n", "\n"));
     EXPECT_FALSE(f->sourceModifiee());
     const EtatFichiers& e = s.fenetre->session().fichiers;
     EXPECT_EQ(e.FichierASM, chemin("TEST.A11"));
-    EXPECT_EQ(e.NomFichier, "TEST");
     EXPECT_EQ(e.NbOctetsS19, 5);
     EXPECT_TRUE(s.fenetre->session().console.s19Present);
-    EXPECT_EQ(f->zone(FilesWindow::OngletS19)->toPlainText(),
-              "S1 07 1000 CE 10 00 86 01 A3\nS9 03 1000 EC\n");
-    for (const char* n : {"mnuFileSave", "mnuFileSaveAs", "mnuFileCompile", "mnuFilePrint", "tbrSave",
-                          "tbrCompile", "tbrSaveAs", "tbrPrint"})
-        EXPECT_TRUE(action(n)->isEnabled()) << n;
+    EXPECT_TRUE(action("tbrCompile")->isEnabled());
+    // Load S19 needs the S-records and the Talker.
+    auto* chargerS19 = s.controle<QPushButton>("cmdLOADS19");
+    EXPECT_FALSE(chargerS19->isEnabled()) << "no Talker yet";
+    s.controle<QPushButton>("cmdLOADTALKER")->click();
+    ASSERT_TRUE(s.fenetre->session().liaison.talkerPresent);
+    EXPECT_TRUE(chargerS19->isEnabled());
 
     // Two dots: the base name is PROG and V2.ASM is no source extension, so
     // the source tab stays empty while PROG's products are shown.
@@ -122,17 +118,16 @@ TEST_F(Fichiers, OpenFindsTheCompanionsByBaseName) {
     ouvrir("PROG.V2.ASM");
     EXPECT_EQ(legendes(), QStringList({"S19", "PROG.LST", "ASM", "SYM"}));
     EXPECT_TRUE(f->source()->toPlainText().isEmpty());
-    EXPECT_TRUE(e.FichierASM.isEmpty());
     EXPECT_FALSE(s.fenetre->session().console.s19Present);
+    EXPECT_FALSE(chargerS19->isEnabled());
 
-    // A cancelled dialog changes nothing.
+    // A cancelled dialog changes nothing; the window stays while the program runs.
     aOuvrir.clear();
     action("mnuFileOpen")->trigger();
-    EXPECT_EQ(legendes(), QStringList({"S19", "PROG.LST", "ASM", "SYM"}));
-
-    // The window stays while the program runs.
+    EXPECT_EQ(legendes()[FilesWindow::OngletLST], "PROG.LST");
     EXPECT_FALSE(f->parentWidget()->close());
-    EXPECT_TRUE(f->isVisible());
+    ouvrir("TEST.A11");
+    EXPECT_TRUE(chargerS19->isEnabled());
 }
 
 TEST_F(Fichiers, RecentListTicksAKnownFileAndDropsTheOldestForAFifth) {
@@ -140,8 +135,6 @@ TEST_F(Fichiers, RecentListTicksAKnownFileAndDropsTheOldestForAFifth) {
         ecrire(QLatin1String(n), Source);
     for (const char* n : {"A.ASM", "B.ASM", "C.ASM", "D.ASM"})
         ouvrir(QLatin1String(n));
-    EXPECT_EQ(recents(0), chemin("D.ASM"));
-    EXPECT_EQ(recents(3), chemin("A.ASM"));
     // Known: only the tick moves.
     ouvrir("B.ASM");
     EXPECT_EQ(recents(0), chemin("D.ASM"));
@@ -152,15 +145,12 @@ TEST_F(Fichiers, RecentListTicksAKnownFileAndDropsTheOldestForAFifth) {
     EXPECT_EQ(recents(1), chemin("D.ASM"));
     EXPECT_EQ(recents(3), chemin("B.ASM")) << "A, the oldest, is gone";
     EXPECT_EQ(action("mnuFileMRU(3)")->text(), " 4 " + chemin("B.ASM"));
-    EXPECT_TRUE(action("mnuFileMRU(3)")->isVisible());
-    EXPECT_TRUE(action("mnuFileBar")->isVisible());
 
     // An item opens its file without reordering the list.
     action("mnuFileMRU(2)")->trigger();
     EXPECT_EQ(s.fenetre->session().fichiers.FichierASM, chemin("C.ASM"));
     EXPECT_EQ(recents(0), chemin("E.ASM"));
     EXPECT_TRUE(action("mnuFileMRU(2)")->isChecked());
-    EXPECT_EQ(ouvertures, 6);
 }
 
 TEST_F(Fichiers, SaveAsMakesTheNewFileTheSourceAndSaveFallsBackToIt) {
@@ -174,8 +164,6 @@ TEST_F(Fichiers, SaveAsMakesTheNewFileTheSourceAndSaveFallsBackToIt) {
     EXPECT_EQ(enregistrements, 1);
     EXPECT_EQ(lire("NEW.ASM"), "      NOP");
     EXPECT_EQ(legendes(), QStringList({"S19", "LST", "NEW.ASM", "SYM"})) << "OLD.S19 is not NEW's";
-    EXPECT_EQ(s.fenetre->session().fichiers.FichierASM, chemin("NEW.ASM"));
-    EXPECT_EQ(s.controle<QLabel>("chmFichier")->text(), chemin("NEW"));
     EXPECT_EQ(recents(0), chemin("NEW.ASM"));
 
     // Save As of an opened CRLF source, then Save: the new file gets the edit
@@ -189,7 +177,6 @@ TEST_F(Fichiers, SaveAsMakesTheNewFileTheSourceAndSaveFallsBackToIt) {
     EXPECT_EQ(enregistrements, 2) << "Save wrote without asking";
     EXPECT_EQ(lire("SECOND.ASM"), Source + "\tEND");
     EXPECT_EQ(lire("FIRST.ASM"), Source);
-    EXPECT_EQ(legendes()[FilesWindow::OngletASM], "SECOND.ASM");
     EXPECT_FALSE(f->sourceModifiee());
 
     // A name whose base name would not lead back to it is refused.
@@ -202,36 +189,27 @@ TEST_F(Fichiers, SaveAsMakesTheNewFileTheSourceAndSaveFallsBackToIt) {
     EXPECT_EQ(s.fenetre->session().fichiers.FichierASM, chemin("SECOND.ASM"));
 }
 
-TEST_F(Fichiers, TabKeyWritesATabAndTypingEnablesCompile) {
-    ecrire("T.ASM", Source);
-    ouvrir("T.ASM");
-    action("mnuFileCompile")->setEnabled(false);
-    taper("X");
-    QTest::keyClick(f->source(), Qt::Key_Tab);
-    EXPECT_TRUE(f->source()->toPlainText().endsWith("X\t"));
-    EXPECT_TRUE(action("mnuFileCompile")->isEnabled());
-    EXPECT_TRUE(action("tbrCompile")->isEnabled());
-}
-
 TEST_F(Fichiers, UnsavedEditsAreAskedAboutBeforeOpenNewAndQuit) {
     ecrire("ONE.ASM", Source);
     ecrire("TWO.ASM", "      SWI\n");
     ouvrir("ONE.ASM");
+    // Typing enables Compile again; the Tab key writes a tab.
+    action("mnuFileCompile")->setEnabled(false);
     taper("      RTS");
+    QTest::keyClick(f->source(), Qt::Key_Tab);
+    EXPECT_TRUE(action("tbrCompile")->isEnabled());
     RepondeurMessages r;
 
     r.repondre(QMessageBox::Cancel);
     ouvrir("TWO.ASM");
     EXPECT_EQ(ouvertures, 1) << "Annuler: no dialog";
-    EXPECT_TRUE(f->source()->toPlainText().endsWith("RTS"));
-
     r.repondre(QMessageBox::Cancel);
     EXPECT_FALSE(s.fenetre->quitter());
-    EXPECT_TRUE(f->source()->toPlainText().endsWith("RTS"));
+    EXPECT_TRUE(f->source()->toPlainText().endsWith("RTS\t"));
 
     r.repondre(QMessageBox::Yes);
     ouvrir("TWO.ASM");
-    EXPECT_EQ(lire("ONE.ASM"), Source + "      RTS");
+    EXPECT_EQ(lire("ONE.ASM"), Source + "      RTS\t");
     EXPECT_EQ(f->source()->toPlainText(), "      SWI\n");
 
     taper("      NOP");
@@ -239,7 +217,6 @@ TEST_F(Fichiers, UnsavedEditsAreAskedAboutBeforeOpenNewAndQuit) {
     action("mnuFileNew")->trigger();
     EXPECT_EQ(lire("TWO.ASM"), "      SWI\n");
     EXPECT_EQ(legendes(), QStringList({"S19", "LST", "ASM", "SYM"}));
-    EXPECT_FALSE(action("mnuFileSave")->isEnabled());
     EXPECT_EQ(r.textes.size(), 4);
     // A new text's first Save asks for a name rather than writing over TWO.
     taper("      WAI");
@@ -278,11 +255,8 @@ TEST_F(Fichiers, CompileAsksToSaveFirstAndDisablesItselfWhenTold) {
     ASSERT_EQ(surDisque.size(), 1);
     EXPECT_EQ(surDisque[0], Source);
     EXPECT_TRUE(f->source()->toPlainText().endsWith("NOP"));
-    EXPECT_TRUE(f->sourceModifiee());
     EXPECT_EQ(legendes()[FilesWindow::OngletLST], "C.LST");
-    EXPECT_FALSE(action("mnuFileCompile")->isEnabled());
     EXPECT_FALSE(action("tbrCompile")->isEnabled());
-    EXPECT_TRUE(action("mnuFileSave")->isEnabled());
 
     resultat = true;
     taper(" ");
@@ -365,13 +339,11 @@ TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
     QStringList attendu = {"P.LST", ""};
     for (const QString& l : QString::fromLatin1(Listing).trimmed().split(u'\n'))
         attendu << l.simplified();
-
     f->onglets()->setCurrentIndex(FilesWindow::OngletLST);
     action("mnuFilePrint")->trigger();
     ASSERT_EQ(pdfs.size(), 2);
     for (const QString& pdf : pdfs)
         EXPECT_EQ(texte(pdf), attendu) << pdf.toStdString();
-    EXPECT_FALSE(selectionOfferte);
 
     // A selection in the source is offered, yet the whole source is printed.
     pdfs.clear();
@@ -382,37 +354,18 @@ TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
     action("tbrPrint")->trigger();
     EXPECT_TRUE(selectionOfferte);
     ASSERT_EQ(pdfs.size(), 2);
-    const QStringList source = texte(pdfs[1]);
-    ASSERT_EQ(source.size(), 6);
-    EXPECT_EQ(source[0], "P.ASM");
-    EXPECT_EQ(source[5], "BRA LOOP");
-
-    // Cancelled: nothing is printed.
-    pdfs.clear();
-    c->dialogues.imprimante = [](QWidget*, QPrinter&, bool) { return false; };
-    action("mnuFilePrint")->trigger();
-    EXPECT_TRUE(pdfs.isEmpty());
+    EXPECT_EQ(texte(pdfs[1]).size(), 6) << "the title, an empty line and the four lines";
 }
 
-// Load *.S19 is offered with an S-record file and the Talker, and programs
-// the file the files window shows.
-TEST_F(Fichiers, LoadS19IsOfferedWithAnS19AndTheTalker) {
-    ecrire("S.ASM", Source);
+// Load *.S19 programs the S-record file the files window shows.
+TEST_F(Fichiers, LoadS19ProgramsTheFileShown) {
     QFile exemple(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"));
     ASSERT_TRUE(exemple.open(QIODevice::ReadOnly));
+    ecrire("S.ASM", Source);
     ecrire("S.S19", exemple.readAll());
-    ecrire("N.ASM", Source);
-    auto* bouton = s.controle<QPushButton>("cmdLOADS19");
     ouvrir("S.ASM");
-    EXPECT_FALSE(bouton->isEnabled()) << "no Talker yet";
     s.controle<QPushButton>("cmdLOADTALKER")->click();
-    ASSERT_TRUE(s.fenetre->session().liaison.talkerPresent);
-    EXPECT_TRUE(bouton->isEnabled());
-    ouvrir("N.ASM");
-    EXPECT_FALSE(bouton->isEnabled());
-    ouvrir("S.ASM");
-    EXPECT_TRUE(bouton->isEnabled());
-    bouton->click();
+    s.controle<QPushButton>("cmdLOADS19")->click();
     s.controle<QPushButton>("cmdEXECUTE")->click();
     EXPECT_EQ(s.board.peek(0xFE00), 0x0E);
     EXPECT_EQ(s.board.peek(0xFE22), 0x39);
@@ -434,9 +387,7 @@ TEST(FichiersRestart, PlaceAndRecentListComeBackFromTheSettingsAndGoBackToThem) 
     s.fenetre->demarrer();
     QWidget* cadre = s.fenetre->fichiers()->parentWidget();
     EXPECT_EQ(cadre->geometry(), QRect(100, 20, 400, 300));
-    auto* premier = s.controle<QAction>("mnuFileMRU(0)");
-    EXPECT_TRUE(premier->isVisible());
-    EXPECT_EQ(premier->text(), " 1 " + ancien);
+    EXPECT_EQ(s.controle<QAction>("mnuFileMRU(0)")->text(), " 1 " + ancien);
     EXPECT_FALSE(s.controle<QAction>("mnuFileMRU(1)")->isVisible());
 
     s.fenetre->commandesFichier()->dialogues.ouvrir = [&](QWidget*, const QString&, const QString&) {
@@ -452,7 +403,6 @@ TEST(FichiersRestart, PlaceAndRecentListComeBackFromTheSettingsAndGoBackToThem) 
     EXPECT_EQ(relu.value(QStringLiteral("File/File1")).toString(), nouveau);
     EXPECT_EQ(relu.value(QStringLiteral("File/File2")).toString(), ancien);
     EXPECT_EQ(relu.value(QStringLiteral("Settings/frmFichiersLeft")).toString(), "2250");
-    EXPECT_EQ(relu.value(QStringLiteral("Settings/frmFichiersWidth")).toString(), "6000");
 }
 
 TEST(FichiersRestart, ALayoutStoredWithoutTheFilesWindowLeavesTheConsoleUncovered) {

@@ -43,33 +43,23 @@ struct Echange {
     int count;
 };
 
-// The host's bytes cut into exchanges: the command byte, its parameters, then
-// one byte per data byte (write: the data and the closing 0; read: the
-// handshakes; registers: the 11 handshakes).
-inline QVector<Echange> echanges(const QByteArray& envoyes) {
+// The host's exchanges of command `voulue`, cut from its bytes: the command
+// byte, its parameters, then one byte per data byte (write: the data and the
+// closing 0; read: the handshakes; registers: the 11 handshakes).
+inline QVector<Echange> echangesDe(const QByteArray& envoyes, int voulue) {
     QVector<Echange> l;
     auto octet = [&](qsizetype i) { return i < envoyes.size() ? static_cast<quint8>(envoyes[i]) : 0; };
     for (qsizetype i = 0; i < envoyes.size();) {
         const int c = octet(i);
+        Echange e{c, 0, 0};
         if (c == commande::EcrireMemoire || c == commande::LireMemoire) {
-            const int count = octet(i + 1) == 0 ? MaxOctetsEchange : octet(i + 1);
-            l.push_back({c, octet(i + 2) << 8 | octet(i + 3), count});
-            i += 4 + count + (c == commande::EcrireMemoire ? 1 : 0);
-        } else if (c == commande::LireRegistres) {
-            l.push_back({c, 0, OctetsTrameLue});
-            i += 2 + OctetsTrameLue;
+            e = {c, octet(i + 2) << 8 | octet(i + 3), octet(i + 1) == 0 ? MaxOctetsEchange : octet(i + 1)};
+            i += 4 + e.count + (c == commande::EcrireMemoire ? 1 : 0);
         } else {
-            l.push_back({c, 0, 0});
-            ++i;
+            i += c == commande::LireRegistres ? 2 + OctetsTrameLue : 1;
         }
+        if (c == voulue) l.push_back(e);
     }
-    return l;
-}
-
-inline QVector<Echange> echangesDe(const QByteArray& envoyes, int commandeVoulue) {
-    QVector<Echange> l;
-    for (const Echange& e : echanges(envoyes))
-        if (e.commande == commandeVoulue) l.push_back(e);
     return l;
 }
 

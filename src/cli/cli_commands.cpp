@@ -136,6 +136,9 @@ void attendre(Session& s, int millisecondes) {
         const double passe = ecoule(debut, s.horloge().now());
         if (passe >= duree || s.liaison.interruption) return;
         Tempo(s.horloge(), static_cast<float>(std::min(Tranche, duree - passe)));
+        // The watch's timer counts wall time, the simulated board's clock may
+        // run faster: a stop of the program's own is looked for at each slice.
+        if (s.surveillance().isEnabled()) s.surveillance().tick();
     }
 }
 

@@ -120,6 +120,15 @@ TEST(CliExecution, BreakWhileStoppedAndCommandsTheConsoleDisables) {
     EXPECT_TRUE(a[0].instruction.contains("LDAA")) << r.sortie.toStdString();
     EXPECT_TRUE(r.sortie.contains("\nFE15 B6 ")) << r.sortie.toStdString();
 
+    // The program's own SWI (in place of BRA boucle) stops it during a wait,
+    // however fast the simulated board's time runs against the wall clock.
+    const ResultatCli swi = cli(QString(), simule + QStringList{"set", "FE13", "3F", "--", "run", "FE00",
+                                                                "--", "wait", "10", "--", "step"});
+    EXPECT_EQ(swi.code, 0) << swi.erreurs.toStdString();
+    const QVector<Arret> s = arrets(swi.sortie);
+    ASSERT_EQ(s.size(), 2) << swi.sortie.toStdString();
+    EXPECT_EQ(s[0].pc, 0xFE14) << "after the SWI";
+
     struct Cas {
         QStringList commandes;
         const char* refus;

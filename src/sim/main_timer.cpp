@@ -34,6 +34,7 @@ void MainTimer::reset(uint64_t now) {
     prescale_ = tmsk2::Prescale[0];
     // The output compare registers reset to $FFFF (RM 10.2.3).
     toc_.fill(0xFFFF);
+    schedule();
 }
 
 uint16_t MainTimer::count(uint64_t now) const {
@@ -48,6 +49,7 @@ void MainTimer::setPrescalerBits(uint8_t prBits, uint64_t now) {
     countAtEpoch_ = count(now);
     epoch_ = now;
     prescale_ = p;
+    schedule();
 }
 
 // The cycle, after `after`, at which TCNT steps to `value`.
@@ -88,27 +90,32 @@ void MainTimer::accumulate(uint64_t now) {
     paSynced_ = now;
 }
 
+void MainTimer::schedule() {
+    tOverflow_ = nextMatch(0, synced_);
+    tRti_ = nextRtiTick(synced_);
+    tPaOverflow_ = nextPaOverflow(synced_);
+    next_ = std::min({tOverflow_, tRti_, tPaOverflow_});
+    for (int n = 1; n <= kCompares; ++n) {
+        tOc_[n] = nextMatch(toc_[n], synced_);
+        next_ = std::min(next_, tOc_[n]);
+    }
+}
+
 void MainTimer::sync(uint64_t now) {
-    while (synced_ < now) {
-        const uint64_t tOverflow = nextMatch(0, synced_);
-        std::array<uint64_t, kCompares + 1> tOc{};
-        uint64_t t = std::min({tOverflow, nextRtiTick(synced_), nextPaOverflow(synced_)});
-        for (int n = 1; n <= kCompares; ++n) {
-            tOc[n] = nextMatch(toc_[n], synced_);
-            t = std::min(t, tOc[n]);
-        }
-        if (t > now) {
-            accumulate(now);
-            synced_ = now;
-            return;
-        }
-        accumulate(t);
+    while (next_ <= now) {
+        const uint64_t t = next_;
+        accumulate(t); // sets PAOVF when the accumulator's overflow is the event
         synced_ = t;
-        if (t == tOverflow) tflg2_ |= tmsk2::TOI;
-        if (t == nextRtiTick(t - 1)) tflg2_ |= tmsk2::RTII;
+        if (t == tOverflow_) tflg2_ |= tmsk2::TOI;
+        if (t == tRti_) tflg2_ |= tmsk2::RTII;
         // OC1 last: when it drives the same pin as another compare, its level stays.
         for (int n = kCompares; n >= 1; --n)
-            if (t == tOc[n]) compare(n);
+            if (t == tOc_[n]) compare(n);
+        schedule();
+    }
+    if (synced_ < now) {
+        accumulate(now);
+        synced_ = now;
     }
 }
 
@@ -118,10 +125,10 @@ uint64_t MainTimer::nextInterruptEvent() const {
     if (!waiting1 && !waiting2) return kNever;
     uint64_t t = kNever;
     for (int n = 1; n <= kCompares; ++n)
-        if (waiting1 & tflg1::ocBit(n)) t = std::min(t, nextMatch(toc_[n], synced_));
-    if (waiting2 & tmsk2::TOI) t = std::min(t, nextMatch(0, synced_));
-    if (waiting2 & tmsk2::RTII) t = std::min(t, nextRtiTick(synced_));
-    if (waiting2 & tmsk2::PAOVI) t = std::min(t, nextPaOverflow(synced_));
+        if (waiting1 & tflg1::ocBit(n)) t = std::min(t, tOc_[n]);
+    if (waiting2 & tmsk2::TOI) t = std::min(t, tOverflow_);
+    if (waiting2 & tmsk2::RTII) t = std::min(t, tRti_);
+    if (waiting2 & tmsk2::PAOVI) t = std::min(t, tPaOverflow_);
     return t;
 }
 
@@ -166,6 +173,11 @@ void MainTimer::capture(int n, uint64_t now) {
 
 void MainTimer::setPortAInput(int pin, bool high, uint64_t now) {
     sync(now);
+    applyPortAInput(pin, high, now);
+    schedule(); // the accumulator's gate may have moved
+}
+
+void MainTimer::applyPortAInput(int pin, bool high, uint64_t now) {
     const uint8_t bit = uint8_t(1u << pin);
     if (bool(portAIn_ & bit) == high) return;
     portAIn_ ^= bit;
@@ -237,6 +249,13 @@ uint8_t MainTimer::read(uint16_t a, uint64_t now) {
 
 void MainTimer::write(uint16_t a, uint8_t v, uint64_t now, bool protectedWritable) {
     sync(now);
+    applyWrite(a, v, now, protectedWritable);
+    // Only the compares and the accumulator move the event times (and the prescaler,
+    // which reschedules itself).
+    if ((a >= reg::TOC1 && a <= reg::TOC5L) || a == reg::PACTL || a == reg::PACNT) schedule();
+}
+
+void MainTimer::applyWrite(uint16_t a, uint8_t v, uint64_t now, bool protectedWritable) {
     if (a >= reg::TOC1 && a <= reg::TOC5L) {
         uint16_t& r = toc_[(a - reg::TOC1) / 2 + 1];
         r = (a & 1) ? uint16_t((r & 0xFF00) | v) : uint16_t((r & 0x00FF) | v << 8);

@@ -51,8 +51,12 @@ private:
     uint64_t nextMatch(uint16_t value, uint64_t after) const;
     uint64_t nextRtiTick(uint64_t after) const;
     uint64_t nextPaOverflow(uint64_t after) const;
+    // Recomputes the cached event times after synced_ (after any change of state).
+    void schedule();
     bool gateOpen() const;
     void accumulate(uint64_t now);
+    void applyWrite(uint16_t address, uint8_t value, uint64_t now, bool protectedWritable);
+    void applyPortAInput(int pin, bool high, uint64_t now);
     void compare(int n);
     void forceCompares(uint8_t mask);
     void pinAction(int n);
@@ -73,6 +77,10 @@ private:
     uint64_t paSynced_ = 0; // gated mode: PACNT is up to date at this cycle
     uint8_t portAOut_ = 0;  // levels driven on PA3-PA7 by writes and compares
     uint8_t portAIn_ = 0;   // levels driven from outside on PA0-PA2 and PA7
+
+    // The next events after synced_, and their minimum.
+    uint64_t tOverflow_ = 0, tRti_ = 0, tPaOverflow_ = 0, next_ = 0;
+    std::array<uint64_t, 6> tOc_{}; // [1..5]
 };
 
 } // namespace hc11

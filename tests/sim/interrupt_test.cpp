@@ -4,6 +4,8 @@
 #include "board_test_support.h"
 #include "sim/opcode_table.h"
 
+#include <algorithm>
+#include <iterator>
 #include <tuple>
 
 namespace hc11::test {
@@ -208,6 +210,42 @@ TEST(Interrupts, StopEndsOnlyOnTheIrqPinAfterTheOscillatorDelay) {
     runFor(*b, 200);
     EXPECT_EQ(b->peek(kCount), 1);
     EXPECT_EQ(b->peek(0x0053), 1);
+}
+
+TEST(Interrupts, InBootstrapModeATimerInterruptLandsInItsRamPseudoVector) {
+    // A downloaded program: OC2 in 1000 cycles, handler reached through the boot ROM's
+    // vector $BFE6 -> JMP slot $00DC (AN1060 bootstrap memory map).
+    std::vector<uint8_t> image(0xE0, 0x01); // NOPs
+    const std::vector<uint8_t> main = {
+        0xFC, 0x10, 0x0E, // LDD  TCNT
+        0xC3, 0x03, 0xE8, // ADDD #1000
+        0xFD, 0x10, 0x18, // STD  TOC2
+        0x86, 0x40,       // LDAA #$40
+        0xB7, 0x10, 0x22, // STAA TMSK1   OC2I
+        0x0E,             // CLI
+        0x20, 0xFE,       // BRA  *
+    };
+    const std::vector<uint8_t> handler = {0x7C, 0x00, 0x50, 0x20, 0xFE}; // INC $50; BRA *
+    std::copy(main.begin(), main.end(), image.begin());
+    std::copy(handler.begin(), handler.end(), image.begin() + 0x40);
+    image[0x50] = 0;
+    const uint8_t slot[] = {0x7E, 0x00, 0x40}; // JMP $0040
+    std::copy(std::begin(slot), std::end(slot), image.begin() + 0xDC);
+
+    auto b = makeBoard("68HC11F1", 8);
+    b->setHostBaud(b->bootFastBaud());
+    b->resetBootstrap();
+    ASSERT_TRUE(b->runUntilHostData(b->cycleCount() + 100'000));
+    b->hostReadAll();
+    b->hostSend(0xFF);
+    for (uint8_t c : image)
+        b->hostSend(c);
+    for (int i = 0; i < 1000 && b->phase() != Board::Phase::Running; ++i)
+        runFor(*b, 1000);
+    ASSERT_EQ(b->phase(), Board::Phase::Running);
+    runFor(*b, 2000);
+    EXPECT_EQ(b->peek(0x0050), 1);
+    EXPECT_EQ(b->cpu().r.pc, 0x0043);
 }
 
 } // namespace

@@ -29,7 +29,9 @@ constexpr uint16_t ticAddress(int n) {
 } // namespace
 
 void MainTimer::reset(uint64_t now) {
+    const uint8_t pins = portAIn_; // the outside keeps driving its pins
     *this = MainTimer{};
+    portAIn_ = pins;
     epoch_ = resetCycle_ = synced_ = paSynced_ = now;
     prescale_ = tmsk2::Prescale[0];
     // The output compare registers reset to $FFFF (RM 10.2.3).

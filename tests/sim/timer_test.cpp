@@ -108,6 +108,9 @@ TEST(MainTimer, InputCapturesLatchTcntOnTheirSelectedEdge) {
     b->setPortAInput(0, true); // PA0 = IC3, disabled: the pin reads, nothing latches
     EXPECT_EQ(b->read(reg::TFLG1), tflg1::icBit(1) | tflg1::icBit(2));
     EXPECT_EQ(b->read(reg::PORTA) & 0x07, 0x05);
+    park(*b);
+    EXPECT_EQ(b->read(reg::PORTA) & 0x07, 0x05) << "a reset leaves the driven pins alone";
+    EXPECT_EQ(b->read(reg::TFLG1), 0);
 }
 
 TEST(MainTimer, PulseAccumulatorCountsEventsOrGatedTime) {

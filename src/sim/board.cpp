@@ -301,9 +301,10 @@ uint16_t Board::pendingSources() const {
 
 void Board::updateInterrupts() {
     const bool running = phase_ == Phase::Running;
-    irqAsserted = running && pendingSources() != 0;
-    xirqAsserted = running && xirqPinLow_;
     irqPinAsserted = running && ((latchValue(reg::OPTION) & option::IRQE) ? irqEdgeLatched_ : irqPinLow_);
+    irqAsserted =
+        irqPinAsserted || (running && ((timer_.pending1() | timer_.pending2()) || sci_.interruptPending()));
+    xirqAsserted = running && xirqPinLow_;
 }
 
 uint16_t Board::maskableVectorOffset() {

@@ -4,6 +4,7 @@
 #include "sci.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace hc11 {
 
@@ -12,7 +13,7 @@ namespace {
 constexpr uint32_t kCounterModulus = 0x10000;
 // The real-time interrupt divides E by 2^13, then by 1, 2, 4 or 8 from PACTL RTR1:RTR0
 // (RM 10.3, table "Real-time interrupt rates"): 4.10 ms at E = 2 MHz with RTR = 0.
-constexpr uint64_t kRtiBaseCycles = 8192;
+constexpr unsigned kRtiBaseShift = 13;
 // In gated time accumulation PACNT counts E/64 while the gate is open (RM 10.5).
 constexpr uint64_t kGatedTickCycles = 64;
 constexpr int kCompares = 5;
@@ -34,13 +35,14 @@ void MainTimer::reset(uint64_t now) {
     portAIn_ = pins;
     epoch_ = resetCycle_ = synced_ = paSynced_ = now;
     prescale_ = tmsk2::Prescale[0];
+    prescaleShift_ = 0;
     // The output compare registers reset to $FFFF (RM 10.2.3).
     toc_.fill(0xFFFF);
     schedule();
 }
 
 uint16_t MainTimer::count(uint64_t now) const {
-    return uint16_t(countAtEpoch_ + (now - epoch_) / prescale_);
+    return uint16_t(countAtEpoch_ + ((now - epoch_) >> prescaleShift_));
 }
 
 void MainTimer::setPrescalerBits(uint8_t prBits, uint64_t now) {
@@ -51,20 +53,21 @@ void MainTimer::setPrescalerBits(uint8_t prBits, uint64_t now) {
     countAtEpoch_ = count(now);
     epoch_ = now;
     prescale_ = p;
+    prescaleShift_ = unsigned(std::countr_zero(p));
     schedule();
 }
 
 // The cycle, after `after`, at which TCNT steps to `value`.
 uint64_t MainTimer::nextMatch(uint16_t value, uint64_t after) const {
-    const uint64_t ticks = (after - epoch_) / prescale_;
+    const uint64_t ticks = (after - epoch_) >> prescaleShift_;
     const uint64_t d = uint16_t(value - countAtEpoch_);
     const uint64_t m = ticks + 1 + (d - (ticks + 1)) % kCounterModulus;
-    return epoch_ + m * prescale_;
+    return epoch_ + (m << prescaleShift_);
 }
 
 uint64_t MainTimer::nextRtiTick(uint64_t after) const {
-    const uint64_t period = kRtiBaseCycles << (pactl_ & pactl::RTRMask);
-    return resetCycle_ + ((after - resetCycle_) / period + 1) * period;
+    const unsigned shift = kRtiBaseShift + (pactl_ & pactl::RTRMask);
+    return resetCycle_ + ((((after - resetCycle_) >> shift) + 1) << shift);
 }
 
 bool MainTimer::gateOpen() const {
@@ -96,11 +99,13 @@ void MainTimer::schedule() {
     tOverflow_ = nextMatch(0, synced_);
     tRti_ = nextRtiTick(synced_);
     tPaOverflow_ = nextPaOverflow(synced_);
-    next_ = std::min({tOverflow_, tRti_, tPaOverflow_});
-    for (int n = 1; n <= kCompares; ++n) {
+    for (int n = 1; n <= kCompares; ++n)
         tOc_[n] = nextMatch(toc_[n], synced_);
-        next_ = std::min(next_, tOc_[n]);
-    }
+    updateNext();
+}
+
+void MainTimer::updateNext() {
+    next_ = std::min({tOverflow_, tRti_, tPaOverflow_, tOc_[1], tOc_[2], tOc_[3], tOc_[4], tOc_[5]});
 }
 
 void MainTimer::sync(uint64_t now) {
@@ -108,12 +113,22 @@ void MainTimer::sync(uint64_t now) {
         const uint64_t t = next_;
         accumulate(t); // sets PAOVF when the accumulator's overflow is the event
         synced_ = t;
-        if (t == tOverflow_) tflg2_ |= tmsk2::TOI;
-        if (t == tRti_) tflg2_ |= tmsk2::RTII;
+        if (t == tOverflow_) {
+            tflg2_ |= tmsk2::TOI;
+            tOverflow_ = nextMatch(0, t);
+        }
+        if (t == tRti_) {
+            tflg2_ |= tmsk2::RTII;
+            tRti_ = nextRtiTick(t);
+        }
+        if (t == tPaOverflow_) tPaOverflow_ = nextPaOverflow(t);
         // OC1 last: when it drives the same pin as another compare, its level stays.
         for (int n = kCompares; n >= 1; --n)
-            if (t == tOc_[n]) compare(n);
-        schedule();
+            if (t == tOc_[n]) {
+                compare(n);
+                tOc_[n] = nextMatch(toc_[n], t);
+            }
+        updateNext();
     }
     if (synced_ < now) {
         accumulate(now);
@@ -254,7 +269,13 @@ void MainTimer::write(uint16_t a, uint8_t v, uint64_t now, bool protectedWritabl
     applyWrite(a, v, now, protectedWritable);
     // Only the compares and the accumulator move the event times (and the prescaler,
     // which reschedules itself).
-    if ((a >= reg::TOC1 && a <= reg::TOC5L) || a == reg::PACTL || a == reg::PACNT) schedule();
+    if (a >= reg::TOC1 && a <= reg::TOC5L) {
+        const int n = (a - reg::TOC1) / 2 + 1;
+        tOc_[n] = nextMatch(toc_[n], synced_);
+        updateNext();
+    } else if (a == reg::PACTL || a == reg::PACNT) {
+        schedule();
+    }
 }
 
 void MainTimer::applyWrite(uint16_t a, uint8_t v, uint64_t now, bool protectedWritable) {

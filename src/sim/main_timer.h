@@ -53,6 +53,7 @@ private:
     uint64_t nextPaOverflow(uint64_t after) const;
     // Recomputes the cached event times after synced_ (after any change of state).
     void schedule();
+    void updateNext();
     bool gateOpen() const;
     void accumulate(uint64_t now);
     void applyWrite(uint16_t address, uint8_t value, uint64_t now, bool protectedWritable);
@@ -68,6 +69,7 @@ private:
     uint64_t synced_ = 0;
     uint16_t countAtEpoch_ = 0;
     uint32_t prescale_ = 1;
+    unsigned prescaleShift_ = 0;
 
     std::array<uint16_t, 6> toc_{}; // [1..5]
     std::array<uint16_t, 4> tic_{}; // [1..3]

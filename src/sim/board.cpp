@@ -210,7 +210,10 @@ uint8_t Board::readRegister(uint16_t a) {
 }
 
 uint8_t Board::otherRegisterValue(uint16_t a) const {
-    if (MainTimer::isRegister(a)) return timer_.value(a, cycles);
+    if (MainTimer::isRegister(a)) {
+        timer_.sync(cycles);
+        return timer_.value(a, cycles);
+    }
     switch (a) {
     case reg::BPROT: return chip_.hasBprot ? eeprom_.bprot() : kUnmappedRead;
     case reg::PPROG: return eeprom_.pprog();

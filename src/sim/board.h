@@ -1,6 +1,6 @@
 // The simulated 68HC11 board: one chip (a ChipDescription), its crystal, the CPU, the
 // memory map, the register block, the SCI with the host's end of its serial line, the
-// EEPROM, the free-running timer and the bootstrap ROM.
+// EEPROM, the main timer with the interrupt sources and the bootstrap ROM.
 //
 // Everything is timed in E cycles (E = crystal / 4). The board runs the CPU in slices
 // that end at its next timed event (a character completing on the line, the boot
@@ -167,7 +167,9 @@ private:
     HostWire wire_;
     Eeprom eeprom_;
     BootLoader loader_;
-    MainTimer timer_;
+    // Mutable: bringing the timer up to the current cycle changes nothing a program could
+    // tell apart, so peek() may do it.
+    mutable MainTimer timer_;
     bool irqPinLow_ = false;
     bool xirqPinLow_ = false;
     bool irqEdgeLatched_ = false;

@@ -25,6 +25,15 @@ for i in 1 2 3; do
     "$bin/tessaline-sim" --run "$work/mix.s19" --chip 68HC11F1 --max-cycles 3000000000 | tail -n 2
 done
 
+# The same mix with the main timer's interrupts on (OC2 every 1000 E cycles, RTI).
+m68hc11-as -o "$work/timer_mix.o" "$here/bench/timer_mix.s"
+m68hc11-ld -T "$work/mix.ld" -o "$work/timer_mix.elf" "$work/timer_mix.o"
+m68hc11-objcopy -O srec "$work/timer_mix.elf" "$work/timer_mix.s19"
+echo "== tessaline-sim --run (the mix with timer interrupts, 68HC11F1)"
+for i in 1 2 3; do
+    "$bin/tessaline-sim" --run "$work/timer_mix.s19" --chip 68HC11F1 --max-cycles 3000000000 | tail -n 2
+done
+
 echo "== compile_bench"
 QT_QPA_PLATFORM=offscreen "$bin/compile_bench"
 

@@ -5,6 +5,7 @@
 #include "srecord.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -17,6 +18,38 @@ constexpr unsigned kPageShift = 8;
 bool isSciRegister(uint16_t a) {
     return a >= reg::BAUD && a <= reg::SCDR;
 }
+
+// The maskable sources in their fixed priority order, highest first (M68HC11 RM 5.x,
+// table "Interrupt and reset vector assignments"; A8TD table 9-4).
+enum Source : uint8_t {
+    SrcIrq,
+    SrcRti,
+    SrcTic1,
+    SrcTic2,
+    SrcTic3,
+    SrcToc1,
+    SrcToc2,
+    SrcToc3,
+    SrcToc4,
+    SrcToc5,
+    SrcTof,
+    SrcPaov,
+    SrcPai,
+    SrcSpi,
+    SrcSci,
+    kSources
+};
+
+constexpr std::array<uint16_t, kSources> kSourceVector = {
+    vec::Irq,           vec::Rti,  vec::Tic1, vec::Tic2, vec::Tic3,          vec::Toc1,
+    vec::Toc2,          vec::Toc3, vec::Toc4, vec::Toc5, vec::TimerOverflow, vec::PulseAccOverflow,
+    vec::PulseAccInput, vec::Spi,  vec::Sci};
+
+// HPRIO PSEL3:PSEL0 -> the source raised to the top (A8TD table 9-5); the reserved
+// code 0101 (the reset value) leaves IRQ on top.
+constexpr std::array<Source, 16> kPromoted = {SrcTof,  SrcPaov, SrcPai,  SrcSpi,  SrcSci,  SrcIrq,
+                                              SrcIrq,  SrcRti,  SrcTic1, SrcTic2, SrcTic3, SrcToc1,
+                                              SrcToc2, SrcToc3, SrcToc4, SrcToc5};
 
 uint64_t saturatingAdd(uint64_t a, uint64_t b) {
     return b > kNever - a ? kNever : a + b;
@@ -59,8 +92,11 @@ void Board::resetChip(bool special) {
     eeprom_.reset();
     timer_.reset(cycles);
     loader_.stop();
+    irqEdgeLatched_ = false;
     irqAsserted = false;
     xirqAsserted = false;
+    irqPinAsserted = false;
+    stopRecoveryCycles = (latchValue(reg::OPTION) & option::DLY) ? kStopRecoveryCycles : 0;
 }
 
 void Board::holdReset() {
@@ -92,7 +128,7 @@ void Board::startCpu(uint16_t pc) {
     cpu_.jump(pc);
     cpu_.r.a = cpu_.r.b = 0;
     cpu_.r.x = cpu_.r.y = 0;
-    irqAsserted = sci_.interruptPending();
+    updateInterrupts();
 }
 
 void Board::serviceLoader(uint64_t now) {
@@ -169,13 +205,16 @@ uint8_t Board::readRegister(uint16_t a) {
         afterSciAccess();
         return v;
     }
+    if (MainTimer::isRegister(a)) return timer_.read(a, cycles);
     return otherRegisterValue(a);
 }
 
 uint8_t Board::otherRegisterValue(uint16_t a) const {
+    if (MainTimer::isRegister(a)) {
+        timer_.sync(cycles);
+        return timer_.value(a, cycles);
+    }
     switch (a) {
-    case reg::TCNT: return uint8_t(timer_.count(cycles) >> 8);
-    case reg::TCNTL: return uint8_t(timer_.count(cycles));
     case reg::BPROT: return chip_.hasBprot ? eeprom_.bprot() : kUnmappedRead;
     case reg::PPROG: return eeprom_.pprog();
     case reg::HPRIO: return hprio_;
@@ -190,16 +229,18 @@ void Board::writeRegister(uint16_t a, uint8_t v) {
         afterSciAccess();
         return;
     }
+    if (MainTimer::isRegister(a)) {
+        timer_.write(a, v, cycles, timeProtectedWritable());
+        afterTimerAccess();
+        return;
+    }
     switch (a) {
-    case reg::TCNT:
-    case reg::TCNTL:
     case reg::CONFIG: break;
-    case reg::TMSK2:
-        if (timeProtectedWritable())
-            timer_.setPrescalerBits(v & tmsk2::PRMask, cycles);
-        else
-            v = uint8_t((v & ~tmsk2::PRMask) | (latch(a) & tmsk2::PRMask));
+    case reg::OPTION:
+        if (!timeProtectedWritable()) v = uint8_t((v & ~option::Protected) | (latch(a) & option::Protected));
         latch(a) = v;
+        stopRecoveryCycles = (v & option::DLY) ? kStopRecoveryCycles : 0;
+        updateInterrupts();
         break;
     case reg::BPROT: eeprom_.writeBprot(v, timeProtectedWritable()); break;
     case reg::PPROG: {
@@ -214,6 +255,8 @@ void Board::writeRegister(uint16_t a, uint8_t v) {
 }
 
 void Board::writeHprio(uint8_t v) {
+    // PSEL can be written only while interrupts are masked (A8TD 9.x, HPRIO).
+    if (!(cpu_.r.ccr & ccr::I)) v = uint8_t((v & ~hprio::PSELMask) | (hprio_ & hprio::PSELMask));
     constexpr uint8_t modeBits = hprio::RBOOT | hprio::SMOD | hprio::MDA;
     if (!specialMode) {
         hprio_ = uint8_t((hprio_ & modeBits) | (v & ~modeBits));
@@ -231,19 +274,89 @@ void Board::writeHprio(uint8_t v) {
 
 void Board::afterSciAccess() {
     eventLimit = std::min(eventLimit, nextEventCycle());
-    irqAsserted = phase_ == Phase::Running && sci_.interruptPending();
+    updateInterrupts();
+}
+
+void Board::afterTimerAccess() {
+    eventLimit = std::min(eventLimit, nextEventCycle());
+    updateInterrupts();
+}
+
+uint16_t Board::pendingSources() const {
+    uint16_t p = 0;
+    const bool irqLine = (latchValue(reg::OPTION) & option::IRQE) ? irqEdgeLatched_ : irqPinLow_;
+    if (irqLine) p |= 1u << SrcIrq;
+    if (sci_.interruptPending()) p |= 1u << SrcSci;
+    const uint8_t t1 = timer_.pending1();
+    const uint8_t t2 = timer_.pending2();
+    if (t1 | t2) {
+        for (int n = 1; n <= 3; ++n)
+            if (t1 & tflg1::icBit(n)) p |= 1u << (SrcTic1 + n - 1);
+        for (int n = 1; n <= 5; ++n)
+            if (t1 & tflg1::ocBit(n)) p |= 1u << (SrcToc1 + n - 1);
+        if (t2 & tmsk2::RTII) p |= 1u << SrcRti;
+        if (t2 & tmsk2::TOI) p |= 1u << SrcTof;
+        if (t2 & tmsk2::PAOVI) p |= 1u << SrcPaov;
+        if (t2 & tmsk2::PAII) p |= 1u << SrcPai;
+    }
+    return p;
+}
+
+void Board::updateInterrupts() {
+    const bool running = phase_ == Phase::Running;
+    irqPinAsserted = running && ((latchValue(reg::OPTION) & option::IRQE) ? irqEdgeLatched_ : irqPinLow_);
+    irqAsserted =
+        irqPinAsserted || (running && ((timer_.pending1() | timer_.pending2()) || sci_.interruptPending()));
+    xirqAsserted = running && xirqPinLow_;
 }
 
 uint16_t Board::maskableVectorOffset() {
-    // The SCI is the only maskable source the board models.
-    return vec::Sci;
+    const uint16_t p = pendingSources();
+    const Source top = kPromoted[hprio_ & hprio::PSELMask];
+    Source s = top;
+    if (!(p & (1u << top))) {
+        s = SrcSci; // a request that vanished meanwhile still fetches a vector
+        for (int i = 0; i < kSources; ++i)
+            if (p & (1u << i)) {
+                s = Source(i);
+                break;
+            }
+    }
+    // Fetching the IRQ vector clears the edge-triggered request (M68HC11 RM 5.x).
+    if (s == SrcIrq && irqEdgeLatched_) {
+        irqEdgeLatched_ = false;
+        updateInterrupts();
+    }
+    return kSourceVector[s];
+}
+
+void Board::setIrqPinLow(bool low) {
+    if (low && !irqPinLow_ && (latchValue(reg::OPTION) & option::IRQE)) irqEdgeLatched_ = true;
+    irqPinLow_ = low;
+    updateInterrupts();
+}
+
+void Board::setXirqPinLow(bool low) {
+    xirqPinLow_ = low;
+    updateInterrupts();
+}
+
+void Board::setPortAInput(int pin, bool high) {
+    timer_.setPortAInput(pin, high, cycles);
+    afterTimerAccess();
+}
+
+uint8_t Board::portAPins() {
+    timer_.sync(cycles);
+    return timer_.portAPins();
 }
 
 // ---------------------------------------------------------------------------------
 // Time and events
 
 uint64_t Board::nextEventCycle() const {
-    uint64_t t = std::min({wire_.nextArrival(), sci_.nextTransmitEnd(), sci_.idleCheckTime()});
+    uint64_t t = std::min(
+        {wire_.nextArrival(), sci_.nextTransmitEnd(), sci_.idleCheckTime(), timer_.nextInterruptEvent()});
     if (phase_ == Phase::BootRom) t = std::min(t, loader_.nextDeadline());
     return t;
 }
@@ -273,7 +386,8 @@ void Board::serviceEvents(uint64_t now) {
             sci_.idleCheck(wire_.lineActiveAt(t));
         if (phase_ == Phase::BootRom) serviceLoader(t);
     }
-    irqAsserted = phase_ == Phase::Running && sci_.interruptPending();
+    timer_.sync(now);
+    updateInterrupts();
 }
 
 void Board::advance(uint64_t target, bool stopOnHostData) {

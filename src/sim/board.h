@@ -1,6 +1,6 @@
 // The simulated 68HC11 board: one chip (a ChipDescription), its crystal, the CPU, the
 // memory map, the register block, the SCI with the host's end of its serial line, the
-// EEPROM, the free-running timer and the bootstrap ROM.
+// EEPROM, the main timer with the interrupt sources and the bootstrap ROM.
 //
 // Everything is timed in E cycles (E = crystal / 4). The board runs the CPU in slices
 // that end at its next timed event (a character completing on the line, the boot
@@ -10,18 +10,22 @@
 // Memory map choices:
 // - Reads where no memory or register answers return $FF (kUnmappedRead); writes there
 //   are ignored. On the A1, BPROT's address is such a place.
-// - Registers without a model (ports, SPI, A/D, timer compares and flags, COPRST...)
-//   are plain read/write latches, reset to $00 or to the value in kLatchResetValues.
+// - Registers without a model (ports other than A, SPI, A/D, COPRST...) are plain
+//   read/write latches, reset to $00 or to the value in kLatchResetValues.
+// - Port A is the main timer's (main_timer.h): PA0-PA2 and PA7 are inputs driven by
+//   setPortAInput(), PA3-PA7 outputs from PORTA writes and the output compares. DDRA
+//   ($1001 on the E and F series) and PA3's direction are not modelled yet.
 // - CONFIG reads the chip's factory value; writes and EEPROM programming do not change
 //   it. OPTION is a latch (the charge-pump clock select has no effect).
 // - HPRIO: in the special modes RBOOT removes or restores the boot ROM, SMOD can be
 //   written to 0 (the part is then in normal single-chip mode: vectors at $FFC0, time-
-//   protected bits locked), MDA and IRV are latches; PSEL is a latch (the SCI is the
-//   only interrupt source, so priorities do not matter).
+//   protected bits locked), MDA and IRV are latches; PSEL (written only while the CPU's
+//   I bit is set) promotes one maskable source to the top of the fixed order.
 // - RAM and EEPROM contents at power-on: RAM $00, EEPROM erased ($FF). A reset keeps
 //   both.
-// - Interrupt sources: the SCI only. The IRQ and XIRQ pins, the COP watchdog and the
-//   clock monitor are not modelled.
+// - Interrupt sources: the SCI, the main timer's eleven, and the IRQ and XIRQ pins
+//   (setIrqPinLow, setXirqPinLow). The SPI, the COP watchdog and the clock monitor are
+//   not modelled.
 #pragma once
 
 #include "boot_loader.h"
@@ -29,8 +33,8 @@
 #include "chip.h"
 #include "cpu.h"
 #include "eeprom.h"
-#include "free_running_timer.h"
 #include "host_wire.h"
+#include "main_timer.h"
 #include "sci.h"
 
 #include <cstddef>
@@ -117,6 +121,15 @@ public:
     // `firstAddress`, when given, receives the address of the first S1 record.
     bool loadSRecords(std::string_view text, std::string& error, uint16_t* firstAddress = nullptr);
 
+    // The IRQ and XIRQ pins, active low. IRQ is level-sensitive, or falling-edge-
+    // sensitive when OPTION.IRQE is set; XIRQ is level-sensitive (M68HC11 RM 5.x).
+    void setIrqPinLow(bool low);
+    void setXirqPinLow(bool low);
+    // Port A inputs PA0-PA2 (input captures 3 to 1) and PA7 (pulse accumulator).
+    void setPortAInput(int pin, bool high);
+    // The levels on port A's pins, as a panel or a probe sees them.
+    uint8_t portAPins();
+
     uint16_t maskableVectorOffset() override;
 
 protected:
@@ -138,6 +151,10 @@ private:
     uint8_t& latch(uint16_t address) { return latches_[address - chip_.registerStart]; }
     uint8_t latchValue(uint16_t address) const { return latches_[address - chip_.registerStart]; }
     void afterSciAccess();
+    void afterTimerAccess();
+    void updateInterrupts();
+    // Pending maskable sources, one bit per entry of the fixed priority order.
+    uint16_t pendingSources() const;
     void serviceEvents(uint64_t now);
     void serviceLoader(uint64_t now);
     void receiveFromHost(const TimedFrame& f, uint64_t at);
@@ -150,7 +167,12 @@ private:
     HostWire wire_;
     Eeprom eeprom_;
     BootLoader loader_;
-    FreeRunningTimer timer_;
+    // Mutable: bringing the timer up to the current cycle changes nothing a program could
+    // tell apart, so peek() may do it.
+    mutable MainTimer timer_;
+    bool irqPinLow_ = false;
+    bool xirqPinLow_ = false;
+    bool irqEdgeLatched_ = false;
     Phase phase_ = Phase::HeldInReset;
     uint64_t resetCycle_ = 0;
     uint8_t hprio_ = 0;

@@ -37,6 +37,11 @@ public:
     bool irqAsserted = false;
     // Non-maskable XIRQ request (masked only by the X bit).
     bool xirqAsserted = false;
+    // The IRQ pin's own request: with XIRQ, the only maskable one that ends STOP (the
+    // on-chip sources have no clock while stopped; M68HC11 RM 5.x, STOP).
+    bool irqPinAsserted = false;
+    // E cycles the oscillator takes to restart when STOP ends (OPTION.DLY).
+    unsigned stopRecoveryCycles = 0;
     // Offset from the vector base of the highest-priority pending maskable source
     // (for example 0x16 for the SCI), asked when the CPU takes the interrupt.
     virtual uint16_t maskableVectorOffset() = 0;

@@ -10,7 +10,8 @@
 // - hardware interrupt entry (IRQ, XIRQ, on-chip sources) costs 12 E cycles;
 // - the illegal-opcode trap costs 14 E cycles like SWI, plus 1 when a prebyte was fetched;
 // - leaving WAI for an interrupt costs 3 E cycles (vector fetch; the frame was stacked by WAI);
-// - leaving STOP costs no oscillator restart delay (the OPTION DLY delay is not modelled).
+// - leaving STOP costs bus.stopRecoveryCycles (the board's OPTION.DLY delay) before the
+//   interrupt entry.
 // - TEST ($00) in the special modes never completes, as on the chip: the PC stays on it,
 //   time passes (one E cycle per step(), up to the event limit in run()), no interrupt is
 //   taken; only reset() or jump() leave it.
@@ -393,17 +394,16 @@ bool Cpu::wake() {
         state_ = State::Running;
         return true;
     }
-    // Stopped: an unmasked interrupt is taken normally; XIRQ masked by X resumes with the
-    // instruction after STOP (M68HC11 RM, STOP).
-    if (bus_.xirqAsserted && (r.ccr & X)) {
-        state_ = State::Running;
-        return true;
-    }
-    if (serviceInterrupt()) {
-        state_ = State::Running;
-        return true;
-    }
-    return false;
+    // Stopped: only the IRQ and XIRQ pins (or reset) restart the clocks. An unmasked
+    // one is taken normally; XIRQ masked by X resumes with the instruction after STOP
+    // (M68HC11 RM 5.x, STOP). The oscillator first takes bus.stopRecoveryCycles.
+    const bool xirq = bus_.xirqAsserted;
+    const bool irq = bus_.irqPinAsserted && !(r.ccr & I);
+    if (!xirq && !irq) return false;
+    bus_.cycles += bus_.stopRecoveryCycles;
+    state_ = State::Running;
+    if (!(xirq && (r.ccr & X))) serviceInterrupt();
+    return true;
 }
 
 // RTI unstacks the whole frame; X cannot be set again once software cleared it.

@@ -15,9 +15,23 @@ namespace hc11 {
 namespace reg {
 inline constexpr uint16_t Base = 0x1000;
 
+inline constexpr uint16_t PORTA = 0x1000;
+inline constexpr uint16_t CFORC = 0x100B;
+inline constexpr uint16_t OC1M = 0x100C;
+inline constexpr uint16_t OC1D = 0x100D;
 inline constexpr uint16_t TCNT = 0x100E; // free-running counter, high byte (low at $100F)
 inline constexpr uint16_t TCNTL = 0x100F;
+inline constexpr uint16_t TIC1 = 0x1010; // TIC1-TIC3, TOC1-TOC5: 16-bit, high byte first
+inline constexpr uint16_t TOC1 = 0x1016;
+inline constexpr uint16_t TOC5L = 0x101F;
+inline constexpr uint16_t TCTL1 = 0x1020;
+inline constexpr uint16_t TCTL2 = 0x1021;
+inline constexpr uint16_t TMSK1 = 0x1022;
+inline constexpr uint16_t TFLG1 = 0x1023;
 inline constexpr uint16_t TMSK2 = 0x1024;
+inline constexpr uint16_t TFLG2 = 0x1025;
+inline constexpr uint16_t PACTL = 0x1026;
+inline constexpr uint16_t PACNT = 0x1027;
 inline constexpr uint16_t SPCR = 0x1028;
 inline constexpr uint16_t BAUD = 0x102B;
 inline constexpr uint16_t SCCR1 = 0x102C;
@@ -113,6 +127,7 @@ inline constexpr uint8_t RBOOT = 0x80;
 inline constexpr uint8_t SMOD = 0x40;
 inline constexpr uint8_t MDA = 0x20;
 inline constexpr uint8_t IRV = 0x10;
+inline constexpr uint8_t PSELMask = 0x0F;
 inline constexpr uint8_t PSELReset = 0x05;
 // Reset values by mode: bootstrap (MODB = MODA = 0) sets RBOOT and SMOD; single chip
 // (MODB = 1, MODA = 0) sets neither (A8TD section 2, hardware mode select summary).
@@ -120,15 +135,53 @@ inline constexpr uint8_t ResetBootstrap = RBOOT | SMOD | PSELReset;
 inline constexpr uint8_t ResetSingleChip = PSELReset;
 } // namespace hprio
 
-// TMSK2: TOI RTII PAOVI PAII - - PR1 PR0. PR1:PR0 select the timer prescaler.
+// TMSK2/TFLG2: TOI RTII PAOVI PAII - - PR1 PR0 / TOF RTIF PAOVF PAIF - - - -. PR1:PR0
+// select the timer prescaler (RM 10.2, 10.3).
 namespace tmsk2 {
+inline constexpr uint8_t TOI = 0x80;
+inline constexpr uint8_t RTII = 0x40;
+inline constexpr uint8_t PAOVI = 0x20;
+inline constexpr uint8_t PAII = 0x10;
+inline constexpr uint8_t InterruptMask = 0xF0;
 inline constexpr uint8_t PRMask = 0x03;
 inline constexpr std::array<uint32_t, 4> Prescale = {1, 4, 8, 16};
 } // namespace tmsk2
 
+// TMSK1/TFLG1: OC1 OC2 OC3 OC4 OC5 IC1 IC2 IC3, one bit per compare and capture
+// (RM 10.2). Output compare n (1..5) is bit 8 - n; input capture n (1..3) bit 3 - n.
+namespace tflg1 {
+inline constexpr uint8_t ocBit(int n) {
+    return uint8_t(0x100 >> n);
+}
+inline constexpr uint8_t icBit(int n) {
+    return uint8_t(0x08 >> n);
+}
+} // namespace tflg1
+
+// PACTL: DDRA7 PAEN PAMOD PEDGE - - RTR1 RTR0 (RM 10.4, 10.5).
+namespace pactl {
+inline constexpr uint8_t DDRA7 = 0x80;
+inline constexpr uint8_t PAEN = 0x40;
+inline constexpr uint8_t PAMOD = 0x20; // 0 event counting, 1 gated time accumulation
+inline constexpr uint8_t PEDGE = 0x10;
+inline constexpr uint8_t RTRMask = 0x03;
+} // namespace pactl
+
+// OPTION: ADPU CSEL IRQE DLY CME - CR1 CR0. IRQE, DLY and CR1:CR0 are time-protected
+// (RM 3.x, table of time-protected bits).
+namespace option {
+inline constexpr uint8_t IRQE = 0x20;
+inline constexpr uint8_t DLY = 0x10;
+inline constexpr uint8_t Protected = IRQE | DLY | 0x03;
+} // namespace option
+
+// Leaving STOP with OPTION.DLY set waits about 4064 E cycles for the oscillator to
+// stabilise (M68HC11 RM 2.x, OPTION register, DLY).
+inline constexpr unsigned kStopRecoveryCycles = 4064;
+
 // Time-protected control bits can be written only during the first 64 E cycles after
 // reset in the normal modes, and at any time in the special modes (RM 3-18). The board
-// applies this to BPROT (clearing) and TMSK2 PR1:PR0; OPTION stays a plain latch.
+// applies this to BPROT (clearing), TMSK2 PR1:PR0 and OPTION's IRQE, DLY, CR1:CR0.
 inline constexpr uint64_t kTimeProtectedCycles = 64;
 
 // Reset values of the registers the board keeps as plain latches. Registers not

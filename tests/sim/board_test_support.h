@@ -48,6 +48,23 @@ inline std::unique_ptr<Board> sciBoard(std::string_view chip) {
     return b;
 }
 
+// Programs on the F1 in normal single-chip mode: code in RAM, the vectors at $FFC0 in
+// its EEPROM ($FE00-$FFFF).
+struct VectorEntry {
+    uint16_t offset; // from the vector base (namespace vec)
+    uint16_t handler;
+};
+inline void loadCode(Board& b, uint16_t at, const std::vector<uint8_t>& code) {
+    ASSERT_TRUE(b.loadBinary(at, code));
+}
+inline void startProgram(Board& b, uint16_t at, std::initializer_list<VectorEntry> vectors) {
+    for (const VectorEntry& v : vectors) {
+        const uint8_t bytes[] = {uint8_t(v.handler >> 8), uint8_t(v.handler)};
+        ASSERT_TRUE(b.loadBinary(uint16_t(0xFFC0 + v.offset), bytes));
+    }
+    b.resetSingleChip(at);
+}
+
 // E cycles of one 10-bit character at `baud`.
 inline uint64_t charCycles(const Board& b, double baud) {
     return uint64_t(10 * b.eClockHz() / baud + 0.5);

@@ -156,8 +156,14 @@ TEST(CpuException, StopWaitsForAnInterrupt) {
     EXPECT_EQ(board.bus.cycles, 500u);
     EXPECT_EQ(board.cpu.state(), Cpu::State::Stopped);
 
+    // An on-chip request has no clock while stopped: only the IRQ pin ends STOP, after
+    // the oscillator's restart delay.
     board.bus.irqAsserted = true;
-    EXPECT_EQ(board.exec(), 12u);
+    board.exec();
+    EXPECT_EQ(board.cpu.state(), Cpu::State::Stopped);
+    board.bus.irqPinAsserted = true;
+    board.bus.stopRecoveryCycles = 4064;
+    EXPECT_EQ(board.exec(), 4064u + 12u);
     EXPECT_EQ(board.cpu.state(), Cpu::State::Running);
     EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::Irq));
     EXPECT_EQ(frameAt(board.bus, board.cpu.r.sp), expectedFrame(kBefore, 0x1001));
@@ -168,7 +174,7 @@ TEST(CpuException, MaskedXirqResumesAfterStop) {
     const Registers r = withCcr(X | I);
     start(board, {0xCF, 0x01}, r);
     board.exec();
-    board.bus.irqAsserted = true; // masked by I
+    board.bus.irqAsserted = board.bus.irqPinAsserted = true; // masked by I
     board.exec();
     EXPECT_EQ(board.cpu.state(), Cpu::State::Stopped);
     board.bus.xirqAsserted = true;

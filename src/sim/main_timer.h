@@ -1,0 +1,88 @@
+// The main timer (M68HC11 RM section 10): the free-running counter TCNT and its
+// prescaler, the five output compares with their port A pin actions, the three input
+// captures, the timer overflow, the real-time interrupt and the pulse accumulator, with
+// their flags (TFLG1, TFLG2) and interrupt masks (TMSK1, TMSK2).
+//
+// Time model: everything is derived from the E-cycle count. sync(now) applies, in time
+// order, every event (counter match, overflow, RTI tick, accumulator overflow) up to
+// `now`; register accesses and pin changes sync first. nextInterruptEvent() tells the
+// board when a pending interrupt may next appear, so that nothing is polled per
+// instruction and a program that leaves the timer's interrupts off pays nothing.
+//
+// Choices: TCNT writes are ignored (they count only in test mode); when OC1 and another
+// compare act on the same pin at the same cycle, OC1 is applied last and wins; the
+// counter keeps counting while the CPU is stopped (STOP halting the clocks is not
+// modelled).
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace hc11 {
+
+class MainTimer {
+public:
+    void reset(uint64_t now);
+    uint16_t count(uint64_t now) const;
+    uint32_t prescale() const { return prescale_; }
+    // PR1:PR0 from a TMSK2 write; applied only when time-protected bits are writable.
+    void setPrescalerBits(uint8_t prBits, uint64_t now);
+
+    // Registers from CFORC to PACNT, and PORTA. isRegister() tells which addresses these are.
+    static bool isRegister(uint16_t address);
+    uint8_t read(uint16_t address, uint64_t now);
+    uint8_t value(uint16_t address, uint64_t now) const; // no side effect
+    void write(uint16_t address, uint8_t value, uint64_t now, bool protectedWritable);
+
+    void sync(uint64_t now);
+    // The earliest cycle after the last sync at which an enabled flag may be set.
+    uint64_t nextInterruptEvent() const;
+    // Enabled and set flags: TFLG1 & TMSK1 and (TFLG2 & TMSK2) high nibble.
+    uint8_t pending1() const { return tflg1_ & tmsk1_; }
+    uint8_t pending2() const { return tflg2_ & tmsk2_ & 0xF0; }
+
+    // Port A input pins driven from outside: PA0-PA2 (IC3-IC1) and PA7 (pulse
+    // accumulator input, also when PA7 is an output: the accumulator sees the pin).
+    void setPortAInput(int pin, bool high, uint64_t now);
+    // The levels on the eight port A pins.
+    uint8_t portAPins() const;
+
+private:
+    uint64_t nextMatch(uint16_t value, uint64_t after) const;
+    uint64_t nextRtiTick(uint64_t after) const;
+    uint64_t nextPaOverflow(uint64_t after) const;
+    // Recomputes the cached event times after synced_ (after any change of state).
+    void schedule();
+    void updateNext();
+    bool gateOpen() const;
+    void accumulate(uint64_t now);
+    void applyWrite(uint16_t address, uint8_t value, uint64_t now, bool protectedWritable);
+    void applyPortAInput(int pin, bool high, uint64_t now);
+    void compare(int n);
+    void forceCompares(uint8_t mask);
+    void pinAction(int n);
+    void capture(int n, uint64_t now);
+    bool pinUnderCompare(int pin) const;
+
+    uint64_t epoch_ = 0;
+    uint64_t resetCycle_ = 0;
+    uint64_t synced_ = 0;
+    uint16_t countAtEpoch_ = 0;
+    uint32_t prescale_ = 1;
+    unsigned prescaleShift_ = 0;
+
+    std::array<uint16_t, 6> toc_{}; // [1..5]
+    std::array<uint16_t, 4> tic_{}; // [1..3]
+    uint8_t oc1m_ = 0, oc1d_ = 0, tctl1_ = 0, tctl2_ = 0;
+    uint8_t tmsk1_ = 0, tflg1_ = 0, tmsk2_ = 0, tflg2_ = 0, pactl_ = 0;
+    uint8_t pacnt_ = 0;
+    uint64_t paSynced_ = 0; // gated mode: PACNT is up to date at this cycle
+    uint8_t portAOut_ = 0;  // levels driven on PA3-PA7 by writes and compares
+    uint8_t portAIn_ = 0;   // levels driven from outside on PA0-PA2 and PA7
+
+    // The next events after synced_, and their minimum.
+    uint64_t tOverflow_ = 0, tRti_ = 0, tPaOverflow_ = 0, next_ = 0;
+    std::array<uint64_t, 6> tOc_{}; // [1..5]
+};
+
+} // namespace hc11

@@ -20,12 +20,6 @@ constexpr int kCompares = 5;
 constexpr int kCaptures = 3;
 constexpr int kPaiPin = 7;
 
-constexpr uint16_t tocAddress(int n) {
-    return uint16_t(reg::TOC1 + 2 * (n - 1));
-}
-constexpr uint16_t ticAddress(int n) {
-    return uint16_t(reg::TIC1 + 2 * (n - 1));
-}
 
 } // namespace
 

@@ -20,7 +20,6 @@ constexpr int kCompares = 5;
 constexpr int kCaptures = 3;
 constexpr int kPaiPin = 7;
 
-
 } // namespace
 
 void MainTimer::reset(uint64_t now) {

@@ -65,7 +65,10 @@ Board::Board(const ChipDescription& chip, uint32_t crystalHz)
     , wire_(crystalHz / 4.0)
     , eeprom_(chip, std::span<uint8_t>(mem_.data() + chip.eepromStart, chip.eepromSize), crystalHz / 4.0)
     , loader_(chip, sci_, std::span<uint8_t>(mem_.data() + chip.ramStart, chip.ramSize))
-    , latches_(chip.registerSize, 0) {
+    , latches_(chip.registerSize, 0)
+    , ports_(chip)
+    , config_(chip.config)
+    , pendingConfig_(chip.config) {
     eeprom_.eraseAll();
     const auto rom = bootRomImage();
     std::copy(rom.begin(), rom.end(), mem_.begin() + kBootRomStart);
@@ -91,6 +94,11 @@ void Board::resetChip(bool special) {
     sci_.reset();
     eeprom_.reset();
     timer_.reset(cycles);
+    ports_.reset();
+    adc_.reset(cycles);
+    config_ = pendingConfig_;
+    copCleared_ = cycles;
+    copArmed_ = false;
     loader_.stop();
     irqEdgeLatched_ = false;
     irqAsserted = false;
@@ -209,16 +217,50 @@ uint8_t Board::readRegister(uint16_t a) {
     return otherRegisterValue(a);
 }
 
+bool Board::copEnabled() const {
+    return !(config_ & config::NOCOP) && !specialMode;
+}
+
+uint64_t Board::copDeadline() const {
+    if (phase_ != Phase::Running || !copEnabled()) return kNever;
+    const unsigned rate = latchValue(reg::OPTION) & option::CRMask;
+    return copCleared_ + (kCopBaseCycles << (2 * rate));
+}
+
+void Board::writeCoprst(uint8_t v) {
+    // $55 arms the clearing, $AA then restarts the count; other values change nothing
+    // (RM 5.x, COPRST).
+    if (v == kCopArm)
+        copArmed_ = true;
+    else if (v == kCopClear && copArmed_) {
+        copArmed_ = false;
+        copCleared_ = cycles;
+    }
+}
+
+void Board::copReset() {
+    ++copResets_;
+    resetChip(false);
+    mapMemory();
+    startCpu(read16(uint16_t(vectorBase + vec::Cop)));
+    cpu_.r.sp = uint16_t(chip_.ramEnd());
+}
+
 uint8_t Board::otherRegisterValue(uint16_t a) const {
     if (MainTimer::isRegister(a)) {
         timer_.sync(cycles);
         return timer_.value(a, cycles);
     }
+    if (ports_.isRegister(a)) return ports_.read(a);
+    if (AdConverter::isRegister(a)) {
+        adc_.sync(cycles);
+        return adc_.value(a);
+    }
     switch (a) {
     case reg::BPROT: return chip_.hasBprot ? eeprom_.bprot() : kUnmappedRead;
     case reg::PPROG: return eeprom_.pprog();
     case reg::HPRIO: return hprio_;
-    case reg::CONFIG: return chip_.config;
+    case reg::CONFIG: return config_;
     default: return latchValue(a);
     }
 }
@@ -234,8 +276,17 @@ void Board::writeRegister(uint16_t a, uint8_t v) {
         afterTimerAccess();
         return;
     }
+    if (ports_.isRegister(a)) {
+        ports_.write(a, v);
+        return;
+    }
+    if (AdConverter::isRegister(a)) {
+        adc_.write(a, v, cycles, latchValue(reg::OPTION) & option::ADPU);
+        return;
+    }
     switch (a) {
     case reg::CONFIG: break;
+    case reg::COPRST: writeCoprst(v); break;
     case reg::OPTION:
         if (!timeProtectedWritable()) v = uint8_t((v & ~option::Protected) | (latch(a) & option::Protected));
         latch(a) = v;
@@ -346,6 +397,15 @@ void Board::setPortAInput(int pin, bool high) {
     afterTimerAccess();
 }
 
+void Board::setPortInput(Port port, int pin, bool high) {
+    ports_.setInput(port, pin, high);
+}
+
+void Board::setAnalogInput(int channel, double volts) {
+    adc_.sync(cycles);
+    adc_.setInput(channel, volts);
+}
+
 uint8_t Board::portAPins() {
     timer_.sync(cycles);
     return timer_.portAPins();
@@ -355,8 +415,8 @@ uint8_t Board::portAPins() {
 // Time and events
 
 uint64_t Board::nextEventCycle() const {
-    uint64_t t = std::min(
-        {wire_.nextArrival(), sci_.nextTransmitEnd(), sci_.idleCheckTime(), timer_.nextInterruptEvent()});
+    uint64_t t = std::min({wire_.nextArrival(), sci_.nextTransmitEnd(), sci_.idleCheckTime(),
+                           timer_.nextInterruptEvent(), copDeadline()});
     if (phase_ == Phase::BootRom) t = std::min(t, loader_.nextDeadline());
     return t;
 }
@@ -386,6 +446,7 @@ void Board::serviceEvents(uint64_t now) {
             sci_.idleCheck(wire_.lineActiveAt(t));
         if (phase_ == Phase::BootRom) serviceLoader(t);
     }
+    if (copDeadline() <= now) copReset();
     timer_.sync(now);
     updateInterrupts();
 }

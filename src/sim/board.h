@@ -10,13 +10,15 @@
 // Memory map choices:
 // - Reads where no memory or register answers return $FF (kUnmappedRead); writes there
 //   are ignored. On the A1, BPROT's address is such a place.
-// - Registers without a model (ports other than A, SPI, A/D, COPRST...) are plain
-//   read/write latches, reset to $00 or to the value in kLatchResetValues.
+// - Registers without a model (the F1's ports F and G, the SPI...) are plain read/write
+//   latches, reset to $00 or to the value in kLatchResetValues.
+// - Ports B to E are modelled in ports.h, the A/D converter in adc.h.
 // - Port A is the main timer's (main_timer.h): PA0-PA2 and PA7 are inputs driven by
 //   setPortAInput(), PA3-PA7 outputs from PORTA writes and the output compares. DDRA
 //   ($1001 on the E and F series) and PA3's direction are not modelled yet.
-// - CONFIG reads the chip's factory value; writes and EEPROM programming do not change
-//   it. OPTION is a latch (the charge-pump clock select has no effect).
+// - CONFIG reads the chip's factory value, or the value given to programConfig(); bus
+//   writes and EEPROM programming do not change it. OPTION is a latch (the charge-pump clock select has no
+//   effect).
 // - HPRIO: in the special modes RBOOT removes or restores the boot ROM, SMOD can be
 //   written to 0 (the part is then in normal single-chip mode: vectors at $FFC0, time-
 //   protected bits locked), MDA and IRV are latches; PSEL (written only while the CPU's
@@ -24,10 +26,16 @@
 // - RAM and EEPROM contents at power-on: RAM $00, EEPROM erased ($FF). A reset keeps
 //   both.
 // - Interrupt sources: the SCI, the main timer's eleven, and the IRQ and XIRQ pins
-//   (setIrqPinLow, setXirqPinLow). The SPI, the COP watchdog and the clock monitor are
-//   not modelled.
+//   (setIrqPinLow, setXirqPinLow). The SPI and the clock monitor are not modelled.
+// - The COP watchdog (RM 5.x, "Computer operating properly"): on when CONFIG.NOCOP is 0
+//   and the part is in a normal mode (the special modes disable COP resets, RM 3-18).
+//   Its time-out is 2^15 E cycles times 1, 4, 16 or 64 (OPTION CR1:CR0) after reset or
+//   after the last $55/$AA pair written to COPRST; the real divider chain runs free, so
+//   a real part fails up to one 2^15-cycle tick earlier. A time-out resets the part
+//   through the COP vector ($FFFA in single-chip mode).
 #pragma once
 
+#include "adc.h"
 #include "boot_loader.h"
 #include "bus.h"
 #include "chip.h"
@@ -35,6 +43,7 @@
 #include "eeprom.h"
 #include "host_wire.h"
 #include "main_timer.h"
+#include "ports.h"
 #include "sci.h"
 
 #include <cstddef>
@@ -130,6 +139,21 @@ public:
     // The levels on port A's pins, as a panel or a probe sees them.
     uint8_t portAPins();
 
+    // Inputs of ports C, D and E (port B is output only; port A above).
+    void setPortInput(Port port, int pin, bool high);
+    // The levels on a port's pins (B to E).
+    uint8_t portPins(Port port) const { return ports_.pins(port); }
+    // The voltage on A/D channel 0-7 (PE0-PE7), 0 to 5 V (VRL = 0 V, VRH = 5 V).
+    void setAnalogInput(int channel, double volts);
+
+    // CONFIG as if programmed into the part's EEPROM cell; it takes effect at the next
+    // reset, as on a real part in a normal mode.
+    void programConfig(uint8_t value) { pendingConfig_ = value; }
+    uint8_t config() const { return config_; }
+    bool copEnabled() const;
+    // Number of COP resets since power-on.
+    unsigned copResets() const { return copResets_; }
+
     uint16_t maskableVectorOffset() override;
 
 protected:
@@ -156,6 +180,9 @@ private:
     // Pending maskable sources, one bit per entry of the fixed priority order.
     uint16_t pendingSources() const;
     void serviceEvents(uint64_t now);
+    uint64_t copDeadline() const;
+    void writeCoprst(uint8_t value);
+    void copReset();
     void serviceLoader(uint64_t now);
     void receiveFromHost(const TimedFrame& f, uint64_t at);
     void advance(uint64_t target, bool stopOnHostData);
@@ -177,6 +204,13 @@ private:
     uint64_t resetCycle_ = 0;
     uint8_t hprio_ = 0;
     std::vector<uint8_t> latches_;
+    Ports ports_;
+    mutable AdConverter adc_;
+    uint8_t config_;
+    uint8_t pendingConfig_;
+    uint64_t copCleared_ = 0;
+    bool copArmed_ = false; // $55 written, waiting for $AA
+    unsigned copResets_ = 0;
 };
 
 } // namespace hc11

@@ -27,13 +27,26 @@ constexpr std::array<EepromBlock, 4> kBlocks2K = {{
 // CONFIG factory values. A1/E1: NOSEC, NOCOP (off), ROMON = 0 (no ROM), EEON = 1 → $0D.
 // F1/811E2: EE3:EE0 = 1111 place the EEPROM at $FE00 / $F800; NOSEC, NOCOP, EEON set.
 constexpr std::array<ChipDescription, 4> kChips = {{
-    {"68HC11A1", 0x0000, 256, 0xB600, 512, 0x1000, 64, false, BootEnd::FixedCount, 256, {}, 0x0D, false},
+    {"68HC11A1",
+     0x0000,
+     256,
+     0xB600,
+     512,
+     0x1000,
+     64,
+     false,
+     BootEnd::FixedCount,
+     256,
+     {},
+     0x0D,
+     false,
+     PortMap::ASeries},
     {"68HC11E1", 0x0000, 512, 0xB600, 512, 0x1000, 64, true, BootEnd::RamFullOrIdle, 512, kBlocks512, 0x0D,
-     false},
+     false, PortMap::ASeries},
     {"68HC11F1", 0x0000, 1024, 0xFE00, 512, 0x1000, 96, true, BootEnd::RamFullOrIdle, 1024, kBlocks512, 0xFF,
-     true},
+     true, PortMap::F1},
     {"68HC11811E2", 0x0000, 256, 0xF800, 2048, 0x1000, 64, true, BootEnd::FixedCount, 256, kBlocks2K, 0xFF,
-     false},
+     false, PortMap::ASeries},
 }};
 
 } // namespace

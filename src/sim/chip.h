@@ -25,6 +25,9 @@ enum class BootEnd : uint8_t {
     RamFullOrIdle,
 };
 
+// Where the parallel ports sit in the register block (see ports.h).
+enum class PortMap : uint8_t { ASeries, F1 };
+
 struct ChipDescription {
     std::string_view name;
     uint16_t ramStart;
@@ -44,6 +47,7 @@ struct ChipDescription {
     uint8_t config;
     // BAUD has an SCP2 bit (F1).
     bool hasScp2;
+    PortMap portMap;
 
     uint32_t ramEnd() const { return uint32_t(ramStart) + ramSize - 1; }
     uint32_t eepromEnd() const { return uint32_t(eepromStart) + eepromSize - 1; }

@@ -16,6 +16,14 @@ namespace reg {
 inline constexpr uint16_t Base = 0x1000;
 
 inline constexpr uint16_t PORTA = 0x1000;
+inline constexpr uint16_t PORTC = 0x1003; // A and E series, 811E2
+inline constexpr uint16_t PORTB = 0x1004;
+inline constexpr uint16_t PORTCL = 0x1005;   // A and E series, 811E2
+inline constexpr uint16_t PORTC_F1 = 0x1006; // F1
+inline constexpr uint16_t DDRC = 0x1007;
+inline constexpr uint16_t PORTD = 0x1008;
+inline constexpr uint16_t DDRD = 0x1009;
+inline constexpr uint16_t PORTE = 0x100A;
 inline constexpr uint16_t CFORC = 0x100B;
 inline constexpr uint16_t OC1M = 0x100C;
 inline constexpr uint16_t OC1D = 0x100D;
@@ -38,6 +46,11 @@ inline constexpr uint16_t SCCR1 = 0x102C;
 inline constexpr uint16_t SCCR2 = 0x102D;
 inline constexpr uint16_t SCSR = 0x102E;
 inline constexpr uint16_t SCDR = 0x102F;
+inline constexpr uint16_t ADCTL = 0x1030;
+inline constexpr uint16_t ADR1 = 0x1031;
+inline constexpr uint16_t ADR2 = 0x1032;
+inline constexpr uint16_t ADR3 = 0x1033;
+inline constexpr uint16_t ADR4 = 0x1034;
 inline constexpr uint16_t BPROT = 0x1035;
 inline constexpr uint16_t OPTION = 0x1039;
 inline constexpr uint16_t COPRST = 0x103A;
@@ -167,13 +180,37 @@ inline constexpr uint8_t PEDGE = 0x10;
 inline constexpr uint8_t RTRMask = 0x03;
 } // namespace pactl
 
+// ADCTL: CCF - SCAN MULT CD CC CB CA (RM 12.4).
+namespace adctl {
+inline constexpr uint8_t CCF = 0x80;
+inline constexpr uint8_t Unused = 0x40;
+inline constexpr uint8_t SCAN = 0x20;
+inline constexpr uint8_t MULT = 0x10;
+inline constexpr uint8_t ChannelMask = 0x0F; // CD:CC:CB:CA
+inline constexpr uint8_t GroupMask = 0x0C;   // CD:CC, the group MULT converts
+} // namespace adctl
+
 // OPTION: ADPU CSEL IRQE DLY CME - CR1 CR0. IRQE, DLY and CR1:CR0 are time-protected
 // (RM 3.x, table of time-protected bits).
 namespace option {
+inline constexpr uint8_t ADPU = 0x80;
+inline constexpr uint8_t CSEL = 0x40;
+inline constexpr uint8_t CRMask = 0x03;
 inline constexpr uint8_t IRQE = 0x20;
 inline constexpr uint8_t DLY = 0x10;
 inline constexpr uint8_t Protected = IRQE | DLY | 0x03;
 } // namespace option
+
+// CONFIG: (EE3-EE0 on the F1 and 811E2) NOSEC NOCOP ROMON EEON (A8TD 4.x, CONFIG).
+namespace config {
+inline constexpr uint8_t NOCOP = 0x04;
+} // namespace config
+
+// The COP time-out is E / 2^15 divided by 1, 4, 16 or 64 (OPTION CR1:CR0, RM 5.x): 2^15
+// E cycles shifted left by 2 * CR. COPRST clears the watchdog with $55 then $AA.
+inline constexpr uint64_t kCopBaseCycles = uint64_t(1) << 15;
+inline constexpr uint8_t kCopArm = 0x55;
+inline constexpr uint8_t kCopClear = 0xAA;
 
 // Leaving STOP with OPTION.DLY set waits about 4064 E cycles for the oscillator to
 // stabilise (M68HC11 RM 2.x, OPTION register, DLY).

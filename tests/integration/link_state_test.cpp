@@ -119,7 +119,12 @@ TEST(LinkState, FailedCheckIsRetriedAfterTheNextReset) {
 
 TEST(LinkState, StrayByteWhileWaitingForTheBreakIsIgnored) {
     LigneScriptee l;
-    auto& [ligne, horloge, ecran, session] = l;
+    // Plain references: the lambdas below capture them, and Clang 14 cannot capture
+    // structured bindings.
+    auto& ligne = l.ligne;
+    auto& horloge = l.horloge;
+    auto& ecran = l.ecran;
+    auto& session = l.session;
     session.config.Timeout = 20;
     session.config.TalkerPrepare = QByteArray(talker::WireBytes, '\x01');
 
@@ -154,7 +159,12 @@ TEST(LinkState, StrayByteWhileWaitingForTheBreakIsIgnored) {
 
 TEST(LinkState, WatchCheckCutShortInTheFrameLeavesNoTalker) {
     LigneScriptee l;
-    auto& [ligne, horloge, ecran, session] = l;
+    // Plain references: the lambdas below capture them, and Clang 14 cannot capture
+    // structured bindings.
+    auto& ligne = l.ligne;
+    auto& horloge = l.horloge;
+    auto& ecran = l.ecran;
+    auto& session = l.session;
     ligne.open(QStringLiteral("x"), QStringLiteral("9600,N,8,1"));
     installerVerificationLiaison(session);
     // A Talker that echoes the register read, sends four bytes of its frame

@@ -1,0 +1,49 @@
+// The parallel ports B to E (M68HC11 RM section 7; A8TD section 6; F1 TD, parallel
+// I/O). A bidirectional pin is an input while its DDR bit is 0 and an output while it
+// is 1; reading the port returns the pin level for inputs and the output latch for
+// outputs (RM 7.1). Writes always go to the latch, so a pin made an output later drives
+// the last value written.
+//
+// Per chip:
+// - A1, E1/E9, 811E2: PORTC $1003 with DDRC $1007, PORTB $1004 output only, PORTCL
+//   $1005 (the latched port C, read as the pins here: STRA latching is not modelled),
+//   PORTD $1008 (PD0-PD5) with DDRD $1009, PORTE $100A input only (A/D inputs).
+// - F1: PORTB $1004 output only, PORTC $1006 with DDRC $1007, PORTD/DDRD and PORTE as
+//   above (its ports F and G stay plain latches).
+//
+// Port A is the main timer's (main_timer.h). PD0/PD1 carry the SCI: the SCI model
+// drives the line itself, so PORTD only mirrors what the program and the board set.
+#pragma once
+
+#include "chip.h"
+
+#include <cstdint>
+
+namespace hc11 {
+
+enum class Port : uint8_t { B, C, D, E };
+
+class Ports {
+public:
+    explicit Ports(const ChipDescription& chip);
+    void reset();
+    bool isRegister(uint16_t address) const;
+    uint8_t read(uint16_t address) const;
+    void write(uint16_t address, uint8_t value);
+
+    // A level driven on an input pin from outside (a switch, a probe). Ignored by the
+    // port while the pin is an output.
+    void setInput(Port port, int pin, bool high);
+    // The levels on a port's pins: outputs show their latch, inputs the outside level.
+    uint8_t pins(Port port) const;
+
+private:
+    uint16_t portCAddress() const;
+
+    const ChipDescription& chip_;
+    uint8_t latchB_ = 0, latchC_ = 0, latchD_ = 0;
+    uint8_t ddrC_ = 0, ddrD_ = 0;
+    uint8_t inC_ = 0, inD_ = 0, inE_ = 0;
+};
+
+} // namespace hc11

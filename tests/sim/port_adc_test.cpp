@@ -1,0 +1,122 @@
+// Ports B to E and the A/D converter on the board (M68HC11 RM sections 7 and 12). The
+// CPU is parked in WAI, so time moves exactly to the cycles the tests look at.
+#include "board_test_support.h"
+
+namespace hc11::test {
+namespace {
+
+TEST(Ports, ReadingGivesInputPinsAndOutputLatchesByDirection) {
+    struct Case {
+        std::string_view chip;
+        uint16_t portC;
+    };
+    for (const Case c : {Case{"68HC11E1", reg::PORTC}, Case{"68HC11F1", reg::PORTC_F1}}) {
+        SCOPED_TRACE(c.chip);
+        auto b = makeBoard(c.chip);
+        park(*b);
+        for (int pin = 0; pin < 8; ++pin)
+            b->setPortInput(Port::C, pin, (0x3C >> pin) & 1);
+        b->write(c.portC, 0xA5);
+        EXPECT_EQ(b->read(c.portC), 0x3C) << "every pin an input after reset";
+        b->write(reg::DDRC, 0xF0);
+        EXPECT_EQ(b->read(c.portC), 0xAC) << "high nibble drives the latch, low nibble reads the pins";
+        EXPECT_EQ(b->portPins(Port::C), 0xAC);
+        b->setPortInput(Port::C, 7, false); // an output pin ignores the outside level
+        b->setPortInput(Port::C, 0, true);
+        EXPECT_EQ(b->read(c.portC), 0xAD);
+
+        // Port D: six pins with their own DDR; port B output only; port E input only.
+        b->setPortInput(Port::D, 2, true);
+        b->write(reg::PORTD, 0xFF);
+        b->write(reg::DDRD, 0x38);
+        EXPECT_EQ(b->read(reg::PORTD), 0x3C);
+        b->write(reg::PORTB, 0x5A);
+        EXPECT_EQ(b->read(reg::PORTB), 0x5A);
+        b->setPortInput(Port::E, 6, true);
+        b->write(reg::PORTE, 0x01);
+        EXPECT_EQ(b->read(reg::PORTE), 0x40);
+
+        b->resetSingleChip(kParkAddress); // reset makes the pins inputs again
+        EXPECT_EQ(b->read(reg::DDRC), 0);
+        EXPECT_EQ(b->read(c.portC), 0x3D);
+    }
+    // On the F1 $1003 is not port C.
+    auto f1 = makeBoard("68HC11F1");
+    park(*f1);
+    f1->setPortInput(Port::C, 0, true);
+    f1->write(reg::PORTC, 0x80);
+    EXPECT_EQ(f1->read(reg::PORTC), 0x80);
+}
+
+// A board with the converter powered, ready to start a conversion.
+std::unique_ptr<Board> adcBoard() {
+    auto b = makeBoard("68HC11E1");
+    park(*b);
+    b->write(reg::OPTION, option::ADPU);
+    return b;
+}
+
+TEST(AdConverter, SingleChannelFillsTheFourResultsAtThirtyTwoCyclesEach) {
+    auto b = adcBoard();
+    b->setAnalogInput(3, 2.0); // 255 * 2 / 5 = 102
+    b->setAnalogInput(2, 4.0);
+    const uint64_t c0 = b->cycleCount();
+    b->write(reg::ADCTL, 0x03);
+    b->runUntil(c0 + 31);
+    EXPECT_EQ(b->read(reg::ADR1), 0);
+    b->runUntil(c0 + 32);
+    EXPECT_EQ(b->read(reg::ADR1), 102);
+    EXPECT_EQ(b->read(reg::ADR2), 0);
+    b->runUntil(c0 + 127);
+    EXPECT_EQ(b->read(reg::ADCTL), 0x03) << "CCF comes with the fourth result";
+    EXPECT_EQ(b->read(reg::ADR4), 0);
+    b->runUntil(c0 + 128);
+    EXPECT_EQ(b->read(reg::ADCTL), adctl::CCF | 0x03);
+    for (uint16_t a = reg::ADR1; a <= reg::ADR4; ++a)
+        EXPECT_EQ(b->read(a), 102);
+
+    // Not scanning: a later change on the pin leaves the results alone; a new ADCTL
+    // write clears CCF and starts over.
+    b->setAnalogInput(3, 5.0);
+    runFor(*b, 1000);
+    EXPECT_EQ(b->read(reg::ADR1), 102);
+    b->write(reg::ADCTL, 0x03);
+    EXPECT_EQ(b->read(reg::ADCTL) & adctl::CCF, 0);
+    runFor(*b, 128);
+    EXPECT_EQ(b->read(reg::ADR4), 0xFF);
+}
+
+TEST(AdConverter, MultipleChannelScanAndPowerDown) {
+    auto b = adcBoard();
+    const double volts[] = {0.0, 1.0, 3.3, 5.0}; // 0, 51, round(168.3), 255
+    for (int i = 0; i < 4; ++i)
+        b->setAnalogInput(4 + i, volts[i]);
+    b->write(reg::ADCTL, adctl::SCAN | adctl::MULT | 0x05); // group PE4-PE7, CB:CA ignored
+    runFor(*b, 128);
+    EXPECT_EQ(b->read(reg::ADR1), 0);
+    EXPECT_EQ(b->read(reg::ADR2), 51);
+    EXPECT_EQ(b->read(reg::ADR3), 168);
+    EXPECT_EQ(b->read(reg::ADR4), 255);
+    // Scanning: the next conversion of PE4 picks up its new level.
+    b->setAnalogInput(4, 2.5);
+    runFor(*b, 32);
+    EXPECT_EQ(b->read(reg::ADR1), 128);
+    EXPECT_EQ(b->read(reg::ADCTL) & adctl::CCF, adctl::CCF);
+
+    // The internal references: VRH, VRL and VRH/2 on channels 12-14.
+    b->write(reg::ADCTL, adctl::MULT | 0x0C);
+    runFor(*b, 128);
+    EXPECT_EQ(b->read(reg::ADR1), 0xFF);
+    EXPECT_EQ(b->read(reg::ADR2), 0x00);
+    EXPECT_EQ(b->read(reg::ADR3), 128);
+
+    // ADPU clear: no conversion happens and CCF never sets.
+    b->write(reg::OPTION, 0);
+    b->write(reg::ADCTL, 0x04);
+    runFor(*b, 1000);
+    EXPECT_EQ(b->read(reg::ADCTL) & adctl::CCF, 0);
+    EXPECT_EQ(b->read(reg::ADR1), 0xFF);
+}
+
+} // namespace
+} // namespace hc11::test

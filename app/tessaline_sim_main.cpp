@@ -5,15 +5,18 @@
 // Pseudo-terminal mode prints the slave's path on the first line of standard output,
 // then runs the board (held in reset until the host has set its line to the boot rate
 // and left it alone for a moment, see sim/pty_bridge.h) until standard input closes or a
-// SIGINT, SIGTERM or SIGHUP arrives. The line "reset" on standard input, or SIGUSR1,
-// presses RESET (bootstrap mode). --link PATH also makes PATH a symbolic link to the
-// terminal (refused with exit 2 when something other than a stale link is there; see
-// sim/pty_link.h). --eeprom FILE.S19 preloads the EEPROM before the terminal opens (a
-// file refused by sim/eeprom_image.h ends with exit 2, an unreadable one with 1).
+// SIGINT, SIGTERM or SIGHUP arrives. Standard input takes the front panel's commands,
+// one a line, each answered on a line of standard output (sim/panel_commands.h): "reset"
+// there, or SIGUSR1, presses RESET (bootstrap mode). --link PATH also makes PATH a
+// symbolic link to the terminal (refused with exit 2 when something other than a stale
+// link is there; see sim/pty_link.h). --eeprom FILE.S19 preloads the EEPROM before the
+// terminal opens (a file refused by sim/eeprom_image.h ends with exit 2, an unreadable
+// one with 1).
 // --help prints the usage.
 #include "sim/board.h"
 #include "sim/eeprom_image.h"
 #include "sim/headless_run.h"
+#include "sim/panel_commands.h"
 #include "sim/pty_bridge.h"
 #include "sim/pty_endpoint.h"
 #include "sim/sim_options.h"
@@ -116,7 +119,9 @@ int runPty(const hc11::SimOptions& o) {
             std::string line = pending.substr(0, nl);
             pending.erase(0, nl + 1);
             if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (line == "reset") bridge.resetBoard();
+            const std::string answer = hc11::runPanelCommand(line, board, [&] { bridge.resetBoard(); });
+            std::printf("%s\n", answer.c_str());
+            std::fflush(stdout);
         }
         return true;
     });

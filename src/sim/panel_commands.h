@@ -1,0 +1,27 @@
+// The board's front panel as a text protocol, one command per line on the simulator's
+// standard input, one answer line for each:
+//   irq 0|1            IRQ pin: 1 pulls it low (asserted), 0 releases it
+//   xirq 0|1           XIRQ pin, the same way
+//   pin PORT BIT 0|1   level on an input pin: PA0-PA2 and PA7, PC0-PC7, PD0-PD5, PE0-PE7
+//   adc CHANNEL VOLTS  voltage on A/D channel 0-7 (PE0-PE7), 0 to 5 V
+//   leds               port B's pins, "leds XX" (two hex digits, PB7 first)
+//   port PORT          a port's pins, "port C XX" (A to E)
+//   reset              presses RESET (bootstrap mode)
+// Commands that change a pin answer "ok". An unknown or malformed line answers
+// "error: <reason>" and leaves the board as it was.
+#pragma once
+
+#include "board.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace hc11 {
+
+// Runs one line against `board`. `pressReset` is what "reset" does (the pseudo-terminal
+// bridge also flushes its line); when empty, the board restarts in bootstrap mode.
+std::string runPanelCommand(std::string_view line, Board& board,
+                            const std::function<void()>& pressReset = {});
+
+} // namespace hc11

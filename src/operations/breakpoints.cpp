@@ -31,6 +31,21 @@ int valeur(const QString& texte) {
     return HexaDec(texte) & 0xFFFF;
 }
 
+// The mnemonic of the instruction at the start of `octets`; empty for a data byte.
+QLatin1StringView mnemonique(const QString& octets) {
+    const OpcodeEntry* op = opcodeAt(octets);
+    return op ? QLatin1StringView(op->mnemonic) : QLatin1StringView();
+}
+
+bool estRetour(QLatin1StringView m) {
+    return m == QLatin1StringView("RTS") || m == QLatin1StringView("RTI");
+}
+
+// The RAM a program may use: above the Talker's 256 bytes.
+int debutRamLibre(const Configuration& c) {
+    return std::max(static_cast<int>(c.DepartRam), talker::ImageBytes);
+}
+
 QString plage(double debut, double fin) {
     return DecHexa4(static_cast<int>(debut) & 0xFFFF) + u'-' + DecHexa4(static_cast<int>(fin) & 0xFFFF);
 }
@@ -38,7 +53,7 @@ QString plage(double debut, double fin) {
 bool refuserAdresse(Session& s, int adresse, const QString& quoi) {
     if (adressePlantable(s, adresse)) return false;
     const Configuration& c = s.config;
-    const int debutRam = std::max(static_cast<int>(c.DepartRam), talker::ImageBytes);
+    const int debutRam = debutRamLibre(c);
     QString ou = QStringLiteral("l'EEPROM (%1)").arg(plage(c.DepartEEprom, c.FinEeprom()));
     if (debutRam <= c.FinRam()) ou = QStringLiteral("la RAM (%1) ou ").arg(plage(debutRam, c.FinRam())) + ou;
     AfficheEchec(s.ecran(),
@@ -156,18 +171,17 @@ QString breakAdr(Session& s) {
 
 // The addresses a step from `pc` may reach, minus those it must not be
 // planted at: inside the instruction itself, or where no SWI can go.
-QVector<int> suitesPlantables(Session& s, const QString& octets, int pc, const QString& pile) {
+QVector<int> suitesPlantables(Session& s, const QString& octets, int pc, const QVector<int>& toutes) {
     const int longueur = DesassInstr(octets, DecHexa4(pc), s.registres.RegIX, s.registres.RegIY).LongInstr;
     QVector<int> suites;
-    for (int a : suitesPossibles(octets, pc, s.registres.RegIX, s.registres.RegIY, pile)) {
+    for (int a : toutes) {
         const int decalage = (a - pc) & 0xFFFF;
         if (decalage >= 1 && decalage < longueur) continue;
         if (adressePlantable(s, a)) suites.append(a);
     }
     // A call into code where no SWI can go (the boot ROM's routines, say) is
     // stepped over: it returns to the next instruction.
-    const OpcodeEntry* op = opcodeAt(octets);
-    const QLatin1StringView m = op ? QLatin1StringView(op->mnemonic) : QLatin1StringView();
+    const QLatin1StringView m = mnemonique(octets);
     const int suivante = (pc + longueur) & 0xFFFF;
     if (suites.isEmpty() && (m == QLatin1StringView("JSR") || m == QLatin1StringView("BSR")) &&
         adressePlantable(s, suivante))
@@ -177,10 +191,7 @@ QVector<int> suitesPlantables(Session& s, const QString& octets, int pc, const Q
 
 // The stack bytes RTS and RTI return through, when the instruction is one.
 QString pileDeRetour(Session& s, const QString& octets) {
-    const OpcodeEntry* op = opcodeAt(octets);
-    if (!op) return {};
-    const QLatin1StringView m(op->mnemonic);
-    if (m != QLatin1StringView("RTS") && m != QLatin1StringView("RTI")) return {};
+    if (!estRetour(mnemonique(octets))) return {};
     return LoadMem(s, DecHexa4((valeur(s.registres.RegSP) + 1) & 0xFFFF), OctetsPileRti);
 }
 
@@ -193,7 +204,7 @@ Fin pasAPas(Session& s, int pc, bool (*depart)(Session&, bool)) {
     const QVector<int> toutes = suitesPossibles(octets, pc, s.registres.RegIX, s.registres.RegIY, pile);
     // The stack of a return could not be read (already reported).
     if (toutes.isEmpty()) return Fin::Echec;
-    const QVector<int> suites = suitesPlantables(s, octets, pc, pile);
+    const QVector<int> suites = suitesPlantables(s, octets, pc, toutes);
     if (suites.isEmpty()) {
         refuserAdresse(s, toutes.first(), QStringLiteral("Step"));
         return Fin::Echec;
@@ -205,8 +216,7 @@ Fin pasAPas(Session& s, int pc, bool (*depart)(Session&, bool)) {
 
 bool adressePlantable(const Session& session, int adresse) {
     const Configuration& c = session.config;
-    const int debutRam = std::max(static_cast<int>(c.DepartRam), talker::ImageBytes);
-    const bool ram = adresse >= debutRam && adresse <= c.FinRam();
+    const bool ram = adresse >= debutRamLibre(c) && adresse <= c.FinRam();
     const bool eeprom = adresse >= c.DepartEEprom && adresse <= c.FinEeprom();
     return ram || eeprom;
 }
@@ -221,11 +231,10 @@ QVector<int> suitesPossibles(const QString& octets, int pc, const QString& regIX
                              const QString& pile) {
     const Desassemblage d = DesassInstr(octets, DecHexa4(pc), regIX, regIY);
     const int suivante = (pc + d.LongInstr) & 0xFFFF;
-    const OpcodeEntry* op = opcodeAt(octets);
-    const QLatin1StringView m = op ? QLatin1StringView(op->mnemonic) : QLatin1StringView();
+    const QLatin1StringView m = mnemonique(octets);
     auto est = [&m](const char* nom) { return m == QLatin1StringView(nom); };
     // A return goes where the stack says; without the stack, nowhere known.
-    if (est("RTS") || est("RTI")) {
+    if (estRetour(m)) {
         const int i = est("RTI") ? DecalagePcRti : 0;
         if (pile.size() < 2 * i + 4) return {};
         return {valeur(pile.mid(2 * i, 4))};

@@ -76,12 +76,8 @@ int main(int argc, char** argv) {
     const QString esclave = bench::lancerSimulateur(sim);
     if (esclave.isEmpty()) return 1;
 
-    QtSerialLine ligne;
-    QtEventClock horloge;
-    SilentScreen ecran;
-    Session session(ligne, horloge, ecran);
-    session.config.Port = esclave;
-    session.config.Timeout = 50;
+    bench::SessionSurPty pty(esclave);
+    Session& session = pty.session;
     session.config.Baud = Baud;
     AdapteTalker(session.config);
     sim.write("reset\n");

@@ -2,6 +2,11 @@
 // real serial path: the terminal's name is the first line it prints.
 #pragma once
 
+#include "link/qt_event_clock.h"
+#include "link/qt_serial_line.h"
+#include "link/session.h"
+#include "link/silent_screen.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -16,5 +21,18 @@ inline QString lancerSimulateur(QProcess& sim, const QStringList& options = {}) 
     if (!sim.waitForStarted() || !sim.waitForReadyRead(10000)) return {};
     return QString::fromLocal8Bit(sim.readLine()).trimmed();
 }
+
+// A session on that terminal through the real serial line and event clock,
+// with a time-out of 5 s.
+struct SessionSurPty {
+    explicit SessionSurPty(const QString& esclave) {
+        session.config.Port = esclave;
+        session.config.Timeout = 50;
+    }
+    QtSerialLine ligne;
+    QtEventClock horloge;
+    SilentScreen ecran;
+    Session session{ligne, horloge, ecran};
+};
 
 } // namespace tessaline::bench

@@ -91,8 +91,12 @@ std::string setPin(const std::vector<std::string_view>& w, Board& board) {
     const auto port = portName(w[1]);
     if (!port || inputPins(*port) == 0) return error("pin takes port A, C, D or E");
     const auto bit = integer(w[2]);
-    if (!bit || *bit < 0 || *bit > 7 || !(inputPins(*port) >> *bit & 1))
-        return error("P" + std::string(1, *port) + std::string(w[2]) + " is not an input pin");
+    if (!bit || *bit < 0 || *bit > 7 || !(inputPins(*port) >> *bit & 1)) {
+        std::string broche = "P";
+        broche += *port;
+        broche.append(w[2]);
+        return error(broche + " is not an input pin");
+    }
     const auto high = level(w[3]);
     if (!high) return error("pin level must be 0 or 1");
     if (*port == 'A')

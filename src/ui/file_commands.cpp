@@ -1,9 +1,9 @@
 #include "ui/file_commands.h"
 
 #include "link/screen.h"
+#include "operations/source_paths.h"
 #include "ui/files_window.h"
 #include "ui/rich_text_area.h"
-#include "ui/source_paths.h"
 #include "ui/text_printing.h"
 #include "ui/trace_links.h"
 

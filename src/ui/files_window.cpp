@@ -1,10 +1,10 @@
 #include "ui/files_window.h"
 
 #include "link/control_names.h"
+#include "operations/source_paths.h"
 #include "ui/asm_highlighter.h"
 #include "ui/s19_view.h"
 #include "ui/source_area.h"
-#include "ui/source_paths.h"
 #include "ui/source_references.h"
 
 #include <QCloseEvent>
@@ -27,13 +27,6 @@ const QString Chargement = QStringLiteral("Attendez SVP...  Chargement en Cours"
 
 // A companion of the source: NAME.EXT, or NAME.ext when only that one exists
 // (a case-sensitive file system tells them apart).
-QString compagnon(const QString& dossier, const QString& base, const QString& extension) {
-    const QString majuscules = dossier + base + u'.' + extension.toUpper();
-    if (QFileInfo::exists(majuscules)) return majuscules;
-    const QString minuscules = dossier + base + u'.' + extension.toLower();
-    return QFileInfo::exists(minuscules) ? minuscules : majuscules;
-}
-
 struct TexteLu {
     QString texte;
     bool crlf = false;

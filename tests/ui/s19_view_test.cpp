@@ -1,8 +1,8 @@
 // The S19 view's runs and byte count, and the texts that point into the
 // source: report lines naming a source line, listing lines and their address.
+#include "operations/source_paths.h"
 #include "ui/asm_highlighter.h"
 #include "ui/s19_view.h"
-#include "ui/source_paths.h"
 #include "ui/source_references.h"
 #include "window_test_support.h"
 

@@ -1,4 +1,6 @@
-#include "ui/source_paths.h"
+#include "operations/source_paths.h"
+
+#include <QFileInfo>
 
 namespace tessaline {
 
@@ -11,6 +13,13 @@ CheminDecoupe decouperChemin(const QString& chemin) {
     d.base = point < 0 ? d.nom : d.nom.left(point);
     d.extension = point < 0 ? QString() : d.nom.mid(point + 1).toUpper();
     return d;
+}
+
+QString compagnon(const QString& dossier, const QString& base, const QString& extension) {
+    const QString majuscules = dossier + base + u'.' + extension.toUpper();
+    if (QFileInfo::exists(majuscules)) return majuscules;
+    const QString minuscules = dossier + base + u'.' + extension.toLower();
+    return QFileInfo::exists(minuscules) ? minuscules : majuscules;
 }
 
 } // namespace tessaline

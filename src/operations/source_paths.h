@@ -17,4 +17,9 @@ struct CheminDecoupe {
 // Splits at the last "/" (or "\", as a path typed on Windows has them).
 CheminDecoupe decouperChemin(const QString& chemin);
 
+// The companion of base name `base` in `dossier` with `extension`: the
+// upper-case spelling, or the lower-case one when only that exists (names are
+// case sensitive off Windows).
+QString compagnon(const QString& dossier, const QString& base, const QString& extension);
+
 } // namespace tessaline

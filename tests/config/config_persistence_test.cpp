@@ -146,7 +146,6 @@ TEST_F(ConfigTest, UnreadableValuesFallBackWithoutLosingTheOthers) {
     EXPECT_EQ(c.DepartEEprom, 0xF800);
     EXPECT_EQ(c.Port, "COM2") << "an absent key";
     EXPECT_EQ(c.FichCompilateur, Configuration().FichCompilateur) << "an empty name";
-    EXPECT_EQ(c.FichCompilateurSYM, "MONSYM.EXE");
     EXPECT_EQ(c.LastFichier, fichiers.dossier());
     EXPECT_EQ(lue.disposition.MainWidth, 11775);
     EXPECT_EQ(lue.disposition.frmMemoireWindowState, FenetreNormale);

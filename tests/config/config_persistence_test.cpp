@@ -73,7 +73,6 @@ TEST_F(ConfigTest, GoldenFileReadsIntoTheConfigurationWithoutASession) {
     const WindowLayout& d = lue.disposition;
     EXPECT_EQ((std::array{d.MainLeft, d.MainTop, d.MainWidth, d.MainHeight}),
               (std::array{110.5f, -30.f, 11775.f, 7485.5f}));
-    EXPECT_EQ((std::array{d.frmRegistresLeft, d.frmRegistresTop}), (std::array{1810.5f, 1910.5f}));
     EXPECT_EQ((std::array{d.frmMainWindowState, d.frmTraceCommandesWindowState, d.frmMemoireWindowState}),
               (std::array<int, 3>{FenetreMaximisee, FenetreMaximisee, FenetreNormale}));
 }

@@ -73,7 +73,6 @@ TEST_F(ConfigTest, GoldenFileReadsIntoTheConfigurationWithoutASession) {
     const WindowLayout& d = lue.disposition;
     EXPECT_EQ((std::array{d.MainLeft, d.MainTop, d.MainWidth, d.MainHeight}),
               (std::array{110.5f, -30.f, 11775.f, 7485.5f}));
-    EXPECT_EQ((std::array{d.frmRegistresLeft, d.frmRegistresTop}), (std::array{1810.5f, 1910.5f}));
     EXPECT_EQ((std::array{d.frmMainWindowState, d.frmTraceCommandesWindowState, d.frmMemoireWindowState}),
               (std::array<int, 3>{FenetreMaximisee, FenetreMaximisee, FenetreNormale}));
 }
@@ -146,7 +145,6 @@ TEST_F(ConfigTest, UnreadableValuesFallBackWithoutLosingTheOthers) {
     EXPECT_EQ(c.DepartEEprom, 0xF800);
     EXPECT_EQ(c.Port, "COM2") << "an absent key";
     EXPECT_EQ(c.FichCompilateur, Configuration().FichCompilateur) << "an empty name";
-    EXPECT_EQ(c.FichCompilateurSYM, "MONSYM.EXE");
     EXPECT_EQ(c.LastFichier, fichiers.dossier());
     EXPECT_EQ(lue.disposition.MainWidth, 11775);
     EXPECT_EQ(lue.disposition.frmMemoireWindowState, FenetreNormale);

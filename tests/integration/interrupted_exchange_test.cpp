@@ -11,12 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QThread>
 
 #include <algorithm>
 #include <csignal>
-#include <cstdio>
 
 using namespace tessaline;
 using namespace tessaline::test;
@@ -139,17 +137,14 @@ std::unique_ptr<SimSession> carte() {
 struct Constat {
     QString etat;
     bool dumpJuste = true;
-    double secondes = 0; // from the new session's start to a true link state
 };
 
 Constat nouvelleSession(SimSession& s) {
     RecordingScreen ecran;
     Session session(s.ligne, s.horloge, ecran);
     session.config = s.session.config;
-    const double debut = s.horloge.boardSeconds();
     TestTalker(session);
     Constat c;
-    c.secondes = s.horloge.boardSeconds() - debut;
     if (!session.liaison.talkerPresent) {
         c.etat = ecran.messages.isEmpty() ? "Pas de Talker" : "Pas de Talker + RESET";
         return c;
@@ -178,8 +173,6 @@ TEST(InterruptedExchange, CutAtEveryByteThenANewSession) {
             op.lancer(compte.session);
             total = compte.ligne.envoyes;
         }
-        QMap<QString, QStringList> matrice;
-        double pire = 0;
         for (int k = 0; k < total; ++k) {
             SCOPED_TRACE(std::string(op.nom) + " cut after byte " + std::to_string(k));
             auto s = carte();
@@ -194,14 +187,7 @@ TEST(InterruptedExchange, CutAtEveryByteThenANewSession) {
             if (!connu) {
                 EXPECT_EQ(ailleurs, -1);
             }
-            matrice[c.etat + (ailleurs >= 0 ? QString::asprintf(", wrote $%04X", ailleurs) : QString())]
-                << QString::number(k);
-            pire = std::max(pire, c.secondes);
         }
-        // The fault-injection matrix, for the record.
-        for (auto it = matrice.cbegin(); it != matrice.cend(); ++it)
-            std::printf("%-16s %3d bytes | cut after %s: %s | at most %.2f s to the link state\n", op.nom,
-                        total, qPrintable(it.value().join(u',')), qPrintable(it.key()), pire);
     }
 }
 
@@ -338,8 +324,6 @@ TEST(CliInterruption, SignalFinishesTheExchangeAndTheNextRunsFindTheTalker) {
             erreurs += p.readAllStandardError();
         ASSERT_TRUE(erreurs.contains("MemFill"));
         QThread::msleep(1500);
-        QElapsedTimer chrono;
-        chrono.start();
         ::kill(static_cast<pid_t>(p.processId()), c.signal);
         ASSERT_TRUE(p.waitForFinished(30000));
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
@@ -348,7 +332,6 @@ TEST(CliInterruption, SignalFinishesTheExchangeAndTheNextRunsFindTheTalker) {
         EXPECT_TRUE(erreurs.endsWith(("tessaline-cli: Interrompu : " + fill.join(' ') + '\n').toUtf8()))
             << erreurs.toStdString();
         EXPECT_FALSE(p.readAllStandardOutput().contains("0300 ")) << "the dump after it did not run";
-        std::printf("signal %d to exit: %lld ms\n", c.signal, static_cast<long long>(chrono.elapsed()));
 
         const ResultatCli test = cli(sim.esclave(), options + QStringList{"test-talker"});
         EXPECT_EQ(test.code, 0) << test.erreurs.toStdString();

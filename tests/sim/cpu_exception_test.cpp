@@ -58,28 +58,19 @@ TEST(CpuException, RtiCanClearXButNotSetIt) {
     }
 }
 
-TEST(CpuException, MaskableInterruptIsTakenBetweenInstructionsWhenIClear) {
-    FlatBoard board;
-    start(board, {0x01, 0x01});
-    board.bus.irqAsserted = true;
-    board.bus.irqVectorOffset = vec::Sci;
-
-    EXPECT_EQ(board.exec(), 12u);
-    EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::Sci));
-    EXPECT_EQ(frameAt(board.bus, board.cpu.r.sp), expectedFrame(kBefore, 0x1000));
-    EXPECT_EQ(board.cpu.r.ccr, I);
-}
-
+// A request waits while I is set and is taken, between instructions, once CLI clears it.
 TEST(CpuException, IMasksTheInterruptUntilCli) {
     FlatBoard board;
     start(board, {0x01, 0x0E, 0x01}, withCcr(I));
     board.bus.irqAsserted = true;
+    board.bus.irqVectorOffset = vec::Sci;
     EXPECT_EQ(board.exec(), 2u); // NOP runs, the request waits
     EXPECT_EQ(board.cpu.r.pc, 0x1001);
     board.exec(); // CLI
     EXPECT_EQ(board.exec(), 12u);
-    EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::Irq));
+    EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::Sci));
     EXPECT_EQ(frameAt(board.bus, board.cpu.r.sp), expectedFrame(withCcr(0), 0x1002));
+    EXPECT_EQ(board.cpu.r.ccr, I);
 }
 
 TEST(CpuException, XirqIsMaskedOnlyByXAndWinsOverIrq) {

@@ -59,10 +59,8 @@ TEST(Eeprom, ProgramAndEraseOnEveryChip) {
 
         for (uint16_t off = 0x0F; off <= 0x22; ++off)
             program(*b, s + off, uint8_t(off));
-        operation(*b, s + 0x15, kRowErase); // the 16-byte row $x10-$x1F
-        EXPECT_EQ(lastOperation(*b), Eeprom::Operation::RowErase);
+        operation(*b, s + 0x15, kRowErase);               // the 16-byte row $x10-$x1F
         operation(*b, s + 0x21, kByteErase | pprog::ROW); // BYTE overrides ROW
-        EXPECT_EQ(lastOperation(*b), Eeprom::Operation::ByteErase);
         for (uint16_t off = 0x0F; off <= 0x22; ++off) {
             const bool erased = (off >= 0x10 && off <= 0x1F) || off == 0x21;
             EXPECT_EQ(b->read(s + off), erased ? 0xFF : off) << off;
@@ -70,7 +68,6 @@ TEST(Eeprom, ProgramAndEraseOnEveryChip) {
 
         program(*b, last, 0x00);
         operation(*b, s + 0x33, kBulkErase);
-        EXPECT_EQ(lastOperation(*b), Eeprom::Operation::BulkErase);
         for (uint32_t a = s; a <= last; ++a)
             ASSERT_EQ(b->read(uint16_t(a)), 0xFF) << a;
     }
@@ -124,8 +121,7 @@ TEST(Eeprom, ShortPulsesLeaveTheCellUnchanged) {
         double ms;
         bool done;
     };
-    for (Row row : {Row{8, 8.9, false}, Row{8, 9, true}, Row{16, 8.9, false}, Row{16, 9, true},
-                    Row{4, 8.9, false}, Row{4, 9, true}}) {
+    for (Row row : {Row{8, 8.9, false}, Row{8, 9, true}, Row{16, 8.9, false}, Row{16, 9, true}}) {
         SCOPED_TRACE(::testing::Message() << row.ms << " ms at " << row.crystalMHz << " MHz");
         auto b = unprotectedBoard("68HC11E1", row.crystalMHz);
         const auto result = row.done ? Eeprom::Result::Done : Eeprom::Result::TooShort;

@@ -74,6 +74,11 @@ TEST_F(Execution, RunThenStopShowsWhereTheProgramWas) {
     run(QString());
     EXPECT_EQ(session().console.CmdAdresse, "FE00");
     EXPECT_EQ(s.ecran.panel("Cible"), "Cible Tourne");
+    // While it runs: Stop and Load Reg, and nothing that would talk over it.
+    for (const char* actif : {"cmdSTOP", "cmdDISPLAYREG"})
+        EXPECT_TRUE(s.ecran.isEnabled(actif)) << actif;
+    for (const char* inactif : {"cmdRUN", "cmdSTEP", "cmdMEMDUMP", "chkREGSET", "txtADRESSE"})
+        EXPECT_FALSE(s.ecran.isEnabled(inactif)) << inactif;
     attendre(0.3);
     const int compte = s.board.peek(Compte);
     EXPECT_GT(compte, 10) << "the program runs";

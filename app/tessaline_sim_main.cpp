@@ -119,7 +119,8 @@ int runPty(const hc11::SimOptions& o) {
             std::string line = pending.substr(0, nl);
             pending.erase(0, nl + 1);
             if (!line.empty() && line.back() == '\r') line.pop_back();
-            const std::string answer = hc11::runPanelCommand(line, board, [&] { bridge.resetBoard(); });
+            const std::string answer =
+                hc11::runPanelCommand(line, board, [&](bool singleChip) { bridge.resetBoard(singleChip); });
             std::printf("%s\n", answer.c_str());
             std::fflush(stdout);
         }

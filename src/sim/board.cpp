@@ -130,6 +130,13 @@ void Board::resetSingleChip(uint16_t pc) {
     cpu_.r.sp = uint16_t(chip_.ramEnd());
 }
 
+void Board::resetSingleChip() {
+    resetChip(false);
+    mapMemory();
+    startCpu(read16(uint16_t(vectorBase + vec::Reset)));
+    cpu_.r.sp = uint16_t(chip_.ramEnd());
+}
+
 void Board::startCpu(uint16_t pc) {
     phase_ = Phase::Running;
     cpu_.reset(); // CCR = S X I ($D0), leaves WAI/STOP

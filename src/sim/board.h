@@ -76,6 +76,9 @@ public:
     void resetBootstrap();
     // Reset into normal single-chip mode and start the CPU at `pc` (vectors at $FFC0).
     void resetSingleChip(uint16_t pc);
+    // RESET with MODA and MODB wired for normal single-chip mode: the CPU starts at
+    // the reset vector ($FFFE), which on the F1 lies in the EEPROM.
+    void resetSingleChip();
     // Hold RESET low: nothing runs, the SCI is silent, characters from the host are lost.
     void holdReset();
 

@@ -121,7 +121,8 @@ std::string setAnalog(const std::vector<std::string_view>& w, Board& board) {
 
 } // namespace
 
-std::string runPanelCommand(std::string_view line, Board& board, const std::function<void()>& pressReset) {
+std::string runPanelCommand(std::string_view line, Board& board,
+                            const std::function<void(bool singleChip)>& pressReset) {
     const auto w = words(line);
     if (w.empty()) return error("empty line");
     const std::string_view command = w[0];
@@ -138,9 +139,12 @@ std::string runPanelCommand(std::string_view line, Board& board, const std::func
         return hexAnswer(std::string("port ") + *port + " ", pinsOf(board, *port));
     }
     if (command == "reset") {
-        if (w.size() != 1) return error("reset takes no argument");
+        const bool single = w.size() == 2 && w[1] == "single";
+        if (w.size() > 2 || (w.size() == 2 && !single)) return error("usage: reset [single]");
         if (pressReset)
-            pressReset();
+            pressReset(single);
+        else if (single)
+            board.resetSingleChip();
         else
             board.resetBootstrap();
         return "ok";

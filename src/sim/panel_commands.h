@@ -6,7 +6,8 @@
 //   adc CHANNEL VOLTS  voltage on A/D channel 0-7 (PE0-PE7), 0 to 5 V
 //   leds               port B's pins, "leds XX" (two hex digits, PB7 first)
 //   port PORT          a port's pins, "port C XX" (A to E)
-//   reset              presses RESET (bootstrap mode)
+//   reset [single]     presses RESET with MODA/MODB for bootstrap mode, or for
+//                      normal single-chip mode (the program at the reset vector runs)
 // Commands that change a pin answer "ok". An unknown or malformed line answers
 // "error: <reason>" and leaves the board as it was.
 #pragma once
@@ -19,9 +20,10 @@
 
 namespace hc11 {
 
-// Runs one line against `board`. `pressReset` is what "reset" does (the pseudo-terminal
-// bridge also flushes its line); when empty, the board restarts in bootstrap mode.
+// Runs one line against `board`. `pressReset` is what "reset" does, told whether MODA
+// and MODB select single-chip mode (the pseudo-terminal bridge also flushes its line);
+// when empty, the board restarts in the mode asked for.
 std::string runPanelCommand(std::string_view line, Board& board,
-                            const std::function<void()>& pressReset = {});
+                            const std::function<void(bool singleChip)>& pressReset = {});
 
 } // namespace hc11

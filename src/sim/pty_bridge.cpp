@@ -17,8 +17,11 @@ void PtyBridge::watch(int fd, std::function<bool()> onReadable) {
     watches_.push_back({fd, std::move(onReadable)});
 }
 
-void PtyBridge::resetBoard() {
-    board_.resetBootstrap();
+void PtyBridge::resetBoard(bool singleChip) {
+    if (singleChip)
+        board_.resetSingleChip();
+    else
+        board_.resetBootstrap();
     flushOutput();
 }
 

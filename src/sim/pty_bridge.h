@@ -53,7 +53,8 @@ public:
     // Loops until a watcher ends it.
     void run();
     // The RESET button: the board restarts in bootstrap mode.
-    void resetBoard();
+    // RESET in bootstrap mode, or in normal single-chip mode (from the reset vector).
+    void resetBoard(bool singleChip = false);
     bool hostOpen() const { return hostOpen_; }
 
 private:

@@ -82,9 +82,18 @@ TEST(PanelCommands, EachCommandDrivesItsPinAndBadLinesChangeNothing) {
     // reset: bootstrap mode, through the caller's RESET when it gives one.
     EXPECT_EQ(run("reset"), "ok");
     EXPECT_EQ(b->phase(), Board::Phase::BootRom);
-    int pressed = 0;
-    EXPECT_EQ(runPanelCommand("reset", *b, [&] { ++pressed; }), "ok");
-    EXPECT_EQ(pressed, 1);
+    int pressed = 0, single = 0;
+    const auto press = [&](bool s) { ++pressed, single += s; };
+    EXPECT_EQ(runPanelCommand("reset", *b, press), "ok");
+    EXPECT_EQ(runPanelCommand("reset single", *b, press), "ok");
+    EXPECT_EQ(pressed, 2);
+    EXPECT_EQ(single, 1);
+    // reset single: the program at the reset vector runs, here one in the EEPROM.
+    ASSERT_TRUE(b->poke(0xFFFE, 0xFE) && b->poke(0xFFFF, 0x20));
+    EXPECT_EQ(run("reset single"), "ok");
+    EXPECT_EQ(b->phase(), Board::Phase::Running);
+    EXPECT_EQ(b->cpu().r.pc, 0xFE20);
+    EXPECT_EQ(run("reset twice").rfind("error: ", 0), 0u);
 }
 
 } // namespace

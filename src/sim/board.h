@@ -141,6 +141,9 @@ public:
     void setPortAInput(int pin, bool high);
     // The levels on port A's pins, as a panel or a probe sees them.
     uint8_t portAPins();
+    // Which pins of a port are outputs (1) now, as the program configured them.
+    uint8_t portAOutputs() const { return timer_.portAOutputs(); }
+    uint8_t portOutputs(Port port) const { return ports_.outputs(port); }
 
     // Inputs of ports C, D and E (port B is output only; port A above).
     void setPortInput(Port port, int pin, bool high);

@@ -212,11 +212,14 @@ void MainTimer::applyPortAInput(int pin, bool high, uint64_t now) {
     }
 }
 
+uint8_t MainTimer::portAOutputs() const {
+    // PA0-PA2 are inputs, PA3-PA6 outputs; PA7's direction is PACTL's DDRA7 (RM 7.2).
+    return uint8_t(0x78 | (pactl_ & pactl::DDRA7));
+}
+
 uint8_t MainTimer::portAPins() const {
-    constexpr uint8_t inputs = 0x07;
-    constexpr uint8_t outputs = 0x78;
-    const uint8_t pa7 = (pactl_ & pactl::DDRA7) ? portAOut_ : portAIn_;
-    return uint8_t((portAIn_ & inputs) | (portAOut_ & outputs) | (pa7 & 0x80));
+    const uint8_t outputs = portAOutputs();
+    return uint8_t((portAIn_ & ~outputs) | (portAOut_ & outputs));
 }
 
 bool MainTimer::isRegister(uint16_t a) {

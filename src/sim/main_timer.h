@@ -46,6 +46,8 @@ public:
     void setPortAInput(int pin, bool high, uint64_t now);
     // The levels on the eight port A pins.
     uint8_t portAPins() const;
+    // Which of port A's pins are outputs (1) now.
+    uint8_t portAOutputs() const;
 
 private:
     uint64_t nextMatch(uint16_t value, uint64_t after) const;

@@ -77,4 +77,14 @@ uint8_t Ports::pins(Port port) const {
     return 0;
 }
 
+uint8_t Ports::outputs(Port port) const {
+    switch (port) {
+    case Port::B: return 0xFF;
+    case Port::C: return ddrC_;
+    case Port::D: return ddrD_ & kPortDMask;
+    case Port::E: return 0x00;
+    }
+    return 0;
+}
+
 } // namespace hc11

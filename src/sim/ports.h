@@ -36,6 +36,8 @@ public:
     void setInput(Port port, int pin, bool high);
     // The levels on a port's pins: outputs show their latch, inputs the outside level.
     uint8_t pins(Port port) const;
+    // Which pins are outputs (1) now: port B all, C and D by their DDR, E none.
+    uint8_t outputs(Port port) const;
 
 private:
     uint16_t portCAddress() const;

@@ -14,6 +14,10 @@ namespace hc11 {
 namespace {
 
 constexpr unsigned kPageShift = 8;
+// The board's A/D references and the logic levels of an input pin at VDD = 5 V (A8TD,
+// DC electrical characteristics: VIH 0.7 VDD, VIL 0.2 VDD).
+constexpr double kVrl = 0.0, kVrh = 5.0;
+constexpr double kVih = 3.5, kVil = 1.0;
 
 bool isSciRegister(uint16_t a) {
     return a >= reg::BAUD && a <= reg::SCDR;
@@ -65,6 +69,7 @@ Board::Board(const ChipDescription& chip, uint32_t crystalHz)
     , wire_(crystalHz / 4.0)
     , eeprom_(chip, std::span<uint8_t>(mem_.data() + chip.eepromStart, chip.eepromSize), crystalHz / 4.0)
     , loader_(chip, sci_, std::span<uint8_t>(mem_.data() + chip.ramStart, chip.ramSize))
+    , timer_(chip.portA)
     , latches_(chip.registerSize, 0)
     , ports_(chip)
     , config_(chip.config)
@@ -105,6 +110,7 @@ void Board::resetChip(bool special) {
     xirqAsserted = false;
     irqPinAsserted = false;
     stopRecoveryCycles = (latchValue(reg::OPTION) & option::DLY) ? kStopRecoveryCycles : 0;
+    clockMonitorOn = false;
 }
 
 void Board::holdReset() {
@@ -220,7 +226,7 @@ uint8_t Board::readRegister(uint16_t a) {
         afterSciAccess();
         return v;
     }
-    if (MainTimer::isRegister(a)) return timer_.read(a, cycles);
+    if (timer_.isRegister(a)) return timer_.read(a, cycles);
     return otherRegisterValue(a);
 }
 
@@ -253,8 +259,20 @@ void Board::copReset() {
     cpu_.r.sp = uint16_t(chip_.ramEnd());
 }
 
+// With CME set, the clock monitor sees the clocks stop (STOP) and resets the part
+// through the clock monitor vector, in the mode the MODA/MODB pins select (RM 5.x,
+// "Clock monitor reset"). The detection takes 5 to 100 us on a real part; here it is
+// immediate.
+void Board::clockMonitorReset() {
+    ++clockMonitorResets_;
+    resetChip(specialMode);
+    mapMemory();
+    startCpu(read16(uint16_t(vectorBase + vec::ClockMonitor)));
+    cpu_.r.sp = uint16_t(chip_.ramEnd());
+}
+
 uint8_t Board::otherRegisterValue(uint16_t a) const {
-    if (MainTimer::isRegister(a)) {
+    if (timer_.isRegister(a)) {
         timer_.sync(cycles);
         return timer_.value(a, cycles);
     }
@@ -278,7 +296,7 @@ void Board::writeRegister(uint16_t a, uint8_t v) {
         afterSciAccess();
         return;
     }
-    if (MainTimer::isRegister(a)) {
+    if (timer_.isRegister(a)) {
         timer_.write(a, v, cycles, timeProtectedWritable());
         afterTimerAccess();
         return;
@@ -298,6 +316,7 @@ void Board::writeRegister(uint16_t a, uint8_t v) {
         if (!timeProtectedWritable()) v = uint8_t((v & ~option::Protected) | (latch(a) & option::Protected));
         latch(a) = v;
         stopRecoveryCycles = (v & option::DLY) ? kStopRecoveryCycles : 0;
+        clockMonitorOn = v & option::CME;
         updateInterrupts();
         break;
     case reg::BPROT: eeprom_.writeBprot(v, timeProtectedWritable()); break;
@@ -406,11 +425,20 @@ void Board::setPortAInput(int pin, bool high) {
 
 void Board::setPortInput(Port port, int pin, bool high) {
     ports_.setInput(port, pin, high);
+    // A switch on a port E pin drives its A/D input to VRH or VRL.
+    if (port == Port::E && pin >= 0 && pin < 8) {
+        adc_.sync(cycles);
+        adc_.setInput(pin, high ? kVrh : kVrl);
+    }
 }
 
 void Board::setAnalogInput(int channel, double volts) {
     adc_.sync(cycles);
     adc_.setInput(channel, volts);
+    if (volts >= kVih)
+        ports_.setInput(Port::E, channel, true);
+    else if (volts <= kVil)
+        ports_.setInput(Port::E, channel, false);
 }
 
 uint8_t Board::portAPins() {
@@ -454,6 +482,8 @@ void Board::serviceEvents(uint64_t now) {
         if (phase_ == Phase::BootRom) serviceLoader(t);
     }
     if (copDeadline() <= now) copReset();
+    if (clockMonitorOn && phase_ == Phase::Running && cpu_.state() == Cpu::State::Stopped)
+        clockMonitorReset();
     timer_.sync(now);
     updateInterrupts();
 }

@@ -13,9 +13,9 @@
 // - Registers without a model (the F1's ports F and G, the SPI...) are plain read/write
 //   latches, reset to $00 or to the value in kLatchResetValues.
 // - Ports B to E are modelled in ports.h, the A/D converter in adc.h.
-// - Port A is the main timer's (main_timer.h): PA0-PA2 and PA7 are inputs driven by
-//   setPortAInput(), PA3-PA7 outputs from PORTA writes and the output compares. DDRA
-//   ($1001 on the E and F series) and PA3's direction are not modelled yet.
+// - Port A is the main timer's (main_timer.h), with each chip's pin directions.
+// - Port E's pins are the A/D inputs: a voltage above VIH (0.7 VDD) reads 1, below VIL
+//   (0.2 VDD) 0 (A8TD, DC electrical characteristics); in between the last level stays.
 // - CONFIG reads the chip's factory value, or the value given to programConfig(); bus
 //   writes and EEPROM programming do not change it. OPTION is a latch (the charge-pump clock select has no
 //   effect).
@@ -26,7 +26,8 @@
 // - RAM and EEPROM contents at power-on: RAM $00, EEPROM erased ($FF). A reset keeps
 //   both.
 // - Interrupt sources: the SCI, the main timer's eleven, and the IRQ and XIRQ pins
-//   (setIrqPinLow, setXirqPinLow). The SPI and the clock monitor are not modelled.
+//   (setIrqPinLow, setXirqPinLow). The SPI is not modelled. The clock monitor (OPTION
+//   CME) resets the part when STOP stops the clocks; the E series' FCME is a latch.
 // - The COP watchdog (RM 5.x, "Computer operating properly"): on when CONFIG.NOCOP is 0
 //   and the part is in a normal mode (the special modes disable COP resets, RM 3-18).
 //   Its time-out is 2^15 E cycles times 1, 4, 16 or 64 (OPTION CR1:CR0) after reset or
@@ -137,8 +138,11 @@ public:
     // sensitive when OPTION.IRQE is set; XIRQ is level-sensitive (M68HC11 RM 5.x).
     void setIrqPinLow(bool low);
     void setXirqPinLow(bool low);
-    // Port A inputs PA0-PA2 (input captures 3 to 1) and PA7 (pulse accumulator).
+    // A level on a port A pin from outside: PA0-PA2 (input captures 3 to 1), PA7 (pulse
+    // accumulator), and the pins this chip lets the program make inputs
+    // (portAInputCapable(): PA3 on the E series, all eight on the F1).
     void setPortAInput(int pin, bool high);
+    uint8_t portAInputCapable() const { return timer_.portAInputCapable(); }
     // The levels on port A's pins, as a panel or a probe sees them.
     uint8_t portAPins();
     // Which pins of a port are outputs (1) now, as the program configured them.
@@ -157,8 +161,9 @@ public:
     void programConfig(uint8_t value) { pendingConfig_ = value; }
     uint8_t config() const { return config_; }
     bool copEnabled() const;
-    // Number of COP resets since power-on.
+    // Number of COP and clock monitor resets since power-on.
     unsigned copResets() const { return copResets_; }
+    unsigned clockMonitorResets() const { return clockMonitorResets_; }
 
     uint16_t maskableVectorOffset() override;
 
@@ -189,6 +194,7 @@ private:
     uint64_t copDeadline() const;
     void writeCoprst(uint8_t value);
     void copReset();
+    void clockMonitorReset();
     void serviceLoader(uint64_t now);
     void receiveFromHost(const TimedFrame& f, uint64_t at);
     void advance(uint64_t target, bool stopOnHostData);
@@ -217,6 +223,7 @@ private:
     uint64_t copCleared_ = 0;
     bool copArmed_ = false; // $55 written, waiting for $AA
     unsigned copResets_ = 0;
+    unsigned clockMonitorResets_ = 0;
 };
 
 } // namespace hc11

@@ -42,6 +42,9 @@ public:
     bool irqPinAsserted = false;
     // E cycles the oscillator takes to restart when STOP ends (OPTION.DLY).
     unsigned stopRecoveryCycles = 0;
+    // OPTION.CME: the clock monitor resets the part when the clocks stop, so STOP hands
+    // back to the board at once instead of waiting for a wake-up.
+    bool clockMonitorOn = false;
     // Offset from the vector base of the highest-priority pending maskable source
     // (for example 0x16 for the SCI), asked when the CPU takes the interrupt.
     virtual uint16_t maskableVectorOffset() = 0;

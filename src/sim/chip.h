@@ -28,6 +28,11 @@ enum class BootEnd : uint8_t {
 // Where the parallel ports sit in the register block (see ports.h).
 enum class PortMap : uint8_t { ASeries, F1 };
 
+// How port A's pin directions are set (see main_timer.h): fixed but for PA7 (PACTL
+// DDRA7: A series), PA3 and PA7 by PACTL DDRA3 and DDRA7 (E series), or every pin by
+// the DDRA register at $1001 (F1).
+enum class PortADirections : uint8_t { Pa7, Pa3Pa7, Ddra };
+
 struct ChipDescription {
     std::string_view name;
     uint16_t ramStart;
@@ -48,6 +53,7 @@ struct ChipDescription {
     // BAUD has an SCP2 bit (F1).
     bool hasScp2;
     PortMap portMap;
+    PortADirections portA;
 
     uint32_t ramEnd() const { return uint32_t(ramStart) + ramSize - 1; }
     uint32_t eepromEnd() const { return uint32_t(eepromStart) + eepromSize - 1; }

@@ -714,6 +714,7 @@ inline bool Cpu::execute() {
         if (cc & S) break;
         state_ = State::Stopped;
         bus.cycles += opInfo(Page::None, op).cycles;
+        if (bus.clockMonitorOn) bus.eventLimit = bus.cycles;
         raise(Event::Stop);
         return false;
     case 0xDF: wr16(fetch(), logic16(cc, r.x)); break; // STX

@@ -24,7 +24,7 @@ constexpr int kPaiPin = 7;
 
 void MainTimer::reset(uint64_t now) {
     const uint8_t pins = portAIn_; // the outside keeps driving its pins
-    *this = MainTimer{};
+    *this = MainTimer{directions_};
     portAIn_ = pins;
     epoch_ = resetCycle_ = synced_ = paSynced_ = now;
     prescale_ = tmsk2::Prescale[0];
@@ -212,9 +212,35 @@ void MainTimer::applyPortAInput(int pin, bool high, uint64_t now) {
     }
 }
 
+uint8_t MainTimer::comparePins() const {
+    uint8_t pins = oc1m_ & 0x78;
+    for (int pin = 3; pin <= 6; ++pin)
+        if (pinUnderCompare(pin)) pins |= uint8_t(1u << pin);
+    return pins;
+}
+
 uint8_t MainTimer::portAOutputs() const {
-    // PA0-PA2 are inputs, PA3-PA6 outputs; PA7's direction is PACTL's DDRA7 (RM 7.2).
-    return uint8_t(0x78 | (pactl_ & pactl::DDRA7));
+    switch (directions_) {
+    case PortADirections::Pa7: return uint8_t(0x78 | (pactl_ & pactl::DDRA7));
+    case PortADirections::Pa3Pa7:
+        return uint8_t(0x70 | (pactl_ & (pactl::DDRA7 | pactl::DDRA3)) | (comparePins() & 0x08));
+    case PortADirections::Ddra: return uint8_t(ddra_ | comparePins());
+    }
+    return 0;
+}
+
+uint8_t MainTimer::portAInputCapable() const {
+    switch (directions_) {
+    case PortADirections::Pa7: return 0x87;
+    case PortADirections::Pa3Pa7: return 0x8F;
+    case PortADirections::Ddra: return 0xFF;
+    }
+    return 0;
+}
+
+uint8_t MainTimer::latchMask() const {
+    // PA0-PA2 are input only but on the F1 (RM 7.2; F1 TD, port A).
+    return directions_ == PortADirections::Ddra ? 0xFF : 0xF8;
 }
 
 uint8_t MainTimer::portAPins() const {
@@ -222,8 +248,9 @@ uint8_t MainTimer::portAPins() const {
     return uint8_t((portAIn_ & ~outputs) | (portAOut_ & outputs));
 }
 
-bool MainTimer::isRegister(uint16_t a) {
-    return a == reg::PORTA || (a >= reg::CFORC && a <= reg::PACNT);
+bool MainTimer::isRegister(uint16_t a) const {
+    return a == reg::PORTA || (a >= reg::CFORC && a <= reg::PACNT) ||
+           (a == reg::DDRA && directions_ == PortADirections::Ddra);
 }
 
 uint8_t MainTimer::value(uint16_t a, uint64_t now) const {
@@ -234,6 +261,7 @@ uint8_t MainTimer::value(uint16_t a, uint64_t now) const {
     }
     switch (a) {
     case reg::PORTA: return portAPins();
+    case reg::DDRA: return ddra_;
     case reg::OC1M: return oc1m_;
     case reg::OC1D: return oc1d_;
     case reg::TCNT: return uint8_t(count(now) >> 8);
@@ -282,8 +310,8 @@ void MainTimer::applyWrite(uint16_t a, uint8_t v, uint64_t now, bool protectedWr
     }
     switch (a) {
     case reg::PORTA: {
-        // Writes drive PA3-PA7, except the pins an OC2-OC5 pin action owns.
-        uint8_t mask = 0xF8;
+        // Writes go to the output latch, except the pins an OC2-OC5 pin action owns.
+        uint8_t mask = latchMask();
         for (int pin = 3; pin <= 6; ++pin)
             if (pinUnderCompare(pin)) mask &= uint8_t(~(1u << pin));
         portAOut_ = uint8_t((portAOut_ & ~mask) | (v & mask));
@@ -302,7 +330,13 @@ void MainTimer::applyWrite(uint16_t a, uint8_t v, uint64_t now, bool protectedWr
                          (protectedWritable ? v & tmsk2::PRMask : tmsk2_ & tmsk2::PRMask));
         break;
     case reg::TFLG2: tflg2_ &= uint8_t(~(v & tmsk2::InterruptMask)); break;
-    case reg::PACTL: pactl_ = v & 0xF3; break;
+    case reg::DDRA: ddra_ = v; break;
+    case reg::PACTL:
+        // DDRA3 and I4/O5 exist on the E series only; the F1's DDRA replaces DDRA7.
+        pactl_ = v & (directions_ == PortADirections::Pa7      ? 0xF3
+                      : directions_ == PortADirections::Pa3Pa7 ? 0xFF
+                                                               : 0x77);
+        break;
     case reg::PACNT: pacnt_ = v; break;
     default: break; // TCNT counts only in test mode; TICn are read-only
     }

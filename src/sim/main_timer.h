@@ -9,11 +9,23 @@
 // board when a pending interrupt may next appear, so that nothing is polled per
 // instruction and a program that leaves the timer's interrupts off pays nothing.
 //
+// Port A's directions depend on the chip (ChipDescription::portA): on the A series
+// PA0-PA2 are inputs, PA3-PA6 outputs and PA7 follows PACTL's DDRA7; the E series adds
+// DDRA3 for PA3; the F1 has a direction bit per pin in DDRA ($1001). An output compare
+// set to act on PA3-PA6 (OMn:OLn not 00, or its OC1M bit) drives its pin whatever the
+// direction bit says (E series TD, DDRA3: "overridden if an output compare function is
+// configured to control the PA3 pin"); OC1 reaches PA7 only while PA7 is an output.
+// On the F1, PACTL's bits 7 and 3 read 0 (DDRA holds the directions) and PA0-PA2 made
+// outputs do not trigger their input captures. I4/O5 is a latch: the fourth input
+// capture of the E series is not modelled.
+//
 // Choices: TCNT writes are ignored (they count only in test mode); when OC1 and another
 // compare act on the same pin at the same cycle, OC1 is applied last and wins; the
 // counter keeps counting while the CPU is stopped (STOP halting the clocks is not
 // modelled).
 #pragma once
+
+#include "chip.h"
 
 #include <array>
 #include <cstdint>
@@ -22,14 +34,17 @@ namespace hc11 {
 
 class MainTimer {
 public:
+    explicit MainTimer(PortADirections directions = PortADirections::Pa7)
+        : directions_(directions) {}
     void reset(uint64_t now);
     uint16_t count(uint64_t now) const;
     uint32_t prescale() const { return prescale_; }
     // PR1:PR0 from a TMSK2 write; applied only when time-protected bits are writable.
     void setPrescalerBits(uint8_t prBits, uint64_t now);
 
-    // Registers from CFORC to PACNT, and PORTA. isRegister() tells which addresses these are.
-    static bool isRegister(uint16_t address);
+    // Registers from CFORC to PACNT, PORTA, and DDRA on the F1. isRegister() tells which
+    // addresses these are.
+    bool isRegister(uint16_t address) const;
     uint8_t read(uint16_t address, uint64_t now);
     uint8_t value(uint16_t address, uint64_t now) const; // no side effect
     void write(uint16_t address, uint8_t value, uint64_t now, bool protectedWritable);
@@ -41,13 +56,15 @@ public:
     uint8_t pending1() const { return tflg1_ & tmsk1_; }
     uint8_t pending2() const { return tflg2_ & tmsk2_ & 0xF0; }
 
-    // Port A input pins driven from outside: PA0-PA2 (IC3-IC1) and PA7 (pulse
-    // accumulator input, also when PA7 is an output: the accumulator sees the pin).
+    // A level driven on a port A pin from outside (ignored while the pin is an output):
+    // PA0-PA2 feed IC3-IC1, PA7 the pulse accumulator (which also counts while PA7 is
+    // an output).
     void setPortAInput(int pin, bool high, uint64_t now);
     // The levels on the eight port A pins.
     uint8_t portAPins() const;
-    // Which of port A's pins are outputs (1) now.
+    // Which of port A's pins are outputs (1) now, and which can ever be inputs.
     uint8_t portAOutputs() const;
+    uint8_t portAInputCapable() const;
 
 private:
     uint64_t nextMatch(uint16_t value, uint64_t after) const;
@@ -65,6 +82,10 @@ private:
     void pinAction(int n);
     void capture(int n, uint64_t now);
     bool pinUnderCompare(int pin) const;
+    // PA3-PA6 pins an output compare drives (TCTL1 pin actions and OC1M).
+    uint8_t comparePins() const;
+    // The PORTA bits that exist as output latches on this chip.
+    uint8_t latchMask() const;
 
     uint64_t epoch_ = 0;
     uint64_t resetCycle_ = 0;
@@ -79,8 +100,10 @@ private:
     uint8_t tmsk1_ = 0, tflg1_ = 0, tmsk2_ = 0, tflg2_ = 0, pactl_ = 0;
     uint8_t pacnt_ = 0;
     uint64_t paSynced_ = 0; // gated mode: PACNT is up to date at this cycle
-    uint8_t portAOut_ = 0;  // levels driven on PA3-PA7 by writes and compares
-    uint8_t portAIn_ = 0;   // levels driven from outside on PA0-PA2 and PA7
+    PortADirections directions_;
+    uint8_t ddra_ = 0;     // F1
+    uint8_t portAOut_ = 0; // levels driven by writes and compares (the output latch)
+    uint8_t portAIn_ = 0;  // levels driven from outside on PA0-PA2 and PA7
 
     // The next events after synced_, and their minimum.
     uint64_t tOverflow_ = 0, tRti_ = 0, tPaOverflow_ = 0, next_ = 0;

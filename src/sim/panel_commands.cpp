@@ -38,9 +38,9 @@ std::optional<bool> level(std::string_view text) {
 // The pins of each port that an outside level can drive. Port A: PA0-PA2 are the input
 // captures and PA7 the pulse accumulator (RM 10.x); PA3-PA6 are outputs. Port B is output
 // only. Port D has six pins (RM 7.x).
-uint8_t inputPins(char port) {
+uint8_t inputPins(char port, const Board& board) {
     switch (port) {
-    case 'A': return 0x87;
+    case 'A': return board.portAInputCapable();
     case 'C': return 0xFF;
     case 'D': return 0x3F;
     case 'E': return 0xFF;
@@ -89,9 +89,9 @@ std::string setLineLevel(const std::vector<std::string_view>& w, Board& board) {
 std::string setPin(const std::vector<std::string_view>& w, Board& board) {
     if (w.size() != 4) return error("usage: pin PORT BIT 0|1");
     const auto port = portName(w[1]);
-    if (!port || inputPins(*port) == 0) return error("pin takes port A, C, D or E");
+    if (!port || inputPins(*port, board) == 0) return error("pin takes port A, C, D or E");
     const auto bit = integer(w[2]);
-    if (!bit || *bit < 0 || *bit > 7 || !(inputPins(*port) >> *bit & 1)) {
+    if (!bit || *bit < 0 || *bit > 7 || !(inputPins(*port, board) >> *bit & 1)) {
         std::string broche = "P";
         broche += *port;
         broche.append(w[2]);

@@ -2,7 +2,8 @@
 // standard input, one answer line for each:
 //   irq 0|1            IRQ pin: 1 pulls it low (asserted), 0 releases it
 //   xirq 0|1           XIRQ pin, the same way
-//   pin PORT BIT 0|1   level on an input pin: PA0-PA2 and PA7, PC0-PC7, PD0-PD5, PE0-PE7
+//   pin PORT BIT 0|1   level on an input pin: PA0-PA2 and PA7 (PA3 on the E series, all
+//                      of port A on the F1), PC0-PC7, PD0-PD5, PE0-PE7
 //   adc CHANNEL VOLTS  voltage on A/D channel 0-7 (PE0-PE7), 0 to 5 V
 //   leds               port B's pins, "leds XX" (two hex digits, PB7 first)
 //   port PORT          a port's pins, "port C XX" (A to E)

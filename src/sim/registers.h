@@ -16,6 +16,7 @@ namespace reg {
 inline constexpr uint16_t Base = 0x1000;
 
 inline constexpr uint16_t PORTA = 0x1000;
+inline constexpr uint16_t DDRA = 0x1001;  // F1 only
 inline constexpr uint16_t PORTC = 0x1003; // A and E series, 811E2
 inline constexpr uint16_t PORTB = 0x1004;
 inline constexpr uint16_t PORTCL = 0x1005;   // A and E series, 811E2
@@ -171,9 +172,12 @@ inline constexpr uint8_t icBit(int n) {
 }
 } // namespace tflg1
 
-// PACTL: DDRA7 PAEN PAMOD PEDGE - - RTR1 RTR0 (RM 10.4, 10.5).
+// PACTL: DDRA7 PAEN PAMOD PEDGE - - RTR1 RTR0 (RM 10.4, 10.5); on the E series bit 3
+// is DDRA3 and bit 2 I4/O5 (E series TD, PACTL).
 namespace pactl {
 inline constexpr uint8_t DDRA7 = 0x80;
+inline constexpr uint8_t DDRA3 = 0x08;
+inline constexpr uint8_t I4O5 = 0x04;
 inline constexpr uint8_t PAEN = 0x40;
 inline constexpr uint8_t PAMOD = 0x20; // 0 event counting, 1 gated time accumulation
 inline constexpr uint8_t PEDGE = 0x10;
@@ -198,6 +202,7 @@ inline constexpr uint8_t CSEL = 0x40;
 inline constexpr uint8_t CRMask = 0x03;
 inline constexpr uint8_t IRQE = 0x20;
 inline constexpr uint8_t DLY = 0x10;
+inline constexpr uint8_t CME = 0x08;
 inline constexpr uint8_t Protected = IRQE | DLY | 0x03;
 } // namespace option
 

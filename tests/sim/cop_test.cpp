@@ -74,5 +74,26 @@ TEST(Cop, FeedingKeepsItQuietAndTheRateAndNocopAreHonoured) {
     EXPECT_EQ(off->copResets(), 0u);
 }
 
+// The clock monitor: with OPTION.CME set, STOP stops the clocks and the monitor resets
+// the part through its own vector; without it, STOP waits for IRQ, XIRQ or reset.
+TEST(ClockMonitor, StopWithCmeResetsThroughTheClockMonitorVector) {
+    for (const bool cme : {true, false}) {
+        SCOPED_TRACE(cme);
+        auto b = makeBoard("68HC11F1");
+        loadCode(*b, kHandler, {0x7C, 0x00, 0x80, 0x20, 0xFE});
+        // LDAA #OPTION value; STAA OPTION; CLRA; TAP (S cleared so STOP is obeyed); STOP.
+        loadCode(*b, kProgram, {0x86, uint8_t(cme ? option::CME : 0), 0xB7, 0x10, 0x39, 0x4F, 0x06, 0xCF});
+        startProgram(*b, kProgram, {{vec::ClockMonitor, kHandler}});
+        runFor(*b, 1000);
+        EXPECT_EQ(b->clockMonitorResets(), cme ? 1u : 0u);
+        EXPECT_EQ(b->peek(kCounter), cme ? 1 : 0);
+        EXPECT_EQ(b->cpu().state(), cme ? Cpu::State::Running : Cpu::State::Stopped);
+        // The reset put OPTION back: CME is off, so the monitor fires only once.
+        if (cme) {
+            EXPECT_EQ(b->read(reg::OPTION) & option::CME, 0);
+        }
+    }
+}
+
 } // namespace
 } // namespace hc11::test

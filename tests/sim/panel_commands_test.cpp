@@ -66,7 +66,7 @@ TEST(PanelCommands, EachCommandDrivesItsPinAndBadLinesChangeNothing) {
     EXPECT_EQ(b->read(reg::ADR1), 102);
 
     // Bad lines: an error, and every pin and the converter's input as they were.
-    for (std::string_view bad : {"pin A 3 1", "pin B 0 1", "pin D 6 1", "pin C 2 x", "pin C 2", "irq 2",
+    for (std::string_view bad : {"pin A 8 1", "pin B 0 1", "pin D 6 1", "pin C 2 x", "pin C 2", "irq 2",
                                  "adc 8 1", "adc 3 5.5", "adc 3 1V", "leds now", "port F", "blink", ""}) {
         SCOPED_TRACE(bad);
         const uint8_t a = b->portAPins();

@@ -48,6 +48,64 @@ TEST(Ports, ReadingGivesInputPinsAndOutputLatchesByDirection) {
     EXPECT_EQ(f1->read(reg::PORTC), 0x80);
 }
 
+// Port A's directions per chip: fixed PA3-PA6 outputs on the A series, PA3 by DDRA3 on
+// the E series, every pin by DDRA on the F1; a compare's pin action drives its pin
+// whatever the direction bit says.
+TEST(Ports, PortADirectionsFollowEachChip) {
+    auto a1 = makeBoard("68HC11A1");
+    park(*a1);
+    a1->setPortAInput(3, true);
+    a1->write(reg::PORTA, 0x70);
+    EXPECT_EQ(a1->portAPins(), 0x70) << "PA3 is an output: the outside level is ignored";
+    a1->write(reg::PACTL, 0x88);
+    EXPECT_EQ(a1->read(reg::PACTL), 0x80) << "no DDRA3 on the A series";
+
+    auto e1 = makeBoard("68HC11E1");
+    park(*e1);
+    e1->setPortAInput(3, true);
+    e1->write(reg::PORTA, 0x00);
+    EXPECT_EQ(e1->portAPins(), 0x08) << "PA3 an input after reset";
+    e1->write(reg::PACTL, pactl::DDRA3);
+    EXPECT_EQ(e1->portAPins(), 0x00) << "PA3 an output driving its latch";
+    e1->write(reg::PACTL, 0);
+    e1->write(reg::TCTL1, 0x03); // OC5 sets PA3: it owns the pin
+    e1->write(reg::CFORC, 0x08);
+    e1->setPortAInput(3, false);
+    EXPECT_EQ(e1->portAOutputs() & 0x08, 0x08);
+    EXPECT_EQ(e1->portAPins() & 0x08, 0x08);
+
+    auto f1 = makeBoard("68HC11F1");
+    park(*f1);
+    f1->setPortAInput(0, true);
+    f1->setPortAInput(5, true);
+    f1->write(reg::PORTA, 0x42);
+    EXPECT_EQ(f1->read(reg::PORTA), 0x21) << "every pin an input after reset";
+    f1->write(reg::DDRA, 0x0F);
+    EXPECT_EQ(f1->read(reg::DDRA), 0x0F);
+    EXPECT_EQ(f1->read(reg::PORTA), 0x22) << "PA0-PA3 drive the latch, PA4-PA7 read the pins";
+    f1->write(reg::PACTL, 0x88);
+    EXPECT_EQ(f1->read(reg::PACTL), 0x00) << "DDRA replaces PACTL's direction bits";
+}
+
+// A/D inputs and port E are the same pins: a voltage reads as a logic level beyond
+// VIH/VIL, and a switch on a pin drives its input to VRH or VRL.
+TEST(Ports, PortEReadsTheVoltageOnItsPins) {
+    auto b = makeBoard("68HC11E1");
+    park(*b);
+    b->setAnalogInput(2, 4.0);
+    b->setAnalogInput(5, 0.5);
+    EXPECT_EQ(b->read(reg::PORTE), 0x04);
+    b->setAnalogInput(2, 2.0); // between VIL and VIH: the level stays
+    EXPECT_EQ(b->read(reg::PORTE), 0x04);
+    b->setAnalogInput(2, 0.9);
+    EXPECT_EQ(b->read(reg::PORTE), 0x00);
+    b->setPortInput(Port::E, 1, true);
+    b->write(reg::OPTION, option::ADPU);
+    b->write(reg::ADCTL, 0x01);
+    runFor(*b, 128);
+    EXPECT_EQ(b->read(reg::ADR1), 0xFF);
+}
+
 // A board with the converter powered, ready to start a conversion.
 std::unique_ptr<Board> adcBoard() {
     auto b = makeBoard("68HC11E1");

@@ -59,7 +59,7 @@ TEST(MainTimer, ComparesDrivePortAPinsAndSetTheirFlags) {
     auto b = makeBoard();
     park(*b);
     const uint64_t r0 = b->cycleCount();
-    b->write(reg::PACTL, pactl::DDRA7);
+    b->write(reg::DDRA, 0x80);  // the F1: PA7 an output, for OC1
     b->write(reg::TCTL1, 0x30); // OM3:OL3 = 11: OC3 sets PA5
     write16(*b, uint16_t(reg::TOC1 + 4), 100);
     b->write(reg::OC1M, 0x88); // OC1 drives PA7 and PA3...

@@ -7,6 +7,9 @@ namespace hc11 {
 namespace {
 // Port D has six pins, PD0-PD5; bits 7 and 6 read 0 (A8TD 6.4).
 constexpr uint8_t kPortDMask = 0x3F;
+// PIOC: STAF STAI CWOM HNDS OIN PLS EGA INVB; EGA and INVB set after reset (A8TD 6.x).
+constexpr uint8_t kPiocReset = 0x03;
+constexpr uint8_t kPiocStaf = 0x80;
 
 uint8_t merge(uint8_t latch, uint8_t ddr, uint8_t in) {
     return uint8_t((latch & ddr) | (in & ~ddr));
@@ -21,6 +24,7 @@ void Ports::reset() {
     // latches' contents are undefined after reset and start at $00 here.
     latchB_ = latchC_ = latchD_ = 0;
     ddrC_ = ddrD_ = 0;
+    pioc_ = kPiocReset;
 }
 
 uint16_t Ports::portCAddress() const {
@@ -31,7 +35,7 @@ bool Ports::isRegister(uint16_t a) const {
     if (a == portCAddress() || a == reg::PORTB || a == reg::DDRC || a == reg::PORTD || a == reg::DDRD ||
         a == reg::PORTE)
         return true;
-    return chip_.portMap == PortMap::ASeries && a == reg::PORTCL;
+    return chip_.portMap == PortMap::ASeries && (a == reg::PORTCL || a == reg::PIOC);
 }
 
 uint8_t Ports::read(uint16_t a) const {
@@ -39,6 +43,7 @@ uint8_t Ports::read(uint16_t a) const {
     if (a == portCAddress() || (chip_.portMap == PortMap::ASeries && a == reg::PORTCL)) return pins(Port::C);
     switch (a) {
     case reg::DDRC: return ddrC_;
+    case reg::PIOC: return pioc_;
     case reg::PORTD: return pins(Port::D);
     case reg::DDRD: return ddrD_;
     case reg::PORTE: return inE_;
@@ -53,6 +58,8 @@ void Ports::write(uint16_t a, uint8_t v) {
         latchC_ = v;
     else if (a == reg::DDRC)
         ddrC_ = v;
+    else if (a == reg::PIOC)
+        pioc_ = v & uint8_t(~kPiocStaf); // STAF is read only
     else if (a == reg::PORTD)
         latchD_ = v & kPortDMask;
     else if (a == reg::DDRD)

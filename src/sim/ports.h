@@ -7,6 +7,9 @@
 // Per chip:
 // - A1, E1/E9, 811E2: PORTC $1003 with DDRC $1007, PORTB $1004 output only, PORTCL
 //   $1005 (the latched port C, read as the pins here: STRA latching is not modelled),
+//   PIOC $1002 (plain I/O only: the handshake modes and the strobes are not modelled, so
+//   STAF stays 0; the other bits are kept and read back, $03 after reset: EGA and INVB
+//   set, A8TD 6.x, PIOC),
 //   PORTD $1008 (PD0-PD5) with DDRD $1009, PORTE $100A input only (A/D inputs).
 // - F1: PORTB $1004 output only, PORTC $1006 with DDRC $1007, PORTD/DDRD and PORTE as
 //   above (its ports F and G stay plain latches).
@@ -45,6 +48,7 @@ private:
     const ChipDescription& chip_;
     uint8_t latchB_ = 0, latchC_ = 0, latchD_ = 0;
     uint8_t ddrC_ = 0, ddrD_ = 0;
+    uint8_t pioc_ = 0;
     uint8_t inC_ = 0, inD_ = 0, inE_ = 0;
 };
 

@@ -17,6 +17,7 @@ inline constexpr uint16_t Base = 0x1000;
 
 inline constexpr uint16_t PORTA = 0x1000;
 inline constexpr uint16_t DDRA = 0x1001;  // F1 only
+inline constexpr uint16_t PIOC = 0x1002;  // A and E series, 811E2
 inline constexpr uint16_t PORTC = 0x1003; // A and E series, 811E2
 inline constexpr uint16_t PORTB = 0x1004;
 inline constexpr uint16_t PORTCL = 0x1005;   // A and E series, 811E2

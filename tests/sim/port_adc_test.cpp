@@ -40,6 +40,12 @@ TEST(Ports, ReadingGivesInputPinsAndOutputLatchesByDirection) {
         EXPECT_EQ(b->read(reg::DDRC), 0);
         EXPECT_EQ(b->read(c.portC), 0x3D);
     }
+    // PIOC on the E1: plain I/O after reset, STAF read only; on the F1 $1002 is port G.
+    auto e1 = makeBoard("68HC11E1");
+    park(*e1);
+    EXPECT_EQ(e1->read(reg::PIOC), 0x03);
+    e1->write(reg::PIOC, 0xFF);
+    EXPECT_EQ(e1->read(reg::PIOC), 0x7F);
     // On the F1 $1003 is not port C.
     auto f1 = makeBoard("68HC11F1");
     park(*f1);

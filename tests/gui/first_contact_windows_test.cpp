@@ -55,7 +55,14 @@ class CarteEssai : public BoardControl {
 public:
     QString description() const override { return QStringLiteral("68HC11F1, quartz 8 MHz"); }
     void reset() override {}
+    void resetMonopuce() override {}
     void suivreOptions(const QString&, double) override {}
+    uint8_t niveaux(char) override { return 0; }
+    uint8_t sorties(char) override { return 0; }
+    void poserEntree(char, int, bool) override {}
+    void poserIrq(bool) override {}
+    void poserXirq(bool) override {}
+    void poserTension(int, double) override {}
 };
 
 } // namespace

@@ -90,7 +90,9 @@ void BoardPanel::creerPorts(QGridLayout* grille) {
     auto led = [this, grille](char port, int bit, int ligne) {
         auto* d = new LedCarte(this);
         d->setObjectName(QStringLiteral("ledP%1%2").arg(QLatin1Char(port)).arg(bit));
-        d->setToolTip(QStringLiteral("P%1%2 : allum\u00e9e au niveau haut").arg(QLatin1Char(port)).arg(bit));
+        QString bulle = QStringLiteral("P%1%2 : allum\u00e9e au niveau haut").arg(QLatin1Char(port)).arg(bit);
+        if (port != 'B') bulle += QStringLiteral(" (vide tant que la broche est une entr\u00e9e)");
+        d->setToolTip(bulle);
         grille->addWidget(d, ligne, colonne(bit), Qt::AlignCenter);
         return d;
     };

@@ -3,8 +3,21 @@
 #include "sim/chip.h"
 
 #include <cmath>
+#include <optional>
 
 namespace tessaline {
+
+namespace {
+std::optional<hc11::Port> portDe(char port) {
+    switch (port) {
+    case 'B': return hc11::Port::B;
+    case 'C': return hc11::Port::C;
+    case 'D': return hc11::Port::D;
+    case 'E': return hc11::Port::E;
+    default: return std::nullopt;
+    }
+}
+} // namespace
 
 SimBoardControl::SimBoardControl(const hc11::ChipDescription& puce, uint32_t quartzHz)
     : board_(std::make_unique<hc11::Board>(puce, quartzHz))
@@ -18,7 +31,66 @@ QString SimBoardControl::description() const {
 
 void SimBoardControl::reset() {
     board_->resetBootstrap();
+    appliquerExterieur();
     signaler(Evenement::Reset);
+}
+
+void SimBoardControl::resetMonopuce() {
+    board_->resetSingleChip();
+    appliquerExterieur();
+    signaler(Evenement::Reset);
+}
+
+uint8_t SimBoardControl::niveaux(char port) {
+    if (port == 'A') return board_->portAPins();
+    const auto p = portDe(port);
+    return p ? board_->portPins(*p) : 0;
+}
+
+uint8_t SimBoardControl::sorties(char port) {
+    if (port == 'A') return board_->portAOutputs();
+    const auto p = portDe(port);
+    return p ? board_->portOutputs(*p) : 0;
+}
+
+void SimBoardControl::poserEntree(char port, int bit, bool haut) {
+    if (port < 'A' || port > 'E' || port == 'B' || bit < 0 || bit > 7) return;
+    uint8_t& e = entrees_[static_cast<std::size_t>(port - 'A')];
+    e = haut ? uint8_t(e | (1u << bit)) : uint8_t(e & ~(1u << bit));
+    if (port == 'A')
+        board_->setPortAInput(bit, haut);
+    else
+        board_->setPortInput(*portDe(port), bit, haut);
+}
+
+void SimBoardControl::poserIrq(bool bas) {
+    irqBas_ = bas;
+    board_->setIrqPinLow(bas);
+}
+
+void SimBoardControl::poserXirq(bool bas) {
+    xirqBas_ = bas;
+    board_->setXirqPinLow(bas);
+}
+
+void SimBoardControl::poserTension(int canal, double volts) {
+    if (canal < 0 || canal > 7) return;
+    tensions_[static_cast<std::size_t>(canal)] = volts;
+    board_->setAnalogInput(canal, volts);
+}
+
+void SimBoardControl::appliquerExterieur() {
+    for (int bit = 0; bit < 8; ++bit) {
+        const auto haut = [&](char port) {
+            return bool((entrees_[static_cast<std::size_t>(port - 'A')] >> bit) & 1);
+        };
+        board_->setPortAInput(bit, haut('A'));
+        for (const char port : {'C', 'D', 'E'})
+            board_->setPortInput(*portDe(port), bit, haut(port));
+        board_->setAnalogInput(bit, tensions_[static_cast<std::size_t>(bit)]);
+    }
+    board_->setIrqPinLow(irqBas_);
+    board_->setXirqPinLow(xirqBas_);
 }
 
 void SimBoardControl::suivreOptions(const QString& puce, double quartzHz) {
@@ -36,6 +108,7 @@ void SimBoardControl::suivreOptions(const QString& puce, double quartzHz) {
             nouvelle->poke(static_cast<uint16_t>(a), board_->peek(static_cast<uint16_t>(a)));
     ligne_.changerCarte(*nouvelle);
     board_ = std::move(nouvelle);
+    appliquerExterieur();
     ++generation_;
     signaler(Evenement::Reconstruite);
 }

@@ -1,13 +1,16 @@
 // The in-process simulated board as the windows see it (BoardControl): it owns
 // the board and the host's line to it, presses RESET, and builds the board
 // anew when the options name another chip or crystal. The line stays the same
-// object; the board behind it changes.
+// object; the board behind it changes. It remembers what the outside holds on
+// the pins (switches, buttons, voltages), so that a new board and a board
+// after RESET see the same.
 #pragma once
 
 #include "sim/board.h"
 #include "sim_serial_line.h"
 #include "ui/board_control.h"
 
+#include <array>
 #include <memory>
 
 namespace tessaline {
@@ -18,7 +21,14 @@ public:
 
     QString description() const override;
     void reset() override;
+    void resetMonopuce() override;
     void suivreOptions(const QString& puce, double quartzHz) override;
+    uint8_t niveaux(char port) override;
+    uint8_t sorties(char port) override;
+    void poserEntree(char port, int bit, bool haut) override;
+    void poserIrq(bool bas) override;
+    void poserXirq(bool bas) override;
+    void poserTension(int canal, double volts) override;
 
     hc11::Board& board() { return *board_; }
     SimSerialLine& ligne() { return ligne_; }
@@ -26,9 +36,17 @@ public:
     int generation() const { return generation_; }
 
 private:
+    // Drives on the board what the outside holds.
+    void appliquerExterieur();
+
     std::unique_ptr<hc11::Board> board_;
     SimSerialLine ligne_;
     int generation_ = 0;
+    // Levels held on the input pins of ports A, C, D and E (index port - 'A').
+    std::array<uint8_t, 5> entrees_{};
+    bool irqBas_ = false;
+    bool xirqBas_ = false;
+    std::array<double, 8> tensions_{};
 };
 
 } // namespace tessaline

@@ -1,11 +1,14 @@
 // What the windows may know of a simulated board: its description, its RESET
-// button, and that it follows the chip and crystal of the options. The
-// program's entry point implements it over the board; the windows never see
-// the simulator itself.
+// button and mode jumpers, the levels on its port pins, what the outside
+// drives on its inputs (switches, the IRQ and XIRQ buttons, the voltages on
+// the A/D inputs), and that it follows the chip and crystal of the options.
+// The program's entry point implements it over the board; the windows never
+// see the simulator itself.
 #pragma once
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 namespace tessaline {
@@ -13,7 +16,7 @@ namespace tessaline {
 class BoardControl {
 public:
     enum class Evenement {
-        Reset,        // the chip left reset in bootstrap mode: no program runs
+        Reset,        // the chip left reset: the Talker it held is gone
         Reconstruite, // another chip or crystal, held in reset: no program runs
     };
     using Ecouteur = std::function<void(Evenement)>;
@@ -21,11 +24,29 @@ public:
     virtual ~BoardControl() = default;
     // "68HC11F1, quartz 8 MHz".
     virtual QString description() const = 0;
-    // The user presses RESET with the board wired for bootstrap mode.
+    // The user presses RESET with MODA and MODB wired for bootstrap mode: the
+    // boot loader waits for a download.
     virtual void reset() = 0;
+    // RESET with MODA and MODB wired for normal single-chip mode: the program
+    // at the reset vector runs.
+    virtual void resetMonopuce() = 0;
     // The board becomes `puce` (kept when the simulator has no such chip) with
-    // a crystal of `quartzHz`, when either differs from what it is.
+    // a crystal of `quartzHz`, when either differs from what it is. What the
+    // outside drives on the pins stays driven on the new board.
     virtual void suivreOptions(const QString& puce, double quartzHz) = 0;
+
+    // Ports 'A' to 'E': the levels on the pins (1 = high) and which pins are
+    // outputs now, as the program configured them.
+    virtual uint8_t niveaux(char port) = 0;
+    virtual uint8_t sorties(char port) = 0;
+    // A level the outside holds on an input pin (bit 0-7); a pin the program
+    // made an output ignores it until it is an input again.
+    virtual void poserEntree(char port, int bit, bool haut) = 0;
+    // The IRQ and XIRQ pins held low (a button down) or let go.
+    virtual void poserIrq(bool bas) = 0;
+    virtual void poserXirq(bool bas) = 0;
+    // The voltage on A/D channel 0-7 (PE0-PE7), 0 to 5 V.
+    virtual void poserTension(int canal, double volts) = 0;
 
     // Told of every reset and rebuild (one listener; empty to stop).
     void setEcouteur(Ecouteur ecouteur) { ecouteur_ = std::move(ecouteur); }

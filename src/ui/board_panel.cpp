@@ -1,32 +1,249 @@
 #include "ui/board_panel.h"
 
 #include "ui/board_control.h"
+#include "ui/board_widgets.h"
 
 #include <QCloseEvent>
+#include <QDial>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace tessaline {
 
+namespace {
+// About thirty images a second: what a person can follow of the LEDs.
+constexpr int PeriodeRafraichissementMs = 33;
+// A knob turns in hundredths of a volt, from VRL = 0 V to VRH = 5 V.
+constexpr int CentiemesMax = 500;
+
+QString nomIndexe(const char* prefixe, int bit) {
+    return QLatin1String(prefixe) + QString::number(bit);
+}
+
+// Bit 7 stands at the left, as on a board's row of LEDs.
+int colonne(int bit) {
+    return 8 - bit;
+}
+
+QFont petite(QFont f) {
+    f.setPointSizeF(f.pointSizeF() * 0.75);
+    return f;
+}
+
+QLabel* etiquette(const QString& texte, const QString& bulle, QWidget* parent) {
+    auto* l = new QLabel(texte, parent);
+    l->setToolTip(bulle);
+    return l;
+}
+} // namespace
+
 BoardPanel::BoardPanel(BoardControl& board, QWidget* parent)
     : QWidget(parent)
     , board_(board)
-    , description_(new QLabel(board.description(), this)) {
+    , description_(new QLabel(board.description(), this))
+    , mode_(new QLabel(this)) {
     setObjectName(QStringLiteral("frmCarte"));
     setWindowTitle(QStringLiteral("Carte simul\u00e9e"));
     description_->setObjectName(QStringLiteral("lblCarte"));
-    auto* mode = new QLabel(QStringLiteral("MODA et MODB en mode BOOTSTRAP"), this);
-    auto* reset = new QPushButton(QStringLiteral("RESET"), this);
-    reset->setObjectName(QStringLiteral("cmdRESET"));
-    reset->setToolTip(
-        QStringLiteral("Red\u00e9marre le 68HC11 simul\u00e9 dans son chargeur d'amor\u00e7age"));
-    connect(reset, &QPushButton::clicked, this, [&board] { board.reset(); });
+    mode_->setObjectName(QStringLiteral("lblMode"));
+    auto* grille = new QGridLayout;
+    grille->setHorizontalSpacing(4);
+    grille->setVerticalSpacing(3);
+    creerPorts(grille);
+    auto* boutons = new QGridLayout;
+    creerBoutons(boutons);
     auto* l = new QVBoxLayout(this);
+    l->setContentsMargins(8, 6, 8, 6);
+    l->setSpacing(4);
     l->addWidget(description_);
-    l->addWidget(mode);
-    l->addWidget(reset);
+    l->addWidget(mode_);
+    l->addLayout(grille);
+    l->addLayout(boutons);
+    afficherMode();
+    // What the panel shows held is what the board sees.
+    for (int bit = 0; bit < 8; ++bit) {
+        if (interA_[bit]) board_.poserEntree('A', bit, false);
+        board_.poserEntree('C', bit, false);
+        board_.poserTension(bit, 0.0);
+    }
+    board_.poserIrq(false);
+    board_.poserXirq(false);
+    rafraichir();
     setFixedSize(sizeHint());
+    connect(&rafraichissement_, &QTimer::timeout, this, &BoardPanel::rafraichir);
+    rafraichissement_.start(PeriodeRafraichissementMs);
+}
+
+void BoardPanel::creerPorts(QGridLayout* grille) {
+    const QFont fontePetite = petite(font());
+    for (int bit = 0; bit < 8; ++bit) {
+        auto* numero = new QLabel(QString::number(bit), this);
+        numero->setFont(fontePetite);
+        numero->setAlignment(Qt::AlignCenter);
+        grille->addWidget(numero, 0, colonne(bit));
+    }
+    auto led = [this, grille](char port, int bit, int ligne) {
+        auto* d = new LedCarte(this);
+        d->setObjectName(QStringLiteral("ledP%1%2").arg(QLatin1Char(port)).arg(bit));
+        QString bulle = QStringLiteral("P%1%2 : allum\u00e9e au niveau haut").arg(QLatin1Char(port)).arg(bit);
+        if (port != 'B') bulle += QStringLiteral(" (vide tant que la broche est une entr\u00e9e)");
+        d->setToolTip(bulle);
+        grille->addWidget(d, ligne, colonne(bit), Qt::AlignCenter);
+        return d;
+    };
+    grille->addWidget(etiquette(QStringLiteral("PB"),
+                                QStringLiteral("Port B : sorties, diode allum\u00e9e au niveau haut"), this),
+                      1, 0);
+    for (int bit = 0; bit < 8; ++bit)
+        ledsB_[bit] = led('B', bit, 1);
+
+    // Port A: PA0-PA2 are inputs, PA3-PA6 outputs, PA7 either (PACTL DDRA7).
+    grille->addWidget(
+        etiquette(QStringLiteral("PA"),
+                  QStringLiteral("Port A : diodes sur les sorties, interrupteurs sur les entr\u00e9es"),
+                  this),
+        2, 0);
+    for (int bit = 3; bit < 8; ++bit)
+        ledsA_[bit] = led('A', bit, 2);
+    for (const int bit : {0, 1, 2, 7}) {
+        interA_[bit] = interrupteur('A', bit);
+        grille->addWidget(interA_[bit], 2, colonne(bit), Qt::AlignCenter);
+    }
+
+    grille->addWidget(
+        etiquette(QStringLiteral("PC"),
+                  QStringLiteral("Port C : diodes sur les sorties, interrupteurs sur les entr\u00e9es"),
+                  this),
+        3, 0, 2, 1);
+    for (int bit = 0; bit < 8; ++bit) {
+        ledsC_[bit] = led('C', bit, 3);
+        interC_[bit] = interrupteur('C', bit);
+        grille->addWidget(interC_[bit], 4, colonne(bit), Qt::AlignCenter);
+    }
+
+    grille->addWidget(
+        etiquette(QStringLiteral("PE"),
+                  QStringLiteral("Port E : tension sur les entr\u00e9es du convertisseur A/N AN0-AN7"), this),
+        5, 0, 2, 1);
+    for (int canal = 0; canal < 8; ++canal) {
+        auto* p = new QDial(this);
+        p->setObjectName(nomIndexe("potAN", canal));
+        p->setRange(0, CentiemesMax);
+        p->setSingleStep(5);
+        p->setPageStep(50);
+        p->setNotchTarget(50);
+        p->setNotchesVisible(true);
+        p->setFixedSize(30, 30);
+        p->setToolTip(QStringLiteral("AN%1 (PE%1) : tension d'entr\u00e9e, de 0 \u00e0 5 V").arg(canal));
+        potentiometres_[canal] = p;
+        grille->addWidget(p, 5, colonne(canal), Qt::AlignCenter);
+        auto* v = new QLabel(this);
+        v->setObjectName(nomIndexe("lblAN", canal));
+        v->setFont(fontePetite);
+        v->setAlignment(Qt::AlignCenter);
+        tensions_[canal] = v;
+        grille->addWidget(v, 6, colonne(canal));
+        afficherTension(canal);
+        connect(p, &QDial::valueChanged, this, [this, canal](int centiemes) {
+            board_.poserTension(canal, centiemes / 100.0);
+            afficherTension(canal);
+        });
+    }
+}
+
+InterrupteurCarte* BoardPanel::interrupteur(char port, int bit) {
+    auto* s = new InterrupteurCarte(this);
+    s->setObjectName(QStringLiteral("swP%1%2").arg(QLatin1Char(port)).arg(bit));
+    s->setToolTip(QStringLiteral("P%1%2 : en haut, niveau haut ; en bas, niveau bas "
+                                 "(sans effet quand le programme en fait une sortie)")
+                      .arg(QLatin1Char(port))
+                      .arg(bit));
+    connect(s, &QAbstractButton::toggled, this,
+            [this, port, bit](bool haut) { board_.poserEntree(port, bit, haut); });
+    return s;
+}
+
+void BoardPanel::creerBoutons(QGridLayout* grille) {
+    auto bouton = [this](const char* nom, const QString& texte, const QString& bulle) {
+        auto* b = new QPushButton(texte, this);
+        b->setObjectName(QLatin1String(nom));
+        b->setToolTip(bulle);
+        b->setAutoDefault(false);
+        return b;
+    };
+    auto* irq =
+        bouton("cmdIRQ", QStringLiteral("IRQ"),
+               QStringLiteral("Tient la broche IRQ au niveau bas tant que le bouton est enfonc\u00e9"));
+    auto* xirq =
+        bouton("cmdXIRQ", QStringLiteral("XIRQ"),
+               QStringLiteral("Tient la broche XIRQ au niveau bas tant que le bouton est enfonc\u00e9"));
+    auto* reset =
+        bouton("cmdRESET", QStringLiteral("RESET"),
+               QStringLiteral("Red\u00e9marre le 68HC11 simul\u00e9 dans le mode choisi par MODA et MODB"));
+    connect(irq, &QPushButton::pressed, this, [this] { board_.poserIrq(true); });
+    connect(irq, &QPushButton::released, this, [this] { board_.poserIrq(false); });
+    connect(xirq, &QPushButton::pressed, this, [this] { board_.poserXirq(true); });
+    connect(xirq, &QPushButton::released, this, [this] { board_.poserXirq(false); });
+    connect(reset, &QPushButton::clicked, this, [this] {
+        if (monopuce_->isChecked())
+            board_.resetMonopuce();
+        else
+            board_.reset();
+    });
+    auto* bootstrap = new QRadioButton(QStringLiteral("Bootstrap"), this);
+    bootstrap->setObjectName(QStringLiteral("optBootstrap"));
+    bootstrap->setToolTip(
+        QStringLiteral("MODA et MODB au niveau bas : RESET lance le chargeur d'amor\u00e7age "
+                       "(pour le Talker)"));
+    bootstrap->setChecked(true);
+    monopuce_ = new QRadioButton(QStringLiteral("Monopuce"), this);
+    monopuce_->setObjectName(QStringLiteral("optMonopuce"));
+    monopuce_->setToolTip(QStringLiteral("MODA au niveau bas, MODB au niveau haut : RESET lance le programme "
+                                         "du vecteur de reset (EEPROM)"));
+    connect(monopuce_, &QRadioButton::toggled, this, &BoardPanel::afficherMode);
+    grille->addWidget(bootstrap, 0, 0, 1, 2);
+    grille->addWidget(monopuce_, 0, 2);
+    grille->addWidget(irq, 1, 0);
+    grille->addWidget(xirq, 1, 1);
+    grille->addWidget(reset, 1, 2);
+}
+
+void BoardPanel::afficherMode() {
+    mode_->setText(monopuce_->isChecked() ? QStringLiteral("MODA et MODB en mode MONOPUCE")
+                                          : QStringLiteral("MODA et MODB en mode BOOTSTRAP"));
+}
+
+void BoardPanel::afficherTension(int canal) {
+    const double volts = potentiometres_[canal]->value() / 100.0;
+    tensions_[canal]->setText(QLocale(QLocale::French).toString(volts, 'f', 2) + QStringLiteral("\u2009V"));
+}
+
+void BoardPanel::rafraichir() {
+    const uint8_t b = board_.niveaux('B');
+    const uint8_t a = board_.niveaux('A');
+    const uint8_t sortiesA = board_.sorties('A');
+    const uint8_t c = board_.niveaux('C');
+    const uint8_t sortiesC = board_.sorties('C');
+    for (int bit = 0; bit < 8; ++bit) {
+        const auto haut = [bit](uint8_t niveaux) { return bool((niveaux >> bit) & 1); };
+        ledsB_[bit]->setAllume(haut(b));
+        ledsC_[bit]->setAllume(haut(c));
+        ledsC_[bit]->setEnabled(haut(sortiesC));
+        // A pin the program drives ignores its switch.
+        interC_[bit]->setEnabled(!haut(sortiesC));
+        if (ledsA_[bit]) {
+            ledsA_[bit]->setAllume(haut(a));
+            if (interA_[bit]) {
+                ledsA_[bit]->setVisible(haut(sortiesA));
+                interA_[bit]->setVisible(!haut(sortiesA));
+            }
+        }
+    }
 }
 
 void BoardPanel::actualiser() {

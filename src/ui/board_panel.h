@@ -1,14 +1,26 @@
-// The simulated board's panel: which chip and crystal it is, and its RESET
-// button, as on a real board wired for bootstrap mode.
+// The simulated board's front panel: which chip and crystal it is, a LED on
+// every output pin of ports A, B and C, a switch on every input pin of ports A
+// and C, a knob for the voltage on each A/D input (port E), the IRQ, XIRQ and
+// RESET buttons, and the MODA/MODB jumpers (bootstrap or single-chip mode).
+// The LEDs follow the board about thirty times a second.
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
+#include <array>
+
+class QAbstractButton;
+class QDial;
+class QGridLayout;
 class QLabel;
+class QRadioButton;
 
 namespace tessaline {
 
 class BoardControl;
+class InterrupteurCarte;
+class LedCarte;
 
 class BoardPanel : public QWidget {
     Q_OBJECT
@@ -17,13 +29,29 @@ public:
 
     // Shows the board's description again (another chip or crystal).
     void actualiser();
+    // Reads the pins and lights the LEDs (the refresh timer calls it).
+    void rafraichir();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    void creerPorts(QGridLayout* grille);
+    void creerBoutons(QGridLayout* grille);
+    InterrupteurCarte* interrupteur(char port, int bit);
+    void afficherMode();
+    void afficherTension(int canal);
+
     BoardControl& board_;
     QLabel* description_;
+    QLabel* mode_;
+    QRadioButton* monopuce_ = nullptr;
+    // Index = bit number; null where the pin has no LED or no switch.
+    std::array<LedCarte*, 8> ledsA_{}, ledsB_{}, ledsC_{};
+    std::array<InterrupteurCarte*, 8> interA_{}, interC_{};
+    std::array<QDial*, 8> potentiometres_{};
+    std::array<QLabel*, 8> tensions_{};
+    QTimer rafraichissement_;
 };
 
 } // namespace tessaline

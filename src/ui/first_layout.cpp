@@ -26,12 +26,19 @@ PremiereDisposition premiereDisposition(const QRect& ecran, const TaillesFenetre
     d.console = QRect(QPoint(0, 0), t.console);
     d.registres = QRect(QPoint(d.console.right() + 1, 0), t.registres);
     d.carte = QRect(QPoint(d.registres.right() + 1, 0), t.carte);
-    const int haut = std::max({t.console.height(), t.registres.height(), t.carte.height()});
+    // A screen too narrow for the board's panel beside them (1024 pixels): the
+    // panel stands in the bottom right corner, over the end of the trace, and
+    // the files window takes the rest of the top row.
+    const bool carteEnHaut = d.carte.right() < zone.width();
+    if (!carteEnHaut)
+        d.carte.moveTopLeft(QPoint(std::max(zone.width() - t.carte.width(), 0),
+                                   std::max(zone.height() - t.carte.height(), 0)));
+    const int haut = std::max({t.console.height(), t.registres.height(), carteEnHaut ? t.carte.height() : 0});
     // Below: the memory window at its width, the trace over the rest.
     const int hauteur = std::max(zone.height() - haut, 0);
     d.memoire = QRect(0, haut, t.largeurMemoire, hauteur);
     d.trace = QRect(t.largeurMemoire, haut, std::max(zone.width() - t.largeurMemoire, 0), hauteur);
-    const int droite = (t.carte.isEmpty() ? d.registres : d.carte).right() + 1;
+    const int droite = (t.carte.isEmpty() || !carteEnHaut ? d.registres : d.carte).right() + 1;
     d.fichiers = QRect(droite, 0, std::max(zone.width() - droite, 0), haut);
     return d;
 }

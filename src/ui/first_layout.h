@@ -2,7 +2,9 @@
 // the main window over most of the screen, and inside it the console, the
 // registers window and the board's panel side by side along the top, the
 // memory and trace windows side by side below them, none over another; the
-// files window takes the rest of the top row.
+// files window takes the rest of the top row. On a screen too narrow for the
+// board's panel in the top row, the panel stands over the trace's bottom right
+// corner.
 #pragma once
 
 #include <QRect>

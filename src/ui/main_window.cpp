@@ -436,10 +436,13 @@ void MainWindow::disposerPremiereFois(const QRect& ecran) {
     if (layout()) layout()->activate();
     cadre(console_)->move(d.console.topLeft());
     cadre(registres_)->move(d.registres.topLeft());
-    if (carte_) carte_->move(d.carte.topLeft());
     cadre(memoire_)->setGeometry(d.memoire);
     cadre(trace_)->setGeometry(d.trace);
     cadre(fichiers_)->setGeometry(d.fichiers);
+    if (carte_) {
+        carte_->move(d.carte.topLeft());
+        carte_->raise();
+    }
 }
 
 void MainWindow::ramenerDansEcran() {
@@ -598,7 +601,7 @@ void MainWindow::optionsFermees() {
         board_->suivreOptions(session_->config.HardWare, q->mhz * 1e6);
 }
 
-// A reset or a new board: no program runs there, so a Talker it held is gone.
+// A reset or a new board: a Talker it held is gone.
 void MainWindow::carteChangee(BoardControl::Evenement e) {
     if (session_->liaison.talkerPresent || session_->liaison.cibleTourne) EtatPasDeTalker(*session_);
     if (e == BoardControl::Evenement::Reconstruite && panneauCarte_) panneauCarte_->actualiser();

@@ -55,7 +55,14 @@ class CarteEssai : public BoardControl {
 public:
     QString description() const override { return QStringLiteral("68HC11F1, quartz 8 MHz"); }
     void reset() override {}
+    void resetMonopuce() override {}
     void suivreOptions(const QString&, double) override {}
+    uint8_t niveaux(char) override { return 0; }
+    uint8_t sorties(char) override { return 0; }
+    void poserEntree(char, int, bool) override {}
+    void poserIrq(bool) override {}
+    void poserXirq(bool) override {}
+    void poserTension(int, double) override {}
 };
 
 } // namespace
@@ -79,6 +86,17 @@ TEST(PremiereDisposition, SixWindowsSideBySideInsideAMainWindowThatFillsMostOfTh
         // "  <==  0000   CE1000      LDX #$1000" and room for longer operands.
         EXPECT_GE(s.fenetre->trace()->parentWidget()->width(), s.fenetre->trace()->largeurPourColonnes(45))
             << cas << ": a disassembly line is shown whole";
+    }
+    // 1024 pixels leave no room for the board's panel in the top row: it lies
+    // over the trace's corner, everything else side by side.
+    s.fenetre->disposerPremiereFois(QRect(0, 0, 1024, 768));
+    const QRect zone = s.fenetre->findChild<QMdiArea*>("mdiArea")->viewport()->rect();
+    const QWidget* panneau = s.fenetre->findChild<QWidget*>("frmCarte")->parentWidget();
+    for (const QMdiSubWindow* f : s.fenetre->findChild<QMdiArea*>("mdiArea")->subWindowList()) {
+        EXPECT_TRUE(zone.contains(f->geometry())) << f->widget()->objectName().toStdString();
+        const bool permis = f == panneau || f == s.fenetre->trace()->parentWidget();
+        EXPECT_TRUE(permis || !f->geometry().intersects(panneau->geometry()))
+            << f->widget()->objectName().toStdString();
     }
 }
 

@@ -1,0 +1,171 @@
+// The simulated board's front panel on a real board behind its control: small
+// programs in the F1's RAM light the LEDs, read the switches and the A/D
+// knobs, and take the IRQ and XIRQ buttons' interrupts.
+#include "sim/chip.h"
+#include "sim/registers.h"
+#include "sim_board_control.h"
+#include "ui/board_panel.h"
+#include "ui/board_widgets.h"
+
+#include <QAbstractButton>
+#include <QDial>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+using namespace tessaline;
+
+namespace {
+
+// Port C's pins to port B, for ever.
+constexpr uint16_t Recopie = 0x0100;
+const std::initializer_list<uint8_t> RecopieCode = {
+    0xB6, 0x10, 0x06, // LDAA PORTC ($1006 on the F1)
+    0xB7, 0x10, 0x04, // STAA PORTB
+    0x20, 0xF8,       // BRA Recopie
+};
+// One conversion of AN3 (ADCTL = $03, RM 12.4) to port B.
+constexpr uint16_t Conversion = 0x0120;
+const std::initializer_list<uint8_t> ConversionCode = {
+    0x86, 0x80, 0xB7, 0x10, 0x39, // OPTION = ADPU
+    0x86, 0x03, 0xB7, 0x10, 0x30, // ADCTL: AN3, four conversions
+    0xB6, 0x10, 0x30, 0x2A, 0xFB, // wait for CCF
+    0xB6, 0x10, 0x31,             // LDAA ADR1
+    0xB7, 0x10, 0x04, 0x20, 0xFE, // STAA PORTB, BRA *
+};
+// X and I cleared, then a wait; IRQ adds one to port B, XIRQ takes one away.
+constexpr uint16_t Attente = 0x0140;
+const std::initializer_list<uint8_t> AttenteCode = {0x86, 0x00, 0x06, 0x20, 0xFE};
+constexpr uint16_t Irq = 0x0150, Xirq = 0x0158;
+
+struct Banc {
+    Banc() {
+        charger(Recopie, RecopieCode);
+        charger(Conversion, ConversionCode);
+        charger(Attente, AttenteCode);
+        charger(Irq, {0x7C, 0x10, 0x04, 0x3B});  // INC PORTB, RTI
+        charger(Xirq, {0x7A, 0x10, 0x04, 0x3B}); // DEC PORTB, RTI
+        // The normal mode's vectors, in the F1's EEPROM ($FE00-$FFFF).
+        for (const auto& [vecteur, adresse] : {std::pair{0xFFF2, Irq}, {0xFFF4, Xirq}, {0xFFFE, Attente}}) {
+            carte.board().poke(uint16_t(vecteur), uint8_t(adresse >> 8));
+            carte.board().poke(uint16_t(vecteur + 1), uint8_t(adresse));
+        }
+        panneau.show();
+    }
+    void charger(uint16_t adresse, std::initializer_list<uint8_t> octets) {
+        for (const uint8_t o : octets)
+            carte.board().poke(adresse++, o);
+    }
+    void tourner(uint64_t cycles = 2000) { carte.board().runUntil(carte.board().cycleCount() + cycles); }
+    uint8_t portB() { return carte.board().portPins(hc11::Port::B); }
+    template <class T = QAbstractButton>
+    T* controle(const QString& nom) {
+        T* c = panneau.findChild<T*>(nom);
+        EXPECT_NE(c, nullptr) << nom.toStdString();
+        return c;
+    }
+    // The LEDs of port B once the panel's timer has read the pins.
+    uint8_t ledsB() {
+        const uint8_t attendu = portB();
+        auto lu = [this] {
+            uint8_t v = 0;
+            for (int bit = 0; bit < 8; ++bit)
+                if (controle<LedCarte>(QStringLiteral("ledPB%1").arg(bit))->allume()) v |= uint8_t(1u << bit);
+            return v;
+        };
+        return QTest::qWaitFor([&] { return lu() == attendu; }, 500) ? attendu : lu();
+    }
+
+    SimBoardControl carte{*hc11::findChip("68HC11F1"), 8'000'000};
+    BoardPanel panneau{carte};
+};
+
+} // namespace
+
+TEST(BoardPanel, SwitchesKnobsAndButtonsDriveTheProgramAndTheLedsShowPortB) {
+    Banc b;
+    int resets = 0;
+    b.carte.setEcouteur([&](BoardControl::Evenement e) { resets += e == BoardControl::Evenement::Reset; });
+
+    // PC3's switch, read by the program and shown on PB3's LED.
+    b.carte.board().resetSingleChip(Recopie);
+    b.controle(QStringLiteral("swPC3"))->click();
+    b.tourner();
+    EXPECT_EQ(b.carte.board().portPins(hc11::Port::C), 0x08);
+    EXPECT_EQ(b.portB(), 0x08);
+    EXPECT_EQ(b.ledsB(), 0x08);
+    EXPECT_TRUE(b.controle(QStringLiteral("swPC3"))->isEnabled());
+    // The program makes PC3 an output driving low: the switch no longer counts.
+    b.carte.board().write(hc11::reg::DDRC, 0x08);
+    b.tourner();
+    EXPECT_EQ(b.ledsB(), 0x00);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !b.controle(QStringLiteral("swPC3"))->isEnabled(); }, 500));
+
+    // 2,50 V on AN3: half of VRH, $80 (round(255 / 2)).
+    b.controle<QDial>(QStringLiteral("potAN3"))->setValue(250);
+    b.carte.board().resetSingleChip(Conversion);
+    b.tourner();
+    EXPECT_EQ(b.portB(), 0x80);
+    EXPECT_EQ(b.ledsB(), 0x80) << "PB7's LED";
+
+    // Monopuce: RESET starts the program at the reset vector; Bootstrap: the boot loader.
+    b.controle(QStringLiteral("optMonopuce"))->click();
+    b.controle(QStringLiteral("cmdRESET"))->click();
+    b.tourner();
+    EXPECT_EQ(b.carte.board().phase(), hc11::Board::Phase::Running);
+    EXPECT_EQ(b.carte.board().cpu().r.pc, Attente + 3);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(b.carte.board().portPins(hc11::Port::C) & 0x08, 0x08)
+        << "the switch still holds PC3 after RESET";
+
+    // IRQ is level-sensitive: held down, the handler runs again after each RTI;
+    // let go, port B stays where it got.
+    auto appuyer = [&](const char* nom, uint8_t (Banc::*lire)()) {
+        auto* bouton = b.controle(QLatin1String(nom));
+        const uint8_t avant = (b.*lire)();
+        QTest::mousePress(bouton, Qt::LeftButton);
+        b.tourner();
+        const uint8_t pendant = (b.*lire)();
+        QTest::mouseRelease(bouton, Qt::LeftButton);
+        b.tourner();
+        const uint8_t apres = (b.*lire)();
+        b.tourner();
+        EXPECT_NE(pendant, avant) << nom << " taken while held";
+        EXPECT_EQ((b.*lire)(), apres) << nom << " let go";
+        return int(apres) - int(avant);
+    };
+    EXPECT_GT(int8_t(appuyer("cmdIRQ", &Banc::portB)), 0) << "IRQ counts up";
+    EXPECT_LT(int8_t(appuyer("cmdXIRQ", &Banc::portB)), 0) << "XIRQ counts down";
+
+    b.controle(QStringLiteral("optBootstrap"))->click();
+    b.controle(QStringLiteral("cmdRESET"))->click();
+    EXPECT_EQ(b.carte.board().phase(), hc11::Board::Phase::BootRom);
+    EXPECT_EQ(resets, 2);
+}
+
+TEST(BoardPanel, AnotherCrystalKeepsWhatTheSwitchesAndKnobsHold) {
+    Banc b;
+    b.controle(QStringLiteral("swPC3"))->click();
+    b.controle(QStringLiteral("swPA1"))->click();
+    b.controle<QDial>(QStringLiteral("potAN3"))->setValue(250);
+    QTest::mousePress(b.controle(QStringLiteral("cmdIRQ")), Qt::LeftButton);
+    b.carte.suivreOptions(QStringLiteral("68HC11F1"), 16e6);
+    ASSERT_EQ(b.carte.generation(), 1);
+    EXPECT_TRUE(b.controle(QStringLiteral("swPC3"))->isChecked());
+    EXPECT_EQ(b.carte.board().portPins(hc11::Port::C), 0x08);
+    EXPECT_EQ(b.carte.board().portAPins() & 0x07, 0x02);
+    // The new board's RAM is empty; its EEPROM kept the vectors.
+    b.charger(Conversion, ConversionCode);
+    b.carte.board().resetSingleChip(Conversion);
+    b.tourner();
+    EXPECT_EQ(b.portB(), 0x80);
+    // IRQ still held: the interrupt program counts at once.
+    b.charger(Attente, AttenteCode);
+    b.charger(Irq, {0x7C, 0x10, 0x04, 0x3B});
+    b.carte.board().resetSingleChip(Attente);
+    b.tourner();
+    EXPECT_NE(b.portB(), 0x00);
+    QTest::mouseRelease(b.controle(QStringLiteral("cmdIRQ")), Qt::LeftButton);
+}

@@ -102,15 +102,16 @@ void BoardPanel::creerPorts(QGridLayout* grille) {
     for (int bit = 0; bit < 8; ++bit)
         ledsB_[bit] = led('B', bit, 1);
 
-    // Port A: PA0-PA2 are inputs, PA3-PA6 outputs, PA7 either (PACTL DDRA7).
+    // Port A: each pin shows a LED while it is an output and a switch while it is an
+    // input, as the chip and the program set its direction (PA0-PA2 inputs and PA3-PA6
+    // outputs on the A series; PA3 and PA7 either on the E series; any pin on the F1).
     grille->addWidget(
         etiquette(QStringLiteral("PA"),
                   QStringLiteral("Port A : diodes sur les sorties, interrupteurs sur les entr\u00e9es"),
                   this),
         2, 0);
-    for (int bit = 3; bit < 8; ++bit)
+    for (int bit = 0; bit < 8; ++bit) {
         ledsA_[bit] = led('A', bit, 2);
-    for (const int bit : {0, 1, 2, 7}) {
         interA_[bit] = interrupteur('A', bit);
         grille->addWidget(interA_[bit], 2, colonne(bit), Qt::AlignCenter);
     }
@@ -236,13 +237,9 @@ void BoardPanel::rafraichir() {
         ledsC_[bit]->setEnabled(haut(sortiesC));
         // A pin the program drives ignores its switch.
         interC_[bit]->setEnabled(!haut(sortiesC));
-        if (ledsA_[bit]) {
-            ledsA_[bit]->setAllume(haut(a));
-            if (interA_[bit]) {
-                ledsA_[bit]->setVisible(haut(sortiesA));
-                interA_[bit]->setVisible(!haut(sortiesA));
-            }
-        }
+        ledsA_[bit]->setAllume(haut(a));
+        ledsA_[bit]->setVisible(haut(sortiesA));
+        interA_[bit]->setVisible(!haut(sortiesA));
     }
 }
 

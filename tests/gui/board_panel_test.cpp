@@ -102,6 +102,12 @@ TEST(BoardPanel, SwitchesKnobsAndButtonsDriveTheProgramAndTheLedsShowPortB) {
     b.tourner();
     EXPECT_EQ(b.ledsB(), 0x00);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !b.controle(QStringLiteral("swPC3"))->isEnabled(); }, 500));
+    // On the F1 every port A pin has a direction bit: PA0 made an output shows its LED.
+    EXPECT_TRUE(b.controle(QStringLiteral("swPA0"))->isVisible());
+    b.carte.board().write(hc11::reg::DDRA, 0x01);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return b.controle<LedCarte>(QStringLiteral("ledPA0"))->isVisible(); }, 500));
+    EXPECT_FALSE(b.controle(QStringLiteral("swPA0"))->isVisible());
 
     // 2,50 V on AN3: half of VRH, $80 (round(255 / 2)).
     b.controle<QDial>(QStringLiteral("potAN3"))->setValue(250);

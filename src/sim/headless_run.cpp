@@ -29,6 +29,12 @@ std::string hex4(uint16_t v) {
     return buf;
 }
 
+std::string hex2(uint8_t v) {
+    char buf[4];
+    std::snprintf(buf, sizeof buf, "%02X", v);
+    return buf;
+}
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -75,6 +81,9 @@ int runHeadless(const SimOptions& options, std::ostream& out, std::ostream& err)
     const auto t0 = std::chrono::steady_clock::now();
     while (board.cycleCount() < limit) {
         board.runUntil(limit);
+        // A WAI with I clear waits for an interrupt the board may well raise (a timer):
+        // the run goes on.
+        if (cpu.lastEvent() == Cpu::Event::Wai && !(cpu.r.ccr & ccr::I)) continue;
         if (cpu.lastEvent() != Cpu::Event::None) break;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -87,6 +96,14 @@ int runHeadless(const SimOptions& options, std::ostream& out, std::ostream& err)
         out << "Stopped: illegal opcode at " << hex4(cpu.lastIllegalPc()) << "\n";
         break;
     case Cpu::Event::None: out << "Stopped: cycle limit\n"; break;
+    }
+    if (options.dumpAddress) {
+        for (unsigned i = 0; i < options.dumpCount; ++i) {
+            const auto a = uint16_t(*options.dumpAddress + i);
+            if (i % 16 == 0) out << (i ? "\n" : "") << hex4(a) << ":";
+            out << ' ' << hex2(board.peek(a));
+        }
+        out << "\n";
     }
     const uint64_t cycles = board.cycleCount() - startCycle;
     out << registerLine(cpu.r) << "\n";

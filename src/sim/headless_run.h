@@ -1,5 +1,6 @@
 // tessaline-sim --run: load an S-record file, start the CPU in normal single-chip mode,
-// run in virtual time until WAI, STOP, an illegal opcode or the cycle limit, and print
+// run in virtual time until WAI with interrupts masked (I set: nothing on the board can
+// wake it), STOP, an illegal opcode or the cycle limit, and print
 // the registers and the cycle count.
 #pragma once
 

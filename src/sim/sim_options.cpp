@@ -75,6 +75,20 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
             }
             o.start = s;
             sawStart = true;
+        } else if (a == "--dump") {
+            if (!value(v)) return std::nullopt;
+            const auto colon = v.find(':');
+            uint16_t at = 0;
+            unsigned count = 0;
+            if (colon == std::string_view::npos || !parseNumber(v.substr(0, colon), at, 16) ||
+                !parseNumber(v.substr(colon + 1), count, 10) || count == 0 || count > 256) {
+                error =
+                    "--dump takes ADDR:COUNT (hexadecimal address, 1 to 256 bytes), not " + std::string(v);
+                return std::nullopt;
+            }
+            o.dumpAddress = at;
+            o.dumpCount = count;
+            sawStart = true;
         } else if (a == "--max-cycles") {
             if (!value(v)) return std::nullopt;
             if (!parseNumber(v, o.maxCycles, 10) || o.maxCycles == 0) {
@@ -88,7 +102,7 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
         }
     }
     if (o.runFile.empty() && (sawStart || sawMax)) {
-        error = "--start and --max-cycles go with --run";
+        error = "--start, --max-cycles and --dump go with --run";
         return std::nullopt;
     }
     if (!o.runFile.empty() && (o.fast || !o.linkPath.empty() || !o.eepromFile.empty())) {

@@ -2,6 +2,7 @@
 //   tessaline-sim [--chip NAME] [--quartz 2|4|8|16] [--fast] [--trace FILE] [--link PATH]
 //                 [--eeprom FILE.S19]
 //   tessaline-sim --run FILE.S19 [--chip NAME] [--quartz Q] [--start ADDR] [--max-cycles N]
+//                 [--dump ADDR:COUNT]
 //   tessaline-sim --help
 #pragma once
 
@@ -28,12 +29,15 @@ struct SimOptions {
     std::optional<uint16_t> start;
     // Default cycle limit of a headless run: 50 s of E at 2 MHz.
     uint64_t maxCycles = 100'000'000;
+    // --dump ADDR:COUNT: memory printed after a headless run (COUNT bytes, 1 to 256).
+    std::optional<uint16_t> dumpAddress;
+    unsigned dumpCount = 0;
 };
 
 inline constexpr std::string_view kSimUsage =
     "usage: tessaline-sim [--chip NAME] [--quartz 2|4|8|16] [--fast] [--trace FILE] [--link PATH] "
     "[--eeprom FILE.S19] | "
-    "--run FILE.S19 [--chip NAME] [--quartz Q] [--start ADDR] [--max-cycles N] | --help";
+    "--run FILE.S19 [--chip NAME] [--quartz Q] [--start ADDR] [--max-cycles N] [--dump ADDR:COUNT] | --help";
 
 // Parses the arguments after the program name. On a usage error returns nothing and
 // sets `error` to one line.

@@ -13,8 +13,9 @@ namespace {
 
 TEST(SimOptions, ValuesAndUsageErrors) {
     std::string error;
-    const std::vector<std::string_view> good = {"--run", "p.s19",   "--chip", "68HC11A1",     "--quartz",
-                                                "16",    "--start", "B600",   "--max-cycles", "5000"};
+    const std::vector<std::string_view> good = {"--run",        "p.s19", "--chip",  "68HC11A1",
+                                                "--quartz",     "16",    "--start", "B600",
+                                                "--max-cycles", "5000",  "--dump",  "0100:16"};
     const auto o = parseSimOptions(good, error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->runFile, "p.s19");
@@ -22,6 +23,8 @@ TEST(SimOptions, ValuesAndUsageErrors) {
     EXPECT_EQ(o->quartzMHz, 16u);
     EXPECT_EQ(o->start, 0xB600);
     EXPECT_EQ(o->maxCycles, 5000u);
+    EXPECT_EQ(o->dumpAddress, 0x0100);
+    EXPECT_EQ(o->dumpCount, 16u);
     const std::vector<std::string_view> link = {"--fast", "--trace",  "t.txt", "--link",
                                                 "/tmp/l", "--eeprom", "e.s19"};
     ASSERT_TRUE(parseSimOptions(link, error));
@@ -41,6 +44,10 @@ TEST(SimOptions, ValuesAndUsageErrors) {
         {"--run", "p", "--fast"},
         {"--run", "p", "--eeprom", "e"},
         {"--eeprom"},
+        {"--run", "p", "--dump", "0100"},
+        {"--run", "p", "--dump", "0100:0"},
+        {"--run", "p", "--dump", "0100:257"},
+        {"--dump", "0100:4"},
     };
     for (const auto& args : bad) {
         error.clear();
@@ -80,6 +87,18 @@ TEST(HeadlessRun, RunsToWaiOrToTheCycleLimitFromTheStartAddress) {
     EXPECT_EQ(r.out[r.out.size() - 3], "A=12 B=34 X=5678 Y=9ABC SP=00F6 PC=004C CCR=D8");
     EXPECT_EQ(r.out[r.out.size() - 2], "E cycles: 25"); // 2 + 2 + 3 + 4 + 14
     EXPECT_EQ(r.out.back().rfind("E cycles per second: ", 0), 0u);
+    o.dumpAddress = 0x0040;
+    o.dumpCount = 4;
+    r = run(o, "S10F00408612C634CE567818CE9ABC3E08\nS9030040BC\n");
+    ASSERT_GE(r.out.size(), 5u);
+    EXPECT_EQ(r.out[1], "$0040: 86 12 C6 34");
+    o.dumpAddress.reset();
+
+    // CLI; WAI: an interrupt could still wake it, so the run goes on to its limit.
+    o.maxCycles = 1000;
+    r = run(o, "S10500400E3E6E\n");
+    ASSERT_GE(r.out.size(), 3u);
+    EXPECT_EQ(r.out[r.out.size() - 2], "E cycles: 1000");
 
     // $0000: BRA * ; $0010: LDAA #$01; WAI
     const std::string loop = "S105000020FEDC\nS106001086013E24\n";

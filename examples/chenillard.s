@@ -44,7 +44,10 @@
 *
 *   debut       IRQ edge-sensitive, stack, pseudo-vector, first LED,
 *               first compare, interrupts on
-*   boucle      feeds the COP; the interrupts do the work
+*   boucle      feeds the COP; the interrupts do the work. (With nothing
+*               else to do, a program could also wait in WAI between
+*               interrupts to save power; this one keeps running, as a
+*               main loop with work to do would.)
 *   chenille    OC2: next compare, flag cleared, every 8th time one step
 *   bouton      IRQ: reverses SENS
 PORTB   equ     $1004           port B, outputs (the LEDs)

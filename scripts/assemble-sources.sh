@@ -21,7 +21,8 @@ fi
 for source in "$sources"/*.s; do
     name=$(basename "$source" .s)
     m68hc11-as -M --short-branches -o "$work/$name.o" "$source"
-    m68hc11-ld -T "$ldscript" -o "$work/$name.elf" "$work/$name.o"
+    # A flat image in one segment is readable, writable and executable by design.
+    m68hc11-ld --no-warn-rwx-segments -T "$ldscript" -o "$work/$name.elf" "$work/$name.o"
     # objcopy names its output file in the S0 header: write it under its final name.
     (cd "$work" && m68hc11-objcopy -O srec "$name.elf" "$name.s19")
     cp "$work/$name.s19" "$out/$name.s19"

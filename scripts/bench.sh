@@ -34,6 +34,13 @@ for i in 1 2 3; do
     "$bin/tessaline-sim" --run "$work/timer_mix.s19" --chip 68HC11F1 --max-cycles 3000000000 | tail -n 2
 done
 
+# The LED chaser example as stored: a main loop feeding the COP, an OC2 interrupt every
+# 50,000 E cycles and a port B write every eighth.
+echo "== tessaline-sim --run (examples/chenillard.s19, the LED chaser, 68HC11F1)"
+for i in 1 2 3; do
+    "$bin/tessaline-sim" --run "$here/examples/chenillard.s19" --chip 68HC11F1 --max-cycles 3000000000 | tail -n 2
+done
+
 echo "== compile_bench"
 QT_QPA_PLATFORM=offscreen "$bin/compile_bench"
 

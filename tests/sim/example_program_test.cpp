@@ -1,6 +1,6 @@
-// The EEPROM image a simulated board can start with (--eeprom), and the example program
-// examples/compteur.s meant for it: its stored image is the assembly of its source, and
-// run from $FE00 it counts its passes as its comments say.
+// The EEPROM image a simulated board can start with (--eeprom), and the example programs
+// meant for it: their stored images are the assembly of their sources, and
+// examples/compteur.s run from $FE00 counts its passes as its comments say.
 #include "board_test_support.h"
 
 #include "sim/eeprom_image.h"
@@ -28,15 +28,25 @@ std::string textOf(const fs::path& file) {
     return s.str();
 }
 
-TEST(ExampleProgram, StoredImageIsTheAssemblyOfItsSource) {
+// Every examples/NAME.s against its stored NAME.s19.
+TEST(ExampleProgram, StoredImagesAreTheAssemblyOfTheirSources) {
     if (std::system("command -v m68hc11-as >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "m68hc11-as not found (Debian package binutils-m68hc1x): examples/compteur.s19 is "
-                        "used but not checked against its source";
+        GTEST_SKIP()
+            << "m68hc11-as not found (Debian package binutils-m68hc1x): the stored examples/*.s19 are "
+               "used but not checked against their sources";
     const fs::path out = fs::temp_directory_path() / ("tessaline-examples-" + std::to_string(getpid()));
     fs::create_directories(out);
     const std::string command = std::string(TESSALINE_ASSEMBLE_EXAMPLES) + " '" + out.string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    EXPECT_EQ(textOf(kImage), textOf(out / "compteur.s19")) << "run scripts/assemble-examples.sh --update";
+    int sources = 0;
+    for (const auto& entry : fs::directory_iterator(TESSALINE_EXAMPLES)) {
+        if (entry.path().extension() != ".s") continue;
+        ++sources;
+        const fs::path image = fs::path(entry.path()).replace_extension(".s19");
+        EXPECT_EQ(textOf(image), textOf(out / image.filename()))
+            << image << ": run scripts/assemble-examples.sh --update";
+    }
+    EXPECT_GE(sources, 3);
     fs::remove_all(out);
 }
 

@@ -2,6 +2,7 @@
 // writes folder/NAME.S19, NAME.LST and NAME.SYM (NAME: the file name up to its
 // first '.') and prints one "FILE(LINE): error: ..." line per fault, or one
 // success line. Exit status 1 on faults, and then no S19 is left.
+// --version prints the version.
 #include "asm/assembler.h"
 #include "asm/listing_output.h"
 #include "asm/srecord_output.h"
@@ -31,8 +32,12 @@ int main(int argc, char** argv) {
     QTextStream sortie(stdout);
     QTextStream erreurs(stderr);
     const QStringList arguments = app.arguments().mid(1);
+    if (arguments == QStringList{QStringLiteral("--version")}) {
+        sortie << "tessaline-asm " << TESSALINE_VERSION << Qt::endl;
+        return 0;
+    }
     if (arguments.size() != 1 || arguments[0].isEmpty()) {
-        erreurs << "usage: tessaline-asm SOURCE.ASM" << Qt::endl;
+        erreurs << "usage: tessaline-asm SOURCE.ASM | --version" << Qt::endl;
         return 2;
     }
     const QFileInfo source(arguments[0]);

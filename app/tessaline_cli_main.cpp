@@ -24,6 +24,7 @@
 #include <QTime>
 
 #include <memory>
+#include <unistd.h>
 
 using namespace tessaline;
 
@@ -62,6 +63,7 @@ int executer(SerialLine& ligneSerie, EventClock& horloge, const ConfigurationLue
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tessaline"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSALINE_VERSION));
     QTextStream sortie(stdout);
     QTextStream erreurs(stderr);
     auto usage = [&](const QString& texte) {
@@ -73,6 +75,10 @@ int main(int argc, char** argv) {
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
         sortie << texteUsage();
         sortie.flush();
+        return 0;
+    }
+    if (arguments.contains(QStringLiteral("--version"))) {
+        sortie << "tessaline-cli " << TESSALINE_VERSION << Qt::endl;
         return 0;
     }
     QString erreur;
@@ -89,6 +95,7 @@ int main(int argc, char** argv) {
 
     ConsoleScreen ecran(sortie, erreurs);
     ecran.setAnswerYes(ligne->options.yes);
+    ecran.setProgressionTerminal(isatty(STDERR_FILENO) != 0);
     SignauxInterruption signaux;
 
     if (!ligne->options.simulate) {

@@ -1,5 +1,6 @@
 // tessaline: the windows, on a serial port or on the simulated board
 // (--simulate, in real time; --eeprom FILE.S19 starts it with that EEPROM image).
+// --version prints the version and ends, without a display.
 #include "config/config_persistence.h"
 #include "config/crystal_table.h"
 #include "config/settings_store.h"
@@ -12,12 +13,14 @@
 #include "ui/main_window.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 using namespace tessaline;
@@ -43,7 +46,8 @@ bool lireArguments(const QStringList& a, Arguments& r, QString& erreur) {
         } else if (a[i] == "--eeprom" && i + 1 < a.size()) {
             r.eeprom = a[++i];
         } else {
-            erreur = QStringLiteral("usage: tessaline [--simulate [--eeprom FILE.S19]] [--settings FILE]");
+            erreur = QStringLiteral(
+                "usage: tessaline [--simulate [--eeprom FILE.S19]] [--settings FILE] | --version");
             return false;
         }
     }
@@ -74,9 +78,17 @@ int fenetres(QApplication& app, SerialLine& ligne, SettingsStore& reglages, Boar
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before QApplication, which needs a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("tessaline %s\n", TESSALINE_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QApplication::setApplicationVersion(QStringLiteral(TESSALINE_VERSION));
+    // The installed desktop entry and its icon (none when run from the build tree).
+    QGuiApplication::setDesktopFileName(QStringLiteral("tessaline"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessaline")));
     // Qt's own buttons and dialogs in French ("Oui", "Non", "Annuler").
     QTranslator traduction;
     if (traduction.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -12,7 +12,7 @@
 // link is there; see sim/pty_link.h). --eeprom FILE.S19 preloads the EEPROM before the
 // terminal opens (a file refused by sim/eeprom_image.h ends with exit 2, an unreadable
 // one with 1).
-// --help prints the usage.
+// --help prints the usage, --version the version.
 #include "sim/board.h"
 #include "sim/eeprom_image.h"
 #include "sim/headless_run.h"
@@ -135,6 +135,10 @@ int runPty(const hc11::SimOptions& o) {
 
 int main(int argc, char** argv) {
     std::vector<std::string_view> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "tessaline-sim " << TESSALINE_VERSION << "\n";
+        return 0;
+    }
     std::string error;
     const auto options = hc11::parseSimOptions(args, error);
     if (!options) return usageError(error);

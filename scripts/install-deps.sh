@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build ccache clang clang-format
+    build-essential dpkg-dev cmake ninja-build ccache clang clang-format
     qt6-base-dev qt6-serialport-dev
     libgtest-dev libbenchmark-dev
     binutils-m68hc1x srecord

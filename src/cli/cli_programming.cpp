@@ -17,8 +17,7 @@ namespace tessaline {
 
 namespace {
 
-bool programmer(Session& s, const CommandeCli& c, ConsoleScreen& ecran, QTextStream& sortie,
-                QTextStream& erreurs) {
+bool programmer(Session& s, const CommandeCli& c, QTextStream& sortie, QTextStream& erreurs) {
     const QFileInfo fichier(c.arguments[0]);
     if (!fichier.isFile()) {
         erreurs << "tessaline-cli: " << c.arguments[0] << QStringLiteral(" : fichier introuvable")
@@ -29,9 +28,7 @@ bool programmer(Session& s, const CommandeCli& c, ConsoleScreen& ecran, QTextStr
     s.fichiers.FichierS19 = fichier.absoluteFilePath();
     const CommandeConsole* commande = commandeParCode(code::LoadS19);
     selectionnerCommande(s, code::LoadS19, QString::fromUtf8(commande->echo) + fichier.fileName());
-    ecran.setProgressionTerminal(isatty(fileno(stderr)) != 0);
     const BilanProgrammation b = chargerS19(s, seulementModifies);
-    ecran.setProgressionTerminal(false);
     if (!b.reussi()) return false;
     sortie << b.ecrits << QStringLiteral(" octets \u00e9crits");
     if (seulementModifies) sortie << ", " << b.dejaBons << QStringLiteral(" d\u00e9j\u00e0 en place");
@@ -92,7 +89,7 @@ bool commandeProgrammation(Session& session, const CommandeCli& commande, Consol
                            QTextStream& sortie, QTextStream& erreurs, bool& echec) {
     bool reussi = true;
     if (commande.nom == "program")
-        reussi = programmer(session, commande, ecran, sortie, erreurs);
+        reussi = programmer(session, commande, sortie, erreurs);
     else if (commande.nom == "erase")
         reussi = effacer(session, ecran, oui, sortie, erreurs);
     else if (commande.nom == "upload-bin" || commande.nom == "upload-dis")

@@ -84,6 +84,7 @@ QString texteUsage() {
         "usage: tessaline-cli [--settings FILE] [--port NAME] [--hardware NAME] [--quartz Q] [--baud B]\n"
         "                     [--timeout TENTHS] [--simulate [--eeprom FILE.S19]] [--yes]\n"
         "                     COMMAND [ARGS] [-- COMMAND [ARGS] ...]\n"
+        "       tessaline-cli --help | --version\n"
         "commands:\n");
     for (const DescriptionCommande& d : commandesConnues())
         u += QStringLiteral("  ") + QLatin1String(d.usage) + u'\n';

@@ -18,6 +18,7 @@ ConsoleScreen::ConsoleScreen(QTextStream& sortie, QTextStream& erreurs)
 void ConsoleScreen::append(Zone zone, const QString& text, uint32_t, bool) {
     switch (zone) {
     case Zone::Memoire:
+        finirProgression();
         memoire_ += text;
         sortie_ << lignesUnix(text);
         sortie_.flush();
@@ -58,7 +59,18 @@ void ConsoleScreen::setText(const QString& control, const QString& text) {
         finirProgression();
         erreurs_ << lignesUnix(text) << Qt::endl;
     }
+    if (control == controle::TitreInfo) libelle_ = text;
     texts_[control] = text;
+}
+
+void ConsoleScreen::showWait(const QString& label) {
+    libelle_ = label.simplified();
+}
+
+void ConsoleScreen::runInProgressWindow(const QString& title, const std::function<void()>& operation) {
+    libelle_ = title;
+    operation();
+    finirProgression();
 }
 
 void ConsoleScreen::setPanel(const QString& key, const QString& text, int) {
@@ -68,7 +80,7 @@ void ConsoleScreen::setPanel(const QString& key, const QString& text, int) {
 void ConsoleScreen::setValue(const QString& control, int value) {
     if (!progressionTerminal_ || control != controle::BarreProgression || value == progression_) return;
     progression_ = value;
-    erreurs_ << QStringLiteral("\r%1 %").arg(value, 3);
+    erreurs_ << QStringLiteral("\r%1 %2 %").arg(libelle_).arg(value, 3);
     erreurs_.flush();
 }
 
@@ -80,7 +92,9 @@ void ConsoleScreen::setProgressionTerminal(bool actif) {
 void ConsoleScreen::finirProgression() {
     if (progression_ < 0) return;
     progression_ = -1;
-    erreurs_ << Qt::endl;
+    // Back to the start of the line, and the line erased (ECMA-48 EL).
+    erreurs_ << "\r\x1b[K";
+    erreurs_.flush();
 }
 
 Reponse ConsoleScreen::message(const QString& text, const QString& title, Icone icon, Boutons buttons) {

@@ -1,6 +1,8 @@
 // The Screen of the command-line front end: memory lines on standard output,
 // trace entries and message boxes on standard error, questions answered by a
-// flag.
+// flag. On a terminal, the progress bar of the long operations (the Talker's
+// download, EEPROM programming and erasing, the uploads) is one line on
+// standard error that rewrites itself.
 #pragma once
 
 #include "link/screen.h"
@@ -23,8 +25,9 @@ public:
     void setEnabled(const QString& control, bool enabled) override { enabled_[control] = enabled; }
     void setText(const QString& control, const QString& text) override;
     void setTextColour(const QString&, uint32_t) override {}
-    void showWait(const QString&) override {}
-    void hideWait() override {}
+    void showWait(const QString& label) override;
+    void hideWait() override { finirProgression(); }
+    void runInProgressWindow(const QString& title, const std::function<void()>& operation) override;
     void setValue(const QString& control, int value) override;
     Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) override;
     // The file the command line named: no dialog to ask.
@@ -36,7 +39,8 @@ public:
     void setAnswerYes(bool oui) { oui_ = oui; }
     void setFichierAEnregistrer(const QString& chemin) { fichier_ = chemin; }
     // The progress bar as one line on standard error that rewrites itself (for
-    // a terminal); off, the bar shows nothing.
+    // a terminal): the operation's title and the percentage, erased when the
+    // operation ends or anything else is written. Off, the bar shows nothing.
     void setProgressionTerminal(bool actif);
     // Message boxes that reported a fault (not questions, not the plain
     // notices without an icon) since the start.
@@ -53,11 +57,12 @@ private:
     QMap<QString, QString> panels_;
     QMap<QString, bool> enabled_;
     QMap<QString, QString> texts_;
-    // Ends the progress line before anything else goes to standard error.
+    // Erases the progress line before anything else is written.
     void finirProgression();
 
     QString fichier_;
     bool progressionTerminal_ = false;
+    QString libelle_;      // what the progress line says before the percentage
     int progression_ = -1; // the percentage on the open line; -1: none open
     bool oui_ = false;
     int reports_ = 0;

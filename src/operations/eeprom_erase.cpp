@@ -62,6 +62,7 @@ FinEffacement EraseEEPROM(Session& session) {
     int compteur = 0;
     session.liaison.annulation = false;
     e.setEnabled(controle::Executer, false);
+    e.setValue(controle::BarreProgression, 0);
     // The watch stops at once: the first block can go out straight away.
     SurvCom(session, false);
 

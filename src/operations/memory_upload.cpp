@@ -45,6 +45,12 @@ void signalerLecture(Session& s, const QString& operation, int adresse) {
     TestTalker(s);
 }
 
+// The progress bar after `faits` of the range's `total` bytes.
+void avancer(Session& s, int faits, int total) {
+    s.ecran().setValue(controle::BarreProgression,
+                       static_cast<int>(std::min<qint64>(100, 100LL * faits / total)));
+}
+
 // `ecrire` reads the range into the file and returns false on a failed read.
 FinTeleversement televerser(Session& s, const QString& operation, const QString& filtre,
                             const std::function<bool(QSaveFile&)>& ecrire) {
@@ -61,6 +67,7 @@ FinTeleversement televerser(Session& s, const QString& operation, const QString&
     }
     e.showWait(QStringLiteral("Attendez SVP...  ") + operation + QStringLiteral(" en Cours"));
     Tempo(s.horloge(), 0.3f);
+    e.setValue(controle::BarreProgression, 0);
 
     QSaveFile fichier(nom);
     FinTeleversement fin = FinTeleversement::Echec;
@@ -100,6 +107,7 @@ FinTeleversement UpLoadBIN(Session& session) {
                                   return false;
                               }
                               if (fichier.write(QByteArray::fromHex(hexa.toLatin1())) != count) return false;
+                              avancer(session, a + count - debut, fin - debut + 1);
                           }
                           return true;
                       });
@@ -122,6 +130,7 @@ FinTeleversement UpLoadDIS(Session& session) {
                               const QString ligne = texteAdresse + Tab + d.ligne + FinLigne;
                               if (fichier.write(ligne.toLatin1()) < 0) return false;
                               a += d.LongInstr;
+                              avancer(session, a - debut, fin - debut + 1);
                               // The listing ends at the top of the address space.
                               if (a >= 0xFFFF) break;
                           }

@@ -37,7 +37,8 @@ struct SimOptions {
 inline constexpr std::string_view kSimUsage =
     "usage: tessaline-sim [--chip NAME] [--quartz 2|4|8|16] [--fast] [--trace FILE] [--link PATH] "
     "[--eeprom FILE.S19] | "
-    "--run FILE.S19 [--chip NAME] [--quartz Q] [--start ADDR] [--max-cycles N] [--dump ADDR:COUNT] | --help";
+    "--run FILE.S19 [--chip NAME] [--quartz Q] [--start ADDR] [--max-cycles N] [--dump ADDR:COUNT] | --help "
+    "| --version";
 
 // Parses the arguments after the program name. On a usage error returns nothing and
 // sets `error` to one line.

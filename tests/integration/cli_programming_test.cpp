@@ -1,11 +1,16 @@
 // program, erase, upload-bin and upload-dis through tessaline-cli on the
 // simulated board: what the files hold afterwards, and the exit status.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +39,42 @@ protected:
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
                 QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
     }
+    // The same with standard error on a raw pseudo-terminal: the bytes exactly
+    // as the program writes them.
+    ResultatCli cliSurTerminal(const QStringList& arguments) {
+        const int maitre = posix_openpt(O_RDWR | O_NOCTTY);
+        if (maitre < 0 || grantpt(maitre) != 0 || unlockpt(maitre) != 0) return {-2, {}, {}};
+        const int esclave = ::open(ptsname(maitre), O_RDWR | O_NOCTTY);
+        termios t{};
+        tcgetattr(esclave, &t);
+        cfmakeraw(&t);
+        tcsetattr(esclave, TCSANOW, &t);
+        fcntl(maitre, F_SETFL, O_NONBLOCK);
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.setStandardInputFile(QProcess::nullDevice());
+        p.setChildProcessModifier([esclave] { ::dup2(esclave, STDERR_FILENO); });
+        p.start(QStringLiteral(TESSALINE_CLI),
+                QStringList{"--settings", dir.filePath("t.ini"), "--simulate", "--timeout", "50"} +
+                    arguments);
+        QByteArray terminal;
+        const auto vider = [&] {
+            char tampon[4096];
+            for (ssize_t n; (n = ::read(maitre, tampon, sizeof tampon)) > 0;)
+                terminal.append(tampon, n);
+        };
+        QElapsedTimer temps;
+        temps.start();
+        while (!p.waitForFinished(20)) {
+            vider();
+            if (temps.elapsed() > 30000) p.kill();
+        }
+        vider();
+        ::close(esclave);
+        ::close(maitre);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(terminal)};
+    }
     QByteArray lire(const QString& nom) {
         QFile f(dir.filePath(nom));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -61,6 +102,31 @@ TEST_F(CliProgrammation, ProgramThenUploadGivesTheProgramBack) {
     EXPECT_TRUE(r.sortie.contains("0 octets \u00e9crits, 35 d\u00e9j\u00e0 en place\n"))
         << r.sortie.toStdString();
     EXPECT_FALSE(r.erreurs.contains(u'\r')) << "no progress line when standard error is no terminal";
+    EXPECT_FALSE(r.erreurs.contains(u'%'));
+}
+
+// On a terminal every long operation shows its progress line up to 100 % and
+// erases it when it ends; standard output, a pipe, gets none of it.
+TEST_F(CliProgrammation, ProgressLinesOnATerminalOnly) {
+    const ResultatCli r = cliSurTerminal(
+        {"--yes", "load-talker", "--", "program", TESSALINE_EXAMPLES "/compteur.s19", "--", "erase", "--",
+         "upload-bin", "fe00", "200", "p.bin", "--", "upload-dis", "b600", "10", "p.dis"});
+    ASSERT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_EQ(lire("p.bin"), QByteArray(0x200, '\xFF'));
+    const QString titres[] = {"Load Talker !...", "Load *.S19 !...", "Erase EEPROM !...",
+                              "Attendez SVP... UpLoadBIN en Cours", "Attendez SVP... UpLoadDIS en Cours"};
+    qsizetype depuis = 0;
+    for (const QString& titre : titres) {
+        SCOPED_TRACE(titre.toStdString());
+        const qsizetype fin = r.erreurs.indexOf(u'\r' + titre + QStringLiteral(" 100 %"), depuis);
+        ASSERT_GE(fin, 0) << r.erreurs.toStdString();
+        EXPECT_TRUE(r.erreurs.mid(depuis, fin - depuis).contains(u'\r' + titre + QStringLiteral("   0 %")));
+        // Erased once done: nothing else written over it.
+        depuis = fin + titre.size() + 7;
+        EXPECT_EQ(r.erreurs.mid(depuis, 4), QStringLiteral("\r\x1b[K"));
+    }
+    EXPECT_FALSE(r.sortie.contains(u'\r'));
+    EXPECT_FALSE(r.sortie.contains(u'%'));
 }
 
 // Erase asks; with no terminal to answer and no --yes, nothing is erased and
@@ -78,6 +144,7 @@ TEST_F(CliProgrammation, EraseNeedsYesWithoutATerminal) {
     EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
     EXPECT_EQ(lire("a.bin"), QByteArray(0x200, '\xFF'));
     EXPECT_EQ(r.erreurs.count("Erase EEPROM "), 8);
+    EXPECT_FALSE(r.erreurs.contains(u'\r') || r.erreurs.contains(u'%')) << "no progress off a terminal";
 }
 
 // A record addressed to RAM, a missing file: exit 1 with the message, and no

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# `cmake --install` of the build tree into a temporary prefix: every file the
+# package ships is where the desktop and the programs look for it, and the
+# installed tessaline-cli compiles a source with the installed compile script
+# and assembler, found beside it.
+#   installed_layout_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+for p in tessaline tessaline-cli tessaline-sim tessaline-asm tessaline-compile; do
+    [ -x "$prefix/bin/$p" ] || fail "bin/$p not installed"
+done
+for f in applications/tessaline.desktop icons/hicolor/scalable/apps/tessaline.svg \
+    metainfo/io.github.tessaline.Tessaline.metainfo.xml tessaline/examples/compteur.asm \
+    tessaline/examples/compteur.s tessaline/examples/compteur.s19 tessaline/examples/eeprom.ld; do
+    [ -s "$prefix/share/$f" ] || fail "share/$f not installed"
+done
+# The desktop entry's icon and the metadata's launchable name installed files.
+grep -qx "Icon=tessaline" "$prefix/share/applications/tessaline.desktop" || fail "the entry's icon"
+grep -q '<launchable type="desktop-id">tessaline.desktop</launchable>' \
+    "$prefix/share/metainfo/io.github.tessaline.Tessaline.metainfo.xml" || fail "the metadata's launchable"
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net --no-color "$prefix/share/metainfo/io.github.tessaline.Tessaline.metainfo.xml" \
+        >/dev/null || fail "appstreamcli validate"
+fi
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$prefix/share/applications/tessaline.desktop" || fail "desktop-file-validate"
+fi
+
+# A fresh settings file: the compile script and assembler take their defaults.
+work="$prefix/work"
+mkdir "$work"
+cp "$prefix/share/tessaline/examples/compteur.asm" "$work/"
+HOME="$work" "$prefix/bin/tessaline-cli" --settings "$work/t.ini" assemble "$work/compteur.asm" >"$work/out" 2>&1 ||
+    { cat "$work/out" >&2; fail "the installed tessaline-cli did not compile the example"; }
+grep -q "^S1" "$work/compteur.S19" || fail "no S1 record in compteur.S19"
+echo "installed layout: every file in place, the example compiled from the prefix"

@@ -71,9 +71,18 @@ Board::Board(const ChipDescription& chip, uint32_t crystalHz)
     , loader_(chip, sci_, std::span<uint8_t>(mem_.data() + chip.ramStart, chip.ramSize))
     , timer_(chip.portA)
     , latches_(chip.registerSize, 0)
+    , owners_(chip.registerSize, RegisterOwner::Board)
     , ports_(chip)
     , config_(chip.config)
     , pendingConfig_(chip.config) {
+    for (uint16_t i = 0; i < chip.registerSize; ++i) {
+        const auto a = uint16_t(chip.registerStart + i);
+        owners_[i] = isSciRegister(a)             ? RegisterOwner::Sci
+                     : timer_.isRegister(a)       ? RegisterOwner::Timer
+                     : ports_.isRegister(a)       ? RegisterOwner::Ports
+                     : AdConverter::isRegister(a) ? RegisterOwner::Adc
+                                                  : RegisterOwner::Board;
+    }
     eeprom_.eraseAll();
     const auto rom = bootRomImage();
     std::copy(rom.begin(), rom.end(), mem_.begin() + kBootRomStart);
@@ -221,13 +230,15 @@ void Board::writeSlow(uint16_t a, uint8_t v) {
 }
 
 uint8_t Board::readRegister(uint16_t a) {
-    if (isSciRegister(a)) {
+    switch (ownerOf(a)) {
+    case RegisterOwner::Sci: {
         const uint8_t v = sci_.read(a, cycles);
         afterSciAccess();
         return v;
     }
-    if (timer_.isRegister(a)) return timer_.read(a, cycles);
-    return otherRegisterValue(a);
+    case RegisterOwner::Timer: return timer_.read(a, cycles);
+    default: return otherRegisterValue(a);
+    }
 }
 
 bool Board::copEnabled() const {
@@ -272,14 +283,11 @@ void Board::clockMonitorReset() {
 }
 
 uint8_t Board::otherRegisterValue(uint16_t a) const {
-    if (timer_.isRegister(a)) {
-        timer_.sync(cycles);
-        return timer_.value(a, cycles);
-    }
-    if (ports_.isRegister(a)) return ports_.read(a);
-    if (AdConverter::isRegister(a)) {
-        adc_.sync(cycles);
-        return adc_.value(a);
+    switch (ownerOf(a)) {
+    case RegisterOwner::Timer: timer_.sync(cycles); return timer_.value(a, cycles);
+    case RegisterOwner::Ports: return ports_.read(a);
+    case RegisterOwner::Adc: adc_.sync(cycles); return adc_.value(a);
+    default: break;
     }
     switch (a) {
     case reg::BPROT: return chip_.hasBprot ? eeprom_.bprot() : kUnmappedRead;
@@ -291,23 +299,18 @@ uint8_t Board::otherRegisterValue(uint16_t a) const {
 }
 
 void Board::writeRegister(uint16_t a, uint8_t v) {
-    if (isSciRegister(a)) {
+    switch (ownerOf(a)) {
+    case RegisterOwner::Sci:
         sci_.write(a, v, cycles, specialMode);
         afterSciAccess();
         return;
-    }
-    if (timer_.isRegister(a)) {
+    case RegisterOwner::Timer:
         timer_.write(a, v, cycles, timeProtectedWritable());
         afterTimerAccess();
         return;
-    }
-    if (ports_.isRegister(a)) {
-        ports_.write(a, v);
-        return;
-    }
-    if (AdConverter::isRegister(a)) {
-        adc_.write(a, v, cycles, latchValue(reg::OPTION) & option::ADPU);
-        return;
+    case RegisterOwner::Ports: ports_.write(a, v); return;
+    case RegisterOwner::Adc: adc_.write(a, v, cycles, latchValue(reg::OPTION) & option::ADPU); return;
+    case RegisterOwner::Board: break;
     }
     switch (a) {
     case reg::CONFIG: break;

@@ -183,6 +183,11 @@ private:
     uint8_t otherRegisterValue(uint16_t address) const;
     void writeRegister(uint16_t address, uint8_t value);
     void writeHprio(uint8_t value);
+    // Which model answers each register, looked up once per access rather than asked
+    // of every model in turn (register writes such as the COP's come every few
+    // instructions in some programs).
+    enum class RegisterOwner : uint8_t { Sci, Timer, Ports, Adc, Board };
+    RegisterOwner ownerOf(uint16_t address) const { return owners_[address - chip_.registerStart]; }
     uint8_t& latch(uint16_t address) { return latches_[address - chip_.registerStart]; }
     uint8_t latchValue(uint16_t address) const { return latches_[address - chip_.registerStart]; }
     void afterSciAccess();
@@ -216,6 +221,7 @@ private:
     uint64_t resetCycle_ = 0;
     uint8_t hprio_ = 0;
     std::vector<uint8_t> latches_;
+    std::vector<RegisterOwner> owners_;
     Ports ports_;
     mutable AdConverter adc_;
     uint8_t config_;

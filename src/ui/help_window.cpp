@@ -60,10 +60,10 @@ HelpWindow::HelpWindow(const QString& dossier, QWidget* parent)
     separation->addWidget(gauche);
     separation->addWidget(page_);
     separation->setStretchFactor(1, 1);
-    separation->setSizes({290, 690});
+    separation->setSizes({290, 830});
     auto* disposition = new QHBoxLayout(this);
     disposition->addWidget(separation);
-    resize(1000, 700);
+    resize(1120, 720);
 
     for (QListWidget* liste : {sommaire_, resultats_}) {
         liste->setWordWrap(true);

@@ -65,19 +65,15 @@ HelpWindow::HelpWindow(const QString& dossier, QWidget* parent)
     disposition->addWidget(separation);
     resize(1120, 720);
 
+    // Both lists open the page of an item clicked, or chosen with Enter.
+    const auto ouvrirElement = [this](QListWidgetItem* e) { afficher(e->data(Qt::UserRole).toString()); };
     for (QListWidget* liste : {sommaire_, resultats_}) {
         liste->setWordWrap(true);
         liste->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        connect(liste, &QListWidget::itemActivated, this, ouvrirElement);
+        connect(liste, &QListWidget::itemClicked, this, ouvrirElement);
     }
     remplir(sommaire_, pages_);
-    connect(sommaire_, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem* e) { afficher(e->data(Qt::UserRole).toString()); });
-    connect(sommaire_, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* e) { afficher(e->data(Qt::UserRole).toString()); });
-    connect(resultats_, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem* e) { afficher(e->data(Qt::UserRole).toString()); });
-    connect(resultats_, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* e) { afficher(e->data(Qt::UserRole).toString()); });
     connect(recherche_, &QLineEdit::textChanged, this, &HelpWindow::chercher);
     connect(recherche_, &QLineEdit::returnPressed, this, [this] {
         if (resultats_->count() > 0) afficher(resultats_->item(0)->data(Qt::UserRole).toString());

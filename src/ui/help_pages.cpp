@@ -34,8 +34,8 @@ struct ContexteAide {
 
 // The help contexts the message boxes pass, and the page each opens.
 constexpr ContexteAide Contextes[] = {
-    {contexteAide::QuestionFin, "quitter.html"},
-    {contexteAide::EffacementEeprom, "effacement.html"},
+    {contexteAide::QuestionFin, pageAide::Quitter},
+    {contexteAide::EffacementEeprom, pageAide::Effacement},
 };
 
 } // namespace

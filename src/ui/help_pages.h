@@ -11,6 +11,16 @@ namespace tessaline {
 // The contents page; every other page is listed in it.
 inline constexpr char PageSommaire[] = "index.html";
 
+// The pages the program opens by name (F1 on a window, the questions' Aide).
+namespace pageAide {
+inline constexpr char Commandes[] = "commandes.html";
+inline constexpr char Registres[] = "registres.html";
+inline constexpr char Fichiers[] = "fichiers.html";
+inline constexpr char CarteSimulee[] = "carte-simulee.html";
+inline constexpr char Quitter[] = "quitter.html";
+inline constexpr char Effacement[] = "effacement.html";
+} // namespace pageAide
+
 struct PageAide {
     QString fichier; // "console.html"
     QString titre;   // the link's text in the contents page

@@ -680,11 +680,12 @@ HelpWindow* MainWindow::aide(const QString& page) {
 void MainWindow::aideContextuelle() {
     const QMdiSubWindow* active = mdi_->activeSubWindow();
     const QWidget* w = active ? active->widget() : nullptr;
-    QString page = QLatin1String(PageSommaire);
-    if (w && w == console_) page = QStringLiteral("commandes.html");
-    if (w && w == registres_) page = QStringLiteral("registres.html");
-    if (w && w == fichiers_) page = QStringLiteral("fichiers.html");
-    aide(page);
+    const char* page = PageSommaire;
+    if (w && w == console_) page = pageAide::Commandes;
+    if (w && w == registres_) page = pageAide::Registres;
+    if (w && w == fichiers_) page = pageAide::Fichiers;
+    if (w && w == panneauCarte_) page = pageAide::CarteSimulee;
+    aide(QLatin1String(page));
 }
 
 void MainWindow::aPropos() {

@@ -37,6 +37,13 @@ enum class Icone { Aucune, Question, Critique, Exclamation, Information };
 enum class Boutons { Ok, OuiNon, OuiNonAnnuler, OkAnnuler };
 enum class Reponse { Ok, Oui, Non, Annuler };
 
+// Help contexts of the questions that have a help page: the windows' message box
+// shows an Aide button that opens it.
+namespace contexteAide {
+inline constexpr int QuestionFin = 1000;
+inline constexpr int EffacementEeprom = 1100;
+} // namespace contexteAide
+
 // Images of the status-bar panels (the main window's image list).
 namespace image {
 inline constexpr int ComFermee = 1;
@@ -82,6 +89,13 @@ public:
     }
 
     virtual Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) = 0;
+    // The same box with a help context (contexteAide): a screen with a help
+    // window offers the page of that context; the others ask as message() does.
+    virtual Reponse messageAvecAide(const QString& text, const QString& title, Icone icon, Boutons buttons,
+                                    int contexte) {
+        Q_UNUSED(contexte);
+        return message(text, title, icon, buttons);
+    }
     // The save dialog: the full name of the file chosen (the user has agreed to
     // replace it if it exists), empty when cancelled. `filtre` as Qt's file
     // dialogs take it: "Fichiers Binaires (*.BIN)".

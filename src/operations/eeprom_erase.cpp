@@ -109,9 +109,10 @@ FinCommandeEffacement effacerEeprom(Session& session) {
     Screen& e = session.ecran();
     selectionnerCommande(session, code::EraseEeprom, QStringLiteral("Erase EEPROM"));
     e.beep();
-    const Reponse r = e.message(QStringLiteral("Etes vous Sur de Vouloir ") + FinLigne +
-                                    QStringLiteral("Effacer l'EEPROM ? ....") + FinLigne,
-                                TitreApplication, Icone::Critique, Boutons::OuiNon);
+    const Reponse r =
+        e.messageAvecAide(QStringLiteral("Etes vous Sur de Vouloir ") + FinLigne +
+                              QStringLiteral("Effacer l'EEPROM ? ....") + FinLigne,
+                          TitreApplication, Icone::Critique, Boutons::OuiNon, contexteAide::EffacementEeprom);
     if (r != Reponse::Oui) return FinCommandeEffacement::NonConfirme;
     FinEffacement fin = FinEffacement::Annule;
     e.runInProgressWindow(QStringLiteral("Erase EEPROM !..."), [&] { fin = EraseEEPROM(session); });

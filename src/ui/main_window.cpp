@@ -18,6 +18,8 @@
 #include "ui/files_window.h"
 #include "ui/first_layout.h"
 #include "ui/fixed_subwindow.h"
+#include "ui/help_pages.h"
+#include "ui/help_window.h"
 #include "ui/info_dialog.h"
 #include "ui/memory_window.h"
 #include "ui/options_dialog.h"
@@ -118,6 +120,7 @@ MainWindow::MainWindow(SerialLine& ligne, EventClock& horloge, SettingsStore& re
         InfoDialog info(*session_, titre, operation, this);
         info.executer();
     });
+    ecran_->setHelpHandler([this](int contexte) { aide(pageDuContexte(contexte)); });
     // A simulated board leaves reset when the download waits for it, as the
     // user would press RESET on a real one.
     if (board_) {
@@ -226,9 +229,15 @@ void MainWindow::creerMenus() {
 
     QMenu* aide = menu("mnuHelp", QStringLiteral("&?"));
     connect(action(aide, "mnuHelpContents", QStringLiteral("&Sommaire")), &QAction::triggered, this,
-            &MainWindow::aide);
-    connect(action(aide, "mnuHelpSearch", QStringLiteral("A&ide sur...")), &QAction::triggered, this,
-            &MainWindow::aide);
+            [this] { this->aide(QLatin1String(PageSommaire)); });
+    connect(action(aide, "mnuHelpSearch", QStringLiteral("A&ide sur...")), &QAction::triggered, this, [this] {
+        if (HelpWindow* f = this->aide({})) f->rechercher();
+    });
+    auto* f1 = new QAction(this);
+    f1->setObjectName(QStringLiteral("mnuHelpF1"));
+    f1->setShortcut(Qt::Key_F1);
+    addAction(f1);
+    connect(f1, &QAction::triggered, this, &MainWindow::aideContextuelle);
     separateur(aide, "mnuHelpBar1");
     connect(action(aide, "mnuHelpAbout", QStringLiteral("\u00c0 &propos de Tessaline...")),
             &QAction::triggered, this, &MainWindow::aPropos);
@@ -509,7 +518,8 @@ void MainWindow::relireDisposition() {
 bool MainWindow::quitter() {
     if (commandesFichier_ && !commandesFichier_->modificationsReglees()) return false;
     ecran_->beep();
-    const Reponse r = ecran_->message(QuestionFin, windowTitle(), Icone::Critique, Boutons::OuiNonAnnuler);
+    const Reponse r = ecran_->messageAvecAide(QuestionFin, windowTitle(), Icone::Critique,
+                                              Boutons::OuiNonAnnuler, contexteAide::QuestionFin);
     if (r == Reponse::Annuler) {
         // The program goes on: so do the exchanges an interrupted close stopped.
         session_->liaison.interruption = false;
@@ -563,6 +573,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     }
     if (fin_ || quitter()) {
         // The program ends with its last window.
+        if (aide_) aide_->close();
         e->accept();
     } else {
         e->ignore();
@@ -653,9 +664,28 @@ void MainWindow::placerFichiersSansPlaceStockee() {
     fichiers_->parentWidget()->setGeometry(rangee.right() + 1, rangee.top(), largeur, rangee.height());
 }
 
-void MainWindow::aide() {
-    // No help file ships with the program.
-    ecran_->message(PasDAide, Titre, Icone::Information, Boutons::Ok);
+HelpWindow* MainWindow::aide(const QString& page) {
+    if (!aide_) {
+        const QString dossier = dossierAide(QApplication::applicationDirPath());
+        if (dossier.isEmpty()) {
+            ecran_->message(PasDAide, Titre, Icone::Information, Boutons::Ok);
+            return nullptr;
+        }
+        aide_ = std::make_unique<HelpWindow>(dossier);
+    }
+    if (!page.isEmpty()) aide_->afficher(page);
+    return aide_.get();
+}
+
+void MainWindow::aideContextuelle() {
+    const QMdiSubWindow* active = mdi_->activeSubWindow();
+    const QWidget* w = active ? active->widget() : nullptr;
+    const char* page = PageSommaire;
+    if (w && w == console_) page = pageAide::Commandes;
+    if (w && w == registres_) page = pageAide::Registres;
+    if (w && w == fichiers_) page = pageAide::Fichiers;
+    if (w && w == panneauCarte_) page = pageAide::CarteSimulee;
+    aide(QLatin1String(page));
 }
 
 void MainWindow::aPropos() {

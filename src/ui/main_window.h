@@ -28,6 +28,7 @@ class BoardPanel;
 class ConsoleWindow;
 class FileCommands;
 class FilesWindow;
+class HelpWindow;
 class MemoryWindow;
 class OptionsDialog;
 class RegistersWindow;
@@ -52,6 +53,8 @@ public:
     RegistersWindow* registres() const { return registres_; }
     FilesWindow* fichiers() const { return fichiers_; }
     FileCommands* commandesFichier() const { return commandesFichier_; }
+    // The help window, once it has been opened.
+    HelpWindow* fenetreAide() const { return aide_.get(); }
     const WindowLayout& disposition() const { return disposition_; }
     // True once the start-up sequence has run to its end.
     bool demarre() const { return demarre_; }
@@ -83,7 +86,11 @@ private:
     void relireDisposition();
     void disposerFenetres(Qt::Orientation sens);
     void rangerIcones();
-    void aide();
+    // The help window on `page`, or the message that there is no help when
+    // its pages cannot be found.
+    HelpWindow* aide(const QString& page);
+    // F1: the help page of the active child window.
+    void aideContextuelle();
     void aPropos();
     void ouvrirOptions(bool modal);
     void optionsFermees();
@@ -114,6 +121,8 @@ private:
     bool fin_ = false;
     // Asks for the close again once the operation that was running has returned.
     QTimer* fermetureDifferee_ = nullptr;
+    // A window of its own, so that a question left open does not block it.
+    std::unique_ptr<HelpWindow> aide_;
 };
 
 } // namespace tessaline

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSpinBox>
 
 namespace tessaline {
@@ -155,6 +156,16 @@ QString QtScreen::fichierAEnregistrer(const QString& titre, const QString& filtr
 }
 
 Reponse QtScreen::message(const QString& text, const QString& title, Icone icon, Boutons buttons) {
+    return afficherBoite(text, title, icon, buttons, -1);
+}
+
+Reponse QtScreen::messageAvecAide(const QString& text, const QString& title, Icone icon, Boutons buttons,
+                                  int contexte) {
+    return afficherBoite(text, title, icon, buttons, aide_ ? contexte : -1);
+}
+
+Reponse QtScreen::afficherBoite(const QString& text, const QString& title, Icone icon, Boutons buttons,
+                                int contexte) {
     QMessageBox::Icon icone = QMessageBox::NoIcon;
     switch (icon) {
     case Icone::Question: icone = QMessageBox::Question; break;
@@ -172,6 +183,16 @@ Reponse QtScreen::message(const QString& text, const QString& title, Icone icon,
     }
     QMessageBox boite(icone, title, text, boutons, racine_);
     boite.setObjectName(QStringLiteral("msgTessaline"));
+    if (contexte >= 0) {
+        // The Aide button opens the page and leaves the question up: its click
+        // no longer reaches the box, which would close on any button. The box
+        // blocks only its own window, so the help window takes the mouse.
+        QPushButton* aide = boite.addButton(QMessageBox::Help);
+        aide->setText(QStringLiteral("&Aide"));
+        QObject::disconnect(aide, &QAbstractButton::clicked, nullptr, nullptr);
+        QObject::connect(aide, &QAbstractButton::clicked, [this, contexte] { aide_(contexte); });
+        boite.setWindowModality(Qt::WindowModal);
+    }
     switch (boite.exec()) {
     case QMessageBox::Yes: return Reponse::Oui;
     case QMessageBox::No: return Reponse::Non;

@@ -26,6 +26,10 @@ public:
     using FenetreProgression =
         std::function<void(const QString& titre, const std::function<void()>& operation)>;
     void setProgressWindow(FenetreProgression f) { progression_ = std::move(f); }
+    // What the Aide button of a box with a help context opens (the help window
+    // on that context's page). Without it the boxes have no Aide button.
+    using OuvrirAide = std::function<void(int contexte)>;
+    void setHelpHandler(OuvrirAide f) { aide_ = std::move(f); }
 
     // What happens when an operation names a control that no window holds
     // (other than a control of a closed dialog). The program only warns; the
@@ -47,6 +51,8 @@ public:
     void hideWait() override;
     void runInProgressWindow(const QString& title, const std::function<void()>& operation) override;
     Reponse message(const QString& text, const QString& title, Icone icon, Boutons buttons) override;
+    Reponse messageAvecAide(const QString& text, const QString& title, Icone icon, Boutons buttons,
+                            int contexte) override;
     QString fichierAEnregistrer(const QString& titre, const QString& filtre) override;
     void beep() override;
     void setBusy(bool busy) override;
@@ -57,6 +63,9 @@ public:
 private:
     RichTextArea* zone(Zone z) const;
     QObject* controle(const QString& nom) const;
+    // contexte < 0: no Aide button.
+    Reponse afficherBoite(const QString& text, const QString& title, Icone icon, Boutons buttons,
+                          int contexte);
 
     QPointer<QWidget> racine_;
     QPointer<RichTextArea> trace_;
@@ -64,6 +73,7 @@ private:
     QPointer<RichTextArea> echo_;
     QPointer<WaitWindow> attente_;
     FenetreProgression progression_;
+    OuvrirAide aide_;
     int occupe_ = 0;
     int beeps_ = 0;
 };

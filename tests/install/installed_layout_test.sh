@@ -19,7 +19,9 @@ for p in tessaline tessaline-cli tessaline-sim tessaline-asm tessaline-compile; 
 done
 for f in applications/tessaline.desktop icons/hicolor/scalable/apps/tessaline.svg \
     metainfo/io.github.tessaline.Tessaline.metainfo.xml tessaline/examples/compteur.asm \
-    tessaline/examples/compteur.s tessaline/examples/compteur.s19 tessaline/examples/eeprom.ld; do
+    tessaline/examples/compteur.s tessaline/examples/compteur.s19 tessaline/examples/eeprom.ld \
+    tessaline/examples/chenillard.s19 tessaline/examples/tension.s19 \
+    tessaline/help/index.html tessaline/help/aide.css; do
     [ -s "$prefix/share/$f" ] || fail "share/$f not installed"
 done
 # The desktop entry's icon and the metadata's launchable name installed files.

@@ -25,14 +25,7 @@ namespace {
 class ExampleUnderTalker : public ::testing::Test {
 protected:
     void start(const char* image) {
-        std::string erreur;
-        ASSERT_EQ(hc11::loadEepromImage(s.board, std::string(TESSALINE_EXAMPLES "/") + image, erreur),
-                  hc11::EepromImageLoad::Loaded)
-            << erreur;
-        s.adapter(QStringLiteral("8"), 9600);
-        ASSERT_TRUE(s.telecharger());
-        TestTalker(s.session);
-        ASSERT_TRUE(s.session.liaison.talkerPresent);
+        ASSERT_NO_FATAL_FAILURE(s.demarrerAvecExemple(image));
         run();
     }
     void run() {

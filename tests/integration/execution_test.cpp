@@ -32,16 +32,7 @@ constexpr uint16_t FinProgramme = 0xFE22;
 
 class Execution : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string erreur;
-        ASSERT_EQ(hc11::loadEepromImage(s.board, TESSALINE_EXAMPLES "/compteur.s19", erreur),
-                  hc11::EepromImageLoad::Loaded)
-            << erreur;
-        s.adapter(QStringLiteral("8"), 9600);
-        ASSERT_TRUE(s.telecharger());
-        TestTalker(s.session);
-        ASSERT_TRUE(s.session.liaison.talkerPresent);
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(s.demarrerAvecExemple("compteur.s19")); }
 
     Session& session() { return s.session; }
     const JeuRegistres& regs() { return s.session.registres; }

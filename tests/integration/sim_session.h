@@ -7,13 +7,19 @@
 #include "link/session.h"
 #include "link/tempo.h"
 #include "link/transfer.h"
+#include "operations/talker_link.h"
 #include "recording_screen.h"
 #include "sim/board.h"
 #include "sim/chip.h"
+#include "sim/eeprom_image.h"
 #include "sim_serial_line.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <gtest/gtest.h>
+
+#include <string>
 
 namespace tessaline::test {
 
@@ -59,6 +65,19 @@ struct SimSession {
         return true;
     }
     bool telecharger() { return telecharger(session.config.TalkerPrepare); }
+
+    // The board's EEPROM holds examples/`image`; the Talker is loaded at 9600 baud
+    // (8 MHz crystal) and answers. Test assertions report what failed.
+    void demarrerAvecExemple(const std::string& image) {
+        std::string erreur;
+        ASSERT_EQ(hc11::loadEepromImage(board, std::string(TESSALINE_EXAMPLES "/") + image, erreur),
+                  hc11::EepromImageLoad::Loaded)
+            << erreur;
+        adapter(QStringLiteral("8"), 9600);
+        ASSERT_TRUE(telecharger());
+        TestTalker(session);
+        ASSERT_TRUE(session.liaison.talkerPresent);
+    }
 
     hc11::Board board;
     SimSerialLine ligne{board};

@@ -5,7 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 mapfile -t files < <(git ls-files -- 'src/*.cpp' 'src/*.h' 'app/*.cpp' 'app/*.h' 'tests/*.cpp' 'tests/*.h' \
-    'bench/*.cpp' 'bench/*.h')
+    'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp')
 if [ "${1:-}" = "--fix" ]; then
     clang-format -i "${files[@]}"
 else

@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(
     build-essential dpkg-dev cmake ninja-build ccache clang clang-format
+    # Clang's sanitizer and libFuzzer runtimes, which clang only recommends.
+    libclang-rt-14-dev
     qt6-base-dev qt6-serialport-dev
     libgtest-dev libbenchmark-dev
     binutils-m68hc1x srecord

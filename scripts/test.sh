@@ -11,3 +11,5 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cmake --build "$here/build" -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$here/build" --output-on-failure -j "$(nproc)"
+# Every parser of outside input under libFuzzer, 30 seconds each.
+"$here/scripts/fuzz.sh" 30

@@ -156,7 +156,8 @@ private:
             return;
         }
         if (passe2_) {
-            courante().adresse = compteur_;
+            // A faulty line that emits nothing past the last cell has no address.
+            if (compteur_ < FinMemoire) courante().adresse = compteur_;
             courante().octets = octets;
         }
         compteur_ += int32_t(octets.size());
@@ -255,7 +256,7 @@ private:
     void reserver(QStringView operande) {
         const std::optional<int32_t> n = compte(operande, "RMB");
         if (!n) return;
-        if (passe2_) courante().adresse = compteur_;
+        if (passe2_ && compteur_ < FinMemoire) courante().adresse = compteur_;
         compteur_ += *n;
     }
 

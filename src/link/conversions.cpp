@@ -14,10 +14,15 @@ namespace tessaline {
 
 namespace {
 
+// Each character is one digit position. The case is folded here, on the
+// character alone: folding the whole text first would let a character whose
+// upper case is two letters ("\u00DF" to "SS", "\uFB00" to "FF") count as two
+// digits.
 int hexDigitValue(QChar c) {
     const char16_t u = c.unicode();
     if (u >= '0' && u <= '9') return u - '0';
     if (u >= 'A' && u <= 'F') return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f') return u - 'a' + 10;
     return 0;
 }
 
@@ -33,7 +38,7 @@ QString Inverse(const QString& texte) {
 } // namespace
 
 int32_t HexaDec(const QString& texte) {
-    const QString inverse = Inverse(texte.toUpper());
+    const QString inverse = Inverse(texte);
     double valeur = 0;
     double poids = 1; // 16^(i-1)
     for (QChar c : inverse) {

@@ -140,4 +140,15 @@ TEST(Assembler, ProductsAndTheAddressToListingLineMap) {
     EXPECT_EQ(ligneListingDeAdresse(lst, 0xF101), -1);
 }
 
+// Found by fuzzing: a faulty instruction or an RMB 0 right after the last cell
+// was listed at "10000", a five-digit address no cell has.
+TEST(Assembler, NothingIsListedPastTheLastCell) {
+    const Assemblage a = assembler(QStringLiteral(" ORG $FFFE\n LDAA #1\n CLR\n RMB 0\n"));
+    EXPECT_EQ(erreurs(a), "3: bad operand: value expected");
+    EXPECT_EQ(code(a), "FFFE:8601");
+    EXPECT_EQ(a.lignes[2].adresse, -1);
+    EXPECT_EQ(a.lignes[3].adresse, -1);
+    EXPECT_FALSE(texteListing(a).contains("10000"));
+}
+
 } // namespace

@@ -33,6 +33,14 @@ TEST(HexaDec, ReadsHexadecimalTextInEitherCase) {
         EXPECT_EQ(HexaDec(QString::fromLatin1(c.texte)), c.valeur) << c.texte;
 }
 
+// Found by fuzzing: the whole text was put in upper case first, and a character
+// whose upper case is two letters counted as two digits ("\uFB00" read as $FF).
+TEST(HexaDec, EachCharacterIsOneDigitPosition) {
+    EXPECT_EQ(HexaDec(QString::fromUtf8("\uFB00")), 0);
+    EXPECT_EQ(HexaDec(QString::fromUtf8("1\uFB00")), 0x10);
+    EXPECT_EQ(HexaDec(QString::fromUtf8("A\u00DF")), 0xA0) << "sharp s, upper case SS";
+}
+
 TEST(HexaDec, OverflowAboveInt32IsAnException) {
     EXPECT_THROW(HexaDec(QStringLiteral("80000000")), std::overflow_error);
     EXPECT_THROW(HexaDec(QStringLiteral("FFFFFFFF")), std::overflow_error);

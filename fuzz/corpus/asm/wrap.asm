@@ -1,0 +1,3 @@
+	ORG $FFFE
+	FDB 1+2*3/4-%101
+	BSZ 2

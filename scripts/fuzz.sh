@@ -11,7 +11,9 @@ seconds=${1:-30}
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(s19 srecord hex disasm settings asm cli panel)
 
-build="$here/build-fuzz"
+# TESSALINE_FUZZ_BUILD: an existing Clang build configured with -DTESSALINE_FUZZ=ON
+# (CI uses the Clang check's); by default build-fuzz/, optimised for long runs.
+build="${TESSALINE_FUZZ_BUILD:-$here/build-fuzz}"
 if [ ! -f "$build/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DTESSALINE_FUZZ=ON -DTESSALINE_WERROR=ON -DTESSALINE_TESTS=OFF -DTESSALINE_BENCH=OFF >/dev/null

@@ -38,6 +38,11 @@ for t in "${targets[@]}"; do
     [ -x "$build/bin/${t}_fuzzer" ] || { echo "fuzz: no target $t" >&2; exit 2; }
     mkdir -p "$scratch/$t/corpus" "$scratch/$t/artifacts"
     cp "$here/fuzz/corpus/$t/"* "$scratch/$t/corpus/"
+    # The example programs seed the file readers and the assembler too.
+    case $t in
+    s19 | srecord) cp "$here"/examples/*.s19 "$scratch/$t/corpus/" ;;
+    asm) cp "$here"/examples/*.asm "$scratch/$t/corpus/" ;;
+    esac
     dict=()
     [ -f "$here/fuzz/dict/$t.dict" ] && dict=("-dict=$here/fuzz/dict/$t.dict")
     status=0

@@ -103,26 +103,6 @@ TEST(HelpPages, EveryPageIsListedAndEveryLinkResolves) {
     }
 }
 
-// Folding keeps one character for one, so that the positions found in the
-// folded text mark the page's own characters.
-TEST(HelpPages, SearchIgnoresCaseAndAccents) {
-    EXPECT_EQ(replier(QStringLiteral("M\u00e9moire \u00c9T\u00c9 \u00e0 \u00e7a")),
-              QStringLiteral("memoire ete a ca"));
-    EXPECT_EQ(motsRecherches(QStringLiteral("  EEPROM   Effac\u00e9e ")),
-              (QStringList{QStringLiteral("eeprom"), QStringLiteral("effacee")}));
-
-    const QList<PageAide> pages = lirePages(SourceAide);
-    const QList<PageAide> trouvees = pagesContenant(SourceAide, pages, QStringLiteral("REGISTRE bprot"));
-    ASSERT_FALSE(trouvees.isEmpty());
-    for (const PageAide& p : trouvees) {
-        const QString texte = replier(lire(QDir(SourceAide).filePath(p.fichier)));
-        EXPECT_TRUE(texte.contains(QLatin1String("registre")) && texte.contains(QLatin1String("bprot")))
-            << p.fichier.toStdString();
-    }
-    EXPECT_LT(trouvees.size(), pages.size());
-    EXPECT_TRUE(pagesContenant(SourceAide, pages, QStringLiteral("   ")).isEmpty());
-}
-
 // The menu opens one window on the contents page, listing the shipped pages;
 // F1 opens the page of the active child window in the same window.
 TEST(HelpWindow, OpensFromTheMenuAndFromF1) {

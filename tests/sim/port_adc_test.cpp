@@ -63,8 +63,6 @@ TEST(Ports, PortADirectionsFollowEachChip) {
     a1->setPortAInput(3, true);
     a1->write(reg::PORTA, 0x70);
     EXPECT_EQ(a1->portAPins(), 0x70) << "PA3 is an output: the outside level is ignored";
-    a1->write(reg::PACTL, 0x88);
-    EXPECT_EQ(a1->read(reg::PACTL), 0x80) << "no DDRA3 on the A series";
 
     auto e1 = makeBoard("68HC11E1");
     park(*e1);
@@ -89,8 +87,6 @@ TEST(Ports, PortADirectionsFollowEachChip) {
     f1->write(reg::DDRA, 0x0F);
     EXPECT_EQ(f1->read(reg::DDRA), 0x0F);
     EXPECT_EQ(f1->read(reg::PORTA), 0x22) << "PA0-PA3 drive the latch, PA4-PA7 read the pins";
-    f1->write(reg::PACTL, 0x88);
-    EXPECT_EQ(f1->read(reg::PACTL), 0x00) << "DDRA replaces PACTL's direction bits";
 }
 
 // A/D inputs and port E are the same pins: a voltage reads as a logic level beyond

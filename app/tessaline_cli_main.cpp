@@ -38,14 +38,7 @@ int executer(SerialLine& ligneSerie, EventClock& horloge, const ConfigurationLue
              const std::function<void(Session&)>& preparer = {}) {
     Session* courante = nullptr;
     HorlogeInterruptible interruptible(horloge, [&courante] {
-        if (!courante) return;
-        // While an operation waits for the program to stop (at a breakpoint,
-        // after a step), the signal is the console's Stop: the operation stops
-        // the program itself and takes its SWIs back, and the run ends there.
-        if (courante->liaison.attenteArret)
-            courante->demanderAnnulation();
-        else
-            courante->demanderInterruption();
+        if (courante) transmettreSignal(*courante);
     });
     Session session(ligneSerie, interruptible, ecran);
     courante = &session;

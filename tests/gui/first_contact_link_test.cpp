@@ -26,10 +26,10 @@ using namespace tessaline;
 
 namespace {
 
-// The largest time-out the settings hold: a wait for it runs nearly an hour of
+// The largest time-out the settings take: a wait for it runs 25 minutes of
 // board time and fails the bounds below.
-const QString TimeoutMaximal = QStringLiteral("[Config]\nTimeout=32767\n");
-constexpr double SecondesTimeout = 3276.7;
+const QString TimeoutMaximal = QStringLiteral("[Config]\nTimeout=15000\n");
+constexpr double SecondesTimeout = 1500;
 
 struct Banc {
     explicit Banc(const QString& contenu, const QString& nom = QStringLiteral("t.ini")) {

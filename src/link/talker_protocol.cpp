@@ -43,7 +43,7 @@ Issue commander(Session& s, int code, std::initializer_list<int> parametres, int
     envoyer(s, code);
     // The command byte is in the Talker's hands: even its echo is waited for
     // as part of the exchange.
-    const Reception r = attendreOctet(s, timeout, Attente::DansEchange, NomEcho);
+    const Reception r = attendreReponseTalker(s, timeout, NomEcho);
     if (r.fin != FinAttente::Donnee) return Issue::PasDEcho;
     // A chip leaving reset sends a break, read as $00: the Talker is gone
     // with whatever command it was in.
@@ -65,7 +65,7 @@ Issue lireAvecAcquit(Session& s, int n, int timeout, QByteArray& recus,
                      const std::function<void(std::uint8_t)>& recu = {},
                      const std::function<bool(const QByteArray&)>& accepter = {}) {
     for (int i = 0; i < n; ++i) {
-        const Reception r = attendreOctet(s, timeout, Attente::DansEchange, NomDonnee);
+        const Reception r = attendreReponseTalker(s, timeout, NomDonnee);
         if (r.fin != FinAttente::Donnee) return inacheve(s, issueDe(r.fin));
         recus.append(static_cast<char>(r.octet));
         if (accepter && !accepter(recus)) return inacheve(s, Issue::Incoherent);
@@ -80,7 +80,7 @@ Issue lireAvecAcquit(Session& s, int n, int timeout, QByteArray& recus,
 Issue ecrireAvecRelecture(Session& s, const QByteArray& octets, int timeout, QByteArray& relus) {
     for (char o : octets) {
         envoyer(s, static_cast<quint8>(o));
-        const Reception r = attendreOctet(s, timeout, Attente::DansEchange, NomDonnee);
+        const Reception r = attendreReponseTalker(s, timeout, NomDonnee);
         if (r.fin != FinAttente::Donnee) return inacheve(s, issueDe(r.fin));
         relus.append(static_cast<char>(r.octet));
     }
@@ -206,7 +206,7 @@ Resultat<bool> arreter(Session& session, int timeout) {
     Resultat<bool> r;
     r.issue = commander(session, commande::Stop, {0}, timeout);
     if (!r.ok()) return r;
-    const Reception recu = attendreOctet(session, timeout, Attente::DansEchange, NomDonnee);
+    const Reception recu = attendreReponseTalker(session, timeout, NomDonnee);
     r.issue = recu.fin == FinAttente::Donnee ? Issue::Ok : inacheve(session, issueDe(recu.fin));
     r.donnees = r.ok() && recu.octet == OctetArret;
     return r;

@@ -7,11 +7,12 @@
 //      byte, the byte it has just received;
 //   4. for every byte the host writes, the Talker sends back what the location
 //      reads after writing, and a closing byte ends the write.
-// Each function takes its time-out (tenths of a second) for every wait of the
-// exchange. Once the command byte has gone out the Talker is in the middle of
-// that command, so the exchange is run to its end: a stop asked meanwhile
-// (abort, cancel, interruption) only shortens each wait that is left
-// (Attente::DansEchange, transfer.h). A stop asked before (cancel or
+// Each function takes the configured time-out (tenths of a second); every
+// wait of the exchange is a wait for the Talker's answer, bounded by
+// delaiReponse() of it (at most 2 s, transfer.h). Once the command byte has
+// gone out the Talker is in the middle of that command, so the exchange is
+// run to its end: a stop asked meanwhile (abort, cancel, interruption) only
+// shortens each wait that is left (Attente::DansEchange, transfer.h). A stop asked before (cancel or
 // interruption) sends nothing at all. None of them empties the input first: the caller does so where
 // stray bytes may be waiting (ViderCom). None of them shows anything: the
 // caller reports failures as its own operation names them.

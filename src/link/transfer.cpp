@@ -82,6 +82,18 @@ Reception attendreOctet(Session& session, int timeout, Attente mode, const QStri
     return recevoir(session, n, timeout < 0 ? -1.0 : timeout * 0.1, mode, nomRoutine);
 }
 
+int delaiReponse(int timeout) {
+    return timeout < 0 ? DelaiReponseTalker : std::min(timeout, DelaiReponseTalker);
+}
+
+Reception attendreReponseTalker(Session& session, int timeout, const QString& nomRoutine) {
+    return attendreOctet(session, delaiReponse(timeout), Attente::DansEchange, nomRoutine);
+}
+
+Reception attendreArretProgramme(Session& session, const QString& nomRoutine) {
+    return attendreOctet(session, session.config.Timeout, Attente::Annulable, nomRoutine);
+}
+
 void ViderCom(Session& session) {
     // Bytes the port has received but not yet handed over count as waiting too.
     session.horloge().processEvents();

@@ -41,6 +41,20 @@ enum class Attente {
 // ever needs, and it applies to each byte.
 inline constexpr double DelaiFinEchange = 1.0;
 
+// Two kinds of waits, bounded apart:
+// - the Talker's answer inside an exchange (the echo of a command byte, each
+//   byte it reads out or reads back): the Talker answers each within a
+//   character time and, for a byte it writes, its erase and programming
+//   delays (about 20 ms; at 300 baud, the slowest boot rate, a character takes
+//   33 ms). DelaiReponseTalker is some thirty times that, room for a busy
+//   host or a simulated board on a loaded machine; a configured time-out that
+//   is shorter bounds it instead (0: a wait without data ends at once);
+// - the user's program reaching a breakpoint or the end of a step: it may run
+//   for as long as it likes, so only the configured time-out bounds it.
+inline constexpr int DelaiReponseTalker = 20; // tenths of a second
+// The bound of a wait for the Talker's answer under the configured `timeout`.
+int delaiReponse(int timeout);
+
 // True when the user asked to stop: cancel or interruption (sticky), or abort.
 // Operations that make several exchanges look at it between two of them.
 bool arretDemande(const Session& session);
@@ -57,6 +71,13 @@ inline Reception attendreOctet(Session& session, int timeout, bool avecAnnulatio
     return attendreOctet(session, timeout, avecAnnulation ? Attente::Annulable : Attente::Libre, nomRoutine,
                          n);
 }
+
+// The two kinds of waits above, by name. The Talker's answer: abort, cancel and
+// interruption only cap what is left of the wait (Attente::DansEchange), under
+// delaiReponse(timeout). The user's program: Stop (cancel), abort and
+// interruption end it at once, under the configured time-out.
+Reception attendreReponseTalker(Session& session, int timeout, const QString& nomRoutine);
+Reception attendreArretProgramme(Session& session, const QString& nomRoutine);
 
 // Reads and drops everything waiting in the receive buffer.
 void ViderCom(Session& session);

@@ -166,7 +166,9 @@ Arret attraperArret(Session& session, int parametre) {
     // address the operation works on is no longer the user's to change.
     session.ecran().setEnabled(controle::Stop, true);
     session.ecran().setEnabled(controle::Adresse, false);
-    const Reception r = attendreOctet(session, session.config.Timeout, Attente::Annulable, NomAttenteArret);
+    // The program runs for as long as it likes: only the configured time-out
+    // bounds this wait, not the Talker's answer delay.
+    const Reception r = attendreArretProgramme(session, NomAttenteArret);
     l.attenteArret = false;
     if (r.fin == FinAttente::Donnee) {
         // The $03 (its value is not checked), then the break frame.

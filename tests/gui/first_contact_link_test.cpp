@@ -168,7 +168,8 @@ TEST(FirstContactLink, LoadTalkerDuringACheckEndsTheCheckThenDownloads) {
     trame.pc = 0x0100;
     ASSERT_TRUE(ecrireTrameEtReprendre(s, trame, 50).ok());
 
-    b.horloge.after(5.0, [&] { b.bouton("cmdLOADTALKER")->click(); });
+    // Within the 2 s the check gives the Talker's echo.
+    b.horloge.after(1.0, [&] { b.bouton("cmdLOADTALKER")->click(); });
     auProchainModal([](QWidget* w) { repondre(w, QMessageBox::Ok); }); // the reset advice
     const double debut = b.secondes();
     chargerRegistres(s);

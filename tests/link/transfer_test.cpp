@@ -1,5 +1,6 @@
 #include "link/transfer.h"
 
+#include "link/talker_protocol.h"
 #include "link/tempo.h"
 #include "link_fixture.h"
 
@@ -93,6 +94,32 @@ TEST_F(Transfer, TimeOutReportAndViderCom) {
     ASSERT_EQ(s.ligne.bytesWaiting(), 3);
     ViderCom(session);
     EXPECT_EQ(s.ligne.bytesWaiting(), 0);
+}
+
+// The Talker answers each byte of an exchange within milliseconds: a silent
+// one is given up after 2 s whatever the configured time-out (a shorter one
+// still bounds it). The user's program may run as long as it likes: the wait
+// for its stop keeps the configured time-out.
+TEST_F(Transfer, TheTalkersAnswerIsWaitedTwoSecondsTheProgramTheConfiguredTimeOut) {
+    // A Talker that echoes the command byte and then falls silent.
+    s.ligne.repondre = [](quint8 o) {
+        return o == commande::LireMemoire ? QByteArray(1, char(o)) : QByteArray();
+    };
+    for (const auto& [timeout, attendu] : {std::pair{2000, 2.0}, {5, 0.5}}) {
+        session.config.Timeout = timeout;
+        const double debut = s.horloge.elapsed();
+        EXPECT_EQ(lireMemoire(session, 0xFE00, 4, session.config.Timeout).issue, Issue::TimeOut);
+        EXPECT_NEAR(s.horloge.elapsed() - debut, attendu, 0.01) << timeout;
+    }
+    s.ligne.repondre = {};
+    session.config.Timeout = 2000;
+    double debut = s.horloge.elapsed();
+    EXPECT_EQ(lireMemoire(session, 0xFE00, 4, session.config.Timeout).issue, Issue::PasDEcho);
+    EXPECT_NEAR(s.horloge.elapsed() - debut, 2.0, 0.01) << "the echo of the command byte";
+
+    debut = s.horloge.elapsed();
+    EXPECT_EQ(attendreArretProgramme(session, QStringLiteral("RecevoirComBINHexa")).fin, FinAttente::TimeOut);
+    EXPECT_NEAR(s.horloge.elapsed() - debut, 200.0, 0.01);
 }
 
 TEST(Tempo, ZeroProcessesEventsOnceLongerDelaysSleep) {

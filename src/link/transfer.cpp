@@ -100,9 +100,9 @@ void ViderCom(Session& session) {
     session.ligne().readAll();
 }
 
-void AfficheTimeOut(Session& session, const QString& nomRoutine) {
+void AfficheTimeOut(Session& session, const QString& nomRoutine, Remede remede) {
     session.ecran().beep();
-    session.ecran().message(texteTimeOut(nomRoutine), TitreApplication, Icone::Question, Boutons::Ok);
+    session.ecran().message(texteTimeOut(nomRoutine, remede), TitreApplication, Icone::Question, Boutons::Ok);
 }
 
 } // namespace tessaline

@@ -4,6 +4,7 @@
 // talker_protocol.h.
 #pragma once
 
+#include "link/error_report.h"
 #include "link/session.h"
 
 #include <QString>
@@ -82,7 +83,8 @@ Reception attendreArretProgramme(Session& session, const QString& nomRoutine);
 // Reads and drops everything waiting in the receive buffer.
 void ViderCom(Session& session);
 
-// Beeps and shows the time-out report naming the routine that waited.
-void AfficheTimeOut(Session& session, const QString& nomRoutine);
+// Beeps and shows the time-out report naming the routine that waited, with
+// what to do on its next line.
+void AfficheTimeOut(Session& session, const QString& nomRoutine, Remede remede = Remede::Liaison);
 
 } // namespace tessaline

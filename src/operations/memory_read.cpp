@@ -115,7 +115,7 @@ void MemDump(Session& session) {
             return;
         }
         signalerTimeOut(session, r.issue);
-        AfficheEchec(e, QStringLiteral("Erreur MemDump"));
+        AfficheEchec(e, QStringLiteral("Erreur MemDump"), Remede::Liaison);
         TestTalker(session);
         e.hideWait();
         return;

@@ -174,7 +174,7 @@ Arret attraperArret(Session& session, int parametre) {
         // The $03 (its value is not checked), then the break frame.
         return LitTrameBreak(session, parametre) ? Arret::Arrete : Arret::Perdu;
     }
-    if (r.fin == FinAttente::TimeOut) AfficheTimeOut(session, NomAttenteArret);
+    if (r.fin == FinAttente::TimeOut) AfficheTimeOut(session, NomAttenteArret, Remede::ArretNonAtteint);
     // Stop pressed meanwhile is handled here, once.
     l.annulation = false;
     // Interrupted, or Load Talker pressed (abort): the user is leaving this
@@ -186,17 +186,31 @@ Arret attraperArret(Session& session, int parametre) {
 }
 
 bool arreterProgramme(Session& session) {
+    const QString erreur = QStringLiteral("Erreur ProgStop");
     ViderCom(session);
     const Resultat<bool> r = arreter(session, session.config.Timeout);
     if (r.issue == Issue::Interrompu) return false;
+    if (r.issue == Issue::PasDEcho) {
+        // The Talker serves Stop from the SCI's receive interrupt: no echo
+        // means the program does not let it run. Its register read would go
+        // unheard the same way, so no check follows: the Talker cannot answer.
+        AfficheEchec(session.ecran(), erreur, Remede::StopSourd);
+        EtatPasDeTalker(session);
+        return false;
+    }
+    // The Talker took Stop (it echoed), then did not go on as it should: it
+    // runs on the program's stack, which may be no RAM at all. A program that
+    // moved SP into the register block has the Talker's frame and return
+    // addresses written over the SCI's own registers.
     if (!r.ok()) {
-        if (r.issue == Issue::TimeOut) AfficheTimeOut(session, NomAttenteArret);
-        session.ecran().message(QStringLiteral("Erreur ProgStop"), TitreApplication, Icone::Question,
-                                Boutons::Ok);
+        if (r.issue == Issue::TimeOut) AfficheTimeOut(session, NomAttenteArret, Remede::TalkerPerdu);
+        AfficheEchec(session.ecran(), erreur, Remede::TalkerPerdu);
         TestTalker(session);
         return false;
     }
-    return LitTrameBreak(session);
+    if (LitTrameBreak(session)) return true;
+    if (!session.liaison.interruption) AfficheEchec(session.ecran(), erreur, Remede::TalkerPerdu);
+    return false;
 }
 
 void afficherArret(Session& session, const QString& etiquette, bool traceEtat) {

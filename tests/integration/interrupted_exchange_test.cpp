@@ -1,5 +1,6 @@
 // Exchanges cut or interrupted in the middle, on the simulated board: what the
 // next session finds, and what the board's memory holds afterwards.
+#include "link/error_report.h"
 #include "link/talker_image.h"
 #include "link/talker_protocol.h"
 #include "operations/disassembly.h"
@@ -355,6 +356,9 @@ TEST(CliCheck, NoTalkerNoCommand) {
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(p.readAllStandardOutput().isEmpty()) << "no dump line";
+    // With what to check and do on the next line.
     EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError())
-                    .endsWith(QStringLiteral("Pas de Talker : dump 0300 10 n'est pas lanc\u00e9\n")));
+                    .endsWith(avecRemede(QStringLiteral("Pas de Talker : dump 0300 10 n'est pas lanc\u00e9"),
+                                         Remede::Demarrage) +
+                              u'\n'));
 }

@@ -1,6 +1,7 @@
 // Dump, fill, set and read of target memory through the Talker on the
 // simulated board, checked against the board's memory itself.
 #include "link/conversions.h"
+#include "link/error_report.h"
 #include "link/trace.h"
 #include "operations/disassembly.h"
 #include "operations/memory_read.h"
@@ -115,7 +116,7 @@ TEST_F(MemoryOps, DumpTimeOutKeepsTheLinesWrittenAndTheAddress) {
     EXPECT_EQ(s->session.console.CmdLongueur, "FF");
     ASSERT_GE(messages().size(), 2);
     EXPECT_TRUE(messages()[0].contains("Sub : RecevoirComBINDec"));
-    EXPECT_EQ(messages()[1], "Erreur MemDump");
+    EXPECT_EQ(messages()[1], avecRemede(QStringLiteral("Erreur MemDump"), Remede::Liaison));
     EXPECT_EQ(s->ecran.panel("Talker"), "Pas de Talker") << "the check that follows finds no Talker";
 }
 

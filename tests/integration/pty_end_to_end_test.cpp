@@ -1,12 +1,25 @@
 // The whole real serial path: tessaline-sim on a pseudo-terminal, the
 // command-line front end and its QSerialPort adapter on the other end, in real
 // time: the Talker's download, writes into RAM and EEPROM, the dump and
-// disassembly listings, and the exit status of a failure and of a usage error.
+// disassembly listings, and the exit status of a failure and of a usage error;
+// then a program deaf to the host, at the default settings.
 #include "pty_simulator.h"
+
+#include <QElapsedTimer>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
 using namespace tessaline;
+
+namespace {
+
+// The trace line of a command, as the command line writes it on standard error.
+QString traceDe(const char* commande) {
+    return QStringLiteral("\t") + QLatin1String(commande);
+}
+
+} // namespace
 
 TEST(PtyEndToEnd, CommandLineFrontEnd) {
     SimulateurPty sim({QStringLiteral("--chip"), QStringLiteral("68HC11E1")});
@@ -37,4 +50,32 @@ TEST(PtyEndToEnd, CommandLineFrontEnd) {
     const ResultatCli usage = cli(sim.esclave(), {"dump", "FE00"});
     EXPECT_EQ(usage.code, 2);
     EXPECT_EQ(usage.erreurs.count(u'\n'), 1);
+}
+
+// A program that runs with the I bit set (SEI; BRA *) never lets the Talker's
+// SCI interrupt run: Stop gets no echo. At the default settings it says so,
+// with what to do, within the Talker's answer delay rather than the 200-s
+// time-out.
+TEST(PtyEndToEnd, StopToAProgramRunningWithInterruptsMaskedEndsWithinThreeSeconds) {
+    QTemporaryDir dir;
+    const QString image = dir.filePath(QStringLiteral("sei.s19"));
+    QFile f(image);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("S106FE000F20FECE\nS9030000FC\n"); // FE00 SEI, FE01 BRA FE01
+    f.close();
+    SimulateurPty sim(
+        {QStringLiteral("--chip"), QStringLiteral("68HC11F1"), QStringLiteral("--eeprom"), image});
+    ASSERT_FALSE(sim.esclave().isEmpty());
+    CliEnCours run(sim.esclave(), {"load-talker", "--", "run", "FE00", "--", "stop"});
+    ASSERT_TRUE(run.attendreErreur(traceDe("Stop"), 60000));
+    QElapsedTimer montre;
+    montre.start();
+    const ResultatCli r = run.fin(30000);
+    EXPECT_LT(montre.elapsed(), 3000);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.erreurs.contains(
+        QStringLiteral("Erreur ProgStop\nLe programme n'entend pas Stop : il tourne avec le "
+                       "bit I du CCR \u00e0 1")))
+        << r.erreurs.toStdString();
+    EXPECT_TRUE(r.erreurs.contains(QStringLiteral("Faites RESET puis Load Talker.")));
 }

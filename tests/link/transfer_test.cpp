@@ -85,7 +85,8 @@ TEST(TransferMidnight, WaitSpanningMidnightEndsAfterItsTimeOut) {
 TEST_F(Transfer, TimeOutReportAndViderCom) {
     AfficheTimeOut(session, QStringLiteral("RecevoirComBINHexa"));
     ASSERT_EQ(s.ecran.messages.size(), 1);
-    EXPECT_EQ(s.ecran.messages[0].text, TimeOutHexa);
+    // The report as it was, and what to do on its next line.
+    EXPECT_EQ(s.ecran.messages[0].text, TimeOutHexa + QStringLiteral("\r\n") + texteRemede(Remede::Liaison));
     EXPECT_EQ(s.ecran.messages[0].title, "Tessaline");
     EXPECT_EQ(s.ecran.messages[0].icon, Icone::Question);
     EXPECT_EQ(s.ecran.beeps, 1);

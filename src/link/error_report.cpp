@@ -45,6 +45,9 @@ QString texteRemede(Remede remede) {
     case Remede::ArretNonAtteint:
         return QStringLiteral("Le programme ne s'est pas arr\u00eat\u00e9 dans le d\u00e9lai (Timeout) : "
                               "Tessaline l'arr\u00eate l\u00e0 o\u00f9 il est.");
+    case Remede::Coupure:
+        return QStringLiteral("V\u00e9rifiez le c\u00e2ble, l'alimentation de la carte et le port, puis "
+                              "faites Load Talker.");
     }
     return {};
 }
@@ -57,6 +60,12 @@ QString texteTimeOut(const QString& nomProcedure, Remede remede) {
     return Entete + DeuxLignes + QStringLiteral("Sub : ") + nomProcedure + DeuxLignes +
            QStringLiteral("Delai Comunication ( TimeOut ) D\u00e9pass\u00e9") + QStringLiteral("\r\n") +
            texteRemede(remede);
+}
+
+QString texteCoupure(const QString& port, const ErreurExecution& erreur) {
+    QString texte = port + QStringLiteral(" : la liaison est coup\u00e9e");
+    if (!erreur.description.isEmpty()) texte += QStringLiteral(" (") + erreur.description + u')';
+    return avecRemede(texte + u'.', Remede::Coupure);
 }
 
 void AfficheErreur(Screen& ecran, const QString& nomProcedure, const ErreurExecution& erreur) {

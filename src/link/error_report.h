@@ -26,6 +26,7 @@ enum class Remede {
     StopSourd,       // Stop got no echo: the I bit, the SCI taken over, a crash
     TalkerPerdu,     // the Talker took Stop, then no longer answers as it should
     ArretNonAtteint, // the program did not stop in time: the host stops it
+    Coupure,         // the line is broken: cable, board power, the port
 };
 QString texteRemede(Remede remede);
 // `texte`, then the remedy on the next line.
@@ -44,5 +45,7 @@ ErreurExecution erreurDepuis(const std::exception& e);
 QString texteErreur(const QString& nomProcedure, const ErreurExecution& erreur);
 // The time-out report, and on its next line what to check or do.
 QString texteTimeOut(const QString& nomProcedure, Remede remede = Remede::Liaison);
+// The report of a broken line on `port`, with the reason the port gave.
+QString texteCoupure(const QString& port, const ErreurExecution& erreur);
 
 } // namespace tessaline

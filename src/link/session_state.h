@@ -116,6 +116,9 @@ struct EtatLiaison {
     // An operation is waiting for the running program to stop (a breakpoint,
     // a step): Stop then ends that wait rather than starting an exchange of its own.
     bool attenteArret = false;
+    // The line broke (SerialLine::coupee) and the user has been told so;
+    // cleared when the port opens again.
+    bool coupureSignalee = false;
     // Waits for a byte in progress (nested when a window event runs an
     // operation inside another's wait): the link watch leaves the line alone
     // meanwhile, or it would take the bytes the wait is for.

@@ -20,6 +20,7 @@ Issue issueDe(FinAttente fin) {
     case FinAttente::Annulation:
     case FinAttente::Interruption: return Issue::Annule;
     case FinAttente::Erreur: return Issue::Erreur;
+    case FinAttente::Coupee: return Issue::Coupee;
     }
     return Issue::Erreur;
 }
@@ -44,6 +45,7 @@ Issue commander(Session& s, int code, std::initializer_list<int> parametres, int
     // The command byte is in the Talker's hands: even its echo is waited for
     // as part of the exchange.
     const Reception r = attendreReponseTalker(s, timeout, NomEcho);
+    if (r.fin == FinAttente::Coupee) return Issue::Coupee;
     if (r.fin != FinAttente::Donnee) return Issue::PasDEcho;
     // A chip leaving reset sends a break, read as $00: the Talker is gone
     // with whatever command it was in.

@@ -12,7 +12,8 @@
 // delaiReponse() of it (at most 2 s, transfer.h). Once the command byte has
 // gone out the Talker is in the middle of that command, so the exchange is
 // run to its end: a stop asked meanwhile (abort, cancel, interruption) only
-// shortens each wait that is left (Attente::DansEchange, transfer.h). A stop asked before (cancel or
+// shortens each wait that is left (Attente::DansEchange, transfer.h). A line
+// that breaks ends the exchange at once. A stop asked before (cancel or
 // interruption) sends nothing at all. None of them empties the input first: the caller does so where
 // stray bytes may be waiting (ViderCom). None of them shows anything: the
 // caller reports failures as its own operation names them.
@@ -59,6 +60,7 @@ enum class Issue {
     Interrompu, // cancel or interruption was already asked: nothing was sent
     Incoherent, // something answered, not as the exchange expects (a wrong echo, a frame
                 // address where no frame can be): nothing more was sent
+    Coupee,     // the line broke (SerialLine::coupee), already said: nothing more can go
 };
 
 // True when the exchange ended before its command byte had been taken, so the

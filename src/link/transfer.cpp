@@ -1,6 +1,7 @@
 #include "link/transfer.h"
 
 #include "link/error_report.h"
+#include "link/serial_port.h"
 
 #include <QScopeGuard>
 
@@ -51,6 +52,8 @@ Reception recevoir(Session& session, int n, double limite, Attente mode, const Q
                 const QByteArray recu = session.ligne().readAll();
                 if (!recu.isEmpty()) return {Fin::Donnee, static_cast<quint8>(recu[0])};
             }
+            // Nothing more can come: no time-out is worth waiting for.
+            if (constaterCoupure(session)) return {Fin::Coupee};
             if (arret == Fin::Donnee) {
                 arret = drapeau(session.liaison, avecAnnulation);
                 if (arret != Fin::Donnee) {

@@ -13,8 +13,9 @@ namespace tessaline {
 
 inline constexpr int SansLimite = -1;
 
-// How a wait for one byte ended.
-enum class FinAttente { Donnee, TimeOut, Abandon, Annulation, Interruption, Erreur };
+// How a wait for one byte ended. Coupee: the line broke (SerialLine::coupee);
+// a wait ends on it at once, whatever its time-out.
+enum class FinAttente { Donnee, TimeOut, Abandon, Annulation, Interruption, Erreur, Coupee };
 
 struct Reception {
     FinAttente fin;
@@ -61,11 +62,12 @@ int delaiReponse(int timeout);
 bool arretDemande(const Session& session);
 
 // The wait under every receive: window events keep running while it sleeps
-// until at least `n` bytes wait, a flag as `mode` says, or `timeout` tenths of
-// a second (SansLimite: no time limit, for the boot ROM's break). The first
-// waiting byte is taken; bytes that arrived with it are dropped. A wait that a
-// flag ended or capped ends with that flag's FinAttente, never as a time-out.
-// A port failure is reported under `nomRoutine`.
+// until at least `n` bytes wait, a flag as `mode` says, the line breaks, or
+// `timeout` tenths of a second (SansLimite: no time limit, for the boot ROM's
+// break). The first waiting byte is taken; bytes that arrived with it are
+// dropped. A wait that a flag ended or capped ends with that flag's
+// FinAttente, never as a time-out. A port failure is reported under
+// `nomRoutine`; a broken line is shown closed (constaterCoupure).
 Reception attendreOctet(Session& session, int timeout, Attente mode, const QString& nomRoutine, int n = 1);
 inline Reception attendreOctet(Session& session, int timeout, bool avecAnnulation, const QString& nomRoutine,
                                int n = 1) {

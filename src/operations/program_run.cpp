@@ -178,8 +178,12 @@ Arret attraperArret(Session& session, int parametre) {
     // Stop pressed meanwhile is handled here, once.
     l.annulation = false;
     // Interrupted, or Load Talker pressed (abort): the user is leaving this
-    // program, and a failed port can carry nothing.
-    if (l.interruption || r.fin == FinAttente::Abandon || r.fin == FinAttente::Erreur) return Arret::Perdu;
+    // program, and a failed port or a broken line can carry nothing.
+    if (l.interruption || r.fin == FinAttente::Abandon || r.fin == FinAttente::Erreur ||
+        r.fin == FinAttente::Coupee) {
+        if (r.fin == FinAttente::Coupee) TestTalker(session);
+        return Arret::Perdu;
+    }
     // The program did not stop where it was meant to: the host stops it, so
     // that it knows where it really is and can take its breakpoints back.
     return arreterProgramme(session) ? Arret::Force : Arret::Perdu;
@@ -204,12 +208,14 @@ bool arreterProgramme(Session& session) {
     // addresses written over the SCI's own registers.
     if (!r.ok()) {
         if (r.issue == Issue::TimeOut) AfficheTimeOut(session, NomAttenteArret, Remede::TalkerPerdu);
-        AfficheEchec(session.ecran(), erreur, Remede::TalkerPerdu);
+        AfficheEchec(session.ecran(), erreur,
+                     r.issue == Issue::Coupee ? Remede::Liaison : Remede::TalkerPerdu);
         TestTalker(session);
         return false;
     }
     if (LitTrameBreak(session)) return true;
-    if (!session.liaison.interruption) AfficheEchec(session.ecran(), erreur, Remede::TalkerPerdu);
+    if (!session.liaison.interruption && !session.ligne().coupee())
+        AfficheEchec(session.ecran(), erreur, Remede::TalkerPerdu);
     return false;
 }
 

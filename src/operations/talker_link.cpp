@@ -93,8 +93,9 @@ void TestTalker(Session& session, int timeout) {
     // Something answered, but not as an idle Talker does, or stopped in the
     // middle: the Talker may be inside an earlier command, and whatever the
     // host sends next may be written somewhere. Only a reset clears that.
-    // Silence alone (no Talker, a board not yet loaded) needs no word.
-    if (r.issue != Issue::PasDEcho && r.issue != Issue::Erreur)
+    // Silence alone (no Talker, a board not yet loaded) needs no word, nor a
+    // broken line, which has been said when it broke.
+    if (r.issue != Issue::PasDEcho && r.issue != Issue::Erreur && r.issue != Issue::Coupee)
         e.message(TalkerConfus, TitreApplication, Icone::Exclamation, Boutons::Ok);
 }
 
@@ -152,7 +153,7 @@ ResultatChargement LoadTalker(Session& session, int attenteBreak) {
     const auto arret = [&session] { return session.liaison.annulation || session.liaison.interruption; };
 
     bool charge = false;
-    while (!charge && !arret()) {
+    while (!charge && !arret() && session.liaison.portOuvert) {
         e.setValue(controle::BarreProgression, 0);
         e.setText(controle::TitreInfo, QStringLiteral("Reset ") + c.HardWare + QStringLiteral(" !..."));
         e.setText(controle::TexteInfo,
@@ -171,6 +172,8 @@ ResultatChargement LoadTalker(Session& session, int attenteBreak) {
             if (attenteBreak != SansLimite)
                 reste = std::max(0, attenteBreak - int(ecoule(debutAttente, session.horloge().now()) * 10));
             const Reception r = attendreOctet(session, reste, true, QStringLiteral("RecComBIN_NbOct_Dec"));
+            // Nothing can come on a port that failed or a line that broke (said already).
+            if (r.fin == FinAttente::Erreur || r.fin == FinAttente::Coupee) break;
             if (r.fin == FinAttente::TimeOut) {
                 e.message(QStringLiteral("Pas de r\u00e9ponse du ") + c.HardWare +
                               QStringLiteral(" : v\u00e9rifiez le c\u00e2ble et MODA, MODB en mode "

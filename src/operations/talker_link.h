@@ -33,9 +33,9 @@ void EnvoiTalker(Session& session);
 // Reads the registers through the Talker and updates the link state, the panels,
 // the register set and the console's buttons; a Talker that does not answer
 // leaves the "no Talker" state, at once when the line knows that no program
-// runs behind it. Each wait is one for the Talker's answer (at most 2 s,
-// transfer.h) under the configured time-out, or under `timeout` tenths of a
-// second.
+// runs behind it or that it is broken. Each wait is one for the Talker's
+// answer (at most 2 s, transfer.h) under the configured time-out, or under
+// `timeout` tenths of a second.
 void TestTalker(Session& session);
 void TestTalker(Session& session, int timeout);
 

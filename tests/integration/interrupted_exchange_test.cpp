@@ -38,6 +38,7 @@ public:
         if (envoyes++ < garder_) ligne_.sendByte(octet);
     }
     ErreurExecution lastError() const override { return ligne_.lastError(); }
+    bool coupee() const override { return ligne_.coupee(); }
     int envoyes = 0;
 
 private:

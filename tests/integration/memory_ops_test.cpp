@@ -120,6 +120,27 @@ TEST_F(MemoryOps, DumpTimeOutKeepsTheLinesWrittenAndTheAddress) {
     EXPECT_EQ(s->ecran.panel("Talker"), "Pas de Talker") << "the check that follows finds no Talker";
 }
 
+// The line breaks in the middle of the dump (an adapter pulled out): the dump
+// ends at once rather than after a time-out; the break is said once, with what
+// to check, and the port and the link show what is left of them.
+TEST_F(MemoryOps, DumpOnALineThatBreaksEndsAtOnce) {
+    demarrer();
+    double coupure = -1;
+    s->horloge.after(0.3 + 0.1, [&] {
+        coupure = s->horloge.boardSeconds();
+        s->ligne.debrancher();
+    });
+    dump(QStringLiteral("0000"), QStringLiteral("FF"));
+    ASSERT_GE(coupure, 0);
+    EXPECT_LT(s->horloge.boardSeconds() - coupure, 0.05);
+    ASSERT_EQ(messages().size(), 2) << messages().join(u'\n').toStdString();
+    EXPECT_EQ(messages()[0], texteCoupure(QStringLiteral("Carte simul\u00e9e"), s->ligne.lastError()));
+    EXPECT_TRUE(messages()[0].startsWith(QStringLiteral("Carte simul\u00e9e : la liaison est coup\u00e9e")));
+    EXPECT_EQ(messages()[1], avecRemede(QStringLiteral("Erreur MemDump"), Remede::Liaison));
+    EXPECT_EQ(s->ecran.panel("Com"), "Com Close");
+    EXPECT_EQ(s->ecran.panel("Talker"), "Pas de Talker");
+}
+
 TEST_F(MemoryOps, FillAndSetInRamAndEeprom) {
     demarrer();
     EtatConsole& c = s->session.console;

@@ -2,7 +2,7 @@
 // command-line front end and its QSerialPort adapter on the other end, in real
 // time: the Talker's download, writes into RAM and EEPROM, the dump and
 // disassembly listings, and the exit status of a failure and of a usage error;
-// then a program deaf to the host, at the default settings.
+// then a board killed or deaf to the host, at the default settings.
 #include "pty_simulator.h"
 
 #include <QElapsedTimer>
@@ -50,6 +50,25 @@ TEST(PtyEndToEnd, CommandLineFrontEnd) {
     const ResultatCli usage = cli(sim.esclave(), {"dump", "FE00"});
     EXPECT_EQ(usage.code, 2);
     EXPECT_EQ(usage.erreurs.count(u'\n'), 1);
+}
+
+// The board killed in the middle of a dump at the default settings (1200
+// baud, 200-s time-out): its end of the terminal closes, the host sees the
+// hang-up and ends at once, saying so, rather than after its time-outs.
+TEST(PtyEndToEnd, BoardKilledMidDumpIsNoticedWithinFiveSeconds) {
+    SimulateurPty sim({QStringLiteral("--chip"), QStringLiteral("68HC11F1")});
+    ASSERT_FALSE(sim.esclave().isEmpty());
+    // 255 bytes with their handshakes at 1200 baud: over 4 s on the wire.
+    CliEnCours run(sim.esclave(), {"load-talker", "--", "dump", "0000", "FF"});
+    ASSERT_TRUE(run.attendreErreur(traceDe("MemDump"), 60000));
+    QElapsedTimer montre;
+    montre.start();
+    sim.tuer();
+    const ResultatCli r = run.fin(30000);
+    EXPECT_LT(montre.elapsed(), 5000);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.erreurs.contains(QStringLiteral("la liaison est coup\u00e9e"))) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.erreurs.contains(QStringLiteral("Erreur MemDump\n"))) << r.erreurs.toStdString();
 }
 
 // A program that runs with the I bit set (SEI; BRA *) never lets the Talker's

@@ -123,6 +123,28 @@ TEST_F(Transfer, TheTalkersAnswerIsWaitedTwoSecondsTheProgramTheConfiguredTimeOu
     EXPECT_NEAR(s.horloge.elapsed() - debut, 200.0, 0.01);
 }
 
+// A line that breaks (the far end hung up) ends every wait at once; the first
+// to notice shows the port closed and says so once, with what to check.
+TEST_F(Transfer, ABrokenLineEndsTheWaitAtOnceAndIsSaidOnce) {
+    session.liaison.portOuvert = true;
+    s.ligne.couper(1.5);
+    EXPECT_EQ(attendre(session, 2000).fin, FinAttente::Coupee);
+    EXPECT_NEAR(s.horloge.elapsed(), 1.5, 0.01);
+    EXPECT_FALSE(session.liaison.portOuvert);
+    EXPECT_EQ(s.ecran.panel("Com"), "Com Close");
+    ASSERT_EQ(s.ecran.messages.size(), 1);
+    EXPECT_TRUE(
+        s.ecran.messages[0].text.contains(QStringLiteral("la liaison est coup\u00e9e (Input/output error)")))
+        << s.ecran.messages[0].text.toStdString();
+    EXPECT_TRUE(s.ecran.messages[0].text.endsWith(texteRemede(Remede::Coupure)));
+
+    const double avant = s.horloge.elapsed();
+    EXPECT_EQ(lireMemoire(session, 0xFE00, 4, 2000).issue, Issue::Coupee);
+    EXPECT_EQ(attendreArretProgramme(session, QStringLiteral("RecevoirComBINHexa")).fin, FinAttente::Coupee);
+    EXPECT_LT(s.horloge.elapsed() - avant, 0.01);
+    EXPECT_EQ(s.ecran.messages.size(), 1) << "said once";
+}
+
 TEST(Tempo, ZeroProcessesEventsOnceLongerDelaysSleep) {
     ScriptedSession s;
     Tempo(s.horloge, 0);

@@ -234,7 +234,8 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
         } else if (commande.nom == "load-talker") {
             // Unlike the windows, nobody may be there to press Cancel: the wait
             // for the board's reset is bounded by the time-out.
-            echec |= chargerTalker(session, session.config.Timeout) != ResultatChargement::Charge;
+            // A Talker kept from before serves as well as a new one.
+            echec |= chargerTalker(session, session.config.Timeout) == ResultatChargement::Annule;
             afficherEtat(session, sortie);
         } else if (commande.nom == "test-talker") {
             TestTalker(session);

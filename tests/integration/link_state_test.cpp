@@ -72,6 +72,21 @@ TEST(LinkState, BoundedWaitForTheBreakGivesUpWithAMessage) {
     EXPECT_EQ(s->ecran.panel("Talker"), "Pas de Talker");
 }
 
+// A download on a board that is not reset: no break comes, but the Talker
+// already in its RAM answers at the working rate. It is kept, and said so;
+// "Pas de réponse" would be false, and so would a failure.
+TEST(LinkState, BoundedWaitForTheBreakKeepsATalkerThatAnswers) {
+    auto s = session("68HC11F1");
+    ASSERT_EQ(LoadTalker(s->session), ResultatChargement::Charge);
+    EXPECT_EQ(LoadTalker(s->session, 50), ResultatChargement::DejaPresent);
+    EXPECT_EQ(s->ecran.panel("Talker"), "Talker Charg\u00e9");
+    EXPECT_TRUE(s->session.liaison.talkerPresent);
+    ASSERT_EQ(s->ecran.messages.size(), 1);
+    EXPECT_EQ(s->ecran.messages[0].icon, Icone::Information);
+    EXPECT_EQ(s->ecran.messages[0].text,
+              "Pas de RESET du 68HC11F1 : le Talker d\u00e9j\u00e0 en RAM r\u00e9pond, il est gard\u00e9.");
+}
+
 TEST(LinkState, CancelWhileWaitingForTheBreakRunsOneCheck) {
     // A 16 MHz board with the configuration left at 8 MHz: it never hears the
     // host at its boot rate, so no break ever comes.

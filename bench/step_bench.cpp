@@ -66,6 +66,7 @@ public:
         ligne_.sendByte(octet);
     }
     ErreurExecution lastError() const override { return ligne_.lastError(); }
+    bool coupee() const override { return ligne_.coupee(); }
     QString peripheriqueFixe() const override { return ligne_.peripheriqueFixe(); }
     bool sansProgramme() const override { return ligne_.sansProgramme(); }
 

@@ -154,6 +154,17 @@ TEST_F(ConfigTest, UnreadableValuesFallBackWithoutLosingTheOthers) {
                                          {"68HCxxxxx", {1024, 512, 0, 0xFE00}}});
 }
 
+// A negative time-out would make every wait endless (a port with no board
+// behind it would hang for ever), one above the options dialog's range
+// nearly so: both fall back to the default; 0 keeps its meaning.
+TEST_F(ConfigTest, TimeOutOutsideTheDialogsRangeFallsBack) {
+    const std::pair<const char*, int> cas[] = {{"-1", 2000},     {"-32768", 2000}, {"15001", 2000},
+                                               {"15000", 15000}, {"0", 0},         {"5", 5}};
+    for (const auto& [stocke, lu] : cas)
+        EXPECT_EQ(lireTexte("[Config]\nTimeout=" + QByteArray(stocke) + "\n").configuration.Timeout, lu)
+            << stocke;
+}
+
 // A stored crystal or rate the Talker cannot run at would prepare a Talker
 // that never answers: it falls back as the options dialog does, the rate
 // first (against the stored crystal's rates), then the crystal.

@@ -19,8 +19,8 @@ for p in tessaline tessaline-cli tessaline-sim tessaline-asm tessaline-compile; 
 done
 for f in applications/tessaline.desktop icons/hicolor/scalable/apps/tessaline.svg \
     metainfo/io.github.tessaline.Tessaline.metainfo.xml tessaline/examples/compteur.asm \
-    tessaline/examples/compteur.s tessaline/examples/compteur.s19 tessaline/examples/eeprom.ld \
-    tessaline/examples/chenillard.s19 tessaline/examples/tension.s19 \
+    tessaline/examples/compteur.s19 tessaline/examples/chenillard.asm tessaline/examples/chenillard.s19 \
+    tessaline/examples/tension.asm tessaline/examples/tension.s19 \
     tessaline/help/index.html tessaline/help/aide.css; do
     [ -s "$prefix/share/$f" ] || fail "share/$f not installed"
 done

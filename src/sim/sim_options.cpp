@@ -86,8 +86,7 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
                     "--dump takes ADDR:COUNT (hexadecimal address, 1 to 256 bytes), not " + std::string(v);
                 return std::nullopt;
             }
-            o.dumpAddress = at;
-            o.dumpCount = count;
+            o.dumps.push_back({at, count});
             sawStart = true;
         } else if (a == "--max-cycles") {
             if (!value(v)) return std::nullopt;

@@ -31,5 +31,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # Not needed to run: Qt's translations put its own dialogs' buttons in French;
 # the SVG module draws the window icon.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libqt6svg6")
+# Released under the GNU General Public License, version 3 or later: the
+# copyright file (packaging/copyright) says so in Debian's machine-readable form.
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 
 include(CPack)

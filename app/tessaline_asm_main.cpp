@@ -1,19 +1,21 @@
 // tessaline-asm: assembles one 68HC11 source. For SOURCE = folder/NAME.ext it
 // writes folder/NAME.S19, NAME.LST and NAME.SYM (NAME: the file name up to its
 // first '.') and prints one "FILE(LINE): error: ..." line per fault, or one
-// success line. Exit status 1 on faults, and then no S19 is left.
+// success line. Exit status 1 on faults, and then no S19 is left. The source
+// is read only as a regular file of at most TailleMaxSource bytes, and the
+// products are written only as regular files (link/regular_file.h).
 // --help prints the usage, --version the version.
 #include "asm/assembler.h"
 #include "asm/listing_output.h"
 #include "asm/srecord_output.h"
+#include "link/regular_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
+using namespace tessaline;
 using namespace tessaline::asm11;
 
 namespace {
@@ -32,10 +34,35 @@ const char* const Usage =
     "  --help, -h   print this help\n"
     "  --version    print the version\n";
 
+// The assembler speaks English, as its other messages do.
+QString raison(const EchecFichier& e) {
+    using Genre = EchecFichier::Genre;
+    switch (e.genre) {
+    case Genre::Aucun: return {};
+    case Genre::Introuvable: return QStringLiteral("no such file");
+    case Genre::TropGrand: return QStringLiteral("larger than %1 bytes").arg(e.tailleMax);
+    case Genre::Systeme: return e.raison;
+    case Genre::NonOrdinaire: break;
+    }
+    switch (e.nature) {
+    case NatureFichier::Dossier: return QStringLiteral("not a regular file (a folder)");
+    case NatureFichier::Peripherique: return QStringLiteral("not a regular file (a device)");
+    case NatureFichier::Tube: return QStringLiteral("not a regular file (a named pipe)");
+    case NatureFichier::Socket: return QStringLiteral("not a regular file (a socket)");
+    case NatureFichier::BoucleLiens: return QStringLiteral("not a regular file (a loop of symbolic links)");
+    case NatureFichier::Absent:
+    case NatureFichier::Ordinaire:
+    case NatureFichier::Autre: break;
+    }
+    return QStringLiteral("not a regular file");
+}
+
+// A product is written only over a regular file (or where nothing is), and
+// replaces the old one only once whole.
 bool ecrire(const QString& chemin, const QByteArray& contenu, QTextStream& erreurs) {
-    QSaveFile f(chemin);
-    if (f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size() && f.commit()) return true;
-    erreurs << chemin << ": error: cannot write: " << f.errorString() << Qt::endl;
+    FichierEnregistre f(chemin);
+    if (f.ouvrir() && f.ecrire(contenu) && f.valider()) return true;
+    erreurs << chemin << ": error: cannot write: " << raison(f.echec()) << Qt::endl;
     return false;
 }
 
@@ -60,13 +87,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QFileInfo source(arguments[0]);
-    QFile f(source.filePath());
-    if (!f.open(QIODevice::ReadOnly)) {
-        sortie << source.fileName() << ": error: cannot read: " << f.errorString() << Qt::endl;
+    // Only a regular file of a bounded size: a pipe would block the reading
+    // for ever, a device would never end.
+    EchecFichier echec;
+    const auto octets = lireFichierOrdinaire(source.filePath(), TailleMaxSource, echec);
+    if (!octets) {
+        sortie << source.fileName() << ": error: cannot read: " << raison(echec) << Qt::endl;
         return 1;
     }
-    const QString texte = QString::fromLatin1(f.readAll());
-    f.close();
+    const QString texte = QString::fromLatin1(*octets);
 
     const QString nom = source.fileName().section(u'.', 0, 0);
     const QString base = source.dir().filePath(nom);
@@ -76,15 +105,17 @@ int main(int argc, char** argv) {
 
     bool ecrit = ecrire(base + QStringLiteral(".LST"), texteListing(a), sortie) &&
                  ecrire(base + QStringLiteral(".SYM"), texteSymboles(a), sortie);
+    // No S19 stays from an earlier run (only a regular file is removed:
+    // anything else at the name is left alone).
     if (!a.erreurs.isEmpty()) {
-        QFile::remove(base + QStringLiteral(".S19"));
+        retirerFichier(base + QStringLiteral(".S19"));
         sortie << source.fileName() << ": " << a.erreurs.size() << " error(s), no " << nom << ".S19 written"
                << Qt::endl;
         return 1;
     }
     ecrit = ecrit && ecrire(base + QStringLiteral(".S19"), texteS19(a, nom), sortie);
     if (!ecrit) {
-        QFile::remove(base + QStringLiteral(".S19"));
+        retirerFichier(base + QStringLiteral(".S19"));
         return 1;
     }
     sortie << source.fileName() << ": assembled without error, " << a.nombreOctets() << " byte(s) of code in "

@@ -38,14 +38,7 @@ int executer(SerialLine& ligneSerie, EventClock& horloge, const ConfigurationLue
              const std::function<void(Session&)>& preparer = {}) {
     Session* courante = nullptr;
     HorlogeInterruptible interruptible(horloge, [&courante] {
-        if (!courante) return;
-        // While an operation waits for the program to stop (at a breakpoint,
-        // after a step), the signal is the console's Stop: the operation stops
-        // the program itself and takes its SWIs back, and the run ends there.
-        if (courante->liaison.attenteArret)
-            courante->demanderAnnulation();
-        else
-            courante->demanderInterruption();
+        if (courante) transmettreSignal(*courante);
     });
     Session session(ligneSerie, interruptible, ecran);
     courante = &session;
@@ -88,6 +81,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<SettingsStore> reglages = ligne->options.settings.isEmpty()
                                                   ? std::make_unique<SettingsStore>()
                                                   : std::make_unique<SettingsStore>(ligne->options.settings);
+    // A settings name that leads to a device or a pipe is neither read nor
+    // written: the run goes on with the defaults, and says so.
+    if (!reglages->refus().isEmpty())
+        erreurs << "tessaline-cli: " << reglages->refus()
+                << QStringLiteral(" : r\u00e9glages par d\u00e9faut") << Qt::endl;
     // Checked before any port is opened or anything is sent.
     const ConfigurationLue lue = lireConfiguration(*reglages, QCoreApplication::applicationDirPath());
     Configuration choix = lue.configuration;

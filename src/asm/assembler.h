@@ -44,6 +44,10 @@ struct Assemblage {
     int nombreOctets() const;
 };
 
+// The largest source file the assembler reads: far more than the source of
+// any program for a 64 KB address space.
+inline constexpr qint64 TailleMaxSource = qint64(4) << 20;
+
 Assemblage assembler(const QString& source);
 
 } // namespace tessaline::asm11

@@ -33,6 +33,10 @@ int chiffre(QChar c) {
     return 99;
 }
 
+// Far more than any source nests its operands, far less than the reading's
+// stack can take (each level is a few calls).
+constexpr int ProfondeurMaximum = 256;
+
 // Arithmetic wraps at 32 bits (C++20 makes the narrowing modular) rather than overflowing.
 int32_t enveloppe(int64_t v) {
     return static_cast<int32_t>(v);
@@ -90,10 +94,22 @@ private:
         return v;
     }
 
+    // Each sign and each parenthesis goes one level deeper into the reading:
+    // a hostile source could otherwise nest them until the stack runs out.
     int32_t unaire() {
-        if (c_.prendre(u'-')) return enveloppe(-int64_t(unaire()));
-        if (c_.prendre(u'+')) return unaire();
-        return terme();
+        if (profondeur_ >= ProfondeurMaximum)
+            return echec(
+                QStringLiteral("expression nested too deeply (more than %1 levels)").arg(ProfondeurMaximum));
+        ++profondeur_;
+        int32_t v = 0;
+        if (c_.prendre(u'-'))
+            v = enveloppe(-int64_t(unaire()));
+        else if (c_.prendre(u'+'))
+            v = unaire();
+        else
+            v = terme();
+        --profondeur_;
+        return v;
     }
 
     int32_t nombre(int base, const char* nom) {
@@ -149,6 +165,7 @@ private:
     const ChercheSymbole& chercher_;
     int32_t compteur_;
     Valeur v_;
+    int profondeur_ = 0;
 };
 
 } // namespace

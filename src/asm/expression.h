@@ -3,7 +3,8 @@
 // operators + - * / with the usual precedence (* and / before + and -, each
 // level left to right). Integer arithmetic; division truncates toward zero.
 // An expression holds no blank: the first blank ends it, as the operand field
-// of the classic Motorola syntax ends there.
+// of the classic Motorola syntax ends there. Parentheses and signs nest at
+// most 256 deep; deeper is a fault of the line.
 #pragma once
 
 #include <QString>

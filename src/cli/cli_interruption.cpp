@@ -48,6 +48,7 @@ SignauxInterruption::SignauxInterruption() {
             }
         });
     }
+    signalNote = 0;
     installer(noterSignal);
 }
 
@@ -63,6 +64,13 @@ SignauxInterruption::~SignauxInterruption() {
 
 int SignauxInterruption::signalRecu() {
     return signalNote;
+}
+
+void transmettreSignal(Session& session) {
+    if (session.liaison.attenteArret)
+        session.demanderAnnulation();
+    else
+        session.demanderInterruption();
 }
 
 HorlogeInterruptible::HorlogeInterruptible(EventClock& interne, std::function<void()> surSignal)

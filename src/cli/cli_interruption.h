@@ -5,6 +5,7 @@
 #pragma once
 
 #include "link/event_clock.h"
+#include "link/session.h"
 
 #include <QObject>
 
@@ -25,7 +26,8 @@ public:
     SignauxInterruption(const SignauxInterruption&) = delete;
     SignauxInterruption& operator=(const SignauxInterruption&) = delete;
 
-    // The signal caught (SIGINT or SIGTERM), 0 while none has come.
+    // The signal caught (SIGINT or SIGTERM) since this catcher was made, 0
+    // while none has come.
     static int signalRecu();
 
 private:
@@ -52,5 +54,12 @@ private:
     std::function<void()> surSignal_;
     bool transmis_ = false;
 };
+
+// What a caught signal asks of a run's session. While an operation waits for
+// the program to stop (at a breakpoint, after a step), the console's Stop:
+// the operation stops the program itself, takes its SWIs back and shows where
+// it was. Otherwise the interruption of the whole run: the exchange in
+// progress is finished, and whatever SWIs the operation planted are taken back.
+void transmettreSignal(Session& session);
 
 } // namespace tessaline

@@ -1,6 +1,7 @@
 #include "cli/cli_programming.h"
 
 #include "link/conversions.h"
+#include "link/regular_file.h"
 #include "link/serial_port.h"
 #include "link/trace.h"
 #include "operations/console_commands.h"
@@ -19,12 +20,18 @@ namespace {
 
 bool programmer(Session& s, const CommandeCli& c, QTextStream& sortie, QTextStream& erreurs) {
     const QFileInfo fichier(c.arguments[0]);
-    if (!fichier.isFile()) {
-        erreurs << "tessaline-cli: " << c.arguments[0] << QStringLiteral(" : fichier introuvable")
-                << Qt::endl;
+    const CibleFichier cible = cibleFichier(c.arguments[0]);
+    if (cible.nature != NatureFichier::Ordinaire) {
+        EchecFichier echec;
+        echec.genre = cible.nature == NatureFichier::Absent ? EchecFichier::Genre::Introuvable
+                                                            : EchecFichier::Genre::NonOrdinaire;
+        echec.nature = cible.nature;
+        erreurs << "tessaline-cli: " << texteEchec(c.arguments[0], echec) << Qt::endl;
         return false;
     }
-    const bool seulementModifies = c.arguments.size() > 1;
+    const QStringList options = c.arguments.mid(1);
+    const bool seulementModifies = options.contains(QStringLiteral("--changed-only"));
+    const bool sommesIgnorees = options.contains(QStringLiteral("--ignore-checksum"));
     s.fichiers.FichierS19 = fichier.absoluteFilePath();
     const CommandeConsole* commande = commandeParCode(code::LoadS19);
     selectionnerCommande(s, code::LoadS19, QString::fromUtf8(commande->echo) + fichier.fileName());
@@ -34,6 +41,16 @@ bool programmer(Session& s, const CommandeCli& c, QTextStream& sortie, QTextStre
     if (seulementModifies) sortie << ", " << b.dejaBons << QStringLiteral(" d\u00e9j\u00e0 en place");
     sortie << '\n';
     sortie.flush();
+    // The records were programmed, and each wrong checksum named in the trace:
+    // unless the user said they do not matter, the run has not gone well.
+    if (b.sommesFausses > 0 && !sommesIgnorees) {
+        erreurs << QStringLiteral(
+                       "tessaline-cli: program : %1 enregistrement(s) S1 \u00e0 la somme de contr\u00f4le "
+                       "fausse (--ignore-checksum pour les accepter)")
+                       .arg(b.sommesFausses)
+                << Qt::endl;
+        return false;
+    }
     return true;
 }
 

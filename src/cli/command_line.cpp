@@ -13,8 +13,10 @@ const QVector<DescriptionCommande>& commandesConnues() {
         {"load-talker", 0, 0, 0,
          "load-talker                 download the Talker (reset the board when asked)"},
         {"test-talker", 0, 0, 0, "test-talker                 check the Talker and show the link state"},
-        {"dump", 2, 2, 0, "dump ADDRESS LENGTH         dump target memory (at most FF bytes)"},
-        {"fill", 3, 3, 0, "fill ADDRESS LENGTH VALUE   fill target memory with one byte"},
+        {"dump", 2, 2, 0, "dump ADDRESS LENGTH         dump target memory (LENGTH 1 to FF)"},
+        {"fill", 3, 3, 0,
+         "fill ADDRESS LENGTH VALUE   fill target memory with one byte (LENGTH 1 to FF,\n"
+         "                              VALUE 0 to FF)"},
         {"set", 2, 2, 0, "set ADDRESS VALUE           write a byte or a 16-bit word"},
         {"disassemble", 1, 1, 0,
          "disassemble ADDRESS         list 16 bytes of target memory as instructions"},
@@ -31,9 +33,14 @@ const QVector<DescriptionCommande>& commandesConnues() {
         {"wait", 1, 1, AttenteMaximum,
          "wait MILLISECONDS           let the program run that long (at most 600000)"},
         {"assemble", 1, 1, 0, "assemble FILE.ASM           assemble a source; print its report RETOUR.NFO"},
-        {"program", 1, 2, 0, "program FILE.S19 [--changed-only]  program the EEPROM from an S-record file"},
+        {"program", 1, 3, 0,
+         "program FILE.S19 [--changed-only] [--ignore-checksum]\n"
+         "                              program the EEPROM from an S-record file; a record\n"
+         "                              with a wrong checksum is named and makes the exit\n"
+         "                              status 1, unless --ignore-checksum"},
         {"erase", 0, 0, 0, "erase                       erase the whole EEPROM (asks unless --yes)"},
-        {"upload-bin", 3, 3, 0, "upload-bin ADDRESS LENGTH FILE  save target memory as a binary file"},
+        {"upload-bin", 3, 3, 0,
+         "upload-bin ADDRESS LENGTH FILE  save target memory as a binary file (not past FFFF)"},
         {"upload-dis", 3, 3, 0,
          "upload-dis ADDRESS LENGTH FILE  save target memory as a disassembly listing"},
     };
@@ -69,6 +76,26 @@ bool argumentTexte(const QString& commande, int k) {
     return (commande == "upload-bin" || commande == "upload-dis") && k == 2;
 }
 
+// The options `program` takes after its file.
+const QStringList OptionsProgram = {QStringLiteral("--changed-only"), QStringLiteral("--ignore-checksum")};
+
+// Lengths and values the console would complete or cut without a word (a
+// length of 0 taken as 80 or 40, one above FF taken as FF, a fill value above
+// FF cut to its low byte): the command line refuses them before anything is
+// sent. A value of `set` is a byte for one or two digits, a 16-bit word for
+// three or four, as the console takes it: every value of 1 to 4 digits fits.
+QString refusChamps(const CommandeCli& c) {
+    const auto hexa = [](const QString& t) { return t.toInt(nullptr, 16); };
+    if (c.nom == "dump" || c.nom == "fill") {
+        const int longueur = hexa(c.arguments[1]);
+        if (longueur < 1 || longueur > 0xFF)
+            return c.nom + QStringLiteral(": length %1 is not 1 to FF").arg(c.arguments[1]);
+    }
+    if (c.nom == "fill" && hexa(c.arguments[2]) > 0xFF)
+        return QStringLiteral("fill: value %1 does not fit in a byte (0 to FF)").arg(c.arguments[2]);
+    return {};
+}
+
 bool entier(const QString& texte, int minimum, int maximum, int& valeur) {
     bool ok = false;
     const int v = texte.toInt(&ok, 10);
@@ -102,9 +129,17 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
         return arguments[++i];
     };
 
+    QStringList vues;
     for (; i < arguments.size() && arguments[i].startsWith(QStringLiteral("--")) && arguments[i] != "--";
          ++i) {
         const QString o = arguments[i];
+        // Each option once: a second one would contradict the first, or be
+        // taken without a word in its place.
+        if (vues.contains(o)) {
+            erreur = o + QStringLiteral(" is given twice");
+            return std::nullopt;
+        }
+        vues << o;
         if (o == "--simulate") {
             l.options.simulate = true;
         } else if (o == "--yes") {
@@ -153,9 +188,15 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
         }
     }
 
-    // Only the simulated board can be started with an EEPROM image.
+    // Only the simulated board can be started with an EEPROM image, and it is
+    // behind no port.
     if (!l.options.eeprom.isEmpty() && !l.options.simulate) {
         erreur = QStringLiteral("--eeprom goes with --simulate");
+        return std::nullopt;
+    }
+    if (l.options.port && l.options.simulate) {
+        erreur =
+            QStringLiteral("--port and --simulate contradict each other: the simulated board has no port");
         return std::nullopt;
     }
 
@@ -183,9 +224,17 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
         }
         for (int k = 0; k < c.arguments.size(); ++k)
             if (!argumentTexte(c.nom, k)) c.arguments[k] = c.arguments[k].toUpper();
-        if (c.nom == "program" && c.arguments.size() == 2 && c.arguments[1] != "--changed-only") {
-            erreur = QStringLiteral("program: unknown option ") + c.arguments[1];
-            return std::nullopt;
+        if (c.nom == "program") {
+            for (int k = 1; k < c.arguments.size(); ++k) {
+                if (!OptionsProgram.contains(c.arguments[k])) {
+                    erreur = QStringLiteral("program: unknown option ") + c.arguments[k];
+                    return std::nullopt;
+                }
+                if (c.arguments.indexOf(c.arguments[k]) != k) {
+                    erreur = QStringLiteral("program: ") + c.arguments[k] + QStringLiteral(" is given twice");
+                    return std::nullopt;
+                }
+            }
         }
         for (int k = 0; k < c.arguments.size() && d->plafond > 0; ++k) {
             int n = 0;
@@ -205,6 +254,8 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
                 return std::nullopt;
             }
         }
+        erreur = refusChamps(c);
+        if (!erreur.isEmpty()) return std::nullopt;
         l.commandes << c;
     }
     if (l.commandes.isEmpty()) {

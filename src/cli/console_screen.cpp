@@ -33,6 +33,12 @@ void ConsoleScreen::append(Zone zone, const QString& text, uint32_t, bool) {
     }
 }
 
+void ConsoleScreen::appendListing(const QString& ligne) {
+    finirProgression();
+    sortie_ << ligne << '\n';
+    sortie_.flush();
+}
+
 void ConsoleScreen::clear(Zone zone) {
     switch (zone) {
     case Zone::Memoire: memoire_.clear(); break;

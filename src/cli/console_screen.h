@@ -1,8 +1,8 @@
-// The Screen of the command-line front end: memory lines on standard output,
-// trace entries and message boxes on standard error, questions answered by a
-// flag. On a terminal, the progress bar of the long operations (the Talker's
-// download, EEPROM programming and erasing, the uploads) is one line on
-// standard error that rewrites itself.
+// The Screen of the command-line front end: memory and disassembly lines on
+// standard output, trace entries and message boxes on standard error,
+// questions answered by a flag. On a terminal, the progress bar of the long
+// operations (the Talker's download, EEPROM programming and erasing, the
+// uploads) is one line on standard error that rewrites itself.
 #pragma once
 
 #include "link/screen.h"
@@ -18,6 +18,8 @@ public:
     ConsoleScreen(QTextStream& sortie, QTextStream& erreurs);
 
     void append(Zone zone, const QString& text, uint32_t colour, bool bold) override;
+    // A disassembly line goes to standard output, as the memory lines do.
+    void appendListing(const QString& ligne) override;
     void clear(Zone zone) override;
     QString text(Zone zone) const override;
     void setPanel(const QString& key, const QString& text, int image) override;

@@ -1,5 +1,8 @@
 #include "config/settings_store.h"
 
+#include "link/regular_file.h"
+
+#include <QStandardPaths>
 #include <QVariant>
 
 #include <charconv>
@@ -36,26 +39,49 @@ std::optional<double> nombreFini(const QString& texte) {
 
 } // namespace
 
-SettingsStore::SettingsStore()
+SettingsStore::SettingsStore() {
 #ifdef Q_OS_WIN
-    : reglages_(QSettings::NativeFormat, QSettings::UserScope, NomApplication, NomApplication)
+    reglages_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, NomApplication,
+                                            NomApplication);
 #else
-    : reglages_(QSettings::IniFormat, QSettings::UserScope, NomApplication, NomApplication)
+    // Where QSettings keeps the user's store (the XDG configuration folder):
+    // looked at before QSettings reads it.
+    ouvrir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
+               QLatin1String(NomApplication) + u'/' + QLatin1String(NomApplication) + QStringLiteral(".ini"),
+           [] {
+               return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, NomApplication,
+                                                  NomApplication);
+           });
 #endif
-{
 }
 
-SettingsStore::SettingsStore(const QString& fichier)
-    : reglages_(fichier, QSettings::IniFormat) {}
+SettingsStore::SettingsStore(const QString& fichier) {
+    ouvrir(fichier, [&] { return std::make_unique<QSettings>(fichier, QSettings::IniFormat); });
+}
+
+SettingsStore::~SettingsStore() = default;
+
+void SettingsStore::ouvrir(const QString& fichier, const std::function<std::unique_ptr<QSettings>()>& creer) {
+    emplacement_ = fichier;
+    // QSettings reads its file as soon as it is made, and would wait for ever
+    // on a pipe: a name that leads to anything but a regular file is refused
+    // before that, and the store then holds nothing and writes nothing.
+    if (!fichierAcceptable(fichier)) {
+        reglages_ = std::make_unique<QSettings>(QString(), QSettings::IniFormat);
+        return;
+    }
+    reglages_ = creer();
+    emplacement_ = reglages_->fileName();
+}
 
 QString SettingsStore::emplacement() const {
-    return reglages_.fileName();
+    return emplacement_;
 }
 
 const QHash<QString, QStringList>& SettingsStore::index() const {
     if (!index_) {
         index_.emplace();
-        const QStringList cles = reglages_.allKeys();
+        const QStringList cles = reglages_->allKeys();
         for (const QString& cle : cles)
             (*index_)[cle.toCaseFolded()].append(cle);
     }
@@ -75,7 +101,7 @@ QString SettingsStore::groupesPourEcriture(const QStringList& groupes) {
     // store never holds two sections the reader takes for one.
     QStringList resolus;
     for (const QString& groupe : groupes) {
-        const QStringList existants = reglages_.childGroups();
+        const QStringList existants = reglages_->childGroups();
         QString choisi = groupe;
         if (!existants.contains(groupe)) {
             for (const QString& existant : existants) {
@@ -86,33 +112,49 @@ QString SettingsStore::groupesPourEcriture(const QStringList& groupes) {
             }
         }
         resolus.append(choisi);
-        reglages_.beginGroup(choisi);
+        reglages_->beginGroup(choisi);
     }
     for (qsizetype i = 0; i < groupes.size(); ++i)
-        reglages_.endGroup();
+        reglages_->endGroup();
     return resolus.join(u'/');
 }
 
 QString SettingsStore::lire(const QString& section, const QString& cle, const QString& defaut) const {
     const auto chemin = cheminStocke(section, cle);
     if (!chemin) return defaut;
-    const QVariant valeur = reglages_.value(*chemin);
+    const QVariant valeur = reglages_->value(*chemin);
     // An INI line whose text holds unquoted commas comes back as a list (the
     // store quotes the values it writes, so only hand-written lines do this).
     if (valeur.typeId() == QMetaType::QStringList) return valeur.toStringList().join(u',');
     return valeur.toString();
 }
 
+bool SettingsStore::fichierAcceptable(const QString& fichier) {
+    if (!refus_.isEmpty()) return false;
+    const CibleFichier cible = cibleFichier(fichier);
+    if (cible.ordinaireOuAbsent()) return true;
+    EchecFichier echec;
+    echec.genre = EchecFichier::Genre::NonOrdinaire;
+    echec.nature = cible.nature;
+    refus_ = texteEchec(fichier, echec);
+    return false;
+}
+
 void SettingsStore::ecrire(const QString& section, const QString& cle, const QString& valeur) {
+    // QSettings writes its file by itself, at sync() or when it goes: what the
+    // file's name leads to is looked at again before any value is handed to
+    // it, so that nothing is ever pending for a name that is refused. (The
+    // native store of Windows is no file.)
+    if (reglages_->format() == QSettings::IniFormat && !fichierAcceptable(emplacement_)) return;
     const QStringList parties = niveaux(section, cle);
     if (parties.isEmpty()) return;
     const QString groupes = groupesPourEcriture(parties.first(parties.size() - 1));
     const QString chemin = groupes.isEmpty() ? parties.last() : groupes + u'/' + parties.last();
     const QStringList autresGraphies = index().value(chemin.toCaseFolded());
     for (const QString& autre : autresGraphies) {
-        if (autre != chemin) reglages_.remove(autre);
+        if (autre != chemin) reglages_->remove(autre);
     }
-    reglages_.setValue(chemin, valeur);
+    reglages_->setValue(chemin, valeur);
     index_.reset();
 }
 
@@ -151,8 +193,9 @@ void SettingsStore::ecrireDouble(const QString& section, const QString& cle, dou
 }
 
 bool SettingsStore::sync() {
-    reglages_.sync();
-    return reglages_.status() == QSettings::NoError;
+    if (reglages_->format() == QSettings::IniFormat && !fichierAcceptable(emplacement_)) return false;
+    reglages_->sync();
+    return reglages_->status() == QSettings::NoError;
 }
 
 } // namespace tessaline

@@ -15,7 +15,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace tessaline {
@@ -28,6 +30,7 @@ public:
     explicit SettingsStore(const QString& fichier);
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
+    ~SettingsStore();
 
     // Where the values are kept: a file path, or the native store's location.
     QString emplacement() const;
@@ -56,13 +59,25 @@ public:
 
     // Writes pending changes out; false when the store could not be written.
     bool sync();
+    // The store's file is read and written only as a regular file (as every
+    // save is, link/regular_file.h): a name that leads to anything else (a
+    // device, a pipe, a folder) is refused and left alone; the store then
+    // reads no value and writes none. Why, in one line naming the file; empty
+    // when the store was not refused.
+    QString refus() const { return refus_; }
 
 private:
     std::optional<QString> cheminStocke(const QString& section, const QString& cle) const;
+    // Makes the QSettings over `fichier` with `creer`, unless the name is refused.
+    void ouvrir(const QString& fichier, const std::function<std::unique_ptr<QSettings>()>& creer);
+    // False (and refus_ set) when the store's file may not be read or written.
+    bool fichierAcceptable(const QString& fichier);
     QString groupesPourEcriture(const QStringList& groupes);
     const QHash<QString, QStringList>& index() const;
 
-    QSettings reglages_;
+    QString emplacement_;
+    QString refus_;
+    std::unique_ptr<QSettings> reglages_;
     // Stored key paths by their case-folded form, built on first reading and
     // dropped at every writing.
     mutable std::optional<QHash<QString, QStringList>> index_;

@@ -60,6 +60,12 @@ public:
 
     // Appends one run at the very end of the area, whatever the user selected.
     virtual void append(Zone zone, const QString& text, uint32_t colour, bool bold = false) = 0;
+    // One line of the console's disassembly listing ("E000  LDAA #$12"): the
+    // trace shows it after the target's arrow; a screen without windows may
+    // put it where it puts the memory lines.
+    virtual void appendListing(const QString& ligne) {
+        append(Zone::Trace, QStringLiteral("\t\t  <==  ") + ligne + QStringLiteral("\r\n"), couleur::Bleu);
+    }
     virtual void clear(Zone zone) = 0;
     virtual QString text(Zone zone) const = 0;
 

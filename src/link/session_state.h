@@ -110,6 +110,10 @@ struct EtatLiaison {
     // An operation is waiting for the running program to stop (a breakpoint,
     // a step): Stop then ends that wait rather than starting an exchange of its own.
     bool attenteArret = false;
+    // Taking planted SWIs back (and stopping the program to do it) is in
+    // progress: those exchanges still go out after cancel or interruption,
+    // so that no breakpoint outlives the operation while the Talker answers.
+    int retraitsEnCours = 0;
     // Waits for a byte in progress (nested when a window event runs an
     // operation inside another's wait): the link watch leaves the line alone
     // meanwhile, or it would take the bytes the wait is for.

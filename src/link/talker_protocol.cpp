@@ -35,15 +35,22 @@ Issue inacheve(Session& s, Issue issue) {
 }
 
 // The command byte and its echo, then the parameter bytes. Nothing goes out
-// once the user has asked to stop. Abort ends only the waits in progress when
+// once the user has asked to stop, but to take planted bytes back. Abort ends only the waits in progress when
 // it is set: a new exchange starts without it.
-Issue commander(Session& s, int code, std::initializer_list<int> parametres, int timeout) {
-    if (s.liaison.interruption || s.liaison.annulation) return Issue::Interrompu;
+// `avant`, when given, is a byte the Talker may have sent just before the
+// echo; it is taken, and `*avantVu` says whether it came.
+Issue commander(Session& s, int code, std::initializer_list<int> parametres, int timeout, int avant = -1,
+                bool* avantVu = nullptr) {
+    if (envoiBloque(s)) return Issue::Interrompu;
     s.liaison.abandon = false;
     envoyer(s, code);
     // The command byte is in the Talker's hands: even its echo is waited for
     // as part of the exchange.
-    const Reception r = attendreOctet(s, timeout, Attente::DansEchange, NomEcho);
+    Reception r = attendreOctet(s, timeout, Attente::DansEchange, NomEcho);
+    if (avantVu && r.fin == FinAttente::Donnee && r.octet == avant) {
+        *avantVu = true;
+        r = attendreOctet(s, timeout, Attente::DansEchange, NomEcho);
+    }
     if (r.fin != FinAttente::Donnee) return Issue::PasDEcho;
     // A chip leaving reset sends a break, read as $00: the Talker is gone
     // with whatever command it was in.
@@ -202,13 +209,21 @@ Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout, int parametre
     return {Issue::Ok, {pc, trame.donnees}};
 }
 
-Resultat<bool> arreter(Session& session, int timeout) {
-    Resultat<bool> r;
-    r.issue = commander(session, commande::Stop, {0}, timeout);
+Resultat<ArretObtenu> arreter(Session& session, int timeout) {
+    Resultat<ArretObtenu> r;
+    // A program that stops by itself just as the command goes out has its
+    // $03 on the wire before the echo: the Talker, idle on top of the
+    // program's frame, then takes the command there.
+    r.issue = commander(session, commande::Stop, {0}, timeout, OctetArret, &r.donnees.deLuiMeme);
     if (!r.ok()) return r;
     const Reception recu = attendreOctet(session, timeout, Attente::DansEchange, NomDonnee);
     r.issue = recu.fin == FinAttente::Donnee ? Issue::Ok : inacheve(session, issueDe(recu.fin));
-    r.donnees = r.ok() && recu.octet == OctetArret;
+    r.donnees.octetArret = r.ok() && recu.octet == OctetArret;
+    // Then the stop stacked a second idle frame on the first, over the
+    // program's. A break-frame read drops it: the Talker reports that idle
+    // frame and returns from it into its idle loop, which stacks a new one
+    // right on the program's frame, as after any stop.
+    if (r.ok() && r.donnees.deLuiMeme) r.issue = lireTrameBreak(session, timeout).issue;
     return r;
 }
 

@@ -12,7 +12,8 @@
 // that command, so the exchange is run to its end: a stop asked meanwhile
 // (abort, cancel, interruption) only shortens each wait that is left
 // (Attente::DansEchange, transfer.h). A stop asked before (cancel or
-// interruption) sends nothing at all. None of them empties the input first: the caller does so where
+// interruption) sends nothing at all, unless planted bytes are being taken
+// back (RetraitEnCours, transfer.h). None of them empties the input first: the caller does so where
 // stray bytes may be waiting (ViderCom). None of them shows anything: the
 // caller reports failures as its own operation names them.
 #pragma once
@@ -143,7 +144,15 @@ struct TrameBreak {
 Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout, int parametre = 0,
                                     const std::function<void(const QByteArray&)>& recu = {});
 
-// Command 4: stops the running program. Ok when the Talker's $03 came.
-Resultat<bool> arreter(Session& session, int timeout);
+// What the stop command found.
+struct ArretObtenu {
+    bool octetArret = false; // the Talker's $03 came after the echo
+    // The program had stopped by itself (its SWI, an illegal opcode) just as
+    // the command went out: its own $03 came before the echo.
+    bool deLuiMeme = false;
+};
+// Command 4: stops the running program; the Talker then waits for the break
+// frame read (command 3) on the program's frame, whichever way it stopped.
+Resultat<ArretObtenu> arreter(Session& session, int timeout);
 
 } // namespace tessaline

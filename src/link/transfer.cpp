@@ -78,6 +78,11 @@ bool arretDemande(const Session& session) {
     return l.interruption || l.annulation || l.abandon;
 }
 
+bool envoiBloque(const Session& session) {
+    const EtatLiaison& l = session.liaison;
+    return (l.interruption || l.annulation) && l.retraitsEnCours == 0;
+}
+
 Reception attendreOctet(Session& session, int timeout, Attente mode, const QString& nomRoutine, int n) {
     return recevoir(session, n, timeout < 0 ? -1.0 : timeout * 0.1, mode, nomRoutine);
 }

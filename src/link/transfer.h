@@ -45,6 +45,27 @@ inline constexpr double DelaiFinEchange = 1.0;
 // Operations that make several exchanges look at it between two of them.
 bool arretDemande(const Session& session);
 
+// True when no new exchange may start: cancel or interruption was asked, and
+// no planted byte is being taken back (RetraitEnCours).
+bool envoiBloque(const Session& session);
+
+// While it lives, exchanges start even though cancel or interruption was
+// asked: the operation it guards puts memory back as the user left it (the
+// bytes under its SWIs), and stops the program that runs over them.
+class RetraitEnCours {
+public:
+    explicit RetraitEnCours(Session& session)
+        : liaison_(session.liaison) {
+        ++liaison_.retraitsEnCours;
+    }
+    ~RetraitEnCours() { --liaison_.retraitsEnCours; }
+    RetraitEnCours(const RetraitEnCours&) = delete;
+    RetraitEnCours& operator=(const RetraitEnCours&) = delete;
+
+private:
+    EtatLiaison& liaison_;
+};
+
 // The wait under every receive: window events keep running while it sleeps
 // until at least `n` bytes wait, a flag as `mode` says, or `timeout` tenths of
 // a second (SansLimite: no time limit, for the boot ROM's break). The first

@@ -7,6 +7,7 @@
 #include "link/registers.h"
 #include "link/talker_image.h"
 #include "link/trace.h"
+#include "link/transfer.h"
 #include "operations/console_command_table.h"
 #include "operations/console_commands.h"
 #include "operations/memory_read.h"
@@ -88,9 +89,11 @@ public:
                            [adresse](const Plante& p) { return p.adresse == adresse; });
     }
 
-    // Writes every replaced byte back; what could not be is said, with the
-    // byte to put back by hand.
+    // Writes every replaced byte back, even when the user has asked to stop:
+    // then the operation ends with memory as it found it. What could not be
+    // written back is said, with the byte to put back by hand.
     void retirer(Session& s) {
+        const RetraitEnCours retrait(s);
         QStringList restes;
         for (const Plante& p : plantes_)
             if (!FillMem(s, 1, DecHexa4(p.adresse), p.ancien))
@@ -99,7 +102,7 @@ public:
         signaler(s, restes);
     }
 
-    // The Talker no longer answers: the SWIs stay where they are.
+    // Nothing is known of the program any more: the SWIs stay where they are.
     void abandonner(Session& s) {
         QStringList restes;
         for (const Plante& p : plantes_)
@@ -109,12 +112,16 @@ public:
     }
 
 private:
+    // A Talker that still answers can take the byte back at once; a lost one
+    // must be loaded again first.
     static void signaler(Session& s, const QStringList& restes) {
         if (restes.isEmpty()) return;
+        const QString remede = s.liaison.talkerPresent
+                                   ? QStringLiteral(".\nR\u00e9tablissez l'octet avec Mem SET.")
+                                   : QStringLiteral(".\nFaites RESET, Load Talker, puis r\u00e9tablissez "
+                                                    "l'octet avec Mem SET.");
         s.ecran().message(QStringLiteral("SWI rest\u00e9 en m\u00e9moire \u00e0 ") +
-                              restes.join(QStringLiteral(", ")) +
-                              QStringLiteral(".\nFaites RESET, Load Talker, puis r\u00e9tablissez "
-                                             "l'octet avec Mem SET."),
+                              restes.join(QStringLiteral(", ")) + remede,
                           TitreApplication, Icone::Exclamation, Boutons::Ok);
     }
 

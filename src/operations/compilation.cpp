@@ -2,6 +2,7 @@
 
 #include "link/conversions.h"
 #include "link/error_report.h"
+#include "link/regular_file.h"
 #include "link/tempo.h"
 #include "link/transfer.h"
 
@@ -11,11 +12,14 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace tessaline {
 namespace {
 
 const QString NomRapport = QStringLiteral("RETOUR.NFO");
+// Far more than an assembler says about any source.
+constexpr qint64 TailleMaxRapport = qint64(1) << 20;
 
 // A message of the compile: the OK button only, the application's title.
 void avertir(Session& s, const QString& texte) {
@@ -34,19 +38,19 @@ QString nomDe(const QString& chemin) {
 }
 
 // The assembler's report joins the end of the trace, after a line break, as
-// one bold green run.
+// one bold green run. Only a regular file is read.
 void rapport(Session& s) {
     if (s.fichiers.RepFichier.isEmpty()) return;
-    QFile f(s.fichiers.RepFichier + NomRapport);
-    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return;
-    s.ecran().append(Zone::Trace, QStringLiteral("\r\n") + QString::fromUtf8(f.readAll()), couleur::Vert,
-                     true);
+    QString erreur;
+    const auto texte = lireFichierOrdinaire(s.fichiers.RepFichier + NomRapport, TailleMaxRapport, erreur);
+    if (!texte) return;
+    s.ecran().append(Zone::Trace, QStringLiteral("\r\n") + QString::fromUtf8(*texte), couleur::Vert, true);
 }
 
 // Runs the compile script to its end. The windows stay alive meanwhile; the
 // Cancel of the wait window (abort) or of the progress window, or the user's
-// interruption, kill the script.
-void executerScript(Session& s, const QString& programme, const QStringList& arguments) {
+// interruption, kill the script. Its exit status when it ended by itself.
+std::optional<int> executerScript(Session& s, const QString& programme, const QStringList& arguments) {
     QProcess script;
     script.setProgram(programme);
     script.setArguments(arguments);
@@ -57,12 +61,14 @@ void executerScript(Session& s, const QString& programme, const QStringList& arg
     s.liaison.annulation = false;
     s.liaison.abandon = false;
     script.start();
-    if (!script.waitForStarted()) return;
+    if (!script.waitForStarted()) return std::nullopt;
     EventClock& h = s.horloge();
+    bool tue = false;
     while (script.state() != QProcess::NotRunning) {
         if (arretDemande(s) || !h.applicationAlive()) {
             script.kill();
             script.waitForFinished();
+            tue = true;
             break;
         }
         // Short slices: the script's end is seen at once, the windows every 20 ms.
@@ -71,12 +77,15 @@ void executerScript(Session& s, const QString& programme, const QStringList& arg
     }
     s.liaison.annulation = false;
     s.liaison.abandon = false;
+    if (tue || script.exitStatus() != QProcess::NormalExit) return std::nullopt;
+    return script.exitCode();
 }
 
 // A product the script created but left empty may still be being written:
 // the user is told and it is looked at again, for at most 3 s.
 void attendreProduit(Session& s, const QString& chemin) {
-    if (chemin.isEmpty() || !QFileInfo::exists(chemin)) return;
+    // Only a regular file grows: anything else at the name is not waited for.
+    if (chemin.isEmpty() || !QFileInfo(chemin).isFile()) return;
     EventClock& h = s.horloge();
     const double debut = h.now();
     while (QFileInfo(chemin).size() == 0) {
@@ -86,28 +95,43 @@ void attendreProduit(Session& s, const QString& chemin) {
     }
 }
 
-bool compile(Session& s, const std::function<void()>& chargerFichiers) {
+BilanCompilation compile(Session& s, const std::function<void()>& chargerFichiers,
+                         RapportPrecedent precedent) {
     Configuration& c = s.config;
     EtatFichiers& f = s.fichiers;
+    BilanCompilation bilan;
     if (!c.CompilateurDisponible) {
         avertir(s, QStringLiteral("le Fichier Compilateur n'existe pas !"));
-        rapport(s);
-        return true;
+        if (precedent == RapportPrecedent::Montre) rapport(s);
+        return bilan;
     }
     if (f.FichierASM.isEmpty() || !QFileInfo(f.FichierASM).isFile()) {
         avertir(s, QStringLiteral("le Fichier *.ASM n'existe pas !"));
-        rapport(s);
-        return false;
+        if (precedent == RapportPrecedent::Montre) rapport(s);
+        bilan.actif = false;
+        return bilan;
+    }
+    // The script writes its report through a redirection: a name that leads to
+    // a device, a pipe or a folder would take it in place of a file.
+    const QString nomRapport = dossierDe(f.FichierASM) + NomRapport;
+    const CibleFichier cibleRapport = cibleFichier(nomRapport);
+    if (!cibleRapport.ordinaireOuAbsent()) {
+        EchecFichier refus;
+        refus.genre = EchecFichier::Genre::NonOrdinaire;
+        refus.nature = cibleRapport.nature;
+        AfficheEchec(s.ecran(), QStringLiteral("Compilation impossible : ") + texteEchec(nomRapport, refus));
+        return bilan;
     }
     s.ecran().showWait(QStringLiteral("Attendez SVP...  Compilation en Cours"));
     Tempo(s.horloge(), 0);
+    // Only regular files are removed: whatever else stands at a product's
+    // name is left alone (the assembler then refuses to write there).
     for (const QString& produit : {f.FichierS19, f.FichierLST, f.FichierSYM})
-        if (!produit.isEmpty()) QFile::remove(produit);
+        if (!produit.isEmpty()) retirerFichier(produit);
     f.RepFichier = dossierDe(f.FichierASM);
     f.NomFichier = nomDe(f.FichierASM);
-    QFile::remove(f.RepFichier + NomRapport);
+    retirerFichier(f.RepFichier + NomRapport);
 
-    bool actif = true;
     const std::array<std::pair<QString, QString>, 3> fichiers = {
         {{c.FichierCompilateur, c.FichCompilateur},
          {c.FichierCompilateurSYM, c.FichCompilateurSYM},
@@ -115,7 +139,7 @@ bool compile(Session& s, const std::function<void()>& chargerFichiers) {
     for (const auto& [chemin, nom] : fichiers) {
         if (chemin.isEmpty() || !QFileInfo(chemin).isFile()) {
             avertir(s, QStringLiteral("le Fichier Compilateur") + nom + QStringLiteral("n'existe pas !"));
-            actif = false;
+            bilan.actif = false;
         }
 #ifdef Q_OS_WIN
         // The batch file and the DOS assemblers it calls are run from the source's folder.
@@ -127,33 +151,42 @@ bool compile(Session& s, const std::function<void()>& chargerFichiers) {
 
 #ifdef Q_OS_WIN
     const QString dossierCourt = dossierDe(CheminCourt(f.FichierASM));
-    executerScript(s, f.RepFichier + c.FichCompilateurBAT,
-                   {f.NomFichier, dossierCourt, c.FichCompilateur, c.FichCompilateurSYM});
+    const std::optional<int> statut =
+        executerScript(s, f.RepFichier + c.FichCompilateurBAT,
+                       {f.NomFichier, dossierCourt, c.FichCompilateur, c.FichCompilateurSYM});
 #else
     // Programs by their full paths, the real folder: nothing is copied and no
     // shell reads a name.
-    executerScript(s, c.FichierCompilateurBAT,
-                   {f.NomFichier, f.RepFichier, c.FichierCompilateur, c.FichierCompilateurSYM});
+    const std::optional<int> statut =
+        executerScript(s, c.FichierCompilateurBAT,
+                       {f.NomFichier, f.RepFichier, c.FichierCompilateur, c.FichierCompilateurSYM});
 #endif
+    bilan.termine = statut.has_value();
+    bilan.statut = statut.value_or(-1);
 
     for (const QString& produit : {f.FichierS19, f.FichierLST, f.FichierSYM})
         attendreProduit(s, produit);
     if (chargerFichiers) chargerFichiers();
     s.ecran().hideWait();
     rapport(s);
-    return actif;
+    return bilan;
 }
 
 } // namespace
 
-bool compiler(Session& session, const std::function<void()>& chargerFichiers) {
+BilanCompilation compilerSource(Session& session, const std::function<void()>& chargerFichiers,
+                                RapportPrecedent precedent) {
     try {
-        return compile(session, chargerFichiers);
+        return compile(session, chargerFichiers, precedent);
     } catch (const std::exception& e) {
         session.ecran().hideWait();
         AfficheErreur(session.ecran(), QStringLiteral("mnuFileCompile_Click"), erreurDepuis(e));
-        return true;
+        return {};
     }
+}
+
+bool compiler(Session& session, const std::function<void()>& chargerFichiers) {
+    return compilerSource(session, chargerFichiers).actif;
 }
 
 } // namespace tessaline

@@ -37,10 +37,7 @@ void Disassemble(Session& session) {
         if (hexa.isEmpty()) break;
         const Desassemblage d =
             DesassInstr(hexa, c.CmdAdresse, session.registres.RegIX, session.registres.RegIY);
-        e.append(Zone::Trace,
-                 Tab + Tab + QStringLiteral("  <==  ") + c.CmdAdresse + QStringLiteral("  ") + d.ligne +
-                     FinLigne,
-                 couleur::Bleu);
+        e.appendListing(c.CmdAdresse + QStringLiteral("  ") + d.ligne);
         couverts += d.LongInstr;
         c.CmdAdresse = DecHexa4((HexaDec(c.CmdAdresse) + d.LongInstr) & 0xFFFF);
     }

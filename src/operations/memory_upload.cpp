@@ -4,13 +4,13 @@
 #include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/error_report.h"
+#include "link/regular_file.h"
+#include "link/talker_protocol.h"
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
 #include "operations/memory_read.h"
 #include "operations/talker_link.h"
-
-#include <QSaveFile>
 
 #include <functional>
 
@@ -53,7 +53,7 @@ void avancer(Session& s, int faits, int total) {
 
 // `ecrire` reads the range into the file and returns false on a failed read.
 FinTeleversement televerser(Session& s, const QString& operation, const QString& filtre,
-                            const std::function<bool(QSaveFile&)>& ecrire) {
+                            const std::function<bool(FichierEnregistre&)>& ecrire) {
     Screen& e = s.ecran();
     const int longueur = HexaDec(s.console.CmdLongueur);
     const QString nom = e.fichierAEnregistrer(operation, filtre);
@@ -69,18 +69,18 @@ FinTeleversement televerser(Session& s, const QString& operation, const QString&
     Tempo(s.horloge(), 0.3f);
     e.setValue(controle::BarreProgression, 0);
 
-    QSaveFile fichier(nom);
+    // The name is looked at before anything is read: a refused one costs no exchange.
+    FichierEnregistre fichier(nom);
     FinTeleversement fin = FinTeleversement::Echec;
-    if (!fichier.open(QIODevice::WriteOnly)) {
-        AfficheEchec(e, QStringLiteral("Ecriture impossible : ") + nom + FinLigne + fichier.errorString());
+    if (!fichier.ouvrir()) {
+        AfficheEchec(e, QStringLiteral("Ecriture impossible : ") + fichier.erreur());
     } else if (!ecrire(fichier)) {
-        if (fichier.error() != QFileDevice::NoError)
-            AfficheEchec(e,
-                         QStringLiteral("Ecriture impossible : ") + nom + FinLigne + fichier.errorString());
-        fichier.cancelWriting();
+        if (!fichier.erreur().isEmpty())
+            AfficheEchec(e, QStringLiteral("Ecriture impossible : ") + fichier.erreur());
+        fichier.abandonner();
         fin = arretDemande(s) ? FinTeleversement::Abandonne : FinTeleversement::Echec;
-    } else if (!fichier.commit()) {
-        AfficheEchec(e, QStringLiteral("Ecriture impossible : ") + nom + FinLigne + fichier.errorString());
+    } else if (!fichier.valider()) {
+        AfficheEchec(e, QStringLiteral("Ecriture impossible : ") + fichier.erreur());
     } else {
         fin = FinTeleversement::Sauvegarde;
     }
@@ -97,8 +97,18 @@ FinTeleversement televerser(Session& s, const QString& operation, const QString&
 FinTeleversement UpLoadBIN(Session& session) {
     const int debut = HexaDec(session.console.CmdAdresse);
     const int fin = debut + HexaDec(session.console.CmdLongueur) - 1;
+    // The Talker's address would carry on at $0000: such a range is refused
+    // before anything is asked or read, as writes past $FFFF are.
+    if (fin >= EspaceAdresses) {
+        AfficheEchec(session.ecran(),
+                     QStringLiteral("Lecture refus\u00e9e : de %1 \u00e0 %2, au-del\u00e0 de FFFF")
+                             .arg(DecHexa4(debut), QString::number(fin, 16).toUpper()) +
+                         FinLigne + QStringLiteral("Fichier non sauvegard\u00e9"));
+        consolePrete(session);
+        return FinTeleversement::Echec;
+    }
     return televerser(session, QStringLiteral("UpLoadBIN"), QStringLiteral("Fichiers Binaires (*.BIN)"),
-                      [&](QSaveFile& fichier) {
+                      [&](FichierEnregistre& fichier) {
                           for (int a = debut; a <= fin; a += TailleMorceau) {
                               const int count = std::min(TailleMorceau, fin - a + 1);
                               const QString hexa = LoadMem(session, DecHexa4(a & 0xFFFF), count);
@@ -106,7 +116,7 @@ FinTeleversement UpLoadBIN(Session& session) {
                                   signalerLecture(session, QStringLiteral("UpLoadBIN"), a);
                                   return false;
                               }
-                              if (fichier.write(QByteArray::fromHex(hexa.toLatin1())) != count) return false;
+                              if (!fichier.ecrire(QByteArray::fromHex(hexa.toLatin1()))) return false;
                               avancer(session, a + count - debut, fin - debut + 1);
                           }
                           return true;
@@ -117,7 +127,7 @@ FinTeleversement UpLoadDIS(Session& session) {
     const int debut = HexaDec(session.console.CmdAdresse);
     const int fin = debut + HexaDec(session.console.CmdLongueur) - 1;
     return televerser(session, QStringLiteral("UpLoadDIS"), QStringLiteral("Fichiers Assembleur (*.DIS)"),
-                      [&](QSaveFile& fichier) {
+                      [&](FichierEnregistre& fichier) {
                           for (int a = debut; a <= fin;) {
                               const QString texteAdresse = DecHexa4(a);
                               const QString hexa = LoadMem(session, texteAdresse, OctetsInstruction);
@@ -128,7 +138,7 @@ FinTeleversement UpLoadDIS(Session& session) {
                               const Desassemblage d = DesassInstr(hexa, texteAdresse, session.registres.RegIX,
                                                                   session.registres.RegIY);
                               const QString ligne = texteAdresse + Tab + d.ligne + FinLigne;
-                              if (fichier.write(ligne.toLatin1()) < 0) return false;
+                              if (!fichier.ecrire(ligne.toLatin1())) return false;
                               a += d.LongInstr;
                               avancer(session, a - debut, fin - debut + 1);
                               // The listing ends at the top of the address space.

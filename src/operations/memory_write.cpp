@@ -64,7 +64,7 @@ bool FillMem(Session& session, int count, const QString& adresse, const QString&
     if (count < 1 || count > MaxEcriture || horsMemoire(session, adresse, count)) return false;
     const QByteArray donnees(count, static_cast<char>(HexaDec(valeur) & 0xFF));
     // Nothing sent because a stop was asked before is no success either.
-    if (session.liaison.interruption || session.liaison.annulation) return false;
+    if (envoiBloque(session)) return false;
     const int echec = echangeEcriture(session, adresse, donnees);
     if (echec < 0) return true;
     // The address of the byte that failed (the start when the command itself did).

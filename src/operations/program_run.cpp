@@ -168,6 +168,10 @@ Arret attraperArret(Session& session, int parametre) {
     session.ecran().setEnabled(controle::Adresse, false);
     const Reception r = attendreOctet(session, session.config.Timeout, Attente::Annulable, NomAttenteArret);
     l.attenteArret = false;
+    // Whatever ends the wait, the operation has SWIs to take back once it
+    // knows where the program is: the exchanges that find out still go out
+    // after an interruption (Ctrl-C, the main window closing).
+    const RetraitEnCours retrait(session);
     if (r.fin == FinAttente::Donnee) {
         // The $03 (its value is not checked), then the break frame.
         return LitTrameBreak(session, parametre) ? Arret::Arrete : Arret::Perdu;
@@ -175,26 +179,34 @@ Arret attraperArret(Session& session, int parametre) {
     if (r.fin == FinAttente::TimeOut) AfficheTimeOut(session, NomAttenteArret);
     // Stop pressed meanwhile is handled here, once.
     l.annulation = false;
-    // Interrupted, or Load Talker pressed (abort): the user is leaving this
-    // program, and a failed port can carry nothing.
-    if (l.interruption || r.fin == FinAttente::Abandon || r.fin == FinAttente::Erreur) return Arret::Perdu;
+    // Load Talker pressed (abort) replaces the Talker under the program, and a
+    // failed port can carry nothing.
+    if (r.fin == FinAttente::Abandon || r.fin == FinAttente::Erreur) return Arret::Perdu;
     // The program did not stop where it was meant to: the host stops it, so
-    // that it knows where it really is and can take its breakpoints back.
-    return arreterProgramme(session) ? Arret::Force : Arret::Perdu;
+    // that it knows where it really is and can take its breakpoints back. An
+    // interruption stops it as well.
+    return arreterProgramme(session, parametre);
 }
 
-bool arreterProgramme(Session& session) {
-    ViderCom(session);
-    const Resultat<bool> r = arreter(session, session.config.Timeout);
-    if (r.issue == Issue::Interrompu) return false;
+Arret arreterProgramme(Session& session, int parametre) {
+    session.horloge().processEvents();
+    // The program may have stopped by itself since the host last looked (its
+    // own SWI, a planted one, an illegal opcode): its $03 is waiting and the
+    // Talker waits for the frame read. A stop command now would stack the
+    // Talker's idle frame once more.
+    if (session.ligne().readAll().contains(char(OctetArret)))
+        return LitTrameBreak(session, parametre) ? Arret::Arrete : Arret::Perdu;
+    const Resultat<ArretObtenu> r = arreter(session, session.config.Timeout);
+    if (r.issue == Issue::Interrompu) return Arret::Perdu;
     if (!r.ok()) {
         if (r.issue == Issue::TimeOut) AfficheTimeOut(session, NomAttenteArret);
         session.ecran().message(QStringLiteral("Erreur ProgStop"), TitreApplication, Icone::Question,
                                 Boutons::Ok);
         TestTalker(session);
-        return false;
+        return Arret::Perdu;
     }
-    return LitTrameBreak(session);
+    if (!LitTrameBreak(session, parametre)) return Arret::Perdu;
+    return r.donnees.deLuiMeme ? Arret::Arrete : Arret::Force;
 }
 
 void afficherArret(Session& session, const QString& etiquette, bool traceEtat) {
@@ -217,7 +229,7 @@ void afficherArret(Session& session, const QString& etiquette, bool traceEtat) {
 }
 
 void ProgStop(Session& session) {
-    if (!arreterProgramme(session)) return;
+    if (arreterProgramme(session) == Arret::Perdu) return;
     afficherArret(session, session.registres.RegPC, false);
 }
 

@@ -37,18 +37,23 @@ enum class Arret {
 
 // Waits for the $03 of a stopping program, then reads its frame (command 3,
 // with `parametre`). If the $03 does not come within the time-out, or Stop is
-// pressed meanwhile, the program is stopped with the stop command so that the
-// host knows where it is: Force. The register set then holds where it really
-// was, uncorrected.
+// pressed meanwhile, or the user interrupts, the program is stopped with the
+// stop command so that the host knows where it is: Force. The register set
+// then holds where it really was, uncorrected. Whatever ends the wait, the
+// exchanges go out even after an interruption (RetraitEnCours): the caller
+// has SWIs to take back.
 Arret attraperArret(Session& session, int parametre = 0);
 
 // After a stop: reads the stopped program's PC and frame into the register
 // set, each register as soon as its bytes are in. "Cible STOP" first.
 bool LitTrameBreak(Session& session, int parametre = 0);
 
-// The stop command and the frame read. False (after "Erreur ProgStop" and the
-// Talker check) when the Talker did not serve it.
-bool arreterProgramme(Session& session);
+// Stops the running program (the stop command, unless its own $03 is already
+// waiting) and reads its frame, the break frame read with `parametre`:
+// Arrete when it had stopped by itself, Force when the command stopped it,
+// Perdu (after "Erreur ProgStop" and the Talker check) when the Talker did
+// not serve it.
+Arret arreterProgramme(Session& session, int parametre = 0);
 
 // Stop (cmdSTOP): stops the running program and shows where.
 void ProgStop(Session& session);

@@ -1,7 +1,6 @@
 #include "operations/s19_file.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "link/regular_file.h"
 
 #include <numeric>
 
@@ -65,6 +64,11 @@ FichierS19Lu analyserS19(const QByteArray& texte) {
         e.ligne = numero;
         e.adresse = static_cast<quint8>(champs[1]) << 8 | static_cast<quint8>(champs[2]);
         e.donnees = champs.mid(3, champs.size() - 1 - OctetsHorsDonnees);
+        e.sommeLue = static_cast<quint8>(champs.back());
+        int somme = 0;
+        for (qsizetype i = 0; i + 1 < champs.size(); ++i)
+            somme += static_cast<quint8>(champs[i]);
+        e.sommeCalculee = ~somme & 0xFF;
         f.enregistrements.push_back(e);
     }
     f.lu = true;
@@ -72,18 +76,10 @@ FichierS19Lu analyserS19(const QByteArray& texte) {
 }
 
 FichierS19Lu lireFichierS19(const QString& chemin) {
-    const QFileInfo info(chemin);
-    if (!info.isFile()) return illisible(chemin + QStringLiteral(" n'est pas un fichier"));
-    if (info.size() > TailleMaxS19)
-        return illisible(chemin + QStringLiteral(" est trop grand pour un fichier S19"));
-    QFile fichier(chemin);
-    if (!fichier.open(QIODevice::ReadOnly))
-        return illisible(chemin + QStringLiteral(" : ") + fichier.errorString());
-    // The size can change between the look and the read: the limit holds on what is read.
-    const QByteArray texte = fichier.read(TailleMaxS19 + 1);
-    if (texte.size() > TailleMaxS19)
-        return illisible(chemin + QStringLiteral(" est trop grand pour un fichier S19"));
-    return analyserS19(texte);
+    QString erreur;
+    const auto texte = lireFichierOrdinaire(chemin, TailleMaxS19, erreur);
+    if (!texte) return illisible(erreur);
+    return analyserS19(*texte);
 }
 
 } // namespace tessaline

@@ -43,6 +43,43 @@ QVector<std::pair<int, int>> differences(const QByteArray& voulus, const QByteAr
     return runs;
 }
 
+// Where a record's write failed: the first byte that did not read back as
+// sent (the record's start when the command itself failed). Past the end of
+// the EEPROM nothing can be programmed: a record that starts inside it and
+// runs past its end fails there, which the line says.
+QString texteAdresseEchec(const Session& s, int debut, const QByteArray& voulus,
+                          const Resultat<QByteArray>& r) {
+    int decalage = 0;
+    if (!sansEchange(r.issue)) {
+        while (decalage < r.donnees.size() && decalage < voulus.size() &&
+               r.donnees[decalage] == voulus[decalage])
+            ++decalage;
+    }
+    const int adresse = (debut + decalage) & 0xFFFF;
+    QString texte = QStringLiteral("Adresse : ") + DecHexa4(adresse);
+    if (adresse > s.config.FinEeprom())
+        texte +=
+            QStringLiteral(", au-del\u00e0 de la fin de l'EEPROM (") + DecHexa4(s.config.FinEeprom()) + u')';
+    return texte;
+}
+
+// Each S1 record whose checksum is wrong, on one line of the trace.
+int signalerSommesFausses(Session& s, const FichierS19Lu& fichier) {
+    int fausses = 0;
+    for (const EnregistrementS1& e : fichier.enregistrements) {
+        if (!e.sommeFausse()) continue;
+        ++fausses;
+        s.ecran().append(
+            Zone::Trace,
+            QStringLiteral("Somme de contr\u00f4le fausse ligne %1 : S1 %2, lue %3, calcul\u00e9e %4")
+                    .arg(e.ligne)
+                    .arg(DecHexa4(e.adresse), DecHexa2(e.sommeLue), DecHexa2(e.sommeCalculee)) +
+                FinLigne,
+            couleur::Rouge);
+    }
+    return fausses;
+}
+
 enum class IssueEnregistrement { Ecrit, Annule, Echec };
 
 // Writes one record, or only what differs from the cells' contents.
@@ -94,7 +131,8 @@ bool EnvoiS19(Session& session, const QByteArray& donnees, const QString& adress
     if (r.issue == Issue::Interrompu) return false;
     if (r.ok() && r.donnees == donnees) return true;
     if (r.issue == Issue::TimeOut) AfficheTimeOut(session, QStringLiteral("RecevoirComBINDec"));
-    AfficheEchec(session.ecran(), QStringLiteral("Erreur EnvoiS19"));
+    AfficheEchec(session.ecran(), QStringLiteral("Erreur EnvoiS19") + FinLigne +
+                                      texteAdresseEchec(session, HexaDec(adresse), donnees, r));
     TestTalker(session);
     return false;
 }
@@ -116,6 +154,7 @@ BilanProgrammation ProgS19(Session& session, bool seulementModifies) {
         finErreur(session);
         return bilan;
     }
+    bilan.sommesFausses = signalerSommesFausses(session, fichier);
     // Counted now, from the file being programmed: what the view counted may
     // be out of date, or zero.
     const int total = fichier.octets();

@@ -12,14 +12,16 @@ namespace tessaline {
 struct BilanProgrammation {
     enum class Fin { Programme, Annule, Echec };
     Fin fin = Fin::Programme;
-    int ecrits = 0;   // bytes sent to be programmed
-    int dejaBons = 0; // bytes left alone because the cell already held them
+    int ecrits = 0;        // bytes sent to be programmed
+    int dejaBons = 0;      // bytes left alone because the cell already held them
+    int sommesFausses = 0; // S1 records of the file whose checksum is wrong (programmed all the same)
     bool reussi() const { return fin == Fin::Programme; }
 };
 
 // One record: `donnees` written from `adresse` (four hexadecimal digits). True
-// when every byte read back as sent; otherwise "Erreur EnvoiS19" is shown and
-// the link is checked.
+// when every byte read back as sent; otherwise "Erreur EnvoiS19" is shown with
+// the address of the byte that failed (and, past the EEPROM's end, that it
+// lies there), and the link is checked.
 bool EnvoiS19(Session& session, const QByteArray& donnees, const QString& adresse);
 
 // Downloads FichierS19 inside the progress window, record by record, until the
@@ -27,7 +29,9 @@ bool EnvoiS19(Session& session, const QByteArray& donnees, const QString& adress
 // run past $FFFF), a failed record or Cancel (the record being written is
 // finished). With `seulementModifies`, each record's range is read first and
 // only the bytes that differ are written. The progress bar counts the file's
-// own data bytes. A missing file sends nothing.
+// own data bytes. A missing file sends nothing. Before anything is sent, each
+// S1 record whose checksum is wrong is named on one line of the trace; the
+// records are programmed all the same.
 BilanProgrammation ProgS19(Session& session, bool seulementModifies = false);
 
 // The console's Load *.S19 on Execute: the echo into the trace, then ProgS19

@@ -57,9 +57,11 @@ int runHeadless(const SimOptions& options, std::ostream& out, std::ostream& err)
 
     Board board(*findChip(options.chip), options.quartzMHz * kHz);
     uint16_t first = 0;
+    // A file that was read but is no program for this chip (a malformed record,
+    // one outside RAM and EEPROM) is refused as the other bad files are.
     if (!board.loadSRecords(text, error, &first)) {
         err << "tessaline-sim: " << options.runFile << ": " << error << "\n";
-        return 1;
+        return kRefused;
     }
     std::unique_ptr<std::FILE, FileCloser> traceFile;
     std::unique_ptr<TextTrace> trace;

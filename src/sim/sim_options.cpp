@@ -2,7 +2,9 @@
 
 #include "chip.h"
 
+#include <algorithm>
 #include <charconv>
+#include <vector>
 
 namespace hc11 {
 
@@ -20,8 +22,15 @@ bool parseNumber(std::string_view s, T& out, int base) {
 std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args, std::string& error) {
     SimOptions o;
     bool sawStart = false, sawMax = false;
+    std::vector<std::string_view> seen;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
+        // Each option once: a second one would contradict the first.
+        if (a.starts_with("--") && std::find(seen.begin(), seen.end(), a) != seen.end()) {
+            error = std::string(a) + " is given twice";
+            return std::nullopt;
+        }
+        seen.push_back(a);
         auto value = [&](std::string_view& v) {
             if (i + 1 >= args.size()) {
                 error = std::string(a) + " needs a value";

@@ -186,6 +186,9 @@ void BoardPanel::creerBoutons(QGridLayout* grille) {
     auto* reset =
         bouton("cmdRESET", QStringLiteral("RESET"),
                QStringLiteral("Red\u00e9marre le 68HC11 simul\u00e9 dans le mode choisi par MODA et MODB"));
+    // Reached by a click only: the focus leaving a button that an operation
+    // disables must never land on RESET, where the next Return resets the board.
+    reset->setFocusPolicy(Qt::ClickFocus);
     connect(irq, &QPushButton::pressed, this, [this] { board_.poserIrq(true); });
     connect(irq, &QPushButton::released, this, [this] { board_.poserIrq(false); });
     connect(xirq, &QPushButton::pressed, this, [this] { board_.poserXirq(true); });

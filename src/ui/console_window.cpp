@@ -186,6 +186,10 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
     // Return and Enter press the focused button, as Space does.
     for (QAbstractButton* b : findChildren<QAbstractButton*>())
         b->installEventFilter(this);
+    // Load Talker is reached by a click only: when an operation disables the
+    // button that has the focus, Qt hands the focus on along the tab chain,
+    // and the next Return would download the Talker over the user's program.
+    findChild<QPushButton*>(controle::LoadTalker)->setFocusPolicy(Qt::ClickFocus);
 
     // The console keeps one size.
     setFixedSize(twipsEnPixels(LargeurTwips, this), twipsEnPixels(HauteurTwips, this));
@@ -247,6 +251,19 @@ void ConsoleWindow::focusExecute() {
     // Given by the keyboard's flow: the button shows its focus frame.
     window()->setAttribute(Qt::WA_KeyboardFocusChange);
     execute_->setFocus(Qt::OtherFocusReason);
+}
+
+// After an operation: the focus goes back to the button that started it, or
+// to Execute, or to the console itself; never where Qt's tab chain left it
+// while that button was disabled.
+void ConsoleWindow::rendreFocus(QAbstractButton* utilise) {
+    window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    if (utilise && utilise->isEnabled() && utilise->isVisible())
+        utilise->setFocus(Qt::OtherFocusReason);
+    else if (execute_->isEnabled())
+        execute_->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
 }
 
 bool ConsoleWindow::eventFilter(QObject* objet, QEvent* evenement) {
@@ -331,20 +348,29 @@ void ConsoleWindow::sortieChamp(QLineEdit* champ) {
         } else if (c.CmdCourante == code::MemDump) {
             remplirEcho();
         }
-    } else if (champ == valeur_) {
+    } else {
+        // The length and the value are taken as they are left, by the mouse
+        // as by Tab: what the field shows is what Execute will use.
         remplirEcho();
     }
 }
 
 void ConsoleWindow::cmdEXECUTE_Click() {
     const int commande = session_.console.CmdCourante;
+    // Execute runs what the fields show, whether or not the user confirmed
+    // or left the field last typed in.
+    if (adresse_->isEnabled() || longueur_->isEnabled() || valeur_->isEnabled()) remplirEcho();
     // Disabling Execute while it has the focus passes the focus on to the next
     // button, Efface, where a Space would empty the command: it comes back.
     const bool focusSurExecute = execute_->hasFocus();
     executeActif(false);
     const bool pret = executerCommande(session_);
     executeActif(pret);
-    if (pret && (commande == code::MemDump || focusSurExecute)) {
+    if (commande == code::Run || commande == code::Break) {
+        // Execute is at rest after them: back to their own button.
+        const CommandeConsole* c = commandeParCode(commande);
+        rendreFocus(c ? findChild<QAbstractButton*>(c->bouton) : nullptr);
+    } else if (pret && (commande == code::MemDump || focusSurExecute)) {
         focusExecute();
     } else if (QWidget* f = QApplication::focusWidget(); f && f->objectName() == controle::Efface) {
         if (adresse_->isEnabled())
@@ -382,12 +408,14 @@ void ConsoleWindow::cmdSTEP_Click() {
     }
     tessaline::cmdSTEP_Click(session_);
     executeActif(false);
+    rendreFocus(findChild<QPushButton*>(controle::Step));
 }
 
 void ConsoleWindow::cmdSTOP_Click() {
     if (stopDiffere_) return; // already to be given again
     if (tessaline::cmdSTOP_Click(session_)) {
         executeActif(false);
+        rendreFocus(findChild<QPushButton*>(controle::Stop));
         return;
     }
     // Another exchange is under way (a Load Reg, the link watch's check): the

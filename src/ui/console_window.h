@@ -56,6 +56,7 @@ private:
     void executeActif(bool pret);
     void focusChamp(QLineEdit* champ);
     void focusExecute();
+    void rendreFocus(QAbstractButton* utilise);
     bool toucheChamp(QLineEdit* champ, QKeyEvent* touche);
     void entreeChamp(QLineEdit* champ);
     void sortieChamp(QLineEdit* champ);

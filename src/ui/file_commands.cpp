@@ -179,9 +179,8 @@ bool FileCommands::enregistrer() {
     if (asmCourant.isEmpty() || !QFileInfo(asmCourant).isFile()) return enregistrerSous();
     QString erreur;
     if (fichiers_->enregistrerSource(asmCourant, &erreur)) return true;
-    session_.ecran().message(QStringLiteral("Impossible d'enregistrer ") + asmCourant +
-                                 QStringLiteral(" : ") + erreur,
-                             Titre, Icone::Critique, Boutons::Ok);
+    session_.ecran().message(QStringLiteral("Impossible d'enregistrer : ") + erreur, Titre, Icone::Critique,
+                             Boutons::Ok);
     return false;
 }
 
@@ -201,9 +200,8 @@ bool FileCommands::enregistrerSous() {
     }
     QString erreur;
     if (!fichiers_->enregistrerSource(chemin, &erreur)) {
-        session_.ecran().message(QStringLiteral("Impossible d'enregistrer ") + chemin +
-                                     QStringLiteral(" : ") + erreur,
-                                 Titre, Icone::Critique, Boutons::Ok);
+        session_.ecran().message(QStringLiteral("Impossible d'enregistrer : ") + erreur, Titre,
+                                 Icone::Critique, Boutons::Ok);
         return false;
     }
     // The new file is the current source from now on: its companions, its

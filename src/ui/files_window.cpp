@@ -1,6 +1,7 @@
 #include "ui/files_window.h"
 
 #include "link/control_names.h"
+#include "link/regular_file.h"
 #include "operations/source_paths.h"
 #include "ui/asm_highlighter.h"
 #include "ui/s19_view.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QStringDecoder>
 #include <QTabWidget>
@@ -191,17 +191,12 @@ bool FilesWindow::sourceModifiee() const {
 bool FilesWindow::enregistrerSource(const QString& chemin, QString* erreur) {
     QString texte = source()->toPlainText();
     if (finsCRLF_) texte.replace(u'\n', QLatin1String("\r\n"));
-    QSaveFile f(chemin);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (erreur) *erreur = f.errorString();
-        return false;
-    }
     // Latin-1 only when every character fits; else the file becomes UTF-8.
     const bool latin1 =
         latin1_ && std::all_of(texte.cbegin(), texte.cend(), [](QChar c) { return c.unicode() < 0x100; });
-    f.write(latin1 ? texte.toLatin1() : texte.toUtf8());
-    if (!f.commit()) {
-        if (erreur) *erreur = f.errorString();
+    QString refus;
+    if (!enregistrerFichier(chemin, latin1 ? texte.toLatin1() : texte.toUtf8(), refus)) {
+        if (erreur) *erreur = refus;
         return false;
     }
     source()->document()->setModified(false);

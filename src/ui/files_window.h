@@ -38,9 +38,10 @@ public:
 
     // The source area holds edits not written to its file.
     bool sourceModifiee() const;
-    // Writes the source area to `chemin` through a temporary file renamed over
-    // it, so that a failed write leaves the old file whole; line ends and
-    // encoding as the file was read. Clears the modified mark on success.
+    // Writes the source area to `chemin` as every save is written (a regular
+    // file only, replaced once whole: link/regular_file.h); line ends and
+    // encoding as the file was read. Clears the modified mark on success;
+    // `erreur` gets one line naming the file otherwise.
     bool enregistrerSource(const QString& chemin, QString* erreur);
 
     // The source tab at line `ligne` (from 1).

@@ -529,10 +529,12 @@ bool MainWindow::quitter() {
         relireDisposition();
         // The report is modal: the program ends only once the user has seen it.
         if (!SauverConfig(*session_, reglages_, disposition_))
-            AfficheErreur(*ecran_, QStringLiteral("SauverConfig"),
-                          {int(QSettings::AccessError),
-                           QStringLiteral("La configuration n'a pas pu \u00eatre \u00e9crite dans ") +
-                               reglages_.emplacement()});
+            AfficheErreur(
+                *ecran_, QStringLiteral("SauverConfig"),
+                {int(QSettings::AccessError),
+                 QStringLiteral("La configuration n'a pas pu \u00eatre \u00e9crite dans ") +
+                     reglages_.emplacement() +
+                     (reglages_.refus().isEmpty() ? QString() : QStringLiteral("\r\n") + reglages_.refus())});
     }
     ComClose(*session_);
     session_->surveillance().setEnabled(false);

@@ -107,6 +107,20 @@ TEST(Assembler, FaultsNameTheirLineAndLeaveTheOtherLinesInPlace) {
     EXPECT_EQ(a.lignes[14].adresse, a.symboles.value("FAR")) << "pass 2 lays the code where pass 1 did";
 }
 
+// Parentheses and signs nested without end (the fuzzer's crash: 50,000
+// parentheses) are a fault of their line, not a stack overflow; a sane depth
+// still reads.
+TEST(Assembler, DeepExpressionsAreAFaultOfTheirLine) {
+    const QString profond = QString(50000, u'(') + u'1' + QString(50000, u')');
+    const QString signes = QString(50000, u'-') + u'1';
+    const Assemblage a = assembler(QStringLiteral(" NOP\n LDAA #") + profond + QStringLiteral("\n LDX #") +
+                                   signes + QStringLiteral("\n LDAB #") + QString(200, u'(') +
+                                   QStringLiteral("-2") + QString(200, u')') + QStringLiteral("\n"));
+    EXPECT_EQ(erreurs(a), "2: bad operand: expression nested too deeply (more than 256 levels)\n"
+                          "3: bad operand: expression nested too deeply (more than 256 levels)");
+    EXPECT_NE(code(a).find(":C6FE"), std::string::npos) << code(a);
+}
+
 TEST(Assembler, ProductsAndTheAddressToListingLineMap) {
     const Assemblage a = assembler(QStringLiteral("N EQU 1\n"
                                                   " ORG $F000\n"

@@ -53,10 +53,11 @@ const Row kRows[] = {
     {"program Prog.s19 --changed-only -- upload-bin e000 100 Out.bin -- erase",
      "program Prog.s19 --changed-only | upload-bin E000 100 Out.bin | erase", nullptr},
     // Global options, each once, before the first command.
-    {"--settings /tmp/t.ini --port COM2 --hardware 68HC11E9 --quartz 16 --baud 9600 --timeout 0 --simulate "
+    {"--settings /tmp/t.ini --port COM2 --hardware 68HC11E9 --quartz 16 --baud 9600 --timeout 0 "
      "--yes test-talker",
-     "settings=/tmp/t.ini port=COM2 hardware=68HC11E9 quartz=16 baud=9600 timeout=0 simulate yes test-talker",
+     "settings=/tmp/t.ini port=COM2 hardware=68HC11E9 quartz=16 baud=9600 timeout=0 yes test-talker",
      nullptr},
+    {"--simulate --hardware 68HC11E9 --baud 9600 regs", "hardware=68HC11E9 baud=9600 simulate regs", nullptr},
     {"--timeout 32767 --baud 1200 regs", "baud=1200 timeout=32767 regs", nullptr},
     {"--eeprom ex.s19 --simulate dump fe00 10", "simulate eeprom=ex.s19 dump FE00 10", nullptr},
     // Usage errors.
@@ -74,6 +75,21 @@ const Row kRows[] = {
     {"info --simulate", nullptr, "usage: info"},
     {"flash", nullptr, "unknown command flash"},
     {"program p.s19 --force", nullptr, "program: unknown option --force"},
+    {"program p.s19 --ignore-checksum --changed-only", "program p.s19 --ignore-checksum --changed-only",
+     nullptr},
+    {"program p.s19 --changed-only --changed-only", nullptr, "program: --changed-only is given twice"},
+    // Options that contradict each other, or one given twice.
+    {"--simulate --port COM1 info", nullptr, "--port and --simulate contradict each other"},
+    {"--port COM1 --port COM2 info", nullptr, "--port is given twice"},
+    {"--simulate --simulate info", nullptr, "--simulate is given twice"},
+    // What the console would complete or cut without a word: a length of 0 or
+    // above FF, a fill value above FF. A value of set is a byte or a word.
+    {"fill 0100 0 aa", nullptr, "fill: length 0 is not 1 to FF"},
+    {"fill 0100 1ff aa", nullptr, "fill: length 1FF is not 1 to FF"},
+    {"fill 0100 10 1ff", nullptr, "fill: value 1FF does not fit in a byte"},
+    {"dump 0100 0", nullptr, "dump: length 0 is not 1 to FF"},
+    {"dump 0100 100", nullptr, "dump: length 100 is not 1 to FF"},
+    {"fill 0100 ff 0ff -- set 0100 1ff", "fill 0100 FF 0FF | set 0100 1FF", nullptr},
     {"upload-dis e000 10", nullptr, "usage: upload-dis ADDRESS LENGTH FILE"},
     {"upload-bin e000 1000g out.bin", nullptr, "upload-bin: 1000G is not 1 to 4 hex digits"},
     {"dump 1000", nullptr, "usage: dump ADDRESS LENGTH"},
@@ -104,14 +120,30 @@ TEST(CommandLine, ArgumentVectorsGiveTheirParseOrAUsageError) {
     }
 }
 
+// Before anything is sent: on the simulated board, the Talker's download that
+// comes first in the run does not even start.
 TEST(CommandLine, UsageErrorLeavesWithStatusTwoBeforeTouchingAnything) {
-    QProcess p;
-    p.start(QStringLiteral(TESSALINE_CLI),
-            {QStringLiteral("--baud"), QStringLiteral("fast"), QStringLiteral("info")});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 2);
-    EXPECT_TRUE(p.readAllStandardError().startsWith("tessaline-cli: --baud takes a rate"));
-    EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+    const struct {
+        QStringList arguments;
+        const char* erreur;
+    } cas[] = {
+        {{"--baud", "fast", "info"}, "tessaline-cli: --baud takes a rate"},
+        {{"--simulate", "load-talker", "--", "fill", "0100", "0", "AA"},
+         "tessaline-cli: fill: length 0 is not"},
+        {{"--simulate", "load-talker", "--", "fill", "0100", "10", "1FF"}, "tessaline-cli: fill: value 1FF"},
+        {{"--simulate", "--port", "COM1", "load-talker"}, "tessaline-cli: --port and --simulate contradict"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.erreur);
+        QProcess p;
+        p.start(QStringLiteral(TESSALINE_CLI), c.arguments);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 2);
+        const QByteArray erreurs = p.readAllStandardError();
+        EXPECT_TRUE(erreurs.startsWith(c.erreur)) << erreurs.toStdString();
+        EXPECT_EQ(erreurs.count('\n'), 1);
+        EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+    }
 }
 
 } // namespace

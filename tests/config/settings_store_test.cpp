@@ -1,5 +1,9 @@
 #include "config_fixture.h"
 
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
 namespace tessaline::test {
 namespace {
 
@@ -103,6 +107,44 @@ TEST(SettingsStore, DecimalsAreWrittenAsShortestText) {
     const SettingsStore relu(chemin);
     EXPECT_EQ(relu.lireSimple("Settings", "Dixieme", 0), 0.1f);
     EXPECT_EQ(relu.lireDouble("Config", "Dixieme", 0), 0.1);
+}
+
+// QSettings reads and writes its file by itself: a store whose name leads to
+// a pipe (standing in for a device node) is refused, and neither the pipe nor
+// the link is touched, even when the store goes; one whose name is a link to a
+// regular file writes that file, keeps the link and the file's mode.
+TEST(SettingsStore, OnlyARegularFileIsWritten) {
+    FichiersReglages fichiers;
+    const QString tube = fichiers.dossier() + QStringLiteral("/tube");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tube).constData(), 0644), 0);
+    const QString lien = fichiers.nouveau();
+    ASSERT_TRUE(QFile::link(tube, lien));
+    {
+        // QSettings would wait for ever for a writer to read the pipe.
+        SettingsStore store(lien);
+        EXPECT_EQ(store.refus(), lien + " n'est pas un fichier ordinaire (un tube nomm\u00e9)");
+        EXPECT_EQ(store.emplacement(), lien);
+        store.ecrire("Config", "Port", "COM2");
+        EXPECT_EQ(store.lire("Config", "Port", "<absent>"), "<absent>");
+        EXPECT_FALSE(store.sync());
+    }
+    EXPECT_TRUE(QFileInfo(lien).isSymLink());
+    EXPECT_FALSE(QFileInfo(tube).isFile());
+
+    const QString vrai = fichiers.ecrire("[Config]\nPort=COM1\n");
+    ASSERT_TRUE(QFile::setPermissions(vrai, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QString lienVrai = fichiers.nouveau();
+    ASSERT_TRUE(QFile::link(vrai, lienVrai));
+    {
+        SettingsStore store(lienVrai);
+        store.ecrire("Config", "Port", "COM2");
+        EXPECT_TRUE(store.sync());
+        EXPECT_TRUE(store.refus().isEmpty());
+    }
+    EXPECT_TRUE(QFileInfo(lienVrai).isSymLink());
+    EXPECT_EQ(texteBrut(vrai, "Config/Port"), "COM2");
+    EXPECT_EQ(QFile::permissions(vrai) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
 }
 
 } // namespace

@@ -26,14 +26,20 @@ protected:
     void SetUp() override { s.fenetre->demarrer(); }
     QLineEdit* champ(const char* nom) { return s.controle<QLineEdit>(nom); }
     void cliquer(const char* nom) { s.controle<QPushButton>(nom)->click(); }
-    void saisir(const char* nom, const QString& texte) {
+    // Types into the field, without Return.
+    void taper(const char* nom, const QString& texte) {
         QLineEdit* e = champ(nom);
         EXPECT_TRUE(e->isEnabled()) << nom << ": the command does not take it";
         e->setFocus();
         e->clear();
         QTest::keyClicks(e, texte);
-        QTest::keyClick(e, Qt::Key_Return);
     }
+    void saisir(const char* nom, const QString& texte) {
+        taper(nom, texte);
+        QTest::keyClick(champ(nom), Qt::Key_Return);
+    }
+    // Execute clicked with the mouse: the field typed in last is left as it is.
+    void executerALaSouris() { QTest::mouseClick(s.controle<QPushButton>("cmdEXECUTE"), Qt::LeftButton); }
     RichTextArea* echo() { return s.fenetre->console()->echo(); }
     GuiSession s;
 };
@@ -110,7 +116,30 @@ TEST_F(Console, MemDumpFromTheConsoleFillsMemoryAndTraceAndContinues) {
     EXPECT_EQ(champ("txtADRESSE")->text(), "0040");
 }
 
-// Their fixed size is PremierContact.ConsoleAndRegistersKeepTheirSizeWhateverTheWindowMenuDoes'.
+// Execute runs what the fields show, whether the last one typed in was
+// confirmed with Return or left for Execute with the mouse.
+TEST_F(Console, ExecuteTakesTheFieldsAsTheyShowWithoutReturn) {
+    cliquer("cmdLOADTALKER");
+    cliquer("cmdMEMDUMP");
+    saisir("txtADRESSE", QStringLiteral("0"));
+    taper("txtLONGUEUR", QStringLiteral("40"));
+    executerALaSouris();
+    EXPECT_EQ(s.fenetre->memoire()->area()->toPlainText().count(u'\n'), 4) << "0x40 bytes, 16 a line";
+
+    for (int a = 0x0200; a < 0x0220; ++a)
+        s.board.poke(uint16_t(a), 0x11);
+    cliquer("cmdMEMFILL");
+    saisir("txtADRESSE", QStringLiteral("200"));
+    taper("txtLONGUEUR", QStringLiteral("10"));
+    QTest::keyClick(champ("txtLONGUEUR"), Qt::Key_Tab);
+    taper("txtVALEUR", QStringLiteral("AA"));
+    executerALaSouris();
+    for (int a = 0x0200; a < 0x0220; ++a)
+        ASSERT_EQ(s.board.peek(uint16_t(a)), a < 0x0210 ? 0xAA : 0x11) << std::hex << a;
+}
+
+// Their fixed size is// Their fixed size is
+// PremierContact.ConsoleAndRegistersKeepTheirSizeWhateverTheWindowMenuDoes'.
 TEST_F(Console, ConsoleAndRegistersRefuseToClose) {
     ConsoleWindow* c = s.fenetre->console();
     EXPECT_FALSE(c->close());
@@ -150,7 +179,7 @@ TEST_F(Console, UploadBinSavesThroughTheSaveDialog) {
     cliquer("cmdLOADTALKER");
     cliquer("cmdUPLOADBIN");
     saisir("txtADRESSE", QStringLiteral("0"));
-    saisir("txtLONGUEUR", QStringLiteral("10"));
+    taper("txtLONGUEUR", QStringLiteral("10"));
     const QString chemin = s.dir.filePath(QStringLiteral("T.BIN"));
     PiloteModal<QFileDialog> dialogue([&](QFileDialog* d) {
         d->selectFile(chemin);
@@ -158,7 +187,7 @@ TEST_F(Console, UploadBinSavesThroughTheSaveDialog) {
     });
     RepondeurMessages ok;
     ok.repondre(QMessageBox::Ok);
-    cliquer("cmdEXECUTE");
+    executerALaSouris();
     EXPECT_TRUE(dialogue.vu);
     QFile f(chemin);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -131,6 +131,56 @@ TEST_F(Execution, RunStopAndStepDriveTheConsoleAndTheRegisters) {
     EXPECT_TRUE(bouton("chkBreak")->isEnabled());
 }
 
+// Return after STEP, STOP, RUN and Break presses the button used again (or
+// Execute, or nothing): never Load Talker, which would download the Talker
+// over the program.
+TEST_F(Execution, ReturnAfterACommandNeverReloadsTheTalker) {
+    int chargements = 0;
+    QObject::connect(bouton("cmdLOADTALKER"), &QAbstractButton::clicked, [&] { ++chargements; });
+    // A click that gives the button the focus, as the mouse does; then Return
+    // on whatever has the focus once the command has ended.
+    const auto appuyer = [&](const char* nom) {
+        bouton(nom)->setFocus(Qt::MouseFocusReason);
+        cliquer(nom);
+    };
+    const auto entree = [&]() -> QString {
+        QWidget* f = QApplication::focusWidget();
+        if (!f) return {};
+        const QString nom = f->objectName();
+        // Pressed, they would wait for a board reset that no one makes.
+        if (nom == "cmdLOADTALKER" || nom == "cmdRESET") {
+            ADD_FAILURE() << "Return would press " << nom.toStdString();
+            return nom;
+        }
+        QTest::keyClick(f, Qt::Key_Return);
+        return nom;
+    };
+
+    lancer(QStringLiteral("FE00"));
+    entree();
+    appuyer("cmdSTOP");
+    EXPECT_EQ(cible(), "Cible STOP");
+    entree();
+    appuyer("cmdSTEP");
+    for (int i = 0; i < 3; ++i) {
+        const QString pc = boite("tbRegPC")->text();
+        EXPECT_EQ(entree(), "cmdSTEP");
+        EXPECT_NE(boite("tbRegPC")->text(), pc) << "Return stepped again";
+    }
+    appuyer("cmdRUN");
+    saisirAdresse(QStringLiteral("FE00"));
+    appuyer("cmdEXECUTE");
+    EXPECT_EQ(cible(), "Cible Tourne");
+    entree();
+    appuyer("chkBreak");
+    saisirAdresse(QStringLiteral("FE15"));
+    appuyer("cmdEXECUTE");
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE15");
+    EXPECT_EQ(entree(), "chkBreak");
+    EXPECT_EQ(chargements, 0);
+    EXPECT_EQ(s.fenetre->ecran().panel(QStringLiteral("Talker")), "Talker Charg\u00e9");
+}
+
 TEST_F(Execution, BreakOnTheRunningProgramStopsThereAndRunsToItAgain) {
     lancer(QStringLiteral("FE00"));
     cliquer("chkBreak");

@@ -13,6 +13,7 @@
 #include "ui/trace_window.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QProcess>
 #include <QPushButton>
@@ -23,6 +24,8 @@
 #include <QTextBlock>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace tessaline;
 using namespace tessaline::test;
@@ -184,6 +187,18 @@ TEST_F(Fichiers, SaveAsMakesTheNewFileTheSourceAndSaveFallsBackToIt) {
     action("mnuFileSaveAs")->trigger();
     EXPECT_EQ(r.textes.size(), 1);
     EXPECT_EQ(lire("THIRD.V2.ASM"), "<absent>");
+    EXPECT_EQ(s.fenetre->session().fichiers.FichierASM, chemin("SECOND.ASM"));
+
+    // A name that leads to a pipe (standing in for a device node) is refused
+    // with the reason, and the pipe stays.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(chemin("TUBE.ASM")).constData(), 0644), 0);
+    r.repondre(QMessageBox::Ok);
+    aEnregistrer = chemin("TUBE.ASM");
+    action("mnuFileSaveAs")->trigger();
+    ASSERT_EQ(r.textes.size(), 2);
+    EXPECT_EQ(r.textes[1], "Impossible d'enregistrer : " + chemin("TUBE.ASM") +
+                               " n'est pas un fichier ordinaire (un tube nomm\u00e9)");
+    EXPECT_FALSE(QFileInfo(chemin("TUBE.ASM")).isFile());
     EXPECT_EQ(s.fenetre->session().fichiers.FichierASM, chemin("SECOND.ASM"));
 }
 

@@ -3,12 +3,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -161,4 +163,82 @@ TEST_F(CliProgrammation, FailuresEndWithStatusOne) {
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.erreurs.contains("absent.s19 : fichier introuvable"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"ram.s19", "t.ini"}));
+}
+
+// The save over a link to a device node (a pipe stands in for it),
+// and a folder: refused before any read, with the message, and left as they
+// were. A link to a regular file of mode 0640: the file replaced, the link
+// kept, the mode too.
+TEST_F(CliProgrammation, UploadsWriteOnlyRegularFiles) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("n")).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(dir.filePath("n"), dir.filePath("out.bin")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("dossier.dis"));
+    ResultatCli r = cli({"load-talker", "--", "upload-bin", "FE00", "4", "out.bin"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.erreurs.contains("out.bin n'est pas un fichier ordinaire (un tube nomm\u00e9)"))
+        << r.erreurs.toStdString();
+    EXPECT_FALSE(r.erreurs.contains("LoadMem")) << "nothing read for a refused file";
+    r = cli({"load-talker", "--", "upload-dis", "FE00", "4", "dossier.dis"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.erreurs.contains("dossier.dis n'est pas un fichier ordinaire (un dossier)"));
+    EXPECT_TRUE(QFileInfo(dir.filePath("n")).exists() && !QFileInfo(dir.filePath("n")).isFile());
+    EXPECT_TRUE(QFileInfo(dir.filePath("out.bin")).isSymLink());
+    EXPECT_TRUE(QFileInfo(dir.filePath("dossier.dis")).isDir());
+
+    QFile vrai(dir.filePath("vrai.bin"));
+    ASSERT_TRUE(vrai.open(QIODevice::WriteOnly));
+    vrai.close();
+    ASSERT_TRUE(vrai.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    ASSERT_TRUE(QFile::link("vrai.bin", dir.filePath("lien.bin")));
+    r = cli({"load-talker", "--", "program", TESSALINE_EXAMPLES "/compteur.s19", "--", "upload-bin", "FE00",
+             "4", "lien.bin"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_EQ(lire("vrai.bin"), programme.left(4));
+    EXPECT_TRUE(QFileInfo(dir.filePath("lien.bin")).isSymLink());
+    EXPECT_EQ(QFile::permissions(dir.filePath("vrai.bin")) &
+                  ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+}
+
+// A range past $FFFF would read from $0000 on: refused as writes past it are,
+// before anything is read, and no file is made.
+TEST_F(CliProgrammation, AnUploadPastFFFFIsRefused) {
+    const ResultatCli r = cli({"load-talker", "--", "upload-bin", "FFFF", "10", "haut.bin"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.erreurs.contains("Lecture refus\u00e9e : de FFFF \u00e0 1000E, au-del\u00e0 de FFFF"))
+        << r.erreurs.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("haut.bin")));
+}
+
+// Records with a wrong checksum are programmed, each named on one line of
+// standard error, and the run fails unless --ignore-checksum is given.
+TEST_F(CliProgrammation, WrongChecksumsAreNamedAndFailTheRunUnlessIgnored) {
+    QFile s19(dir.filePath("faux.s19"));
+    ASSERT_TRUE(s19.open(QIODevice::WriteOnly));
+    s19.write("S105FE00AABB00\nS105FE02CCDD51\nS105FE04EEFF00\n"); // lines 1 and 3 wrong
+    s19.close();
+    ResultatCli r =
+        cli({"load-talker", "--", "program", "faux.s19", "--", "upload-bin", "FE00", "6", "p.bin"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(lire("p.bin"), QByteArray::fromHex("AABBCCDDEEFF")) << "programmed all the same";
+    EXPECT_TRUE(
+        r.erreurs.contains("Somme de contr\u00f4le fausse ligne 1 : S1 FE00, lue 00, calcul\u00e9e 97\n"))
+        << r.erreurs.toStdString();
+    EXPECT_TRUE(
+        r.erreurs.contains("Somme de contr\u00f4le fausse ligne 3 : S1 FE04, lue 00, calcul\u00e9e 0B\n"));
+    EXPECT_FALSE(r.erreurs.contains("ligne 2 :"));
+    EXPECT_TRUE(r.erreurs.contains("2 enregistrement(s) S1"));
+
+    r = cli({"load-talker", "--", "program", "faux.s19", "--ignore-checksum", "--changed-only"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_EQ(r.erreurs.count("Somme de contr\u00f4le fausse"), 2);
+}
+
+// A folder given to program is named for what it is.
+TEST_F(CliProgrammation, AFolderIsNoS19File) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("prog.s19"));
+    const ResultatCli r = cli({"load-talker", "--", "program", "prog.s19"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.erreurs.contains("prog.s19 n'est pas un fichier ordinaire (un dossier)"))
+        << r.erreurs.toStdString();
 }

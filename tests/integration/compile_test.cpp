@@ -12,10 +12,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace tessaline;
 using namespace tessaline::test;
@@ -197,3 +201,57 @@ TEST_F(CompileTest, AnEmptyProductIsAwaitedThreeSecondsAndCancelEndsTheScript) {
 }
 
 } // namespace
+
+// The compile script's own report goes out through a redirection: it refuses
+// a report name that leads to a pipe (standing in for a device) and leaves it
+// alone; a link to a regular file keeps its link and gets the new report.
+TEST_F(CompileTest, TheScriptWritesItsReportOnlyIntoARegularFile) {
+    ecrire(rep + QStringLiteral("PROG.ASM"), " NOP\n");
+    const auto script = [&] {
+        QProcess p;
+        p.start(
+            QStringLiteral(TESSALINE_BIN "/tessaline-compile"),
+            {QStringLiteral("PROG"), rep, QStringLiteral("tessaline-asm"), QStringLiteral("tessaline-asm")});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+    };
+    ASSERT_EQ(::mkfifo(QFile::encodeName(racine.filePath("tube")).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(racine.filePath("tube"), rep + QStringLiteral("RETOUR.NFO")));
+    const auto [statut, erreurs] = script();
+    EXPECT_EQ(statut, 1);
+    EXPECT_TRUE(erreurs.contains("RETOUR.NFO is not a regular file")) << erreurs.toStdString();
+    EXPECT_TRUE(QFileInfo(rep + QStringLiteral("RETOUR.NFO")).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(rep + QStringLiteral("PROG.LST"))) << "nothing assembled";
+
+    ASSERT_TRUE(QFile::remove(rep + QStringLiteral("RETOUR.NFO")));
+    ecrire(racine.filePath("rapport.txt"), "an earlier report");
+    ASSERT_TRUE(QFile::link(racine.filePath("rapport.txt"), rep + QStringLiteral("RETOUR.NFO")));
+    EXPECT_EQ(script().first, 0);
+    EXPECT_TRUE(QFileInfo(rep + QStringLiteral("RETOUR.NFO")).isSymLink());
+    EXPECT_TRUE(lire(racine.filePath("rapport.txt")).contains("PROG.ASM: assembled without error"));
+}
+
+// The compile command itself looks at the report's name before it starts the
+// script, and removes only regular files among the earlier products.
+TEST_F(CompileTest, ACompileRefusesAReportThatIsNoRegularFile) {
+    ecrire(rep + QStringLiteral("PROG.ASM"), " NOP\n");
+    ouvrir(QStringLiteral("PROG"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(rep + QStringLiteral("RETOUR.NFO")).constData(), 0644), 0);
+    const BilanCompilation b = compilerSource(session, {});
+    EXPECT_FALSE(b.termine);
+    EXPECT_EQ(texte(ecran.messageTexts()), ("Compilation impossible : " + rep +
+                                            "RETOUR.NFO n'est pas un fichier ordinaire (un tube nomm\u00e9)")
+                                               .toStdString());
+    EXPECT_FALSE(QFileInfo(rep + QStringLiteral("RETOUR.NFO")).isFile());
+    EXPECT_TRUE(QFileInfo::exists(rep + QStringLiteral("RETOUR.NFO")));
+    EXPECT_TRUE(ecran.runsOf(Zone::Trace).isEmpty());
+
+    ASSERT_TRUE(QFile::remove(rep + QStringLiteral("RETOUR.NFO")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(rep + QStringLiteral("PROG.LST")).constData(), 0644), 0);
+    ecran.messages.clear();
+    const BilanCompilation ok = compilerSource(session, {});
+    EXPECT_TRUE(ok.termine);
+    EXPECT_EQ(ok.statut, 1) << "the assembler refused to write its listing there";
+    EXPECT_FALSE(QFileInfo(rep + QStringLiteral("PROG.LST")).isFile());
+    EXPECT_TRUE(QFileInfo::exists(rep + QStringLiteral("PROG.LST")));
+}

@@ -108,14 +108,20 @@ TEST_F(Programmation, TheExampleLandsInTheEeprom) {
     EXPECT_EQ(ecran().values["prgBarEtat"].last(), 100);
 }
 
-// Only S1 records are programmed, a wrong checksum included; an empty S1
-// sends nothing and leaves the bar; lower case is no record type.
+// Only S1 records are programmed, a wrong checksum included (the record is
+// named in the trace before anything is sent); an empty S1 sends nothing and
+// leaves the bar; lower case is no record type.
 TEST_F(Programmation, OnlyS1DataIsSentWhateverItsChecksum) {
     demarrer("68HC11F1");
     fichier("S00600004844521B\r\n" + s1(0xFE00, octets(4, 0x10), true) + s1(0xFE10, {}) +
             s1(0xFE20, octets(2, 0x20)).toLower() + "S5030001FB\r\nS9030000FC\r\n");
+    ecran().clear(Zone::Trace);
     const BilanProgrammation b = ProgS19(t->session);
     EXPECT_TRUE(b.reussi());
+    EXPECT_EQ(b.sommesFausses, 1);
+    ASSERT_EQ(ecran().runsOf(Zone::Trace).size(), 1);
+    EXPECT_EQ(ecran().runsOf(Zone::Trace)[0].text,
+              "Somme de contr\u00f4le fausse ligne 2 : S1 FE00, lue B5, calcul\u00e9e B4\r\n");
     ASSERT_EQ(t->ecritures().size(), 1);
     EXPECT_EQ(t->ecritures()[0].adresse, 0xFE00);
     EXPECT_EQ(t->ecritures()[0].count, 4);
@@ -163,17 +169,22 @@ TEST_F(Programmation, ARecordOutsideTheEepromStopsTheDownload) {
 }
 
 // A record that starts at the last EEPROM byte is sent in full; the byte past
-// the EEPROM does not read back, and the record fails as such.
+// the EEPROM does not read back, and the record fails there: the message
+// names that address and says it lies past the EEPROM.
 TEST_F(Programmation, ARecordAtTheLastByteIsSentInFullAndFailsPastTheEnd) {
-    demarrer("68HC11A1");
-    fichier(s1(0xB7FF, QByteArray("\x12\x34", 2)) + s1(0xB600, octets(1, 0x77)));
-    EXPECT_EQ(ProgS19(t->session).fin, BilanProgrammation::Fin::Echec);
-    EXPECT_EQ(peek(0xB7FF), 0x12);
-    ASSERT_EQ(t->ecritures().size(), 1);
-    EXPECT_EQ(t->ecritures()[0].count, 2);
-    EXPECT_EQ(messages(), QStringList{"Erreur EnvoiS19"});
-    EXPECT_EQ(peek(0xB600), 0xFF) << "the download stopped at the failed record";
-    EXPECT_TRUE(t->session.liaison.talkerPresent);
+    for (const char* puce : {"68HC11A1", "68HC11E1"}) {
+        SCOPED_TRACE(puce);
+        demarrer(puce);
+        fichier(s1(0xB7FF, QByteArray("\x12\x34", 2)) + s1(0xB600, octets(1, 0x77)));
+        EXPECT_EQ(ProgS19(t->session).fin, BilanProgrammation::Fin::Echec);
+        EXPECT_EQ(peek(0xB7FF), 0x12);
+        ASSERT_EQ(t->ecritures().size(), 1);
+        EXPECT_EQ(t->ecritures()[0].count, 2);
+        EXPECT_EQ(messages(), QStringList{"Erreur EnvoiS19\r\nAdresse : B800, au-del\u00e0 de la fin de "
+                                          "l'EEPROM (B7FF)"});
+        EXPECT_EQ(peek(0xB600), 0xFF) << "the download stopped at the failed record";
+        EXPECT_TRUE(t->session.liaison.talkerPresent);
+    }
 }
 
 // Cancel during a record: that record is finished, the next is not sent.

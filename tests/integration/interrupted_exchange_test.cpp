@@ -1,5 +1,7 @@
 // Exchanges cut or interrupted in the middle, on the simulated board: what the
 // next session finds, and what the board's memory holds afterwards.
+#include "cli/cli_commands.h"
+#include "cli/cli_interruption.h"
 #include "link/talker_image.h"
 #include "link/talker_protocol.h"
 #include "operations/disassembly.h"
@@ -357,4 +359,84 @@ TEST(CliCheck, NoTalkerNoCommand) {
     EXPECT_TRUE(p.readAllStandardOutput().isEmpty()) << "no dump line";
     EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError())
                     .endsWith(QStringLiteral("Pas de Talker : dump 0300 10 n'est pas lanc\u00e9\n")));
+}
+
+namespace {
+
+struct RunCli {
+    int statut = -1;
+    double duree = 0; // board seconds
+    QString erreurs;
+};
+
+// tessaline-cli's run of `arguments` on the board, with SIGINT raised
+// `signalApres` board seconds after it starts (never when negative): the
+// catcher, the clock and the commands are the program's own.
+RunCli lancerCli(SimSession& s, const QStringList& arguments, double signalApres) {
+    RunCli r;
+    QString sortieTexte;
+    QTextStream sortie(&sortieTexte), erreurs(&r.erreurs);
+    ConsoleScreen ecran(sortie, erreurs);
+    SignauxInterruption signaux;
+    Session* courante = nullptr;
+    HorlogeInterruptible horloge(s.horloge, [&courante] {
+        if (courante) transmettreSignal(*courante);
+    });
+    Session session(s.ligne, horloge, ecran);
+    courante = &session;
+    session.config = s.session.config;
+    QString erreur;
+    const auto ligne = analyserLigneCommande(arguments, erreur);
+    EXPECT_TRUE(ligne) << erreur.toStdString();
+    if (!ligne) return r;
+    // A signal planned past the run's end must not reach the next one.
+    auto actif = std::make_shared<bool>(true);
+    if (signalApres >= 0)
+        s.horloge.after(signalApres, [actif] {
+            if (*actif) std::raise(SIGINT);
+        });
+    const double debut = s.horloge.boardSeconds();
+    r.statut = executerCommandes(session, *ligne, ecran, QString(), sortie, erreurs);
+    r.duree = s.horloge.boardSeconds() - debut;
+    *actif = false;
+    return r;
+}
+
+} // namespace
+
+// Ctrl-C at twenty moments of each command that plants SWIs (a step, a
+// breakpoint on the running program, a run to a breakpoint set while
+// stopped): the command takes every planted byte back before the run ends,
+// the EEPROM holds the program as it was, and a new run finds the Talker.
+TEST(CliInterruption, NoSwiOutlivesACommandWhateverTheMoment) {
+    const QStringList lignes[] = {
+        {"step", "20"},
+        {"run", "--", "break", "FE15"},
+        {"break", "FE1F", "--", "run", "--", "wait", "300"},
+    };
+    for (const QStringList& arguments : lignes) {
+        double duree = 0;
+        {
+            SimSession s("68HC11F1", 8);
+            ASSERT_NO_FATAL_FAILURE(s.demarrerAvecExemple("compteur.s19"));
+            const RunCli r = lancerCli(s, arguments, -1);
+            ASSERT_EQ(r.statut, 0) << r.erreurs.toStdString();
+            duree = r.duree;
+        }
+        constexpr int Moments = 20;
+        for (int i = 1; i <= Moments; ++i) {
+            const double moment = duree * i / (Moments + 1);
+            SCOPED_TRACE(arguments.join(' ').toStdString() + ", SIGINT at " + std::to_string(moment) + " s");
+            SimSession s("68HC11F1", 8);
+            ASSERT_NO_FATAL_FAILURE(s.demarrerAvecExemple("compteur.s19"));
+            const Memoire avant = copie(s.board);
+            const RunCli r = lancerCli(s, arguments, moment);
+            EXPECT_EQ(r.statut, StatutInterrompu) << r.erreurs.toStdString();
+            EXPECT_FALSE(r.erreurs.contains(QStringLiteral("SWI rest"))) << r.erreurs.toStdString();
+            for (int a = 0xFE00; a < EspaceAdresses; ++a)
+                ASSERT_EQ(s.board.peek(uint16_t(a)), avant[a]) << "EEPROM changed at " << std::hex << a;
+            const Constat c = nouvelleSession(s);
+            EXPECT_EQ(c.etat, QStringLiteral("Talker Charg\u00e9"));
+        }
+    }
 }

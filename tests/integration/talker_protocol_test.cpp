@@ -3,6 +3,7 @@
 // downloads through the chip's boot ROM.
 #include "link/talker_image.h"
 #include "link/talker_protocol.h"
+#include "link/tempo.h"
 #include "link/transfer.h"
 #include "scripted_serial_line.h"
 #include "sim_session.h"
@@ -266,12 +267,30 @@ TEST_F(Talker, RunningProgramCanBeReadAndStopped) {
 
     const auto arret = arreter(session(), D);
     ASSERT_TRUE(arret.ok());
-    EXPECT_TRUE(arret.donnees) << "the $03";
+    EXPECT_TRUE(arret.donnees.octetArret) << "the $03";
+    EXPECT_FALSE(arret.donnees.deLuiMeme);
     const auto r = lireTrameBreak(session(), D);
     ASSERT_TRUE(r.ok());
     EXPECT_GE(r.donnees.pcArret, 0xFE10);
     EXPECT_LE(r.donnees.pcArret, 0xFE12);
     EXPECT_EQ(r.donnees.trame.pc, IdleLoop);
+}
+
+// A program that stops by itself (here its own SWI) just as the host sends
+// the stop: the $03 comes before the echo, and the frame read after the
+// stop is still the program's.
+TEST_F(Talker, StopThatMeetsAProgramStoppedByItselfKeepsItsFrame) {
+    demarrer();
+    lancer(0xFE10, octets({0x3F}), 0xC0);
+    Tempo(s->horloge, 0.05f); // its $03 is there, unread
+    const auto arret = arreter(session(), D);
+    ASSERT_TRUE(arret.ok());
+    EXPECT_TRUE(arret.donnees.deLuiMeme);
+    EXPECT_TRUE(arret.donnees.octetArret);
+    const auto r = lireTrameBreak(session(), D);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.donnees.pcArret, 0xFE11) << "the program's frame, stacked by its SWI";
+    EXPECT_EQ(r.donnees.trame.adresse, IdleFrame) << "where the SWI stacked it";
 }
 
 TEST_F(Talker, IgnoredCodesAreEchoedAndReadNoParameter) {
@@ -296,7 +315,7 @@ TEST_F(Talker, BreakFrameAndStopWithNothingRunningLeaveTheTalkerAlive) {
     EXPECT_EQ(lireTrame(session(), D).donnees.adresse, IdleFrame);
 
     // Stop with nothing running still answers $03 and idles on top.
-    EXPECT_TRUE(arreter(session(), D).donnees);
+    EXPECT_TRUE(arreter(session(), D).donnees.octetArret);
     const auto t = lireTrame(session(), D);
     ASSERT_TRUE(t.ok()) << "stop consumed its parameter byte";
     EXPECT_EQ(t.donnees.adresse, IdleFrame - 9) << "a second idle frame on the first";

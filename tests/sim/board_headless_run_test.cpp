@@ -47,6 +47,8 @@ TEST(SimOptions, ValuesAndUsageErrors) {
         {"--run", "p", "--dump", "0100:0"},
         {"--run", "p", "--dump", "0100:257"},
         {"--dump", "0100:4"},
+        {"--chip", "68HC11E1", "--chip", "68HC11A1"},
+        {"--run", "p", "--quartz", "8", "--run", "q"},
     };
     for (const auto& args : bad) {
         error.clear();
@@ -112,12 +114,14 @@ TEST(HeadlessRun, RunsToWaiOrToTheCycleLimitFromTheStartAddress) {
     EXPECT_EQ(r.out[r.out.size() - 3].substr(0, 4), "A=01");
 }
 
-TEST(HeadlessRun, BadFilesFailAndAnIllegalOpcodeStops) {
+TEST(HeadlessRun, BadFilesAreRefusedAndAnIllegalOpcodeStops) {
     SimOptions o;
     o.chip = "68HC11E1";
+    // A file that is no program for the chip: refused with 2, as the usage says.
     Outcome r = run(o, "S1041000AA41\n");
-    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("outside RAM and EEPROM"), std::string::npos) << r.err;
+    // One that cannot be read at all: 1.
     o.runFile = ::testing::TempDir() + "does_not_exist.s19";
     std::ostringstream out, err;
     EXPECT_EQ(runHeadless(o, out, err), 1);

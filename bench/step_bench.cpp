@@ -115,7 +115,7 @@ std::optional<int> octetsProgrammes(const QByteArray& envoye) {
 }
 
 // One programming delay of the adapted Talker: its count ($00FC-$00FD of the
-// image, after the sync byte) turns of the 7-cycle WAIT loop (talker.s) at
+// image, after the sync byte) turns of the 7-cycle WAIT loop (talker.asm) at
 // E = crystal / 4 (crystal_table.h).
 double delaiProgrammation(const Configuration& c) {
     const QByteArray& image = c.TalkerPrepare;

@@ -64,7 +64,7 @@ struct Configuration : CarteMemoire {
 
     // The assembler files: their names, looked for in the program's folder
     // when no path is stored. Elsewhere than on Windows the defaults are the
-    // assembler and the compile script installed beside the program.
+    // assembler and the compile script installed with the program.
 #ifdef Q_OS_WIN
     QString FichCompilateur = QStringLiteral("AS11.EXE");
     QString FichCompilateurSYM = QStringLiteral("ASSYM.EXE");

@@ -257,6 +257,20 @@ TEST_F(ConfigTest, AssemblerFilesAreFoundInTheProgramFolder) {
               QDir::toNativeSeparators(fichiers.dossier() + "/" + defauts.FichCompilateurBAT));
     EXPECT_TRUE(c.CompilateurDisponible);
 
+    // Installed, the compile script lies in the helper folder, apart from the programs.
+    const QDir dossier(fichiers.dossier());
+    const QString bin = dossier.filePath(QStringLiteral("bin"));
+    const QString aide = QDir::cleanPath(bin + QStringLiteral("/" TESSALINE_HELPER_FROM_BIN));
+    ASSERT_TRUE(dossier.mkpath(bin) && dossier.mkpath(aide));
+    ASSERT_TRUE(QFile::rename(dossier.filePath(assembleur), bin + "/" + assembleur));
+    ASSERT_TRUE(
+        QFile::rename(dossier.filePath(defauts.FichCompilateurBAT), aide + "/" + defauts.FichCompilateurBAT));
+    const Configuration installe = lireConfiguration(SettingsStore(fichiers.nouveau()), bin).configuration;
+    EXPECT_EQ(installe.FichierCompilateur, QDir::toNativeSeparators(bin + "/" + assembleur));
+    EXPECT_EQ(installe.FichierCompilateurBAT,
+              QDir::toNativeSeparators(aide + "/" + defauts.FichCompilateurBAT));
+    EXPECT_TRUE(installe.CompilateurDisponible);
+
     // A stored path wins over the program folder, even when it names nothing.
     const Configuration d =
         lireTexte("[Config]\nFichierCompilateurBAT=/nulle/part/COMPILE.BAT\n").configuration;

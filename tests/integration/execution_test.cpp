@@ -1,7 +1,7 @@
 // Run, stop, step and the breakpoint on the simulated board, with the example
 // counter program in its EEPROM, checked against the board's own memory.
 //
-// The example (examples/compteur.s) as it lies at $FE00:
+// The example (examples/compteur.asm) as it lies at $FE00:
 //   FE00 CLI            FE0C BNE FE11         FE19 STAA $0100
 //   FE01 CLR $0100      FE0E INC $0101        FE1C RTS
 //   FE04 CLR $0101      FE11 BSR FE1D         FE1D LDAB #$10

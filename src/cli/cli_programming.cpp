@@ -8,6 +8,7 @@
 #include "operations/eeprom_erase.h"
 #include "operations/memory_upload.h"
 #include "operations/s19_programming.h"
+#include "operations/talker_link.h"
 
 #include <QFileInfo>
 
@@ -104,6 +105,13 @@ bool televerser(Session& s, const CommandeCli& c, ConsoleScreen& ecran) {
 
 bool commandeProgrammation(Session& session, const CommandeCli& commande, ConsoleScreen& ecran, bool oui,
                            QTextStream& sortie, QTextStream& erreurs, bool& echec) {
+    const bool programmation = commande.nom == "program" || commande.nom == "erase" ||
+                               commande.nom == "upload-bin" || commande.nom == "upload-dis";
+    if (!programmation) return false;
+    if (!talkerPret(session)) {
+        echec = true;
+        return true;
+    }
     bool reussi = true;
     if (commande.nom == "program")
         reussi = programmer(session, commande, sortie, erreurs);

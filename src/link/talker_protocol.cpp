@@ -211,6 +211,13 @@ Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout, int parametre
     return {Issue::Ok, {pc, trame.donnees}};
 }
 
+Resultat<bool> sonder(Session& session, int timeout) {
+    Resultat<bool> r;
+    r.issue = commander(session, CodeSonde, {}, timeout);
+    r.donnees = r.ok();
+    return r;
+}
+
 Resultat<ArretObtenu> arreter(Session& session, int timeout) {
     Resultat<ArretObtenu> r;
     // A program that stops by itself just as the command goes out has its

@@ -147,6 +147,14 @@ struct TrameBreak {
 Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout, int parametre = 0,
                                     const std::function<void(const QByteArray&)>& recu = {});
 
+// A code the Talker echoes and then ignores (codes 0 and 7-255): the shortest
+// proof that an idle Talker listens. 0 is not used: a chip leaving reset sends
+// a break, read as $00.
+inline constexpr int CodeSonde = 7;
+// Sends CodeSonde and waits for its echo: Ok when it came back, and nothing
+// else is sent either way.
+Resultat<bool> sonder(Session& session, int timeout);
+
 // What the stop command found.
 struct ArretObtenu {
     bool octetArret = false; // the Talker's $03 came after the echo

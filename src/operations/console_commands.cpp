@@ -2,6 +2,7 @@
 
 #include "link/control_names.h"
 #include "link/serial_port.h"
+#include "operations/talker_link.h"
 
 namespace tessaline {
 
@@ -77,6 +78,10 @@ bool executerCommande(Session& session) {
     const int code = session.console.CmdCourante;
     const CommandeConsole* commande = commandeParCode(code);
     bool pret = commande && commande->executer;
+    // Every command but Break (which only arms the breakpoint on a stopped
+    // program, and waits for a running one) works on the stopped target
+    // through the Talker: it must be there first.
+    if (pret && code != code::Break && !session.liaison.cibleTourne && !talkerPret(session)) pret = false;
     if (pret) commande->executer(session);
     // A command that ends by selecting none (Run, Break) leaves Execute idle.
     pret = pret && session.console.CmdCourante == code;

@@ -7,6 +7,7 @@
 #include "operations/console_command_table.h"
 #include "operations/console_commands.h"
 #include "operations/program_run.h"
+#include "operations/talker_link.h"
 
 namespace tessaline {
 
@@ -50,6 +51,7 @@ bool chkBreak_Click(Session& session, bool coche) {
 }
 
 void cmdSTEP_Click(Session& session) {
+    if (!talkerPret(session)) return;
     Screen& e = session.ecran();
     e.setBusy(true);
     for (QLatin1StringView c :

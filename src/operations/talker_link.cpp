@@ -29,6 +29,7 @@ constexpr float PauseChargement = 0.2f;
 constexpr int TimeoutApresAnnulation = 10;
 // How often the progress bar moves while the image is on the wire.
 constexpr double PasProgression = 0.05;
+const QString PasDeTalkerAvant = QStringLiteral("Pas de Talker : chargez le Talker (Load Talker).");
 const QString TalkerConfus = QStringLiteral(
     "Le Talker ne r\u00e9pond pas comme attendu : faites RESET sur la carte puis Load Talker.");
 
@@ -97,6 +98,30 @@ void TestTalker(Session& session, int timeout) {
     // broken line, which has been said when it broke.
     if (r.issue != Issue::PasDEcho && r.issue != Issue::Erreur && r.issue != Issue::Coupee)
         e.message(TalkerConfus, TitreApplication, Icone::Exclamation, Boutons::Ok);
+}
+
+bool talkerPret(Session& session) {
+    // The most a silent line costs before the user hears of it (tenths).
+    constexpr int DelaiSonde = 10;
+    if (session.liaison.talkerPresent && !session.ligne().sansProgramme()) {
+        ViderCom(session);
+        const Resultat<bool> r =
+            sonder(session, std::min<int>(DelaiSonde, std::max(0, session.config.Timeout)));
+        if (r.ok()) return true;
+        // A stop asked before: nothing was sent, nothing is known.
+        if (r.issue == Issue::Interrompu) return false;
+        EtatPasDeTalker(session);
+        if (r.issue == Issue::Incoherent) {
+            session.ecran().message(TalkerConfus, TitreApplication, Icone::Exclamation, Boutons::Ok);
+            return false;
+        }
+        // A broken line has said so already.
+        if (r.issue == Issue::Coupee) return false;
+    } else if (session.liaison.talkerPresent) {
+        EtatPasDeTalker(session);
+    }
+    AfficheEchec(session.ecran(), PasDeTalkerAvant, Remede::Demarrage);
+    return false;
 }
 
 void EtatPasDeTalker(Session& session) {

@@ -41,6 +41,13 @@ void EnvoiTalker(Session& session);
 void TestTalker(Session& session);
 void TestTalker(Session& session, int timeout);
 
+// Before an operation on the stopped target: true when the Talker is there
+// to take it. The link state says whether one was loaded; then one short
+// exchange (CodeSonde, its echo awaited at most 1 s) says whether it still
+// listens. Without a Talker the user is told at once what to do, the state
+// shows it, and nothing more is sent.
+bool talkerPret(Session& session);
+
 // The "no Talker" state: its panels, flags and console buttons, and the
 // link-state entry of the trace. What a check that finds no Talker leaves, and
 // what a reset of the target leaves.

@@ -100,8 +100,9 @@ TEST(FirstContactLink, OneClickOnAnnulerCancelsLoadTalker) {
 TEST(FirstContactLink, WaitPanelLiesUnderTheMessageBoxAndCanBeGivenUp) {
     Banc b(TimeoutMaximal);
     b.bouton("cmdLOADTALKER")->click();
-    // The board goes silent behind the control's back (RESET held low).
-    b.carte.board().holdReset();
+    // The board goes silent behind the control's back (RESET held low) just
+    // after the Talker has answered the check that opens the dump.
+    b.horloge.after(0.02, [&] { b.carte.board().holdReset(); });
     QWidget* attente = b.fenetre->findChild<QWidget*>(QStringLiteral("frmAttendre"));
     b.horloge.after(5.0,
                     [&] { attente->findChild<QPushButton*>(QStringLiteral("cmdAnnulerAttente"))->click(); });

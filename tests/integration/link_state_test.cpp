@@ -6,6 +6,8 @@
 #include "link/talker_image.h"
 #include "link/talker_protocol.h"
 #include "link/trace.h"
+#include "operations/console_commands.h"
+#include "operations/execution_commands.h"
 #include "operations/talker_link.h"
 #include "scripted_serial_line.h"
 #include "sim_session.h"
@@ -204,4 +206,40 @@ TEST(LinkState, WatchCheckCutShortInTheFrameLeavesNoTalker) {
         << "a Talker stopped inside its frame needs a reset";
     EXPECT_EQ(ecran.panel("Talker"), "Pas de Talker") << "a frame cut short is no Talker";
     EXPECT_EQ(session.registres.RegCCR, "00") << "not the D0 of a frame cut short";
+}
+
+// Dump, erase, S-record programming and step with no Talker behind the line:
+// each is refused within 1.5 s after one probe byte (none when the link state
+// already says there is no Talker), says what to do, and leaves the "no
+// Talker" state.
+TEST(LinkState, CommandsWithNoTalkerAreRefusedAtOnce) {
+    const auto console = [](int code, const char* echo) {
+        return [code, echo](Session& s) {
+            selectionnerCommande(s, code, QLatin1String(echo));
+            RemplirECHO(s, QStringLiteral("FE00"), QStringLiteral("10"), QString());
+            executerCommande(s);
+        };
+    };
+    const std::pair<const char*, std::function<void(Session&)>> commandes[] = {
+        {"dump", console(code::MemDump, "MemDump")},
+        {"erase", console(code::EraseEeprom, "Erase EEPROM")},
+        {"program", console(code::LoadS19, "Load ")},
+        {"step", [](Session& s) { cmdSTEP_Click(s); }},
+    };
+    for (const auto& [nom, lancer] : commandes) {
+        for (const bool etatCharge : {true, false}) {
+            SCOPED_TRACE(std::string(nom) + (etatCharge ? ", state says loaded" : ", state says none"));
+            LigneScriptee l;
+            ASSERT_TRUE(l.ligne.open(QStringLiteral("/dev/scripted"), QStringLiteral("9600,N,8,1")));
+            l.session.liaison.portOuvert = true;
+            l.session.liaison.talkerPresent = etatCharge;
+            l.session.config.Timeout = 2000;
+            lancer(l.session);
+            EXPECT_LT(l.horloge.elapsed(), 1.5);
+            EXPECT_EQ(l.ligne.envoyes.toHex(), etatCharge ? QByteArray("07") : QByteArray());
+            EXPECT_TRUE(l.ecran.messageTexts().join(' ').contains("chargez le Talker (Load Talker)"))
+                << l.ecran.messageTexts().join(" | ").toStdString();
+            EXPECT_FALSE(l.session.liaison.talkerPresent);
+        }
+    }
 }

@@ -100,7 +100,7 @@ TEST_F(Televersement, NothingToSaveKeepsTheOldFileAndTheConsoleReady) {
     selectionnerCommande(t.session, code::UploadDis, QStringLiteral("Upload DIS"));
     t.session.console.CmdLongueur = QStringLiteral("0010");
     EXPECT_TRUE(executerCommande(t.session));
-    EXPECT_TRUE(t.ligne.envoyes.isEmpty());
+    EXPECT_EQ(t.ligne.envoyes.toHex(), "07") << "the check that the Talker is there, and no read";
     EXPECT_EQ(contenu(), AncienContenu);
     EXPECT_TRUE(messages().isEmpty());
     consolePrete();

@@ -73,14 +73,17 @@ int main(int argc, char** argv) {
     QTextStream sortie(stdout);
     QTextStream erreurs(stderr);
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments == QStringList{QStringLiteral("--help")} ||
-        arguments == QStringList{QStringLiteral("-h")}) {
-        sortie << Usage;
-        return 0;
-    }
-    if (arguments == QStringList{QStringLiteral("--version")}) {
-        sortie << "tessaline-asm " << TESSALINE_VERSION << Qt::endl;
-        return 0;
+    // --help and --version answer wherever they stand (the first of them
+    // given): neither is ever taken for a source's name.
+    for (const QString& a : arguments) {
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            sortie << Usage;
+            return 0;
+        }
+        if (a == QLatin1String("--version")) {
+            sortie << "tessaline-asm " << TESSALINE_VERSION << Qt::endl;
+            return 0;
+        }
     }
     if (arguments.size() != 1 || arguments[0].isEmpty()) {
         erreurs << "usage: tessaline-asm SOURCE | --help | --version" << Qt::endl;

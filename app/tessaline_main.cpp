@@ -4,6 +4,7 @@
 #include "config/config_persistence.h"
 #include "config/crystal_table.h"
 #include "config/settings_store.h"
+#include "example_files.h"
 #include "link/qt_event_clock.h"
 #include "link/qt_serial_line.h"
 #include "realtime_board.h"
@@ -97,16 +98,18 @@ int fenetres(QApplication& app, SerialLine& ligne, SettingsStore& reglages, Boar
 } // namespace
 
 int main(int argc, char** argv) {
-    // Before QApplication, which needs a display.
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("tessaline %s\n", TESSALINE_VERSION);
-        return 0;
-    }
-    for (int i = 1; i < argc; ++i)
+    // Before QApplication, which needs a display: --help and --version answer
+    // wherever they stand among the arguments, the first of them given.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tessaline %s\n", TESSALINE_VERSION);
+            return 0;
+        }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(Usage, stdout);
             return 0;
         }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setApplicationVersion(QStringLiteral(TESSALINE_VERSION));
@@ -149,7 +152,8 @@ int main(int argc, char** argv) {
     SimBoardControl carte(*puce, static_cast<uint32_t>(reglageQuartz(config.Quartz)->mhz) * 1'000'000u);
     if (!arguments.eeprom.isEmpty()) {
         std::string refus;
-        const auto chargee = hc11::loadEepromImage(carte.board(), arguments.eeprom.toStdString(), refus);
+        const auto chargee =
+            hc11::loadEepromImage(carte.board(), cheminExemple(arguments.eeprom.toStdString()), refus);
         if (chargee != hc11::EepromImageLoad::Loaded) {
             std::fprintf(stderr, "tessaline: %s\n", refus.c_str());
             return chargee == hc11::EepromImageLoad::Refused ? 2 : 1;

@@ -13,7 +13,7 @@ struct ResultatCli {
     QString erreurs;
 };
 
-ResultatCli cli(const QByteArray& reglages, const QStringList& arguments) {
+ResultatCli cli(const QByteArray& reglages, const QStringList& arguments, const QString& dossier = {}) {
     QTemporaryDir dir;
     const QString fichier = dir.filePath(QStringLiteral("t.ini"));
     QFile f(fichier);
@@ -21,6 +21,7 @@ ResultatCli cli(const QByteArray& reglages, const QStringList& arguments) {
     f.write(reglages);
     f.close();
     QProcess p;
+    if (!dossier.isEmpty()) p.setWorkingDirectory(dossier);
     p.start(QStringLiteral(TESSALINE_CLI),
             QStringList{QStringLiteral("--settings"), fichier, QStringLiteral("--simulate")} + arguments);
     // A Talker that can never answer makes the download retry without end.
@@ -105,6 +106,39 @@ TEST(CliOptions, EepromImageIsInTheSimulatedBoardFromTheStart) {
     EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
     EXPECT_TRUE(r.sortie.contains(QStringLiteral("FE00 ") + octets.join(u' ') + u' '))
         << r.sortie.toStdString();
+
+    // Given by its name alone, the example is found among the installed ones,
+    // unless the current folder holds a file of that name: that one is taken.
+    QTemporaryDir ailleurs;
+    const QStringList parNom{"--eeprom", "compteur.s19", "load-talker", "--", "dump", "FE00", "1"};
+    const ResultatCli exemple = cli("[Config]\nTimeout=20\n", parNom, ailleurs.path());
+    EXPECT_EQ(exemple.code, 0) << exemple.erreurs.toStdString();
+    EXPECT_TRUE(exemple.sortie.contains(QStringLiteral("FE00 ") + octets[0] + u' '))
+        << exemple.sortie.toStdString();
+    QFile local(ailleurs.filePath(QStringLiteral("compteur.s19")));
+    ASSERT_TRUE(local.open(QIODevice::WriteOnly));
+    local.write("S104FE00A558\nS9030000FC\n");
+    local.close();
+    const ResultatCli propre = cli("[Config]\nTimeout=20\n", parNom, ailleurs.path());
+    EXPECT_EQ(propre.code, 0) << propre.erreurs.toStdString();
+    EXPECT_TRUE(propre.sortie.contains(QStringLiteral("FE00 A5 "))) << propre.sortie.toStdString();
+}
+
+// The dump's character column on a terminal: bytes below 32, DEL and the
+// codes 81, 8D, 8F, 90 and 9D (control characters in the memory window's code
+// page) are ".", so that nothing on standard output drives the terminal; a
+// printable byte keeps its character.
+TEST(CliOptions, DumpWritesNoControlCharacterToTheTerminal) {
+    const ResultatCli r =
+        cli("[Config]\nTimeout=20\n",
+            {"load-talker", "--",   "set", "0100", "7F81", "--",   "set", "0102", "8D1B", "--", "set",
+             "0104",        "8F90", "--",  "set",  "0106", "9D41", "--",  "dump", "0100", "8"});
+    ASSERT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.sortie.endsWith(QStringLiteral("0100 7F 81 8D 1B 8F 90 9D 41 ") + QString(24, u' ') +
+                                  QStringLiteral(".......A\n")))
+        << r.sortie.toStdString();
+    for (const QChar c : r.sortie)
+        EXPECT_TRUE(c == u'\n' || c.isPrint()) << "U+" << std::hex << static_cast<int>(c.unicode());
 }
 
 } // namespace

@@ -65,9 +65,6 @@ bool programmer(Session& s, const CommandeCli& c, QTextStream& sortie, QTextStre
 bool verifier(Session& s, const CommandeCli& c, QTextStream& sortie, QTextStream& erreurs) {
     if (!fichierOrdinaire(c.arguments[0], erreurs)) return false;
     s.fichiers.FichierS19 = QFileInfo(c.arguments[0]).absoluteFilePath();
-    s.ecran().clear(Zone::Echo);
-    s.ecran().append(Zone::Echo, QStringLiteral("V\u00e9rifier ") + QFileInfo(c.arguments[0]).fileName(),
-                     couleur::Rouge);
     const BilanVerification b = VerifS19(s);
     for (const EcartVerification& e : b.ecarts)
         sortie << DecHexa4(e.adresse) << ' ' << DecHexa2(e.attendu) << ' ' << DecHexa2(e.lu) << '\n';

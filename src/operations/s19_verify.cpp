@@ -9,6 +9,8 @@
 #include "link/transfer.h"
 #include "operations/talker_link.h"
 
+#include <QFileInfo>
+
 #include <map>
 
 namespace tessaline {
@@ -92,6 +94,9 @@ BilanVerification verifierImage(Session& session, const ImageS19& image) {
 BilanVerification VerifS19(Session& session) {
     Screen& e = session.ecran();
     BilanVerification bilan;
+    e.clear(Zone::Echo);
+    e.append(Zone::Echo, QStringLiteral("V\u00e9rifier ") + QFileInfo(session.fichiers.FichierS19).fileName(),
+             couleur::Rouge);
     TraceEcho(session);
     const FichierS19Lu fichier = lireFichierS19(session.fichiers.FichierS19);
     if (!fichier.lu) {
@@ -133,6 +138,26 @@ BilanVerification VerifS19(Session& session) {
                      FinLigne,
                  bilan.ecarts.isEmpty() ? couleur::Vert : couleur::Rouge);
     return bilan;
+}
+
+void verifierS19(Session& session) {
+    const BilanVerification b = VerifS19(session);
+    if (b.fin != BilanVerification::Fin::Verifie) return;
+    Screen& e = session.ecran();
+    if (b.ecarts.isEmpty()) {
+        e.message(
+            QStringLiteral("V\u00e9rification : les %1 octets du programme sont en place.").arg(b.octetsLus),
+            TitreApplication, Icone::Information, Boutons::Ok);
+        return;
+    }
+    e.message(QStringLiteral(
+                  "V\u00e9rification : %1 octet(s) diff\u00e9rent(s) sur %2, le premier en %3 (attendu %4, "
+                  "lu %5).\nLa liste est dans la trace.")
+                  .arg(b.ecarts.size())
+                  .arg(b.octetsLus)
+                  .arg(DecHexa4(b.ecarts.front().adresse), DecHexa2(b.ecarts.front().attendu),
+                       DecHexa2(b.ecarts.front().lu)),
+              TitreApplication, Icone::Exclamation, Boutons::Ok);
 }
 
 } // namespace tessaline

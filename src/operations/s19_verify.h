@@ -48,4 +48,8 @@ BilanVerification verifierImage(Session& session, const ImageS19& image);
 inline constexpr int TraceEcartsMax = 64;
 BilanVerification VerifS19(Session& session);
 
+// The console's Vérifier *.S19 on Execute: VerifS19, then its outcome in a
+// message box (a failed read has said so already).
+void verifierS19(Session& session);
+
 } // namespace tessaline

@@ -39,6 +39,10 @@ const QVector<DescriptionCommande>& commandesConnues() {
          "                              program the EEPROM from an S-record file; a record\n"
          "                              with a wrong checksum is named and makes the exit\n"
          "                              status 1, unless --ignore-checksum"},
+        {"verify", 1, 1, 0,
+         "verify FILE.S19             compare target memory with an S-record file; list each\n"
+         "                              differing byte (address, expected, read); exit\n"
+         "                              status 1 when any differs"},
         {"erase", 0, 0, 0, "erase                       erase the whole EEPROM (asks unless --yes)"},
         {"upload-bin", 3, 3, 0,
          "upload-bin ADDRESS LENGTH FILE  save target memory as a binary file (not past FFFF)"},
@@ -73,7 +77,7 @@ bool octetsHexa(const QString& texte) {
 
 // A file name or an option word among a command's arguments: taken as typed.
 bool argumentTexte(const QString& commande, int k) {
-    if (commande == "program") return true;
+    if (commande == "program" || commande == "verify") return true;
     return (commande == "upload-bin" || commande == "upload-dis") && k == 2;
 }
 

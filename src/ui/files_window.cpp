@@ -166,9 +166,9 @@ void FilesWindow::ChargerFichiers(bool garderSource) {
     if (s19) AfficheS19();
     session_.console.s19Present = s19;
     if (!s19) f.NbOctetsS19 = 0;
-    // Load S19 needs the Talker, and the target stopped in it.
-    ecran.setEnabled(controle::LoadS19,
-                     s19 && session_.liaison.talkerPresent && !session_.liaison.cibleTourne);
+    // Load S19 and its verify need the Talker, and the target stopped in it.
+    for (QLatin1StringView bouton : {controle::LoadS19, controle::VerifS19})
+        ecran.setEnabled(bouton, s19 && session_.liaison.talkerPresent && !session_.liaison.cibleTourne);
     ecran.hideWait();
 }
 

@@ -242,3 +242,46 @@ TEST_F(CliProgrammation, AFolderIsNoS19File) {
     EXPECT_TRUE(r.erreurs.contains("prog.s19 n'est pas un fichier ordinaire (un dossier)"))
         << r.erreurs.toStdString();
 }
+
+namespace {
+
+// One S1 line: count, address, data and the ones' complement checksum.
+QByteArray ligneS1(int adresse, const QByteArray& donnees) {
+    QByteArray octets;
+    octets.append(char(donnees.size() + 3)).append(char(adresse >> 8)).append(char(adresse)).append(donnees);
+    int somme = 0;
+    for (char c : octets)
+        somme += std::uint8_t(c);
+    return "S1" + octets.toHex().toUpper() + QByteArray(1, char(~somme)).toHex().toUpper() + "\n";
+}
+
+} // namespace
+
+// 300 bytes in ten records (more than one read), one of them written over by
+// a later record: verify agrees with what program wrote, then names exactly the
+// bytes changed behind its back, in both reads, with exit status 1.
+TEST_F(CliProgrammation, VerifyNamesEveryByteThatDiffersAndOnlyThose) {
+    QByteArray s19, image(300, 0);
+    for (int i = 0; i < 300; ++i)
+        image[i] = char(i * 7 + 1);
+    for (int debut = 0; debut < 300; debut += 30)
+        s19 += ligneS1(0xFE00 + debut, image.mid(debut, 30));
+    image.replace(0x10, 4, QByteArray::fromHex("A1A2A3A4"));
+    s19 += ligneS1(0xFE10, QByteArray::fromHex("A1A2A3A4")) + "S9030000FC\n";
+    QFile f(dir.filePath("p.s19"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(s19);
+    f.close();
+
+    ResultatCli r = cli({"load-talker", "--", "program", "p.s19", "--", "verify", "p.s19"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.erreurs.contains("verify : 300 octet(s) lu(s), 0 diff\u00e9rence(s)"))
+        << r.erreurs.toStdString();
+
+    r = cli({"load-talker", "--", "program", "p.s19", "--", "set", "FE11", "00", "--", "set", "FF20", "5A",
+             "--", "verify", "p.s19"});
+    EXPECT_EQ(r.code, 1);
+    const QString attendu =
+        QStringLiteral("FE11 A2 00\nFF20 %1 5A\n").arg(int(std::uint8_t(image[0x120])), 2, 16, QChar(u'0'));
+    EXPECT_TRUE(r.sortie.endsWith(attendu.toUpper())) << r.sortie.toStdString();
+}

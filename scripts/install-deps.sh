@@ -12,6 +12,8 @@ packages=(
     binutils-m68hc1x srecord
     qt6-translations-l10n fonts-liberation2 fonts-dejavu-core
     xvfb xauth imagemagick x11-utils poppler-utils
+    # pidstat, for the benchmark of the windows at rest.
+    sysstat
 )
 
 missing=()

@@ -13,27 +13,40 @@ bool SimSerialLine::open(const QString&, const QString& settings) {
         ouvert_ = false;
         return false;
     }
+    rattraper();
     baud_ = p.baud;
     board_->hostLineConfigured(p.baud);
     // Whatever the board sent while the port was closed is gone.
     board_->hostReadAll();
     ouvert_ = true;
     erreur_ = {};
+    reveiller();
     return true;
 }
 
 int SimSerialLine::bytesWaiting() {
-    return ouvert_ ? static_cast<int>(board_->hostAvailable()) : 0;
+    if (!ouvert_) return 0;
+    rattraper();
+    return static_cast<int>(board_->hostAvailable());
 }
 
 QByteArray SimSerialLine::readAll() {
     if (!ouvert_) return {};
+    rattraper();
     const std::vector<uint8_t> octets = board_->hostReadAll();
     return QByteArray(reinterpret_cast<const char*>(octets.data()), static_cast<qsizetype>(octets.size()));
 }
 
 void SimSerialLine::sendByte(quint8 octet) {
-    if (ouvert_) board_->hostSend(octet);
+    if (!ouvert_) return;
+    rattraper();
+    board_->hostSend(octet);
+    reveiller();
+}
+
+void SimSerialLine::setCadence(std::function<void()> avant, std::function<void()> apres) {
+    rattraper_ = std::move(avant);
+    reveiller_ = std::move(apres);
 }
 
 void SimSerialLine::signalerDonnees() {

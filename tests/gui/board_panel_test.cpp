@@ -58,7 +58,11 @@ struct Banc {
         for (const uint8_t o : octets)
             carte.board().poke(adresse++, o);
     }
-    void tourner(uint64_t cycles = 2000) { carte.board().runUntil(carte.board().cycleCount() + cycles); }
+    // Runs the board, and tells the panel as the real-time pacer does.
+    void tourner(uint64_t cycles = 2000) {
+        carte.board().runUntil(carte.board().cycleCount() + cycles);
+        carte.signalerActivite();
+    }
     uint8_t portB() { return carte.board().portPins(hc11::Port::B); }
     template <class T = QAbstractButton>
     T* controle(const QString& nom) {

@@ -19,26 +19,34 @@ bool SimSerialLine::open(const QString&, const QString& settings) {
     // Whatever the board sent while the port was closed is gone.
     board_->hostReadAll();
     ouvert_ = true;
+    debranchee_ = false;
     erreur_ = {};
     reveiller();
     return true;
 }
 
+void SimSerialLine::debrancher() {
+    if (!ouvert_ || debranchee_) return;
+    debranchee_ = true;
+    erreur_ = {1, QStringLiteral("C\u00e2ble d\u00e9branch\u00e9")};
+    emit dataArrived();
+}
+
 int SimSerialLine::bytesWaiting() {
-    if (!ouvert_) return 0;
+    if (!isOpen()) return 0;
     rattraper();
     return static_cast<int>(board_->hostAvailable());
 }
 
 QByteArray SimSerialLine::readAll() {
-    if (!ouvert_) return {};
+    if (!isOpen()) return {};
     rattraper();
     const std::vector<uint8_t> octets = board_->hostReadAll();
     return QByteArray(reinterpret_cast<const char*>(octets.data()), static_cast<qsizetype>(octets.size()));
 }
 
 void SimSerialLine::sendByte(quint8 octet) {
-    if (!ouvert_) return;
+    if (!isOpen()) return;
     rattraper();
     board_->hostSend(octet);
     reveiller();
@@ -50,7 +58,7 @@ void SimSerialLine::setCadence(std::function<void()> avant, std::function<void()
 }
 
 void SimSerialLine::signalerDonnees() {
-    if (ouvert_ && board_->hostAvailable() > 0) emit dataArrived();
+    if (isOpen() && board_->hostAvailable() > 0) emit dataArrived();
 }
 
 bool SimSerialLine::sansProgramme() const {

@@ -80,8 +80,8 @@ void RealTimeBoard::planifier() {
         return;
     }
     const auto attente = std::chrono::ceil<std::chrono::milliseconds>(pacer_->timeUntil(prochain));
-    minuterie_.start(static_cast<int>(
-        std::clamp<std::chrono::milliseconds::rep>(attente.count(), PeriodeMs, std::numeric_limits<int>::max())));
+    minuterie_.start(static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(
+        attente.count(), PeriodeMs, std::numeric_limits<int>::max())));
 }
 
 } // namespace tessaline

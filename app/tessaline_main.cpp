@@ -1,16 +1,21 @@
 // tessaline: the windows, on a serial port or on the simulated board
 // (--simulate, in real time; --eeprom FILE.S19 starts it with that EEPROM image).
 // --help and --version print the usage or the version and end, without a display.
+// For measuring: --quit-when-ready ends once the start-up sequence is done;
+// --load-talker loads the Talker once it is done, as the Load Talker button
+// does, and says on standard output how the load ended.
 #include "config/config_persistence.h"
 #include "config/crystal_table.h"
 #include "config/settings_store.h"
 #include "example_files.h"
 #include "link/qt_event_clock.h"
 #include "link/qt_serial_line.h"
+#include "link/session.h"
 #include "realtime_board.h"
 #include "sim/chip.h"
 #include "sim/eeprom_image.h"
 #include "sim_board_control.h"
+#include "ui/console_window.h"
 #include "ui/main_window.h"
 
 #include <QApplication>
@@ -30,6 +35,7 @@ namespace {
 
 const char* const Usage =
     "usage: tessaline [--simulate [--eeprom FILE.S19]] [--settings FILE] [--quit-when-ready]\n"
+    "                 [--load-talker]\n"
     "       tessaline --help | --version\n"
     "\n"
     "The windows of Tessaline, on the serial port of the settings or on the simulated board.\n"
@@ -41,6 +47,8 @@ const char* const Usage =
     "                      start\n"
     "  --settings FILE     read and save the settings in FILE instead of the user's\n"
     "  --quit-when-ready   print ready and quit once the windows are up (a start-up check)\n"
+    "  --load-talker       load the Talker once the windows are up and print how it went\n"
+    "                      (for measuring the program at rest)\n"
     "  --help, -h          print this help\n"
     "  --version           print the version\n";
 
@@ -50,6 +58,8 @@ struct Arguments {
     QString reglages;
     // For measuring the start-up: end as soon as the start-up sequence is done.
     bool finPret = false;
+    // For measuring the idle board: load the Talker after the start-up.
+    bool chargerTalker = false;
 };
 
 bool lireArguments(const QStringList& a, Arguments& r, QString& erreur) {
@@ -58,6 +68,8 @@ bool lireArguments(const QStringList& a, Arguments& r, QString& erreur) {
             r.simuler = true;
         } else if (a[i] == "--quit-when-ready") {
             r.finPret = true;
+        } else if (a[i] == "--load-talker") {
+            r.chargerTalker = true;
         } else if (a[i] == "--settings" && i + 1 < a.size()) {
             r.reglages = a[++i];
         } else if (a[i] == "--eeprom" && i + 1 < a.size()) {
@@ -79,17 +91,23 @@ bool lireArguments(const QStringList& a, Arguments& r, QString& erreur) {
 }
 
 int fenetres(QApplication& app, SerialLine& ligne, SettingsStore& reglages, BoardControl* board,
-             bool finPret) {
+             const Arguments& arguments) {
     QtEventClock horloge;
     MainWindow principale(ligne, horloge, reglages, board);
     horloge.setAliveCheck([&principale] { return principale.isVisible(); });
     principale.show();
     QTimer::singleShot(0, &principale, [&] {
         principale.demarrer();
-        if (finPret) {
+        if (arguments.finPret) {
             std::printf("ready\n");
             std::fflush(stdout);
             QApplication::exit(0);
+            return;
+        }
+        if (arguments.chargerTalker) {
+            principale.console()->cmdLOADTALKER_Click();
+            std::puts(principale.session().liaison.talkerPresent ? "talker loaded" : "talker not loaded");
+            std::fflush(stdout);
         }
     });
     return app.exec();
@@ -134,7 +152,7 @@ int main(int argc, char** argv) {
 
     if (!arguments.simuler) {
         QtSerialLine ligne;
-        return fenetres(app, ligne, *reglages, nullptr, arguments.finPret);
+        return fenetres(app, ligne, *reglages, nullptr, arguments);
     }
 
     // The simulated board is the configured chip with the configured crystal,
@@ -160,5 +178,5 @@ int main(int argc, char** argv) {
         }
     }
     RealTimeBoard tempsReel(carte);
-    return fenetres(app, carte.ligne(), *reglages, &carte, arguments.finPret);
+    return fenetres(app, carte.ligne(), *reglages, &carte, arguments);
 }

@@ -16,6 +16,8 @@ packages=(
     srecord
     qt6-translations-l10n fonts-liberation2 fonts-dejavu-core
     xvfb xauth imagemagick x11-utils poppler-utils
+    # pidstat, for the benchmark of the windows at rest.
+    sysstat
 )
 
 missing=()

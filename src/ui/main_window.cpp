@@ -366,7 +366,8 @@ void MainWindow::demarrer() {
 
     // The built-in chips, then the settings (which adapt the Talker).
     IniComboHard(s);
-    ChargerConfig(s, reglages_, disposition_, QApplication::applicationDirPath());
+    baudNonStocke_ = ChargerConfig(s, reglages_, disposition_, QApplication::applicationDirPath(),
+                                   board_ ? Liaison::CarteSimulee : Liaison::Port);
     commandesFichier_->afficherMRU();
     if (board_) {
         panneauCarte_ = new BoardPanel(*board_, this);
@@ -528,7 +529,7 @@ bool MainWindow::quitter() {
     if (r == Reponse::Oui) {
         relireDisposition();
         // The report is modal: the program ends only once the user has seen it.
-        if (!SauverConfig(*session_, reglages_, disposition_))
+        if (!SauverConfig(*session_, reglages_, disposition_, baudNonStocke_))
             AfficheErreur(
                 *ecran_, QStringLiteral("SauverConfig"),
                 {int(QSettings::AccessError),

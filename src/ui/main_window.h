@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMdiArea;
@@ -104,6 +105,9 @@ private:
     BoardControl* board_;
     BoardPanel* panneauCarte_ = nullptr;
     WindowLayout disposition_;
+    // The simulated board's rate when none was stored: not written at exit
+    // unless the user changes it.
+    std::optional<int> baudNonStocke_;
     QMdiArea* mdi_;
     StatusPanels* panneaux_;
     QToolBar* outils_;

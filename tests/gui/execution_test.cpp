@@ -131,6 +131,30 @@ TEST_F(Execution, RunStopAndStepDriveTheConsoleAndTheRegisters) {
     EXPECT_TRUE(bouton("chkBreak")->isEnabled());
 }
 
+// Step clicked during a step stays on and queues the click: each runs once the
+// step before it has ended, up to three; more only beep.
+TEST_F(Execution, StepClicksDuringAStepAreQueued) {
+    lancer(QStringLiteral("FE00"));
+    cliquer("cmdSTOP");
+    ASSERT_TRUE(pcDansLeProgramme());
+    const auto pas = [&] { return s.fenetre->ecran().text(Zone::Trace).count(QStringLiteral("Step ")); };
+    const qsizetype avant = pas();
+    int actifPendant = 0;
+    s.horloge.after(0.01, [&] {
+        for (int i = 0; i < 5; ++i) {
+            actifPendant += bouton("cmdSTEP")->isEnabled();
+            bouton("cmdSTEP")->click();
+        }
+    });
+    cliquer("cmdSTEP");
+    EXPECT_EQ(actifPendant, 5) << "Step stays on during a step";
+    EXPECT_EQ(pas() - avant, 4) << "the step clicked, then three of the five clicked during it";
+    EXPECT_TRUE(pcDansLeProgramme());
+    EXPECT_EQ(s.fenetre->session().registres.RegPC, boite("tbRegPC")->text());
+    EXPECT_TRUE(bouton("cmdSTEP")->isEnabled());
+    EXPECT_TRUE(executeAuRepos());
+}
+
 // Return after STEP, STOP, RUN and Break presses the button used again (or
 // Execute, or nothing): never Load Talker, which would download the Talker
 // over the program.

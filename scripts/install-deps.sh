@@ -12,6 +12,9 @@ packages=(
     binutils-m68hc1x srecord
     qt6-translations-l10n fonts-liberation2 fonts-dejavu-core
     xvfb xauth imagemagick x11-utils poppler-utils
+    # A window manager and a way to drive it, for the test of the main
+    # window's place across restarts.
+    openbox xdotool
 )
 
 missing=()

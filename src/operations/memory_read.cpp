@@ -61,13 +61,17 @@ LigneDump ligneDump(int adresse, const QByteArray& octets) {
 }
 
 QString LoadMem(Session& session, const QString& adresse, int count) {
+    return LoadMem(session, adresse, count, QStringLiteral("LoadMem"));
+}
+
+QString LoadMem(Session& session, const QString& adresse, int count, const QString& operation) {
     count = std::min(count, MaxLoadMem);
     if (count < 1) return {};
     const Resultat<QByteArray> r = lireMemoire(session, adresseCible(adresse), count, session.config.Timeout);
     // A stop asked before the exchange: nothing was read, nothing to report.
     if (r.issue == Issue::Interrompu) return {};
     if (sansEchange(r.issue)) {
-        AfficheEchec(session.ecran(), QStringLiteral("Erreur LoadMem"));
+        AfficheEchec(session.ecran(), QStringLiteral("Erreur ") + operation);
         TestTalker(session);
         return {};
     }

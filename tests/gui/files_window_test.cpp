@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QImage>
 #include <QMdiArea>
 #include <QProcess>
 #include <QPushButton>
@@ -252,7 +253,9 @@ TEST_F(Fichiers, CompileAsksToSaveFirstAndDisablesItselfWhenTold) {
                                               "C.ASM:4: warning: far\r\nfin\r\n"),
                                couleur::Vert, true);
         recharger();
-        return resultat;
+        BilanCompilation b;
+        b.actif = resultat;
+        return b;
     };
     RepondeurMessages r;
 
@@ -314,7 +317,10 @@ TEST_F(Fichiers, TheStopPcShowsItsListingLine) {
     EXPECT_TRUE(listing->extraSelections().isEmpty());
 }
 
-TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
+// Printing a tab: the title line and an empty line before the first copy
+// only, then the whole text in each copy, in black, in Courier New bold since
+// the areas' Fixedsys is nowhere to be found.
+TEST_F(Fichiers, PrintGivesTheFirstCopyTheTitleAndEveryCopyTheWholeTextInBlack) {
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext is missing: install poppler-utils";
     ecrire("P.ASM", Source);
@@ -349,14 +355,42 @@ TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
             l = l.simplified();
         return lignes;
     };
-    QStringList attendu = {"P.LST", ""};
+    QStringList listing;
     for (const QString& l : QString::fromLatin1(Listing).trimmed().split(u'\n'))
-        attendu << l.simplified();
+        listing << l.simplified();
     f->onglets()->setCurrentIndex(FilesWindow::OngletLST);
     action("mnuFilePrint")->trigger();
     ASSERT_EQ(pdfs.size(), 2);
-    for (const QString& pdf : pdfs)
-        EXPECT_EQ(texte(pdf), attendu) << pdf.toStdString();
+    EXPECT_EQ(texte(pdfs[0]), QStringList({"P.LST", ""}) + listing);
+    EXPECT_EQ(texte(pdfs[1]), listing) << "no title before the second copy";
+
+    // The S19 view is coloured on black: its printout is black on white.
+    ecrire("P.S19", "S1071000CE10008601A3\nS9031000EC\n");
+    ouvrir("P.ASM");
+    pdfs.clear();
+    f->onglets()->setCurrentIndex(FilesWindow::OngletS19);
+    action("mnuFilePrint")->trigger();
+    ASSERT_EQ(pdfs.size(), 2);
+    EXPECT_EQ(texte(pdfs[0]).mid(2).join(u' '), "S1 07 1000 CE 10 00 86 01 A3 S9 03 1000 EC");
+    QProcess polices;
+    polices.start(QStandardPaths::findExecutable(QStringLiteral("pdffonts")), {pdfs[0]});
+    ASSERT_TRUE(polices.waitForFinished(30000));
+    EXPECT_TRUE(polices.readAllStandardOutput().contains("LiberationMono-Bold"));
+    QProcess image;
+    image.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
+                {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                 pdfs[0], chemin(QStringLiteral("page"))});
+    ASSERT_TRUE(image.waitForFinished(30000));
+    const QImage page(chemin(QStringLiteral("page.png")));
+    ASSERT_FALSE(page.isNull());
+    int encre = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            ASSERT_TRUE(c.red() == c.green() && c.green() == c.blue()) << x << "," << y << " is coloured";
+            encre += c.red() < 128 ? 1 : 0;
+        }
+    EXPECT_GT(encre, 20) << "the text is printed";
 
     // A selection in the source is offered, yet the whole source is printed.
     pdfs.clear();
@@ -367,7 +401,8 @@ TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
     action("tbrPrint")->trigger();
     EXPECT_TRUE(selectionOfferte);
     ASSERT_EQ(pdfs.size(), 2);
-    EXPECT_EQ(texte(pdfs[1]).size(), 6) << "the title, an empty line and the four lines";
+    EXPECT_EQ(texte(pdfs[0]).size(), 6) << "the title, an empty line and the four lines";
+    EXPECT_EQ(texte(pdfs[1]).size(), 4) << "the four lines";
 }
 
 // Load *.S19 programs the S-record file the files window shows.

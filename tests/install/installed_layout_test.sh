@@ -26,6 +26,9 @@ for f in applications/tessaline.desktop icons/hicolor/scalable/apps/tessaline.sv
 done
 # The desktop entry's icon and the metadata's launchable name installed files.
 grep -qx "Icon=tessaline" "$prefix/share/applications/tessaline.desktop" || fail "the entry's icon"
+# Its second action starts the simulated board.
+sed -n '/^\[Desktop Action carte-simulee\]/,$p' "$prefix/share/applications/tessaline.desktop" |
+    grep -qx "Exec=tessaline --simulate" || fail "the entry's simulated board action"
 grep -q '<launchable type="desktop-id">tessaline.desktop</launchable>' \
     "$prefix/share/metainfo/io.github.tessaline.Tessaline.metainfo.xml" || fail "the metadata's launchable"
 if command -v appstreamcli >/dev/null; then

@@ -18,26 +18,34 @@ bool SimSerialLine::open(const QString&, const QString& settings) {
     // Whatever the board sent while the port was closed is gone.
     board_->hostReadAll();
     ouvert_ = true;
+    debranchee_ = false;
     erreur_ = {};
     return true;
 }
 
+void SimSerialLine::debrancher() {
+    if (!ouvert_ || debranchee_) return;
+    debranchee_ = true;
+    erreur_ = {1, QStringLiteral("C\u00e2ble d\u00e9branch\u00e9")};
+    emit dataArrived();
+}
+
 int SimSerialLine::bytesWaiting() {
-    return ouvert_ ? static_cast<int>(board_->hostAvailable()) : 0;
+    return isOpen() ? static_cast<int>(board_->hostAvailable()) : 0;
 }
 
 QByteArray SimSerialLine::readAll() {
-    if (!ouvert_) return {};
+    if (!isOpen()) return {};
     const std::vector<uint8_t> octets = board_->hostReadAll();
     return QByteArray(reinterpret_cast<const char*>(octets.data()), static_cast<qsizetype>(octets.size()));
 }
 
 void SimSerialLine::sendByte(quint8 octet) {
-    if (ouvert_) board_->hostSend(octet);
+    if (isOpen()) board_->hostSend(octet);
 }
 
 void SimSerialLine::signalerDonnees() {
-    if (ouvert_ && board_->hostAvailable() > 0) emit dataArrived();
+    if (isOpen() && board_->hostAvailable() > 0) emit dataArrived();
 }
 
 bool SimSerialLine::sansProgramme() const {

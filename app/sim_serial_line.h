@@ -17,7 +17,7 @@ public:
     // user had pressed RESET.
     bool open(const QString& device, const QString& settings) override;
     void close() override { ouvert_ = false; }
-    bool isOpen() const override { return ouvert_; }
+    bool isOpen() const override { return ouvert_ && !debranchee_; }
     int bytesWaiting() override;
     QByteArray readAll() override;
     void sendByte(quint8 octet) override;
@@ -25,6 +25,11 @@ public:
     // The board is the device: the port named in the settings is not used.
     QString peripheriqueFixe() const override { return QStringLiteral("Carte simul\u00e9e"); }
     bool sansProgramme() const override;
+    bool coupee() const override { return debranchee_; }
+
+    // The line breaks as a USB adapter pulled out does: nothing more goes
+    // either way until the next open(). The board keeps running.
+    void debrancher();
 
     // The board behind the line is now `board` (another chip or crystal); an
     // open line keeps its rate, which the new board is told.
@@ -39,6 +44,7 @@ public:
 private:
     hc11::Board* board_;
     bool ouvert_ = false;
+    bool debranchee_ = false;
     int baud_ = 0;
     ErreurExecution erreur_;
 };

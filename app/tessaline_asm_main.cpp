@@ -7,7 +7,7 @@
 // The three are written to temporary files that replace them only once all
 // three are whole. The source is read only as a regular file of at most
 // TailleMaxSource bytes, and the products are written only as regular files
-// (link/regular_file.h). --version prints the version.
+// (link/regular_file.h). --help prints the usage, --version the version.
 #include "asm/assembler.h"
 #include "asm/listing_output.h"
 #include "asm/srecord_output.h"
@@ -25,6 +25,21 @@ using namespace tessaline;
 using namespace tessaline::asm11;
 
 namespace {
+
+const char* const Usage =
+    "usage: tessaline-asm SOURCE\n"
+    "       tessaline-asm --help | --version\n"
+    "\n"
+    "Assembles one 68HC11 source in the classic Motorola syntax. For SOURCE =\n"
+    "FOLDER/NAME.EXT it writes FOLDER/NAME.S19 (the S-records), NAME.LST (the listing)\n"
+    "and NAME.SYM (the symbols), and prints one line SOURCE(LINE): error: TEXT per fault,\n"
+    "then one line that sums up. Exit status 0; 1 on faults (nothing is written then:\n"
+    "the products of the last good assembly stay) or when a file cannot be read or\n"
+    "written; 2 on a usage error.\n"
+    "\n"
+    "options:\n"
+    "  --help, -h   print this help\n"
+    "  --version    print the version\n";
 
 // The assembler speaks English, as its other messages do.
 QString raison(const EchecFichier& e) {
@@ -88,12 +103,17 @@ int main(int argc, char** argv) {
     QTextStream sortie(stdout);
     QTextStream erreurs(stderr);
     const QStringList arguments = app.arguments().mid(1);
+    if (arguments == QStringList{QStringLiteral("--help")} ||
+        arguments == QStringList{QStringLiteral("-h")}) {
+        sortie << Usage;
+        return 0;
+    }
     if (arguments == QStringList{QStringLiteral("--version")}) {
         sortie << "tessaline-asm " << TESSALINE_VERSION << Qt::endl;
         return 0;
     }
     if (arguments.size() != 1 || arguments[0].isEmpty()) {
-        erreurs << "usage: tessaline-asm SOURCE.ASM | --version" << Qt::endl;
+        erreurs << "usage: tessaline-asm SOURCE | --help | --version" << Qt::endl;
         return 2;
     }
     const QFileInfo source(arguments[0]);

@@ -1,6 +1,6 @@
 // tessaline: the windows, on a serial port or on the simulated board
 // (--simulate, in real time; --eeprom FILE.S19 starts it with that EEPROM image).
-// --version prints the version and ends, without a display.
+// --help and --version print the usage or the version and end, without a display.
 #include "config/config_persistence.h"
 #include "config/crystal_table.h"
 #include "config/settings_store.h"
@@ -28,6 +28,22 @@ using namespace tessaline;
 
 namespace {
 
+const char* const Usage =
+    "usage: tessaline [--simulate [--eeprom FILE.S19]] [--settings FILE] [--quit-when-ready]\n"
+    "       tessaline --help | --version\n"
+    "\n"
+    "The windows of Tessaline, on the serial port of the settings or on the simulated board.\n"
+    "\n"
+    "options:\n"
+    "  --simulate          the simulated board of the configured chip and crystal, in real\n"
+    "                      time, instead of the serial port\n"
+    "  --eeprom FILE.S19   with --simulate: the EEPROM holds the file's S1 records from the\n"
+    "                      start\n"
+    "  --settings FILE     read and save the settings in FILE instead of the user's\n"
+    "  --quit-when-ready   print ready and quit once the windows are up (a start-up check)\n"
+    "  --help, -h          print this help\n"
+    "  --version           print the version\n";
+
 struct Arguments {
     bool simuler = false;
     QString eeprom; // the simulated board's EEPROM image; empty: erased
@@ -47,8 +63,11 @@ bool lireArguments(const QStringList& a, Arguments& r, QString& erreur) {
         } else if (a[i] == "--eeprom" && i + 1 < a.size()) {
             r.eeprom = a[++i];
         } else {
-            erreur = QStringLiteral(
-                "usage: tessaline [--simulate [--eeprom FILE.S19]] [--settings FILE] | --version");
+            const bool valeurManquante = a[i] == "--settings" || a[i] == "--eeprom";
+            erreur =
+                (valeurManquante ? QStringLiteral("tessaline: %1 needs a value")
+                                 : QStringLiteral("tessaline: unknown argument %1 (see tessaline --help)"))
+                    .arg(a[i]);
             return false;
         }
     }
@@ -85,6 +104,11 @@ int main(int argc, char** argv) {
         std::printf("tessaline %s\n", TESSALINE_VERSION);
         return 0;
     }
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setApplicationVersion(QStringLiteral(TESSALINE_VERSION));

@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     const auto options = hc11::parseSimOptions(args, error);
     if (!options) return usageError(error);
     if (options->help) {
-        std::cout << hc11::kSimUsage << "\n";
+        std::cout << hc11::kSimUsage;
         return 0;
     }
     if (!options->runFile.empty()) return hc11::runHeadless(*options, std::cout, std::cerr);

@@ -66,6 +66,7 @@ public:
         ligne_.sendByte(octet);
     }
     ErreurExecution lastError() const override { return ligne_.lastError(); }
+    bool coupee() const override { return ligne_.coupee(); }
     QString peripheriqueFixe() const override { return ligne_.peripheriqueFixe(); }
     bool sansProgramme() const override { return ligne_.sansProgramme(); }
 
@@ -114,7 +115,7 @@ std::optional<int> octetsProgrammes(const QByteArray& envoye) {
 }
 
 // One programming delay of the adapted Talker: its count ($00FC-$00FD of the
-// image, after the sync byte) turns of the 7-cycle WAIT loop (talker.s) at
+// image, after the sync byte) turns of the 7-cycle WAIT loop (talker.asm) at
 // E = crystal / 4 (crystal_table.h).
 double delaiProgrammation(const Configuration& c) {
     const QByteArray& image = c.TalkerPrepare;

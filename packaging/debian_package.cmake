@@ -28,9 +28,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # loads its platform plugin (xcb) at run time, which no link shows.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# Not needed to run: the compile command uses Tessaline's own assembler; the
-# GNU 68HC11 binutils assemble the examples' .s sources; Qt's translations put
-# its own dialogs' buttons in French; the SVG module draws the window icon.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "binutils-m68hc1x, qt6-translations-l10n, libqt6svg6")
+# Not needed to run: Qt's translations put its own dialogs' buttons in French;
+# the SVG module draws the window icon.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libqt6svg6")
+# Released under the GNU General Public License, version 3 or later: the
+# copyright file (packaging/copyright) says so in Debian's machine-readable form.
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 
 include(CPack)

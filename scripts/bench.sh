@@ -13,25 +13,19 @@ for b in link_bench cpu_bench disasm_bench serial_path_bench step_bench eeprom_p
     "$bin/$b"
 done
 
-# The simulated board on a CPU-bound program, headless, in virtual time.
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-m68hc11-as -M -o "$work/mix.o" "$here/bench/cpu_mix.s"
-printf 'OUTPUT_FORMAT("elf32-m68hc11")\nOUTPUT_ARCH(m68hc11)\nSECTIONS { .text 0xFE00 : { *(.text) } }\n' >"$work/mix.ld"
-m68hc11-ld -T "$work/mix.ld" -o "$work/mix.elf" "$work/mix.o"
-m68hc11-objcopy -O srec "$work/mix.elf" "$work/mix.s19"
+# The simulated board on a CPU-bound program (bench/cpu_mix.asm, assembled by the
+# build), headless, in virtual time.
 echo "== tessaline-sim --run (CPU-bound mix, 68HC11F1)"
 for i in 1 2 3; do
-    "$bin/tessaline-sim" --run "$work/mix.s19" --chip 68HC11F1 --max-cycles 3000000000 | tail -n 2
+    "$bin/tessaline-sim" --run "$here/build-release/bench/cpu_mix.S19" --chip 68HC11F1 --max-cycles 3000000000 |
+        tail -n 2
 done
 
 # The same mix with the main timer's interrupts on (OC2 every 1000 E cycles, RTI).
-m68hc11-as -o "$work/timer_mix.o" "$here/bench/timer_mix.s"
-m68hc11-ld -T "$work/mix.ld" -o "$work/timer_mix.elf" "$work/timer_mix.o"
-m68hc11-objcopy -O srec "$work/timer_mix.elf" "$work/timer_mix.s19"
 echo "== tessaline-sim --run (the mix with timer interrupts, 68HC11F1)"
 for i in 1 2 3; do
-    "$bin/tessaline-sim" --run "$work/timer_mix.s19" --chip 68HC11F1 --max-cycles 3000000000 | tail -n 2
+    "$bin/tessaline-sim" --run "$here/build-release/bench/timer_mix.S19" --chip 68HC11F1 \
+        --max-cycles 3000000000 | tail -n 2
 done
 
 # The LED chaser example as stored: a main loop feeding the COP, an OC2 interrupt every
@@ -46,6 +40,7 @@ QT_QPA_PLATFORM=offscreen "$bin/compile_bench"
 
 echo "== start-up of the windows"
 "$here/bench/startup_bench.sh" "$bin"
+"$here/bench/dead_board_bench.sh" "$bin"
 if [ -x "$bin/trace_append_bench" ]; then
     echo "== trace_append_bench"
     QT_QPA_PLATFORM=offscreen "$bin/trace_append_bench"

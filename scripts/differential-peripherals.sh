@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Runs the timer and interrupt experiments of tests/differential/peripherals.s on
+# Runs the timer and interrupt experiments of tests/differential/peripherals.asm on
 # the simulated board and on the GNU debugger's 68HC11 simulator, an independent
 # model built here from Debian's gdb-source package, and compares the results.
 #   scripts/differential-peripherals.sh [BUILD_DIR]
-# BUILD_DIR holds tessaline-sim (default build-dev); the GNU simulator is built once
-# into build-differential/ (about ten minutes). Exit 1 when the models disagree
-# anywhere but on the known differences below, where the manual decides:
+# BUILD_DIR holds tessaline-sim and tessaline-asm (default build); the GNU simulator is
+# built once into build-differential/ (about ten minutes). It loads ELF files: the
+# S-record image tessaline-asm makes is converted by m68hc11-objcopy (Debian package
+# binutils-m68hc1x). Exit 1 when the models disagree anywhere but on the known
+# differences below, where the manual decides:
 # - the GNU model makes a timer flag visible from the end of the instruction during
 #   which the counter reached it, so a 7-cycle BRCLR loop sees it one turn later;
 # - it charges 14 E cycles (SWI's count) to enter a hardware interrupt, where we
@@ -15,7 +17,7 @@
 #   before OC2), the reverse of the manual's (RM 5.x, HPRIO: OC2 above OC3).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build-dev}
+build=${1:-$here/build}
 work=$here/build-differential
 mkdir -p "$work"
 gnu=$work/gdb-build/sim/m68hc11/run
@@ -32,15 +34,14 @@ if [ ! -x "$gnu" ]; then
         make -j"$(nproc)" MAKEINFO=true all-sim >make.log 2>&1)
 fi
 
-src=$here/tests/differential
-m68hc11-as -M --short-branches -o "$work/peripherals.o" "$src/peripherals.s"
-m68hc11-ld -T "$src/peripherals.ld" -o "$work/peripherals.elf" "$work/peripherals.o"
-(cd "$work" && m68hc11-objcopy -O srec peripherals.elf peripherals.s19)
+cp "$here/tests/differential/peripherals.asm" "$work/"
+"$build/bin/tessaline-asm" "$work/peripherals.asm" >/dev/null
+m68hc11-objcopy -I srec -O elf32-m68hc11 "$work/peripherals.S19" "$work/peripherals.elf"
 
 # The GNU model writes the results ($CD $01) to its file descriptor 0.
 "$gnu" "$work/peripherals.elf" 0>"$work/gnu.bin" || true
 gnu_bytes=$(od -An -tx1 -v "$work/gnu.bin" | tr -s ' \n' ' ' | tr a-f A-F)
-ours=$("$build/bin/tessaline-sim" --run "$work/peripherals.s19" --dump 0100:16 | grep '^\$0100:' | cut -d: -f2)
+ours=$("$build/bin/tessaline-sim" --run "$work/peripherals.S19" --dump 0100:16 | grep '^\$0100:' | cut -d: -f2)
 
 read -r -a g <<<"$gnu_bytes"
 read -r -a o <<<"$ours"

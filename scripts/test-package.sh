@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian package on this machine, runs the programs from the
-# installed paths, then removes and purges it and checks that nothing is left.
+# Checks the Debian package with lintian (installed from Debian when missing),
+# which must report no error and no warning; installs it on this machine, runs
+# the programs from the installed paths, reads the manual pages and the bash
+# completion, then removes and purges it and checks that nothing is left.
 # Needs root, apt-get and a package not yet installed; the machine is left as
 # it was found (the package is purged on any failure too). Not part of ctest.
 #   scripts/test-package.sh [PACKAGE.deb]   (default: built by scripts/package.sh)
@@ -33,8 +35,15 @@ now() { date +%s.%N; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", b - a }'; }
 packages() { dpkg-query -W -f='${Package} ${Status}\n' | grep " installed$" | cut -d' ' -f1 | sort; }
 
-packages >"$work/before"
 export DEBIAN_FRONTEND=noninteractive
+# lintian: every tag shown, errors and warnings fail.
+if ! command -v lintian >/dev/null; then
+    apt-get update -qq && apt-get install -y -qq lintian >/dev/null || fail "cannot install lintian"
+fi
+lintian --pedantic --display-info --display-experimental --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
+    { cat "$work/lintian.log" >&2; fail "lintian"; }
+
+packages >"$work/before"
 start=$(now)
 installed=yes
 # No recommends: the check below wants exactly one more package.
@@ -53,6 +62,16 @@ for p in tessaline tessaline-cli tessaline-sim tessaline-asm; do
     [ "$out" = "$p $version" ] || fail "$p --version printed '$out'"
 done
 
+# Each manual page in step with its program's --help, the completion offering
+# every command; and man shows tessaline-cli's commands.
+bash "$here/tests/install/manual_pages_test.sh" /usr/bin /usr/share/man/man1 \
+    /usr/share/bash-completion/completions/tessaline-cli >/dev/null || fail "manual pages or completion"
+page=$(MANWIDTH=100 man tessaline-cli 2>/dev/null | col -b) || fail "man tessaline-cli"
+for c in $(/usr/bin/tessaline-cli --help | sed -n '/^commands:/,$p' | grep -E '^  [a-z]' | awk '{ print $1 }'); do
+    grep -qE "^ +$c( |$)" <<<"$page" || fail "man tessaline-cli does not show the command $c"
+done
+[ -x /usr/lib/tessaline/tessaline-compile ] || fail "tessaline-compile is not in /usr/lib/tessaline"
+
 # The command line on the simulated board, the EEPROM preloaded with the
 # installed example: the dump shows its first bytes.
 ini="$work/t.ini"
@@ -61,8 +80,8 @@ dump=$(timeout 60 /usr/bin/tessaline-cli --settings "$ini" --simulate --eeprom /
     load-talker -- dump FE00 10 2>"$work/cli.err") || { cat "$work/cli.err" >&2; fail "tessaline-cli dump"; }
 grep -q "^FE00 0E 7F 01 00 7F 01 01 BD FE 15 85 01 26 03 7C 01 " <<<"$dump" || fail "dump: $dump"
 
-# The compile command with the configured defaults: the installed compile
-# script and assembler, found beside the program.
+# The compile command with the configured defaults: the installed assembler,
+# found beside the program, and compile script, in /usr/lib/tessaline.
 cp /usr/share/tessaline/examples/compteur.asm "$work/"
 timeout 60 /usr/bin/tessaline-cli --settings "$ini" assemble "$work/compteur.asm" >"$work/asm.out" 2>&1 ||
     { cat "$work/asm.out" >&2; fail "tessaline-cli assemble"; }
@@ -92,6 +111,7 @@ done <"$work/files"
 packages >"$work/end"
 cmp -s "$work/before" "$work/end" || fail "the installed packages differ from before: $(diff "$work/before" "$work/end" | tr '\n' ' ')"
 
+echo "lintian: $(grep -c '^[A-Z]: ' "$work/lintian.log") tags, none an error or a warning"
 echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes, installed size $(dpkg-deb -f "$deb" Installed-Size) KiB"
 echo "depends: $(dpkg-deb -f "$deb" Depends)"
 echo "install: ${install_time} s, remove and purge: ${remove_time} s, windows up and down: ${gui_time} s"

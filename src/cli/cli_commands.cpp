@@ -6,6 +6,7 @@
 #include "disasm/desass_instr.h"
 #include "link/control_names.h"
 #include "link/conversions.h"
+#include "link/error_report.h"
 #include "link/registers.h"
 #include "link/serial_port.h"
 #include "link/tempo.h"
@@ -200,19 +201,24 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
                     continue;
                 }
                 if (!session.liaison.talkerPresent) {
-                    erreurs << QStringLiteral("tessaline-cli: Pas de Talker : %1 n'est pas lanc\u00e9")
-                                   .arg(enCours)
+                    erreurs << QStringLiteral("tessaline-cli: ")
+                            << avecRemede(
+                                   QStringLiteral("Pas de Talker : %1 n'est pas lanc\u00e9").arg(enCours),
+                                   Remede::Demarrage)
                             << Qt::endl;
                     return 1;
                 }
             }
         }
         if (cible && refusee(session, commande.nom)) {
-            // The state as the status bar gives it: no Talker, or the target's.
-            const QString etat = session.ecran().panel(
-                session.liaison.talkerPresent ? QStringLiteral("Cible") : QStringLiteral("Talker"));
-            erreurs << QStringLiteral("tessaline-cli: %1 : %2 n'est pas lanc\u00e9").arg(etat, enCours)
-                    << Qt::endl;
+            // The state as the status bar gives it: no Talker (and what to do
+            // about it), or the target's.
+            const bool talker = session.liaison.talkerPresent;
+            const QString etat =
+                session.ecran().panel(talker ? QStringLiteral("Cible") : QStringLiteral("Talker"));
+            const QString refus = QStringLiteral("%1 : %2 n'est pas lanc\u00e9").arg(etat, enCours);
+            erreurs << QStringLiteral("tessaline-cli: ")
+                    << (talker ? refus : avecRemede(refus, Remede::Demarrage)) << Qt::endl;
             return 1;
         }
         // Only a stop made by this command is shown.
@@ -228,7 +234,8 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
         } else if (commande.nom == "load-talker") {
             // Unlike the windows, nobody may be there to press Cancel: the wait
             // for the board's reset is bounded by the time-out.
-            echec |= chargerTalker(session, session.config.Timeout) != ResultatChargement::Charge;
+            // A Talker kept from before serves as well as a new one.
+            echec |= chargerTalker(session, session.config.Timeout) == ResultatChargement::Annule;
             afficherEtat(session, sortie);
         } else if (commande.nom == "test-talker") {
             TestTalker(session);

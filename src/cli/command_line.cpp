@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "config/crystal_table.h"
+#include "link/session_state.h"
 
 #include <cctype>
 
@@ -176,8 +177,10 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
                 l.options.baud = b;
             } else {
                 int t = 0;
-                if (!entier(*v, 0, 32767, t)) {
-                    erreur = QStringLiteral("--timeout takes tenths of a second (0-32767), not ") + *v;
+                if (!entier(*v, 0, TimeoutMaximum, t)) {
+                    erreur = QStringLiteral("--timeout takes tenths of a second (0-%1), not ")
+                                 .arg(TimeoutMaximum) +
+                             *v;
                     return std::nullopt;
                 }
                 l.options.timeout = t;

@@ -49,6 +49,15 @@ QString fichierDuDossier(const QString& dossier, const QString& nom) {
     return trouve.isEmpty() ? QString() : QDir::toNativeSeparators(repertoire.filePath(trouve));
 }
 
+// The file named `nom` beside the program, or else in the helper folder that
+// the programs' own helpers (the compile script) are installed in.
+QString fichierDuProgramme(const QString& dossierProgramme, const QString& nom) {
+    const QString chemin = fichierDuDossier(dossierProgramme, nom);
+    if (!chemin.isEmpty() || dossierProgramme.isEmpty()) return chemin;
+    return fichierDuDossier(
+        QDir::cleanPath(dossierProgramme + u'/' + QLatin1String(TESSALINE_HELPER_FROM_BIN)), nom);
+}
+
 } // namespace
 
 bool rendCompilateurDisponible(int selecteur) {
@@ -65,7 +74,7 @@ void chargerFichiersCompilateur(Configuration& config, const SettingsStore& stor
     }
     for (const FichierCompilateurDecrit& fichier : Fichiers) {
         QString chemin = store.lire(SectionConfig, fichier.cleChemin);
-        if (chemin.isEmpty()) chemin = fichierDuDossier(dossierProgramme, config.*fichier.nom);
+        if (chemin.isEmpty()) chemin = fichierDuProgramme(dossierProgramme, config.*fichier.nom);
         config.*fichier.chemin = chemin;
         if (fichier.rendDisponible)
             config.CompilateurDisponible = !chemin.isEmpty() && QFileInfo(chemin).isFile();

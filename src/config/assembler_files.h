@@ -22,7 +22,8 @@ bool rendCompilateurDisponible(int selecteur);
 // The three names (an absent or empty stored name takes its default) and the
 // three paths: an empty path becomes the file of that name in
 // `dossierProgramme` when there is one (its name matched without regard to
-// case, as on the system the names come from). The compile command is
+// case, as on the system the names come from), or else in the helper folder
+// the compile script is installed in (../lib/tessaline from the programs). The compile command is
 // available as the options dialog leaves it after showing the three files in
 // order: when the batch file exists.
 void chargerFichiersCompilateur(Configuration& config, const SettingsStore& store,

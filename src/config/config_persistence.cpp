@@ -29,7 +29,10 @@ void lireConfigCourante(Configuration& config, const SettingsStore& store) {
                                                      store.lireEntier16(SectionConfig, "Baud", defauts.Baud));
     config.Quartz = offerts.quartz;
     config.Baud = offerts.baud;
+    // Out of range (a negative value would make every wait endless) is as
+    // bad as unreadable: the default.
     config.Timeout = store.lireEntier16(SectionConfig, "Timeout", defauts.Timeout);
+    if (config.Timeout < 0 || config.Timeout > TimeoutMaximum) config.Timeout = defauts.Timeout;
     config.carte() = lireCarteMemoire(store, SectionConfig, defauts);
 }
 

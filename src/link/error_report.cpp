@@ -20,9 +20,52 @@ QString texteErreur(const QString& nomProcedure, const ErreurExecution& erreur) 
            QStringLiteral(" )");
 }
 
-QString texteTimeOut(const QString& nomProcedure) {
+QString texteRemede(Remede remede) {
+    switch (remede) {
+    case Remede::Liaison:
+        return QStringLiteral("V\u00e9rifiez le c\u00e2ble et l'alimentation de la carte ; si le Talker ne "
+                              "r\u00e9pond plus, faites RESET puis Load Talker.");
+    case Remede::Demarrage:
+        return QStringLiteral("V\u00e9rifiez le c\u00e2ble, l'alimentation de la carte et MODA, MODB en mode "
+                              "BOOTSTRAP, puis faites RESET et Load Talker.");
+    case Remede::StopSourd:
+        // The Talker hears the host through the SCI's receive interrupt
+        // (RIE in SCCR2, RM 9-11), which is maskable: a program that runs
+        // with the I bit set, that turned RIE off or took the SCI for
+        // itself, or that crashed, never lets it run (A8TD 9-10).
+        return QStringLiteral("Le programme n'entend pas Stop : il tourne avec le bit I du CCR \u00e0 1 "
+                              "(interruptions masqu\u00e9es), il a pris le SCI pour lui, sa pile (SP) n'est "
+                              "pas dans la RAM, ou il est plant\u00e9. Faites RESET puis Load Talker.");
+    case Remede::TalkerPerdu:
+        return QStringLiteral(
+            "Le Talker a re\u00e7u Stop puis ne r\u00e9pond plus comme il doit : la pile du "
+            "programme (SP) n'est sans doute pas dans la RAM (sur le bloc des registres, "
+            "sur le Talker), ou le programme a \u00e9cras\u00e9 le Talker. Faites RESET puis "
+            "Load Talker.");
+    case Remede::ArretNonAtteint:
+        return QStringLiteral("Le programme ne s'est pas arr\u00eat\u00e9 dans le d\u00e9lai (Timeout) : "
+                              "Tessaline l'arr\u00eate l\u00e0 o\u00f9 il est.");
+    case Remede::Coupure:
+        return QStringLiteral("V\u00e9rifiez le c\u00e2ble, l'alimentation de la carte et le port, puis "
+                              "faites Load Talker.");
+    }
+    return {};
+}
+
+QString avecRemede(const QString& texte, Remede remede) {
+    return texte + u'\n' + texteRemede(remede);
+}
+
+QString texteTimeOut(const QString& nomProcedure, Remede remede) {
     return Entete + DeuxLignes + QStringLiteral("Sub : ") + nomProcedure + DeuxLignes +
-           QStringLiteral("Delai Comunication ( TimeOut ) D\u00e9pass\u00e9");
+           QStringLiteral("Delai Comunication ( TimeOut ) D\u00e9pass\u00e9") + QStringLiteral("\r\n") +
+           texteRemede(remede);
+}
+
+QString texteCoupure(const QString& port, const ErreurExecution& erreur) {
+    QString texte = port + QStringLiteral(" : la liaison est coup\u00e9e");
+    if (!erreur.description.isEmpty()) texte += QStringLiteral(" (") + erreur.description + u')';
+    return avecRemede(texte + u'.', Remede::Coupure);
 }
 
 void AfficheErreur(Screen& ecran, const QString& nomProcedure, const ErreurExecution& erreur) {
@@ -32,6 +75,10 @@ void AfficheErreur(Screen& ecran, const QString& nomProcedure, const ErreurExecu
 
 void AfficheEchec(Screen& ecran, const QString& texte) {
     ecran.message(texte, TitreApplication, Icone::Question, Boutons::Ok);
+}
+
+void AfficheEchec(Screen& ecran, const QString& texte, Remede remede) {
+    AfficheEchec(ecran, avecRemede(texte, remede));
 }
 
 ErreurExecution erreurDepuis(const std::exception& e) {

@@ -27,6 +27,20 @@ QSerialPort::Parity parite(char p) {
 // Time left to the far end to take the last character before the line's
 // settings change, beyond the character's own time.
 constexpr double MargeFermeture = 0.05;
+// Beyond twice their time on the wire, what the bytes pending at close may
+// take to leave: a simulated board on a busy machine reads its pseudo-terminal
+// a little late.
+constexpr qint64 MargeVidageMs = 500;
+
+// The port errors after which nothing more can come: a pseudo-terminal whose
+// other end closed (poll reports a hang-up, read returns 0: ReadError; or EIO:
+// ResourceError), an adapter pulled out (ResourceError), a write the device
+// refuses (WriteError). The others (an unsupported modem-line call on a
+// pseudo-terminal, a failed open) leave the line as it was.
+bool coupure(QSerialPort::SerialPortError erreur) {
+    return erreur == QSerialPort::ResourceError || erreur == QSerialPort::ReadError ||
+           erreur == QSerialPort::WriteError;
+}
 
 // How long one character takes on the wire: start bit, data, parity, stop bits.
 double tempsCaractere(const QSerialPort& port) {
@@ -44,6 +58,29 @@ QtSerialLine::~QtSerialLine() {
 QtSerialLine::QtSerialLine(QObject* parent)
     : SerialLine(parent) {
     connect(&port_, &QSerialPort::readyRead, this, &SerialLine::dataArrived);
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialLine::erreurPort);
+}
+
+void QtSerialLine::erreurPort(QSerialPort::SerialPortError erreur) {
+    if (!port_.isOpen() || coupee_ || !coupure(erreur)) return;
+    coupee_ = true;
+    // The port's own text is that of the last system call, often an older
+    // one (a modem-line call refused on a pseudo-terminal): the cause is said
+    // from the error itself.
+    const QString cause = erreur == QSerialPort::ReadError ? QStringLiteral("l'autre bout a raccroch\u00e9")
+                          : erreur == QSerialPort::WriteError ? QStringLiteral("\u00e9criture refus\u00e9e")
+                                                              : QStringLiteral("le port a disparu");
+    erreur_ = {int(erreur), cause};
+    // The port's read notifier would report the hang-up again at every turn
+    // of the event loop, a core spent for nothing: the port is closed, once
+    // this notification is over (not from inside it).
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (coupee_) port_.close();
+        },
+        Qt::QueuedConnection);
+    emit dataArrived();
 }
 
 bool QtSerialLine::open(const QString& device, const QString& settings) {
@@ -69,12 +106,14 @@ bool QtSerialLine::open(const QString& device, const QString& settings) {
     // ("inappropriate ioctl") is no failure to open.
     port_.clear(QSerialPort::AllDirections);
     erreur_ = {};
+    coupee_ = false;
     return true;
 }
 
 void QtSerialLine::close() {
     if (!port_.isOpen()) return;
-    vider();
+    // A broken line carries nothing more: no bytes to wait for.
+    if (!coupee_) vider();
     port_.close();
 }
 
@@ -84,18 +123,27 @@ void QtSerialLine::vider() {
     // leave at the wrong rate, or not at all. The last handshake byte of an
     // exchange is such a byte, and the Talker waits for it. So the queue is
     // drained first: Qt's buffer, then the driver's, then the character in the
-    // UART's shift register, with a bound so that a dead line cannot hang us.
+    // UART's shift register. The bytes pending are counted once, and the wait
+    // is bounded by twice their time on the wire: a far end that takes
+    // nothing (a frozen board behind a pseudo-terminal) cannot hold us longer.
     const double caractere = tempsCaractere(port_);
     port_.flush();
     QElapsedTimer montre;
     montre.start();
-    const qint64 limiteMs = 1000 + qint64(caractere * 1000 * (port_.bytesToWrite() + 4096));
-    while (port_.bytesToWrite() > 0 && montre.elapsed() < limiteMs)
-        port_.waitForBytesWritten(10);
+    qint64 enAttente = port_.bytesToWrite();
 #ifdef Q_OS_UNIX
-    int enAttente = 0;
-    while (::ioctl(port_.handle(), TIOCOUTQ, &enAttente) == 0 && enAttente > 0 && montre.elapsed() < limiteMs)
-        QThread::usleep(static_cast<unsigned long>(std::max(1.0, enAttente * caractere * 1e6 / 2)));
+    int pilote = 0;
+    if (::ioctl(port_.handle(), TIOCOUTQ, &pilote) == 0) enAttente += pilote;
+#endif
+    const qint64 limiteMs = MargeVidageMs + qint64(2 * caractere * 1000 * enAttente);
+    // A line that breaks meanwhile takes nothing more.
+    while (!coupee_ && port_.bytesToWrite() > 0 && montre.elapsed() < limiteMs)
+        port_.waitForBytesWritten(10);
+    if (coupee_) return;
+#ifdef Q_OS_UNIX
+    int restant = 0;
+    while (::ioctl(port_.handle(), TIOCOUTQ, &restant) == 0 && restant > 0 && montre.elapsed() < limiteMs)
+        QThread::usleep(static_cast<unsigned long>(std::max(1.0, restant * caractere * 1e6 / 2)));
 #endif
     // The last character: in the shift register of a UART, or, on a
     // pseudo-terminal, not yet taken by the simulated board's receiver, which
@@ -113,7 +161,7 @@ QByteArray QtSerialLine::readAll() {
 }
 
 void QtSerialLine::sendByte(quint8 octet) {
-    if (!port_.isOpen()) return;
+    if (!isOpen()) return;
     const char c = static_cast<char>(octet);
     port_.write(&c, 1);
     // write() only queues; push the byte to the device now rather than at the

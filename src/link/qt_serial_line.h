@@ -16,18 +16,22 @@ public:
 
     bool open(const QString& device, const QString& settings) override;
     void close() override;
-    bool isOpen() const override { return port_.isOpen(); }
+    bool isOpen() const override { return port_.isOpen() && !coupee_; }
     int bytesWaiting() override;
     QByteArray readAll() override;
     void sendByte(quint8 octet) override;
     ErreurExecution lastError() const override { return erreur_; }
+    bool coupee() const override { return coupee_; }
 
 private:
-    // Waits until the bytes sent have left the port (bounded).
+    // Waits until the bytes sent have left the port, for as long as the bytes
+    // really pending take on the wire.
     void vider();
+    void erreurPort(QSerialPort::SerialPortError erreur);
 
     QSerialPort port_;
     ErreurExecution erreur_;
+    bool coupee_ = false;
 };
 
 } // namespace tessaline

@@ -40,9 +40,15 @@ public:
     // when no program runs there (held in reset, or in its boot ROM): nothing
     // can answer a Talker command. A real port cannot know: false.
     virtual bool sansProgramme() const { return false; }
+    // True once the line is broken: its far end hung up (a pseudo-terminal
+    // whose other side closed, a USB adapter pulled out) or the port failed.
+    // Nothing can come from it any more; the line is closed, lastError() says
+    // why, and only a new open() mends it. Every wait ends at once on it. A
+    // real RS-232 line whose board is off is not broken: it is only silent.
+    virtual bool coupee() const = 0;
 
 signals:
-    // Bytes arrived: ends a wait in progress.
+    // Bytes arrived, or the line broke: ends a wait in progress.
     void dataArrived();
 };
 

@@ -15,6 +15,15 @@ const QString PanneauCom = QStringLiteral("Com");
 bool estChemin(const QString& nom) {
     return nom.startsWith(u'/');
 }
+
+// The port as the "Port" panel names it: the line's own device when it is
+// bound to one (the simulated board), else COM1-COM4 or the name as given.
+QString portAffiche(Session& session) {
+    const QString fixe = session.ligne().peripheriqueFixe();
+    if (!fixe.isEmpty()) return fixe;
+    const int n = numeroPort(session.config.Port);
+    return n > 0 ? QStringLiteral("COM%1").arg(n) : session.config.Port;
+}
 } // namespace
 
 int numeroPort(const QString& nomPort) {
@@ -83,12 +92,10 @@ void ComOpen(Session& session, int baud) {
     ComClose(session);
     const Configuration& c = session.config;
     const QString parametres = texteParametres(baud);
-    const int n = numeroPort(c.Port);
     // A line bound to one device (the simulated board) shows that device, not
     // the port the settings name.
     const QString fixe = session.ligne().peripheriqueFixe();
-    const QString nomAffiche = !fixe.isEmpty() ? fixe : n > 0 ? QStringLiteral("COM%1").arg(n) : c.Port;
-    session.ecran().setPanel(PanneauPort, nomAffiche + u':' + parametres, 0);
+    session.ecran().setPanel(PanneauPort, portAffiche(session) + u':' + parametres, 0);
 
     const QString peripherique = fixe.isEmpty() ? cheminPeripherique(c, c.Port) : fixe;
     bool ouvert = false;
@@ -107,7 +114,27 @@ void ComOpen(Session& session, int baud) {
     else
         session.ecran().setPanel(PanneauCom, QStringLiteral("Com Close"), image::ComFermee);
     session.liaison.portOuvert = ouvert;
+    if (ouvert) session.liaison.coupureSignalee = false;
     session.horloge().processEvents();
+}
+
+bool constaterCoupure(Session& session) {
+    SerialLine& ligne = session.ligne();
+    if (!ligne.coupee()) return false;
+    EtatLiaison& l = session.liaison;
+    if (l.coupureSignalee) return true;
+    l.coupureSignalee = true;
+    l.portOuvert = false;
+    session.ecran().setPanel(PanneauCom, QStringLiteral("Com Close"), image::ComFermee);
+    session.ecran().beep();
+    // The device as well, when a port name stands for it.
+    QString port = portAffiche(session);
+    const QString peripherique = cheminPeripherique(session.config, session.config.Port);
+    if (ligne.peripheriqueFixe().isEmpty() && !peripherique.isEmpty() && peripherique != port)
+        port += QStringLiteral(" (") + peripherique + u')';
+    session.ecran().message(texteCoupure(port, ligne.lastError()), TitreApplication, Icone::Exclamation,
+                            Boutons::Ok);
+    return true;
 }
 
 void SurvCom(Session& session, bool actif) {
@@ -136,6 +163,19 @@ void LinkWatch::tick() {
     // A tick inside a wait for a byte (an operation that left the watch on, a
     // check run from a window event) must not take that byte.
     if (session_.liaison.receptionsEnCours > 0) return;
+    // A line that broke while nothing waited on it (the board's end of a
+    // pseudo-terminal closed, an adapter pulled out): said now, and the
+    // check finds that no Talker can answer.
+    if (session_.ligne().coupee()) {
+        if (session_.liaison.coupureSignalee) return;
+        const bool actif = timer_.isActive();
+        timer_.stop();
+        constaterCoupure(session_);
+        ++verifications_;
+        if (verification_) verification_(TimeoutVerification, {});
+        if (actif) timer_.start();
+        return;
+    }
     if (!session_.ligne().isOpen() || session_.ligne().bytesWaiting() < 1) return;
     const QByteArray recus = session_.ligne().readAll();
     // With no program running on the board, the bytes are its boot ROM's (the

@@ -36,12 +36,17 @@ void ComOpen(Session& session);
 void ComOpen(Session& session, int baud);
 // Closes the port if it is open and shows the closed state.
 void ComClose(Session& session);
+// True when the line is broken (SerialLine::coupee). The first to notice shows
+// the port closed and says once that the link is cut, with what to check;
+// after that it only answers. A successful ComOpen starts over.
+bool constaterCoupure(Session& session);
 // Switches the link watch on or off; switched on, then lets 0.05 s pass.
 void SurvCom(Session& session, bool actif);
 
 // The link watch (tmrSurvCom, 50 ms): when a byte arrives while no operation
 // runs, it is read and dropped (the $03 of a stopped program) and the Talker
-// check runs, given a 10-second time-out.
+// check runs, given a 10-second time-out. A line that breaks meanwhile is
+// reported at once, and the check then finds no Talker.
 class LinkWatch : public QObject {
     Q_OBJECT
 public:

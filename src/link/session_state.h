@@ -47,6 +47,12 @@ QVector<ProfilMateriel> profilsIntegres();
 // Names of the serial ports the user chooses among.
 inline constexpr int NombrePorts = 4;
 
+// The longest time-out the options dialog offers, in tenths of a second (25
+// minutes). A stored or given value outside 0 to this is not taken: 0 keeps
+// its meaning (a wait without data ends at once), and no value makes a wait
+// endless.
+inline constexpr int TimeoutMaximum = 15000;
+
 // The current configuration; its memory map is the selected profile's.
 struct Configuration : CarteMemoire {
     QString Port = QStringLiteral("COM2");
@@ -54,11 +60,11 @@ struct Configuration : CarteMemoire {
     QString Quartz = QStringLiteral("8"); // crystal in MHz: "2", "4", "8" or "16"
     int Baud = 1200;                      // working rate
     int BootBaud = 1200;                  // rate of the bootstrap download
-    int Timeout = 2000;                   // tenths of a second
+    int Timeout = 2000;                   // tenths of a second, 0 to TimeoutMaximum
 
     // The assembler files: their names, looked for in the program's folder
     // when no path is stored. Elsewhere than on Windows the defaults are the
-    // assembler and the compile script installed beside the program.
+    // assembler and the compile script installed with the program.
 #ifdef Q_OS_WIN
     QString FichCompilateur = QStringLiteral("AS11.EXE");
     QString FichCompilateurSYM = QStringLiteral("ASSYM.EXE");
@@ -114,6 +120,9 @@ struct EtatLiaison {
     // progress: those exchanges still go out after cancel or interruption,
     // so that no breakpoint outlives the operation while the Talker answers.
     int retraitsEnCours = 0;
+    // The line broke (SerialLine::coupee) and the user has been told so;
+    // cleared when the port opens again.
+    bool coupureSignalee = false;
     // Waits for a byte in progress (nested when a window event runs an
     // operation inside another's wait): the link watch leaves the line alone
     // meanwhile, or it would take the bytes the wait is for.

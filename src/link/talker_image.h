@@ -1,7 +1,7 @@
 // The Talker as the host keeps it: the bootstrap sync byte $FF followed by the
 // 256 bytes the boot ROM stores at $0000-$00FF, as 514 upper-case hexadecimal
-// digits. Its 68HC11 source is talker.s; scripts/assemble-talker.sh --update
-// regenerates the constant, and a test checks that both still agree.
+// digits. Its 68HC11 source is talker.asm: the build assembles it, a test checks
+// that this constant is that assembly, and scripts/update-images.sh refreshes it.
 #pragma once
 
 namespace tessaline {

@@ -20,6 +20,7 @@ Issue issueDe(FinAttente fin) {
     case FinAttente::Annulation:
     case FinAttente::Interruption: return Issue::Annule;
     case FinAttente::Erreur: return Issue::Erreur;
+    case FinAttente::Coupee: return Issue::Coupee;
     }
     return Issue::Erreur;
 }
@@ -46,11 +47,12 @@ Issue commander(Session& s, int code, std::initializer_list<int> parametres, int
     envoyer(s, code);
     // The command byte is in the Talker's hands: even its echo is waited for
     // as part of the exchange.
-    Reception r = attendreOctet(s, timeout, Attente::DansEchange, NomEcho);
+    Reception r = attendreReponseTalker(s, timeout, NomEcho);
     if (avantVu && r.fin == FinAttente::Donnee && r.octet == avant) {
         *avantVu = true;
-        r = attendreOctet(s, timeout, Attente::DansEchange, NomEcho);
+        r = attendreReponseTalker(s, timeout, NomEcho);
     }
+    if (r.fin == FinAttente::Coupee) return Issue::Coupee;
     if (r.fin != FinAttente::Donnee) return Issue::PasDEcho;
     // A chip leaving reset sends a break, read as $00: the Talker is gone
     // with whatever command it was in.
@@ -72,7 +74,7 @@ Issue lireAvecAcquit(Session& s, int n, int timeout, QByteArray& recus,
                      const std::function<void(std::uint8_t)>& recu = {},
                      const std::function<bool(const QByteArray&)>& accepter = {}) {
     for (int i = 0; i < n; ++i) {
-        const Reception r = attendreOctet(s, timeout, Attente::DansEchange, NomDonnee);
+        const Reception r = attendreReponseTalker(s, timeout, NomDonnee);
         if (r.fin != FinAttente::Donnee) return inacheve(s, issueDe(r.fin));
         recus.append(static_cast<char>(r.octet));
         if (accepter && !accepter(recus)) return inacheve(s, Issue::Incoherent);
@@ -87,7 +89,7 @@ Issue lireAvecAcquit(Session& s, int n, int timeout, QByteArray& recus,
 Issue ecrireAvecRelecture(Session& s, const QByteArray& octets, int timeout, QByteArray& relus) {
     for (char o : octets) {
         envoyer(s, static_cast<quint8>(o));
-        const Reception r = attendreOctet(s, timeout, Attente::DansEchange, NomDonnee);
+        const Reception r = attendreReponseTalker(s, timeout, NomDonnee);
         if (r.fin != FinAttente::Donnee) return inacheve(s, issueDe(r.fin));
         relus.append(static_cast<char>(r.octet));
     }
@@ -216,7 +218,7 @@ Resultat<ArretObtenu> arreter(Session& session, int timeout) {
     // program's frame, then takes the command there.
     r.issue = commander(session, commande::Stop, {0}, timeout, OctetArret, &r.donnees.deLuiMeme);
     if (!r.ok()) return r;
-    const Reception recu = attendreOctet(session, timeout, Attente::DansEchange, NomDonnee);
+    const Reception recu = attendreReponseTalker(session, timeout, NomDonnee);
     r.issue = recu.fin == FinAttente::Donnee ? Issue::Ok : inacheve(session, issueDe(recu.fin));
     r.donnees.octetArret = r.ok() && recu.octet == OctetArret;
     // Then the stop stacked a second idle frame on the first, over the

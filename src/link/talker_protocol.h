@@ -7,11 +7,13 @@
 //      byte, the byte it has just received;
 //   4. for every byte the host writes, the Talker sends back what the location
 //      reads after writing, and a closing byte ends the write.
-// Each function takes its time-out (tenths of a second) for every wait of the
-// exchange. Once the command byte has gone out the Talker is in the middle of
-// that command, so the exchange is run to its end: a stop asked meanwhile
-// (abort, cancel, interruption) only shortens each wait that is left
-// (Attente::DansEchange, transfer.h). A stop asked before (cancel or
+// Each function takes the configured time-out (tenths of a second); every
+// wait of the exchange is a wait for the Talker's answer, bounded by
+// delaiReponse() of it (at most 2 s, transfer.h). Once the command byte has
+// gone out the Talker is in the middle of that command, so the exchange is
+// run to its end: a stop asked meanwhile (abort, cancel, interruption) only
+// shortens each wait that is left (Attente::DansEchange, transfer.h). A line
+// that breaks ends the exchange at once. A stop asked before (cancel or
 // interruption) sends nothing at all, unless planted bytes are being taken
 // back (RetraitEnCours, transfer.h). None of them empties the input first: the caller does so where
 // stray bytes may be waiting (ViderCom). None of them shows anything: the
@@ -59,6 +61,7 @@ enum class Issue {
     Interrompu, // cancel or interruption was already asked: nothing was sent
     Incoherent, // something answered, not as the exchange expects (a wrong echo, a frame
                 // address where no frame can be): nothing more was sent
+    Coupee,     // the line broke (SerialLine::coupee), already said: nothing more can go
 };
 
 // True when the exchange ended before its command byte had been taken, so the

@@ -1,6 +1,7 @@
 #include "link/transfer.h"
 
 #include "link/error_report.h"
+#include "link/serial_port.h"
 
 #include <QScopeGuard>
 
@@ -51,6 +52,8 @@ Reception recevoir(Session& session, int n, double limite, Attente mode, const Q
                 const QByteArray recu = session.ligne().readAll();
                 if (!recu.isEmpty()) return {Fin::Donnee, static_cast<quint8>(recu[0])};
             }
+            // Nothing more can come: no time-out is worth waiting for.
+            if (constaterCoupure(session)) return {Fin::Coupee};
             if (arret == Fin::Donnee) {
                 arret = drapeau(session.liaison, avecAnnulation);
                 if (arret != Fin::Donnee) {
@@ -87,15 +90,27 @@ Reception attendreOctet(Session& session, int timeout, Attente mode, const QStri
     return recevoir(session, n, timeout < 0 ? -1.0 : timeout * 0.1, mode, nomRoutine);
 }
 
+int delaiReponse(int timeout) {
+    return timeout < 0 ? DelaiReponseTalker : std::min(timeout, DelaiReponseTalker);
+}
+
+Reception attendreReponseTalker(Session& session, int timeout, const QString& nomRoutine) {
+    return attendreOctet(session, delaiReponse(timeout), Attente::DansEchange, nomRoutine);
+}
+
+Reception attendreArretProgramme(Session& session, const QString& nomRoutine) {
+    return attendreOctet(session, session.config.Timeout, Attente::Annulable, nomRoutine);
+}
+
 void ViderCom(Session& session) {
     // Bytes the port has received but not yet handed over count as waiting too.
     session.horloge().processEvents();
     session.ligne().readAll();
 }
 
-void AfficheTimeOut(Session& session, const QString& nomRoutine) {
+void AfficheTimeOut(Session& session, const QString& nomRoutine, Remede remede) {
     session.ecran().beep();
-    session.ecran().message(texteTimeOut(nomRoutine), TitreApplication, Icone::Question, Boutons::Ok);
+    session.ecran().message(texteTimeOut(nomRoutine, remede), TitreApplication, Icone::Question, Boutons::Ok);
 }
 
 } // namespace tessaline

@@ -4,6 +4,7 @@
 // talker_protocol.h.
 #pragma once
 
+#include "link/error_report.h"
 #include "link/session.h"
 
 #include <QString>
@@ -12,8 +13,9 @@ namespace tessaline {
 
 inline constexpr int SansLimite = -1;
 
-// How a wait for one byte ended.
-enum class FinAttente { Donnee, TimeOut, Abandon, Annulation, Interruption, Erreur };
+// How a wait for one byte ended. Coupee: the line broke (SerialLine::coupee);
+// a wait ends on it at once, whatever its time-out.
+enum class FinAttente { Donnee, TimeOut, Abandon, Annulation, Interruption, Erreur, Coupee };
 
 struct Reception {
     FinAttente fin;
@@ -41,6 +43,20 @@ enum class Attente {
 // ever needs, and it applies to each byte.
 inline constexpr double DelaiFinEchange = 1.0;
 
+// Two kinds of waits, bounded apart:
+// - the Talker's answer inside an exchange (the echo of a command byte, each
+//   byte it reads out or reads back): the Talker answers each within a
+//   character time and, for a byte it writes, its erase and programming
+//   delays (about 20 ms; at 300 baud, the slowest boot rate, a character takes
+//   33 ms). DelaiReponseTalker is some thirty times that, room for a busy
+//   host or a simulated board on a loaded machine; a configured time-out that
+//   is shorter bounds it instead (0: a wait without data ends at once);
+// - the user's program reaching a breakpoint or the end of a step: it may run
+//   for as long as it likes, so only the configured time-out bounds it.
+inline constexpr int DelaiReponseTalker = 20; // tenths of a second
+// The bound of a wait for the Talker's answer under the configured `timeout`.
+int delaiReponse(int timeout);
+
 // True when the user asked to stop: cancel or interruption (sticky), or abort.
 // Operations that make several exchanges look at it between two of them.
 bool arretDemande(const Session& session);
@@ -67,11 +83,12 @@ private:
 };
 
 // The wait under every receive: window events keep running while it sleeps
-// until at least `n` bytes wait, a flag as `mode` says, or `timeout` tenths of
-// a second (SansLimite: no time limit, for the boot ROM's break). The first
-// waiting byte is taken; bytes that arrived with it are dropped. A wait that a
-// flag ended or capped ends with that flag's FinAttente, never as a time-out.
-// A port failure is reported under `nomRoutine`.
+// until at least `n` bytes wait, a flag as `mode` says, the line breaks, or
+// `timeout` tenths of a second (SansLimite: no time limit, for the boot ROM's
+// break). The first waiting byte is taken; bytes that arrived with it are
+// dropped. A wait that a flag ended or capped ends with that flag's
+// FinAttente, never as a time-out. A port failure is reported under
+// `nomRoutine`; a broken line is shown closed (constaterCoupure).
 Reception attendreOctet(Session& session, int timeout, Attente mode, const QString& nomRoutine, int n = 1);
 inline Reception attendreOctet(Session& session, int timeout, bool avecAnnulation, const QString& nomRoutine,
                                int n = 1) {
@@ -79,10 +96,18 @@ inline Reception attendreOctet(Session& session, int timeout, bool avecAnnulatio
                          n);
 }
 
+// The two kinds of waits above, by name. The Talker's answer: abort, cancel and
+// interruption only cap what is left of the wait (Attente::DansEchange), under
+// delaiReponse(timeout). The user's program: Stop (cancel), abort and
+// interruption end it at once, under the configured time-out.
+Reception attendreReponseTalker(Session& session, int timeout, const QString& nomRoutine);
+Reception attendreArretProgramme(Session& session, const QString& nomRoutine);
+
 // Reads and drops everything waiting in the receive buffer.
 void ViderCom(Session& session);
 
-// Beeps and shows the time-out report naming the routine that waited.
-void AfficheTimeOut(Session& session, const QString& nomRoutine);
+// Beeps and shows the time-out report naming the routine that waited, with
+// what to do on its next line.
+void AfficheTimeOut(Session& session, const QString& nomRoutine, Remede remede = Remede::Liaison);
 
 } // namespace tessaline

@@ -95,8 +95,10 @@ public:
     void retirer(Session& s) {
         const RetraitEnCours retrait(s);
         QStringList restes;
+        // Once the Talker is found lost (a failed write runs the check), the
+        // bytes left are not tried: each would wait for an answer in vain.
         for (const Plante& p : plantes_)
-            if (!FillMem(s, 1, DecHexa4(p.adresse), p.ancien))
+            if (!s.liaison.talkerPresent || !FillMem(s, 1, DecHexa4(p.adresse), p.ancien))
                 restes << DecHexa4(p.adresse) + QStringLiteral(" (octet d'origine ") + p.ancien + u')';
         plantes_.clear();
         signaler(s, restes);

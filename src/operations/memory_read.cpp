@@ -70,7 +70,8 @@ QString LoadMem(Session& session, const QString& adresse, int count, const QStri
     const Resultat<QByteArray> r = lireMemoire(session, adresseCible(adresse), count, session.config.Timeout);
     // A stop asked before the exchange: nothing was read, nothing to report.
     if (r.issue == Issue::Interrompu) return {};
-    if (sansEchange(r.issue)) {
+    // A broken line has been said already; the check shows what is left of the link.
+    if (sansEchange(r.issue) || r.issue == Issue::Coupee) {
         AfficheEchec(session.ecran(), QStringLiteral("Erreur ") + operation);
         TestTalker(session);
         return {};
@@ -119,7 +120,7 @@ void MemDump(Session& session) {
             return;
         }
         signalerTimeOut(session, r.issue);
-        AfficheEchec(e, QStringLiteral("Erreur MemDump"));
+        AfficheEchec(e, QStringLiteral("Erreur MemDump"), Remede::Liaison);
         TestTalker(session);
         e.hideWait();
         return;

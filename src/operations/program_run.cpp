@@ -166,7 +166,9 @@ Arret attraperArret(Session& session, int parametre) {
     // address the operation works on is no longer the user's to change.
     session.ecran().setEnabled(controle::Stop, true);
     session.ecran().setEnabled(controle::Adresse, false);
-    const Reception r = attendreOctet(session, session.config.Timeout, Attente::Annulable, NomAttenteArret);
+    // The program runs for as long as it likes: only the configured time-out
+    // bounds this wait, not the Talker's answer delay.
+    const Reception r = attendreArretProgramme(session, NomAttenteArret);
     l.attenteArret = false;
     // Whatever ends the wait, the operation has SWIs to take back once it
     // knows where the program is: the exchanges that find out still go out
@@ -176,12 +178,15 @@ Arret attraperArret(Session& session, int parametre) {
         // The $03 (its value is not checked), then the break frame.
         return LitTrameBreak(session, parametre) ? Arret::Arrete : Arret::Perdu;
     }
-    if (r.fin == FinAttente::TimeOut) AfficheTimeOut(session, NomAttenteArret);
+    if (r.fin == FinAttente::TimeOut) AfficheTimeOut(session, NomAttenteArret, Remede::ArretNonAtteint);
     // Stop pressed meanwhile is handled here, once.
     l.annulation = false;
     // Load Talker pressed (abort) replaces the Talker under the program, and a
-    // failed port can carry nothing.
-    if (r.fin == FinAttente::Abandon || r.fin == FinAttente::Erreur) return Arret::Perdu;
+    // failed port or a broken line can carry nothing.
+    if (r.fin == FinAttente::Abandon || r.fin == FinAttente::Erreur || r.fin == FinAttente::Coupee) {
+        if (r.fin == FinAttente::Coupee) TestTalker(session);
+        return Arret::Perdu;
+    }
     // The program did not stop where it was meant to: the host stops it, so
     // that it knows where it really is and can take its breakpoints back. An
     // interruption stops it as well.
@@ -189,6 +194,7 @@ Arret attraperArret(Session& session, int parametre) {
 }
 
 Arret arreterProgramme(Session& session, int parametre) {
+    const QString erreur = QStringLiteral("Erreur ProgStop");
     session.horloge().processEvents();
     // The program may have stopped by itself since the host last looked (its
     // own SWI, a planted one, an illegal opcode): its $03 is waiting and the
@@ -198,15 +204,29 @@ Arret arreterProgramme(Session& session, int parametre) {
         return LitTrameBreak(session, parametre) ? Arret::Arrete : Arret::Perdu;
     const Resultat<ArretObtenu> r = arreter(session, session.config.Timeout);
     if (r.issue == Issue::Interrompu) return Arret::Perdu;
+    if (r.issue == Issue::PasDEcho) {
+        // The Talker serves Stop from the SCI's receive interrupt: no echo
+        // means the program does not let it run. Its register read would go
+        // unheard the same way, so no check follows: the Talker cannot answer.
+        AfficheEchec(session.ecran(), erreur, Remede::StopSourd);
+        EtatPasDeTalker(session);
+        return Arret::Perdu;
+    }
+    // The Talker took Stop (it echoed), then did not go on as it should: it
+    // runs on the program's stack, which may be no RAM at all. A program that
+    // moved SP into the register block has the Talker's frame and return
+    // addresses written over the SCI's own registers.
     if (!r.ok()) {
-        if (r.issue == Issue::TimeOut) AfficheTimeOut(session, NomAttenteArret);
-        session.ecran().message(QStringLiteral("Erreur ProgStop"), TitreApplication, Icone::Question,
-                                Boutons::Ok);
+        if (r.issue == Issue::TimeOut) AfficheTimeOut(session, NomAttenteArret, Remede::TalkerPerdu);
+        AfficheEchec(session.ecran(), erreur,
+                     r.issue == Issue::Coupee ? Remede::Liaison : Remede::TalkerPerdu);
         TestTalker(session);
         return Arret::Perdu;
     }
-    if (!LitTrameBreak(session, parametre)) return Arret::Perdu;
-    return r.donnees.deLuiMeme ? Arret::Arrete : Arret::Force;
+    if (LitTrameBreak(session, parametre)) return r.donnees.deLuiMeme ? Arret::Arrete : Arret::Force;
+    if (!session.liaison.interruption && !session.ligne().coupee())
+        AfficheEchec(session.ecran(), erreur, Remede::TalkerPerdu);
+    return Arret::Perdu;
 }
 
 void afficherArret(Session& session, const QString& etiquette, bool traceEtat, const QString& operation) {

@@ -117,8 +117,10 @@ void finNormale(Session& s) {
     SurvCom(s, true);
 }
 
-void finErreur(Session& s) {
-    TestTalker(s);
+// `verifier`: the Talker check, unless the failure ran its own already (a
+// second one would only wait for the same silence again).
+void finErreur(Session& s, bool verifier = true) {
+    if (verifier) TestTalker(s);
     // Execute stays disabled until another command is chosen.
     s.console.CmdCourante = code::Aucune;
     SurvCom(s, true);
@@ -187,7 +189,7 @@ BilanProgrammation ProgS19(Session& session, bool seulementModifies) {
         }
         if (issue == IssueEnregistrement::Echec) {
             bilan.fin = BilanProgrammation::Fin::Echec;
-            finErreur(session);
+            finErreur(session, false);
             return bilan;
         }
         faits += int(enr.donnees.size());

@@ -93,8 +93,9 @@ void TestTalker(Session& session, int timeout) {
     // Something answered, but not as an idle Talker does, or stopped in the
     // middle: the Talker may be inside an earlier command, and whatever the
     // host sends next may be written somewhere. Only a reset clears that.
-    // Silence alone (no Talker, a board not yet loaded) needs no word.
-    if (r.issue != Issue::PasDEcho && r.issue != Issue::Erreur)
+    // Silence alone (no Talker, a board not yet loaded) needs no word, nor a
+    // broken line, which has been said when it broke.
+    if (r.issue != Issue::PasDEcho && r.issue != Issue::Erreur && r.issue != Issue::Coupee)
         e.message(TalkerConfus, TitreApplication, Icone::Exclamation, Boutons::Ok);
 }
 
@@ -152,7 +153,9 @@ ResultatChargement LoadTalker(Session& session, int attenteBreak) {
     const auto arret = [&session] { return session.liaison.annulation || session.liaison.interruption; };
 
     bool charge = false;
-    while (!charge && !arret()) {
+    // The chip never left reset in bootstrap mode within `attenteBreak`.
+    bool sansReset = false;
+    while (!charge && !arret() && session.liaison.portOuvert) {
         e.setValue(controle::BarreProgression, 0);
         e.setText(controle::TitreInfo, QStringLiteral("Reset ") + c.HardWare + QStringLiteral(" !..."));
         e.setText(controle::TexteInfo,
@@ -171,11 +174,11 @@ ResultatChargement LoadTalker(Session& session, int attenteBreak) {
             if (attenteBreak != SansLimite)
                 reste = std::max(0, attenteBreak - int(ecoule(debutAttente, session.horloge().now()) * 10));
             const Reception r = attendreOctet(session, reste, true, QStringLiteral("RecComBIN_NbOct_Dec"));
+            // Nothing can come on a port that failed or a line that broke (said already).
+            if (r.fin == FinAttente::Erreur || r.fin == FinAttente::Coupee) break;
             if (r.fin == FinAttente::TimeOut) {
-                e.message(QStringLiteral("Pas de r\u00e9ponse du ") + c.HardWare +
-                              QStringLiteral(" : v\u00e9rifiez le c\u00e2ble et MODA, MODB en mode "
-                                             "BOOTSTRAP, puis faites RESET et recommencez."),
-                          TitreApplication, Icone::Exclamation, Boutons::Ok);
+                // Said once the check below has found what answers now.
+                sansReset = true;
                 break;
             }
             casse = r.fin == FinAttente::Donnee && r.octet == 0;
@@ -219,6 +222,21 @@ ResultatChargement LoadTalker(Session& session, int attenteBreak) {
         session.liaison.annulation = false;
         Tempo(session.horloge(), PauseChargement);
         TestTalker(session, std::min<int>(TimeoutApresAnnulation, c.Timeout));
+        // No download took place, yet a Talker answers at the working rate:
+        // one was in the RAM already (the chip was not reset, or was reset and
+        // its boot ROM jumped back into it). It serves as well as a new one.
+        if (sansReset && session.liaison.talkerPresent) {
+            resultat = ResultatChargement::DejaPresent;
+            e.message(
+                QStringLiteral("Pas de RESET du ") + c.HardWare +
+                    QStringLiteral(" : le Talker d\u00e9j\u00e0 en RAM r\u00e9pond, il est gard\u00e9."),
+                TitreApplication, Icone::Information, Boutons::Ok);
+        } else if (sansReset) {
+            e.message(QStringLiteral("Pas de r\u00e9ponse du ") + c.HardWare +
+                          QStringLiteral(" : v\u00e9rifiez le c\u00e2ble et MODA, MODB en mode "
+                                         "BOOTSTRAP, puis faites RESET et recommencez."),
+                      TitreApplication, Icone::Exclamation, Boutons::Ok);
+        }
     }
     SurvCom(session, true);
     return resultat;

@@ -15,12 +15,14 @@ inline const QString PasDeTalker = QStringLiteral("Pas de Talker");
 inline const QString CibleTourne = QStringLiteral("Cible Tourne");
 inline const QString CibleStop = QStringLiteral("Cible STOP");
 
-// How a download ended.
-enum class ResultatChargement { Charge, Annule };
+// How a download ended. DejaPresent: the chip did not leave reset within the
+// wait, but a Talker already in its RAM answers.
+enum class ResultatChargement { Charge, DejaPresent, Annule };
 
 // The download, run inside the progress window frmInfo: waits for the break the
 // chip sends when it leaves reset in bootstrap mode (until Cancel, or at most
-// `attenteBreak` tenths of a second, after which it says what to check), sends
+// `attenteBreak` tenths of a second, after which a Talker that answers all the
+// same is kept, and otherwise it says what to check), sends
 // the prepared image at the boot rate, reopens the port at the working rate and
 // checks that the Talker answers with its own stack (SP 00E8); otherwise the
 // user resets the chip again and it starts over.
@@ -33,7 +35,8 @@ void EnvoiTalker(Session& session);
 // Reads the registers through the Talker and updates the link state, the panels,
 // the register set and the console's buttons; a Talker that does not answer
 // leaves the "no Talker" state, at once when the line knows that no program
-// runs behind it. Waits under the configured time-out, or under
+// runs behind it or that it is broken. Each wait is one for the Talker's
+// answer (at most 2 s, transfer.h) under the configured time-out, or under
 // `timeout` tenths of a second.
 void TestTalker(Session& session);
 void TestTalker(Session& session, int timeout);

@@ -99,9 +99,9 @@ int runHeadless(const SimOptions& options, std::ostream& out, std::ostream& err)
         break;
     case Cpu::Event::None: out << "Stopped: cycle limit\n"; break;
     }
-    if (options.dumpAddress) {
-        for (unsigned i = 0; i < options.dumpCount; ++i) {
-            const auto a = uint16_t(*options.dumpAddress + i);
+    for (const DumpRange& d : options.dumps) {
+        for (unsigned i = 0; i < d.count; ++i) {
+            const auto a = uint16_t(d.address + i);
             if (i % 16 == 0) out << (i ? "\n" : "") << hex4(a) << ":";
             out << ' ' << hex2(board.peek(a));
         }

@@ -38,7 +38,12 @@ double baudOfSpeed(unsigned speed) {
 
 PtyEndpoint::~PtyEndpoint() {
     link_.remove();
+    close();
+}
+
+void PtyEndpoint::close() {
     if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
 bool PtyEndpoint::open(std::string& error) {

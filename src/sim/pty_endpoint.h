@@ -28,6 +28,9 @@ public:
 
     // Opens the master; false with `error` set on failure.
     bool open(std::string& error);
+    // Closes the master, as a board that is switched off or killed does: the
+    // host's side sees a hang-up.
+    void close();
     // Symlinks `linkPath` to the slave, unless something other than a stale link is
     // there (see PtyLink); the destructor removes the link if it is still this one.
     PtyLink::Result link(const std::string& linkPath, std::string& error);

@@ -25,8 +25,9 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
     std::vector<std::string_view> seen;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
-        // Each option once: a second one would contradict the first.
-        if (a.starts_with("--") && std::find(seen.begin(), seen.end(), a) != seen.end()) {
+        // Each option once: a second one would contradict the first. --dump
+        // adds a range each time.
+        if (a.starts_with("--") && a != "--dump" && std::find(seen.begin(), seen.end(), a) != seen.end()) {
             error = std::string(a) + " is given twice";
             return std::nullopt;
         }
@@ -95,8 +96,7 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
                     "--dump takes ADDR:COUNT (hexadecimal address, 1 to 256 bytes), not " + std::string(v);
                 return std::nullopt;
             }
-            o.dumpAddress = at;
-            o.dumpCount = count;
+            o.dumps.push_back({at, count});
             sawStart = true;
         } else if (a == "--max-cycles") {
             if (!value(v)) return std::nullopt;

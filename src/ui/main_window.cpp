@@ -844,9 +844,13 @@ void MainWindow::aideContextuelle() {
 }
 
 void MainWindow::aPropos() {
-    QMessageBox::about(this, QStringLiteral("\u00c0 propos de Tessaline"),
-                       QStringLiteral("<b>Tessaline</b> %1<br>Chargeur et d\u00e9bogueur pour 68HC11")
-                           .arg(QApplication::applicationVersion()));
+    QMessageBox::about(
+        this, QStringLiteral("\u00c0 propos de Tessaline"),
+        QStringLiteral("<b>Tessaline</b> %1<br>Chargeur et d\u00e9bogueur pour 68HC11<br><br>"
+                       "Logiciel libre sous la licence publique g\u00e9n\u00e9rale GNU, version 3 ou "
+                       "ult\u00e9rieure (GPL-3.0-or-later) : vous pouvez le redistribuer et le modifier "
+                       "selon ses termes. Il est fourni sans aucune garantie.")
+            .arg(QApplication::applicationVersion()));
 }
 
 } // namespace tessaline

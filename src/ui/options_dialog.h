@@ -39,7 +39,7 @@ class OptionsDialog : public QDialog {
 public:
     // The time-out's range and step (tenths of a second).
     static constexpr int TimeoutMinimum = 500;
-    static constexpr int TimeoutMaximum = 15000;
+    static constexpr int TimeoutMaximum = tessaline::TimeoutMaximum;
     static constexpr int TimeoutPas = 500;
 
     explicit OptionsDialog(Session& session, QWidget* parent = nullptr);

@@ -58,7 +58,7 @@ const Row kRows[] = {
      "settings=/tmp/t.ini port=COM2 hardware=68HC11E9 quartz=16 baud=9600 timeout=0 yes test-talker",
      nullptr},
     {"--simulate --hardware 68HC11E9 --baud 9600 regs", "hardware=68HC11E9 baud=9600 simulate regs", nullptr},
-    {"--timeout 32767 --baud 1200 regs", "baud=1200 timeout=32767 regs", nullptr},
+    {"--timeout 15000 --baud 1200 regs", "baud=1200 timeout=15000 regs", nullptr},
     {"--eeprom ex.s19 --simulate dump fe00 10", "simulate eeprom=ex.s19 dump FE00 10", nullptr},
     // Usage errors.
     {"", nullptr, "no command given"},
@@ -71,7 +71,7 @@ const Row kRows[] = {
     {"--baud 115201 info", nullptr, "--baud takes a rate"},
     {"--baud 9600x info", nullptr, "--baud takes a rate"},
     {"--timeout -1 info", nullptr, "--timeout takes tenths"},
-    {"--timeout 32768 info", nullptr, "--timeout takes tenths"},
+    {"--timeout 15001 info", nullptr, "--timeout takes tenths of a second (0-15000)"},
     {"info --simulate", nullptr, "usage: info"},
     {"flash", nullptr, "unknown command flash"},
     {"program p.s19 --force", nullptr, "program: unknown option --force"},

@@ -154,6 +154,17 @@ TEST_F(ConfigTest, UnreadableValuesFallBackWithoutLosingTheOthers) {
                                          {"68HCxxxxx", {1024, 512, 0, 0xFE00}}});
 }
 
+// A negative time-out would make every wait endless (a port with no board
+// behind it would hang for ever), one above the options dialog's range
+// nearly so: both fall back to the default; 0 keeps its meaning.
+TEST_F(ConfigTest, TimeOutOutsideTheDialogsRangeFallsBack) {
+    const std::pair<const char*, int> cas[] = {{"-1", 2000},     {"-32768", 2000}, {"15001", 2000},
+                                               {"15000", 15000}, {"0", 0},         {"5", 5}};
+    for (const auto& [stocke, lu] : cas)
+        EXPECT_EQ(lireTexte("[Config]\nTimeout=" + QByteArray(stocke) + "\n").configuration.Timeout, lu)
+            << stocke;
+}
+
 // A stored crystal or rate the Talker cannot run at would prepare a Talker
 // that never answers: it falls back as the options dialog does, the rate
 // first (against the stored crystal's rates), then the crystal.
@@ -245,6 +256,20 @@ TEST_F(ConfigTest, AssemblerFilesAreFoundInTheProgramFolder) {
     EXPECT_EQ(c.FichierCompilateurBAT,
               QDir::toNativeSeparators(fichiers.dossier() + "/" + defauts.FichCompilateurBAT));
     EXPECT_TRUE(c.CompilateurDisponible);
+
+    // Installed, the compile script lies in the helper folder, apart from the programs.
+    const QDir dossier(fichiers.dossier());
+    const QString bin = dossier.filePath(QStringLiteral("bin"));
+    const QString aide = QDir::cleanPath(bin + QStringLiteral("/" TESSALINE_HELPER_FROM_BIN));
+    ASSERT_TRUE(dossier.mkpath(bin) && dossier.mkpath(aide));
+    ASSERT_TRUE(QFile::rename(dossier.filePath(assembleur), bin + "/" + assembleur));
+    ASSERT_TRUE(
+        QFile::rename(dossier.filePath(defauts.FichCompilateurBAT), aide + "/" + defauts.FichCompilateurBAT));
+    const Configuration installe = lireConfiguration(SettingsStore(fichiers.nouveau()), bin).configuration;
+    EXPECT_EQ(installe.FichierCompilateur, QDir::toNativeSeparators(bin + "/" + assembleur));
+    EXPECT_EQ(installe.FichierCompilateurBAT,
+              QDir::toNativeSeparators(aide + "/" + defauts.FichCompilateurBAT));
+    EXPECT_TRUE(installe.CompilateurDisponible);
 
     // A stored path wins over the program folder, even when it names nothing.
     const Configuration d =

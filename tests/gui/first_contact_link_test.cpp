@@ -26,10 +26,10 @@ using namespace tessaline;
 
 namespace {
 
-// The largest time-out the settings hold: a wait for it runs nearly an hour of
+// The largest time-out the settings take: a wait for it runs 25 minutes of
 // board time and fails the bounds below.
-const QString TimeoutMaximal = QStringLiteral("[Config]\nTimeout=32767\n");
-constexpr double SecondesTimeout = 3276.7;
+const QString TimeoutMaximal = QStringLiteral("[Config]\nTimeout=15000\n");
+constexpr double SecondesTimeout = 1500;
 
 struct Banc {
     explicit Banc(const QString& contenu, const QString& nom = QStringLiteral("t.ini")) {
@@ -168,7 +168,8 @@ TEST(FirstContactLink, LoadTalkerDuringACheckEndsTheCheckThenDownloads) {
     trame.pc = 0x0100;
     ASSERT_TRUE(ecrireTrameEtReprendre(s, trame, 50).ok());
 
-    b.horloge.after(5.0, [&] { b.bouton("cmdLOADTALKER")->click(); });
+    // Within the 2 s the check gives the Talker's echo.
+    b.horloge.after(1.0, [&] { b.bouton("cmdLOADTALKER")->click(); });
     auProchainModal([](QWidget* w) { repondre(w, QMessageBox::Ok); }); // the reset advice
     const double debut = b.secondes();
     chargerRegistres(s);

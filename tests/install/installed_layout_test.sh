@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # `cmake --install` of the build tree into a temporary prefix: every file the
-# package ships is where the desktop and the programs look for it, and the
-# installed tessaline-cli compiles a source with the installed compile script
-# and assembler, found beside it.
+# package ships is where the desktop, man, bash and the programs look for it,
+# and the installed tessaline-cli compiles a source with the installed
+# assembler, found beside it, and compile script, found in the helper folder.
 #   installed_layout_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -14,16 +14,24 @@ fail() {
 }
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for p in tessaline tessaline-cli tessaline-sim tessaline-asm tessaline-compile; do
+for p in tessaline tessaline-cli tessaline-sim tessaline-asm; do
     [ -x "$prefix/bin/$p" ] || fail "bin/$p not installed"
+    [ -s "$prefix/share/man/man1/$p.1.gz" ] || fail "no manual page for $p"
 done
+[ -x "$prefix/lib/tessaline/tessaline-compile" ] || fail "lib/tessaline/tessaline-compile not installed"
+[ ! -e "$prefix/bin/tessaline-compile" ] || fail "tessaline-compile installed in bin"
 for f in applications/tessaline.desktop icons/hicolor/scalable/apps/tessaline.svg \
     metainfo/io.github.tessaline.Tessaline.metainfo.xml tessaline/examples/compteur.asm \
-    tessaline/examples/compteur.s tessaline/examples/compteur.s19 tessaline/examples/eeprom.ld \
-    tessaline/examples/chenillard.s19 tessaline/examples/tension.s19 \
-    tessaline/help/index.html tessaline/help/aide.css; do
+    tessaline/examples/compteur.s19 tessaline/examples/chenillard.asm tessaline/examples/chenillard.s19 \
+    tessaline/examples/tension.asm tessaline/examples/tension.s19 \
+    tessaline/help/index.html tessaline/help/aide.css bash-completion/completions/tessaline-cli \
+    doc/tessaline/copyright doc/tessaline/changelog.gz; do
     [ -s "$prefix/share/$f" ] || fail "share/$f not installed"
 done
+# The metadata's newest release is the programs' version.
+version=$("$prefix/bin/tessaline-asm" --version | cut -d' ' -f2)
+grep -q "<release version=\"$version\" date=\"[0-9-]*\"/>" \
+    "$prefix/share/metainfo/io.github.tessaline.Tessaline.metainfo.xml" || fail "no AppStream release $version"
 # The desktop entry's icon and the metadata's launchable name installed files.
 grep -qx "Icon=tessaline" "$prefix/share/applications/tessaline.desktop" || fail "the entry's icon"
 # Its second action starts the simulated board.

@@ -240,9 +240,9 @@ TEST_F(CompileTest, TheScriptWritesItsReportOnlyIntoARegularFile) {
     ecrire(rep + QStringLiteral("PROG.ASM"), " NOP\n");
     const auto script = [&] {
         QProcess p;
-        p.start(
-            QStringLiteral(TESSALINE_BIN "/tessaline-compile"),
-            {QStringLiteral("PROG"), rep, QStringLiteral("tessaline-asm"), QStringLiteral("tessaline-asm")});
+        const QString assembleur = QStringLiteral(TESSALINE_BIN "/tessaline-asm");
+        p.start(QStringLiteral(TESSALINE_COMPILE_SCRIPT),
+                {QStringLiteral("PROG"), rep, assembleur, assembleur});
         EXPECT_TRUE(p.waitForFinished(30000));
         return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
     };

@@ -191,6 +191,26 @@ TEST_F(Programmation, ARecordAtTheLastByteIsSentInFullAndFailsPastTheEnd) {
     }
 }
 
+// A board that falls silent in the middle of a download: the record fails
+// after the Talker's answer delay, one check finds no Talker, and the
+// download ends there, within 5 s of the silence at the default time-out.
+TEST_F(Programmation, ABoardThatFallsSilentIsGivenUpAfterOneCheck) {
+    demarrer("68HC11F1");
+    t->session.config.Timeout = 2000;
+    fichier(s1(0xFE00, octets(16, 0x00)) + s1(0xFE10, octets(16, 0x10)));
+    double silence = -1;
+    t->sim.horloge.after(0.2, [&] {
+        silence = t->sim.horloge.boardSeconds();
+        t->sim.board.holdReset();
+    });
+    EXPECT_EQ(ProgS19(t->session).fin, BilanProgrammation::Fin::Echec);
+    ASSERT_GE(silence, 0);
+    EXPECT_LT(t->sim.horloge.boardSeconds() - silence, 5.0);
+    EXPECT_EQ(ecran().text(Zone::Trace).count(QStringLiteral("Pas de Talker\tCible STOP")), 1)
+        << "one check, not one per failure path";
+    EXPECT_EQ(ecran().panel("Talker"), "Pas de Talker");
+}
+
 // Cancel during a record: that record is finished, the next is not sent.
 TEST_F(Programmation, CancelFinishesTheRecordBeingWritten) {
     demarrer("68HC11F1");

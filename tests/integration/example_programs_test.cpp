@@ -1,9 +1,9 @@
 // The example programs that drive the board's peripherals, started by the Talker as a
 // user would (console Run at $FE00) on the simulated F1 with their image in the EEPROM:
-// - examples/chenillard.s moves its own stack and puts its OC2 handler in the RAM
+// - examples/chenillard.asm moves its own stack and puts its OC2 handler in the RAM
 //   pseudo-vector $00DC: the LEDs step, Stop still answers (the Talker's SCI interrupt
 //   comes through), and a second Run starts it again;
-// - examples/tension.s polls the A/D converter: its bar follows PE0.
+// - examples/tension.asm polls the A/D converter: its bar follows PE0.
 #include "link/conversions.h"
 #include "link/tempo.h"
 #include "operations/breakpoints.h"
@@ -61,8 +61,8 @@ TEST_F(ExampleUnderTalker, ChaserStepsOnItsPseudoVectorAndStopStillWorks) {
     EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
     EXPECT_EQ(s.session.registres.RegSP, "03FF") << "stopped in its main loop, on its own stack";
     const int pc = HexaDec(s.session.registres.RegPC);
-    EXPECT_GE(pc, 0xFE39);
-    EXPECT_LE(pc, 0xFE43);
+    EXPECT_GE(pc, 0xFE37);
+    EXPECT_LE(pc, 0xFE41);
     const int arrete = leds();
     EXPECT_EQ(motifs(0.6), std::set<int>{arrete}) << "stopped: the OC2 interrupt is masked";
 

@@ -1,7 +1,7 @@
 // Run, stop, step and the breakpoint on the simulated board, with the example
 // counter program in its EEPROM, checked against the board's own memory.
 //
-// The example (examples/compteur.s) as it lies at $FE00:
+// The example (examples/compteur.asm) as it lies at $FE00:
 //   FE00 CLI            FE0C BNE FE11         FE19 STAA $0100
 //   FE01 CLR $0100      FE0E INC $0101        FE1C RTS
 //   FE04 CLR $0101      FE11 BSR FE1D         FE1D LDAB #$10
@@ -9,6 +9,7 @@
 //   FE0A BITA #$01      FE15 LDAA $0100       FE20 BNE FE1F
 //                       FE18 INCA             FE22 RTS
 #include "link/conversions.h"
+#include "link/error_report.h"
 #include "link/registers.h"
 #include "link/serial_line.h"
 #include "link/serial_port.h"
@@ -288,6 +289,21 @@ TEST_F(Execution, ProgramsOwnSwiIsCaughtByTheLinkWatch) {
     EXPECT_EQ(s.board.peek(Compte), 1);
 }
 
+// A program that moved its stack into the register block: the Talker takes
+// Stop and answers $03, then stacks its own return addresses over the SCI's
+// registers and never sends the frame. Stop says so, with what to do, and
+// leaves no Talker.
+TEST_F(Execution, StopOnAProgramWhoseStackIsInTheRegistersSaysWhatToDo) {
+    // FE40 LDS #$1010, CLI, BRA *
+    ASSERT_TRUE(s.board.loadBinary(0xFE40, std::array<uint8_t, 6>{0x8E, 0x10, 0x10, 0x0E, 0x20, 0xFE}));
+    run(QStringLiteral("FE40"));
+    attendre(0.2);
+    cmdSTOP_Click(session());
+    EXPECT_EQ(s.ecran.messageTexts(),
+              QStringList{avecRemede(QStringLiteral("Erreur ProgStop"), Remede::TalkerPerdu)});
+    EXPECT_EQ(s.ecran.panel("Talker"), "Pas de Talker");
+}
+
 namespace {
 
 // The board's line, gone deaf from the host's `apres`-th byte after armer():
@@ -317,6 +333,7 @@ public:
     }
     ErreurExecution lastError() const override { return ligne_.lastError(); }
     bool sansProgramme() const override { return ligne_.sansProgramme(); }
+    bool coupee() const override { return ligne_.coupee(); }
 
     bool sourde = false;
     int premierSourd = -1;

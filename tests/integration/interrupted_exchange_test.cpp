@@ -2,6 +2,7 @@
 // next session finds, and what the board's memory holds afterwards.
 #include "cli/cli_commands.h"
 #include "cli/cli_interruption.h"
+#include "link/error_report.h"
 #include "link/talker_image.h"
 #include "link/talker_protocol.h"
 #include "operations/disassembly.h"
@@ -39,6 +40,7 @@ public:
         if (envoyes++ < garder_) ligne_.sendByte(octet);
     }
     ErreurExecution lastError() const override { return ligne_.lastError(); }
+    bool coupee() const override { return ligne_.coupee(); }
     int envoyes = 0;
 
 private:
@@ -357,8 +359,11 @@ TEST(CliCheck, NoTalkerNoCommand) {
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(p.readAllStandardOutput().isEmpty()) << "no dump line";
+    // With what to check and do on the next line.
     EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError())
-                    .endsWith(QStringLiteral("Pas de Talker : dump 0300 10 n'est pas lanc\u00e9\n")));
+                    .endsWith(avecRemede(QStringLiteral("Pas de Talker : dump 0300 10 n'est pas lanc\u00e9"),
+                                         Remede::Demarrage) +
+                              u'\n'));
 }
 
 namespace {

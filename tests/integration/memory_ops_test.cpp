@@ -1,6 +1,7 @@
 // Dump, fill, set and read of target memory through the Talker on the
 // simulated board, checked against the board's memory itself.
 #include "link/conversions.h"
+#include "link/error_report.h"
 #include "link/trace.h"
 #include "operations/disassembly.h"
 #include "operations/memory_read.h"
@@ -115,8 +116,29 @@ TEST_F(MemoryOps, DumpTimeOutKeepsTheLinesWrittenAndTheAddress) {
     EXPECT_EQ(s->session.console.CmdLongueur, "FF");
     ASSERT_GE(messages().size(), 2);
     EXPECT_TRUE(messages()[0].contains("Sub : RecevoirComBINDec"));
-    EXPECT_EQ(messages()[1], "Erreur MemDump");
+    EXPECT_EQ(messages()[1], avecRemede(QStringLiteral("Erreur MemDump"), Remede::Liaison));
     EXPECT_EQ(s->ecran.panel("Talker"), "Pas de Talker") << "the check that follows finds no Talker";
+}
+
+// The line breaks in the middle of the dump (an adapter pulled out): the dump
+// ends at once rather than after a time-out; the break is said once, with what
+// to check, and the port and the link show what is left of them.
+TEST_F(MemoryOps, DumpOnALineThatBreaksEndsAtOnce) {
+    demarrer();
+    double coupure = -1;
+    s->horloge.after(0.3 + 0.1, [&] {
+        coupure = s->horloge.boardSeconds();
+        s->ligne.debrancher();
+    });
+    dump(QStringLiteral("0000"), QStringLiteral("FF"));
+    ASSERT_GE(coupure, 0);
+    EXPECT_LT(s->horloge.boardSeconds() - coupure, 0.05);
+    ASSERT_EQ(messages().size(), 2) << messages().join(u'\n').toStdString();
+    EXPECT_EQ(messages()[0], texteCoupure(QStringLiteral("Carte simul\u00e9e"), s->ligne.lastError()));
+    EXPECT_TRUE(messages()[0].startsWith(QStringLiteral("Carte simul\u00e9e : la liaison est coup\u00e9e")));
+    EXPECT_EQ(messages()[1], avecRemede(QStringLiteral("Erreur MemDump"), Remede::Liaison));
+    EXPECT_EQ(s->ecran.panel("Com"), "Com Close");
+    EXPECT_EQ(s->ecran.panel("Talker"), "Pas de Talker");
 }
 
 TEST_F(MemoryOps, FillAndSetInRamAndEeprom) {

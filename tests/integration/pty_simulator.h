@@ -24,6 +24,20 @@ public:
     }
     QString esclave() const { return esclave_; }
 
+    // A line of the board's front panel ("reset"...) on its standard input;
+    // returns the panel's answer.
+    QString panneau(const QString& ligne) {
+        process_.write((ligne + u'\n').toUtf8());
+        while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
+        }
+        return QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    // The board killed: its end of the terminal closes with it.
+    void tuer() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+
 private:
     QProcess process_;
     QString esclave_;
@@ -35,17 +49,44 @@ struct ResultatCli {
     QString erreurs;
 };
 
+// tessaline-cli on the terminal, with settings of its own (the defaults), run
+// in the background.
+class CliEnCours {
+public:
+    CliEnCours(const QString& esclave, const QStringList& arguments) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TESSALINE_COM2"), esclave);
+        process_.setProcessEnvironment(env);
+        // What it says on standard error is waited for.
+        process_.setReadChannel(QProcess::StandardError);
+        process_.start(QStringLiteral(TESSALINE_CLI),
+                       QStringList{QStringLiteral("--settings"), dir_.filePath(QStringLiteral("t.ini"))} +
+                           arguments);
+    }
+    // Waits (at most `ms`) until its standard error holds `texte`.
+    bool attendreErreur(const QString& texte, int ms) {
+        while (!erreurs_.contains(texte) && process_.waitForReadyRead(ms))
+            erreurs_ += QString::fromUtf8(process_.readAllStandardError());
+        erreurs_ += QString::fromUtf8(process_.readAllStandardError());
+        return erreurs_.contains(texte);
+    }
+    // Waits (at most `ms`) for its end.
+    ResultatCli fin(int ms = 120000) {
+        if (!process_.waitForFinished(ms)) process_.kill();
+        process_.waitForFinished(5000);
+        erreurs_ += QString::fromUtf8(process_.readAllStandardError());
+        return {process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1,
+                QString::fromUtf8(process_.readAllStandardOutput()), erreurs_};
+    }
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    QString erreurs_;
+};
+
 inline ResultatCli cli(const QString& esclave, const QStringList& arguments) {
-    QTemporaryDir dir;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TESSALINE_COM2"), esclave);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(TESSALINE_CLI),
-            QStringList{QStringLiteral("--settings"), dir.filePath(QStringLiteral("t.ini"))} + arguments);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return CliEnCours(esclave, arguments).fin();
 }
 
 } // namespace tessaline

@@ -28,6 +28,7 @@ public:
         ligne_.sendByte(octet);
     }
     ErreurExecution lastError() const override { return ligne_.lastError(); }
+    bool coupee() const override { return ligne_.coupee(); }
     bool sansProgramme() const override { return ligne_.sansProgramme(); }
 
     QByteArray envoyes;

@@ -1,5 +1,6 @@
 #include "link/transfer.h"
 
+#include "link/talker_protocol.h"
 #include "link/tempo.h"
 #include "link_fixture.h"
 
@@ -84,7 +85,8 @@ TEST(TransferMidnight, WaitSpanningMidnightEndsAfterItsTimeOut) {
 TEST_F(Transfer, TimeOutReportAndViderCom) {
     AfficheTimeOut(session, QStringLiteral("RecevoirComBINHexa"));
     ASSERT_EQ(s.ecran.messages.size(), 1);
-    EXPECT_EQ(s.ecran.messages[0].text, TimeOutHexa);
+    // The report as it was, and what to do on its next line.
+    EXPECT_EQ(s.ecran.messages[0].text, TimeOutHexa + QStringLiteral("\r\n") + texteRemede(Remede::Liaison));
     EXPECT_EQ(s.ecran.messages[0].title, "Tessaline");
     EXPECT_EQ(s.ecran.messages[0].icon, Icone::Question);
     EXPECT_EQ(s.ecran.beeps, 1);
@@ -93,6 +95,54 @@ TEST_F(Transfer, TimeOutReportAndViderCom) {
     ASSERT_EQ(s.ligne.bytesWaiting(), 3);
     ViderCom(session);
     EXPECT_EQ(s.ligne.bytesWaiting(), 0);
+}
+
+// The Talker answers each byte of an exchange within milliseconds: a silent
+// one is given up after 2 s whatever the configured time-out (a shorter one
+// still bounds it). The user's program may run as long as it likes: the wait
+// for its stop keeps the configured time-out.
+TEST_F(Transfer, TheTalkersAnswerIsWaitedTwoSecondsTheProgramTheConfiguredTimeOut) {
+    // A Talker that echoes the command byte and then falls silent.
+    s.ligne.repondre = [](quint8 o) {
+        return o == commande::LireMemoire ? QByteArray(1, char(o)) : QByteArray();
+    };
+    for (const auto& [timeout, attendu] : {std::pair{2000, 2.0}, {5, 0.5}}) {
+        session.config.Timeout = timeout;
+        const double debut = s.horloge.elapsed();
+        EXPECT_EQ(lireMemoire(session, 0xFE00, 4, session.config.Timeout).issue, Issue::TimeOut);
+        EXPECT_NEAR(s.horloge.elapsed() - debut, attendu, 0.01) << timeout;
+    }
+    s.ligne.repondre = {};
+    session.config.Timeout = 2000;
+    double debut = s.horloge.elapsed();
+    EXPECT_EQ(lireMemoire(session, 0xFE00, 4, session.config.Timeout).issue, Issue::PasDEcho);
+    EXPECT_NEAR(s.horloge.elapsed() - debut, 2.0, 0.01) << "the echo of the command byte";
+
+    debut = s.horloge.elapsed();
+    EXPECT_EQ(attendreArretProgramme(session, QStringLiteral("RecevoirComBINHexa")).fin, FinAttente::TimeOut);
+    EXPECT_NEAR(s.horloge.elapsed() - debut, 200.0, 0.01);
+}
+
+// A line that breaks (the far end hung up) ends every wait at once; the first
+// to notice shows the port closed and says so once, with what to check.
+TEST_F(Transfer, ABrokenLineEndsTheWaitAtOnceAndIsSaidOnce) {
+    session.liaison.portOuvert = true;
+    s.ligne.couper(1.5);
+    EXPECT_EQ(attendre(session, 2000).fin, FinAttente::Coupee);
+    EXPECT_NEAR(s.horloge.elapsed(), 1.5, 0.01);
+    EXPECT_FALSE(session.liaison.portOuvert);
+    EXPECT_EQ(s.ecran.panel("Com"), "Com Close");
+    ASSERT_EQ(s.ecran.messages.size(), 1);
+    EXPECT_TRUE(
+        s.ecran.messages[0].text.contains(QStringLiteral("la liaison est coup\u00e9e (Input/output error)")))
+        << s.ecran.messages[0].text.toStdString();
+    EXPECT_TRUE(s.ecran.messages[0].text.endsWith(texteRemede(Remede::Coupure)));
+
+    const double avant = s.horloge.elapsed();
+    EXPECT_EQ(lireMemoire(session, 0xFE00, 4, 2000).issue, Issue::Coupee);
+    EXPECT_EQ(attendreArretProgramme(session, QStringLiteral("RecevoirComBINHexa")).fin, FinAttente::Coupee);
+    EXPECT_LT(s.horloge.elapsed() - avant, 0.01);
+    EXPECT_EQ(s.ecran.messages.size(), 1) << "said once";
 }
 
 TEST(Tempo, ZeroProcessesEventsOnceLongerDelaysSleep) {

@@ -13,9 +13,9 @@ namespace {
 
 TEST(SimOptions, ValuesAndUsageErrors) {
     std::string error;
-    const std::vector<std::string_view> good = {"--run",        "p.s19", "--chip",  "68HC11A1",
-                                                "--quartz",     "16",    "--start", "B600",
-                                                "--max-cycles", "5000",  "--dump",  "0100:16"};
+    const std::vector<std::string_view> good = {"--run",  "p.s19",   "--chip", "68HC11A1",     "--quartz",
+                                                "16",     "--start", "B600",   "--max-cycles", "5000",
+                                                "--dump", "0100:16", "--dump", "FFFE:2"};
     const auto o = parseSimOptions(good, error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->runFile, "p.s19");
@@ -23,8 +23,7 @@ TEST(SimOptions, ValuesAndUsageErrors) {
     EXPECT_EQ(o->quartzMHz, 16u);
     EXPECT_EQ(o->start, 0xB600);
     EXPECT_EQ(o->maxCycles, 5000u);
-    EXPECT_EQ(o->dumpAddress, 0x0100);
-    EXPECT_EQ(o->dumpCount, 16u);
+    EXPECT_EQ(o->dumps, (std::vector<DumpRange>{{0x0100, 16}, {0xFFFE, 2}}));
     const std::vector<std::string_view> link = {"--fast", "--trace",  "t.txt", "--link",
                                                 "/tmp/l", "--eeprom", "e.s19"};
     ASSERT_TRUE(parseSimOptions(link, error));
@@ -89,12 +88,12 @@ TEST(HeadlessRun, RunsToWaiOrToTheCycleLimitFromTheStartAddress) {
     EXPECT_EQ(r.out[r.out.size() - 3], "A=12 B=34 X=5678 Y=9ABC SP=00F6 PC=004C CCR=D8");
     EXPECT_EQ(r.out[r.out.size() - 2], "E cycles: 25"); // 2 + 2 + 3 + 4 + 14
     EXPECT_EQ(r.out.back().rfind("E cycles per second: ", 0), 0u);
-    o.dumpAddress = 0x0040;
-    o.dumpCount = 4;
+    o.dumps = {{0x0040, 4}, {0x00F7, 2}};
     r = run(o, "S10F00408612C634CE567818CE9ABC3E08\nS9030040BC\n");
-    ASSERT_GE(r.out.size(), 5u);
+    ASSERT_GE(r.out.size(), 6u);
     EXPECT_EQ(r.out[1], "$0040: 86 12 C6 34");
-    o.dumpAddress.reset();
+    EXPECT_EQ(r.out[2], "$00F7: D8 34"); // the stacked CCR and B, in the order asked
+    o.dumps.clear();
 
     // CLI; WAI: an interrupt could still wake it, so the run goes on to its limit.
     o.maxCycles = 1000;

@@ -1,7 +1,7 @@
 // Addressing modes: every form of an instruction computes the same thing from the same
 // operand. The PC advance and the cycles of every instruction are checked against the
 // decoder's table in tests/disasm/cpu_cross_check_test.cpp; addresses wrapping at 16
-// bits in programs/wraps.s.
+// bits in programs/wraps.asm.
 #include "flat_bus.h"
 
 #include "sim/opcode_table.h"

@@ -1,6 +1,6 @@
 // Exception processing: the stack frame of interrupts, RTI and the X bit, IRQ/XIRQ
 // masking and priority, WAI, STOP, TEST and reset. SWI and RTI run as a whole program in
-// cpu_program_test.cpp (programs/swi_rti.s).
+// cpu_program_test.cpp (programs/swi_rti.asm).
 #include "flat_bus.h"
 
 #include <gtest/gtest.h>

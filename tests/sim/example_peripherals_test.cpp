@@ -1,10 +1,10 @@
 // The example programs that drive the board's peripherals, run standalone from their own
 // reset vector (RESET in normal single-chip mode) on an F1 with their stored image in
 // the EEPROM, timed in E cycles:
-// - examples/chenillard.s: one LED of port B steps every 8 OC2 compares of 50,000 E
+// - examples/chenillard.asm: one LED of port B steps every 8 OC2 compares of 50,000 E
 //   cycles (TCNT at E, prescaler 1, RM 10.1), up then wrapping, and an edge on IRQ
 //   reverses it once;
-// - examples/tension.s: the voltage on PE0 as a bar graph on port B.
+// - examples/tension.asm: the voltage on PE0 as a bar graph on port B.
 #include "board_test_support.h"
 
 #include "sim/eeprom_image.h"
@@ -16,8 +16,8 @@
 namespace hc11::test {
 namespace {
 
-// chenillard.s: the OC2 handler's store to MOTIF and port B.
-constexpr uint16_t kAffiche = 0xFE71;
+// chenillard.asm: the OC2 handler's store to MOTIF and port B.
+constexpr uint16_t kAffiche = 0xFE6F;
 constexpr uint64_t kStepCycles = 8 * 50'000;
 // Handler paths to kAffiche differ by a few instructions; the compares do not drift.
 constexpr uint64_t kJitter = 16;
@@ -123,7 +123,7 @@ TEST(Chenillard, FeedsTheCopWhenCONFIGTurnsItOn) {
     EXPECT_EQ(int(b.portPins(Port::B)), expected);
 }
 
-// tension.s: LED n lights from result 32n + 16 on (VRL = 0 V, VRH = 5 V, RM 12.2).
+// tension.asm: LED n lights from result 32n + 16 on (VRL = 0 V, VRH = 5 V, RM 12.2).
 TEST(Tension, ShowsTheVoltageOnPE0AsABarGraph) {
     auto board = boardWith("tension.s19");
     Board& b = *board;

@@ -1,54 +1,20 @@
-// The EEPROM image a simulated board can start with (--eeprom), and the example programs
-// meant for it: their stored images are the assembly of their sources, and
-// examples/compteur.s run from $FE00 counts its passes as its comments say.
+// The EEPROM image a simulated board can start with (--eeprom), and the example program
+// meant for it: examples/compteur.asm run from $FE00 counts its passes as its comments say.
 #include "board_test_support.h"
 
 #include "sim/eeprom_image.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace hc11::test {
 namespace {
 
-namespace fs = std::filesystem;
-
 const std::string kImage = TESSALINE_EXAMPLES "/compteur.s19";
 constexpr uint16_t kCompte = 0x0100, kPairs = 0x0101;
 constexpr uint16_t kBoucle = 0xFE07; // the loop's JSR incremente
-
-std::string textOf(const fs::path& file) {
-    std::stringstream s;
-    s << std::ifstream(file).rdbuf();
-    return s.str();
-}
-
-// Every examples/NAME.s against its stored NAME.s19.
-TEST(ExampleProgram, StoredImagesAreTheAssemblyOfTheirSources) {
-    if (std::system("command -v m68hc11-as >/dev/null 2>&1") != 0)
-        GTEST_SKIP()
-            << "m68hc11-as not found (Debian package binutils-m68hc1x): the stored examples/*.s19 are "
-               "used but not checked against their sources";
-    const fs::path out = fs::temp_directory_path() / ("tessaline-examples-" + std::to_string(getpid()));
-    fs::create_directories(out);
-    const std::string command = std::string(TESSALINE_ASSEMBLE_EXAMPLES) + " '" + out.string() + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    int sources = 0;
-    for (const auto& entry : fs::directory_iterator(TESSALINE_EXAMPLES)) {
-        if (entry.path().extension() != ".s") continue;
-        ++sources;
-        const fs::path image = fs::path(entry.path()).replace_extension(".s19");
-        EXPECT_EQ(textOf(image), textOf(out / image.filename()))
-            << image << ": run scripts/assemble-examples.sh --update";
-    }
-    EXPECT_GE(sources, 3);
-    fs::remove_all(out);
-}
 
 // The image survives both kinds of reset; a file with one record outside the EEPROM
 // loads nothing, and tessaline-sim refuses it with status 2 before opening a terminal.

@@ -21,8 +21,15 @@ bool ScriptedSerialLine::open(const QString& device, const QString& settings) {
     }
     erreur_ = {};
     ouvert_ = true;
+    coupee_ = false;
+    coupure_ = -1;
     recus_.clear();
     return true;
+}
+
+void ScriptedSerialLine::couper(double apres) {
+    coupure_ = t_ + apres;
+    advance(0);
 }
 
 QByteArray ScriptedSerialLine::readAll() {
@@ -39,12 +46,21 @@ void ScriptedSerialLine::sendByte(quint8 octet) {
 }
 
 double ScriptedSerialLine::secondsToNextEvent() const {
-    if (prevus_.empty()) return std::numeric_limits<double>::infinity();
-    return std::max(0.0, prevus_.front().quand - t_);
+    double prochain = std::numeric_limits<double>::infinity();
+    if (!prevus_.empty()) prochain = prevus_.front().quand;
+    if (coupure_ >= 0 && !coupee_) prochain = std::min(prochain, coupure_);
+    return std::max(0.0, prochain - t_);
 }
 
 void ScriptedSerialLine::advance(double seconds) {
     t_ += seconds;
+    if (ouvert_ && !coupee_ && coupure_ >= 0 && coupure_ <= t_ + 1e-12) {
+        coupee_ = true;
+        recus_.clear();
+        erreur_ = {5, QStringLiteral("Input/output error")};
+        emit dataArrived();
+        return;
+    }
     bool arrive = false;
     while (!prevus_.empty() && prevus_.front().quand <= t_ + 1e-12) {
         if (ouvert_) recus_ += prevus_.front().octets;

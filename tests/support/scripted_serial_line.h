@@ -22,11 +22,14 @@ public:
 
     bool open(const QString& device, const QString& settings) override;
     void close() override { ouvert_ = false; }
-    bool isOpen() const override { return ouvert_; }
+    bool isOpen() const override { return ouvert_ && !coupee_; }
     int bytesWaiting() override { return recus_.size(); }
     QByteArray readAll() override;
     void sendByte(quint8 octet) override;
     ErreurExecution lastError() const override { return erreur_; }
+    bool coupee() const override { return coupee_; }
+    // The far end hangs up, `apres` seconds from now: the line breaks.
+    void couper(double apres = 0);
 
     double secondsToNextEvent() const override;
     void advance(double seconds) override;
@@ -43,7 +46,9 @@ private:
         QByteArray octets;
     };
     bool ouvert_ = false;
+    bool coupee_ = false;
     double t_ = 0;
+    double coupure_ = -1; // when the far end hangs up; -1: never
     std::deque<Prevu> prevus_;
     QByteArray recus_;
     ErreurExecution erreur_;

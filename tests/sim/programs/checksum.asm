@@ -19,35 +19,36 @@
 * common bit: Z=1, N=0, V=0, C left at 0; the last ADDA ($01 + $01) left H = 0:
 * CCR = Z ($04). A = $B9, B = $1C, X = tend = $1038 (the code takes $1000-$1032,
 * the table $1033-$1037), Y = 2 (negative bytes).
-R       equ     $0050
-        ldx     #table
-        clra
-        clrb
-        ldy     #0
-loop    adda    0,x
-        eorb    0,x
-        tst     0,x
-        bpl     pos
-        iny
-pos     inx
-        cpx     #tend
-        bne     loop
-        staa    *R
-        stab    *R+1
-        ldaa    #$F0
-        anda    #$3C
-        oraa    #$05
-        eora    #$FF
-        staa    *R+2
-        coma
-        nega
-        staa    *R+3
-        asra
-        lsra
-        rora
-        staa    *R+4
-        bita    #$46
-        stop
-table   fcb     $12,$F0,$7F,$80,$01
-tend    equ     *
-        end
+R       EQU     $0050
+        ORG     $1000
+        LDX     #table
+        CLRA
+        CLRB
+        LDY     #0
+loop    ADDA    0,X
+        EORB    0,X
+        TST     0,X
+        BPL     pos
+        INY
+pos     INX
+        CPX     #tend
+        BNE     loop
+        STAA    R
+        STAB    R+1
+        LDAA    #$F0
+        ANDA    #$3C
+        ORAA    #$05
+        EORA    #$FF
+        STAA    R+2
+        COMA
+        NEGA
+        STAA    R+3
+        ASRA
+        LSRA
+        RORA
+        STAA    R+4
+        BITA    #$46
+        STOP
+table   FCB     $12,$F0,$7F,$80,$01
+tend    EQU     *
+        END

@@ -17,26 +17,27 @@
 * FDIV: $0001 * 65536 / 3 = $5555 remainder 1, so third = $5555; Z, V, C = 0.
 * MUL: 12 * 11 = 132 = $0084 and C = bit 7 of B = 1; LDAA/LDAB cleared N, Z
 * and V, the last ADDB ($05 + $30) left H = 0: CCR = C ($01), D = $0084.
-        ldd     #54321
-        ldy     #text+5
-digit   ldx     #10
-        idiv
-        addb    #'0'
-        dey
-        stab    0,y
-        xgdx
-        cpd     #0
-        bne     digit
-        ldd     #1
-        ldx     #3
-        fdiv
-        stx     third
-        ldaa    #12
-        ldab    #11
-        mul
-        std     product
-        stop
-third   fdb     0
-product fdb     0
-text    fcb     0,0,0,0,0
-        end
+        ORG     $1000
+        LDD     #54321
+        LDY     #text+5
+digit   LDX     #10
+        IDIV
+        ADDB    #'0'
+        DEY
+        STAB    0,Y
+        XGDX
+        CPD     #0
+        BNE     digit
+        LDD     #1
+        LDX     #3
+        FDIV
+        STX     third
+        LDAA    #12
+        LDAB    #11
+        MUL
+        STD     product
+        STOP
+third   FDB     0
+product FDB     0
+text    FCB     0,0,0,0,0
+        END

@@ -23,37 +23,38 @@
 * PSHB then PSHA rebuild the word for PULX (X = $4C50), TSY gives Y = SP + 1 =
 * $0200. The last ASLD left C = 0, LDX cleared N, Z and V, ADCA cleared H, and the
 * pulls change no flag: CCR = 0.
-        ldx     #$9234
-        ldaa    #$E0
-        pshx
-        psha
-        bsr     addarg
-        ins
-        puly
-        ldd     #$0101
-        jsr     double
-        ldx     #double
-        jsr     0,x
-        ldx     #done
-        jmp     0,x
-        ldaa    #$EE
-        stop
-done    pshy
-        pula
-        pulb
-        pshb
-        psha
-        pulx
-        tsy
-        stop
-addarg  tsx
-        ldd     3,x
-        addb    2,x
-        adca    #0
-        std     3,x
-        rts
-double  xgdy
-        asld
-        xgdy
-        rts
-        end
+        ORG     $1000
+        LDX     #$9234
+        LDAA    #$E0
+        PSHX
+        PSHA
+        BSR     addarg
+        INS
+        PULY
+        LDD     #$0101
+        JSR     double
+        LDX     #double
+        JSR     0,X
+        LDX     #done
+        JMP     0,X
+        LDAA    #$EE
+        STOP
+done    PSHY
+        PULA
+        PULB
+        PSHB
+        PSHA
+        PULX
+        TSY
+        STOP
+addarg  TSX
+        LDD     3,X
+        ADDB    2,X
+        ADCA    #0
+        STD     3,X
+        RTS
+double  XGDY
+        ASLD
+        XGDY
+        RTS
+        END

@@ -20,33 +20,34 @@
 * bit: $81 -> $02 with C=1, $80 -> $01 with C=1, $01 -> $03 with C=0. The last ROL
 * gives N=0, Z=0, C=0 and V = N xor C = 0; nothing here changes H: CCR = 0. D = 0,
 * X = $0040, Y = word = $104E (the code takes $1000-$104D).
-FLAGS   equ     $0040
-COUNT   equ     $0042
-        ldd     #$B5C3
-        ldy     #0
-count   lsrd
-        bcc     nobit
-        iny
-nobit   cpd     #0
-        bne     count
-        sty     *COUNT
-        clr     FLAGS
-        bset    *FLAGS,#$81
-        ldx     #FLAGS
-        bclr    0,x,#$01
-        brclr   0,x,#$80,bad
-        brset   *FLAGS,#$80,ok
-bad     ldaa    #$EE
-        stop
-ok      ldy     #word
-        bset    0,y,#$01
-        bclr    0,y,#$C0
-        brclr   0,y,#$01,bad
-        brset   0,y,#$01,shift
-        bra     bad
-shift   asl     2,y
-        rol     1,y
-        rol     0,y
-        stop
-word    fcb     $C0,$80,$81
-        end
+FLAGS   EQU     $0040
+COUNT   EQU     $0042
+        ORG     $1000
+        LDD     #$B5C3
+        LDY     #0
+count   LSRD
+        BCC     nobit
+        INY
+nobit   CPD     #0
+        BNE     count
+        STY     COUNT
+        CLR     FLAGS
+        BSET    FLAGS,#$81
+        LDX     #FLAGS
+        BCLR    0,X,#$01
+        BRCLR   0,X,#$80,bad
+        BRSET   FLAGS,#$80,ok
+bad     LDAA    #$EE
+        STOP
+ok      LDY     #word
+        BSET    0,Y,#$01
+        BCLR    0,Y,#$C0
+        BRCLR   0,Y,#$01,bad
+        BRSET   0,Y,#$01,shift
+        BRA     bad
+shift   ASL     2,Y
+        ROL     1,Y
+        ROL     0,Y
+        STOP
+word    FCB     $C0,$80,$81
+        END

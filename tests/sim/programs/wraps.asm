@@ -14,20 +14,21 @@
 * taken as signed would read $0000 again). The BRA written at $FFFE ends at $FFFF,
 * so its target is $0000 + 4, where the STOP was stored. A = $20, B = $04,
 * Y = $0001; the last STD cleared N, Z and V and nothing set C or H: CCR = 0.
-        ldd     #$1234
-        std     *$FF
-        ldd     #$56CF
-        staa    $FFFF
-        stab    *$04
-        ldaa    #$78
-        staa    *$00
-        ldx     $FFFF
-        ldy     #$FFF0
-        ldaa    $10,y
-        ldy     #$0001
-        ldab    $FF,y
-        std     *$50
-        ldd     #$2004
-        std     $FFFE
-        jmp     $FFFE
-        end
+        ORG     $1000
+        LDD     #$1234
+        STD     $FF
+        LDD     #$56CF
+        STAA    $FFFF
+        STAB    $04
+        LDAA    #$78
+        STAA    $00
+        LDX     $FFFF
+        LDY     #$FFF0
+        LDAA    $10,Y
+        LDY     #$0001
+        LDAB    $FF,Y
+        STD     $50
+        LDD     #$2004
+        STD     $FFFE
+        JMP     $FFFE
+        END

@@ -16,26 +16,27 @@
 * TSX finds, from X = $01F7 up: CCR $01 (C from SEC), B $22, A $11, X $3344,
 * Y $5566 and the return address $1013 after the SWI. RTI restores all of them with
 * A = $99 from the changed frame; I is clear again and C set: CCR = C ($01).
-        ldx     #handler
-        stx     $FFF6
-        ldaa    #$11
-        ldab    #$22
-        ldx     #$3344
-        ldy     #$5566
-        sec
-        swi
-        stop
-handler tsx
-        ldy     #$0060
-        ldab    #9
-copy    ldaa    0,x
-        staa    0,y
-        inx
-        iny
-        decb
-        bne     copy
-        tsx
-        ldaa    #$99
-        staa    2,x
-        rti
-        end
+        ORG     $1000
+        LDX     #handler
+        STX     $FFF6
+        LDAA    #$11
+        LDAB    #$22
+        LDX     #$3344
+        LDY     #$5566
+        SEC
+        SWI
+        STOP
+handler TSX
+        LDY     #$0060
+        LDAB    #9
+copy    LDAA    0,X
+        STAA    0,Y
+        INX
+        INY
+        DECB
+        BNE     copy
+        TSX
+        LDAA    #$99
+        STAA    2,X
+        RTI
+        END

@@ -17,20 +17,21 @@
 * The code takes $1000-$1018, so num1 = $1019, num2 = $101D, sum = $1021.
 * At the end A = $20, B = 0, X = num1-1 = $1018, Y = sum-1 = $1020; DECB to zero sets Z and clears
 * N and V, DAA left C = 0 and the last ADCA H = 0: CCR = Z ($04).
-        ldx     #num1+3
-        ldy     #sum+3
-        ldab    #4
-        clc
-loop    ldaa    0,x
-        adca    4,x
-        daa
-        staa    0,y
-        dex
-        dey
-        decb
-        bne     loop
-        stop
-num1    fcb     $19,$99,$45,$78
-num2    fcb     $00,$00,$54,$28
-sum     fcb     $FF,$FF,$FF,$FF
-        end
+        ORG     $1000
+        LDX     #num1+3
+        LDY     #sum+3
+        LDAB    #4
+        CLC
+loop    LDAA    0,X
+        ADCA    4,X
+        DAA
+        STAA    0,Y
+        DEX
+        DEY
+        DECB
+        BNE     loop
+        STOP
+num1    FCB     $19,$99,$45,$78
+num2    FCB     $00,$00,$54,$28
+sum     FCB     $FF,$FF,$FF,$FF
+        END

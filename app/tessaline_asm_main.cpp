@@ -89,8 +89,8 @@ bool ecrireProduits(const QList<std::pair<QString, QByteArray>>& produits, QText
     bool ecrit = true;
     for (std::size_t i = 0; i < fichiers.size(); ++i)
         if (!fichiers[i]->valider()) {
-            erreurs << produits[qsizetype(i)].first << ": error: cannot write: " << raison(fichiers[i]->echec())
-                    << Qt::endl;
+            erreurs << produits[qsizetype(i)].first
+                    << ": error: cannot write: " << raison(fichiers[i]->echec()) << Qt::endl;
             ecrit = false;
         }
     return ecrit;

@@ -78,8 +78,8 @@ bool lireArguments(const QStringList& a, Arguments& r, QString& erreur) {
     return true;
 }
 
-int fenetres(QApplication& app, SerialLine& ligne, SettingsStore& reglages, BoardControl* board,
-             bool finPret, bool autrePort = false) {
+int fenetres(QApplication& app, SerialLine& ligne, SettingsStore& reglages, BoardControl* board, bool finPret,
+             bool autrePort = false) {
     QtEventClock horloge;
     MainWindow principale(ligne, horloge, reglages, board);
     principale.setPortAChoisir(autrePort);

@@ -62,10 +62,10 @@ QString avecExtension(Screen& e, const QString& nom, const QString& extension) {
     if (!QFileInfo(nom).suffix().isEmpty()) return nom;
     const QString complet = nom + (nom.endsWith(u'.') ? extension.mid(1) : extension);
     if (!QFileInfo::exists(complet)) return complet;
-    const Reponse r = e.message(QStringLiteral("Le fichier ") + complet +
-                                    QStringLiteral(" existe d\u00e9j\u00e0.") + FinLigne +
-                                    QStringLiteral("Voulez-vous le remplacer ?"),
-                                TitreApplication, Icone::Exclamation, Boutons::OuiNon);
+    const Reponse r =
+        e.message(QStringLiteral("Le fichier ") + complet + QStringLiteral(" existe d\u00e9j\u00e0.") +
+                      FinLigne + QStringLiteral("Voulez-vous le remplacer ?"),
+                  TitreApplication, Icone::Exclamation, Boutons::OuiNon);
     return r == Reponse::Oui ? complet : QString();
 }
 
@@ -155,7 +155,8 @@ FinTeleversement UpLoadDIS(Session& session, const AvantTeleversement& avant) {
     const int debut = HexaDec(session.console.CmdAdresse);
     const int fin = debut + HexaDec(session.console.CmdLongueur) - 1;
     return televerser(session, QStringLiteral("UpLoadDIS"), QStringLiteral("Fichiers Assembleur (*.DIS)"),
-                      QStringLiteral(".DIS"), debut, std::min(fin, 0xFFFF), avant, [&](FichierEnregistre& fichier) {
+                      QStringLiteral(".DIS"), debut, std::min(fin, 0xFFFF), avant,
+                      [&](FichierEnregistre& fichier) {
                           for (int a = debut; a <= fin;) {
                               const QString texteAdresse = DecHexa4(a);
                               const QString hexa = LoadMem(session, texteAdresse, OctetsInstruction);

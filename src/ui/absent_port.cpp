@@ -32,7 +32,8 @@ QString portAbsent(const Configuration& config) {
 #endif
 }
 
-ChoixDemarrage choisirDemarrage(const SettingsStore& reglages, const QString& dossierProgramme, QWidget* parent) {
+ChoixDemarrage choisirDemarrage(const SettingsStore& reglages, const QString& dossierProgramme,
+                                QWidget* parent) {
     if (!premierDemarrage(reglages)) return ChoixDemarrage::Port;
     const Configuration config = lireConfiguration(reglages, dossierProgramme).configuration;
     const QString absent = portAbsent(config);

@@ -224,13 +224,15 @@ void FilesWindow::actualiserS19Ancien() {
     s19Ancien_ = session_.console.s19Present && !f.FichierASM.isEmpty() && s19.isFile() && source.isFile() &&
                  (sourceModifiee() || source.lastModified() > s19.lastModified());
     const QString texte =
-        s19Ancien_ ? QStringLiteral("Le source %1 est plus r\u00e9cent que ce S19 : ce programme n'est pas "
-                                    "celui du source. Compilez-le (Fichier > Compiler) pour le mettre \u00e0 jour.")
-                         .arg(source.fileName())
-                   : QString();
+        s19Ancien_
+            ? QStringLiteral("Le source %1 est plus r\u00e9cent que ce S19 : ce programme n'est pas "
+                             "celui du source. Compilez-le (Fichier > Compiler) pour le mettre \u00e0 jour.")
+                  .arg(source.fileName())
+            : QString();
     s19AncienBandeau_->setText(texte);
     s19AncienBandeau_->setVisible(s19Ancien_);
-    onglets_->setTabIcon(OngletS19, s19Ancien_ ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+    onglets_->setTabIcon(OngletS19,
+                         s19Ancien_ ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
     onglets_->setTabToolTip(OngletS19, texte);
 }
 
@@ -253,7 +255,8 @@ void FilesWindow::montrerBilanCompilation(const BilanCompilation& bilan) {
         texte = QStringLiteral("Compilation \u00e9chou\u00e9e (code %1)").arg(bilan.statut);
     }
     if (echec)
-        texte += QStringLiteral(" ; S19, LST et SYM de la derni\u00e8re compilation r\u00e9ussie conserv\u00e9s");
+        texte +=
+            QStringLiteral(" ; S19, LST et SYM de la derni\u00e8re compilation r\u00e9ussie conserv\u00e9s");
     bilan_->setText(texte);
     bilan_->setStyleSheet(echec ? QStringLiteral("color: #c00000; font-weight: bold;")
                                 : QStringLiteral("color: #008000;"));

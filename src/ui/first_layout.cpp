@@ -71,7 +71,8 @@ QList<QRect> mosaique(const QList<TuileFenetre>& fenetres, const QSize& zone, Qt
         for (const QPoint& c : coins) {
             const QRect essai(c, f.taille);
             if (essai.right() >= zone.width() && c.x() > 0) continue;
-            if (std::any_of(fixes.cbegin(), fixes.cend(), [&](const QRect& r) { return r.intersects(essai); }))
+            if (std::any_of(fixes.cbegin(), fixes.cend(),
+                            [&](const QRect& r) { return r.intersects(essai); }))
                 continue;
             if (meilleure.isNull() || essai.bottom() < meilleure.bottom() ||
                 (essai.bottom() == meilleure.bottom() && essai.left() < meilleure.left()))
@@ -112,7 +113,8 @@ QList<QRect> mosaique(const QList<TuileFenetre>& fenetres, const QSize& zone, Qt
         const TuileFenetre& f = fenetres[i];
         int w = f.taille.width();
         if (!f.largeurFixe) {
-            w = std::max(largeurReste * (v + 1) / variables - largeurReste * v / variables, f.minimum.width());
+            w = std::max(largeurReste * (v + 1) / variables - largeurReste * v / variables,
+                         f.minimum.width());
             ++v;
         }
         const int h = f.hauteurFixe ? f.taille.height() : std::max(hauteurReste, f.minimum.height());
@@ -130,10 +132,10 @@ QList<QRect> cascade(const QList<TuileFenetre>& fenetres, const QSize& zone, int
         // The resizable ones all of one size: the last one reaches the
         // zone's bottom right corner.
         const int fin = int(fenetres.size() - 1 - i) * pas;
-        const int w = f.largeurFixe ? f.taille.width()
-                                    : std::max(zone.width() - coin.x() - fin, f.minimum.width());
-        const int h = f.hauteurFixe ? f.taille.height()
-                                    : std::max(zone.height() - coin.y() - fin, f.minimum.height());
+        const int w =
+            f.largeurFixe ? f.taille.width() : std::max(zone.width() - coin.x() - fin, f.minimum.width());
+        const int h =
+            f.hauteurFixe ? f.taille.height() : std::max(zone.height() - coin.y() - fin, f.minimum.height());
         places << QRect(coin, QSize(w, h));
     }
     return places;

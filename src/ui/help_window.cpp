@@ -114,8 +114,8 @@ void HelpWindow::afficherACote(const QString& page, QWidget* question) {
     const QMargins bords(dedans.left() - cadreQuestion.left(), dedans.top() - cadreQuestion.top(),
                          cadreQuestion.right() - dedans.right(), cadreQuestion.bottom() - dedans.bottom());
     const QSize pourtour(bords.left() + bords.right(), bords.top() + bords.bottom());
-    const CoteACote c = aCoteDe(cadreQuestion, size() + pourtour, minimumSize() + pourtour,
-                                ecran->availableGeometry());
+    const CoteACote c =
+        aCoteDe(cadreQuestion, size() + pourtour, minimumSize() + pourtour, ecran->availableGeometry());
     if (c.question != cadreQuestion) question->move(c.question.topLeft());
     setGeometry(c.aide.marginsRemoved(bords));
     // A narrow window leaves the page the larger share.

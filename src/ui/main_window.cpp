@@ -126,7 +126,8 @@ MainWindow::MainWindow(SerialLine& ligne, EventClock& horloge, SettingsStore& re
         InfoDialog info(*session_, titre, operation, this);
         info.executer();
     });
-    ecran_->setHelpHandler([this](int contexte, QWidget* question) { aide(pageDuContexte(contexte), question); });
+    ecran_->setHelpHandler(
+        [this](int contexte, QWidget* question) { aide(pageDuContexte(contexte), question); });
     // A simulated board leaves reset when the download waits for it, as the
     // user would press RESET on a real one.
     if (board_) {

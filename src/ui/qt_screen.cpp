@@ -191,7 +191,8 @@ Reponse QtScreen::afficherBoite(const QString& text, const QString& title, Icone
         QPushButton* aide = boite.addButton(QMessageBox::Help);
         aide->setText(QStringLiteral("&Aide"));
         QObject::disconnect(aide, &QAbstractButton::clicked, nullptr, nullptr);
-        QObject::connect(aide, &QAbstractButton::clicked, [this, contexte, &boite] { aide_(contexte, &boite); });
+        QObject::connect(aide, &QAbstractButton::clicked,
+                         [this, contexte, &boite] { aide_(contexte, &boite); });
         boite.setWindowModality(Qt::WindowModal);
     }
     switch (boite.exec()) {

@@ -3,6 +3,8 @@
 // about unsaved edits, Compile around its operation, the trace's links into the
 // source, the listing following the stop PC, and printing a tab.
 #include "gui_fixture.h"
+#include "operations/compilation.h"
+#include "operations/console_command_table.h"
 #include "operations/talker_link.h"
 #include "ui/console_window.h"
 #include "ui/file_commands.h"
@@ -13,6 +15,7 @@
 #include "ui/trace_window.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QImage>
 #include <QMdiArea>
@@ -378,8 +381,8 @@ TEST_F(Fichiers, PrintGivesTheFirstCopyTheTitleAndEveryCopyTheWholeTextInBlack) 
     EXPECT_TRUE(polices.readAllStandardOutput().contains("LiberationMono-Bold"));
     QProcess image;
     image.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
-                {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
-                 pdfs[0], chemin(QStringLiteral("page"))});
+                {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"),
+                 QStringLiteral("-singlefile"), pdfs[0], chemin(QStringLiteral("page"))});
     ASSERT_TRUE(image.waitForFinished(30000));
     const QImage page(chemin(QStringLiteral("page.png")));
     ASSERT_FALSE(page.isNull());
@@ -418,6 +421,61 @@ TEST_F(Fichiers, LoadS19ProgramsTheFileShown) {
     EXPECT_EQ(s.board.peek(0xFE00), 0x0E);
     EXPECT_EQ(s.board.peek(0xFE22), 0x39);
     EXPECT_EQ(s.board.peek(0xFE23), 0xFF) << "nothing past the records";
+}
+
+// A compile with errors says so in the files window's own bar; the S19 tab
+// warns while the source is newer than its S-records; File > New greys Load
+// *.S19 and drops it when it was the command chosen.
+TEST_F(Fichiers, AFailedCompileIsToldInTheWindowAndAnOldS19IsMarked) {
+    QFile exemple(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"));
+    ASSERT_TRUE(exemple.open(QIODevice::ReadOnly));
+    ecrire("K.ASM", Source);
+    ecrire("K.S19", exemple.readAll());
+    // The S-records written after the source: up to date.
+    const QDateTime avant = QDateTime::currentDateTime().addSecs(-60);
+    QFile source(chemin("K.ASM"));
+    ASSERT_TRUE(source.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(source.setFileTime(avant, QFileDevice::FileModificationTime));
+    source.close();
+    ouvrir("K.ASM");
+    auto* bandeau = f->findChild<QWidget*>("lblS19Ancien");
+    ASSERT_NE(bandeau, nullptr);
+    EXPECT_FALSE(f->s19Ancien());
+    EXPECT_TRUE(bandeau->isHidden());
+
+    // An edit not compiled yet: the tab says so, and so does a source saved
+    // after the S-records.
+    taper("      NOP");
+    EXPECT_TRUE(f->s19Ancien());
+    EXPECT_FALSE(bandeau->isHidden());
+    action("mnuFileSave")->trigger();
+    EXPECT_FALSE(f->sourceModifiee());
+    EXPECT_TRUE(f->s19Ancien()) << "the source file is newer than K.S19";
+
+    BilanCompilation bilan;
+    bilan.lance = bilan.termine = true;
+    bilan.statut = 1;
+    bilan.lignesErreur = 2;
+    c->compilateur = [&](Session&, const std::function<void()>& recharger) {
+        recharger();
+        return bilan;
+    };
+    action("mnuFileCompile")->trigger();
+    EXPECT_TRUE(f->texteBilanCompilation().startsWith("Erreurs de compilation"));
+    EXPECT_TRUE(f->s19Ancien()) << "the products are still the old ones";
+
+    // File > New: Load *.S19 greyed, and no longer the chosen command.
+    s.controle<QPushButton>("cmdLOADTALKER")->click();
+    auto* chargerS19 = s.controle<QPushButton>("cmdLOADS19");
+    ASSERT_TRUE(chargerS19->isEnabled());
+    chargerS19->click();
+    EXPECT_EQ(s.fenetre->session().console.CmdCourante, code::LoadS19);
+    action("mnuFileNew")->trigger();
+    EXPECT_FALSE(chargerS19->isEnabled());
+    EXPECT_NE(s.fenetre->session().console.CmdCourante, code::LoadS19);
+    EXPECT_FALSE(s.controle<QPushButton>("cmdEXECUTE")->isEnabled());
+    EXPECT_TRUE(f->texteBilanCompilation().isEmpty());
+    EXPECT_FALSE(f->s19Ancien());
 }
 
 TEST(FichiersRestart, PlaceAndRecentListComeBackFromTheSettingsAndGoBackToThem) {

@@ -32,7 +32,9 @@ std::string nom(const QWidget* w) {
 // for it in the top row); no other window may cover another.
 bool recouvrementPermis(const QMdiSubWindow* a, const QMdiSubWindow* b) {
     const auto estPanneau = [](const QMdiSubWindow* w) { return w->widget()->objectName() == "frmCarte"; };
-    const auto estTrace = [](const QMdiSubWindow* w) { return w->widget()->objectName() == "frmTraceCommandes"; };
+    const auto estTrace = [](const QMdiSubWindow* w) {
+        return w->widget()->objectName() == "frmTraceCommandes";
+    };
     return (estPanneau(a) && estTrace(b)) || (estPanneau(b) && estTrace(a));
 }
 
@@ -100,7 +102,6 @@ TEST_F(Disposition, TilesNeverOverlapAndTheCascadeShowsEveryTitleBar) {
     for (const char* action : {"mnuWindowTileHorizontal", "mnuWindowTileVertical"}) {
         menu(action);
         const QList<QMdiSubWindow*> fenetres = mdi->subWindowList();
-        if (qEnvironmentVariableIsSet("DBG")) { for (auto* f : fenetres) qDebug() << action << f->objectName() << f->geometry() << f->minimumSizeHint(); qDebug() << mdi->viewport()->size(); }
         for (qsizetype i = 0; i < fenetres.size(); ++i) {
             const QRect g = fenetres[i]->geometry();
             EXPECT_TRUE(g.left() >= 0 && g.top() >= 0) << action << " " << nom(fenetres[i]);
@@ -149,7 +150,7 @@ TEST(DispositionStockee, ALayoutFromALargerScreenComesInside) {
     s.fenetre->demarrer();
     QApplication::processEvents();
     const QRect ecran = s.fenetre->screen()->availableGeometry();
-    EXPECT_TRUE(ecran.contains(s.fenetre->frameGeometry())) << s.fenetre->frameGeometry().width() << " " << s.fenetre->frameGeometry().height()<< " " << s.fenetre->frameGeometry().x()<< " " << s.fenetre->frameGeometry().y() << " " << s.fenetre->width();
+    EXPECT_TRUE(ecran.contains(s.fenetre->frameGeometry()));
     const QRect zone = zoneDe(*s.fenetre)->viewport()->rect();
     for (const QMdiSubWindow* f : zoneDe(*s.fenetre)->subWindowList()) {
         const QRect g = f->geometry();

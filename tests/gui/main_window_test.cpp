@@ -157,7 +157,8 @@ TEST(MainWindow, AFirstStartWithoutItsPortOffersTheSimulatedBoard) {
             EXPECT_EQ(q->buttons().size(), 2);
             q->findChild<QPushButton*>(QLatin1String(bouton))->click();
         });
-        EXPECT_EQ(choisirDemarrage(*reglages(premier), QApplication::applicationDirPath()), attendu) << bouton;
+        EXPECT_EQ(choisirDemarrage(*reglages(premier), QApplication::applicationDirPath()), attendu)
+            << bouton;
         EXPECT_TRUE(texte.startsWith("Le port COM") && texte.contains(" (" + absent + ") n'existe pas"))
             << texte.toStdString();
     }

@@ -147,7 +147,8 @@ TEST_F(CompileTest, AFaultKeepsTheLastGoodProductsAndASuccessReplacesThem) {
     ouvrir(QStringLiteral("PROG"));
     ASSERT_TRUE(compilerSource(session, {}).reussi());
     QMap<QString, QByteArray> bons;
-    for (const QString& f : {session.fichiers.FichierS19, session.fichiers.FichierLST, session.fichiers.FichierSYM})
+    for (const QString& f :
+         {session.fichiers.FichierS19, session.fichiers.FichierLST, session.fichiers.FichierSYM})
         bons[f] = lire(f);
     ASSERT_TRUE(bons[session.fichiers.FichierS19].startsWith("S0"));
 
@@ -158,12 +159,14 @@ TEST_F(CompileTest, AFaultKeepsTheLastGoodProductsAndASuccessReplacesThem) {
     EXPECT_EQ(echec.lignesErreur, 2);
     for (auto it = bons.cbegin(); it != bons.cend(); ++it)
         EXPECT_EQ(lire(it.key()), it.value()) << it.key().toStdString();
-    EXPECT_EQ(texte(fichiers()), "PROG.ASM|PROG.LST|PROG.S19|PROG.SYM|RETOUR.NFO") << "no temporary file left";
+    EXPECT_EQ(texte(fichiers()), "PROG.ASM|PROG.LST|PROG.S19|PROG.SYM|RETOUR.NFO")
+        << "no temporary file left";
     const auto runs = ecran.runsOf(Zone::Trace);
     ASSERT_EQ(runs.size(), 2);
     EXPECT_EQ(runs[0].text, "\r\n");
-    EXPECT_EQ(runs[1].text, "PROG.ASM(3): error: undefined symbol NOWHERE\n"
-                            "PROG.ASM: 1 error(s), nothing written (PROG.S19, .LST and .SYM left as they were)\n");
+    EXPECT_EQ(runs[1].text,
+              "PROG.ASM(3): error: undefined symbol NOWHERE\n"
+              "PROG.ASM: 1 error(s), nothing written (PROG.S19, .LST and .SYM left as they were)\n");
     EXPECT_EQ(runs[1].colour, couleur::Rouge);
     EXPECT_TRUE(runs[1].bold);
 

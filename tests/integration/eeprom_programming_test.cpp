@@ -107,7 +107,8 @@ TEST_F(Programmation, TheExampleLandsInTheEeprom) {
     EXPECT_EQ(ecran().values["prgBarEtat"].last(), 100);
     // The trace names the file and the addresses it covers; the progress
     // window names the chip.
-    EXPECT_TRUE(ecran().text(Zone::Trace).contains("\tLoad " + t->session.fichiers.FichierS19 + " FE00-FE22\r\n"))
+    EXPECT_TRUE(
+        ecran().text(Zone::Trace).contains("\tLoad " + t->session.fichiers.FichierS19 + " FE00-FE22\r\n"))
         << ecran().text(Zone::Trace).toStdString();
     EXPECT_EQ(ecran().texts["lblInfo"], "Programmation 68HC11F1 en cours ...\r\nAttendez S.V.P ...");
 }

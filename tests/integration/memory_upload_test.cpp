@@ -172,8 +172,8 @@ TEST_F(Televersement, ANameWithoutExtensionGetsItAndTheTraceNamesFileAndRange) {
         EXPECT_TRUE(QFileInfo(attendu).isFile());
         EXPECT_FALSE(QFileInfo::exists(sansExtension));
         const QString trace = ecran().text(Zone::Trace);
-        EXPECT_TRUE(trace.endsWith((dis ? "\tUpload DIS FE00-FE0F " : "\tUpload BIN FE00-FE0F ") + attendu +
-                                   "\r\n"))
+        EXPECT_TRUE(
+            trace.endsWith((dis ? "\tUpload DIS FE00-FE0F " : "\tUpload BIN FE00-FE0F ") + attendu + "\r\n"))
             << trace.toStdString();
 
         // Again: the completed name now exists, and Non keeps it.

@@ -555,7 +555,9 @@ void MainWindow::ramenerDansEcran() {
         // The frame, title bar included, within the screen.
         const QRect dispo = ecran->availableGeometry();
         const QSize cadre = frameGeometry().size() - size();
-        const QSize dedans = size().boundedTo(dispo.size() - cadre);
+        // The size just asked for: under a window manager size() lags until
+        // it has granted it.
+        const QSize dedans = (dedansVoulu_.isValid() ? dedansVoulu_ : size()).boundedTo(dispo.size() - cadre);
         placerPrincipale(ramenerDans(QRect(cadreVoulu_, dedans + cadre), dispo).topLeft(), dedans);
     }
     if (layout()) layout()->activate();
@@ -577,6 +579,7 @@ void MainWindow::ramenerDansEcran() {
 // each quit and restart.)
 void MainWindow::placerPrincipale(const QPoint& cadre, const QSize& dedans) {
     cadreVoulu_ = cadre;
+    dedansVoulu_ = dedans;
     const QWindow* w = windowHandle();
     const QMargins bords = w ? w->frameMargins() : QMargins();
     setGeometry(QRect(cadre + QPoint(bords.left(), bords.top()), dedans));
@@ -595,7 +598,9 @@ void MainWindow::placerPrincipale(const QPoint& cadre, const QSize& dedans) {
             // The frame now known, the window within the screen with it.
             const QSize pourtour(m.left() + m.right(), m.top() + m.bottom());
             const QRect dispo = ecranDisponible();
-            const QSize dedans = size().boundedTo(dispo.size() - pourtour);
+            // The size asked for, not size(): the window manager may not
+            // have granted it yet.
+            const QSize dedans = dedansVoulu_.boundedTo(dispo.size() - pourtour);
             const QPoint coin = ramenerDans(QRect(cadreVoulu_, dedans + pourtour), dispo).topLeft();
             if (coin != frameGeometry().topLeft() || dedans != size()) {
                 cadreVoulu_ = coin;

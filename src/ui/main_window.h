@@ -135,6 +135,7 @@ private:
     // Where the main window's frame is to stand, and the wait for the window
     // manager's frame that places it there.
     QPoint cadreVoulu_;
+    QSize dedansVoulu_;
     QTimer* cadreAttendu_ = nullptr;
     int attentesCadre_ = 0;
     // A window of its own, so that a question left open does not block it.

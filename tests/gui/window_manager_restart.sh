@@ -87,6 +87,10 @@ for cycle in 0 1 2 3; do
     [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + l)) -le "$largeur" ] && [ $((y + h)) -le "$hauteur" ] ||
         echec "cycle $cycle: the frame $place is not on the ${ecran} screen"
     if [ -z "$reference" ]; then
+        # The first start fills most of the screen: not a size left over
+        # from before the window manager granted the one asked for.
+        [ $((l * 10)) -ge $((largeur * 8)) ] && [ $((h * 10)) -ge $((hauteur * 8)) ] ||
+            echec "cycle $cycle: the first start's frame $place does not fill the ${ecran} screen"
         reference=$place
     elif [ "$place" != "$reference" ]; then
         echec "cycle $cycle: the frame came back at $place, not at $reference"

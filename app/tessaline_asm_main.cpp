@@ -1,7 +1,6 @@
 // tessaline-asm: assembles one 68HC11 source. For SOURCE = folder/NAME.ext it
 // writes folder/NAME.S19, NAME.LST and NAME.SYM (NAME: the file name up to its
-// first '.'; a product already spelt NAME.s19, .lst or .sym keeps that
-// spelling) and prints one "FILE(LINE): error: ..." line per fault, or one
+// first '.') and prints one "FILE(LINE): error: ..." line per fault, or one
 // success line. Exit status 1 on faults, and then none of the three products
 // is touched: those of the last assembly that succeeded stay as they were.
 // The three are written to temporary files that replace them only once all
@@ -62,14 +61,6 @@ QString raison(const EchecFichier& e) {
     case NatureFichier::Autre: break;
     }
     return QStringLiteral("not a regular file");
-}
-
-// The product NAME.EXT beside the source, or NAME.ext when only that one is
-// there, so that a new assembly replaces the file the user has.
-QString produit(const QString& base, const char* extension) {
-    const QString majuscules = base + u'.' + QLatin1String(extension);
-    const QString minuscules = base + u'.' + QLatin1String(extension).toString().toLower();
-    return !QFileInfo::exists(majuscules) && QFileInfo::exists(minuscules) ? minuscules : majuscules;
 }
 
 // The three products, written to temporary files beside them; the old files
@@ -141,9 +132,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QList<std::pair<QString, QByteArray>> produits = {
-        {produit(base, "LST"), texteListing(a)},
-        {produit(base, "SYM"), texteSymboles(a)},
-        {produit(base, "S19"), texteS19(a, nom)},
+        {base + QStringLiteral(".LST"), texteListing(a)},
+        {base + QStringLiteral(".SYM"), texteSymboles(a)},
+        {base + QStringLiteral(".S19"), texteS19(a, nom)},
     };
     if (!ecrireProduits(produits, sortie)) return 1;
     sortie << source.fileName() << ": assembled without error, " << a.nombreOctets() << " byte(s) of code in "

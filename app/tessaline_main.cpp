@@ -15,6 +15,7 @@
 #include "sim/chip.h"
 #include "sim/eeprom_image.h"
 #include "sim_board_control.h"
+#include "ui/absent_port.h"
 #include "ui/console_window.h"
 #include "ui/main_window.h"
 
@@ -91,9 +92,10 @@ bool lireArguments(const QStringList& a, Arguments& r, QString& erreur) {
 }
 
 int fenetres(QApplication& app, SerialLine& ligne, SettingsStore& reglages, BoardControl* board,
-             const Arguments& arguments) {
+             const Arguments& arguments, bool autrePort = false) {
     QtEventClock horloge;
     MainWindow principale(ligne, horloge, reglages, board);
+    principale.setPortAChoisir(autrePort);
     horloge.setAliveCheck([&principale] { return principale.isVisible(); });
     principale.show();
     QTimer::singleShot(0, &principale, [&] {
@@ -150,9 +152,19 @@ int main(int argc, char** argv) {
                                                   ? std::make_unique<SettingsStore>()
                                                   : std::make_unique<SettingsStore>(arguments.reglages);
 
+    // A first start on a computer without the configured port: the simulated
+    // board, or another port, as the user chooses.
+    bool autrePort = false;
+    if (!arguments.simuler) {
+        switch (choisirDemarrage(*reglages, QApplication::applicationDirPath())) {
+        case ChoixDemarrage::CarteSimulee: arguments.simuler = true; break;
+        case ChoixDemarrage::AutrePort: autrePort = true; break;
+        case ChoixDemarrage::Port: break;
+        }
+    }
     if (!arguments.simuler) {
         QtSerialLine ligne;
-        return fenetres(app, ligne, *reglages, nullptr, arguments);
+        return fenetres(app, ligne, *reglages, nullptr, arguments, autrePort);
     }
 
     // The simulated board is the configured chip with the configured crystal,

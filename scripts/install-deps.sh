@@ -18,6 +18,9 @@ packages=(
     xvfb xauth imagemagick x11-utils poppler-utils
     # pidstat, for the benchmark of the windows at rest.
     sysstat
+    # A window manager and a way to drive it, for the test of the main
+    # window's place across restarts.
+    openbox xdotool
 )
 
 missing=()

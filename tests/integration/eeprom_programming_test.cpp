@@ -95,7 +95,6 @@ TEST_F(Programmation, TheExampleLandsInTheEeprom) {
     fichier(texte);
     const auto avant = t->memoire();
 
-    t->session.console.texteEcho = QStringLiteral("Load ");
     const BilanProgrammation b = chargerS19(t->session, false);
     EXPECT_TRUE(b.reussi());
     EXPECT_EQ(b.ecrits, 35);
@@ -107,6 +106,12 @@ TEST_F(Programmation, TheExampleLandsInTheEeprom) {
     }
     EXPECT_EQ(t->ecritures().size(), 3) << "one write exchange a record";
     EXPECT_EQ(ecran().values["prgBarEtat"].last(), 100);
+    // The trace names the file and the addresses it covers; the progress
+    // window names the chip.
+    EXPECT_TRUE(
+        ecran().text(Zone::Trace).contains("\tLoad " + t->session.fichiers.FichierS19 + " FE00-FE22\r\n"))
+        << ecran().text(Zone::Trace).toStdString();
+    EXPECT_EQ(ecran().texts["lblInfo"], "Programmation 68HC11F1 en cours ...\r\nAttendez S.V.P ...");
 }
 
 // Only S1 records are programmed, a wrong checksum included (the record is

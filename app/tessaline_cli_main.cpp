@@ -79,8 +79,9 @@ int main(int argc, char** argv) {
         }
     }
     QString erreur;
-    const auto ligne = analyserLigneCommande(arguments, erreur);
+    auto ligne = analyserLigneCommande(arguments, erreur);
     if (!ligne) return usage(erreur);
+    if (!resoudreSymboles(*ligne, erreur)) return usage(erreur);
 
     std::unique_ptr<SettingsStore> reglages = ligne->options.settings.isEmpty()
                                                   ? std::make_unique<SettingsStore>()

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -284,4 +285,21 @@ TEST_F(CliProgrammation, VerifyNamesEveryByteThatDiffersAndOnlyThose) {
     const QString attendu =
         QStringLiteral("FE11 A2 00\nFF20 %1 5A\n").arg(int(std::uint8_t(image[0x120])), 2, 16, QChar(u'0'));
     EXPECT_TRUE(r.sortie.endsWith(attendu.toUpper())) << r.sortie.toStdString();
+}
+
+// The example programmed with its .SYM beside it: breakpoint, start and dump by
+// symbol, and the stop line names the stop by its symbol.
+TEST_F(CliProgrammation, SymbolsBesideTheProgramNameAddressesAndStops) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"), dir.filePath("c.s19")));
+    QFile sym(dir.filePath("c.SYM"));
+    ASSERT_TRUE(sym.open(QIODevice::WriteOnly));
+    sym.write("COMPTE      $0100\r\ndebut       $FE00\r\nincremente  $FE15\r\n\r\n3 symbol(s)\r\n");
+    sym.close();
+    const ResultatCli r = cli({"load-talker", "--", "program", "c.s19", "--", "break", "incremente+3", "--",
+                               "run", "debut", "--", "dump", "COMPTE", "1"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.sortie.contains(QRegularExpression("\nFE18 <incremente\\+3> [^\n]*INCA\nPC=FE18 ")))
+        << r.sortie.toStdString();
+    EXPECT_TRUE(r.sortie.contains("\n0100 00 "))
+        << "stopped before its first INCA: " << r.sortie.toStdString();
 }

@@ -81,6 +81,11 @@ int main(int argc, char** argv) {
     QString erreur;
     auto ligne = analyserLigneCommande(arguments, erreur);
     if (!ligne) return usage(erreur);
+    // The S-record files of program and verify are found by name among the
+    // examples, as --eeprom's are.
+    for (CommandeCli& c : ligne->commandes)
+        if ((c.nom == "program" || c.nom == "verify") && !c.arguments.isEmpty())
+            c.arguments[0] = QString::fromStdString(cheminExemple(c.arguments[0].toStdString()));
     if (!resoudreSymboles(*ligne, erreur)) return usage(erreur);
 
     std::unique_ptr<SettingsStore> reglages = ligne->options.settings.isEmpty()

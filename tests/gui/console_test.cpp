@@ -138,8 +138,8 @@ TEST_F(Console, ExecuteTakesTheFieldsAsTheyShowWithoutReturn) {
         ASSERT_EQ(s.board.peek(uint16_t(a)), a < 0x0210 ? 0xAA : 0x11) << std::hex << a;
 }
 
-// Their fixed size is// Their fixed size is
-// PremierContact.ConsoleAndRegistersKeepTheirSizeWhateverTheWindowMenuDoes'.
+// The console and the registers window go only with the main window (their
+// fixed size is PremierContact.ConsoleAndRegistersKeepTheirSizeWhateverTheWindowMenuDoes).
 TEST_F(Console, ConsoleAndRegistersRefuseToClose) {
     ConsoleWindow* c = s.fenetre->console();
     EXPECT_FALSE(c->close());

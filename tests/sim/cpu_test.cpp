@@ -556,7 +556,8 @@ TEST(CpuPrograms, EndWithTheRegistersMemoryAndCyclesTheirCommentsDerive) {
 
 // Exception processing: the stack frame of interrupts, RTI and the X bit, IRQ/XIRQ
 // masking and priority, WAI, STOP, TEST and reset. SWI and RTI run as a whole program
-// above (programs/swi_rti.asm).
+// above (programs/swi_rti.asm); STOP ended by the IRQ pin after the oscillator's delay is
+// proven on the board (peripherals_test.cpp), where OPTION.DLY sets that delay.
 const Registers kBefore = {.a = 0x11, .b = 0x22, .ccr = 0x00, .x = 0x3344, .y = 0x5566, .sp = 0x01FF};
 
 // The nine bytes from SP + 1 upward: CCR, B, A, XH, XL, YH, YL, PCH, PCL (A8TD figure 9-3).
@@ -682,29 +683,6 @@ TEST(CpuException, StopIsANoOpWhileSIsSet) {
     EXPECT_EQ(board.exec(), 2u);
     EXPECT_EQ(board.cpu.state(), Cpu::State::Running);
     EXPECT_EQ(board.cpu.r.pc, 0x1001);
-}
-
-TEST(CpuException, StopWaitsForAnInterrupt) {
-    FlatBoard board;
-    start(board, {0xCF, 0x01});
-    EXPECT_EQ(board.exec(), 2u);
-    EXPECT_EQ(board.cpu.state(), Cpu::State::Stopped);
-    board.bus.eventLimit = 500;
-    board.cpu.run();
-    EXPECT_EQ(board.bus.cycles, 500u);
-    EXPECT_EQ(board.cpu.state(), Cpu::State::Stopped);
-
-    // An on-chip request has no clock while stopped: only the IRQ pin ends STOP, after
-    // the oscillator's restart delay.
-    board.bus.irqAsserted = true;
-    board.exec();
-    EXPECT_EQ(board.cpu.state(), Cpu::State::Stopped);
-    board.bus.irqPinAsserted = true;
-    board.bus.stopRecoveryCycles = 4064;
-    EXPECT_EQ(board.exec(), 4064u + 12u);
-    EXPECT_EQ(board.cpu.state(), Cpu::State::Running);
-    EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::Irq));
-    EXPECT_EQ(frameAt(board.bus, board.cpu.r.sp), expectedFrame(kBefore, 0x1001));
 }
 
 TEST(CpuException, MaskedXirqResumesAfterStop) {

@@ -197,8 +197,8 @@ TEST(MainTimer, Oc2InterruptTogglesPa6EveryNCycles) {
 }
 
 // Interrupts on the board (M68HC11 RM section 5): the fixed priority order and HPRIO's
-// PSEL, the IRQ pin (level or edge by OPTION.IRQE), XIRQ and the X bit, WAI woken by the
-// real-time interrupt and STOP woken by the IRQ pin, with their entry times in E cycles.
+// PSEL, the IRQ pin (level or edge by OPTION.IRQE), WAI woken by the real-time
+// interrupt and STOP woken by the IRQ pin, with their entry times in E cycles.
 constexpr uint16_t kMain = 0x0100;
 constexpr uint16_t kHandlerA = 0x0140;
 constexpr uint16_t kHandlerB = 0x0160;
@@ -311,36 +311,6 @@ TEST(Interrupts, IrqLevelIsServedOnlyWhileThePinIsLow) {
     EXPECT_GT(served, 2) << "the handler runs again while the pin stays low";
     runFor(*b, 1000);
     EXPECT_EQ(b->peek(kCount), served);
-}
-
-TEST(Interrupts, XirqIsMaskedByXOnlyUntilSoftwareClearsIt) {
-    auto b = makeBoard();
-    loadCode(*b, kMain,
-             {
-                 0x96, 0x51, // LDAA kFlag
-                 0x27, 0xFC, // BEQ  back
-                 0x86, 0x10, // LDAA #$10
-                 0x06,       // TAP          X cleared, I set
-                 0x86, 0x50, // LDAA #$50
-                 0x06,       // TAP          X cannot be set again
-                 0x20, 0xFE, // BRA  *
-             });
-    loadCode(*b, kHandlerA, kCountingHandler);
-    startProgram(*b, kMain, {{vec::Xirq, kHandlerA}});
-    b->setXirqPinLow(true);
-    runFor(*b, 1000);
-    EXPECT_EQ(b->peek(kCount), 0) << "X is set after reset";
-    b->setXirqPinLow(false);
-    b->poke(kFlag, 1);
-    runFor(*b, 100);
-    EXPECT_EQ(b->cpu().r.ccr & (ccr::X | ccr::I), ccr::I);
-
-    b->setXirqPinLow(true);
-    runFor(*b, 20);
-    b->setXirqPinLow(false);
-    runFor(*b, 200);
-    EXPECT_EQ(b->peek(kCount), 1) << "taken with I set";
-    EXPECT_EQ(b->cpu().r.ccr & ccr::X, 0) << "RTI restored X clear";
 }
 
 TEST(Interrupts, WaiIsWokenByTheRealTimeInterrupt) {

@@ -30,24 +30,46 @@ QString SimBoardControl::description() const {
 }
 
 void SimBoardControl::reset() {
+    avant();
     board_->resetBootstrap();
     appliquerExterieur();
+    apres();
     signaler(Evenement::Reset);
 }
 
 void SimBoardControl::resetMonopuce() {
+    avant();
     board_->resetSingleChip();
     appliquerExterieur();
+    apres();
     signaler(Evenement::Reset);
 }
 
+void SimBoardControl::setCadence(std::function<void()> rattrapage, std::function<void()> reveil) {
+    avant_ = rattrapage;
+    apres_ = reveil;
+    ligne_.setCadence(std::move(rattrapage), std::move(reveil));
+}
+
+void SimBoardControl::apres() {
+    if (apres_) apres_();
+    signalerActivite();
+}
+
+bool SimBoardControl::auRepos() {
+    avant();
+    return board_->resting() && !board_->timerDrivesPins();
+}
+
 uint8_t SimBoardControl::niveaux(char port) {
+    avant();
     if (port == 'A') return board_->portAPins();
     const auto p = portDe(port);
     return p ? board_->portPins(*p) : 0;
 }
 
 uint8_t SimBoardControl::sorties(char port) {
+    avant();
     if (port == 'A') return board_->portAOutputs();
     const auto p = portDe(port);
     return p ? board_->portOutputs(*p) : 0;
@@ -55,28 +77,36 @@ uint8_t SimBoardControl::sorties(char port) {
 
 void SimBoardControl::poserEntree(char port, int bit, bool haut) {
     if (port < 'A' || port > 'E' || port == 'B' || bit < 0 || bit > 7) return;
+    avant();
     uint8_t& e = entrees_[static_cast<std::size_t>(port - 'A')];
     e = haut ? uint8_t(e | (1u << bit)) : uint8_t(e & ~(1u << bit));
     if (port == 'A')
         board_->setPortAInput(bit, haut);
     else
         board_->setPortInput(*portDe(port), bit, haut);
+    apres();
 }
 
 void SimBoardControl::poserIrq(bool bas) {
+    avant();
     irqBas_ = bas;
     board_->setIrqPinLow(bas);
+    apres();
 }
 
 void SimBoardControl::poserXirq(bool bas) {
+    avant();
     xirqBas_ = bas;
     board_->setXirqPinLow(bas);
+    apres();
 }
 
 void SimBoardControl::poserTension(int canal, double volts) {
     if (canal < 0 || canal > 7) return;
+    avant();
     tensions_[static_cast<std::size_t>(canal)] = volts;
     board_->setAnalogInput(canal, volts);
+    apres();
 }
 
 void SimBoardControl::appliquerExterieur() {
@@ -98,6 +128,7 @@ void SimBoardControl::suivreOptions(const QString& puce, double quartzHz) {
     if (!description) description = &board_->chip();
     const auto hz = static_cast<uint32_t>(std::llround(quartzHz));
     if (description->name == board_->chip().name && hz == board_->crystalHz()) return;
+    avant();
     // A new board, as after a change of chip or crystal on the bench: powered
     // up held in reset. The line tells it the host's rate.
     auto nouvelle = std::make_unique<hc11::Board>(*description, hz);
@@ -110,6 +141,7 @@ void SimBoardControl::suivreOptions(const QString& puce, double quartzHz) {
     board_ = std::move(nouvelle);
     appliquerExterieur();
     ++generation_;
+    apres();
     signaler(Evenement::Reconstruite);
 }
 

@@ -11,6 +11,7 @@
 #include "ui/board_control.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace tessaline {
@@ -29,6 +30,16 @@ public:
     void poserIrq(bool bas) override;
     void poserXirq(bool bas) override;
     void poserTension(int canal, double volts) override;
+    bool auRepos() override;
+
+    // What runs the board in real time (RealTimeBoard), for the board and its
+    // line: `rattrapage` brings the board up to the present before anything
+    // looks at it or acts on it; `reveil` is told when something from outside
+    // may have given it work. Unset, the board runs only when its owner runs it.
+    void setCadence(std::function<void()> rattrapage, std::function<void()> reveil);
+    // Tells the panel that the pins may change again: said by whatever runs
+    // the board, after a run that left it busy.
+    using BoardControl::signalerActivite;
 
     hc11::Board& board() { return *board_; }
     SimSerialLine& ligne() { return ligne_; }
@@ -38,6 +49,11 @@ public:
 private:
     // Drives on the board what the outside holds.
     void appliquerExterieur();
+    void avant() const {
+        if (avant_) avant_();
+    }
+    // Something from outside acted on the board.
+    void apres();
 
     std::unique_ptr<hc11::Board> board_;
     SimSerialLine ligne_;
@@ -47,6 +63,8 @@ private:
     bool irqBas_ = false;
     bool xirqBas_ = false;
     std::array<double, 8> tensions_{};
+    std::function<void()> avant_;
+    std::function<void()> apres_;
 };
 
 } // namespace tessaline

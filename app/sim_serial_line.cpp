@@ -13,6 +13,7 @@ bool SimSerialLine::open(const QString&, const QString& settings) {
         ouvert_ = false;
         return false;
     }
+    rattraper();
     baud_ = p.baud;
     board_->hostLineConfigured(p.baud);
     // Whatever the board sent while the port was closed is gone.
@@ -20,6 +21,7 @@ bool SimSerialLine::open(const QString&, const QString& settings) {
     ouvert_ = true;
     debranchee_ = false;
     erreur_ = {};
+    reveiller();
     return true;
 }
 
@@ -31,17 +33,28 @@ void SimSerialLine::debrancher() {
 }
 
 int SimSerialLine::bytesWaiting() {
-    return isOpen() ? static_cast<int>(board_->hostAvailable()) : 0;
+    if (!isOpen()) return 0;
+    rattraper();
+    return static_cast<int>(board_->hostAvailable());
 }
 
 QByteArray SimSerialLine::readAll() {
     if (!isOpen()) return {};
+    rattraper();
     const std::vector<uint8_t> octets = board_->hostReadAll();
     return QByteArray(reinterpret_cast<const char*>(octets.data()), static_cast<qsizetype>(octets.size()));
 }
 
 void SimSerialLine::sendByte(quint8 octet) {
-    if (isOpen()) board_->hostSend(octet);
+    if (!isOpen()) return;
+    rattraper();
+    board_->hostSend(octet);
+    reveiller();
+}
+
+void SimSerialLine::setCadence(std::function<void()> avant, std::function<void()> apres) {
+    rattraper_ = std::move(avant);
+    reveiller_ = std::move(apres);
 }
 
 void SimSerialLine::signalerDonnees() {

@@ -5,6 +5,8 @@
 #include "link/serial_line.h"
 #include "sim/board.h"
 
+#include <functional>
+
 namespace tessaline {
 
 class SimSerialLine : public SerialLine {
@@ -39,10 +41,26 @@ public:
     // reader that bytes have come.
     void signalerDonnees();
 
+    // What runs the board in real time (RealTimeBoard): `avant` brings the
+    // board up to the present before the line looks at it or sends to it, so
+    // that a board left asleep shows what it holds now; `apres` is told after
+    // a byte was sent or the line opened, which may give the board work.
+    // Unset (virtual time), the line does neither.
+    void setCadence(std::function<void()> avant, std::function<void()> apres);
+
     hc11::Board& board() { return *board_; }
 
 private:
+    void rattraper() const {
+        if (rattraper_) rattraper_();
+    }
+    void reveiller() const {
+        if (reveiller_) reveiller_();
+    }
+
     hc11::Board* board_;
+    std::function<void()> rattraper_;
+    std::function<void()> reveiller_;
     bool ouvert_ = false;
     bool debranchee_ = false;
     int baud_ = 0;

@@ -1,10 +1,12 @@
 // tessaline-asm: assembles one 68HC11 source. For SOURCE = folder/NAME.ext it
 // writes folder/NAME.S19, NAME.LST and NAME.SYM (NAME: the file name up to its
 // first '.') and prints one "FILE(LINE): error: ..." line per fault, or one
-// success line. Exit status 1 on faults, and then no S19 is left. The source
-// is read only as a regular file of at most TailleMaxSource bytes, and the
-// products are written only as regular files (link/regular_file.h).
-// --help prints the usage, --version the version.
+// success line. Exit status 1 on faults, and then none of the three products
+// is touched: those of the last assembly that succeeded stay as they were.
+// The three are written to temporary files that replace them only once all
+// three are whole. The source is read only as a regular file of at most
+// TailleMaxSource bytes, and the products are written only as regular files
+// (link/regular_file.h). --help prints the usage, --version the version.
 #include "asm/assembler.h"
 #include "asm/listing_output.h"
 #include "asm/srecord_output.h"
@@ -14,6 +16,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+
+#include <memory>
+#include <vector>
 
 using namespace tessaline;
 using namespace tessaline::asm11;
@@ -27,8 +32,9 @@ const char* const Usage =
     "Assembles one 68HC11 source in the classic Motorola syntax. For SOURCE =\n"
     "FOLDER/NAME.EXT it writes FOLDER/NAME.S19 (the S-records), NAME.LST (the listing)\n"
     "and NAME.SYM (the symbols), and prints one line SOURCE(LINE): error: TEXT per fault,\n"
-    "then one line that sums up. Exit status 0; 1 on faults (no NAME.S19 is left then)\n"
-    "or when a file cannot be read or written; 2 on a usage error.\n"
+    "then one line that sums up. Exit status 0; 1 on faults (nothing is written then:\n"
+    "the products of the last good assembly stay) or when a file cannot be read or\n"
+    "written; 2 on a usage error.\n"
     "\n"
     "options:\n"
     "  --help, -h   print this help\n"
@@ -57,13 +63,28 @@ QString raison(const EchecFichier& e) {
     return QStringLiteral("not a regular file");
 }
 
-// A product is written only over a regular file (or where nothing is), and
-// replaces the old one only once whole.
-bool ecrire(const QString& chemin, const QByteArray& contenu, QTextStream& erreurs) {
-    FichierEnregistre f(chemin);
-    if (f.ouvrir() && f.ecrire(contenu) && f.valider()) return true;
-    erreurs << chemin << ": error: cannot write: " << raison(f.echec()) << Qt::endl;
-    return false;
+// The three products, written to temporary files beside them; the old files
+// are replaced only once all three were written whole. A product is written
+// only over a regular file (or where nothing is).
+bool ecrireProduits(const QList<std::pair<QString, QByteArray>>& produits, QTextStream& erreurs) {
+    std::vector<std::unique_ptr<FichierEnregistre>> fichiers;
+    for (const auto& [chemin, contenu] : produits) {
+        fichiers.push_back(std::make_unique<FichierEnregistre>(chemin));
+        FichierEnregistre& f = *fichiers.back();
+        if (!f.ouvrir() || !f.ecrire(contenu)) {
+            erreurs << chemin << ": error: cannot write: " << raison(f.echec()) << Qt::endl;
+            // The temporary files go with their savers: nothing is replaced.
+            return false;
+        }
+    }
+    bool ecrit = true;
+    for (std::size_t i = 0; i < fichiers.size(); ++i)
+        if (!fichiers[i]->valider()) {
+            erreurs << produits[qsizetype(i)].first
+                    << ": error: cannot write: " << raison(fichiers[i]->echec()) << Qt::endl;
+            ecrit = false;
+        }
+    return ecrit;
 }
 
 } // namespace
@@ -73,14 +94,17 @@ int main(int argc, char** argv) {
     QTextStream sortie(stdout);
     QTextStream erreurs(stderr);
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments == QStringList{QStringLiteral("--help")} ||
-        arguments == QStringList{QStringLiteral("-h")}) {
-        sortie << Usage;
-        return 0;
-    }
-    if (arguments == QStringList{QStringLiteral("--version")}) {
-        sortie << "tessaline-asm " << TESSALINE_VERSION << Qt::endl;
-        return 0;
+    // --help and --version answer wherever they stand (the first of them
+    // given): neither is ever taken for a source's name.
+    for (const QString& a : arguments) {
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            sortie << Usage;
+            return 0;
+        }
+        if (a == QLatin1String("--version")) {
+            sortie << "tessaline-asm " << TESSALINE_VERSION << Qt::endl;
+            return 0;
+        }
     }
     if (arguments.size() != 1 || arguments[0].isEmpty()) {
         erreurs << "usage: tessaline-asm SOURCE | --help | --version" << Qt::endl;
@@ -103,21 +127,19 @@ int main(int argc, char** argv) {
     for (const MessageAssemblage& m : a.erreurs)
         sortie << source.fileName() << '(' << m.ligne << "): error: " << m.texte << '\n';
 
-    bool ecrit = ecrire(base + QStringLiteral(".LST"), texteListing(a), sortie) &&
-                 ecrire(base + QStringLiteral(".SYM"), texteSymboles(a), sortie);
-    // No S19 stays from an earlier run (only a regular file is removed:
-    // anything else at the name is left alone).
+    // A source with faults leaves the products of the last good assembly:
+    // the program that was loaded and its listing stay usable.
     if (!a.erreurs.isEmpty()) {
-        retirerFichier(base + QStringLiteral(".S19"));
-        sortie << source.fileName() << ": " << a.erreurs.size() << " error(s), no " << nom << ".S19 written"
-               << Qt::endl;
+        sortie << source.fileName() << ": " << a.erreurs.size() << " error(s), nothing written (" << nom
+               << ".S19, .LST and .SYM left as they were)" << Qt::endl;
         return 1;
     }
-    ecrit = ecrit && ecrire(base + QStringLiteral(".S19"), texteS19(a, nom), sortie);
-    if (!ecrit) {
-        retirerFichier(base + QStringLiteral(".S19"));
-        return 1;
-    }
+    const QList<std::pair<QString, QByteArray>> produits = {
+        {base + QStringLiteral(".LST"), texteListing(a)},
+        {base + QStringLiteral(".SYM"), texteSymboles(a)},
+        {base + QStringLiteral(".S19"), texteS19(a, nom)},
+    };
+    if (!ecrireProduits(produits, sortie)) return 1;
     sortie << source.fileName() << ": assembled without error, " << a.nombreOctets() << " byte(s) of code in "
            << nom << ".S19" << Qt::endl;
     return 0;

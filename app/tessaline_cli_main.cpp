@@ -9,6 +9,7 @@
 #include "config/config_persistence.h"
 #include "config/crystal_table.h"
 #include "config/settings_store.h"
+#include "example_files.h"
 #include "link/qt_event_clock.h"
 #include "link/qt_serial_line.h"
 #include "link/session.h"
@@ -65,18 +66,27 @@ int main(int argc, char** argv) {
     };
 
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-        sortie << texteUsage();
-        sortie.flush();
-        return 0;
-    }
-    if (arguments.contains(QStringLiteral("--version"))) {
-        sortie << "tessaline-cli " << TESSALINE_VERSION << Qt::endl;
-        return 0;
+    // --help and --version answer wherever they stand, the first of them given.
+    for (const QString& a : arguments) {
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            sortie << texteUsage();
+            sortie.flush();
+            return 0;
+        }
+        if (a == QLatin1String("--version")) {
+            sortie << "tessaline-cli " << TESSALINE_VERSION << Qt::endl;
+            return 0;
+        }
     }
     QString erreur;
-    const auto ligne = analyserLigneCommande(arguments, erreur);
+    auto ligne = analyserLigneCommande(arguments, erreur);
     if (!ligne) return usage(erreur);
+    // The S-record files of program and verify are found by name among the
+    // examples, as --eeprom's are.
+    for (CommandeCli& c : ligne->commandes)
+        if ((c.nom == "program" || c.nom == "verify") && !c.arguments.isEmpty())
+            c.arguments[0] = QString::fromStdString(cheminExemple(c.arguments[0].toStdString()));
+    if (!resoudreSymboles(*ligne, erreur)) return usage(erreur);
 
     std::unique_ptr<SettingsStore> reglages = ligne->options.settings.isEmpty()
                                                   ? std::make_unique<SettingsStore>()
@@ -110,7 +120,8 @@ int main(int argc, char** argv) {
     hc11::Board board(*puce, static_cast<uint32_t>(reglageQuartz(choix.Quartz)->mhz) * 1'000'000u);
     if (!ligne->options.eeprom.isEmpty()) {
         std::string refus;
-        const auto chargee = hc11::loadEepromImage(board, ligne->options.eeprom.toStdString(), refus);
+        const auto chargee =
+            hc11::loadEepromImage(board, cheminExemple(ligne->options.eeprom.toStdString()), refus);
         if (chargee == hc11::EepromImageLoad::Refused) return usage(QString::fromStdString(refus));
         if (chargee == hc11::EepromImageLoad::Unreadable) {
             erreurs << "tessaline-cli: " << QString::fromStdString(refus) << Qt::endl;

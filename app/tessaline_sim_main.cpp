@@ -13,6 +13,7 @@
 // terminal opens (a file refused by sim/eeprom_image.h ends with exit 2, an unreadable
 // one with 1).
 // --help prints the usage, --version the version.
+#include "example_files.h"
 #include "sim/board.h"
 #include "sim/eeprom_image.h"
 #include "sim/headless_run.h"
@@ -53,7 +54,7 @@ int runPty(const hc11::SimOptions& o) {
     hc11::Board board(*hc11::findChip(o.chip), o.quartzMHz * kHz);
     if (!o.eepromFile.empty()) {
         std::string error;
-        const auto loaded = hc11::loadEepromImage(board, o.eepromFile, error);
+        const auto loaded = hc11::loadEepromImage(board, tessaline::cheminExemple(o.eepromFile), error);
         if (loaded == hc11::EepromImageLoad::Refused) return usageError(error);
         if (loaded == hc11::EepromImageLoad::Unreadable) {
             std::cerr << "tessaline-sim: " << error << "\n";
@@ -135,9 +136,17 @@ int runPty(const hc11::SimOptions& o) {
 
 int main(int argc, char** argv) {
     std::vector<std::string_view> args(argv + 1, argv + argc);
-    if (args.size() == 1 && args[0] == "--version") {
-        std::cout << "tessaline-sim " << TESSALINE_VERSION << "\n";
-        return 0;
+    // --help and --version answer wherever they stand, before any other
+    // argument is judged: the first of them given.
+    for (const std::string_view a : args) {
+        if (a == "--version") {
+            std::cout << "tessaline-sim " << TESSALINE_VERSION << "\n";
+            return 0;
+        }
+        if (a == "--help" || a == "-h") {
+            std::cout << hc11::kSimUsage;
+            return 0;
+        }
     }
     std::string error;
     const auto options = hc11::parseSimOptions(args, error);

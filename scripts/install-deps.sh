@@ -16,6 +16,11 @@ packages=(
     srecord
     qt6-translations-l10n fonts-liberation2 fonts-dejavu-core
     xvfb xauth imagemagick x11-utils poppler-utils
+    # pidstat, for the benchmark of the windows at rest.
+    sysstat
+    # A window manager and a way to drive it, for the test of the main
+    # window's place across restarts.
+    openbox xdotool
 )
 
 missing=()

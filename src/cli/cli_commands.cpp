@@ -119,9 +119,13 @@ const QRegularExpression EchoArret(QStringLiteral("^[0-9A-F]{4} "));
 
 // After a command that may stop the program: its stopped display, if it
 // ended on one, as the echo line then the registers line. True when it did.
-bool montrerArret(Session& s, QTextStream& sortie) {
-    const QString echo = s.ecran().text(Zone::Echo);
+// With the program's symbols, the address is followed by its name
+// ("FE0A <boucle+3> ...").
+bool montrerArret(Session& s, const TableSymboles& symboles, QTextStream& sortie) {
+    QString echo = s.ecran().text(Zone::Echo);
     if (!s.liaison.talkerPresent || s.liaison.cibleTourne || !EchoArret.match(echo).hasMatch()) return false;
+    const QString nom = symboles.nom(echo.left(4).toInt(nullptr, 16));
+    if (!nom.isEmpty()) echo.insert(4, QStringLiteral(" <") + nom + u'>');
     sortie << echo << '\n';
     afficherRegistres(s, sortie);
     return true;
@@ -252,16 +256,16 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
                 echec = true;
         } else if (commande.nom == "wait") {
             attendre(session, a[0].toInt());
-            montrerArret(session, sortie); // the program's own SWI, caught by the link watch
+            montrerArret(session, ligne.symboles, sortie); // the program's own SWI, caught by the link watch
         } else if (commande.nom == "stop") {
             cmdSTOP_Click(session);
-            echec |= !montrerArret(session, sortie);
+            echec |= !montrerArret(session, ligne.symboles, sortie);
         } else if (commande.nom == "step") {
             const int pas = a.isEmpty() ? 1 : a[0].toInt();
             for (int i = 0;
                  i < pas && !session.liaison.interruption && SignauxInterruption::signalRecu() == 0; ++i) {
                 cmdSTEP_Click(session);
-                if (!montrerArret(session, sortie)) {
+                if (!montrerArret(session, ligne.symboles, sortie)) {
                     echec = true;
                     break;
                 }
@@ -271,7 +275,7 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
             const bool versLeBreak = commande.nom == "run" && session.pointArret.BreakArme;
             const bool breakEnMarche = commande.nom == "break" && session.liaison.cibleTourne;
             console(session, commande.nom, a);
-            if (montrerArret(session, sortie) != (versLeBreak || breakEnMarche)) echec = true;
+            if (montrerArret(session, ligne.symboles, sortie) != (versLeBreak || breakEnMarche)) echec = true;
         }
         // A signal that stopped the program rather than the exchange ends the
         // run here as well.

@@ -8,6 +8,7 @@
 #include "operations/eeprom_erase.h"
 #include "operations/memory_upload.h"
 #include "operations/s19_programming.h"
+#include "operations/s19_verify.h"
 #include "operations/talker_link.h"
 
 #include <QFileInfo>
@@ -19,17 +20,21 @@ namespace tessaline {
 
 namespace {
 
+// An S-record file to read: a regular file, or a message naming what it is.
+bool fichierOrdinaire(const QString& chemin, QTextStream& erreurs) {
+    const CibleFichier cible = cibleFichier(chemin);
+    if (cible.nature == NatureFichier::Ordinaire) return true;
+    EchecFichier echec;
+    echec.genre = cible.nature == NatureFichier::Absent ? EchecFichier::Genre::Introuvable
+                                                        : EchecFichier::Genre::NonOrdinaire;
+    echec.nature = cible.nature;
+    erreurs << "tessaline-cli: " << texteEchec(chemin, echec) << Qt::endl;
+    return false;
+}
+
 bool programmer(Session& s, const CommandeCli& c, QTextStream& sortie, QTextStream& erreurs) {
     const QFileInfo fichier(c.arguments[0]);
-    const CibleFichier cible = cibleFichier(c.arguments[0]);
-    if (cible.nature != NatureFichier::Ordinaire) {
-        EchecFichier echec;
-        echec.genre = cible.nature == NatureFichier::Absent ? EchecFichier::Genre::Introuvable
-                                                            : EchecFichier::Genre::NonOrdinaire;
-        echec.nature = cible.nature;
-        erreurs << "tessaline-cli: " << texteEchec(c.arguments[0], echec) << Qt::endl;
-        return false;
-    }
+    if (!fichierOrdinaire(c.arguments[0], erreurs)) return false;
     const QStringList options = c.arguments.mid(1);
     const bool seulementModifies = options.contains(QStringLiteral("--changed-only"));
     const bool sommesIgnorees = options.contains(QStringLiteral("--ignore-checksum"));
@@ -53,6 +58,23 @@ bool programmer(Session& s, const CommandeCli& c, QTextStream& sortie, QTextStre
         return false;
     }
     return true;
+}
+
+// Every byte that differs on one line of standard output ("FE05 3F FF":
+// address, expected, read), then the count on standard error.
+bool verifier(Session& s, const CommandeCli& c, QTextStream& sortie, QTextStream& erreurs) {
+    if (!fichierOrdinaire(c.arguments[0], erreurs)) return false;
+    s.fichiers.FichierS19 = QFileInfo(c.arguments[0]).absoluteFilePath();
+    const BilanVerification b = VerifS19(s);
+    for (const EcartVerification& e : b.ecarts)
+        sortie << DecHexa4(e.adresse) << ' ' << DecHexa2(e.attendu) << ' ' << DecHexa2(e.lu) << '\n';
+    sortie.flush();
+    if (b.fin != BilanVerification::Fin::Verifie) return false;
+    erreurs << QStringLiteral("verify : %1 octet(s) lu(s), %2 diff\u00e9rence(s)")
+                   .arg(b.octetsLus)
+                   .arg(b.ecarts.size())
+            << Qt::endl;
+    return b.ecarts.isEmpty();
 }
 
 // Without --yes the question is put to a terminal; with no terminal to
@@ -106,7 +128,8 @@ bool televerser(Session& s, const CommandeCli& c, ConsoleScreen& ecran) {
 bool commandeProgrammation(Session& session, const CommandeCli& commande, ConsoleScreen& ecran, bool oui,
                            QTextStream& sortie, QTextStream& erreurs, bool& echec) {
     const bool programmation = commande.nom == "program" || commande.nom == "erase" ||
-                               commande.nom == "upload-bin" || commande.nom == "upload-dis";
+                               commande.nom == "upload-bin" || commande.nom == "upload-dis" ||
+                               commande.nom == "verify";
     if (!programmation) return false;
     if (!talkerPret(session)) {
         echec = true;
@@ -115,6 +138,8 @@ bool commandeProgrammation(Session& session, const CommandeCli& commande, Consol
     bool reussi = true;
     if (commande.nom == "program")
         reussi = programmer(session, commande, sortie, erreurs);
+    else if (commande.nom == "verify")
+        reussi = verifier(session, commande, sortie, erreurs);
     else if (commande.nom == "erase")
         reussi = effacer(session, ecran, oui, sortie, erreurs);
     else if (commande.nom == "upload-bin" || commande.nom == "upload-dis")

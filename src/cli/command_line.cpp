@@ -1,7 +1,12 @@
 #include "cli/command_line.h"
 
 #include "config/crystal_table.h"
+#include "link/conversions.h"
 #include "link/session_state.h"
+#include "operations/symbol_table.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cctype>
 
@@ -39,6 +44,10 @@ const QVector<DescriptionCommande>& commandesConnues() {
          "                              program the EEPROM from an S-record file; a record\n"
          "                              with a wrong checksum is named and makes the exit\n"
          "                              status 1, unless --ignore-checksum"},
+        {"verify", 1, 1, 0,
+         "verify FILE.S19             compare target memory with an S-record file; list each\n"
+         "                              differing byte (address, expected, read); exit\n"
+         "                              status 1 when any differs"},
         {"erase", 0, 0, 0, "erase                       erase the whole EEPROM (asks unless --yes)"},
         {"upload-bin", 3, 3, 0,
          "upload-bin ADDRESS LENGTH FILE  save target memory as a binary file (not past FFFF)"},
@@ -73,8 +82,25 @@ bool octetsHexa(const QString& texte) {
 
 // A file name or an option word among a command's arguments: taken as typed.
 bool argumentTexte(const QString& commande, int k) {
-    if (commande == "program") return true;
+    if (commande == "program" || commande == "verify") return true;
     return (commande == "upload-bin" || commande == "upload-dis") && k == 2;
+}
+
+// Where a command takes an address (its first argument), a symbol of the
+// program may stand for it.
+bool argumentAdresse(const QString& commande, int k) {
+    static const QStringList avecAdresse = {"dump", "fill",  "set",        "disassemble",
+                                            "run",  "break", "upload-bin", "upload-dis"};
+    return k == 0 && avecAdresse.contains(commande);
+}
+
+// A symbol, maybe with a hexadecimal offset: "boucle", "COMPTE+1". Four hex
+// digits or fewer are an address, as in the console: a symbol that reads as
+// hexadecimal ("BEEF") is reached as "BEEF+0".
+bool formeSymbole(const QString& texte) {
+    static const QRegularExpression forme(
+        QStringLiteral("^[A-Za-z_.][A-Za-z0-9_.]*(?:[+-][0-9A-Fa-f]{1,4})?$"));
+    return forme.match(texte).hasMatch();
 }
 
 // The options `program` takes after its file.
@@ -110,9 +136,12 @@ bool entier(const QString& texte, int minimum, int maximum, int& valeur) {
 QString texteUsage() {
     QString u = QStringLiteral(
         "usage: tessaline-cli [--settings FILE] [--port NAME] [--hardware NAME] [--quartz Q] [--baud B]\n"
-        "                     [--timeout TENTHS] [--simulate [--eeprom FILE.S19]] [--yes]\n"
+        "                     [--timeout TENTHS] [--simulate [--eeprom FILE.S19]] [--symbols FILE.SYM]\n"
+        "                     [--yes]\n"
         "                     COMMAND [ARGS] [-- COMMAND [ARGS] ...]\n"
         "       tessaline-cli --help | --version\n"
+        "an ADDRESS may be a symbol of the program, with an offset (boucle, COMPTE+1): from\n"
+        "--symbols, or the .SYM beside the S19 given to program or to --eeprom\n"
         "commands:\n");
     for (const DescriptionCommande& d : commandesConnues())
         u += QStringLiteral("  ") + QLatin1String(d.usage) + u'\n';
@@ -149,6 +178,10 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             const auto v = valeur(o);
             if (!v) return std::nullopt;
             l.options.eeprom = *v;
+        } else if (o == "--symbols") {
+            const auto v = valeur(o);
+            if (!v) return std::nullopt;
+            l.options.symbols = *v;
         } else if (o == "--settings" || o == "--port" || o == "--hardware" || o == "--quartz" ||
                    o == "--baud" || o == "--timeout") {
             const auto v = valeur(o);
@@ -225,8 +258,14 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             l.commandes << c;
             continue;
         }
-        for (int k = 0; k < c.arguments.size(); ++k)
-            if (!argumentTexte(c.nom, k)) c.arguments[k] = c.arguments[k].toUpper();
+        for (int k = 0; k < c.arguments.size(); ++k) {
+            if (argumentTexte(c.nom, k)) continue;
+            if (argumentAdresse(c.nom, k) && !champHexa(c.arguments[k]) && formeSymbole(c.arguments[k])) {
+                c.symboles << k; // resolved with the program's symbols, as typed
+                continue;
+            }
+            c.arguments[k] = c.arguments[k].toUpper();
+        }
         if (c.nom == "program") {
             for (int k = 1; k < c.arguments.size(); ++k) {
                 if (!OptionsProgram.contains(c.arguments[k])) {
@@ -248,7 +287,7 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             }
         }
         for (int k = 0; k < c.arguments.size() && d->plafond == 0; ++k) {
-            if (argumentTexte(c.nom, k)) continue;
+            if (argumentTexte(c.nom, k) || c.symboles.contains(k)) continue;
             const bool octets = c.nom == "disasm" && k == 0;
             if (octets ? !octetsHexa(c.arguments[k]) : !champHexa(c.arguments[k])) {
                 erreur = c.nom + QStringLiteral(": ") + c.arguments[k] +
@@ -266,6 +305,52 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
         return std::nullopt;
     }
     return l;
+}
+
+bool resoudreSymboles(LigneCommande& ligne, QString& erreur) {
+    bool utiles = false;
+    for (const CommandeCli& c : ligne.commandes)
+        utiles |= !c.symboles.isEmpty();
+    QString fichier = ligne.options.symbols;
+    if (fichier.isEmpty()) {
+        for (const CommandeCli& c : ligne.commandes) {
+            if (c.nom != "program") continue;
+            fichier = symbolesPres(c.arguments[0]);
+            break;
+        }
+    }
+    if (fichier.isEmpty() && !ligne.options.eeprom.isEmpty()) fichier = symbolesPres(ligne.options.eeprom);
+    if (fichier.isEmpty() && !utiles) return true;
+    if (fichier.isEmpty()) {
+        erreur = QStringLiteral("a symbol stands for an address, and no symbols are known: give --symbols "
+                                "FILE.SYM, or program an S19 that has its .SYM beside it");
+        return false;
+    }
+    const SymbolesLus lus = lireSymboles(fichier);
+    if (!lus.lu) {
+        // A file found beside the S19 that nothing needs is no reason to stop.
+        if (!utiles && ligne.options.symbols.isEmpty()) return true;
+        erreur = QStringLiteral("--symbols: ") + lus.erreur;
+        return false;
+    }
+    LigneCommande resolue = ligne;
+    resolue.symboles = lus.table;
+    for (CommandeCli& c : resolue.commandes) {
+        for (int k : c.symboles) {
+            const std::optional<int> adresse = lus.table.adresse(c.arguments[k]);
+            if (!adresse) {
+                erreur = c.nom + QStringLiteral(": ") + c.arguments[k] + QStringLiteral(" is no symbol of ") +
+                         QFileInfo(fichier).fileName();
+                return false;
+            }
+            c.arguments[k] = DecHexa4(*adresse);
+        }
+        c.symboles.clear();
+        erreur = refusChamps(c);
+        if (!erreur.isEmpty()) return false;
+    }
+    ligne = resolue;
+    return true;
 }
 
 } // namespace tessaline

@@ -2,6 +2,8 @@
 // "--", run in order on one session.
 #pragma once
 
+#include "operations/symbol_table.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -20,16 +22,21 @@ struct OptionsGlobales {
     bool simulate = false;
     QString eeprom; // --eeprom: the simulated board's EEPROM image (S-record file); empty: erased
     bool yes = false;
+    QString symbols; // --symbols: the program's .SYM file; empty: the one beside `program`'s S19
 };
 
 struct CommandeCli {
     QString nom;
     QStringList arguments;
+    // The arguments given as a symbol ("boucle", "COMPTE+1") where an address
+    // goes, by position; resoudreSymboles puts their address in its place.
+    QVector<int> symboles;
 };
 
 struct LigneCommande {
     OptionsGlobales options;
     QVector<CommandeCli> commandes;
+    TableSymboles symboles; // the program's, once resoudreSymboles found them
 };
 
 // The commands known, with how many arguments each takes (minimum, maximum).
@@ -54,5 +61,12 @@ inline constexpr int AttenteMaximum = 600000;
 std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments, QString& erreur);
 
 QString texteUsage();
+
+// Puts the address of each symbol given as an address in its place, from the
+// --symbols file, else from the .SYM beside the first S19 given to `program`
+// or to --eeprom, and keeps them for naming the stops. False, with `erreur`
+// naming the symbol or the file, when a symbol is unknown, or a symbols file
+// that is needed or given cannot be read; nothing is touched then.
+bool resoudreSymboles(LigneCommande& ligne, QString& erreur);
 
 } // namespace tessaline

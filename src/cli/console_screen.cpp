@@ -9,6 +9,16 @@ namespace {
 QString lignesUnix(QString t) {
     return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
+
+// The dump's character column shows the bytes 7F to 9F as the memory window's
+// code page has them, some of them control characters (DEL, the C1 codes): a
+// terminal would act on them. Each character that does not print is a "."
+// here, as a byte below 32 already is; only the line ends stay.
+QString imprimable(QString t) {
+    for (QChar& c : t)
+        if (c != u'\n' && !c.isPrint()) c = u'.';
+    return t;
+}
 } // namespace
 
 ConsoleScreen::ConsoleScreen(QTextStream& sortie, QTextStream& erreurs)
@@ -20,7 +30,7 @@ void ConsoleScreen::append(Zone zone, const QString& text, uint32_t, bool) {
     case Zone::Memoire:
         finirProgression();
         memoire_ += text;
-        sortie_ << lignesUnix(text);
+        sortie_ << imprimable(lignesUnix(text));
         sortie_.flush();
         break;
     case Zone::Trace:

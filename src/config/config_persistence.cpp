@@ -36,22 +36,32 @@ void lireConfigCourante(Configuration& config, const SettingsStore& store) {
     config.carte() = lireCarteMemoire(store, SectionConfig, defauts);
 }
 
-void ecrireConfigCourante(const Configuration& config, SettingsStore& store) {
+void ecrireConfigCourante(const Configuration& config, SettingsStore& store,
+                          std::optional<int> baudNonStocke) {
     store.ecrire(SectionConfig, "Port", config.Port);
     store.ecrire(SectionConfig, "HardWare", config.HardWare);
     store.ecrire(SectionConfig, "Quartz", config.Quartz);
-    store.ecrireEntier(SectionConfig, "Baud", config.Baud);
+    if (config.Baud != baudNonStocke) store.ecrireEntier(SectionConfig, "Baud", config.Baud);
     store.ecrireEntier(SectionConfig, "Timeout", config.Timeout);
     ecrireCarteMemoire(store, SectionConfig, config);
 }
 
 } // namespace
 
-ConfigurationLue lireConfiguration(const SettingsStore& store, const QString& dossierProgramme) {
+ConfigurationLue lireConfiguration(const SettingsStore& store, const QString& dossierProgramme,
+                                   Liaison liaison) {
     ConfigurationLue lue;
     chargerDisposition(store, lue.disposition);
     Configuration& config = lue.configuration;
     lireConfigCourante(config, store);
+    // A rate stored (for a real port, or chosen on the simulated board) is kept.
+    if (liaison == Liaison::CarteSimulee && store.lireEntier16(SectionConfig, "Baud", -1) < 0) {
+        const ReglageQuartz* q = reglageQuartz(config.Quartz); // always in the table here
+        if (q && !q->vitesses.empty()) {
+            config.Baud = q->vitesses.back().baud;
+            lue.baudNonStocke = config.Baud;
+        }
+    }
     for (size_t i = 0; i < config.FichiersRecents.size(); ++i)
         config.FichiersRecents[i] = store.lire(SectionFichiers, cleFichierRecent(i));
     lue.profils = lireProfils(store);
@@ -67,9 +77,10 @@ ConfigurationLue lireConfiguration(const SettingsStore& store, const QString& do
 }
 
 bool ecrireConfiguration(SettingsStore& store, const Configuration& config,
-                         const QVector<ProfilMateriel>& profils, const WindowLayout& disposition) {
+                         const QVector<ProfilMateriel>& profils, const WindowLayout& disposition,
+                         std::optional<int> baudNonStocke) {
     sauverDisposition(store, disposition);
-    ecrireConfigCourante(config, store);
+    ecrireConfigCourante(config, store, baudNonStocke);
     sauverFichiersCompilateur(config, store);
     store.ecrire(SectionConfig, CleDernierFichier, config.LastFichier);
     for (size_t i = 0; i < config.FichiersRecents.size(); ++i)

@@ -26,6 +26,7 @@ inline constexpr QLatin1StringView Disassemble{"cmdDISASSEMBLE"};
 inline constexpr QLatin1StringView DisplayReg{"cmdDISPLAYREG"};
 inline constexpr QLatin1StringView UploadDis{"cmdUPLOADDIS"};
 inline constexpr QLatin1StringView LoadS19{"cmdLOADS19"};
+inline constexpr QLatin1StringView VerifS19{"cmdVERIFS19"};
 inline constexpr QLatin1StringView MemDump{"cmdMEMDUMP"};
 inline constexpr QLatin1StringView MemFill{"cmdMEMFILL"};
 inline constexpr QLatin1StringView MemSet{"cmdMEMSET"};
@@ -62,7 +63,7 @@ inline constexpr QLatin1StringView CheminCompilateurBat{"lblCheminCompilateurBAT
 // clang-format off
 inline constexpr QLatin1StringView Tous[] = {
     Adresse, Longueur, Valeur, Executer,
-    Break, Efface, UploadBin, Disassemble, DisplayReg, UploadDis, LoadS19, MemDump, MemFill, MemSet, RegSet,
+    Break, Efface, UploadBin, Disassemble, DisplayReg, UploadDis, LoadS19, VerifS19, MemDump, MemFill, MemSet, RegSet,
     Run, Step, Stop, EraseEeprom, LoadTalker,
     BarreProgression, TitreInfo, TexteInfo,
     BoitePC, BoiteA, BoiteB, BoiteIX, BoiteIY, BoiteCCR, BoiteSP, BitCcr,

@@ -10,8 +10,12 @@ void TraceHeure(Session& session, double t) {
 }
 
 void TraceEcho(Session& session) {
+    TraceCommande(session, session.ecran().text(Zone::Echo));
+}
+
+void TraceCommande(Session& session, const QString& texte) {
     TraceHeure(session, session.horloge().now());
-    session.ecran().append(Zone::Trace, session.ecran().text(Zone::Echo) + FinLigne, couleur::Rouge, true);
+    session.ecran().append(Zone::Trace, texte + FinLigne, couleur::Rouge, true);
 }
 
 void TraceEchoRetour(Session& session) {

@@ -14,6 +14,9 @@ inline const QString Tab = QStringLiteral("\t");
 void TraceHeure(Session& session, double t);
 // The echo area's text as an entry, bold red.
 void TraceEcho(Session& session);
+// A command's own text as an entry, bold red as TraceEcho writes the echo (for
+// commands whose echo cannot hold what they work on: a file and its range).
+void TraceCommande(Session& session, const QString& texte);
 // "  <==  " and the echo area's text as an entry in blue, then the register line.
 void TraceEchoRetour(Session& session);
 // The link state as an entry in blue: the "Talker" panel, a TAB, the "Cible" panel.

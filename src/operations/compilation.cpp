@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
@@ -37,14 +38,35 @@ QString nomDe(const QString& chemin) {
     return chemin.mid(dossierDe(chemin).size()).section(u'.', 0, 0);
 }
 
-// The assembler's report joins the end of the trace, after a line break, as
-// one bold green run. Only a regular file is read.
-void rapport(Session& s) {
-    if (s.fichiers.RepFichier.isEmpty()) return;
+// The assembler's report joins the end of the trace, after a line break, in
+// bold: green, save its error lines, which are red. Only a regular file is
+// read. The number of error lines.
+int rapport(Session& s) {
+    if (s.fichiers.RepFichier.isEmpty()) return 0;
     QString erreur;
     const auto texte = lireFichierOrdinaire(s.fichiers.RepFichier + NomRapport, TailleMaxRapport, erreur);
-    if (!texte) return;
-    s.ecran().append(Zone::Trace, QStringLiteral("\r\n") + QString::fromUtf8(*texte), couleur::Vert, true);
+    if (!texte) return 0;
+    int erreurs = 0;
+    QString run;
+    bool runRouge = false;
+    const QString tout = QStringLiteral("\r\n") + QString::fromUtf8(*texte);
+    // Lines with their ends; runs of lines of one colour go out together.
+    for (qsizetype debut = 0; debut < tout.size();) {
+        const qsizetype fin = tout.indexOf(u'\n', debut);
+        const qsizetype apres = fin < 0 ? tout.size() : fin + 1;
+        const QString ligne = tout.mid(debut, apres - debut);
+        const bool rouge = ligneDErreur(ligne);
+        erreurs += rouge ? 1 : 0;
+        if (rouge != runRouge && !run.isEmpty()) {
+            s.ecran().append(Zone::Trace, run, runRouge ? couleur::Rouge : couleur::Vert, true);
+            run.clear();
+        }
+        runRouge = rouge;
+        run += ligne;
+        debut = apres;
+    }
+    if (!run.isEmpty()) s.ecran().append(Zone::Trace, run, runRouge ? couleur::Rouge : couleur::Vert, true);
+    return erreurs;
 }
 
 // Runs the compile script to its end. The windows stay alive meanwhile; the
@@ -124,10 +146,8 @@ BilanCompilation compile(Session& s, const std::function<void()>& chargerFichier
     }
     s.ecran().showWait(QStringLiteral("Attendez SVP...  Compilation en Cours"));
     Tempo(s.horloge(), 0);
-    // Only regular files are removed: whatever else stands at a product's
-    // name is left alone (the assembler then refuses to write there).
-    for (const QString& produit : {f.FichierS19, f.FichierLST, f.FichierSYM})
-        if (!produit.isEmpty()) retirerFichier(produit);
+    // The products of the last compile stay: the assembler replaces them only
+    // when it succeeds, so that a typo never costs the program last built.
     f.RepFichier = dossierDe(f.FichierASM);
     f.NomFichier = nomDe(f.FichierASM);
     retirerFichier(f.RepFichier + NomRapport);
@@ -161,6 +181,7 @@ BilanCompilation compile(Session& s, const std::function<void()>& chargerFichier
         executerScript(s, c.FichierCompilateurBAT,
                        {f.NomFichier, f.RepFichier, c.FichierCompilateur, c.FichierCompilateurSYM});
 #endif
+    bilan.lance = true;
     bilan.termine = statut.has_value();
     bilan.statut = statut.value_or(-1);
 
@@ -168,11 +189,20 @@ BilanCompilation compile(Session& s, const std::function<void()>& chargerFichier
         attendreProduit(s, produit);
     if (chargerFichiers) chargerFichiers();
     s.ecran().hideWait();
-    rapport(s);
+    bilan.lignesErreur = rapport(s);
     return bilan;
 }
 
 } // namespace
+
+bool ligneDErreur(const QString& ligne) {
+    // "error" at the start of the line or right after a colon, or after a
+    // count other than 0; "assembled without error" is no error line.
+    static const QRegularExpression erreur(
+        QStringLiteral("(^\\s*|:\\s*)(error|erreur)\\b|\\b[1-9][0-9]*\\s+(error|erreur)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return erreur.match(ligne).hasMatch();
+}
 
 BilanCompilation compilerSource(Session& session, const std::function<void()>& chargerFichiers,
                                 RapportPrecedent precedent) {
@@ -183,10 +213,6 @@ BilanCompilation compilerSource(Session& session, const std::function<void()>& c
         AfficheErreur(session.ecran(), QStringLiteral("mnuFileCompile_Click"), erreurDepuis(e));
         return {};
     }
-}
-
-bool compiler(Session& session, const std::function<void()>& chargerFichiers) {
-    return compilerSource(session, chargerFichiers).actif;
 }
 
 } // namespace tessaline

@@ -9,6 +9,7 @@
 #include "operations/memory_upload.h"
 #include "operations/memory_write.h"
 #include "operations/s19_programming.h"
+#include "operations/s19_verify.h"
 
 #include <algorithm>
 
@@ -36,7 +37,7 @@ constexpr Activation S19 = Activation::SiS19;
 using namespace champ;
 
 // The link states, in the columns: no Talker, target stopped, target running,
-// Reg SET. The thirteen controls that no Talker disables are those a user
+// Reg SET. The fourteen controls that no Talker disables are those a user
 // must not reach without a Talker; Erase EEPROM and Load Talker are not among
 // them. Break and Load Talker keep their state in every one.
 // clang-format off
@@ -57,6 +58,10 @@ const CommandeConsole Table[] = {
     // Offered only while an S-record file is there.
     {controle::LoadS19, "Load *.S19", "Charge le programme (*.S19 ) dans l'EEPROM de la cible",
      false, true, code::LoadS19, "Load ", ParDefaut, &chargerS19, {N, S19, I, N}},
+    // Reads back what Load *.S19 wrote: no field.
+    {controle::VerifS19, "V\u00e9rifier *.S19",
+     "Compare la m\u00e9moire de la cible avec le programme (*.S19 ) et liste les diff\u00e9rences",
+     false, true, code::VerifS19, "V\u00e9rifier ", Aucun, &verifierS19, {N, S19, N, N}},
     // The whole EEPROM: no field.
     {controle::EraseEeprom, "Erase EEPROM", "Lit la m\u00e9moire \u00e0 l'adresse et affiche le contenu",
      false, true, code::EraseEeprom, "Erase EEPROM", Aucun, &cmdErasEEPROM, {I, A, N, I}},
@@ -84,7 +89,7 @@ const CommandeConsole Table[] = {
 };
 // clang-format on
 
-// Execute follows the link state as a thirteenth target command would, but
+// Execute follows the link state as a fifteenth target command would, but
 // stays as it was when the program starts running.
 constexpr Activation EtatsExecute[NombreEtatsLien] = {N, N, I, N};
 

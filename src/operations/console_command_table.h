@@ -29,6 +29,7 @@ inline constexpr int RegSet = 16;
 inline constexpr int UploadDis = 17;
 inline constexpr int EraseEeprom = 18;
 inline constexpr int LoadTalker = 19;
+inline constexpr int VerifS19 = 20;
 } // namespace code
 
 // The console's three fields, as a set of bits.

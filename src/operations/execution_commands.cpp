@@ -54,8 +54,9 @@ void cmdSTEP_Click(Session& session) {
     if (!talkerPret(session)) return;
     Screen& e = session.ecran();
     e.setBusy(true);
+    // Step stays on: the windows queue the steps clicked during this one.
     for (QLatin1StringView c :
-         {controle::Step, controle::MemDump, controle::UploadBin, controle::UploadDis, controle::Disassemble,
+         {controle::MemDump, controle::UploadBin, controle::UploadDis, controle::Disassemble,
           controle::MemFill, controle::EraseEeprom, controle::MemSet, controle::Run, controle::RegSet,
           controle::Stop, controle::DisplayReg, controle::Break, controle::Executer})
         e.setEnabled(c, false);
@@ -70,6 +71,8 @@ void cmdSTEP_Click(Session& session) {
     e.setValue(controle::Break, 0);
     SurvCom(session, false);
     Step(session);
+    // Step only where a step can run: on a stopped program with its Talker.
+    e.setEnabled(controle::Step, session.liaison.talkerPresent && !session.liaison.cibleTourne);
     SurvCom(session, true);
     e.setBusy(false);
 }

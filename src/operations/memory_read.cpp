@@ -61,6 +61,10 @@ LigneDump ligneDump(int adresse, const QByteArray& octets) {
 }
 
 QString LoadMem(Session& session, const QString& adresse, int count) {
+    return LoadMem(session, adresse, count, QStringLiteral("LoadMem"));
+}
+
+QString LoadMem(Session& session, const QString& adresse, int count, const QString& operation) {
     count = std::min(count, MaxLoadMem);
     if (count < 1) return {};
     const Resultat<QByteArray> r = lireMemoire(session, adresseCible(adresse), count, session.config.Timeout);
@@ -68,7 +72,7 @@ QString LoadMem(Session& session, const QString& adresse, int count) {
     if (r.issue == Issue::Interrompu) return {};
     // A broken line has been said already; the check shows what is left of the link.
     if (sansEchange(r.issue) || r.issue == Issue::Coupee) {
-        AfficheEchec(session.ecran(), QStringLiteral("Erreur LoadMem"));
+        AfficheEchec(session.ecran(), QStringLiteral("Erreur ") + operation);
         TestTalker(session);
         return {};
     }

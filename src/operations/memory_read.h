@@ -10,6 +10,9 @@ namespace tessaline {
 // when the command is not echoed ("Erreur LoadMem", then the Talker check) or
 // when a byte does not come (after the time-out report).
 QString LoadMem(Session& session, const QString& adresse, int count);
+// The same read inside `operation`, whose name the failure gives ("Erreur "
+// + operation).
+QString LoadMem(Session& session, const QString& adresse, int count, const QString& operation);
 
 // The memory dump of the console: at most 255 bytes from CmdAdresse as dump
 // lines in the memory window; CmdAdresse then moves on past the full lines.

@@ -12,6 +12,9 @@
 #include "operations/memory_read.h"
 #include "operations/talker_link.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
 #include <functional>
 
 namespace tessaline {
@@ -51,12 +54,29 @@ void avancer(Session& s, int faits, int total) {
                        static_cast<int>(std::min<qint64>(100, 100LL * faits / total)));
 }
 
+// The name as the user typed it, with the filter's extension when it has
+// none. The dialog asked before replacing the name typed, not this one: an
+// existing file at the completed name is replaced only if the user says so.
+// Empty when the user declines.
+QString avecExtension(Screen& e, const QString& nom, const QString& extension) {
+    if (!QFileInfo(nom).suffix().isEmpty()) return nom;
+    const QString complet = nom + (nom.endsWith(u'.') ? extension.mid(1) : extension);
+    if (!QFileInfo::exists(complet)) return complet;
+    const Reponse r =
+        e.message(QStringLiteral("Le fichier ") + complet + QStringLiteral(" existe d\u00e9j\u00e0.") +
+                      FinLigne + QStringLiteral("Voulez-vous le remplacer ?"),
+                  TitreApplication, Icone::Exclamation, Boutons::OuiNon);
+    return r == Reponse::Oui ? complet : QString();
+}
+
 // `ecrire` reads the range into the file and returns false on a failed read.
 FinTeleversement televerser(Session& s, const QString& operation, const QString& filtre,
+                            const QString& extension, int debut, int fin, const AvantTeleversement& avant,
                             const std::function<bool(FichierEnregistre&)>& ecrire) {
     Screen& e = s.ecran();
     const int longueur = HexaDec(s.console.CmdLongueur);
-    const QString nom = e.fichierAEnregistrer(operation, filtre);
+    QString nom = e.fichierAEnregistrer(operation, filtre);
+    if (!nom.isEmpty()) nom = avecExtension(e, nom, extension);
     if (nom.isEmpty()) {
         consolePrete(s);
         return FinTeleversement::Abandonne;
@@ -65,36 +85,44 @@ FinTeleversement televerser(Session& s, const QString& operation, const QString&
         consolePrete(s);
         return FinTeleversement::Vide;
     }
+    if (avant) avant(nom, debut, fin);
     e.showWait(QStringLiteral("Attendez SVP...  ") + operation + QStringLiteral(" en Cours"));
     Tempo(s.horloge(), 0.3f);
     e.setValue(controle::BarreProgression, 0);
 
     // The name is looked at before anything is read: a refused one costs no exchange.
     FichierEnregistre fichier(nom);
-    FinTeleversement fin = FinTeleversement::Echec;
+    FinTeleversement issue = FinTeleversement::Echec;
     if (!fichier.ouvrir()) {
         AfficheEchec(e, QStringLiteral("Ecriture impossible : ") + fichier.erreur());
     } else if (!ecrire(fichier)) {
         if (!fichier.erreur().isEmpty())
             AfficheEchec(e, QStringLiteral("Ecriture impossible : ") + fichier.erreur());
         fichier.abandonner();
-        fin = arretDemande(s) ? FinTeleversement::Abandonne : FinTeleversement::Echec;
+        issue = arretDemande(s) ? FinTeleversement::Abandonne : FinTeleversement::Echec;
     } else if (!fichier.valider()) {
         AfficheEchec(e, QStringLiteral("Ecriture impossible : ") + fichier.erreur());
     } else {
-        fin = FinTeleversement::Sauvegarde;
+        issue = FinTeleversement::Sauvegarde;
     }
     e.hideWait();
-    if (fin == FinTeleversement::Sauvegarde)
+    if (issue == FinTeleversement::Sauvegarde)
         e.message(QStringLiteral("Fichier Sauvegard\u00e9 :") + FinLigne + nom, TitreApplication,
                   Icone::Aucune, Boutons::Ok);
     consolePrete(s);
-    return fin;
+    return issue;
+}
+
+// The console's entry for an upload: its echo word, the range and the file.
+AvantTeleversement entreeTrace(Session& s, const QString& commande) {
+    return [&s, commande](const QString& fichier, int debut, int fin) {
+        TraceCommande(s, commande + u' ' + DecHexa4(debut) + u'-' + DecHexa4(fin) + u' ' + fichier);
+    };
 }
 
 } // namespace
 
-FinTeleversement UpLoadBIN(Session& session) {
+FinTeleversement UpLoadBIN(Session& session, const AvantTeleversement& avant) {
     const int debut = HexaDec(session.console.CmdAdresse);
     const int fin = debut + HexaDec(session.console.CmdLongueur) - 1;
     // The Talker's address would carry on at $0000: such a range is refused
@@ -108,7 +136,7 @@ FinTeleversement UpLoadBIN(Session& session) {
         return FinTeleversement::Echec;
     }
     return televerser(session, QStringLiteral("UpLoadBIN"), QStringLiteral("Fichiers Binaires (*.BIN)"),
-                      [&](FichierEnregistre& fichier) {
+                      QStringLiteral(".BIN"), debut, fin, avant, [&](FichierEnregistre& fichier) {
                           for (int a = debut; a <= fin; a += TailleMorceau) {
                               const int count = std::min(TailleMorceau, fin - a + 1);
                               const QString hexa = LoadMem(session, DecHexa4(a & 0xFFFF), count);
@@ -123,10 +151,11 @@ FinTeleversement UpLoadBIN(Session& session) {
                       });
 }
 
-FinTeleversement UpLoadDIS(Session& session) {
+FinTeleversement UpLoadDIS(Session& session, const AvantTeleversement& avant) {
     const int debut = HexaDec(session.console.CmdAdresse);
     const int fin = debut + HexaDec(session.console.CmdLongueur) - 1;
     return televerser(session, QStringLiteral("UpLoadDIS"), QStringLiteral("Fichiers Assembleur (*.DIS)"),
+                      QStringLiteral(".DIS"), debut, std::min(fin, 0xFFFF), avant,
                       [&](FichierEnregistre& fichier) {
                           for (int a = debut; a <= fin;) {
                               const QString texteAdresse = DecHexa4(a);
@@ -149,13 +178,11 @@ FinTeleversement UpLoadDIS(Session& session) {
 }
 
 void cmdUpLoadBIN(Session& session) {
-    TraceEcho(session);
-    UpLoadBIN(session);
+    UpLoadBIN(session, entreeTrace(session, QStringLiteral("Upload BIN")));
 }
 
 void cmdUpLoadDIS(Session& session) {
-    TraceEcho(session);
-    UpLoadDIS(session);
+    UpLoadDIS(session, entreeTrace(session, QStringLiteral("Upload DIS")));
 }
 
 } // namespace tessaline

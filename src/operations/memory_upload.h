@@ -8,6 +8,8 @@
 
 #include "link/session.h"
 
+#include <functional>
+
 namespace tessaline {
 
 enum class FinTeleversement {
@@ -17,15 +19,23 @@ enum class FinTeleversement {
     Echec,      // a read failed or the file could not be written: the old file kept
 };
 
+// Called with the file's full name and the range (first and last address)
+// once both are known, before anything is read.
+using AvantTeleversement = std::function<void(const QString& fichier, int debut, int fin)>;
+
 // The range CmdAdresse, CmdLongueur (unlimited length) read in chunks of 64
 // bytes into a binary file. A range past $FFFF is refused before anything is
-// asked or read.
-FinTeleversement UpLoadBIN(Session& session);
+// asked or read. A name typed without an extension gets .BIN, as the dialog's
+// filter says (and an existing file of that name is replaced only if the
+// user says so).
+FinTeleversement UpLoadBIN(Session& session, const AvantTeleversement& avant = {});
 // The range listed from CmdAdresse, one six-byte read per instruction, until an
-// instruction starts past the end or the listing reaches $FFFF.
-FinTeleversement UpLoadDIS(Session& session);
+// instruction starts past the end or the listing reaches $FFFF. A name
+// without an extension gets .DIS.
+FinTeleversement UpLoadDIS(Session& session, const AvantTeleversement& avant = {});
 
-// The console's commands on Execute.
+// The console's commands on Execute: each writes its trace entry, with the
+// range and the file, once the file is chosen.
 void cmdUpLoadBIN(Session& session);
 void cmdUpLoadDIS(Session& session);
 

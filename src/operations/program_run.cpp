@@ -229,9 +229,9 @@ Arret arreterProgramme(Session& session, int parametre) {
     return Arret::Perdu;
 }
 
-void afficherArret(Session& session, const QString& etiquette, bool traceEtat) {
+void afficherArret(Session& session, const QString& etiquette, bool traceEtat, const QString& operation) {
     Screen& e = session.ecran();
-    const QString octets = LoadMem(session, etiquette, OctetsInstruction);
+    const QString octets = LoadMem(session, etiquette, OctetsInstruction, operation);
     const Desassemblage d = DesassInstr(octets, etiquette, session.registres.RegIX, session.registres.RegIY);
     e.clear(Zone::Echo);
     e.append(Zone::Echo, etiquette + u' ', couleur::Rouge);
@@ -250,7 +250,8 @@ void afficherArret(Session& session, const QString& etiquette, bool traceEtat) {
 
 void ProgStop(Session& session) {
     if (arreterProgramme(session) == Arret::Perdu) return;
-    afficherArret(session, session.registres.RegPC, false);
+    // The read after the stop is the stop's own exchange.
+    afficherArret(session, session.registres.RegPC, false, QStringLiteral("ProgStop"));
 }
 
 void arretSpontane(Session& session) {

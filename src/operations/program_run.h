@@ -60,8 +60,10 @@ void ProgStop(Session& session);
 
 // The stopped display: the instruction at `adresse` disassembled in the echo
 // area after `etiquette`, the console set for a stopped target, the echo and
-// registers in the trace, and the link state with `traceEtat`.
-void afficherArret(Session& session, const QString& etiquette, bool traceEtat);
+// registers in the trace, and the link state with `traceEtat`. A failed read
+// of the instruction is reported under `operation`.
+void afficherArret(Session& session, const QString& etiquette, bool traceEtat,
+                   const QString& operation = QStringLiteral("LoadMem"));
 
 // A program that stopped while no operation waited for it (an SWI of its own):
 // the link watch received its $03.

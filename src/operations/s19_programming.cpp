@@ -12,6 +12,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace tessaline {
 
 namespace {
@@ -163,7 +165,7 @@ BilanProgrammation ProgS19(Session& session, bool seulementModifies) {
     int faits = 0;
     e.setText(controle::TitreInfo, QStringLiteral("Load *.S19 !..."));
     e.setText(controle::TexteInfo, QStringLiteral("Programmation ") + session.config.HardWare +
-                                       QStringLiteral("en cours ...") + FinLigne +
+                                       QStringLiteral(" en cours ...") + FinLigne +
                                        QStringLiteral("Attendez S.V.P ..."));
     e.setValue(controle::BarreProgression, 0);
 
@@ -198,7 +200,18 @@ BilanProgrammation ProgS19(Session& session, bool seulementModifies) {
 }
 
 BilanProgrammation chargerS19(Session& session, bool seulementModifies) {
-    TraceEcho(session);
+    // The entry names the file and the addresses its records cover.
+    const QString& chemin = session.fichiers.FichierS19;
+    QString entree = QStringLiteral("Load ") + chemin;
+    const FichierS19Lu fichier = lireFichierS19(chemin);
+    int debut = EspaceAdresses, fin = -1;
+    for (const EnregistrementS1& e : fichier.enregistrements)
+        if (!e.donnees.isEmpty()) {
+            debut = std::min(debut, e.adresse);
+            fin = std::max(fin, e.adresse + int(e.donnees.size()) - 1);
+        }
+    if (fin >= debut) entree += u' ' + DecHexa4(debut) + u'-' + DecHexa4(fin & 0xFFFF);
+    TraceCommande(session, entree);
     BilanProgrammation bilan;
     session.ecran().runInProgressWindow(QStringLiteral("Load *.S19 !..."),
                                         [&] { bilan = ProgS19(session, seulementModifies); });

@@ -18,15 +18,17 @@ void appliquerConfiguration(Session& session, const ConfigurationLue& lue) {
     session.ecran().setText(controle::Longueur, session.console.CmdLongueur);
 }
 
-void ChargerConfig(Session& session, const SettingsStore& store, WindowLayout& disposition,
-                   const QString& dossierProgramme) {
-    const ConfigurationLue lue = lireConfiguration(store, dossierProgramme);
+std::optional<int> ChargerConfig(Session& session, const SettingsStore& store, WindowLayout& disposition,
+                                 const QString& dossierProgramme, Liaison liaison) {
+    const ConfigurationLue lue = lireConfiguration(store, dossierProgramme, liaison);
     disposition = lue.disposition;
     appliquerConfiguration(session, lue);
+    return lue.baudNonStocke;
 }
 
-bool SauverConfig(const Session& session, SettingsStore& store, const WindowLayout& disposition) {
-    return ecrireConfiguration(store, session.config, session.profils, disposition);
+bool SauverConfig(const Session& session, SettingsStore& store, const WindowLayout& disposition,
+                  std::optional<int> baudNonStocke) {
+    return ecrireConfiguration(store, session.config, session.profils, disposition, baudNonStocke);
 }
 
 } // namespace tessaline

@@ -22,12 +22,15 @@ void IniComboHard(Session& session);
 void appliquerConfiguration(Session& session, const ConfigurationLue& lue);
 
 // lireConfiguration then appliquerConfiguration; the window layout read goes to
-// `disposition`, for the windows to apply.
-void ChargerConfig(Session& session, const SettingsStore& store, WindowLayout& disposition,
-                   const QString& dossierProgramme);
+// `disposition`, for the windows to apply. Returns the simulated board's rate
+// that is not stored (ConfigurationLue::baudNonStocke), for SauverConfig.
+std::optional<int> ChargerConfig(Session& session, const SettingsStore& store, WindowLayout& disposition,
+                                 const QString& dossierProgramme, Liaison liaison = Liaison::Port);
 
 // The session's configuration and profiles with the layout; false when the
-// store could not be written.
-bool SauverConfig(const Session& session, SettingsStore& store, const WindowLayout& disposition);
+// store could not be written. The rate is not written while it is
+// `baudNonStocke` (see ecrireConfiguration).
+bool SauverConfig(const Session& session, SettingsStore& store, const WindowLayout& disposition,
+                  std::optional<int> baudNonStocke = std::nullopt);
 
 } // namespace tessaline

@@ -59,6 +59,14 @@ uint64_t saturatingAdd(uint64_t a, uint64_t b) {
     return b > kNever - a ? kNever : a + b;
 }
 
+// Looking for a spin (Board::skipSpin): at most this many instructions, in slices at
+// least this long (a polling turn lasts some ten cycles: the look needs a lead-in and
+// two turns). A look that finds no repeating loop (a delay count, a computation) is
+// not made again for a while.
+constexpr std::size_t kSpinProbeInstructions = 24;
+constexpr uint64_t kSpinProbeMinCycles = 64;
+constexpr uint64_t kSpinProbeBackoffCycles = 1u << 14;
+
 } // namespace
 
 Board::Board(const ChipDescription& chip, uint32_t crystalHz)
@@ -114,6 +122,8 @@ void Board::resetChip(bool special) {
     copCleared_ = cycles;
     copArmed_ = false;
     loader_.stop();
+    endSpin();
+    probeAfter_ = 0;
     irqEdgeLatched_ = false;
     irqAsserted = false;
     xirqAsserted = false;
@@ -217,12 +227,23 @@ bool Board::timeProtectedWritable() const {
 }
 
 uint8_t Board::readSlow(uint16_t a) {
+    if (probing_) [[unlikely]] {
+        if (probeReadFast_[a >> kPageShift]) return mem_[a];
+        if (!stableRead(a)) probeClean_ = false;
+    }
     if (chip_.inRegisters(a)) return readRegister(a);
     if (chip_.inEeprom(a)) return eeprom_.latched() ? eeprom_.readWhileLatched() : mem_[a];
     return kUnmappedRead;
 }
 
 void Board::writeSlow(uint16_t a, uint8_t v) {
+    if (probing_) [[unlikely]] {
+        probeClean_ = false;
+        if (probeWriteFast_[a >> kPageShift]) {
+            mem_[a] = v;
+            return;
+        }
+    }
     if (chip_.inRegisters(a))
         writeRegister(a, v);
     else if (chip_.inEeprom(a))
@@ -411,22 +432,26 @@ uint16_t Board::maskableVectorOffset() {
 }
 
 void Board::setIrqPinLow(bool low) {
+    endSpin();
     if (low && !irqPinLow_ && (latchValue(reg::OPTION) & option::IRQE)) irqEdgeLatched_ = true;
     irqPinLow_ = low;
     updateInterrupts();
 }
 
 void Board::setXirqPinLow(bool low) {
+    endSpin();
     xirqPinLow_ = low;
     updateInterrupts();
 }
 
 void Board::setPortAInput(int pin, bool high) {
+    endSpin();
     timer_.setPortAInput(pin, high, cycles);
     afterTimerAccess();
 }
 
 void Board::setPortInput(Port port, int pin, bool high) {
+    endSpin();
     ports_.setInput(port, pin, high);
     // A switch on a port E pin drives its A/D input to VRH or VRL.
     if (port == Port::E && pin >= 0 && pin < 8) {
@@ -436,6 +461,7 @@ void Board::setPortInput(Port port, int pin, bool high) {
 }
 
 void Board::setAnalogInput(int channel, double volts) {
+    endSpin();
     adc_.sync(cycles);
     adc_.setInput(channel, volts);
     if (volts >= kVih)
@@ -476,6 +502,7 @@ void Board::serviceEvents(uint64_t now) {
         const uint64_t tBoot = phase_ == Phase::BootRom ? loader_.nextDeadline() : kNever;
         const uint64_t t = std::min({tTx, tHost, tIdle, tBoot});
         if (t > now) break;
+        endSpin(); // what a spin reads may change now
         if (t == tTx)
             wire_.deliver(sci_.completeTransmit());
         else if (t == tHost)
@@ -491,6 +518,84 @@ void Board::serviceEvents(uint64_t now) {
     updateInterrupts();
 }
 
+bool Board::resting() const {
+    if (phase_ != Phase::Running) return true;
+    if (cpu_.state() != Cpu::State::Running) return !cpu_.wakeable();
+    return cpu_.inTest() || cycles < spinUntil_;
+}
+
+bool Board::stableRead(uint16_t a) const {
+    if (chip_.inRegisters(a)) {
+        switch (ownerOf(a)) {
+        // SCSR changes only when a character completes or the line goes idle (events);
+        // reading SCDR clears flags.
+        case RegisterOwner::Sci: return a != reg::SCDR;
+        // Inputs change only from outside, which ends a spin.
+        case RegisterOwner::Ports: return true;
+        // TCNT counts, flags rise with time; conversions complete with time.
+        case RegisterOwner::Timer:
+        case RegisterOwner::Adc: return false;
+        case RegisterOwner::Board: return true;
+        }
+    }
+    // A cell read while the EEPROM is latched is counted; unmapped space reads $FF.
+    return !chip_.inEeprom(a);
+}
+
+void Board::skipSpin() {
+    endSpin();
+    if (cycles < probeAfter_ || eventLimit < cycles + kSpinProbeMinCycles) return;
+    if (cpu_.state() != Cpu::State::Running || cpu_.inTest() || cpu_.tracing()) return;
+    struct Turn {
+        Registers r;
+        uint64_t cycle;
+        uint64_t instructions;
+    };
+    std::array<Turn, kSpinProbeInstructions + 1> seen;
+    seen[0] = {cpu_.r, cycles, cpu_.instructions()};
+    // Every access through readSlow/writeSlow while the instructions are watched.
+    probeReadFast_ = readFast_;
+    probeWriteFast_ = writeFast_;
+    readFast_.fill(false);
+    writeFast_.fill(false);
+    probing_ = true;
+    probeClean_ = true;
+    std::size_t n = 0;
+    std::size_t repeated = 0;
+    bool found = false;
+    while (!found && n < kSpinProbeInstructions && cycles < eventLimit) {
+        cpu_.step();
+        if (!probeClean_ || cpu_.state() != Cpu::State::Running || cpu_.inTest() ||
+            cpu_.lastEvent() != Cpu::Event::None)
+            break;
+        seen[++n] = {cpu_.r, cycles, cpu_.instructions()};
+        for (std::size_t j = n; j-- > 0;)
+            if (seen[j].r == cpu_.r) {
+                repeated = j;
+                found = true;
+                break;
+            }
+    }
+    probing_ = false;
+    if (probeClean_) {
+        readFast_ = probeReadFast_;
+        writeFast_ = probeWriteFast_;
+    } else {
+        mapMemory(); // a write may have changed the map (PPROG, HPRIO)
+    }
+    if (!found) {
+        if (probeClean_ && n == kSpinProbeInstructions) probeAfter_ = cycles + kSpinProbeBackoffCycles;
+        return;
+    }
+    // From here each turn repeats the last one exactly until the next event: pass over
+    // the whole turns that end by the slice's end; run() does the rest.
+    const uint64_t period = cycles - seen[repeated].cycle;
+    const uint64_t perTurn = cpu_.instructions() - seen[repeated].instructions;
+    const uint64_t turns = eventLimit > cycles ? (eventLimit - cycles) / period : 0;
+    cpu_.skipAhead(turns * period, turns * perTurn);
+    spinUntil_ = nextEventCycle();
+}
+
 void Board::advance(uint64_t target, bool stopOnHostData) {
     for (;;) {
         serviceEvents(cycles);
@@ -502,7 +607,8 @@ void Board::advance(uint64_t target, bool stopOnHostData) {
         }
         eventLimit = next;
         cpu_.clearEvent();
-        cpu_.run();
+        skipSpin();
+        if (!(cpu_.stopOnEvents && cpu_.lastEvent() != Cpu::Event::None)) cpu_.run();
         if (cpu_.stopOnEvents && cpu_.lastEvent() != Cpu::Event::None) {
             serviceEvents(cycles);
             return;
@@ -521,6 +627,7 @@ bool Board::runUntilHostData(uint64_t limitCycle) {
 
 bool Board::runUntilPc(uint16_t pc, uint64_t maxCycles) {
     const uint64_t limit = saturatingAdd(cycles, maxCycles);
+    endSpin();
     for (;;) {
         serviceEvents(cycles);
         if (phase_ == Phase::Running && cpu_.r.pc == pc) return true;
@@ -562,6 +669,7 @@ uint8_t Board::peek(uint16_t a) const {
 }
 
 bool Board::poke(uint16_t a, uint8_t v) {
+    endSpin();
     if (!chip_.inRam(a) && !chip_.inEeprom(a)) return false;
     mem_[a] = v;
     return true;
@@ -572,6 +680,7 @@ bool Board::loadBinary(uint16_t address, std::span<const uint8_t> bytes) {
         const uint32_t a = address + uint32_t(i);
         if (a > 0xFFFF || (!chip_.inRam(uint16_t(a)) && !chip_.inEeprom(uint16_t(a)))) return false;
     }
+    endSpin();
     for (std::size_t i = 0; i < bytes.size(); ++i)
         mem_[address + i] = bytes[i];
     return true;
@@ -592,6 +701,7 @@ bool Board::loadSRecords(std::string_view text, std::string& error, uint16_t* fi
             }
         }
     }
+    endSpin();
     for (const auto& b : image->blocks)
         std::copy(b.bytes.begin(), b.bytes.end(), mem_.begin() + b.address);
     if (firstAddress && !image->blocks.empty()) *firstAddress = image->blocks.front().address;

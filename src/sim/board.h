@@ -7,6 +7,16 @@
 // loader's time-out) through Bus::eventLimit, so no peripheral is polled per
 // instruction.
 //
+// Spins: a program waiting for the line usually polls in a short loop that writes
+// nothing (the Talker's "LDAA SCSR / ANDA #RDRF / BEQ" with interrupts masked). When
+// one turn of a loop writes nothing, reads only what cannot change before the next
+// event, and leaves every CPU register as the turn before it did, each later turn up to
+// that event does exactly the same: the board passes over those whole turns at once,
+// adding their cycles and instructions (see skipSpin()), so that every register, flag,
+// counter and cycle count is what running them would have left. WAI and STOP already
+// let time jump to the next event. resting() tells a real-time driver that the board
+// can sleep until then.
+//
 // Memory map choices:
 // - Reads where no memory or register answers return $FF (kUnmappedRead); writes there
 //   are ignored. On the A1, BPROT's address is such a place.
@@ -47,6 +57,7 @@
 #include "ports.h"
 #include "sci.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -104,6 +115,15 @@ public:
     bool runUntilPc(uint16_t pc, uint64_t maxCycles);
     // The cycle of the next scheduled event, or kNever.
     uint64_t nextEventCycle() const;
+    // Nothing the program does before nextEventCycle() can differ from what it did
+    // last, unless something comes from outside (a pin, a byte from the host, a reset):
+    // no program runs (held in reset, or the boot ROM between its events), the CPU waits
+    // in WAI or STOP with nothing to wake it, it sits in TEST, or the last run left it in
+    // a proven spin. A real-time driver may let the board sleep until that event.
+    bool resting() const;
+    // An output compare drives a port A pin: the pins change with time, also while the
+    // board rests.
+    bool timerDrivesPins() const { return timer_.drivesPins(); }
 
     // The host's end of the line (see HostWire).
     void setHostBaud(double baud) { wire_.setBaud(baud); }
@@ -203,6 +223,14 @@ private:
     void serviceLoader(uint64_t now);
     void receiveFromHost(const TimedFrame& f, uint64_t at);
     void advance(uint64_t target, bool stopOnHostData);
+    // Looks for a spin at the start of a slice (up to eventLimit) and passes over its
+    // whole turns; the instructions looked at run as usual.
+    void skipSpin();
+    // A register or unmapped read whose value and side effects stay the same from one
+    // read to the next until the board's next event, as long as nothing is written.
+    bool stableRead(uint16_t address) const;
+    // Something from outside may have changed what a spin reads.
+    void endSpin() { spinUntil_ = 0; }
 
     const ChipDescription& chip_;
     uint32_t crystalHz_;
@@ -230,6 +258,19 @@ private:
     bool copArmed_ = false; // $55 written, waiting for $AA
     unsigned copResets_ = 0;
     unsigned clockMonitorResets_ = 0;
+    // While skipSpin() watches a few instructions, every access takes the slow path;
+    // these hold the fast pages in force, and whether anything was written or read that
+    // may change.
+    bool probing_ = false;
+    bool probeClean_ = true;
+    std::array<bool, 256> probeReadFast_{};
+    std::array<bool, 256> probeWriteFast_{};
+    // The CPU spins until this cycle (the next event when the spin was proven); 0: not
+    // known to spin.
+    uint64_t spinUntil_ = 0;
+    // No spin is looked for before this cycle (the last look found a loop that does not
+    // repeat itself, such as a delay count).
+    uint64_t probeAfter_ = 0;
 };
 
 } // namespace hc11

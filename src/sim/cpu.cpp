@@ -377,6 +377,13 @@ bool Cpu::serviceInterrupt() {
     return true;
 }
 
+bool Cpu::wakeable() const {
+    if (inTest_ || state_ == State::Running) return false;
+    if (state_ == State::Waiting)
+        return (bus_.xirqAsserted && !(r.ccr & X)) || (bus_.irqAsserted && !(r.ccr & I));
+    return bus_.xirqAsserted || (bus_.irqPinAsserted && !(r.ccr & I));
+}
+
 bool Cpu::wake() {
     if (inTest_) return false;
     if (state_ == State::Waiting) {

@@ -28,6 +28,7 @@ struct Registers {
         a = uint8_t(v >> 8);
         b = uint8_t(v);
     }
+    bool operator==(const Registers&) const = default;
 };
 
 // Receives one call per executed instruction when tracing is on.
@@ -74,6 +75,19 @@ public:
 
     // Instructions executed since construction (an illegal-opcode trap counts as one).
     uint64_t instructions() const { return instructions_; }
+
+    // In TEST (special modes), which never completes.
+    bool inTest() const { return inTest_; }
+    bool tracing() const { return trace_ != nullptr; }
+    // Waiting or stopped: an interrupt line asserted now would end it (see wake()).
+    bool wakeable() const;
+    // Time passes as if the CPU had run `instructions` more instructions lasting
+    // `cycles` E cycles, none of which changed anything: the board uses it to pass
+    // over the turns of a loop it has proven to repeat itself exactly.
+    void skipAhead(uint64_t cycles, uint64_t instructions) {
+        bus_.cycles += cycles;
+        instructions_ += instructions;
+    }
 
     // The trace reads each instruction's bytes through the bus before the instruction
     // runs. run() looks at the trace once per call: setting one from inside a run takes

@@ -62,6 +62,8 @@ public:
     void setPortAInput(int pin, bool high, uint64_t now);
     // The levels on the eight port A pins.
     uint8_t portAPins() const;
+    // An output compare acts on a port A pin (TCTL1, OC1M): the pins change with time.
+    bool drivesPins() const { return (oc1m_ & 0xF8) != 0 || comparePins() != 0; }
     // Which of port A's pins are outputs (1) now, and which can ever be inputs.
     uint8_t portAOutputs() const;
     uint8_t portAInputCapable() const;

@@ -48,16 +48,28 @@ public:
     // The voltage on A/D channel 0-7 (PE0-PE7), 0 to 5 V.
     virtual void poserTension(int canal, double volts) = 0;
 
+    // Nothing the pins show can change until something comes from outside (a
+    // pin, a byte from the host, a reset): no program runs, or it waits or
+    // polls what cannot change, and no output compare drives a pin. A panel
+    // may then stop looking until it hears of activity. By default never.
+    virtual bool auRepos() { return false; }
+
     // Told of every reset and rebuild (one listener; empty to stop).
     void setEcouteur(Ecouteur ecouteur) { ecouteur_ = std::move(ecouteur); }
+    // Told whenever the pins may change again (one listener; empty to stop).
+    void setSuiviActivite(std::function<void()> suivi) { suiviActivite_ = std::move(suivi); }
 
 protected:
     void signaler(Evenement e) {
         if (ecouteur_) ecouteur_(e);
     }
+    void signalerActivite() {
+        if (suiviActivite_) suiviActivite_();
+    }
 
 private:
     Ecouteur ecouteur_;
+    std::function<void()> suiviActivite_;
 };
 
 } // namespace tessaline

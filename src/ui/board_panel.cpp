@@ -75,8 +75,25 @@ BoardPanel::BoardPanel(BoardControl& board, QWidget* parent)
     board_.poserXirq(false);
     rafraichir();
     setFixedSize(sizeHint());
-    connect(&rafraichissement_, &QTimer::timeout, this, &BoardPanel::rafraichir);
+    connect(&rafraichissement_, &QTimer::timeout, this, &BoardPanel::tick);
     rafraichissement_.start(PeriodeRafraichissementMs);
+    board_.setSuiviActivite([this] { suivre(); });
+}
+
+BoardPanel::~BoardPanel() {
+    board_.setSuiviActivite({});
+}
+
+void BoardPanel::suivre() {
+    if (rafraichissement_.isActive()) return;
+    rafraichir();
+    rafraichissement_.start(PeriodeRafraichissementMs);
+}
+
+void BoardPanel::tick() {
+    rafraichir();
+    // At rest the pins stay as they are now shown until the board tells of activity.
+    if (board_.auRepos()) rafraichissement_.stop();
 }
 
 void BoardPanel::creerPorts(QGridLayout* grille) {
@@ -233,6 +250,9 @@ void BoardPanel::rafraichir() {
     const uint8_t sortiesA = board_.sorties('A');
     const uint8_t c = board_.niveaux('C');
     const uint8_t sortiesC = board_.sorties('C');
+    const std::array<int, 5> lu{a, b, c, sortiesA, sortiesC};
+    if (lu == affiche_) return;
+    affiche_ = lu;
     for (int bit = 0; bit < 8; ++bit) {
         const auto haut = [bit](uint8_t niveaux) { return bool((niveaux >> bit) & 1); };
         ledsB_[bit]->setAllume(haut(b));

@@ -2,7 +2,9 @@
 // every output pin of ports A, B and C, a switch on every input pin of ports A
 // and C, a knob for the voltage on each A/D input (port E), the IRQ, XIRQ and
 // RESET buttons, and the MODA/MODB jumpers (bootstrap or single-chip mode).
-// The LEDs follow the board about thirty times a second.
+// The LEDs follow the board about thirty times a second while its pins may
+// change; while the board rests (BoardControl::auRepos) the panel stops
+// looking until the board tells of activity.
 #pragma once
 
 #include <QTimer>
@@ -26,11 +28,15 @@ class BoardPanel : public QWidget {
     Q_OBJECT
 public:
     explicit BoardPanel(BoardControl& board, QWidget* parent = nullptr);
+    ~BoardPanel() override;
 
     // Shows the board's description again (another chip or crystal).
     void actualiser();
-    // Reads the pins and lights the LEDs (the refresh timer calls it).
+    // Reads the pins and lights the LEDs (the refresh timer calls it); only
+    // what changed is drawn again.
     void rafraichir();
+    // The refresh timer runs (the board's pins may change).
+    bool suitLaCarte() const { return rafraichissement_.isActive(); }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -41,6 +47,9 @@ private:
     InterrupteurCarte* interrupteur(char port, int bit);
     void afficherMode();
     void afficherTension(int canal);
+    // The board may change its pins again: the panel looks again.
+    void suivre();
+    void tick();
 
     BoardControl& board_;
     QLabel* description_;
@@ -52,6 +61,8 @@ private:
     std::array<QDial*, 8> potentiometres_{};
     std::array<QLabel*, 8> tensions_{};
     QTimer rafraichissement_;
+    // What the LEDs and switches show: levels of A, B, C, outputs of A and C.
+    std::array<int, 5> affiche_{-1, -1, -1, -1, -1};
 };
 
 } // namespace tessaline

@@ -31,6 +31,9 @@ namespace {
 // and Stop whether the exchange it came during has ended.
 constexpr int RepriseApresAbandonMs = 50;
 
+// Step clicks made during a step that wait their turn; more beep.
+constexpr int PasEnAttenteMaximum = 3;
+
 // The console keeps this size (twips).
 constexpr int LargeurTwips = 9465;
 constexpr int HauteurTwips = 4410;
@@ -400,15 +403,35 @@ void ConsoleWindow::chkBreak_Click(bool coche) {
 }
 
 void ConsoleWindow::cmdSTEP_Click() {
+    // Clicked during a step (Step stays on while it runs): a step more, run
+    // once this one has ended, as many as the user clicked up to a few.
+    if (pasEnCours_) {
+        if (pasEnAttente_ < PasEnAttenteMaximum)
+            ++pasEnAttente_;
+        else
+            session_.ecran().beep();
+        return;
+    }
     // Step stays on while a command on the stopped program runs (a dump, a
     // fill): its exchanges must not run inside that command's.
     if (session_.horloge().dansUneAttente()) {
         session_.ecran().beep();
         return;
     }
-    tessaline::cmdSTEP_Click(session_);
-    executeActif(false);
-    rendreFocus(findChild<QPushButton*>(controle::Step));
+    auto* step = findChild<QPushButton*>(controle::Step);
+    pasEnCours_ = true;
+    for (;;) {
+        tessaline::cmdSTEP_Click(session_);
+        executeActif(false);
+        // The steps waiting are dropped when this one left no stopped
+        // program to step (Step off: the Talker lost, a break armed) or the
+        // windows close.
+        if (pasEnAttente_ == 0 || !step->isEnabled() || quitting_ || session_.liaison.interruption) break;
+        --pasEnAttente_;
+    }
+    pasEnAttente_ = 0;
+    pasEnCours_ = false;
+    rendreFocus(step);
 }
 
 void ConsoleWindow::cmdSTOP_Click() {

@@ -75,6 +75,10 @@ private:
     bool quitting_ = false;
     // A Stop clicked during another exchange, to be given again once it ends.
     bool stopDiffere_ = false;
+    // A step runs; Step clicked meanwhile (at most PasEnAttenteMaximum), each
+    // a step to run after it.
+    bool pasEnCours_ = false;
+    int pasEnAttente_ = 0;
 };
 
 } // namespace tessaline

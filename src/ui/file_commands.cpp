@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QTabWidget>
@@ -30,6 +31,17 @@ const QString CompilerModifie = QStringLiteral("Le fichier source a \u00e9t\u00e
                                                "Voulez-vous l'enregistrer avant de le compiler ?");
 const QString NomSource = QStringLiteral("Le nom du fichier source doit se terminer par .ASM ou .A11 "
                                          "et ne contenir qu'un seul point.");
+
+// The area's font when the system has it; else (the areas ask for the screen
+// font Fixedsys) Courier New in bold, at the same size.
+QFont policeImpression(const QFont& zone) {
+    if (QFontInfo(zone).family().compare(zone.family(), Qt::CaseInsensitive) == 0) return zone;
+    QFont courier(QStringLiteral("Courier New"));
+    courier.setStyleHint(QFont::TypeWriter);
+    courier.setPointSizeF(zone.pointSizeF());
+    courier.setBold(true);
+    return courier;
+}
 
 } // namespace
 
@@ -238,8 +250,10 @@ void FileCommands::compiler() {
     // Non compiles the file as it is on disk; the edits stay in the source tab.
     const bool garder = fichiers_->sourceModifiee();
     const int depuis = trace_->blockCount() - 1;
-    const bool actif = compilateur(session_, [this, garder] { fichiers_->ChargerFichiers(garder); });
-    if (!actif) activer("mnuFileCompile", "Compile", false);
+    const BilanCompilation bilan =
+        compilateur(session_, [this, garder] { fichiers_->ChargerFichiers(garder); });
+    if (!bilan.actif) activer("mnuFileCompile", "Compile", false);
+    fichiers_->montrerBilanCompilation(bilan);
     liens_->marquer(depuis);
 }
 
@@ -249,15 +263,16 @@ void FileCommands::imprimer() {
     RichTextArea* zone = fichiers_->zone(onglet);
     if (!dialogues.imprimante(fenetre_, *imprimante_, zone->textCursor().hasSelection())) return;
     const QString titre = fichiers_->onglets()->tabText(onglet);
-    // The whole text, whatever is selected; each copy is a document of its own.
-    QTextCursor tout(zone->document());
-    tout.select(QTextCursor::Document);
-    const QTextDocumentFragment texte(tout);
+    // The whole text, whatever is selected, as plain black text: the S19
+    // view's colours are those of a dark screen. Each copy is a document of
+    // its own; the title line comes before the first one only.
+    const QTextDocumentFragment texte = QTextDocumentFragment::fromPlainText(zone->toPlainText());
     const int copies = std::max(1, imprimante_->copyCount());
+    const QFont police = policeImpression(zone->font());
     imprimante_->setCopyCount(1);
     for (int i = 0; i < copies; ++i) {
         if (avantCopie) avantCopie(*imprimante_, i);
-        printWithHeading(*imprimante_, titre, texte, zone->font());
+        printWithHeading(*imprimante_, i == 0 ? titre : QString(), texte, police);
     }
     imprimante_->setCopyCount(copies);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "link/session.h"
+#include "operations/compilation.h"
 #include "ui/source_references.h"
 
 #include <QObject>
@@ -37,9 +38,9 @@ DialoguesFichier dialoguesQt();
 class FileCommands : public QObject {
     Q_OBJECT
 public:
-    // The compile of the current source; `recharger` reloads the tabs. False
-    // when the compile command is to be disabled.
-    using Compilateur = std::function<bool(Session&, const std::function<void()>& recharger)>;
+    // The compile of the current source; `recharger` reloads the tabs. Its
+    // `actif` is false when the compile command is to be disabled.
+    using Compilateur = std::function<BilanCompilation(Session&, const std::function<void()>& recharger)>;
 
     // `fenetre` holds the File menu's actions and the toolbar's; `trace` is
     // the trace's area, where the assembler's report lands.

@@ -2,6 +2,9 @@
 
 #include "link/control_names.h"
 #include "link/regular_file.h"
+#include "operations/compilation.h"
+#include "operations/console_command_table.h"
+#include "operations/console_commands.h"
 #include "operations/source_paths.h"
 #include "ui/asm_highlighter.h"
 #include "ui/s19_view.h"
@@ -14,6 +17,7 @@
 #include <QLabel>
 #include <QStatusBar>
 #include <QStringDecoder>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -57,7 +61,9 @@ FilesWindow::FilesWindow(Session& session, QWidget* parent)
     : QWidget(parent)
     , session_(session)
     , onglets_(new QTabWidget(this))
-    , chemin_(new QLabel(this)) {
+    , s19AncienBandeau_(new QLabel(this))
+    , chemin_(new QLabel(this))
+    , bilan_(new QLabel(this)) {
     setObjectName(QStringLiteral("frmFichiers"));
     setWindowTitle(QStringLiteral("Fichiers"));
     onglets_->setObjectName(QStringLiteral("tabFichier"));
@@ -69,7 +75,25 @@ FilesWindow::FilesWindow(Session& session, QWidget* parent)
         a->setActionMenuEnabled(false);
         a->setLineWrapMode(QPlainTextEdit::NoWrap);
         if (i != OngletASM) a->setReadOnly(true);
-        onglets_->addTab(a, QLatin1String(Extensions[i]));
+        zones_[size_t(i)] = a;
+        if (i != OngletS19) {
+            onglets_->addTab(a, QLatin1String(Extensions[i]));
+            continue;
+        }
+        // The S19 tab heads its view with a warning while the source is newer
+        // than the S-records: the program they hold is not the source shown.
+        auto* page = new QWidget(this);
+        auto* colonne = new QVBoxLayout(page);
+        colonne->setContentsMargins(0, 0, 0, 0);
+        colonne->setSpacing(0);
+        s19AncienBandeau_->setObjectName(QStringLiteral("lblS19Ancien"));
+        s19AncienBandeau_->setWordWrap(true);
+        s19AncienBandeau_->setMargin(4);
+        s19AncienBandeau_->setStyleSheet(QStringLiteral("background: #fff3b0; color: #7a0000;"));
+        s19AncienBandeau_->hide();
+        colonne->addWidget(s19AncienBandeau_);
+        colonne->addWidget(a, 1);
+        onglets_->addTab(page, QLatin1String(Extensions[i]));
     }
     // The S19 view's colours are those of a dark screen.
     QPalette sombre = zone(OngletS19)->palette();
@@ -80,12 +104,18 @@ FilesWindow::FilesWindow(Session& session, QWidget* parent)
     connect(source(), &QPlainTextEdit::textChanged, this, [this] {
         if (!chargement_) emit sourceEditee();
     });
+    connect(source()->document(), &QTextDocument::modificationChanged, this,
+            &FilesWindow::actualiserS19Ancien);
 
     auto* barre = new QStatusBar(this);
     barre->setObjectName(QStringLiteral("stbFichier"));
     barre->setSizeGripEnabled(false);
     chemin_->setObjectName(QStringLiteral("chmFichier"));
     barre->addWidget(chemin_, 1);
+    // How the last compile ended, in this window's own bar: a maximised files
+    // window shows it too.
+    bilan_->setObjectName(QStringLiteral("lblCompilation"));
+    barre->addPermanentWidget(bilan_);
     auto* disposition = new QVBoxLayout(this);
     disposition->setContentsMargins(4, 4, 4, 0);
     disposition->setSpacing(2);
@@ -95,7 +125,7 @@ FilesWindow::FilesWindow(Session& session, QWidget* parent)
 }
 
 RichTextArea* FilesWindow::zone(int onglet) const {
-    return qobject_cast<RichTextArea*>(onglets_->widget(onglet));
+    return onglet >= 0 && onglet < 4 ? zones_[size_t(onglet)] : nullptr;
 }
 
 SourceArea* FilesWindow::source() const {
@@ -113,6 +143,19 @@ void FilesWindow::vider() {
     chargement_ = false;
     session_.console.s19Present = false;
     session_.fichiers.NbOctetsS19 = 0;
+    oublierS19();
+    bilan_->clear();
+    actualiserS19Ancien();
+}
+
+void FilesWindow::oublierS19() {
+    Screen& ecran = session_.ecran();
+    ecran.setEnabled(controle::LoadS19, false);
+    ecran.setEnabled(controle::VerifS19, false);
+    if (session_.console.CmdCourante != code::LoadS19 && session_.console.CmdCourante != code::VerifS19)
+        return;
+    selectionnerCommande(session_, code::Aucune, QString());
+    ecran.setEnabled(controle::Executer, false);
 }
 
 bool FilesWindow::charger(int onglet, const QString& chemin, const QString& legende) {
@@ -165,11 +208,65 @@ void FilesWindow::ChargerFichiers(bool garderSource) {
     const bool s19 = charger(OngletS19, f.FichierS19, c.base + QStringLiteral(".S19"));
     if (s19) AfficheS19();
     session_.console.s19Present = s19;
-    if (!s19) f.NbOctetsS19 = 0;
-    // Load S19 needs the Talker, and the target stopped in it.
-    ecran.setEnabled(controle::LoadS19,
-                     s19 && session_.liaison.talkerPresent && !session_.liaison.cibleTourne);
+    if (!s19) {
+        f.NbOctetsS19 = 0;
+        oublierS19();
+    } else {
+        // Load S19 and its verify need the Talker, and the target stopped in it.
+        for (QLatin1StringView bouton : {controle::LoadS19, controle::VerifS19})
+            ecran.setEnabled(bouton, session_.liaison.talkerPresent && !session_.liaison.cibleTourne);
+    }
+    actualiserS19Ancien();
     ecran.hideWait();
+}
+
+void FilesWindow::actualiserS19Ancien() {
+    const EtatFichiers& f = session_.fichiers;
+    const QFileInfo s19(f.FichierS19);
+    const QFileInfo source(f.FichierASM);
+    s19Ancien_ = session_.console.s19Present && !f.FichierASM.isEmpty() && s19.isFile() && source.isFile() &&
+                 (sourceModifiee() || source.lastModified() > s19.lastModified());
+    const QString texte =
+        s19Ancien_
+            ? QStringLiteral("Le source %1 est plus r\u00e9cent que ce S19 : ce programme n'est pas "
+                             "celui du source. Compilez-le (Fichier > Compiler) pour le mettre \u00e0 jour.")
+                  .arg(source.fileName())
+            : QString();
+    s19AncienBandeau_->setText(texte);
+    s19AncienBandeau_->setVisible(s19Ancien_);
+    onglets_->setTabIcon(OngletS19,
+                         s19Ancien_ ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+    onglets_->setTabToolTip(OngletS19, texte);
+}
+
+void FilesWindow::montrerBilanCompilation(const BilanCompilation& bilan) {
+    // A compile that could not start has said why in a message box.
+    if (!bilan.lance) {
+        bilan_->clear();
+        return;
+    }
+    QString texte;
+    bool echec = true;
+    if (bilan.reussi()) {
+        texte = QStringLiteral("Compilation r\u00e9ussie");
+        echec = false;
+    } else if (!bilan.termine) {
+        texte = QStringLiteral("Compilation interrompue");
+    } else if (bilan.lignesErreur > 0) {
+        texte = QStringLiteral("Erreurs de compilation (voir la trace)");
+    } else {
+        texte = QStringLiteral("Compilation \u00e9chou\u00e9e (code %1)").arg(bilan.statut);
+    }
+    if (echec)
+        texte +=
+            QStringLiteral(" ; S19, LST et SYM de la derni\u00e8re compilation r\u00e9ussie conserv\u00e9s");
+    bilan_->setText(texte);
+    bilan_->setStyleSheet(echec ? QStringLiteral("color: #c00000; font-weight: bold;")
+                                : QStringLiteral("color: #008000;"));
+}
+
+QString FilesWindow::texteBilanCompilation() const {
+    return bilan_->text();
 }
 
 void FilesWindow::AfficheS19() {
@@ -200,6 +297,7 @@ bool FilesWindow::enregistrerSource(const QString& chemin, QString* erreur) {
         return false;
     }
     source()->document()->setModified(false);
+    actualiserS19Ancien();
     return true;
 }
 

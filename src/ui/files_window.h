@@ -7,12 +7,15 @@
 
 #include <QWidget>
 
+#include <array>
+
 class QLabel;
 class QPlainTextEdit;
 class QTabWidget;
 
 namespace tessaline {
 
+struct BilanCompilation;
 class RichTextArea;
 class SourceArea;
 
@@ -35,6 +38,13 @@ public:
     void vider();
     // Redraws the S19 view from FichierS19 and counts its data bytes.
     void AfficheS19();
+    // Says in the window's own status bar how the last compile ended (empty
+    // after a file is opened or a new one begun).
+    void montrerBilanCompilation(const BilanCompilation& bilan);
+    QString texteBilanCompilation() const;
+    // True while the S19 shown is older than its source (the source file was
+    // written after it, or the source tab holds edits): the S19 tab says so.
+    bool s19Ancien() const { return s19Ancien_; }
 
     // The source area holds edits not written to its file.
     bool sourceModifiee() const;
@@ -61,10 +71,18 @@ protected:
 
 private:
     bool charger(int onglet, const QString& chemin, const QString& legende);
+    // Load *.S19 with no S-record file: the button greyed, and the command
+    // dropped when it was the one selected.
+    void oublierS19();
+    void actualiserS19Ancien();
 
     Session& session_;
     QTabWidget* onglets_;
+    std::array<RichTextArea*, 4> zones_{};
+    QLabel* s19AncienBandeau_;
     QLabel* chemin_;
+    QLabel* bilan_;
+    bool s19Ancien_ = false;
     bool chargement_ = false;
     bool quitting_ = false;
     // How the source file was written: kept when it is saved again.

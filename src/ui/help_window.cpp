@@ -1,11 +1,14 @@
 #include "ui/help_window.h"
 
+#include "ui/first_layout.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -31,7 +34,8 @@ HelpWindow::HelpWindow(const QString& dossier, QWidget* parent)
     , sommaire_(new QListWidget)
     , recherche_(new QLineEdit)
     , resultats_(new QListWidget)
-    , page_(new QTextBrowser) {
+    , page_(new QTextBrowser)
+    , separation_(new QSplitter) {
     setObjectName(QStringLiteral("frmAide"));
     setWindowTitle(QStringLiteral("Aide de Tessaline"));
     sommaire_->setObjectName(QStringLiteral("lstSommaireAide"));
@@ -56,14 +60,15 @@ HelpWindow::HelpWindow(const QString& dossier, QWidget* parent)
     colonne->addWidget(recherche_);
     colonne->addWidget(resultats_, 2);
 
-    auto* separation = new QSplitter;
-    separation->addWidget(gauche);
-    separation->addWidget(page_);
-    separation->setStretchFactor(1, 1);
-    separation->setSizes({290, 830});
+    separation_->addWidget(gauche);
+    separation_->addWidget(page_);
+    separation_->setStretchFactor(1, 1);
+    separation_->setSizes({290, 830});
     auto* disposition = new QHBoxLayout(this);
-    disposition->addWidget(separation);
+    disposition->addWidget(separation_);
     resize(1120, 720);
+    // Small enough to stand beside a question on a 1024-pixel screen.
+    setMinimumSize(480, 360);
 
     // Both lists open the page of an item clicked, or chosen with Enter.
     const auto ouvrirElement = [this](QListWidgetItem* e) { afficher(e->data(Qt::UserRole).toString()); };
@@ -93,6 +98,28 @@ HelpWindow::HelpWindow(const QString& dossier, QWidget* parent)
 
 void HelpWindow::afficher(const QString& page) {
     ouvrir(QUrl::fromLocalFile(QDir(dossier_).filePath(page)));
+    montrer();
+}
+
+void HelpWindow::afficherACote(const QString& page, QWidget* question) {
+    const QScreen* ecran = question->screen();
+    if (!ecran) {
+        afficher(page);
+        return;
+    }
+    ouvrir(QUrl::fromLocalFile(QDir(dossier_).filePath(page)));
+    // What the window manager puts around a window: as around the question.
+    const QRect cadreQuestion = question->frameGeometry();
+    const QRect dedans = question->geometry();
+    const QMargins bords(dedans.left() - cadreQuestion.left(), dedans.top() - cadreQuestion.top(),
+                         cadreQuestion.right() - dedans.right(), cadreQuestion.bottom() - dedans.bottom());
+    const QSize pourtour(bords.left() + bords.right(), bords.top() + bords.bottom());
+    const CoteACote c =
+        aCoteDe(cadreQuestion, size() + pourtour, minimumSize() + pourtour, ecran->availableGeometry());
+    if (c.question != cadreQuestion) question->move(c.question.topLeft());
+    setGeometry(c.aide.marginsRemoved(bords));
+    // A narrow window leaves the page the larger share.
+    if (width() < 900) separation_->setSizes({width() * 2 / 5, width() * 3 / 5});
     montrer();
 }
 

@@ -12,6 +12,7 @@
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QSplitter;
 class QTextBrowser;
 
 namespace tessaline {
@@ -24,6 +25,10 @@ public:
 
     // Shows `page` ("console.html") and brings the window up.
     void afficher(const QString& page);
+    // The same beside `question`, a modal box that stays up meanwhile: the
+    // help does not cover it (on a screen too narrow for both, the question
+    // moves aside), and neither blocks the other.
+    void afficherACote(const QString& page, QWidget* question);
     // Brings the window up with the focus in the search box.
     void rechercher();
 
@@ -43,6 +48,7 @@ private:
     QLineEdit* recherche_;
     QListWidget* resultats_;
     QTextBrowser* page_;
+    QSplitter* separation_;
 };
 
 } // namespace tessaline

@@ -41,11 +41,13 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 namespace tessaline {
 
@@ -104,6 +106,10 @@ MainWindow::MainWindow(SerialLine& ligne, EventClock& horloge, SettingsStore& re
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Titre);
     mdi_->setObjectName(QStringLiteral("mdiArea"));
+    // Windows that lie past the area's edges (a smaller screen, a window moved
+    // away) stay reachable.
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
     statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
     statusBar()->addWidget(panneaux_, 1);
@@ -120,7 +126,8 @@ MainWindow::MainWindow(SerialLine& ligne, EventClock& horloge, SettingsStore& re
         InfoDialog info(*session_, titre, operation, this);
         info.executer();
     });
-    ecran_->setHelpHandler([this](int contexte) { aide(pageDuContexte(contexte)); });
+    ecran_->setHelpHandler(
+        [this](int contexte, QWidget* question) { aide(pageDuContexte(contexte), question); });
     // A simulated board leaves reset when the download waits for it, as the
     // user would press RESET on a real one.
     if (board_) {
@@ -206,14 +213,18 @@ void MainWindow::creerMenus() {
             &QAction::triggered, this, &MainWindow::mnuViewOptions);
 
     QMenu* fenetres = menu("mnuWindow", QStringLiteral("Fe&n\u00eatre"));
-    connect(action(fenetres, "mnuWindowCascade", QStringLiteral("&Cascade")), &QAction::triggered, mdi_,
-            &QMdiArea::cascadeSubWindows);
+    connect(action(fenetres, "mnuWindowCascade", QStringLiteral("&Cascade")), &QAction::triggered, this,
+            &MainWindow::cascader);
     connect(action(fenetres, "mnuWindowTileHorizontal", QStringLiteral("Mosa\u00efque &horizontale")),
             &QAction::triggered, this, [this] { disposerFenetres(Qt::Vertical); });
     connect(action(fenetres, "mnuWindowTileVertical", QStringLiteral("Mosa\u00efque &verticale")),
             &QAction::triggered, this, [this] { disposerFenetres(Qt::Horizontal); });
     connect(action(fenetres, "mnuWindowArrangeIcons", QStringLiteral("&R\u00e9organiser les ic\u00f4nes")),
             &QAction::triggered, this, &MainWindow::rangerIcones);
+    // Every window back where a first start puts it, for the screen the main
+    // window is on now.
+    connect(action(fenetres, "mnuWindowDefaultLayout", QStringLiteral("&Disposition par d\u00e9faut")),
+            &QAction::triggered, this, [this] { disposerPremiereFois(ecranDisponible()); });
     fenetres->addSeparator();
     connect(fenetres, &QMenu::aboutToShow, this, [this, fenetres] {
         // The list of the child windows, after the arrangement items.
@@ -285,23 +296,91 @@ void MainWindow::creerBarreOutils() {
     }
 }
 
-// Tiles the open windows one under the other (Qt::Vertical: horizontal strips)
-// or side by side.
-void MainWindow::disposerFenetres(Qt::Orientation sens) {
+namespace {
+
+// The open windows (neither hidden nor minimised) in the order they were
+// created, back in their normal state.
+QList<QMdiSubWindow*> fenetresOuvertes(QMdiArea* mdi) {
     QList<QMdiSubWindow*> ouvertes;
-    for (QMdiSubWindow* s : mdi_->subWindowList())
+    for (QMdiSubWindow* s : mdi->subWindowList(QMdiArea::CreationOrder))
         if (s->isVisible() && !s->isMinimized()) ouvertes << s;
-    if (ouvertes.isEmpty()) return;
-    const QRect zone = mdi_->viewport()->rect();
-    const int n = static_cast<int>(ouvertes.size());
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* s = ouvertes[i];
-        s->showNormal();
-        if (sens == Qt::Vertical)
-            s->setGeometry(0, zone.height() * i / n, zone.width(), zone.height() / n);
-        else
-            s->setGeometry(zone.width() * i / n, 0, zone.width() / n, zone.height());
+    for (QMdiSubWindow* s : ouvertes)
+        if (s->isMaximized()) s->showNormal();
+    return ouvertes;
+}
+
+// `largeurFixe`: the window whose width snaps back (the memory window's).
+QList<TuileFenetre> tuiles(const QList<QMdiSubWindow*>& fenetres, const QWidget* largeurFixe) {
+    QList<TuileFenetre> t;
+    for (const QMdiSubWindow* s : fenetres) {
+        TuileFenetre f;
+        f.taille = s->size();
+        f.largeurFixe = s->minimumWidth() == s->maximumWidth() || s->widget() == largeurFixe;
+        f.hauteurFixe = s->minimumHeight() == s->maximumHeight();
+        f.minimum = s->minimumSizeHint().expandedTo(s->minimumSize()).expandedTo(QSize(160, 120));
+        t << f;
     }
+    return t;
+}
+
+} // namespace
+
+// The area's own scroll position back at its origin, so that the places
+// computed from the viewport's top-left corner are the area's.
+void MainWindow::zoneAuDebut() {
+    mdi_->horizontalScrollBar()->setValue(mdi_->horizontalScrollBar()->minimum());
+    mdi_->verticalScrollBar()->setValue(mdi_->verticalScrollBar()->minimum());
+}
+
+// The places `disposer` gives in the area: the whole area when they fit in
+// it, else the area less the scroll bars their overflow will bring.
+QList<QRect> MainWindow::placesDansLaZone(const std::function<QList<QRect>(const QSize&)>& disposer) const {
+    const QSize pleine = mdi_->contentsRect().size();
+    const int barreVerticale = mdi_->verticalScrollBar()->sizeHint().width();
+    const int barreHorizontale = mdi_->horizontalScrollBar()->sizeHint().height();
+    QSize zone = pleine;
+    QList<QRect> places = disposer(zone);
+    for (int essai = 0; essai < 2; ++essai) {
+        QRect etendue;
+        for (const QRect& r : places)
+            etendue |= r;
+        const QSize voulue(pleine.width() - (etendue.bottom() >= zone.height() ? barreVerticale : 0),
+                           pleine.height() - (etendue.right() >= zone.width() ? barreHorizontale : 0));
+        if (voulue == zone) break;
+        zone = voulue;
+        places = disposer(zone);
+    }
+    return places;
+}
+
+// Tiles the open windows one under the other (Qt::Vertical: horizontal strips)
+// or side by side, under the windows of one size.
+void MainWindow::disposerFenetres(Qt::Orientation sens) {
+    const QList<QMdiSubWindow*> ouvertes = fenetresOuvertes(mdi_);
+    if (ouvertes.isEmpty()) return;
+    zoneAuDebut();
+    const QList<TuileFenetre> t = tuiles(ouvertes, memoire_);
+    const QList<QRect> places = placesDansLaZone([&](const QSize& zone) { return mosaique(t, zone, sens); });
+    for (qsizetype i = 0; i < ouvertes.size(); ++i)
+        ouvertes[i]->setGeometry(places[i]);
+}
+
+// Each window a title bar lower and to the right of the one before, the last
+// one on top.
+void MainWindow::cascader() {
+    const QList<QMdiSubWindow*> ouvertes = fenetresOuvertes(mdi_);
+    if (ouvertes.isEmpty()) return;
+    zoneAuDebut();
+    const QMdiSubWindow* premiere = ouvertes.front();
+    const int pas = premiere->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, premiere) +
+                    premiere->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, premiere);
+    const QList<TuileFenetre> t = tuiles(ouvertes, memoire_);
+    const QList<QRect> places = placesDansLaZone([&](const QSize& zone) { return cascade(t, zone, pas); });
+    for (qsizetype i = 0; i < ouvertes.size(); ++i) {
+        ouvertes[i]->setGeometry(places[i]);
+        ouvertes[i]->raise();
+    }
+    mdi_->setActiveSubWindow(ouvertes.back());
 }
 
 // Lines the minimised windows up along the bottom of the area.
@@ -366,7 +445,8 @@ void MainWindow::demarrer() {
 
     // The built-in chips, then the settings (which adapt the Talker).
     IniComboHard(s);
-    ChargerConfig(s, reglages_, disposition_, QApplication::applicationDirPath());
+    baudNonStocke_ = ChargerConfig(s, reglages_, disposition_, QApplication::applicationDirPath(),
+                                   board_ ? Liaison::CarteSimulee : Liaison::Port);
     commandesFichier_->afficherMRU();
     if (board_) {
         panneauCarte_ = new BoardPanel(*board_, this);
@@ -379,15 +459,21 @@ void MainWindow::demarrer() {
         ramenerDansEcran();
         placerFichiersSansPlaceStockee();
     } else {
-        const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
-        disposerPremiereFois(ecran ? ecran->availableGeometry() : QRect(0, 0, 1024, 768));
+        disposerPremiereFois(ecranDisponible());
     }
 
     // No target commands until a Talker answers; the port; the check.
     EnableCommandes(s, false);
-    ComOpen(s);
-    // A port that does not open: the options dialog, not modal, to choose another.
-    if (!s.liaison.portOuvert) ouvrirOptions(false);
+    if (portAChoisir_) {
+        // The user knows the port is not there and asked to choose another.
+        ComClose(s);
+        ecran_->setPanel(QStringLiteral("Port"), s.config.Port + u':' + texteParametres(s.config.Baud), 0);
+        ouvrirOptions(false);
+    } else {
+        ComOpen(s);
+        // A port that does not open: the options dialog, not modal, to choose another.
+        if (!s.liaison.portOuvert) ouvrirOptions(false);
+    }
     // On a real port the check may wait its whole time-out: say that it runs.
     ecran_->setPanel(QStringLiteral("Talker"), QStringLiteral("Test du Talker..."), 0);
     TestTalker(s);
@@ -399,8 +485,8 @@ void MainWindow::demarrer() {
 void MainWindow::appliquerDisposition() {
     const WindowLayout& d = disposition_;
     // The position is the frame's (title bar included), the size the inside's.
-    resize(px(d.MainWidth, this), px(d.MainHeight, this));
-    move(px(d.MainLeft, this), px(d.MainTop, this));
+    placerPrincipale(QPoint(px(d.MainLeft, this), px(d.MainTop, this)),
+                     QSize(px(d.MainWidth, this), px(d.MainHeight, this)));
     appliquerEtat(this, d.frmMainWindowState);
     if (QMdiSubWindow* c = qobject_cast<QMdiSubWindow*>(console_->parentWidget())) {
         c->move(px(d.frmDocumentLeft, this), px(d.frmDocumentTop, this));
@@ -429,8 +515,20 @@ void MainWindow::appliquerDisposition() {
     }
 }
 
+QRect MainWindow::ecranDisponible() const {
+    const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
+    return ecran ? ecran->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
 void MainWindow::disposerPremiereFois(const QRect& ecran) {
     auto cadre = [](QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); };
+    // Every window at the area's corner first: none lies outside it, so that
+    // no scroll bar takes from the area that is measured below.
+    for (QMdiSubWindow* s : mdi_->subWindowList()) {
+        if (s->isMinimized() || s->isMaximized()) s->showNormal();
+        s->move(0, 0);
+    }
+    zoneAuDebut();
     if (layout()) layout()->activate();
     TaillesFenetres tailles;
     tailles.console = cadre(console_)->size();
@@ -440,8 +538,7 @@ void MainWindow::disposerPremiereFois(const QRect& ecran) {
     tailles.pourtour = size() - mdi_->viewport()->size();
     const PremiereDisposition d = premiereDisposition(ecran, tailles);
     showNormal();
-    resize(d.principale.size());
-    move(d.principale.topLeft());
+    placerPrincipale(d.principale.topLeft(), d.principale.size());
     if (layout()) layout()->activate();
     cadre(console_)->move(d.console.topLeft());
     cadre(registres_)->move(d.registres.topLeft());
@@ -456,22 +553,73 @@ void MainWindow::disposerPremiereFois(const QRect& ecran) {
 
 void MainWindow::ramenerDansEcran() {
     if (const QScreen* ecran = screen(); ecran && !isMinimized() && !isMaximized()) {
+        // The frame, title bar included, within the screen.
         const QRect dispo = ecran->availableGeometry();
-        resize(size().boundedTo(dispo.size()));
-        move(ramenerDans(frameGeometry(), dispo).topLeft());
+        const QSize cadre = frameGeometry().size() - size();
+        // The size just asked for: under a window manager size() lags until
+        // it has granted it.
+        const QSize dedans = (dedansVoulu_.isValid() ? dedansVoulu_ : size()).boundedTo(dispo.size() - cadre);
+        placerPrincipale(ramenerDans(QRect(cadreVoulu_, dedans + cadre), dispo).topLeft(), dedans);
     }
     if (layout()) layout()->activate();
+    // A window larger than the area (a layout made on a larger screen) takes
+    // the area's size where it can change, then every window comes inside.
     const QRect zone = mdi_->viewport()->rect();
-    for (QMdiSubWindow* s : mdi_->subWindowList())
-        if (!s->isMinimized() && !s->isMaximized()) s->move(ramenerDans(s->geometry(), zone).topLeft());
+    for (QMdiSubWindow* s : mdi_->subWindowList()) {
+        if (s->isMinimized() || s->isMaximized()) continue;
+        s->resize(s->size().boundedTo(zone.size()).expandedTo(s->minimumSize()));
+        s->move(ramenerDans(s->geometry(), zone).topLeft());
+    }
+}
+
+// The frame's top-left corner at `cadre` and the inside `dedans` large. A
+// window manager draws the frame once it has taken the window, and only then
+// says how wide the frame is: until it has, the place is the inside's, and it
+// is set again for the frame as soon as the frame is known. (Placed as the
+// inside's, the title bar would go above the wanted place, and further up at
+// each quit and restart.)
+void MainWindow::placerPrincipale(const QPoint& cadre, const QSize& dedans) {
+    cadreVoulu_ = cadre;
+    dedansVoulu_ = dedans;
+    const QWindow* w = windowHandle();
+    const QMargins bords = w ? w->frameMargins() : QMargins();
+    setGeometry(QRect(cadre + QPoint(bords.left(), bords.top()), dedans));
+    if (!w || !bords.isNull()) return;
+    if (!cadreAttendu_) {
+        cadreAttendu_ = new QTimer(this);
+        cadreAttendu_->setInterval(20);
+        connect(cadreAttendu_, &QTimer::timeout, this, [this] {
+            const QMargins m = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+            if (m.isNull()) {
+                if (--attentesCadre_ <= 0) cadreAttendu_->stop();
+                return;
+            }
+            cadreAttendu_->stop();
+            if (isMaximized() || isMinimized()) return;
+            // The frame now known, the window within the screen with it.
+            const QSize pourtour(m.left() + m.right(), m.top() + m.bottom());
+            const QRect dispo = ecranDisponible();
+            // The size asked for, not size(): the window manager may not
+            // have granted it yet.
+            const QSize dedans = dedansVoulu_.boundedTo(dispo.size() - pourtour);
+            const QPoint coin = ramenerDans(QRect(cadreVoulu_, dedans + pourtour), dispo).topLeft();
+            if (coin != frameGeometry().topLeft() || dedans != size()) {
+                cadreVoulu_ = coin;
+                setGeometry(QRect(coin + QPoint(m.left(), m.top()), dedans));
+            }
+        });
+    }
+    // Two seconds at most: with no window manager there is no frame at all.
+    attentesCadre_ = 100;
+    cadreAttendu_->start();
 }
 
 void MainWindow::relireDisposition() {
     WindowLayout& d = disposition_;
     d.frmMainWindowState = etatDe(this);
     if (d.frmMainWindowState == FenetreNormale) {
-        d.MainLeft = tw(x(), this);
-        d.MainTop = tw(y(), this);
+        d.MainLeft = tw(frameGeometry().x(), this);
+        d.MainTop = tw(frameGeometry().y(), this);
         d.MainWidth = tw(width(), this);
         d.MainHeight = tw(height(), this);
     }
@@ -528,7 +676,7 @@ bool MainWindow::quitter() {
     if (r == Reponse::Oui) {
         relireDisposition();
         // The report is modal: the program ends only once the user has seen it.
-        if (!SauverConfig(*session_, reglages_, disposition_))
+        if (!SauverConfig(*session_, reglages_, disposition_, baudNonStocke_))
             AfficheErreur(
                 *ecran_, QStringLiteral("SauverConfig"),
                 {int(QSettings::AccessError),
@@ -625,7 +773,9 @@ void MainWindow::creerFichiers() {
     fichiers_ = new FilesWindow(*session_, this);
     ajouter(fichiers_)->show();
     commandesFichier_ = new FileCommands(*session_, fichiers_, this, trace_->area());
-    commandesFichier_->compilateur = &compiler;
+    commandesFichier_->compilateur = [](Session& s, const std::function<void()>& recharger) {
+        return compilerSource(s, recharger);
+    };
     FileCommands* c = commandesFichier_;
     const std::pair<const char*, void (FileCommands::*)()> commandes[] = {
         {"mnuFileOpen", &FileCommands::ouvrir},          {"mnuFileNew", &FileCommands::nouveau},
@@ -661,12 +811,19 @@ void MainWindow::placerFichiersSansPlaceStockee() {
     for (QWidget* w : {static_cast<QWidget*>(console_), static_cast<QWidget*>(registres_),
                        static_cast<QWidget*>(panneauCarte_)})
         if (w && w->parentWidget()) rangee |= w->parentWidget()->geometry();
-    const int largeur = mdi_->viewport()->width() - (rangee.right() + 1);
-    if (rangee.isEmpty() || largeur <= 0) return;
-    fichiers_->parentWidget()->setGeometry(rangee.right() + 1, rangee.top(), largeur, rangee.height());
+    if (rangee.isEmpty()) return;
+    const QSize zone = mdi_->viewport()->size();
+    const int largeur = zone.width() - (rangee.right() + 1);
+    QWidget* cadre = fichiers_->parentWidget();
+    // Too narrow there: under the row, the area's width.
+    if (largeur < cadre->minimumSizeHint().width())
+        cadre->setGeometry(0, rangee.bottom() + 1, zone.width(),
+                           std::max(zone.height() - rangee.bottom() - 1, cadre->minimumSizeHint().height()));
+    else
+        cadre->setGeometry(rangee.right() + 1, rangee.top(), largeur, rangee.height());
 }
 
-HelpWindow* MainWindow::aide(const QString& page) {
+HelpWindow* MainWindow::aide(const QString& page, QWidget* question) {
     if (!aide_) {
         const QString dossier = dossierAide(QApplication::applicationDirPath());
         if (dossier.isEmpty()) {
@@ -675,7 +832,10 @@ HelpWindow* MainWindow::aide(const QString& page) {
         }
         aide_ = std::make_unique<HelpWindow>(dossier);
     }
-    if (!page.isEmpty()) aide_->afficher(page);
+    if (question)
+        aide_->afficherACote(page, question);
+    else if (!page.isEmpty())
+        aide_->afficher(page);
     return aide_.get();
 }
 

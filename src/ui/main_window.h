@@ -13,7 +13,9 @@
 #include <QMap>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMdiArea;
@@ -58,6 +60,9 @@ public:
     const WindowLayout& disposition() const { return disposition_; }
     // True once the start-up sequence has run to its end.
     bool demarre() const { return demarre_; }
+    // The start-up opens the options dialog for another port instead of
+    // opening the configured one (the user was told it does not exist).
+    void setPortAChoisir(bool choisir) { portAChoisir_ = choisir; }
 
 public slots:
     // The start-up sequence: configuration, port, Talker check, link watch.
@@ -83,12 +88,18 @@ private:
     void appliquerDisposition();
     // A stored layout brought back inside the screen and the child area.
     void ramenerDansEcran();
+    void placerPrincipale(const QPoint& cadre, const QSize& dedans);
     void relireDisposition();
     void disposerFenetres(Qt::Orientation sens);
+    void cascader();
+    QList<QRect> placesDansLaZone(const std::function<QList<QRect>(const QSize&)>& disposer) const;
+    void zoneAuDebut();
     void rangerIcones();
-    // The help window on `page`, or the message that there is no help when
-    // its pages cannot be found.
-    HelpWindow* aide(const QString& page);
+    // The available geometry of the screen the main window is on.
+    QRect ecranDisponible() const;
+    // The help window on `page` (beside `question` when one asked for it), or
+    // the message that there is no help when its pages cannot be found.
+    HelpWindow* aide(const QString& page, QWidget* question = nullptr);
     // F1: the help page of the active child window.
     void aideContextuelle();
     void aPropos();
@@ -104,6 +115,9 @@ private:
     BoardControl* board_;
     BoardPanel* panneauCarte_ = nullptr;
     WindowLayout disposition_;
+    // The simulated board's rate when none was stored: not written at exit
+    // unless the user changes it.
+    std::optional<int> baudNonStocke_;
     QMdiArea* mdi_;
     StatusPanels* panneaux_;
     QToolBar* outils_;
@@ -118,9 +132,16 @@ private:
     QMap<QString, QAction*> actions_;
     QPointer<OptionsDialog> options_;
     bool demarre_ = false;
+    bool portAChoisir_ = false;
     bool fin_ = false;
     // Asks for the close again once the operation that was running has returned.
     QTimer* fermetureDifferee_ = nullptr;
+    // Where the main window's frame is to stand, and the wait for the window
+    // manager's frame that places it there.
+    QPoint cadreVoulu_;
+    QSize dedansVoulu_;
+    QTimer* cadreAttendu_ = nullptr;
+    int attentesCadre_ = 0;
     // A window of its own, so that a question left open does not block it.
     std::unique_ptr<HelpWindow> aide_;
 };

@@ -184,13 +184,15 @@ Reponse QtScreen::afficherBoite(const QString& text, const QString& title, Icone
     QMessageBox boite(icone, title, text, boutons, racine_);
     boite.setObjectName(QStringLiteral("msgTessaline"));
     if (contexte >= 0) {
-        // The Aide button opens the page and leaves the question up: its click
-        // no longer reaches the box, which would close on any button. The box
-        // blocks only its own window, so the help window takes the mouse.
+        // The Aide button opens the page beside the question and leaves the
+        // question up: its click no longer reaches the box, which would close
+        // on any button. The box blocks only its own window (the help window
+        // has none above it), so the help window takes the mouse.
         QPushButton* aide = boite.addButton(QMessageBox::Help);
         aide->setText(QStringLiteral("&Aide"));
         QObject::disconnect(aide, &QAbstractButton::clicked, nullptr, nullptr);
-        QObject::connect(aide, &QAbstractButton::clicked, [this, contexte] { aide_(contexte); });
+        QObject::connect(aide, &QAbstractButton::clicked,
+                         [this, contexte, &boite] { aide_(contexte, &boite); });
         boite.setWindowModality(Qt::WindowModal);
     }
     switch (boite.exec()) {

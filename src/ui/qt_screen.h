@@ -27,8 +27,9 @@ public:
         std::function<void(const QString& titre, const std::function<void()>& operation)>;
     void setProgressWindow(FenetreProgression f) { progression_ = std::move(f); }
     // What the Aide button of a box with a help context opens (the help window
-    // on that context's page). Without it the boxes have no Aide button.
-    using OuvrirAide = std::function<void(int contexte)>;
+    // on that context's page, beside `question`, the box, which stays up).
+    // Without it the boxes have no Aide button.
+    using OuvrirAide = std::function<void(int contexte, QWidget* question)>;
     void setHelpHandler(OuvrirAide f) { aide_ = std::move(f); }
 
     // What happens when an operation names a control that no window holds

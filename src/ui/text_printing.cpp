@@ -47,9 +47,11 @@ void printWithHeading(QPrinter& printer, const QString& heading, const QTextDocu
     page.setTextWidth(zone.width());
 
     QTextCursor c(&page);
-    c.insertText(heading, QTextCharFormat());
-    c.insertBlock();
-    c.insertBlock();
+    if (!heading.isNull()) {
+        c.insertText(heading, QTextCharFormat());
+        c.insertBlock();
+        c.insertBlock();
+    }
     c.insertFragment(content);
 
     // Pages are cut between lines: each takes the lines that end within one

@@ -11,7 +11,8 @@ class QTextDocumentFragment;
 namespace tessaline {
 
 // Prints `heading` in `font`, an empty line, then `content`, whose unformatted
-// runs also take `font`. Pages break between lines; no page numbers are added.
+// runs also take `font`. A null `heading` prints the content alone. Pages
+// break between lines; no page numbers are added.
 void printWithHeading(QPrinter& printer, const QString& heading, const QTextDocumentFragment& content,
                       const QFont& font);
 

@@ -268,7 +268,8 @@ TEST(AssemblerProgram, HostileSourcesEndWithAFaultNotACrashOrAWait) {
         EXPECT_LT(s.ms, 10000);
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System, QDir::Name),
-              QStringList({"PROFOND.ASM", "PROFOND.LST", "PROFOND.SYM", "TUBE.ASM"}));
+              QStringList({"PROFOND.ASM", "TUBE.ASM"}))
+        << "a source with faults writes no product";
 }
 
 } // namespace

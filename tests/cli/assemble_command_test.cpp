@@ -61,8 +61,9 @@ TEST_F(AssembleCommand, FaultsAndMissingProductsEndWithStatusOne) {
     ecrire(QStringLiteral("BAD.A11"), "\tORG\t$E000\r\n\tLDAA\t#$1FF\r\n");
     ResultatCli s = assembler(QStringLiteral("BAD.A11"));
     EXPECT_EQ(s.code, 1);
-    EXPECT_EQ(s.sortie.toStdString(), "BAD.A11(2): error: value 511 out of range\n"
-                                      "BAD.A11: 1 error(s), no BAD.S19 written\n");
+    EXPECT_EQ(s.sortie.toStdString(),
+              "BAD.A11(2): error: value 511 out of range\n"
+              "BAD.A11: 1 error(s), nothing written (BAD.S19, .LST and .SYM left as they were)\n");
 
     // PROG.V2.ASM has the base name PROG and the extension V2.ASM: no source.
     ecrire(QStringLiteral("PROG.V2.ASM"), " NOP\n");

@@ -5,6 +5,8 @@
 
 #include "program_runner.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace tessaline;
@@ -24,6 +26,7 @@ QString describe(const LigneCommande& l) {
     if (o.timeout) parts << "timeout=" + QString::number(*o.timeout);
     if (o.simulate) parts << "simulate";
     if (!o.eeprom.isEmpty()) parts << "eeprom=" + o.eeprom;
+    if (!o.symbols.isEmpty()) parts << "symbols=" + o.symbols;
     if (o.yes) parts << "yes";
     QStringList commandes;
     for (const CommandeCli& c : l.commandes)
@@ -144,3 +147,67 @@ TEST(CommandLine, UsageErrorLeavesWithStatusTwoBeforeTouchingAnything) {
 }
 
 } // namespace
+
+namespace {
+
+// The example's symbols as the assembler writes its .SYM.
+const QByteArray SymbolesExemple = "COMPTE      $0100\r\nPAIRS       $0101\r\nattente     $FE1F\r\n"
+                                   "boucle      $FE07\r\ndebut       $FE00\r\nincremente  $FE15\r\n"
+                                   "Yy          $1234\r\nYY          $4321\r\n\r\n8 symbol(s)\r\n";
+
+} // namespace
+
+// A symbol stands for an address by its exact name, or by the one name equal
+// regardless of case, with a hexadecimal offset; an address is named by the
+// nearest symbol below it, within 256 bytes.
+TEST(Symbols, NamesAndAddressesBothWays) {
+    const TableSymboles t = analyserSymboles(SymbolesExemple);
+    EXPECT_EQ(t.taille(), 8) << "the count line is no symbol";
+    EXPECT_EQ(t.adresse("boucle"), 0xFE07);
+    EXPECT_EQ(t.adresse("BOUCLE"), 0xFE07);
+    EXPECT_EQ(t.adresse("COMPTE+1"), 0x0101);
+    EXPECT_EQ(t.adresse("debut-1"), 0xFDFF);
+    EXPECT_EQ(t.adresse("incremente+A"), 0xFE1F);
+    EXPECT_EQ(t.adresse("YY"), 0x4321);
+    EXPECT_EQ(t.adresse("yy"), std::nullopt) << "two names match regardless of case";
+    EXPECT_EQ(t.adresse("fin"), std::nullopt);
+    EXPECT_EQ(t.adresse("debut+FFFF"), std::nullopt) << "past FFFF";
+    EXPECT_EQ(t.nom(0xFE0A), "boucle+3");
+    EXPECT_EQ(t.nom(0xFE15), "incremente");
+    EXPECT_EQ(t.nom(0x0101), "PAIRS");
+    EXPECT_EQ(t.nom(0x0300), "") << "farther than 256 bytes from any symbol";
+}
+
+// On the command line a symbol goes where an address goes, from --symbols or
+// the .SYM beside the program's S19; four hex digits stay an address; an
+// unknown symbol, or one with no symbols known, is a usage error.
+TEST(Symbols, CommandLineAddressesMayBeSymbols) {
+    QTemporaryDir dir;
+    const QString sym = dir.filePath("prog.SYM"), s19 = dir.filePath("prog.s19");
+    for (const auto& [chemin, texte] :
+         {std::pair{sym, SymbolesExemple}, std::pair{s19, QByteArray("S9030000FC\n")}}) {
+        QFile f(chemin);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(texte);
+    }
+    const auto resoudre = [](const QStringList& arguments, QString& erreur) {
+        auto l = analyserLigneCommande(arguments, erreur);
+        if (!l || !resoudreSymboles(*l, erreur)) return QString();
+        return describe(*l);
+    };
+    QString erreur;
+    EXPECT_EQ(
+        resoudre({"--symbols", sym, "dump", "COMPTE", "2", "--", "break", "boucle+3", "--", "run", "BEEF"},
+                 erreur),
+        "symbols=" + sym + " dump 0100 2 | break FE0A | run BEEF")
+        << erreur.toStdString();
+    EXPECT_EQ(resoudre({"program", s19, "--", "fill", "compte", "2", "0"}, erreur),
+              "program " + s19 + " | fill 0100 2 0")
+        << erreur.toStdString();
+    EXPECT_EQ(resoudre({"--symbols", sym, "dump", "fin", "2"}, erreur), "");
+    EXPECT_EQ(erreur, "dump: fin is no symbol of prog.SYM");
+    EXPECT_EQ(resoudre({"dump", "boucle", "2"}, erreur), "");
+    EXPECT_TRUE(erreur.startsWith("a symbol stands for an address, and no symbols are known"))
+        << erreur.toStdString();
+    EXPECT_EQ(resoudre({"dump", "FE00", "boucle"}, erreur), "") << "a length is no address";
+}

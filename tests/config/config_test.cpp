@@ -337,6 +337,35 @@ TEST_F(ConfigTest, CrystalAndRateTheTalkerCannotRunAtFallBack) {
     }
 }
 
+// The simulated board has no cable: with no rate stored it runs at the fastest
+// its crystal allows, which is not written back unless the user changes it; a
+// stored rate, or a real port, keeps the usual reading.
+TEST_F(ConfigTest, SimulatedBoardWithNoRateStoredRunsAtTheCrystalsFastest) {
+    const QString sansBaud = fichiers.ecrire("[Config]\nQuartz=16\n");
+    const ConfigurationLue port = lire(sansBaud);
+    EXPECT_EQ(port.configuration.Baud, 1200);
+    EXPECT_FALSE(port.baudNonStocke);
+    EXPECT_EQ(lireConfiguration(SettingsStore(fichiers.ecrire("[Config]\nBaud=2400\n")), fichiers.dossier(),
+                                Liaison::CarteSimulee)
+                  .configuration.Baud,
+              2400);
+
+    ConfigurationLue lue =
+        lireConfiguration(SettingsStore(sansBaud), fichiers.dossier(), Liaison::CarteSimulee);
+    EXPECT_EQ(lue.configuration.Baud, 19200);
+    EXPECT_EQ(lue.baudNonStocke, 19200);
+    EXPECT_EQ(lue.configuration.BaudTalker, 19200) << "the Talker is prepared for it";
+    for (const auto& [baud, ecrit] : {std::pair{19200, "<absent>"}, std::pair{4800, "4800"}}) {
+        lue.configuration.Baud = baud;
+        const QString chemin = fichiers.nouveau();
+        SettingsStore store(chemin);
+        ASSERT_TRUE(
+            ecrireConfiguration(store, lue.configuration, lue.profils, lue.disposition, lue.baudNonStocke));
+        EXPECT_EQ(texteBrut(chemin, QStringLiteral("Config/Baud")), ecrit);
+        EXPECT_EQ(texteBrut(chemin, QStringLiteral("Config/Quartz")), "16");
+    }
+}
+
 TEST_F(ConfigTest, MemoryBlocksStayInsideTheAddressSpace) {
     struct Cas {
         const char* lignes;

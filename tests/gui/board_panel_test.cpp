@@ -1,6 +1,7 @@
 // The simulated board's front panel on a real board behind its control: small
 // programs in the F1's RAM light the LEDs, read the switches and the A/D
 // knobs, and take the IRQ and XIRQ buttons' interrupts.
+#include "realtime_board.h"
 #include "sim/chip.h"
 #include "sim/registers.h"
 #include "sim_board_control.h"
@@ -13,9 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <initializer_list>
 
 using namespace tessaline;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -58,7 +61,11 @@ struct Banc {
         for (const uint8_t o : octets)
             carte.board().poke(adresse++, o);
     }
-    void tourner(uint64_t cycles = 2000) { carte.board().runUntil(carte.board().cycleCount() + cycles); }
+    // Runs the board, and tells the panel as the real-time pacer does.
+    void tourner(uint64_t cycles = 2000) {
+        carte.board().runUntil(carte.board().cycleCount() + cycles);
+        carte.signalerActivite();
+    }
     uint8_t portB() { return carte.board().portPins(hc11::Port::B); }
     template <class T = QAbstractButton>
     T* controle(const QString& nom) {
@@ -173,5 +180,40 @@ TEST(BoardPanel, AnotherCrystalKeepsWhatTheSwitchesAndKnobsHold) {
     b.carte.board().resetSingleChip(Attente);
     b.tourner();
     EXPECT_NE(b.portB(), 0x00);
+    QTest::mouseRelease(b.controle(QStringLiteral("cmdIRQ")), Qt::LeftButton);
+}
+
+// The board run in real time on a clock of the test's: busy, it is run every
+// millisecond and the panel follows it; at rest (BRA * with nothing to wake
+// it) nothing runs it and the panel stops looking; the IRQ button brings it up
+// to the present, as far as running it all along would have, and wakes it.
+TEST(BoardPanel, RealTimeBoardSleepsAtRestAndTheIrqButtonWakesIt) {
+    Banc b;
+    std::chrono::nanoseconds maintenant{0};
+    const uint64_t depart = b.carte.board().cycleCount();
+    RealTimeBoard tempsReel(b.carte, [&] { return maintenant; });
+    constexpr uint64_t CyclesParMs = 2'000;   // E = 2 MHz with the 8 MHz crystal
+    b.carte.board().resetSingleChip(Recopie); // writes port B at every turn
+    maintenant += 5ms;
+    tempsReel.avancer();
+    EXPECT_EQ(tempsReel.prochainReveil(), 1ms);
+    EXPECT_TRUE(b.panneau.suitLaCarte());
+
+    b.carte.board().resetSingleChip(Attente);
+    maintenant += 5ms;
+    tempsReel.avancer();
+    EXPECT_EQ(tempsReel.prochainReveil(), std::nullopt) << "no event to come";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !b.panneau.suitLaCarte(); }, 500));
+
+    maintenant += 10s;
+    QTest::mousePress(b.controle(QStringLiteral("cmdIRQ")), Qt::LeftButton);
+    const uint64_t attendu = depart + 10'010 * CyclesParMs;
+    EXPECT_GE(b.carte.board().cycleCount(), attendu);
+    EXPECT_LT(b.carte.board().cycleCount(), attendu + 8) << "within the BRA's turn";
+    EXPECT_EQ(tempsReel.prochainReveil(), 1ms);
+    EXPECT_TRUE(b.panneau.suitLaCarte());
+    maintenant += 1ms;
+    tempsReel.avancer();
+    EXPECT_NE(b.portB(), 0x00) << "the IRQ handler ran";
     QTest::mouseRelease(b.controle(QStringLiteral("cmdIRQ")), Qt::LeftButton);
 }

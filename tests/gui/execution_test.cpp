@@ -131,6 +131,30 @@ TEST_F(Execution, RunStopAndStepDriveTheConsoleAndTheRegisters) {
     EXPECT_TRUE(bouton("chkBreak")->isEnabled());
 }
 
+// Step clicked during a step stays on and queues the click: each runs once the
+// step before it has ended, up to three; more only beep.
+TEST_F(Execution, StepClicksDuringAStepAreQueued) {
+    lancer(QStringLiteral("FE00"));
+    cliquer("cmdSTOP");
+    ASSERT_TRUE(pcDansLeProgramme());
+    const auto pas = [&] { return s.fenetre->ecran().text(Zone::Trace).count(QStringLiteral("Step ")); };
+    const qsizetype avant = pas();
+    int actifPendant = 0;
+    s.horloge.after(0.01, [&] {
+        for (int i = 0; i < 5; ++i) {
+            actifPendant += bouton("cmdSTEP")->isEnabled();
+            bouton("cmdSTEP")->click();
+        }
+    });
+    cliquer("cmdSTEP");
+    EXPECT_EQ(actifPendant, 5) << "Step stays on during a step";
+    EXPECT_EQ(pas() - avant, 4) << "the step clicked, then three of the five clicked during it";
+    EXPECT_TRUE(pcDansLeProgramme());
+    EXPECT_EQ(s.fenetre->session().registres.RegPC, boite("tbRegPC")->text());
+    EXPECT_TRUE(bouton("cmdSTEP")->isEnabled());
+    EXPECT_TRUE(executeAuRepos());
+}
+
 // Return after STEP, STOP, RUN and Break presses the button used again (or
 // Execute, or nothing): never Load Talker, which would download the Talker
 // over the program.
@@ -179,6 +203,34 @@ TEST_F(Execution, ReturnAfterACommandNeverReloadsTheTalker) {
     EXPECT_EQ(entree(), "chkBreak");
     EXPECT_EQ(chargements, 0);
     EXPECT_EQ(s.fenetre->ecran().panel(QStringLiteral("Talker")), "Talker Charg\u00e9");
+}
+
+// The first-start page's breakpoint, followed as written (help/demarrage.html):
+// Break checked with FE15 typed, then RUN from FE00 stops at FE15 before the
+// first count; each RUN from the breakpoint's own address (FE15) then makes one
+// pass of the loop and stops there again, the counter one higher each time.
+TEST_F(Execution, FirstStartPageBreakpointStopsAtFe15OnEveryPass) {
+    RepondeurMessages messages; // none is expected; one must not hang the test
+    messages.repondre(QMessageBox::Ok);
+    cliquer("chkBreak");
+    saisirAdresse(QStringLiteral("FE15"));
+    EXPECT_EQ(bouton("chkBreak")->text(), "Break : FE15");
+    EXPECT_FALSE(bouton("cmdEXECUTE")->isEnabled()) << "nothing to plant in a stopped program";
+    // RUN clicked with the mouse: the address field is left.
+    bouton("cmdRUN")->setFocus(Qt::MouseFocusReason);
+    lancer(QStringLiteral("FE00"));
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE15");
+    EXPECT_EQ(cible(), "Cible STOP");
+    EXPECT_EQ(s.board.peek(0x0100), 0x00);
+    for (int passage = 1; passage <= 3; ++passage) {
+        SCOPED_TRACE(passage);
+        lancer(QStringLiteral("FE15"));
+        EXPECT_EQ(boite("tbRegPC")->text(), "FE15");
+        EXPECT_EQ(boite("tbRegA")->text(), QStringLiteral("%1").arg(passage, 2, 10, QChar(u'0')));
+        EXPECT_EQ(s.board.peek(0x0100), passage);
+        EXPECT_EQ(s.board.peek(0xFE15), 0xB6) << "the SWI is taken back";
+    }
+    EXPECT_TRUE(messages.textes.isEmpty()) << messages.textes.join(u'|').toStdString();
 }
 
 TEST_F(Execution, BreakOnTheRunningProgramStopsThereAndRunsToItAgain) {

@@ -3,6 +3,8 @@
 // about unsaved edits, Compile around its operation, the trace's links into the
 // source, the listing following the stop PC, and printing a tab.
 #include "gui_fixture.h"
+#include "operations/compilation.h"
+#include "operations/console_command_table.h"
 #include "operations/talker_link.h"
 #include "ui/console_window.h"
 #include "ui/file_commands.h"
@@ -13,7 +15,9 @@
 #include "ui/trace_window.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QImage>
 #include <QMdiArea>
 #include <QProcess>
 #include <QPushButton>
@@ -252,7 +256,9 @@ TEST_F(Fichiers, CompileAsksToSaveFirstAndDisablesItselfWhenTold) {
                                               "C.ASM:4: warning: far\r\nfin\r\n"),
                                couleur::Vert, true);
         recharger();
-        return resultat;
+        BilanCompilation b;
+        b.actif = resultat;
+        return b;
     };
     RepondeurMessages r;
 
@@ -314,7 +320,10 @@ TEST_F(Fichiers, TheStopPcShowsItsListingLine) {
     EXPECT_TRUE(listing->extraSelections().isEmpty());
 }
 
-TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
+// Printing a tab: the title line and an empty line before the first copy
+// only, then the whole text in each copy, in black, in Courier New bold since
+// the areas' Fixedsys is nowhere to be found.
+TEST_F(Fichiers, PrintGivesTheFirstCopyTheTitleAndEveryCopyTheWholeTextInBlack) {
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext is missing: install poppler-utils";
     ecrire("P.ASM", Source);
@@ -349,14 +358,42 @@ TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
             l = l.simplified();
         return lignes;
     };
-    QStringList attendu = {"P.LST", ""};
+    QStringList listing;
     for (const QString& l : QString::fromLatin1(Listing).trimmed().split(u'\n'))
-        attendu << l.simplified();
+        listing << l.simplified();
     f->onglets()->setCurrentIndex(FilesWindow::OngletLST);
     action("mnuFilePrint")->trigger();
     ASSERT_EQ(pdfs.size(), 2);
-    for (const QString& pdf : pdfs)
-        EXPECT_EQ(texte(pdf), attendu) << pdf.toStdString();
+    EXPECT_EQ(texte(pdfs[0]), QStringList({"P.LST", ""}) + listing);
+    EXPECT_EQ(texte(pdfs[1]), listing) << "no title before the second copy";
+
+    // The S19 view is coloured on black: its printout is black on white.
+    ecrire("P.S19", "S1071000CE10008601A3\nS9031000EC\n");
+    ouvrir("P.ASM");
+    pdfs.clear();
+    f->onglets()->setCurrentIndex(FilesWindow::OngletS19);
+    action("mnuFilePrint")->trigger();
+    ASSERT_EQ(pdfs.size(), 2);
+    EXPECT_EQ(texte(pdfs[0]).mid(2).join(u' '), "S1 07 1000 CE 10 00 86 01 A3 S9 03 1000 EC");
+    QProcess polices;
+    polices.start(QStandardPaths::findExecutable(QStringLiteral("pdffonts")), {pdfs[0]});
+    ASSERT_TRUE(polices.waitForFinished(30000));
+    EXPECT_TRUE(polices.readAllStandardOutput().contains("LiberationMono-Bold"));
+    QProcess image;
+    image.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
+                {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"),
+                 QStringLiteral("-singlefile"), pdfs[0], chemin(QStringLiteral("page"))});
+    ASSERT_TRUE(image.waitForFinished(30000));
+    const QImage page(chemin(QStringLiteral("page.png")));
+    ASSERT_FALSE(page.isNull());
+    int encre = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            ASSERT_TRUE(c.red() == c.green() && c.green() == c.blue()) << x << "," << y << " is coloured";
+            encre += c.red() < 128 ? 1 : 0;
+        }
+    EXPECT_GT(encre, 20) << "the text is printed";
 
     // A selection in the source is offered, yet the whole source is printed.
     pdfs.clear();
@@ -367,7 +404,8 @@ TEST_F(Fichiers, PrintGivesEachCopyTheTitleAnEmptyLineAndTheWholeText) {
     action("tbrPrint")->trigger();
     EXPECT_TRUE(selectionOfferte);
     ASSERT_EQ(pdfs.size(), 2);
-    EXPECT_EQ(texte(pdfs[1]).size(), 6) << "the title, an empty line and the four lines";
+    EXPECT_EQ(texte(pdfs[0]).size(), 6) << "the title, an empty line and the four lines";
+    EXPECT_EQ(texte(pdfs[1]).size(), 4) << "the four lines";
 }
 
 // Load *.S19 programs the S-record file the files window shows.
@@ -383,6 +421,61 @@ TEST_F(Fichiers, LoadS19ProgramsTheFileShown) {
     EXPECT_EQ(s.board.peek(0xFE00), 0x0E);
     EXPECT_EQ(s.board.peek(0xFE22), 0x39);
     EXPECT_EQ(s.board.peek(0xFE23), 0xFF) << "nothing past the records";
+}
+
+// A compile with errors says so in the files window's own bar; the S19 tab
+// warns while the source is newer than its S-records; File > New greys Load
+// *.S19 and drops it when it was the command chosen.
+TEST_F(Fichiers, AFailedCompileIsToldInTheWindowAndAnOldS19IsMarked) {
+    QFile exemple(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"));
+    ASSERT_TRUE(exemple.open(QIODevice::ReadOnly));
+    ecrire("K.ASM", Source);
+    ecrire("K.S19", exemple.readAll());
+    // The S-records written after the source: up to date.
+    const QDateTime avant = QDateTime::currentDateTime().addSecs(-60);
+    QFile source(chemin("K.ASM"));
+    ASSERT_TRUE(source.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(source.setFileTime(avant, QFileDevice::FileModificationTime));
+    source.close();
+    ouvrir("K.ASM");
+    auto* bandeau = f->findChild<QWidget*>("lblS19Ancien");
+    ASSERT_NE(bandeau, nullptr);
+    EXPECT_FALSE(f->s19Ancien());
+    EXPECT_TRUE(bandeau->isHidden());
+
+    // An edit not compiled yet: the tab says so, and so does a source saved
+    // after the S-records.
+    taper("      NOP");
+    EXPECT_TRUE(f->s19Ancien());
+    EXPECT_FALSE(bandeau->isHidden());
+    action("mnuFileSave")->trigger();
+    EXPECT_FALSE(f->sourceModifiee());
+    EXPECT_TRUE(f->s19Ancien()) << "the source file is newer than K.S19";
+
+    BilanCompilation bilan;
+    bilan.lance = bilan.termine = true;
+    bilan.statut = 1;
+    bilan.lignesErreur = 2;
+    c->compilateur = [&](Session&, const std::function<void()>& recharger) {
+        recharger();
+        return bilan;
+    };
+    action("mnuFileCompile")->trigger();
+    EXPECT_TRUE(f->texteBilanCompilation().startsWith("Erreurs de compilation"));
+    EXPECT_TRUE(f->s19Ancien()) << "the products are still the old ones";
+
+    // File > New: Load *.S19 greyed, and no longer the chosen command.
+    s.controle<QPushButton>("cmdLOADTALKER")->click();
+    auto* chargerS19 = s.controle<QPushButton>("cmdLOADS19");
+    ASSERT_TRUE(chargerS19->isEnabled());
+    chargerS19->click();
+    EXPECT_EQ(s.fenetre->session().console.CmdCourante, code::LoadS19);
+    action("mnuFileNew")->trigger();
+    EXPECT_FALSE(chargerS19->isEnabled());
+    EXPECT_NE(s.fenetre->session().console.CmdCourante, code::LoadS19);
+    EXPECT_FALSE(s.controle<QPushButton>("cmdEXECUTE")->isEnabled());
+    EXPECT_TRUE(f->texteBilanCompilation().isEmpty());
+    EXPECT_FALSE(f->s19Ancien());
 }
 
 TEST(FichiersRestart, PlaceAndRecentListComeBackFromTheSettingsAndGoBackToThem) {

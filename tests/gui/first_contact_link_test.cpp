@@ -138,6 +138,26 @@ TEST(FirstContactLink, CrystalChangeInTheOptionsRebuildsTheBoardAndLoadTalkerWor
     EXPECT_EQ(b.carte.board().peek(0xFE00), 0x0E) << "the same chip keeps its EEPROM";
 }
 
+// The simulated board has no cable: with no rate stored it runs at the
+// fastest the crystal allows, and that rate is not written at exit, so that a
+// later start on a real port keeps its own; a stored rate is used and kept.
+TEST(FirstContactLink, SimulatedBoardRunsFastWithNoRateStoredAndLeavesTheStoredRateAlone) {
+    for (const auto& [stocke, port] : {std::pair{"", "Carte simul\u00e9e:9600,N,8,1"},
+                                       std::pair{"Baud=1200\n", "Carte simul\u00e9e:1200,N,8,1"}}) {
+        Banc b(QStringLiteral("[Config]\nTimeout=20\n") + QLatin1String(stocke));
+        EXPECT_EQ(b.panneau("Port"), QString::fromUtf8(port));
+        b.bouton("cmdLOADTALKER")->click();
+        EXPECT_EQ(b.panneau("Talker"), "Talker Charg\u00e9") << stocke;
+        auProchainModal([](QWidget* oui) { repondre(oui, QMessageBox::Yes); });
+        ASSERT_TRUE(b.fenetre->close());
+        const SettingsStore relu(b.dir.filePath(QStringLiteral("t.ini")));
+        EXPECT_EQ(relu.lire(QStringLiteral("Config"), QStringLiteral("Baud")),
+                  QString::fromUtf8(stocke).mid(5).trimmed());
+        EXPECT_EQ(relu.lire(QStringLiteral("Config"), QStringLiteral("Timeout")), "20")
+            << "the rest is written";
+    }
+}
+
 TEST(FirstContactLink, FailedSettingsWriteAtExitIsReportedBeforeTheEnd) {
     // The settings file lies under a "folder" that is a plain file.
     Banc b(QStringLiteral("[Config]\nTimeout=20\n"), QStringLiteral("t.ini/t.ini"));

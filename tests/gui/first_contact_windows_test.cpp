@@ -2,7 +2,6 @@
 // echo area, the options' memory fields, the fixed-size windows and the first
 // window layout.
 #include "gui_fixture.h"
-#include "ui/board_control.h"
 #include "ui/console_window.h"
 #include "ui/options_dialog.h"
 #include "ui/registers_window.h"
@@ -50,20 +49,6 @@ void verifierSansRecouvrement(MainWindow& f, const char* cas) {
                 << fenetres[j]->objectName().toStdString();
     }
 }
-
-class CarteEssai : public BoardControl {
-public:
-    QString description() const override { return QStringLiteral("68HC11F1, quartz 8 MHz"); }
-    void reset() override {}
-    void resetMonopuce() override {}
-    void suivreOptions(const QString&, double) override {}
-    uint8_t niveaux(char) override { return 0; }
-    uint8_t sorties(char) override { return 0; }
-    void poserEntree(char, int, bool) override {}
-    void poserIrq(bool) override {}
-    void poserXirq(bool) override {}
-    void poserTension(int, double) override {}
-};
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "sim/board.h"
 #include "sim/chip.h"
 #include "sim_serial_line.h"
+#include "ui/board_control.h"
 #include "ui/main_window.h"
 
 #include <QAbstractButton>
@@ -60,16 +61,33 @@ struct RepondeurMessages {
     std::unique_ptr<PiloteModal<QMessageBox>> pilote;
 };
 
+// A board panel's board that does nothing: the windows as they stand with
+// the simulated board's panel among them.
+class CarteEssai : public BoardControl {
+public:
+    QString description() const override { return QStringLiteral("68HC11F1, quartz 8 MHz"); }
+    void reset() override {}
+    void resetMonopuce() override {}
+    void suivreOptions(const QString&, double) override {}
+    uint8_t niveaux(char) override { return 0; }
+    uint8_t sorties(char) override { return 0; }
+    void poserEntree(char, int, bool) override {}
+    void poserIrq(bool) override {}
+    void poserXirq(bool) override {}
+    void poserTension(int, double) override {}
+};
+
 struct GuiSession {
+    // `carte`: the board behind the board's panel, when the windows show one.
     explicit GuiSession(const QString& contenuReglages = QStringLiteral("[Config]\nTimeout=20\n"),
-                        uint32_t quartzHz = 8'000'000)
+                        uint32_t quartzHz = 8'000'000, BoardControl* carte = nullptr)
         : board(*hc11::findChip("68HC11F1"), quartzHz) {
         QFile f(dir.filePath(QStringLiteral("tessaline.ini")));
         f.open(QIODevice::WriteOnly);
         f.write(contenuReglages.toUtf8());
         f.close();
         reglages = std::make_unique<SettingsStore>(f.fileName());
-        fenetre = std::make_unique<MainWindow>(ligne, horloge, *reglages);
+        fenetre = std::make_unique<MainWindow>(ligne, horloge, *reglages, carte);
         fenetre->session().attenteResetCarte = [this] { board.resetBootstrap(); };
         fenetre->show();
         // Focus moves (and the rules on leaving a field) need an active window.

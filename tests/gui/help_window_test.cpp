@@ -1,7 +1,9 @@
 // The help: the pages shipped in help/, the help window opened from the menu,
 // F1 and the questions' Aide button, its search and its links.
 #include "gui_fixture.h"
+#include "operations/console_command_table.h"
 #include "ui/console_window.h"
+#include "ui/first_layout.h"
 #include "ui/help_pages.h"
 #include "ui/help_window.h"
 
@@ -13,6 +15,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -173,27 +176,73 @@ TEST(HelpWindow, LinkBetweenPagesOpensThePage) {
     EXPECT_EQ(sommaire->currentItem()->data(Qt::UserRole).toString(), "effacement.html");
 }
 
-// The erase question's Aide button opens the erase page and leaves the
-// question up: it still takes its answer, and No erases nothing.
-TEST(HelpWindow, EraseQuestionOpensItsPageAndStillTakesTheAnswer) {
+// The erase question's Aide button opens the erase page beside the question,
+// not over it, and leaves the question up. Clicks made through the window
+// system (which holds back those a modal box blocks) reach the help while the
+// question waits, not the main window; the question still takes its answer,
+// and No erases nothing.
+TEST(HelpWindow, EraseQuestionOpensItsPageBesideItAndBothTakeTheMouse) {
     GuiSession s;
     s.fenetre->demarrer();
     s.controle<QPushButton>("cmdLOADTALKER")->click();
     s.board.poke(0xFE00, 0x5A);
-    bool ouverteSurLaQuestion = false;
-    QString pageOuverte;
+    auto clic = [](QWidget* w, const QPoint& dans) {
+        QWidget* haut = w->window();
+        QTest::mouseClick(haut->windowHandle(), Qt::LeftButton, {}, w->mapTo(haut, dans));
+    };
+    QRect question, aide;
+    QString pageOuverte, pageCliquee;
+    int commandeApresClic = -1;
     PiloteModal<QMessageBox> pilote([&](QMessageBox* boite) {
-        QAbstractButton* aide = boite->button(QMessageBox::Help);
-        ASSERT_NE(aide, nullptr);
-        aide->click();
-        ouverteSurLaQuestion = boite->isVisible();
-        if (HelpWindow* f = s.fenetre->fenetreAide()) pageOuverte = f->pageCourante();
-        boite->button(QMessageBox::No)->click();
+        QAbstractButton* bouton = boite->button(QMessageBox::Help);
+        ASSERT_NE(bouton, nullptr);
+        clic(bouton, bouton->rect().center());
+        HelpWindow* f = s.fenetre->fenetreAide();
+        ASSERT_NE(f, nullptr);
+        ASSERT_TRUE(boite->isVisible());
+        question = boite->frameGeometry();
+        aide = f->frameGeometry();
+        pageOuverte = f->pageCourante();
+
+        // The main window is blocked: a click on Mem DUMP does nothing.
+        auto* dump = s.controle<QPushButton>("cmdMEMDUMP");
+        clic(dump, dump->rect().center());
+        commandeApresClic = s.fenetre->session().console.CmdCourante;
+
+        // The help is not: a click in its contents opens that page.
+        auto* sommaire = f->findChild<QListWidget*>("lstSommaireAide");
+        QListWidgetItem* element = sommaire->item(0);
+        clic(sommaire->viewport(), sommaire->visualItemRect(element).center());
+        pageCliquee = element->data(Qt::UserRole).toString();
+        EXPECT_EQ(f->pageCourante(), pageCliquee);
+
+        QAbstractButton* non = boite->button(QMessageBox::No);
+        clic(non, non->rect().center());
     });
     s.controle<QPushButton>("cmdErasEEPROM")->click();
     EXPECT_TRUE(pilote.vu);
-    EXPECT_TRUE(ouverteSurLaQuestion);
     EXPECT_EQ(pageOuverte, pageDuContexte(contexteAide::EffacementEeprom));
     EXPECT_EQ(pageOuverte, "effacement.html");
-    EXPECT_EQ(s.board.peek(0xFE00), 0x5A);
+    EXPECT_FALSE(aide.intersects(question)) << "the help lies over the question";
+    const QRect ecran = s.fenetre->screen()->availableGeometry();
+    EXPECT_TRUE(ecran.contains(aide) && ecran.contains(question));
+    EXPECT_NE(commandeApresClic, code::MemDump);
+    EXPECT_NE(pageCliquee, pageOuverte);
+    EXPECT_EQ(s.board.peek(0xFE00), 0x5A) << "No was taken";
+}
+
+// Beside the question on the side with more room, within the screen; the
+// question moves aside only when the help cannot fit by it.
+TEST(HelpWindow, BesideTheQuestionOnEveryScreen) {
+    const QSize voulue(1120, 720), minimum(480, 360);
+    for (const QRect ecran : {QRect(0, 0, 1024, 768), QRect(0, 0, 1280, 800), QRect(0, 0, 1920, 1080)}) {
+        const QRect centree(ecran.center() - QPoint(200, 80), QSize(400, 160));
+        const CoteACote c = aCoteDe(centree, voulue, minimum, ecran);
+        EXPECT_FALSE(c.aide.intersects(c.question)) << ecran.width();
+        EXPECT_TRUE(ecran.contains(c.aide) && ecran.contains(c.question)) << ecran.width();
+        EXPECT_GE(c.aide.width(), minimum.width()) << ecran.width();
+        if (ecran.width() >= 1920) {
+            EXPECT_EQ(c.question, centree) << "room enough beside it";
+        }
+    }
 }

@@ -5,6 +5,7 @@
 #include "link/qt_serial_line.h"
 #include "link/serial_port.h"
 #include "operations/memory_write.h"
+#include "ui/absent_port.h"
 #include "ui/console_window.h"
 #include "ui/memory_window.h"
 #include "ui/rich_text_area.h"
@@ -13,12 +14,15 @@
 #include "ui/twips.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QFile>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -124,4 +128,58 @@ TEST(MainWindow, ExitWithYesSavesTheConfigurationAndLayout) {
     EXPECT_EQ(relu.value(QStringLiteral("Settings/frmTraceCommandesTop")).toString(), "300");
     EXPECT_EQ(relu.value(QStringLiteral("Settings/frmMemoireHeight")).toString(), "3000");
     EXPECT_EQ(relu.value(QStringLiteral("Settings/frmMemoireWindowState")).toString(), "1");
+}
+
+// A first start whose configured port names no device here asks whether to
+// take the simulated board or choose another port; a port that exists, or a
+// configuration already saved, asks nothing. Choosing another port opens the
+// options dialog without the port error.
+TEST(MainWindow, AFirstStartWithoutItsPortOffersTheSimulatedBoard) {
+    QTemporaryDir dossier;
+    const QString absent = dossier.filePath(QStringLiteral("ttyS0"));
+    auto reglages = [&](const QString& contenu) {
+        const QString chemin = dossier.filePath(QStringLiteral("t.ini"));
+        QFile f(chemin);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(contenu.toUtf8());
+        f.close();
+        return std::make_unique<SettingsStore>(chemin);
+    };
+    // The default port is one of the four: none of them is here.
+    QString premier = QStringLiteral("[Ports]\n");
+    for (int n = 1; n <= 4; ++n)
+        premier += QStringLiteral("COM%1=").arg(n) + absent + u'\n';
+    for (const auto& [bouton, attendu] : {std::pair{"cmdCarteSimulee", ChoixDemarrage::CarteSimulee},
+                                          std::pair{"cmdChoisirPort", ChoixDemarrage::AutrePort}}) {
+        QString texte;
+        PiloteModal<QMessageBox> pilote([&](QMessageBox* q) {
+            texte = q->text();
+            EXPECT_EQ(q->buttons().size(), 2);
+            q->findChild<QPushButton*>(QLatin1String(bouton))->click();
+        });
+        EXPECT_EQ(choisirDemarrage(*reglages(premier), QApplication::applicationDirPath()), attendu)
+            << bouton;
+        EXPECT_TRUE(texte.startsWith("Le port COM") && texte.contains(" (" + absent + ") n'existe pas"))
+            << texte.toStdString();
+    }
+    // No question: the port exists, or this is no first start.
+    QString present = premier;
+    present.replace(absent, dossier.path());
+    EXPECT_EQ(choisirDemarrage(*reglages(present), QApplication::applicationDirPath()), ChoixDemarrage::Port);
+    EXPECT_EQ(choisirDemarrage(*reglages(premier + QStringLiteral("[Config]\nPort=COM1\n")),
+                               QApplication::applicationDirPath()),
+              ChoixDemarrage::Port);
+
+    // Another port: the options dialog, and no port error before it.
+    GuiSession s;
+    s.fenetre->setPortAChoisir(true);
+    RepondeurMessages r;
+    r.repondre(QMessageBox::Ok);
+    s.fenetre->demarrer();
+    EXPECT_TRUE(r.textes.isEmpty()) << r.textes.join(u'\n').toStdString();
+    auto* options = s.fenetre->findChild<QDialog*>(QStringLiteral("frmOptions"));
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->isVisible());
+    EXPECT_EQ(panneau(s, "Com"), "Com Close");
+    options->reject();
 }

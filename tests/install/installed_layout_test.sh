@@ -34,6 +34,9 @@ grep -q "<release version=\"$version\" date=\"[0-9-]*\"/>" \
     "$prefix/share/metainfo/io.github.tessaline.Tessaline.metainfo.xml" || fail "no AppStream release $version"
 # The desktop entry's icon and the metadata's launchable name installed files.
 grep -qx "Icon=tessaline" "$prefix/share/applications/tessaline.desktop" || fail "the entry's icon"
+# Its second action starts the simulated board.
+sed -n '/^\[Desktop Action carte-simulee\]/,$p' "$prefix/share/applications/tessaline.desktop" |
+    grep -qx "Exec=tessaline --simulate" || fail "the entry's simulated board action"
 grep -q '<launchable type="desktop-id">tessaline.desktop</launchable>' \
     "$prefix/share/metainfo/io.github.tessaline.Tessaline.metainfo.xml" || fail "the metadata's launchable"
 if command -v appstreamcli >/dev/null; then

@@ -1,11 +1,13 @@
 // tessaline-cli on the in-process simulated board (--simulate), in virtual time: its
-// options and stored settings, checked before anything is sent; program, erase,
-// upload-bin and upload-dis, what the files hold afterwards, and the exit status.
+// options and stored settings, checked before anything is sent; program, verify, erase,
+// upload-bin and upload-dis, what the files hold afterwards, symbols for addresses,
+// and the exit status.
 #include "program_runner.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -117,6 +119,38 @@ TEST_F(CliSimulee, EepromImageIsInTheSimulatedBoardFromTheStart) {
     EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
     EXPECT_TRUE(r.sortie.contains(QStringLiteral("FE00 ") + octets.join(u' ') + u' '))
         << r.sortie.toStdString();
+
+    // Given by its name alone, the example is found among the installed ones,
+    // unless the current folder holds a file of that name: that one is taken.
+    const QStringList parNom{"--eeprom", "compteur.s19", "load-talker", "--", "dump", "FE00", "1"};
+    const ResultatCli exemple = cli(parNom, "[Config]\nTimeout=20\n");
+    EXPECT_EQ(exemple.code, 0) << exemple.erreurs.toStdString();
+    EXPECT_TRUE(exemple.sortie.contains(QStringLiteral("FE00 ") + octets[0] + u' '))
+        << exemple.sortie.toStdString();
+    QFile local(dir.filePath(QStringLiteral("compteur.s19")));
+    ASSERT_TRUE(local.open(QIODevice::WriteOnly));
+    local.write("S104FE00A558\nS9030000FC\n");
+    local.close();
+    const ResultatCli propre = cli(parNom, "[Config]\nTimeout=20\n");
+    EXPECT_EQ(propre.code, 0) << propre.erreurs.toStdString();
+    EXPECT_TRUE(propre.sortie.contains(QStringLiteral("FE00 A5 "))) << propre.sortie.toStdString();
+}
+
+// The dump's character column on a terminal: bytes below 32, DEL and the
+// codes 81, 8D, 8F, 90 and 9D (control characters in the memory window's code
+// page) are ".", so that nothing on standard output drives the terminal; a
+// printable byte keeps its character.
+TEST_F(CliSimulee, DumpWritesNoControlCharacterToTheTerminal) {
+    const ResultatCli r =
+        cli({"load-talker", "--",   "set", "0100", "7F81", "--",   "set", "0102", "8D1B", "--", "set",
+             "0104",        "8F90", "--",  "set",  "0106", "9D41", "--",  "dump", "0100", "8"},
+            "[Config]\nTimeout=20\n");
+    ASSERT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.sortie.endsWith(QStringLiteral("0100 7F 81 8D 1B 8F 90 9D 41 ") + QString(24, u' ') +
+                                  QStringLiteral(".......A\n")))
+        << r.sortie.toStdString();
+    for (const QChar c : r.sortie)
+        EXPECT_TRUE(c == u'\n' || c.isPrint()) << "U+" << std::hex << static_cast<int>(c.unicode());
 }
 
 // Programmed, then read back into a binary file: the example's bytes; the
@@ -271,4 +305,64 @@ TEST_F(CliSimulee, AFolderIsNoS19File) {
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.erreurs.contains("prog.s19 n'est pas un fichier ordinaire (un dossier)"))
         << r.erreurs.toStdString();
+}
+
+namespace {
+
+// One S1 line: count, address, data and the ones' complement checksum.
+QByteArray ligneS1(int adresse, const QByteArray& donnees) {
+    QByteArray octets;
+    octets.append(char(donnees.size() + 3)).append(char(adresse >> 8)).append(char(adresse)).append(donnees);
+    int somme = 0;
+    for (char c : octets)
+        somme += std::uint8_t(c);
+    return "S1" + octets.toHex().toUpper() + QByteArray(1, char(~somme)).toHex().toUpper() + "\n";
+}
+
+} // namespace
+
+// 300 bytes in ten records (more than one read), one of them written over by
+// a later record: verify agrees with what program wrote, then names exactly the
+// bytes changed behind its back, in both reads, with exit status 1.
+TEST_F(CliSimulee, VerifyNamesEveryByteThatDiffersAndOnlyThose) {
+    QByteArray s19, image(300, 0);
+    for (int i = 0; i < 300; ++i)
+        image[i] = char(i * 7 + 1);
+    for (int debut = 0; debut < 300; debut += 30)
+        s19 += ligneS1(0xFE00 + debut, image.mid(debut, 30));
+    image.replace(0x10, 4, QByteArray::fromHex("A1A2A3A4"));
+    s19 += ligneS1(0xFE10, QByteArray::fromHex("A1A2A3A4")) + "S9030000FC\n";
+    QFile f(dir.filePath("p.s19"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(s19);
+    f.close();
+
+    ResultatCli r = cli({"load-talker", "--", "program", "p.s19", "--", "verify", "p.s19"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.erreurs.contains("verify : 300 octet(s) lu(s), 0 diff\u00e9rence(s)"))
+        << r.erreurs.toStdString();
+
+    r = cli({"load-talker", "--", "program", "p.s19", "--", "set", "FE11", "00", "--", "set", "FF20", "5A",
+             "--", "verify", "p.s19"});
+    EXPECT_EQ(r.code, 1);
+    const QString attendu =
+        QStringLiteral("FE11 A2 00\nFF20 %1 5A\n").arg(int(std::uint8_t(image[0x120])), 2, 16, QChar(u'0'));
+    EXPECT_TRUE(r.sortie.endsWith(attendu.toUpper())) << r.sortie.toStdString();
+}
+
+// The example programmed with its .SYM beside it: breakpoint, start and dump by
+// symbol, and the stop line names the stop by its symbol.
+TEST_F(CliSimulee, SymbolsBesideTheProgramNameAddressesAndStops) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"), dir.filePath("c.s19")));
+    QFile sym(dir.filePath("c.SYM"));
+    ASSERT_TRUE(sym.open(QIODevice::WriteOnly));
+    sym.write("COMPTE      $0100\r\ndebut       $FE00\r\nincremente  $FE15\r\n\r\n3 symbol(s)\r\n");
+    sym.close();
+    const ResultatCli r = cli({"load-talker", "--", "program", "c.s19", "--", "break", "incremente+3", "--",
+                               "run", "debut", "--", "dump", "COMPTE", "1"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.sortie.contains(QRegularExpression("\nFE18 <incremente\\+3> [^\n]*INCA\nPC=FE18 ")))
+        << r.sortie.toStdString();
+    EXPECT_TRUE(r.sortie.contains("\n0100 00 "))
+        << "stopped before its first INCA: " << r.sortie.toStdString();
 }

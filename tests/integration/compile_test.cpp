@@ -112,7 +112,7 @@ TEST_F(CompileTest, TheExampleCompilesInAFolderWithShellCharactersAndRunsNothing
     QStringList produitsAuChargement;
     QElapsedTimer chrono;
     chrono.start();
-    EXPECT_TRUE(compiler(session, [&] { produitsAuChargement = fichiers(); }));
+    EXPECT_TRUE(compilerSource(session, [&] { produitsAuChargement = fichiers(); }).actif);
     const qint64 ms = chrono.elapsed();
 
     const QStringList produits = {"COMPTEUR.ASM", "COMPTEUR.LST", "COMPTEUR.S19", "COMPTEUR.SYM",
@@ -138,22 +138,56 @@ TEST_F(CompileTest, TheExampleCompilesInAFolderWithShellCharactersAndRunsNothing
     EXPECT_LT(ms, 1900) << "the script's end is awaited, not a fixed delay";
 }
 
-TEST_F(CompileTest, AFaultyLineIsNamedInTheReportAndNoS19IsLeft) {
-    ecrire(rep + QStringLiteral("PROG.ASM"),
-           "* a fault on line 3\r\n        ORG $E000\r\n        BRA NOWHERE\r\n");
+// A compile that finds a fault writes nothing: the S19, the listing and the
+// symbols of the last good compile stay byte for byte, and the report's error
+// lines are red in the trace. The next good compile replaces all three.
+TEST_F(CompileTest, AFaultKeepsTheLastGoodProductsAndASuccessReplacesThem) {
+    const QString source = rep + QStringLiteral("PROG.ASM");
+    ecrire(source, "        ORG $E000\r\nDEBUT   LDAA #$01\r\n        BRA DEBUT\r\n");
     ouvrir(QStringLiteral("PROG"));
-    EXPECT_TRUE(compiler(session, {}));
-    EXPECT_EQ(texte(fichiers()), "PROG.ASM|PROG.LST|PROG.SYM|RETOUR.NFO");
+    ASSERT_TRUE(compilerSource(session, {}).reussi());
+    QMap<QString, QByteArray> bons;
+    for (const QString& f :
+         {session.fichiers.FichierS19, session.fichiers.FichierLST, session.fichiers.FichierSYM})
+        bons[f] = lire(f);
+    ASSERT_TRUE(bons[session.fichiers.FichierS19].startsWith("S0"));
+
+    ecrire(source, "        ORG $E000\r\nDEBUT   LDAA #$02\r\n        BRA NOWHERE\r\n");
+    ecran.clear(Zone::Trace);
+    const BilanCompilation echec = compilerSource(session, {});
+    EXPECT_FALSE(echec.reussi());
+    EXPECT_EQ(echec.lignesErreur, 2);
+    for (auto it = bons.cbegin(); it != bons.cend(); ++it)
+        EXPECT_EQ(lire(it.key()), it.value()) << it.key().toStdString();
+    EXPECT_EQ(texte(fichiers()), "PROG.ASM|PROG.LST|PROG.S19|PROG.SYM|RETOUR.NFO")
+        << "no temporary file left";
+    const auto runs = ecran.runsOf(Zone::Trace);
+    ASSERT_EQ(runs.size(), 2);
+    EXPECT_EQ(runs[0].text, "\r\n");
+    EXPECT_EQ(runs[1].text,
+              "PROG.ASM(3): error: undefined symbol NOWHERE\n"
+              "PROG.ASM: 1 error(s), nothing written (PROG.S19, .LST and .SYM left as they were)\n");
+    EXPECT_EQ(runs[1].colour, couleur::Rouge);
+    EXPECT_TRUE(runs[1].bold);
+
+    ecrire(source, "        ORG $E000\r\nDEBUT   LDAA #$02\r\n        BRA DEBUT\r\n");
+    ecran.clear(Zone::Trace);
+    const BilanCompilation succes = compilerSource(session, {});
+    EXPECT_TRUE(succes.reussi());
+    EXPECT_EQ(succes.lignesErreur, 0);
+    for (auto it = bons.cbegin(); it != bons.cend(); ++it)
+        if (!it.key().endsWith(QLatin1String(".SYM"))) {
+            EXPECT_NE(lire(it.key()), it.value()) << it.key().toStdString();
+        }
+    EXPECT_EQ(image(lire(session.fichiers.FichierS19)).value(0xE001), 0x02);
     ASSERT_EQ(ecran.runsOf(Zone::Trace).size(), 1);
-    EXPECT_EQ(ecran.runsOf(Zone::Trace)[0].text, "\r\nPROG.ASM(3): error: undefined symbol NOWHERE\n"
-                                                 "PROG.ASM: 1 error(s), no PROG.S19 written\n");
-    EXPECT_TRUE(lire(session.fichiers.FichierLST).contains("***** error: undefined symbol NOWHERE"));
+    EXPECT_EQ(ecran.runsOf(Zone::Trace)[0].colour, couleur::Vert);
 }
 
 TEST_F(CompileTest, MissingFilesAreToldAndDisableTheCommandButTheScriptStillRuns) {
     // No source.
     ouvrir(QStringLiteral("ABSENT"));
-    EXPECT_FALSE(compiler(session, {}));
+    EXPECT_FALSE(compilerSource(session, {}).actif);
     EXPECT_EQ(texte(ecran.messageTexts()), "le Fichier *.ASM n'existe pas !");
 
     // No assembler: named, the command disabled, the script started all the same.
@@ -161,14 +195,14 @@ TEST_F(CompileTest, MissingFilesAreToldAndDisableTheCommandButTheScriptStillRuns
     ouvrir(QStringLiteral("PROG"));
     ecran.messages.clear();
     session.config.FichierCompilateur = racine.filePath(QStringLiteral("nulle-part"));
-    EXPECT_FALSE(compiler(session, {}));
+    EXPECT_FALSE(compilerSource(session, {}).actif);
     EXPECT_EQ(texte(ecran.messageTexts()), "le Fichier Compilateurtessaline-asmn'existe pas !");
     EXPECT_EQ(ecran.runsOf(Zone::Trace).size(), 1) << "the script's report of the missing program";
 
     // The compile command itself unavailable: only the report of the last run.
     ecran.messages.clear();
     session.config.CompilateurDisponible = false;
-    EXPECT_TRUE(compiler(session, {}));
+    EXPECT_TRUE(compilerSource(session, {}).actif);
     EXPECT_EQ(texte(ecran.messageTexts()), "le Fichier Compilateur n'existe pas !");
     EXPECT_TRUE(ecran.waitLabels.size() == 1 && fichiers().contains("RETOUR.NFO"));
     EXPECT_EQ(ecran.runsOf(Zone::Trace).size(), 2);
@@ -182,7 +216,7 @@ TEST_F(CompileTest, AnEmptyProductIsAwaitedThreeSecondsAndCancelEndsTheScript) {
     ecrire(script, "#!/bin/sh\n: > \"$1.S19\"\necho listing > \"$1.LST\"\n", true);
     session.config.FichierCompilateurBAT = script;
     bool charge = false;
-    EXPECT_TRUE(compiler(session, [&] { charge = true; }));
+    EXPECT_TRUE(compilerSource(session, [&] { charge = true; }).actif);
     EXPECT_TRUE(charge);
     const QStringList textes = ecran.messageTexts();
     ASSERT_FALSE(textes.isEmpty());
@@ -195,7 +229,7 @@ TEST_F(CompileTest, AnEmptyProductIsAwaitedThreeSecondsAndCancelEndsTheScript) {
     horloge.annulerApres = horloge.tranches + 5;
     QElapsedTimer chrono;
     chrono.start();
-    compiler(session, {});
+    compilerSource(session, {});
     EXPECT_LT(chrono.elapsed(), 10000);
     EXPECT_FALSE(session.liaison.annulation);
 }

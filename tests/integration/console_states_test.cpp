@@ -80,7 +80,7 @@ TEST(ConsoleStates, EnabledButtonsFollowTheLinkState) {
     };
     // Each step starts from the state the one before left.
     const Etape etapes[] = {
-        // No Talker disables the thirteen; Erase EEPROM and Load Talker are not among them.
+        // No Talker disables the fourteen; Erase EEPROM and Load Talker are not among them.
         {"no Talker at start-up", [&] { TestTalker(s.session); }, "cmdErasEEPROM chkBreak cmdLOADTALKER",
          absent, "Cible STOP"},
         {"Talker loaded, target stopped",

@@ -12,6 +12,7 @@
 #include "operations/memory_write.h"
 #include "operations/program_run.h"
 #include "operations/s19_programming.h"
+#include "operations/s19_verify.h"
 #include "operations/talker_link.h"
 #include "sim/chip.h"
 #include "sim/eeprom_image.h"
@@ -100,7 +101,6 @@ TEST_F(Programmation, TheExampleLandsInTheEeprom) {
     fichier(texte);
     const auto avant = t->memoire();
 
-    t->session.console.texteEcho = QStringLiteral("Load ");
     const BilanProgrammation b = chargerS19(t->session, false);
     EXPECT_TRUE(b.reussi());
     EXPECT_EQ(b.ecrits, 35);
@@ -112,6 +112,12 @@ TEST_F(Programmation, TheExampleLandsInTheEeprom) {
     }
     EXPECT_EQ(t->ecritures().size(), 3) << "one write exchange a record";
     EXPECT_EQ(ecran().values["prgBarEtat"].last(), 100);
+    // The trace names the file and the addresses it covers; the progress
+    // window names the chip.
+    EXPECT_TRUE(
+        ecran().text(Zone::Trace).contains("\tLoad " + t->session.fichiers.FichierS19 + " FE00-FE22\r\n"))
+        << ecran().text(Zone::Trace).toStdString();
+    EXPECT_EQ(ecran().texts["lblInfo"], "Programmation 68HC11F1 en cours ...\r\nAttendez S.V.P ...");
 }
 
 // Only S1 records are programmed, a wrong checksum included (the record is
@@ -325,6 +331,44 @@ TEST_F(Programmation, TheLastEraseBlockNeverRunsPastFFFF) {
     ASSERT_EQ(t->ecritures().size(), 1);
     EXPECT_EQ(t->ecritures()[0].count, 0x20);
     EXPECT_TRUE(t->session.liaison.talkerPresent);
+}
+
+// Vérifier *.S19 from the console: after programming, every byte in place
+// (one read per run of 256 bytes); a byte changed behind the host's back is
+// named in the trace and the message; a board that falls silent ends the
+// verify with the address being read, never with "in place".
+TEST_F(Programmation, VerifyReadsBackWhatWasProgrammedAndNamesWhatDiffers) {
+    demarrer("68HC11F1");
+    fichier(s1(0xFE00, octets(200, 0)) + s1(0xFEC8, octets(100, 0x40)) + s1(0xFF80, octets(16, 0x80)));
+    ASSERT_TRUE(ProgS19(t->session).reussi());
+    const auto verifier = [&] {
+        ecran().messages.clear();
+        selectionnerCommande(t->session, code::VerifS19, QStringLiteral("V\u00e9rifier "));
+        t->ligne.envoyes.clear();
+        executerCommande(t->session);
+    };
+    verifier();
+    EXPECT_EQ(messages(), QStringList{"V\u00e9rification : les 316 octets du programme sont en place."});
+    EXPECT_EQ(t->lectures().size(), 3) << "FE00-FF2B in two reads, FF80-FF8F in one";
+    EXPECT_TRUE(t->ecritures().isEmpty());
+
+    ASSERT_TRUE(t->sim.board.poke(0xFF10, 0x77));
+    verifier();
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(
+        messages()[0].startsWith("V\u00e9rification : 1 octet(s) diff\u00e9rent(s) sur 316, le premier en "
+                                 "FF10 (attendu 88, lu 77)"))
+        << messages()[0].toStdString();
+    EXPECT_TRUE(ecran().text(Zone::Trace).contains("Diff\u00e9rence FF10 : attendu 88, lu 77"));
+
+    t->session.config.Timeout = 2000;
+    t->sim.horloge.after(0.1, [&] { t->sim.board.holdReset(); });
+    ecran().messages.clear();
+    EXPECT_EQ(VerifS19(t->session).fin, BilanVerification::Fin::Echec);
+    EXPECT_TRUE(messages().join(' ').contains("Erreur V\u00e9rification"))
+        << messages().join('|').toStdString();
+    EXPECT_FALSE(messages().join(' ').contains("en place"));
+    EXPECT_EQ(ecran().panel("Talker"), "Pas de Talker");
 }
 
 // The example programs that drive the board's peripherals, started by the Talker as a

@@ -11,7 +11,9 @@
 #include "link/conversions.h"
 #include "link/error_report.h"
 #include "link/registers.h"
+#include "link/serial_line.h"
 #include "link/serial_port.h"
+#include "link/talker_protocol.h"
 #include "link/tempo.h"
 #include "operations/breakpoints.h"
 #include "operations/console_command_table.h"
@@ -300,4 +302,67 @@ TEST_F(Execution, StopOnAProgramWhoseStackIsInTheRegistersSaysWhatToDo) {
     EXPECT_EQ(s.ecran.messageTexts(),
               QStringList{avecRemede(QStringLiteral("Erreur ProgStop"), Remede::TalkerPerdu)});
     EXPECT_EQ(s.ecran.panel("Talker"), "Pas de Talker");
+}
+
+namespace {
+
+// The board's line, gone deaf from the host's `apres`-th byte after armer():
+// nothing the board sends is heard any more.
+class LigneSourde : public SerialLine {
+public:
+    explicit LigneSourde(SerialLine& ligne)
+        : ligne_(ligne) {
+        connect(&ligne_, &SerialLine::dataArrived, this, &SerialLine::dataArrived);
+    }
+    void armer(int apres) { reste_ = apres; }
+    bool open(const QString& d, const QString& p) override { return ligne_.open(d, p); }
+    void close() override { ligne_.close(); }
+    bool isOpen() const override { return ligne_.isOpen(); }
+    int bytesWaiting() override { return sourde ? 0 : ligne_.bytesWaiting(); }
+    QByteArray readAll() override {
+        const QByteArray recus = ligne_.readAll();
+        return sourde ? QByteArray() : recus;
+    }
+    void sendByte(quint8 octet) override {
+        if (reste_ == 0) {
+            sourde = true;
+            premierSourd = octet;
+        }
+        if (reste_ >= 0) --reste_;
+        ligne_.sendByte(octet);
+    }
+    ErreurExecution lastError() const override { return ligne_.lastError(); }
+    bool sansProgramme() const override { return ligne_.sansProgramme(); }
+    bool coupee() const override { return ligne_.coupee(); }
+
+    bool sourde = false;
+    int premierSourd = -1;
+
+private:
+    SerialLine& ligne_;
+    int reste_ = -1;
+};
+
+} // namespace
+
+// The read of the instruction at the PC after a stop belongs to the stop: when
+// it fails, the message is "Erreur ProgStop".
+TEST_F(Execution, AFailedReadAfterStopIsAProgStopError) {
+    LigneSourde ligne(s.ligne);
+    Session session(ligne, s.horloge, s.ecran);
+    session.config = s.session.config;
+    session.liaison = s.session.liaison;
+    session.registres = s.session.registres;
+    session.console.CmdAdresse = QStringLiteral("FE00");
+    tessaline::Run(session);
+    attendre(0.2);
+    // Stop [4, 0] and the break frame [3, 0, then 13 handshakes]: the next
+    // byte is the read's command.
+    ligne.armer(2 + 2 + 2 + OctetsTrameLue);
+    s.ecran.messages.clear();
+    cmdSTOP_Click(session);
+    EXPECT_EQ(ligne.premierSourd, commande::LireMemoire);
+    ASSERT_FALSE(s.ecran.messageTexts().isEmpty());
+    EXPECT_EQ(s.ecran.messageTexts().first(), "Erreur ProgStop");
+    EXPECT_TRUE(s.ecran.messageTexts().filter("LoadMem").isEmpty());
 }

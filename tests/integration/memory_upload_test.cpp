@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -153,4 +154,41 @@ TEST_F(Televersement, DisListsWholeInstructionsAndStopsAtFFFF) {
     lignes.removeLast();
     ASSERT_EQ(lignes.size(), 5);
     EXPECT_TRUE(lignes.last().startsWith("FFFC\t"));
+}
+
+// A name typed without an extension gets the filter's (an existing file of the
+// completed name is replaced only once the user agrees), and the console's
+// trace entry names the range and the file.
+TEST_F(Televersement, ANameWithoutExtensionGetsItAndTheTraceNamesFileAndRange) {
+    const QString sansExtension = dir.filePath(QStringLiteral("PROGRAMME"));
+    for (const bool dis : {false, true}) {
+        SCOPED_TRACE(dis ? "DIS" : "BIN");
+        const QString attendu = sansExtension + (dis ? ".DIS" : ".BIN");
+        t.session.console.CmdAdresse = QStringLiteral("FE00");
+        t.session.console.CmdLongueur = QStringLiteral("0010");
+        ecran().fichiers.enqueue(sansExtension);
+        ecran().clear(Zone::Trace);
+        dis ? cmdUpLoadDIS(t.session) : cmdUpLoadBIN(t.session);
+        EXPECT_TRUE(QFileInfo(attendu).isFile());
+        EXPECT_FALSE(QFileInfo::exists(sansExtension));
+        const QString trace = ecran().text(Zone::Trace);
+        EXPECT_TRUE(
+            trace.endsWith((dis ? "\tUpload DIS FE00-FE0F " : "\tUpload BIN FE00-FE0F ") + attendu + "\r\n"))
+            << trace.toStdString();
+
+        // Again: the completed name now exists, and Non keeps it.
+        QFile ancien(attendu);
+        ASSERT_TRUE(ancien.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ancien.write(AncienContenu);
+        ancien.close();
+        ecran().messages.clear();
+        ecran().answers.enqueue(Reponse::Non);
+        ecran().fichiers.enqueue(sansExtension);
+        EXPECT_EQ(dis ? UpLoadDIS(t.session) : UpLoadBIN(t.session), FinTeleversement::Abandonne);
+        ASSERT_EQ(messages().size(), 1);
+        EXPECT_TRUE(messages()[0].startsWith("Le fichier " + attendu + " existe d\u00e9j\u00e0."));
+        QFile garde(attendu);
+        ASSERT_TRUE(garde.open(QIODevice::ReadOnly));
+        EXPECT_EQ(garde.readAll(), AncienContenu);
+    }
 }

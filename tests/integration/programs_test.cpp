@@ -2,7 +2,7 @@
 // tessaline-cli with its QSerialPort adapter on the other end, in real time. The
 // Talker's download, writes into RAM and EEPROM, the listings and the exit status;
 // a board killed or deaf to the host; many short runs in a row; signals in the
-// middle of an exchange; --version of each program.
+// middle of an exchange; --version and --help of each program.
 #include "link/error_report.h"
 #include "program_runner.h"
 
@@ -239,21 +239,39 @@ TEST(CliCheck, NoTalkerNoCommand) {
         u'\n'));
 }
 
-// --version on each program: one line with its name and the project's version,
-// exit 0; the windows' program answers without a display.
-TEST(ProgramVersion, EachProgramNamesItselfAndTheVersion) {
-    const std::pair<const char*, const char*> programmes[] = {
-        {TESSALINE_GUI, "tessaline"},
-        {TESSALINE_CLI, "tessaline-cli"},
-        {TESSALINE_SIM, "tessaline-sim"},
-        {TESSALINE_ASM, "tessaline-asm"},
+// --help and --version on each program, alone or among other arguments (even
+// ones that would be refused): the usage or one line with the program's name
+// and the project's version, exit 0, nothing on standard error; the windows'
+// program answers without a display.
+TEST(ProgramVersion, EachProgramAnswersVersionAndHelpWhereverTheyStand) {
+    struct Programme {
+        const char* chemin;
+        const char* nom;
+        QStringList autres; // arguments the answer must not depend on
     };
-    for (const auto& [chemin, nom] : programmes) {
-        SCOPED_TRACE(nom);
-        const ResultatCli r = lancer(QString::fromLocal8Bit(chemin), {QStringLiteral("--version")},
-                                     Lancement().sans({"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}));
-        EXPECT_EQ(r.code, 0);
-        EXPECT_EQ(r.sortie.toStdString(), std::string(nom) + " " TESSALINE_VERSION "\n");
-        EXPECT_EQ(r.erreurs.toStdString(), "");
+    const Programme programmes[] = {
+        {TESSALINE_GUI, "tessaline", {"--simulate", "--settings", "x.ini"}},
+        {TESSALINE_CLI, "tessaline-cli", {"--simulate", "dump", "FE00", "22"}},
+        {TESSALINE_SIM, "tessaline-sim", {"--chip", "68HC11F1", "--no-such-option"}},
+        {TESSALINE_ASM, "tessaline-asm", {"compteur.asm"}},
+    };
+    const Lancement sansEcran = Lancement().sans({"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+    for (const Programme& programme : programmes) {
+        const QStringList places[] = {{}, programme.autres};
+        for (const QStringList& avant : places) {
+            SCOPED_TRACE(std::string(programme.nom) + " " + avant.join(u' ').toStdString());
+            const QString chemin = QString::fromLocal8Bit(programme.chemin);
+            const ResultatCli version = lancer(chemin, avant + QStringList{"--version"}, sansEcran);
+            EXPECT_EQ(version.code, 0);
+            EXPECT_EQ(version.sortie.toStdString(), std::string(programme.nom) + " " TESSALINE_VERSION "\n");
+            EXPECT_EQ(version.erreurs.toStdString(), "");
+
+            const ResultatCli aide = lancer(chemin, avant + QStringList{"--help"}, sansEcran);
+            EXPECT_EQ(aide.code, 0);
+            EXPECT_TRUE(
+                aide.sortie.startsWith(QStringLiteral("usage: ") + QLatin1String(programme.nom) + u' '))
+                << aide.sortie.toStdString();
+            EXPECT_EQ(aide.erreurs.toStdString(), "");
+        }
     }
 }

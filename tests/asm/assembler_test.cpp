@@ -1,17 +1,28 @@
-// The directives, the expressions, the choice of addressing mode, the faults
-// with their line numbers, and the three products of one assembly.
+// The assembler: every opcode against the decoder, the directives, the expressions, the
+// faults and the three products; the program on hostile sources.
 #include "asm/assembler.h"
 #include "asm/listing_output.h"
 #include "asm/srecord_output.h"
+#include "disasm/desass_instr.h"
+#include "program_runner.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
-
 #include <string>
+#include <sys/stat.h>
 
-using namespace tessaline::asm11;
-
+namespace tessaline::test {
 namespace {
 
+using namespace tessaline::asm11;
+using namespace tessaline;
+using namespace tessaline::test;
+
+// The directives, the expressions, the choice of addressing mode, the faults
+// with their line numbers, and the three products of one assembly.
 // The code of an assembly as "ADDR:BYTES" per line that emits some.
 std::string code(const Assemblage& a) {
     QStringList t;
@@ -43,8 +54,9 @@ TEST(Assembler, DirectivesExpressionsAndAddressingModes) {
          "1234:123412362468"},
         {"FCC has no terminating byte and keeps blanks; FDB is high byte first",
          " FCC /a b/\n FCC \"x;y\"\n FDB $1234,-2", "0000:612062 0003:783B79 0006:1234FFFE"},
-        {"direct for a known value in page 0, extended for $100 and for a forward reference",
-         "V EQU $40\n LDAA V\n LDAA V*4\n LDAA FWD\nFWD NOP", "0000:9640 0002:B60100 0005:B60008 0008:01"},
+        {"direct for a known value in page 0 up to $FF, extended for $100 and for a forward reference",
+         "V EQU $40\n LDAA V\n LDAA V*4-1\n LDAA V*4\n LDAA FWD\nFWD NOP",
+         "0000:9640 0002:96FF 0004:B60100 0007:B6000A 000A:01"},
         {"JMP has no direct form; JSR has one", " JMP $12\n JSR $12", "0000:7E0012 0003:9D12"},
         {"indexed: ,X, n,Y, blanks around the comma", " LDAA ,X\n LDAA 5,Y\n STAA $10 , x",
          "0000:A600 0002:18A605 0005:A710"},
@@ -165,4 +177,100 @@ TEST(Assembler, NothingIsListedPastTheLastCell) {
     EXPECT_FALSE(texteListing(a).contains("10000"));
 }
 
+// Every opcode the decoder knows, written as the decoder lists it, assembles
+// back to its own bytes: the assembler reads the decoder's operand formats
+// ("$21 , X", the bit instructions' blank-separated fields, the binary mask,
+// the branch target) and picks the same addressing mode.
+// Operand bytes for a class: an extended address above page 0 (else the
+// assembler rightly picks direct), and a backward branch.
+QByteArray operandes(InstrClass c) {
+    switch (c) {
+    case InstrClass::Extended:
+    case InstrClass::Immediate16: return QByteArray::fromHex("C035");
+    case InstrClass::Relative: return QByteArray::fromHex("92");
+    default: return QByteArray::fromHex("45A592").left(operandBytes(c));
+    }
+}
+
+// The decoder's line without its bytes: TAB, mnemonic, TAB, operand.
+QString ligneSource(const QString& ligneListing) {
+    QString l = ligneListing.mid(1);
+    l = l.mid(l.indexOf(u'\t'));
+    while (l.startsWith(QStringLiteral("\t\t")))
+        l.remove(0, 1);
+    return l;
+}
+
+TEST(RoundTrip, EveryOpcodeAssemblesBackToItsBytesInEitherCase) {
+    int verifies = 0;
+    for (int p = 0; p < kOpcodePageCount; ++p) {
+        const auto page = OpcodePage(p);
+        for (int code = 0; code < 256; ++code) {
+            const OpcodeEntry* e = opcodeEntry(page, uint8_t(code));
+            if (!e) continue;
+            QByteArray octets;
+            if (prebyteOf(page) != 0) octets.append(char(prebyteOf(page)));
+            octets.append(char(code));
+            octets.append(operandes(e->instrClass));
+            const Desassemblage d =
+                DesassInstr(QString::fromLatin1(octets.toHex().toUpper()), "C000", "0", "0");
+            ASSERT_EQ(d.LongInstr, octets.size()) << d.ligne.toStdString();
+            const QString ligne = ligneSource(d.ligne);
+            for (const QString& texte : {ligne, ligne.toLower()}) {
+                const asm11::Assemblage a =
+                    asm11::assembler(QStringLiteral("\tORG\t$C000\n") + texte + u'\n');
+                ASSERT_TRUE(a.erreurs.isEmpty())
+                    << texte.toStdString() << ": " << a.erreurs.value(0).texte.toStdString();
+                EXPECT_EQ(a.lignes[1].adresse, 0xC000);
+                EXPECT_EQ(a.lignes[1].octets.toHex(), octets.toHex()) << texte.toStdString();
+            }
+            ++verifies;
+        }
+    }
+    EXPECT_EQ(verifies, 307);
+}
+
+// tessaline-asm on hostile input: a source nested without end, and names that
+// are not regular files. Each run ends at once with status 1 and a line
+// naming the fault; nothing is written at a name that is not a regular file.
+struct Sortie {
+    ResultatCli r;
+    qint64 ms = 0;
+};
+
+Sortie assembler(const QString& source) {
+    QElapsedTimer temps;
+    temps.start();
+    const ResultatCli r = lancer(QStringLiteral(TESSALINE_ASM), {source});
+    return {r, temps.elapsed()};
+}
+
+TEST(AssemblerProgram, HostileSourcesEndWithAFaultNotACrashOrAWait) {
+    QTemporaryDir dir;
+    QFile profond(dir.filePath("PROFOND.ASM"));
+    ASSERT_TRUE(profond.open(QIODevice::WriteOnly));
+    profond.write(" NOP\n LDAA #" + QByteArray(50000, '(') + '1' + QByteArray(50000, ')') + "\n");
+    profond.close();
+    Sortie s = assembler(profond.fileName());
+    EXPECT_EQ(s.r.code, 1);
+    EXPECT_TRUE(s.r.sortie.startsWith("PROFOND.ASM(2): error: bad operand: expression nested too deeply"))
+        << s.r.sortie.toStdString();
+
+    // A pipe would block the reading for ever, a device never end.
+    const QString tube = dir.filePath("TUBE.ASM");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tube).constData(), 0644), 0);
+    for (const QString& source : {tube, QStringLiteral("/dev/zero")}) {
+        SCOPED_TRACE(source.toStdString());
+        s = assembler(source);
+        EXPECT_EQ(s.r.code, 1);
+        EXPECT_TRUE(s.r.sortie.contains(": error: cannot read: not a regular file"))
+            << s.r.sortie.toStdString();
+        EXPECT_LT(s.ms, 10000);
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System, QDir::Name),
+              QStringList({"PROFOND.ASM", "TUBE.ASM"}))
+        << "a source with faults writes no product";
+}
+
 } // namespace
+} // namespace tessaline::test

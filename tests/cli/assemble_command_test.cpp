@@ -4,20 +4,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include "program_runner.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-namespace {
+using namespace tessaline::test;
 
-struct Sortie {
-    int statut = -1;
-    QString sortie;
-    QString erreurs;
-};
+namespace {
 
 class AssembleCommand : public ::testing::Test {
 protected:
@@ -33,14 +30,11 @@ protected:
         f.write(contenu);
     }
 
-    Sortie assembler(const QString& nom) {
-        QProcess p;
-        p.setWorkingDirectory(racine.path());
-        p.start(QStringLiteral(TESSALINE_CLI), {QStringLiteral("--settings"), racine.filePath("reglages.ini"),
-                                                QStringLiteral("assemble"), rep + nom});
-        EXPECT_TRUE(p.waitForFinished(30000));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+    ResultatCli assembler(const QString& nom) {
+        return lancer(QStringLiteral(TESSALINE_CLI),
+                      {QStringLiteral("--settings"), racine.filePath("reglages.ini"),
+                       QStringLiteral("assemble"), rep + nom},
+                      Lancement().dans(racine.path()));
     }
 
     QStringList fichiers() const { return QDir(rep).entryList(QDir::Files, QDir::Name); }
@@ -53,8 +47,8 @@ TEST_F(AssembleCommand, TheExampleAssemblesAndItsReportIsPrinted) {
     QFile exemple(QStringLiteral(TESSALINE_EXAMPLES "/compteur.asm"));
     ASSERT_TRUE(exemple.open(QIODevice::ReadOnly));
     ecrire(QStringLiteral("compteur.asm"), exemple.readAll());
-    const Sortie s = assembler(QStringLiteral("compteur.asm"));
-    EXPECT_EQ(s.statut, 0) << s.erreurs.toStdString();
+    const ResultatCli s = assembler(QStringLiteral("compteur.asm"));
+    EXPECT_EQ(s.code, 0) << s.erreurs.toStdString();
     EXPECT_EQ(s.sortie.toStdString(),
               "compteur.asm: assembled without error, 35 byte(s) of code in compteur.S19\n");
     EXPECT_EQ(fichiers().join(u' ').toStdString(),
@@ -65,8 +59,8 @@ TEST_F(AssembleCommand, TheExampleAssemblesAndItsReportIsPrinted) {
 
 TEST_F(AssembleCommand, FaultsAndMissingProductsEndWithStatusOne) {
     ecrire(QStringLiteral("BAD.A11"), "\tORG\t$E000\r\n\tLDAA\t#$1FF\r\n");
-    Sortie s = assembler(QStringLiteral("BAD.A11"));
-    EXPECT_EQ(s.statut, 1);
+    ResultatCli s = assembler(QStringLiteral("BAD.A11"));
+    EXPECT_EQ(s.code, 1);
     EXPECT_EQ(s.sortie.toStdString(),
               "BAD.A11(2): error: value 511 out of range\n"
               "BAD.A11: 1 error(s), nothing written (BAD.S19, .LST and .SYM left as they were)\n");
@@ -74,7 +68,7 @@ TEST_F(AssembleCommand, FaultsAndMissingProductsEndWithStatusOne) {
     // PROG.V2.ASM has the base name PROG and the extension V2.ASM: no source.
     ecrire(QStringLiteral("PROG.V2.ASM"), " NOP\n");
     s = assembler(QStringLiteral("PROG.V2.ASM"));
-    EXPECT_EQ(s.statut, 1);
+    EXPECT_EQ(s.code, 1);
     EXPECT_TRUE(s.erreurs.contains("le Fichier *.ASM n'existe pas !")) << s.erreurs.toStdString();
     EXPECT_FALSE(fichiers().contains("PROG.S19"));
 }
@@ -87,11 +81,11 @@ TEST_F(AssembleCommand, AnEarlierSuccessIsNeverReportedAgain) {
     QFile exemple(QStringLiteral(TESSALINE_EXAMPLES "/compteur.asm"));
     ASSERT_TRUE(exemple.open(QIODevice::ReadOnly));
     ecrire(QStringLiteral("compteur.asm"), exemple.readAll());
-    ASSERT_EQ(assembler(QStringLiteral("compteur.asm")).statut, 0);
+    ASSERT_EQ(assembler(QStringLiteral("compteur.asm")).code, 0);
     ASSERT_TRUE(QFile::remove(rep + QStringLiteral("compteur.asm")));
 
-    const Sortie s = assembler(QStringLiteral("compteur.asm"));
-    EXPECT_EQ(s.statut, 1);
+    const ResultatCli s = assembler(QStringLiteral("compteur.asm"));
+    EXPECT_EQ(s.code, 1);
     EXPECT_EQ(s.sortie.toStdString(), "");
     EXPECT_TRUE(s.erreurs.contains("le Fichier *.ASM n'existe pas !")) << s.erreurs.toStdString();
     EXPECT_FALSE(s.erreurs.contains("assembled without error")) << s.erreurs.toStdString();
@@ -103,8 +97,8 @@ TEST_F(AssembleCommand, TheReportAndTheProductsAreWrittenOnlyAsRegularFiles) {
     ecrire(QStringLiteral("P.ASM"), "\tORG\t$E000\r\n\tNOP\r\n");
     ASSERT_EQ(::mkfifo(QFile::encodeName(rep + "tube").constData(), 0644), 0);
     ASSERT_TRUE(QFile::link(rep + "tube", rep + "RETOUR.NFO"));
-    Sortie s = assembler(QStringLiteral("P.ASM"));
-    EXPECT_EQ(s.statut, 1);
+    ResultatCli s = assembler(QStringLiteral("P.ASM"));
+    EXPECT_EQ(s.code, 1);
     EXPECT_TRUE(s.erreurs.contains("RETOUR.NFO n'est pas un fichier ordinaire (un tube nomm\u00e9)"))
         << s.erreurs.toStdString();
     EXPECT_FALSE(fichiers().contains("P.LST")) << "nothing assembled";
@@ -113,7 +107,7 @@ TEST_F(AssembleCommand, TheReportAndTheProductsAreWrittenOnlyAsRegularFiles) {
     ASSERT_TRUE(QFile::remove(rep + "RETOUR.NFO"));
     ASSERT_TRUE(QFile::rename(rep + "tube", rep + "P.S19"));
     s = assembler(QStringLiteral("P.ASM"));
-    EXPECT_EQ(s.statut, 1);
+    EXPECT_EQ(s.code, 1);
     EXPECT_TRUE(s.sortie.contains("P.S19: error: cannot write: not a regular file (a named pipe)\n"))
         << s.sortie.toStdString();
     EXPECT_FALSE(QFileInfo(rep + "P.S19").isFile()) << "the pipe is still there";

@@ -3,9 +3,9 @@
 // the one-line usage error the program prints before leaving with status 2.
 #include "cli/command_line.h"
 
+#include "program_runner.h"
+
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -138,14 +138,11 @@ TEST(CommandLine, UsageErrorLeavesWithStatusTwoBeforeTouchingAnything) {
     };
     for (const auto& c : cas) {
         SCOPED_TRACE(c.erreur);
-        QProcess p;
-        p.start(QStringLiteral(TESSALINE_CLI), c.arguments);
-        ASSERT_TRUE(p.waitForFinished(30000));
-        EXPECT_EQ(p.exitCode(), 2);
-        const QByteArray erreurs = p.readAllStandardError();
-        EXPECT_TRUE(erreurs.startsWith(c.erreur)) << erreurs.toStdString();
-        EXPECT_EQ(erreurs.count('\n'), 1);
-        EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+        const test::ResultatCli r = test::lancer(QStringLiteral(TESSALINE_CLI), c.arguments);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_TRUE(r.erreurs.startsWith(c.erreur)) << r.erreurs.toStdString();
+        EXPECT_EQ(r.erreurs.count(u'\n'), 1);
+        EXPECT_TRUE(r.sortie.isEmpty());
     }
 }
 

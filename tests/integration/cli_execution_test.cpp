@@ -2,16 +2,15 @@
 // example counter program in the F1's EEPROM ($FE00-$FE22): over a
 // pseudo-terminal against tessaline-sim in real time, and on the in-process
 // simulated board in virtual time.
-#include "pty_simulator.h"
+#include "program_runner.h"
 
 #include <QRegularExpression>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-
 using namespace tessaline;
+using namespace tessaline::test;
 
 namespace {
 
@@ -76,26 +75,14 @@ TEST(CliExecution, CtrlCWhileTheBreakpointIsAwaitedStopsTheProgram) {
     ASSERT_FALSE(sim.esclave().isEmpty());
     const ResultatCli lance = cli(sim.esclave(), Options + QStringList{"load-talker", "--", "run", "FE00"});
     ASSERT_EQ(lance.code, 0) << lance.erreurs.toStdString();
-    QTemporaryDir dir;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TESSALINE_COM2"), sim.esclave());
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(TESSALINE_CLI), QStringList{"--settings", dir.filePath("t.ini")} + Options +
-                                               QStringList{"break", "FE17", "--", "dump", "0100", "1"});
-    ASSERT_TRUE(p.waitForStarted(10000)); // a process id of 0 would signal this whole group
-    p.setReadChannel(QProcess::StandardError);
-    QByteArray erreurs;
-    while (!erreurs.contains("Execute Break : FE17") && p.waitForReadyRead(10000))
-        erreurs += p.readAllStandardError();
-    ASSERT_TRUE(erreurs.contains("Execute Break : FE17")) << erreurs.toStdString();
+    CliEnCours run(sim.esclave(), Options + QStringList{"break", "FE17", "--", "dump", "0100", "1"});
+    ASSERT_TRUE(run.attendreErreur("Execute Break : FE17", 10000));
     QThread::msleep(1000);
-    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 130);
-    erreurs += p.readAllStandardError();
-    EXPECT_TRUE(erreurs.endsWith("tessaline-cli: Interrompu : break FE17\n")) << erreurs.toStdString();
-    const QString sortie = QString::fromUtf8(p.readAllStandardOutput());
+    run.signaler(SIGINT);
+    const ResultatCli r = run.fin(30000);
+    EXPECT_EQ(r.code, 130);
+    EXPECT_TRUE(r.erreurs.endsWith("tessaline-cli: Interrompu : break FE17\n")) << r.erreurs.toStdString();
+    const QString& sortie = r.sortie;
     const QVector<Arret> arret = arrets(sortie);
     ASSERT_EQ(arret.size(), 1) << sortie.toStdString();
     EXPECT_TRUE(dansLaBoucle(arret[0])) << sortie.toStdString();

@@ -1,23 +1,26 @@
-// The console's buttons through the link states, on the simulated board: each
-// state is reached by the operation that reaches it in use, and the enabled
-// buttons are those the link-state table names.
+// The console's buttons through the link states, and committing the options as the
+// dialog's OK and the command line do it.
 #include "config/hardware_profiles.h"
 #include "link/serial_port.h"
 #include "link/talker_image.h"
 #include "link/talker_protocol.h"
+#include "operations/options_commit.h"
 #include "operations/register_edit.h"
 #include "operations/talker_commands.h"
+#include "scripted_session.h"
 #include "sim_session.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
-#include <functional>
+namespace {
 
 using namespace tessaline;
 using namespace tessaline::test;
 
-namespace {
-
+// The console's buttons through the link states, on the simulated board: each
+// state is reached by the operation that reaches it in use, and the enabled
+// buttons are those the link-state table names.
 // The console's command buttons and Execute.
 const QStringList Controles = {"cmdMEMDUMP",   "cmdMEMFILL",     "cmdMEMSET",     "cmdUPLOADBIN",
                                "cmdUPLOADDIS", "cmdLOADS19",     "cmdErasEEPROM", "cmdDISPLAYREG",
@@ -48,8 +51,6 @@ void lancerProgramme(SimSession& s) {
     trame.pc = depart;
     ASSERT_TRUE(ecrireTrameEtReprendre(s.session, trame, SimSession::Delai).ok());
 }
-
-} // namespace
 
 TEST(ConsoleStates, EnabledButtonsFollowTheLinkState) {
     SimSession s("68HC11E1", 8);
@@ -120,3 +121,59 @@ TEST(ConsoleStates, EnabledButtonsFollowTheLinkState) {
     }
     EXPECT_TRUE(e.messages.isEmpty()) << e.messageTexts().join(" | ").toStdString();
 }
+
+// Committing the options, as the dialog's OK and the command line do it.
+struct Commit : ::testing::Test, ScriptedSession {
+    Commit()
+        : ScriptedSession(nullptr) {}
+};
+
+TEST_F(Commit, APairTheTalkerCannotRunAtChangesNothing) {
+    Configuration choix = session.config;
+    choix.Port = QStringLiteral("COM3");
+    choix.Baud = 19200; // not with the 8 MHz crystal
+    QVector<ProfilMateriel> profils;
+    EXPECT_EQ(ValiderOptions(session, choix, &profils), ResultatOptions::QuartzBaudRefuses);
+    EXPECT_EQ(session.config.Port, "COM2");
+    EXPECT_EQ(session.config.Baud, 1200);
+    EXPECT_EQ(session.profils.size(), 4);
+    EXPECT_TRUE(ligne.ouvertures.isEmpty());
+    EXPECT_TRUE(ecran.texts.isEmpty());
+}
+
+TEST_F(Commit, PortThatDoesNotOpenComesBackAndTheRestStays) {
+    Configuration choix = session.config;
+    choix.Port = QStringLiteral("COM4");
+    choix.Peripheriques[3] = QStringLiteral("/dev/ttyUSB7");
+    choix.Quartz = QStringLiteral("16");
+    choix.Baud = 19200;
+    choix.HardWare = QStringLiteral("68HC11E1");
+    choix.carte() = {512, 512, 0, 0xB600};
+    QVector<ProfilMateriel> profils = session.profils;
+    profils.append(ProfilMateriel(QStringLiteral("Carte"), {}));
+    const auto peripheriquesAvant = session.config.Peripheriques;
+
+    ligne.refuserOuverture = true;
+    EXPECT_EQ(ValiderOptions(session, choix, &profils), ResultatOptions::PortFerme);
+    EXPECT_EQ(ligne.ouvertures, QStringList{"/dev/ttyUSB7|19200,N,8,1"});
+    EXPECT_EQ(session.config.Port, "COM2");
+    EXPECT_EQ(session.config.Peripheriques, peripheriquesAvant);
+    EXPECT_GE(ecran.beeps, 1);
+    EXPECT_EQ(session.config.HardWare, "68HC11E1");
+    EXPECT_EQ(session.console.CmdAdresse, "B600");
+    EXPECT_EQ(ecran.texts.value("txtADRESSE"), "B600");
+    EXPECT_EQ(session.profils.size(), 5);
+    // The Talker follows the new crystal: the boot ROM listens at 2400 baud.
+    EXPECT_EQ(session.config.BootBaud, 2400);
+    EXPECT_EQ(session.config.QuartzTalker, "16");
+
+    // The command line commits without opening the port.
+    ligne.refuserOuverture = false;
+    choix.Port = QStringLiteral("COM1");
+    EXPECT_EQ(ValiderOptions(session, choix, nullptr, false), ResultatOptions::Engagees);
+    EXPECT_EQ(session.config.Port, "COM1");
+    EXPECT_EQ(ligne.ouvertures.size(), 1);
+    EXPECT_EQ(session.profils.size(), 5) << "no table given, the table stays";
+}
+
+} // namespace

@@ -1,25 +1,33 @@
-// The S-record download and the EEPROM erase on the simulated board, checked
-// against the board's own memory and against the exchanges the host sent.
+// The S-record download and the EEPROM erase on the simulated board, checked against the
+// board's own memory and the exchanges the host sent; and the example
+// programs started by the Talker as a user would.
+#include "link/conversions.h"
+#include "link/tempo.h"
 #include "link/trace.h"
+#include "operations/breakpoints.h"
 #include "operations/console_command_table.h"
 #include "operations/console_commands.h"
 #include "operations/eeprom_erase.h"
+#include "operations/execution_commands.h"
 #include "operations/memory_write.h"
+#include "operations/program_run.h"
 #include "operations/s19_programming.h"
 #include "operations/s19_verify.h"
 #include "operations/talker_link.h"
 #include "sim/chip.h"
+#include "sim/eeprom_image.h"
+#include "sim_session.h"
 #include "wire_log.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
+#include <set>
+
+namespace {
 
 using namespace tessaline;
 using namespace tessaline::test;
-
-namespace {
 
 const QString HorsPlage = QStringLiteral("Adresse \u00e0 Programmer en dehors de la plage de l'EEPROM");
 
@@ -82,8 +90,6 @@ protected:
     QTemporaryDir dir;
     std::unique_ptr<SessionEnregistree> t;
 };
-
-} // namespace
 
 // The example as the assembler leaves it (S0 header, three S1 records, S9):
 // every byte lands where the sim's own S-record loader puts it, and nothing
@@ -364,3 +370,73 @@ TEST_F(Programmation, VerifyReadsBackWhatWasProgrammedAndNamesWhatDiffers) {
     EXPECT_FALSE(messages().join(' ').contains("en place"));
     EXPECT_EQ(ecran().panel("Talker"), "Pas de Talker");
 }
+
+// The example programs that drive the board's peripherals, started by the Talker as a
+// user would (console Run at $FE00) on the simulated F1 with their image in the EEPROM:
+// - examples/chenillard.asm moves its own stack and puts its OC2 handler in the RAM
+//   pseudo-vector $00DC: the LEDs step, Stop still answers (the Talker's SCI interrupt
+//   comes through), and a second Run starts it again;
+// - examples/tension.asm polls the A/D converter: its bar follows PE0.
+class ExampleUnderTalker : public ::testing::Test {
+protected:
+    void start(const char* image) {
+        ASSERT_NO_FATAL_FAILURE(s.demarrerAvecExemple(image));
+        run();
+    }
+    void run() {
+        s.session.console.CmdAdresse = QStringLiteral("FE00");
+        tessaline::Run(s.session);
+        ASSERT_EQ(s.ecran.panel("Cible"), "Cible Tourne");
+    }
+    void attendre(double secondes) { Tempo(s.horloge, static_cast<float>(secondes)); }
+    int leds() { return s.board.portPins(hc11::Port::B); }
+
+    // The patterns port B shows over `secondes`, looked at every 50 ms.
+    std::set<int> motifs(double secondes) {
+        std::set<int> vus;
+        for (double t = 0; t < secondes; t += 0.05) {
+            attendre(0.05);
+            vus.insert(leds());
+        }
+        return vus;
+    }
+
+    SimSession s{"68HC11F1", 8};
+};
+
+TEST_F(ExampleUnderTalker, ChaserStepsOnItsPseudoVectorAndStopStillWorks) {
+    start("chenillard.s19");
+    // One step every 200 ms: in 2 s all eight LEDs, one at a time.
+    EXPECT_EQ(motifs(2.0), (std::set<int>{0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80}));
+    EXPECT_EQ(s.board.peek(0x00DC), 0x7E) << "JMP in the OC2 pseudo-vector";
+
+    ASSERT_TRUE(cmdSTOP_Click(s.session));
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
+    EXPECT_EQ(s.session.registres.RegSP, "03FF") << "stopped in its main loop, on its own stack";
+    const int pc = HexaDec(s.session.registres.RegPC);
+    EXPECT_GE(pc, 0xFE37);
+    EXPECT_LE(pc, 0xFE41);
+    const int arrete = leds();
+    EXPECT_EQ(motifs(0.6), std::set<int>{arrete}) << "stopped: the OC2 interrupt is masked";
+
+    // Run again: a fresh start at PB0, stepping again.
+    run();
+    attendre(0.1);
+    EXPECT_EQ(leds(), 0x01);
+    EXPECT_GE(motifs(0.5).size(), 2u);
+    ASSERT_TRUE(cmdSTOP_Click(s.session));
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
+}
+
+TEST_F(ExampleUnderTalker, VoltmeterBarFollowsPE0) {
+    start("tension.s19");
+    for (const auto& [volts, bar] : {std::pair{5.0, 0xFF}, {2.5, 0x0F}, {0.0, 0x00}}) {
+        s.board.setAnalogInput(0, volts);
+        attendre(0.01);
+        EXPECT_EQ(leds(), bar) << volts << " V";
+    }
+    ASSERT_TRUE(cmdSTOP_Click(s.session));
+    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
+}
+
+} // namespace

@@ -11,7 +11,7 @@
 // (FICHIER.S19, BASE), and a line for a real board (a /dev/ device).
 // tessaline-sim with "--link PATH &" runs in the background for the lines
 // after it, PATH standing for a link in the test's folder.
-#include "pty_simulator.h"
+#include "program_runner.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -21,7 +21,7 @@
 
 #include <memory>
 
-using namespace tessaline;
+using namespace tessaline::test;
 
 namespace {
 
@@ -104,20 +104,18 @@ TEST_P(PagesAide, EachCommandLineDoesWhatThePageSays) {
         if (lignes.isEmpty()) continue;
 
         QTemporaryDir dossier;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dossier.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dossier.filePath(QStringLiteral(".config")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        Lancement lancement = Lancement()
+                                  .dans(dossier.path())
+                                  .avec(QStringLiteral("HOME=") + dossier.path())
+                                  .avec(QStringLiteral("XDG_CONFIG_HOME=") + dossier.filePath(".config"))
+                                  .avec(QStringLiteral("QT_QPA_PLATFORM=offscreen"));
 
         // A usage block is the start of the program's --help.
         if (lignes.front().startsWith(QLatin1String("usage: "))) {
             const QString nom = lignes.front().section(u' ', 1, 1);
             ASSERT_TRUE(estProgramme(nom)) << lignes.front().toStdString();
-            QProcess p;
-            p.setProcessEnvironment(env);
-            p.start(Programmes + u'/' + nom, {QStringLiteral("--help")});
-            ASSERT_TRUE(p.waitForFinished(10000));
-            const QStringList aide = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n');
+            const QStringList aide =
+                lancer(Programmes + u'/' + nom, {QStringLiteral("--help")}, lancement).sortie.split(u'\n');
             EXPECT_EQ(aide.mid(0, lignes.size()).join(u'\n').toStdString(), lignes.join(u'\n').toStdString())
                 << GetParam();
             ++lancees;
@@ -142,7 +140,7 @@ TEST_P(PagesAide, EachCommandLineDoesWhatThePageSays) {
             for (QString& v : c.environnement) {
                 const QString nom = v.section(u'=', 0, 0);
                 const QString valeur = v.section(u'=', 1);
-                env.insert(nom, liens.value(valeur, valeur));
+                lancement.avec(nom + u'=' + liens.value(valeur, valeur));
             }
             if (c.programme == "tessaline-sim" && c.arrierePlan) {
                 const int i = c.arguments.indexOf(QStringLiteral("--link"));
@@ -157,17 +155,10 @@ TEST_P(PagesAide, EachCommandLineDoesWhatThePageSays) {
             }
             QStringList arguments = c.arguments;
             if (c.programme == "tessaline") arguments << QStringLiteral("--quit-when-ready");
-            QProcess p;
-            p.setProcessEnvironment(env);
-            p.setWorkingDirectory(dossier.path());
-            p.start(Programmes + u'/' + c.programme, arguments);
-            p.closeWriteChannel();
-            if (!p.waitForFinished(120000)) p.kill();
-            p.waitForFinished();
-            const QString sortie = QString::fromUtf8(p.readAllStandardOutput());
-            const QString erreurs = QString::fromUtf8(p.readAllStandardError());
-            EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-            EXPECT_EQ(p.exitCode(), 0) << erreurs.toStdString();
+            const ResultatCli r =
+                ProgrammeEnCours(Programmes + u'/' + c.programme, arguments, lancement).fin(120000);
+            const QString& sortie = r.sortie;
+            EXPECT_EQ(r.code, 0) << r.erreurs.toStdString(); // -1: killed or ended by a signal
             if (c.programme == "tessaline") {
                 EXPECT_EQ(sortie, "ready\n");
             }

@@ -7,7 +7,7 @@
 #include "operations/memory_read.h"
 #include "operations/memory_write.h"
 #include "operations/talker_link.h"
-#include "scripted_serial_line.h"
+#include "scripted_session.h"
 #include "sim_session.h"
 
 #include <gtest/gtest.h>
@@ -219,24 +219,19 @@ TEST_F(MemoryOps, DisassemblyListsSixteenBytesAcrossFFFF) {
 }
 
 TEST(MemoryOpsWire, ACountOfZeroNeverReachesTheWire) {
-    ScriptedSerialLine ligne;
-    VirtualClock horloge;
-    RecordingScreen ecran;
-    Session session(ligne, horloge, ecran);
-    ligne.open(QStringLiteral("x"), QStringLiteral("9600,N,8,1"));
+    ScriptedSession s("9600,N,8,1");
+    Session& session = s.session;
     FillMem(session, 0, QStringLiteral("0000"), QStringLiteral("12"));
     FillMem(session, 256, QStringLiteral("0000"), QStringLiteral("12"));
     MSet(session, QStringLiteral("0000"), QByteArray());
     EXPECT_EQ(LoadMem(session, QStringLiteral("0000"), 0), QString());
-    EXPECT_TRUE(ligne.envoyes.isEmpty());
-    EXPECT_TRUE(ecran.messages.isEmpty());
+    EXPECT_TRUE(s.ligne.envoyes.isEmpty());
+    EXPECT_TRUE(s.ecran.messages.isEmpty());
 }
 
 TEST_F(MemoryOps, WritesThatWouldRunPastFFFFAreRefusedBeforeAnythingIsSent) {
     demarrer();
-    std::vector<uint8_t> avant;
-    for (int a = 0; a < 0x10000; ++a)
-        avant.push_back(s->board.peek(uint16_t(a)));
+    const Memoire avant = instantane(s->board);
 
     EtatConsole& c = s->session.console;
     champs(QStringLiteral("FFF0"), QStringLiteral("0020"), QStringLiteral("AA"));

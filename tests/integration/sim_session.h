@@ -20,8 +20,18 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace tessaline::test {
+
+// The board's whole address space as the CPU reads it, to compare before and after.
+using Memoire = std::vector<uint8_t>;
+inline Memoire instantane(const hc11::Board& b) {
+    Memoire m(0x10000);
+    for (int a = 0; a < 0x10000; ++a)
+        m[std::size_t(a)] = b.peek(static_cast<uint16_t>(a));
+    return m;
+}
 
 struct SimSession {
     // 5 s: every exchange is far quicker.

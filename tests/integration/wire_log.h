@@ -83,12 +83,7 @@ struct SessionEnregistree {
     }
     QVector<Echange> ecritures() const { return echangesDe(ligne.envoyes, commande::EcrireMemoire); }
     QVector<Echange> lectures() const { return echangesDe(ligne.envoyes, commande::LireMemoire); }
-    std::vector<uint8_t> memoire() {
-        std::vector<uint8_t> m;
-        for (int a = 0; a < EspaceAdresses; ++a)
-            m.push_back(sim.board.peek(static_cast<uint16_t>(a)));
-        return m;
-    }
+    Memoire memoire() const { return instantane(sim.board); }
 
     SimSession sim;
     LigneEnregistree ligne{sim.ligne};

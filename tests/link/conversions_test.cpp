@@ -1,15 +1,24 @@
+// The ground floor's pure parts: the conversions, the Talker image's layout, and the
+// trace writers.
 #include "link/conversions.h"
+#include "link/registers.h"
+#include "link/talker_image.h"
+#include "link/trace.h"
+#include "scripted_session.h"
 
+#include <QByteArray>
 #include <QLocale>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <clocale>
+#include <gtest/gtest.h>
 #include <locale>
 #include <stdexcept>
 
+namespace tessaline::test {
+namespace {
+
 using namespace tessaline;
+using namespace tessaline::test;
 
 TEST(HexaDec, ReadsHexadecimalTextInEitherCase) {
     const struct {
@@ -99,3 +108,105 @@ TEST(CheminCourt, ExistingPathUnchangedMissingPathEmpty) {
     EXPECT_EQ(CheminCourt(dir.filePath(QStringLiteral("absent.asm"))), QString());
     EXPECT_EQ(CheminCourt(QString()), QString());
 }
+
+QByteArray image() {
+    // Bytes as the boot ROM stores them: without the sync byte.
+    return QByteArray::fromHex(QByteArray(TalkerImageHex)).mid(1);
+}
+
+// The image's bytes are the assembly of talker.asm (the StoredImages test); here, the
+// places the host's code relies on.
+TEST(TalkerImage, IsTheSyncByteThenTheImage) {
+    const QByteArray hex(TalkerImageHex);
+    ASSERT_EQ(hex.size(), 2 * talker::WireBytes);
+    EXPECT_TRUE(hex.startsWith("FF"));
+    EXPECT_EQ(image().size(), talker::ImageBytes) << "hex digits only";
+}
+
+TEST(TalkerImage, PseudoVectorsAndParametersAtTheirPlaces) {
+    const QByteArray m = image();
+    auto octet = [&](int adresse) { return static_cast<quint8>(m[adresse]); };
+    auto mot = [&](int adresse) { return octet(adresse) << 8 | octet(adresse + 1); };
+    constexpr quint8 Jmp = 0x7E, Rti = 0x3B;
+
+    EXPECT_EQ(octet(talker::SciPseudoVector), Jmp);
+    EXPECT_LT(mot(talker::SciPseudoVector + 1), talker::SciPseudoVector) << "into the Talker's code";
+    EXPECT_EQ(octet(talker::RtiPseudoVector), Rti);
+    EXPECT_EQ(octet(talker::IrqPseudoVector), Rti);
+    EXPECT_EQ(octet(talker::SwiPseudoVector), Jmp);
+    EXPECT_EQ(octet(talker::IllegalOpcodePseudoVector), Jmp);
+    EXPECT_EQ(mot(talker::SwiPseudoVector + 1), mot(talker::IllegalOpcodePseudoVector + 1));
+    EXPECT_LT(mot(talker::SwiPseudoVector + 1), talker::SciPseudoVector);
+
+    // The idle loop's first two operand bytes read its own address: a code 3
+    // with nothing stopped rewrites them with the same value.
+    EXPECT_EQ(mot(talker::IdleLoop + 1), talker::IdleLoop);
+}
+
+TEST(TalkerImage, StackAreaHoldsOnlyTheHostsCopyOfTheParameters) {
+    const QByteArray m = image();
+    auto octet = [&](int a) { return static_cast<quint8>(m[a]); };
+    auto mot = [&](int a) { return octet(a) << 8 | octet(a + 1); };
+    // The unadapted image carries at $00D0-$00D5 what the host would write for
+    // its own parameters: the same BAUD value as $00FE, the programming count
+    // of $00FC, and the short count, one fifth of it.
+    EXPECT_EQ(octet(talker::HostPatchFirst), octet(talker::BaudValue));
+    EXPECT_EQ(mot(talker::HostPatchFirst + 4), mot(talker::DelayCount));
+    EXPECT_EQ(mot(talker::HostPatchFirst + 2), mot(talker::DelayCount) / 5);
+    for (int a = 0x00CC; a <= talker::StackTop; ++a) {
+        const bool parametre = a >= talker::HostPatchFirst && a <= talker::HostPatchLast;
+        if (!parametre || a == talker::HostPatchFirst + 1) {
+            EXPECT_EQ(octet(a), 0) << "address " << a;
+        }
+    }
+}
+
+class Trace : public ::testing::Test {
+protected:
+    ScriptedSession s{"1200,N,8,1", 12 * 3600 + 34 * 60 + 56.5};
+    Session& session = s.session;
+    QVector<tessaline::test::Run> trace() const { return s.ecran.runsOf(Zone::Trace); }
+};
+
+TEST_F(Trace, EchoEntryIsATimeStampThenTheEchoInBoldRed) {
+    s.ecran.append(Zone::Echo, QStringLiteral("MemDump"), couleur::Rouge);
+    s.ecran.append(Zone::Echo, QStringLiteral(" FE00"), couleur::Bleu);
+    TraceEcho(session);
+    const auto r = trace();
+    ASSERT_EQ(r.size(), 2);
+    EXPECT_EQ(r[0].text, "12:34:56.500\t");
+    EXPECT_EQ(r[0].colour, couleur::Rouge);
+    EXPECT_FALSE(r[0].bold);
+    EXPECT_EQ(r[1].text, "MemDump FE00\r\n");
+    EXPECT_EQ(r[1].colour, couleur::Rouge);
+    EXPECT_TRUE(r[1].bold);
+}
+
+TEST_F(Trace, ReturnEntryCarriesTheRegisterLine) {
+    s.ecran.append(Zone::Echo, QStringLiteral("Stop"), couleur::Rouge);
+    session.registres = {QStringLiteral("12"),   QStringLiteral("34"),   QStringLiteral("D0"),
+                         QStringLiteral("1000"), QStringLiteral("2000"), QStringLiteral("B610"),
+                         QStringLiteral("00E8")};
+    TraceEchoRetour(session);
+    EXPECT_EQ(s.ecran.text(Zone::Trace),
+              "12:34:56.500\t  <==  Stop\r\n\t\t  <==  Registres : PC=B610  A=12  B=34  IX=1000  IY=2000  "
+              "CCR=D0  SP=00E8\r\n");
+    const auto r = trace();
+    EXPECT_EQ(r[1].colour, couleur::Bleu);
+    EXPECT_FALSE(r[1].bold);
+    for (const tessaline::test::Run& run : r.mid(2))
+        EXPECT_EQ(run.colour, run.text.endsWith(u'=') || run.text.contains("Registres") ? couleur::Noir
+                                                                                        : couleur::Magenta)
+            << run.text.toStdString();
+}
+
+TEST_F(Trace, LinkStateEntryShowsBothPanels) {
+    s.ecran.setPanel(QStringLiteral("Talker"), QStringLiteral("Pas de Talker"), 0);
+    s.ecran.setPanel(QStringLiteral("Cible"), QStringLiteral("Cible STOP"), 0);
+    TraceEtat(session);
+    EXPECT_EQ(s.ecran.text(Zone::Trace), "12:34:56.500\tPas de Talker\tCible STOP\r\n");
+    EXPECT_EQ(trace()[1].colour, couleur::Bleu);
+}
+
+} // namespace
+} // namespace tessaline::test

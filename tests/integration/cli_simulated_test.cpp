@@ -1,88 +1,41 @@
-// program, erase, upload-bin and upload-dis through tessaline-cli on the
-// simulated board: what the files hold afterwards, and the exit status.
+// tessaline-cli on the in-process simulated board (--simulate), in virtual time: its
+// options and stored settings, checked before anything is sent; program, verify, erase,
+// upload-bin and upload-dis, what the files hold afterwards, symbols for addresses,
+// and the exit status.
+#include "program_runner.h"
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
+
+using namespace tessaline::test;
 
 namespace {
 
-struct ResultatCli {
-    int code;
-    QString sortie;
-    QString erreurs;
-};
-
-class CliProgrammation : public ::testing::Test {
+class CliSimulee : public ::testing::Test {
 protected:
-    void SetUp() override {
+    // A run with `reglages` as its settings file, in the test's folder.
+    ResultatCli cli(const QStringList& arguments, const QByteArray& reglages = Reglages,
+                    bool erreursSurTerminal = false) {
         QFile f(dir.filePath(QStringLiteral("t.ini")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[Config]\nQuartz=8\nBaud=9600\nHardWare=68HC11F1\n");
-    }
-    ResultatCli cli(const QStringList& arguments) {
-        QProcess p;
-        p.setWorkingDirectory(dir.path());
-        p.setStandardInputFile(QProcess::nullDevice());
-        p.start(QStringLiteral(TESSALINE_CLI),
-                QStringList{"--settings", dir.filePath("t.ini"), "--simulate", "--timeout", "50"} +
-                    arguments);
-        if (!p.waitForFinished(30000)) p.kill();
-        p.waitForFinished();
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-    }
-    // The same with standard error on a raw pseudo-terminal: the bytes exactly
-    // as the program writes them.
-    ResultatCli cliSurTerminal(const QStringList& arguments) {
-        const int maitre = posix_openpt(O_RDWR | O_NOCTTY);
-        if (maitre < 0 || grantpt(maitre) != 0 || unlockpt(maitre) != 0) return {-2, {}, {}};
-        const int esclave = ::open(ptsname(maitre), O_RDWR | O_NOCTTY);
-        termios t{};
-        tcgetattr(esclave, &t);
-        cfmakeraw(&t);
-        tcsetattr(esclave, TCSANOW, &t);
-        fcntl(maitre, F_SETFL, O_NONBLOCK);
-        QProcess p;
-        p.setWorkingDirectory(dir.path());
-        p.setStandardInputFile(QProcess::nullDevice());
-        p.setChildProcessModifier([esclave] { ::dup2(esclave, STDERR_FILENO); });
-        p.start(QStringLiteral(TESSALINE_CLI),
-                QStringList{"--settings", dir.filePath("t.ini"), "--simulate", "--timeout", "50"} +
-                    arguments);
-        QByteArray terminal;
-        const auto vider = [&] {
-            char tampon[4096];
-            for (ssize_t n; (n = ::read(maitre, tampon, sizeof tampon)) > 0;)
-                terminal.append(tampon, n);
-        };
-        QElapsedTimer temps;
-        temps.start();
-        while (!p.waitForFinished(20)) {
-            vider();
-            if (temps.elapsed() > 30000) p.kill();
-        }
-        vider();
-        ::close(esclave);
-        ::close(maitre);
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(terminal)};
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reglages);
+        f.close();
+        return lancer(QStringLiteral(TESSALINE_CLI),
+                      QStringList{"--settings", f.fileName(), "--simulate"} + arguments,
+                      Lancement().dans(dir.path()).surTerminal(erreursSurTerminal));
     }
     QByteArray lire(const QString& nom) {
         QFile f(dir.filePath(nom));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
+    static constexpr const char* Reglages = "[Config]\nQuartz=8\nBaud=9600\nHardWare=68HC11F1\nTimeout=50\n";
     QTemporaryDir dir;
     // The example's 35 bytes at $FE00.
     const QByteArray programme =
@@ -91,9 +44,118 @@ protected:
 
 } // namespace
 
+TEST_F(CliSimulee, CrystalAndRateAreCheckedBeforeAnythingIsSent) {
+    struct Cas {
+        QStringList arguments;
+        int code;
+        const char* explication; // in the one line of a refusal
+    };
+    const Cas cas[] = {
+        {{"--quartz", "4", "--baud", "9600", "load-talker"},
+         2,
+         "with crystal 4 MHz, which allows 600, 1200, 2400 and 4800 baud"},
+        {{"--quartz", "16", "--baud", "19200", "--timeout", "50", "load-talker"}, 0, nullptr},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const ResultatCli r = cli(c.arguments, "[Config]\nQuartz=8\nBaud=1200\n");
+        EXPECT_EQ(r.code, c.code) << r.erreurs.toStdString();
+        if (c.explication) {
+            EXPECT_EQ(r.erreurs.count(u'\n'), 1) << r.erreurs.toStdString();
+            EXPECT_TRUE(r.erreurs.contains(QLatin1String(c.explication))) << r.erreurs.toStdString();
+            EXPECT_TRUE(r.sortie.isEmpty()) << "nothing was sent: " << r.sortie.toStdString();
+        } else {
+            EXPECT_TRUE(r.sortie.contains("Talker: Talker Charg\u00e9")) << r.sortie.toStdString();
+        }
+    }
+}
+
+// A stored crystal that is not a number, with a rate it could not give, falls
+// back as the options dialog does; the simulated board has that crystal.
+TEST_F(CliSimulee, StoredCrystalAndRateFallBackAndTheTalkerLoads) {
+    const ResultatCli r = cli({"load-talker"}, "[Config]\nQuartz=abc\nBaud=19200\nTimeout=50\n");
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.sortie.contains("Talker: Talker Charg\u00e9")) << r.sortie.toStdString();
+}
+
+// A command line tells what to do while it waits for the board, and prints no
+// registers that did not come from the target.
+TEST_F(CliSimulee, PromptsForTheResetAndPrintsNoInventedRegisters) {
+    const ResultatCli regs = cli({"regs"}, "[Config]\nTimeout=20\n");
+    EXPECT_EQ(regs.code, 1);
+    EXPECT_TRUE(regs.sortie.isEmpty()) << regs.sortie.toStdString();
+
+    const ResultatCli charge = cli({"load-talker", "--", "regs"}, "[Config]\nTimeout=20\n");
+    EXPECT_EQ(charge.code, 0) << charge.erreurs.toStdString();
+    EXPECT_TRUE(charge.erreurs.contains("Reset 68HC11F1 !...\nMettez MODA et MODB en Mode BOOSTRAP\n"))
+        << charge.erreurs.toStdString();
+    EXPECT_TRUE(charge.sortie.contains("SP=00E8\n")) << charge.sortie.toStdString();
+}
+
+// The simulated board is the device: a stored port that names nothing is no
+// reason to fail. And --help is no usage error.
+TEST_F(CliSimulee, SimulationIgnoresTheStoredPortAndHelpIsNoError) {
+    const ResultatCli r = cli({"load-talker"}, "[Config]\nPort=XYZ\nTimeout=20\n");
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    const ResultatCli aide = cli({"--help"}, "");
+    EXPECT_EQ(aide.code, 0);
+    EXPECT_TRUE(aide.sortie.startsWith("usage: tessaline-cli")) << aide.sortie.toStdString();
+    EXPECT_TRUE(aide.erreurs.isEmpty());
+}
+
+// The simulated board can start with its EEPROM programmed earlier: the dump
+// after the download shows the example program's first record, byte for byte.
+TEST_F(CliSimulee, EepromImageIsInTheSimulatedBoardFromTheStart) {
+    QFile image(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"));
+    ASSERT_TRUE(image.open(QIODevice::ReadOnly));
+    const QList<QByteArray> records = image.readAll().split('\n');
+    ASSERT_TRUE(records.size() > 1 && records[1].startsWith("S113FE00")) << records.value(1).toStdString();
+    QStringList octets;
+    for (int i = 8; i < 8 + 32; i += 2)
+        octets << QString::fromLatin1(records[1].mid(i, 2));
+
+    const ResultatCli r = cli({"--eeprom", image.fileName(), "load-talker", "--", "dump", "FE00", "10"},
+                              "[Config]\nTimeout=20\n");
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.sortie.contains(QStringLiteral("FE00 ") + octets.join(u' ') + u' '))
+        << r.sortie.toStdString();
+
+    // Given by its name alone, the example is found among the installed ones,
+    // unless the current folder holds a file of that name: that one is taken.
+    const QStringList parNom{"--eeprom", "compteur.s19", "load-talker", "--", "dump", "FE00", "1"};
+    const ResultatCli exemple = cli(parNom, "[Config]\nTimeout=20\n");
+    EXPECT_EQ(exemple.code, 0) << exemple.erreurs.toStdString();
+    EXPECT_TRUE(exemple.sortie.contains(QStringLiteral("FE00 ") + octets[0] + u' '))
+        << exemple.sortie.toStdString();
+    QFile local(dir.filePath(QStringLiteral("compteur.s19")));
+    ASSERT_TRUE(local.open(QIODevice::WriteOnly));
+    local.write("S104FE00A558\nS9030000FC\n");
+    local.close();
+    const ResultatCli propre = cli(parNom, "[Config]\nTimeout=20\n");
+    EXPECT_EQ(propre.code, 0) << propre.erreurs.toStdString();
+    EXPECT_TRUE(propre.sortie.contains(QStringLiteral("FE00 A5 "))) << propre.sortie.toStdString();
+}
+
+// The dump's character column on a terminal: bytes below 32, DEL and the
+// codes 81, 8D, 8F, 90 and 9D (control characters in the memory window's code
+// page) are ".", so that nothing on standard output drives the terminal; a
+// printable byte keeps its character.
+TEST_F(CliSimulee, DumpWritesNoControlCharacterToTheTerminal) {
+    const ResultatCli r =
+        cli({"load-talker", "--",   "set", "0100", "7F81", "--",   "set", "0102", "8D1B", "--", "set",
+             "0104",        "8F90", "--",  "set",  "0106", "9D41", "--",  "dump", "0100", "8"},
+            "[Config]\nTimeout=20\n");
+    ASSERT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.sortie.endsWith(QStringLiteral("0100 7F 81 8D 1B 8F 90 9D 41 ") + QString(24, u' ') +
+                                  QStringLiteral(".......A\n")))
+        << r.sortie.toStdString();
+    for (const QChar c : r.sortie)
+        EXPECT_TRUE(c == u'\n' || c.isPrint()) << "U+" << std::hex << static_cast<int>(c.unicode());
+}
+
 // Programmed, then read back into a binary file: the example's bytes; the
 // second, changed-only pass writes nothing.
-TEST_F(CliProgrammation, ProgramThenUploadGivesTheProgramBack) {
+TEST_F(CliSimulee, ProgramThenUploadGivesTheProgramBack) {
     const QString s19 = QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19");
     const ResultatCli r =
         cli({"load-talker", "--", "program", s19, "--", "program", s19, "--changed-only", "--", "upload-bin",
@@ -110,10 +172,11 @@ TEST_F(CliProgrammation, ProgramThenUploadGivesTheProgramBack) {
 
 // On a terminal every long operation shows its progress line up to 100 % and
 // erases it when it ends; standard output, a pipe, gets none of it.
-TEST_F(CliProgrammation, ProgressLinesOnATerminalOnly) {
-    const ResultatCli r = cliSurTerminal(
-        {"--yes", "load-talker", "--", "program", TESSALINE_EXAMPLES "/compteur.s19", "--", "erase", "--",
-         "upload-bin", "fe00", "200", "p.bin", "--", "upload-dis", "b600", "10", "p.dis"});
+TEST_F(CliSimulee, ProgressLinesOnATerminalOnly) {
+    const ResultatCli r =
+        cli({"--yes", "load-talker", "--", "program", TESSALINE_EXAMPLES "/compteur.s19", "--", "erase", "--",
+             "upload-bin", "fe00", "200", "p.bin", "--", "upload-dis", "b600", "10", "p.dis"},
+            Reglages, true);
     ASSERT_EQ(r.code, 0) << r.erreurs.toStdString();
     EXPECT_EQ(lire("p.bin"), QByteArray(0x200, '\xFF'));
     const QString titres[] = {"Load Talker !...", "Load *.S19 !...", "Erase EEPROM !...",
@@ -134,7 +197,7 @@ TEST_F(CliProgrammation, ProgressLinesOnATerminalOnly) {
 
 // Erase asks; with no terminal to answer and no --yes, nothing is erased and
 // the run fails. With --yes the EEPROM reads $FF.
-TEST_F(CliProgrammation, EraseNeedsYesWithoutATerminal) {
+TEST_F(CliSimulee, EraseNeedsYesWithoutATerminal) {
     const QString image = QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19");
     ResultatCli r =
         cli({"--eeprom", image, "load-talker", "--", "erase", "--", "upload-bin", "fe00", "23", "a.bin"});
@@ -152,7 +215,7 @@ TEST_F(CliProgrammation, EraseNeedsYesWithoutATerminal) {
 
 // A record addressed to RAM, a missing file: exit 1 with the message, and no
 // file is left behind.
-TEST_F(CliProgrammation, FailuresEndWithStatusOne) {
+TEST_F(CliSimulee, FailuresEndWithStatusOne) {
     QFile s19(dir.filePath("ram.s19"));
     ASSERT_TRUE(s19.open(QIODevice::WriteOnly));
     s19.write("S1130200000102030405060708090A0B0C0D0E0FE1\n");
@@ -170,7 +233,7 @@ TEST_F(CliProgrammation, FailuresEndWithStatusOne) {
 // and a folder: refused before any read, with the message, and left as they
 // were. A link to a regular file of mode 0640: the file replaced, the link
 // kept, the mode too.
-TEST_F(CliProgrammation, UploadsWriteOnlyRegularFiles) {
+TEST_F(CliSimulee, UploadsWriteOnlyRegularFiles) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("n")).constData(), 0644), 0);
     ASSERT_TRUE(QFile::link(dir.filePath("n"), dir.filePath("out.bin")));
     ASSERT_TRUE(QDir(dir.path()).mkdir("dossier.dis"));
@@ -203,7 +266,7 @@ TEST_F(CliProgrammation, UploadsWriteOnlyRegularFiles) {
 
 // A range past $FFFF would read from $0000 on: refused as writes past it are,
 // before anything is read, and no file is made.
-TEST_F(CliProgrammation, AnUploadPastFFFFIsRefused) {
+TEST_F(CliSimulee, AnUploadPastFFFFIsRefused) {
     const ResultatCli r = cli({"load-talker", "--", "upload-bin", "FFFF", "10", "haut.bin"});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.erreurs.contains("Lecture refus\u00e9e : de FFFF \u00e0 1000E, au-del\u00e0 de FFFF"))
@@ -213,7 +276,7 @@ TEST_F(CliProgrammation, AnUploadPastFFFFIsRefused) {
 
 // Records with a wrong checksum are programmed, each named on one line of
 // standard error, and the run fails unless --ignore-checksum is given.
-TEST_F(CliProgrammation, WrongChecksumsAreNamedAndFailTheRunUnlessIgnored) {
+TEST_F(CliSimulee, WrongChecksumsAreNamedAndFailTheRunUnlessIgnored) {
     QFile s19(dir.filePath("faux.s19"));
     ASSERT_TRUE(s19.open(QIODevice::WriteOnly));
     s19.write("S105FE00AABB00\nS105FE02CCDD51\nS105FE04EEFF00\n"); // lines 1 and 3 wrong
@@ -236,7 +299,7 @@ TEST_F(CliProgrammation, WrongChecksumsAreNamedAndFailTheRunUnlessIgnored) {
 }
 
 // A folder given to program is named for what it is.
-TEST_F(CliProgrammation, AFolderIsNoS19File) {
+TEST_F(CliSimulee, AFolderIsNoS19File) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("prog.s19"));
     const ResultatCli r = cli({"load-talker", "--", "program", "prog.s19"});
     EXPECT_EQ(r.code, 1);
@@ -261,7 +324,7 @@ QByteArray ligneS1(int adresse, const QByteArray& donnees) {
 // 300 bytes in ten records (more than one read), one of them written over by
 // a later record: verify agrees with what program wrote, then names exactly the
 // bytes changed behind its back, in both reads, with exit status 1.
-TEST_F(CliProgrammation, VerifyNamesEveryByteThatDiffersAndOnlyThose) {
+TEST_F(CliSimulee, VerifyNamesEveryByteThatDiffersAndOnlyThose) {
     QByteArray s19, image(300, 0);
     for (int i = 0; i < 300; ++i)
         image[i] = char(i * 7 + 1);
@@ -289,7 +352,7 @@ TEST_F(CliProgrammation, VerifyNamesEveryByteThatDiffersAndOnlyThose) {
 
 // The example programmed with its .SYM beside it: breakpoint, start and dump by
 // symbol, and the stop line names the stop by its symbol.
-TEST_F(CliProgrammation, SymbolsBesideTheProgramNameAddressesAndStops) {
+TEST_F(CliSimulee, SymbolsBesideTheProgramNameAddressesAndStops) {
     ASSERT_TRUE(QFile::copy(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"), dir.filePath("c.s19")));
     QFile sym(dir.filePath("c.SYM"));
     ASSERT_TRUE(sym.open(QIODevice::WriteOnly));

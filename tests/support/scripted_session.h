@@ -14,10 +14,11 @@ struct ScriptedSession {
     RecordingScreen ecran;
     Session session{ligne, horloge, ecran};
 
-    explicit ScriptedSession(double debut = 10 * 3600.0)
+    // The line opened with `parametres` (left closed when null).
+    explicit ScriptedSession(const char* parametres = "1200,N,8,1", double debut = 10 * 3600.0)
         : horloge(debut) {
         horloge.addSource(&ligne);
-        ligne.open(QStringLiteral("/dev/scripted"), QStringLiteral("1200,N,8,1"));
+        if (parametres) ligne.open(QStringLiteral("/dev/scripted"), QLatin1String(parametres));
     }
 };
 

@@ -1,0 +1,696 @@
+// The board around the CPU: where each chip answers, the boot ROM by mode and the
+// free-running timer; S-records and loading; the real-time pacer; tessaline-sim's options,
+// its headless --run mode and what it refuses; the EEPROM image a board starts with, and
+// the example programs of examples/ run from their stored images; a polling loop passed
+// over whole turns at a time, against a twin board run one instruction at a time.
+#include "board_test_support.h"
+#include "sim/boot_rom.h"
+#include "sim/eeprom_image.h"
+#include "sim/headless_run.h"
+#include "sim/real_time_pacer.h"
+#include "sim/sim_options.h"
+#include "sim/srecord.h"
+#include "sim/srecord_file.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace hc11::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The board answers where each chip's description puts RAM, EEPROM and the register
+// block, and nowhere else; the boot ROM by mode; the free-running timer. The sizes
+// themselves are pinned by what depends on them: the boot loader's full-RAM download,
+// the Talker's EEPROM writes and the memory operations on each chip.
+TEST(MemoryMap, EveryChipAnswersOnlyWhereItsDescriptionSays) {
+    for (const auto& chip : builtInChips()) {
+        SCOPED_TRACE(chip.name);
+        // The bus's fast path maps whole 256-byte pages.
+        EXPECT_EQ(chip.ramStart % 256 + chip.ramSize % 256 + chip.eepromStart % 256 + chip.eepromSize % 256,
+                  0);
+        EXPECT_GE(chip.ramSize, chip.bootCapacity);
+        auto b = makeBoard(chip.name);
+        park(*b);
+        const auto ramEnd = uint16_t(chip.ramEnd());
+        b->write(0x0010, 0x5A);
+        b->write(ramEnd, 0xA5);
+        EXPECT_EQ(b->read(0x0010), 0x5A);
+        EXPECT_EQ(b->read(ramEnd), 0xA5);
+
+        const auto eepromEnd = uint16_t(chip.eepromEnd());
+        EXPECT_EQ(b->read(chip.eepromStart), 0xFF);
+        ASSERT_TRUE(b->poke(eepromEnd, 0x42));
+        b->write(eepromEnd, 0x00);
+        EXPECT_EQ(b->read(eepromEnd), 0x42) << "EEPROM is read-only to plain stores";
+
+        b->write(0x1004, 0x3C); // port B: a plain latch here
+        EXPECT_EQ(b->read(0x1004), 0x3C);
+        EXPECT_EQ(b->read(reg::CONFIG), chip.config);
+        b->write(reg::CONFIG, 0x00);
+        EXPECT_EQ(b->read(reg::CONFIG), chip.config) << "CONFIG is not a latch";
+
+        for (uint32_t a : {chip.ramEnd() + 1, chip.registerEnd() + 1, uint32_t(chip.eepromStart - 1), 0x8000u,
+                           0xBF00u, 0xC000u}) {
+            if (chip.inRam(uint16_t(a)) || chip.inEeprom(uint16_t(a)) || chip.inRegisters(uint16_t(a)))
+                continue;
+            b->write(uint16_t(a), 0x00);
+            EXPECT_EQ(b->read(uint16_t(a)), kUnmappedRead) << std::hex << a;
+            EXPECT_FALSE(b->poke(uint16_t(a), 0));
+        }
+    }
+}
+
+TEST(MemoryMap, ModesSetTheVectorsAndTheBootRom) {
+    auto b = makeBoard("68HC11F1");
+    park(*b);
+    EXPECT_FALSE(b->specialMode);
+    EXPECT_EQ(b->vectorBase, 0xFFC0);
+    EXPECT_EQ(b->read(0xBFFE), kUnmappedRead);
+    b->resetBootstrap();
+    EXPECT_TRUE(b->specialMode);
+    EXPECT_EQ(b->vectorBase, 0xBFC0);
+    EXPECT_EQ(b->read(kBootRomStart), kBootRomFiller);
+    b->write(0xBFD6, 0x00);
+    EXPECT_EQ(b->read16(0xBFD6), 0x00C4) << "ROM ignores writes";
+    // RBOOT = 0 removes the ROM; SMOD = 0 leaves the special mode for good.
+    b->write(reg::HPRIO, hprio::SMOD | hprio::PSELReset);
+    EXPECT_EQ(b->read(0xBFD6), kUnmappedRead);
+    EXPECT_TRUE(b->specialMode);
+    b->write(reg::HPRIO, hprio::PSELReset);
+    EXPECT_FALSE(b->specialMode);
+    EXPECT_EQ(b->vectorBase, 0xFFC0);
+    b->write(reg::HPRIO, hprio::RBOOT | hprio::SMOD | hprio::PSELReset);
+    EXPECT_EQ(b->read(reg::HPRIO), hprio::PSELReset) << "mode bits are read-only in normal modes";
+    EXPECT_FALSE(b->specialMode);
+}
+
+TEST(FreeRunningTimer, TcntCountsEClocksFromReset) {
+    auto b = makeBoard("68HC11E1");
+    park(*b);
+    runFor(*b, 1000);
+    EXPECT_EQ(b->read16(reg::TCNT), 1000);
+    b->write(reg::TCNT, 0); // counts only in test mode
+    runFor(*b, 70'000);
+    EXPECT_EQ(b->read16(reg::TCNT), uint16_t(71'000));
+
+    // PR1:PR0 = 11 (divide by 16), written inside the 64-cycle window.
+    park(*b);
+    b->write(reg::TMSK2, 0x03);
+    runFor(*b, 1600);
+    EXPECT_EQ(b->read16(reg::TCNT), 100);
+    EXPECT_EQ(b->read(reg::TMSK2), 0x03);
+    // Too late to change it now.
+    b->write(reg::TMSK2, 0x00);
+    EXPECT_EQ(b->read(reg::TMSK2), 0x03);
+}
+
+// The board's S-record reader: record syntax and checksums, and loading into RAM and
+// EEPROM only.
+TEST(SRecords, ParseOrReportTheFault) {
+    struct Row {
+        const char* text;
+        const char* errorPart; // nullptr: parses
+    };
+    for (Row row :
+         {Row{"S1050000860173\n", nullptr}, // LDAA #$01 at $0000
+          Row{"S00600004844521B\nS1050000860173\nS9030000FC\n", nullptr},
+          Row{"s1050000860173\r\n\r\n", nullptr}, // lower case, CRLF
+          Row{"S1050000860174\n", "checksum"}, Row{"S1060000860173\n", "byte count"},
+          Row{"S105000086017\n", "hexadecimal"}, Row{"S10500008G0173\n", "hexadecimal"},
+          Row{"S206000000860172\n", "unsupported"}, Row{"X1050000860173\n", "not an S-record"},
+          Row{"S9030000FC\nS1050000860173\n", "after the S9"}, Row{"S105FFFF860175\n", "past $FFFF"},
+          Row{"S1050000860173\nS105000086017\n", "line 2"}}) {
+        SCOPED_TRACE(row.text);
+        std::string error;
+        const auto image = parseSRecords(row.text, error);
+        EXPECT_EQ(image.has_value(), !row.errorPart) << error;
+        if (row.errorPart) {
+            EXPECT_NE(error.find(row.errorPart), std::string::npos) << error;
+        }
+    }
+}
+
+TEST(SRecords, BlocksAndEntry) {
+    std::string error;
+    const auto image = parseSRecords("S1050010860163\nS1040020CE0D\nS9030010EC\n", error);
+    ASSERT_TRUE(image.has_value()) << error;
+    ASSERT_EQ(image->blocks.size(), 2u);
+    EXPECT_EQ(image->blocks[0].address, 0x0010);
+    EXPECT_EQ(image->blocks[0].bytes, (std::vector<uint8_t>{0x86, 0x01}));
+    EXPECT_EQ(image->blocks[1].address, 0x0020);
+    EXPECT_EQ(image->blocks[1].bytes, (std::vector<uint8_t>{0xCE}));
+    EXPECT_EQ(image->entry, 0x0010);
+}
+
+TEST(BoardLoad, RamAndEepromOnlyAndAllOrNothing) {
+    auto b = makeBoard("68HC11E1");
+    std::string error;
+    uint16_t first = 0;
+    ASSERT_TRUE(b->loadSRecords("S1050010860163\nS104B600AA9B\n", error, &first)) << error;
+    EXPECT_EQ(first, 0x0010);
+    EXPECT_EQ(b->peek(0x0010), 0x86);
+    EXPECT_EQ(b->peek(0xB600), 0xAA);
+    // A record at $1000 (registers) refuses the whole file: nothing of it is loaded.
+    EXPECT_FALSE(b->loadSRecords("S1050020860153\nS1041000AA41\n", error));
+    EXPECT_NE(error.find("outside RAM and EEPROM"), std::string::npos) << error;
+    EXPECT_EQ(b->peek(0x0020), 0x00);
+    EXPECT_FALSE(b->loadSRecords("S10501FF860173\n", error)) << "runs off the end of RAM";
+
+    auto a1 = makeBoard("68HC11A1");
+    const uint8_t bytes[] = {1, 2, 3};
+    EXPECT_TRUE(a1->loadBinary(0x00FD, bytes));
+    EXPECT_EQ(a1->peek(0x00FF), 3);
+    EXPECT_FALSE(a1->loadBinary(0x00FE, bytes));
+    EXPECT_EQ(a1->peek(0x00FE), 2) << "nothing written";
+    EXPECT_FALSE(a1->loadBinary(0xFFFF, bytes));
+}
+
+// RealTimePacer against a clock the test moves by hand.
+TEST(RealTimePacer, MapsElapsedTimeToCycles) {
+    std::chrono::nanoseconds now = 5s;
+    RealTimePacer pacer(2'000'000, [&] { return now; });
+    pacer.start(1000);
+    EXPECT_EQ(pacer.targetCycle(), 1000u);
+    now += 1ms;
+    EXPECT_EQ(pacer.targetCycle(), 3000u);
+    EXPECT_EQ(pacer.timeUntil(3000), 0ns);
+    EXPECT_EQ(pacer.timeUntil(5000), 1ms);
+    EXPECT_EQ(pacer.timeUntil(500), 0ns);
+    now -= 2ms; // a clock that went back never gives a cycle before the start
+    EXPECT_EQ(pacer.targetCycle(), 1000u);
+}
+
+TEST(RealTimePacer, LimitsTheLagAfterAStall) {
+    std::chrono::nanoseconds now = 0s;
+    RealTimePacer pacer(1'000'000, [&] { return now; });
+    pacer.start(0);
+    now += 50ms;
+    pacer.limitLag(40'000, 20ms); // 10 ms behind: within the limit
+    EXPECT_EQ(pacer.targetCycle(), 50'000u);
+    now += 1s;
+    pacer.limitLag(50'000, 20ms); // a second behind: restart from here
+    EXPECT_EQ(pacer.targetCycle(), 50'000u);
+    now += 1ms;
+    EXPECT_EQ(pacer.targetCycle(), 51'000u);
+}
+
+// tessaline-sim's command line and its headless --run mode. The pseudo-terminal tests
+// start tessaline-sim with --chip and --quartz and depend on both.
+TEST(SimOptions, ValuesAndUsageErrors) {
+    std::string error;
+    const std::vector<std::string_view> good = {"--run",  "p.s19",   "--chip", "68HC11A1",     "--quartz",
+                                                "16",     "--start", "B600",   "--max-cycles", "5000",
+                                                "--dump", "0100:16", "--dump", "FFFE:2"};
+    const auto o = parseSimOptions(good, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->runFile, "p.s19");
+    EXPECT_EQ(o->chip, "68HC11A1");
+    EXPECT_EQ(o->quartzMHz, 16u);
+    EXPECT_EQ(o->start, 0xB600);
+    EXPECT_EQ(o->maxCycles, 5000u);
+    EXPECT_EQ(o->dumps, (std::vector<DumpRange>{{0x0100, 16}, {0xFFFE, 2}}));
+    const std::vector<std::string_view> link = {"--fast", "--trace",  "t.txt", "--link",
+                                                "/tmp/l", "--eeprom", "e.s19"};
+    ASSERT_TRUE(parseSimOptions(link, error));
+    EXPECT_TRUE(parseSimOptions(link, error)->fast);
+    EXPECT_EQ(parseSimOptions(link, error)->traceFile, "t.txt");
+    EXPECT_EQ(parseSimOptions(link, error)->linkPath, "/tmp/l");
+    EXPECT_EQ(parseSimOptions(link, error)->eepromFile, "e.s19");
+
+    const std::vector<std::vector<std::string_view>> bad = {
+        {"--chip", "68HC11Z9"},
+        {"--quartz", "3"},
+        {"--quartz"},
+        {"--start", "100"},
+        {"--run", "p", "--start", "XYZ"},
+        {"--run", "p", "--max-cycles", "-1"},
+        {"extra"},
+        {"--run", "p", "--fast"},
+        {"--run", "p", "--eeprom", "e"},
+        {"--eeprom"},
+        {"--run", "p", "--dump", "0100"},
+        {"--run", "p", "--dump", "0100:0"},
+        {"--run", "p", "--dump", "0100:257"},
+        {"--dump", "0100:4"},
+        {"--chip", "68HC11E1", "--chip", "68HC11A1"},
+        {"--run", "p", "--quartz", "8", "--run", "q"},
+    };
+    for (const auto& args : bad) {
+        error.clear();
+        EXPECT_FALSE(parseSimOptions(args, error)) << args[0];
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+    }
+}
+
+struct Outcome {
+    int code;
+    std::vector<std::string> out;
+    std::string err;
+};
+
+Outcome run(SimOptions o, const std::string& records) {
+    // One file per test and process: ctest runs these tests side by side.
+    o.runFile = ::testing::TempDir() + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                std::to_string(::getpid()) + ".s19";
+    std::ofstream(o.runFile) << records;
+    std::ostringstream out, err;
+    Outcome r{runHeadless(o, out, err), {}, err.str()};
+    std::istringstream in(out.str());
+    for (std::string l; std::getline(in, l);)
+        r.out.push_back(l);
+    return r;
+}
+
+TEST(HeadlessRun, RunsToWaiOrToTheCycleLimitFromTheStartAddress) {
+    SimOptions o;
+    o.chip = "68HC11A1";
+    // $0040: LDAA #$12; LDAB #$34; LDX #$5678; LDY #$9ABC; WAI
+    Outcome r = run(o, "S10F00408612C634CE567818CE9ABC3E08\nS9030040BC\n");
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_GE(r.out.size(), 3u);
+    // WAI stacked the nine-byte frame below SP = $00FF.
+    EXPECT_EQ(r.out[r.out.size() - 3], "A=12 B=34 X=5678 Y=9ABC SP=00F6 PC=004C CCR=D8");
+    EXPECT_EQ(r.out[r.out.size() - 2], "E cycles: 25"); // 2 + 2 + 3 + 4 + 14
+    EXPECT_EQ(r.out.back().rfind("E cycles per second: ", 0), 0u);
+    o.dumps = {{0x0040, 4}, {0x00F7, 2}};
+    r = run(o, "S10F00408612C634CE567818CE9ABC3E08\nS9030040BC\n");
+    ASSERT_GE(r.out.size(), 6u);
+    EXPECT_EQ(r.out[1], "$0040: 86 12 C6 34");
+    EXPECT_EQ(r.out[2], "$00F7: D8 34"); // the stacked CCR and B, in the order asked
+    o.dumps.clear();
+
+    // CLI; WAI: an interrupt could still wake it, so the run goes on to its limit.
+    o.maxCycles = 1000;
+    r = run(o, "S10500400E3E6E\n");
+    ASSERT_GE(r.out.size(), 3u);
+    EXPECT_EQ(r.out[r.out.size() - 2], "E cycles: 1000");
+
+    // $0000: BRA * ; $0010: LDAA #$01; WAI
+    const std::string loop = "S105000020FEDC\nS106001086013E24\n";
+    o.maxCycles = 3000;
+    r = run(o, loop);
+    ASSERT_GE(r.out.size(), 3u);
+    EXPECT_NE(r.out[r.out.size() - 3].find("PC=0000 CCR=D0"), std::string::npos);
+    EXPECT_EQ(r.out[r.out.size() - 2], "E cycles: 3000");
+    o.start = 0x0010;
+    r = run(o, loop);
+    ASSERT_GE(r.out.size(), 3u);
+    EXPECT_EQ(r.out[r.out.size() - 3].substr(0, 4), "A=01");
+}
+
+TEST(HeadlessRun, BadFilesAreRefusedAndAnIllegalOpcodeStops) {
+    SimOptions o;
+    o.chip = "68HC11E1";
+    // A file that is no program for the chip: refused with 2, as the usage says.
+    Outcome r = run(o, "S1041000AA41\n");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("outside RAM and EEPROM"), std::string::npos) << r.err;
+    // One that cannot be read at all: 1.
+    o.runFile = ::testing::TempDir() + "does_not_exist.s19";
+    std::ostringstream out, err;
+    EXPECT_EQ(runHeadless(o, out, err), 1);
+
+    r = run(o, "S1040020419A\n"); // $41 is no instruction
+    EXPECT_EQ(r.code, 0);
+    ASSERT_FALSE(r.out.empty());
+    EXPECT_NE(r.out.front().find("illegal opcode at $0020"), std::string::npos) << r.out.front();
+}
+
+// tessaline-sim --run takes only a regular S-record file of sane size with a data
+// record: anything else is refused (exit 2) before a board is built. --help succeeds.
+int run(const std::string& file, std::string& err) {
+    SimOptions o;
+    o.runFile = file;
+    std::ostringstream out, errors;
+    const int code = runHeadless(o, out, errors);
+    err = errors.str();
+    return out.str().empty() ? code : -1; // -1: something ran
+}
+
+TEST(SimRunInput, RefusesWhatIsNotASmallRegularSRecordFile) {
+    const std::string dir = ::testing::TempDir() + "tessaline_run_" + std::to_string(::getpid());
+    ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+    const std::string fifo = dir + "/fifo", big = dir + "/big", limit = dir + "/limit", header = dir + "/h";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(big).close(), std::ofstream(limit).close();
+    ASSERT_EQ(::truncate(big.c_str(), off_t(kMaxSRecordFileBytes) + 1), 0);
+    ASSERT_EQ(::truncate(limit.c_str(), off_t(kMaxSRecordFileBytes)), 0);
+    std::ofstream(header) << "S00600004844521B\nS9030000FC\n";
+
+    std::string err;
+    for (const std::string& refused : {dir, std::string("/dev/null"), fifo, big, header}) {
+        EXPECT_EQ(run(refused, err), 2) << refused;
+        EXPECT_NE(err.find(refused), std::string::npos) << err;
+    }
+    // Read whole, then found malformed: refused as well, as README says.
+    EXPECT_EQ(run(limit, err), 2) << err;
+    for (const std::string& f : {fifo, big, limit, header})
+        ::unlink(f.c_str());
+    ::rmdir(dir.c_str());
+}
+
+TEST(SimRunInput, HelpPrintsTheUsageAndSucceeds) {
+    std::FILE* p = ::popen(TESSALINE_SIM " --help 2>/dev/null", "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[512];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+        out.append(buf, n);
+    EXPECT_EQ(::pclose(p), 0);
+    EXPECT_EQ(out, kSimUsage);
+}
+
+// The EEPROM image a simulated board can start with (--eeprom), and the example program
+// meant for it: examples/compteur.asm run from $FE00 counts its passes as its comments say.
+const std::string kImage = TESSALINE_EXAMPLES "/compteur.s19";
+constexpr uint16_t kCompte = 0x0100, kPairs = 0x0101;
+constexpr uint16_t kBoucle = 0xFE07; // the loop's JSR incremente
+
+// The image survives both kinds of reset; a file with one record outside the EEPROM
+// loads nothing, and tessaline-sim refuses it with status 2 before opening a terminal.
+TEST(EepromImage, KeptOverResetsAndRefusedWholeWhenARecordIsOutside) {
+    auto board = makeBoard("68HC11F1");
+    std::string error;
+    ASSERT_EQ(loadEepromImage(*board, kImage, error), EepromImageLoad::Loaded) << error;
+    board->resetBootstrap();
+    board->resetSingleChip(0xFE00);
+    EXPECT_EQ(board->peek(0xFE00), 0x0E); // CLI
+    EXPECT_EQ(board->peek(0xFE22), 0x39); // the last RTS
+    EXPECT_EQ(board->peek(0xFE23), 0xFF); // erased after the image
+
+    const std::string file = ::testing::TempDir() + "outside" + std::to_string(::getpid()) + ".s19";
+    std::ofstream(file) << "S105FE000101FA\nS1041000AA41\n";
+    auto fresh = makeBoard("68HC11F1");
+    EXPECT_EQ(loadEepromImage(*fresh, file, error), EepromImageLoad::Refused);
+    EXPECT_EQ(fresh->peek(0xFE00), 0xFF);
+    std::FILE* p = ::popen((TESSALINE_SIM " --eeprom " + file + " 2>&1 </dev/null").c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char buf[512] = {};
+    const std::string out(buf, std::fread(buf, 1, sizeof buf - 1, p));
+    const int status = ::pclose(p);
+    ::unlink(file.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << out;
+    EXPECT_EQ(out, "tessaline-sim: " + file +
+                       ": S1 record at $1000: $1000 is outside the 68HC11F1's EEPROM ($FE00-$FFFF)\n");
+}
+
+TEST(ExampleProgram, CountsItsPassesAndItsEvenPassesInRam) {
+    auto board = makeBoard("68HC11F1");
+    std::string error;
+    ASSERT_EQ(loadEepromImage(*board, kImage, error), EepromImageLoad::Loaded) << error;
+    ASSERT_TRUE(board->poke(kCompte, 0x55) && board->poke(kPairs, 0xAA));
+    board->resetSingleChip(0xFE00);
+    board->cpu().r.sp = 0x03FF;
+    ASSERT_TRUE(board->runUntilPc(kBoucle, 100));
+    EXPECT_EQ(board->peek(kCompte), 0);
+    EXPECT_EQ(board->peek(kPairs), 0);
+    // Past 256 passes COMPTE wraps to 0, which is even again.
+    for (unsigned pass = 1; pass <= 300; ++pass) {
+        ASSERT_TRUE(board->runUntilPc(kBoucle + 3, 40)); // back from incremente
+        ASSERT_TRUE(board->runUntilPc(kBoucle, 200)) << "pass " << pass;
+        ASSERT_EQ(board->peek(kCompte), pass % 256) << "pass " << pass;
+        ASSERT_EQ(board->peek(kPairs), (pass / 2) % 256) << "pass " << pass;
+        ASSERT_EQ(board->cpu().r.sp, 0x03FF) << "every call returned, pass " << pass;
+    }
+}
+
+// The example programs that drive the board's peripherals, run standalone from their own
+// reset vector (RESET in normal single-chip mode) on an F1 with their stored image in
+// the EEPROM, timed in E cycles:
+// - examples/chenillard.asm: one LED of port B steps every 8 OC2 compares of 50,000 E
+//   cycles (TCNT at E, prescaler 1, RM 10.1), up then wrapping, and an edge on IRQ
+//   reverses it once;
+// - examples/tension.asm: the voltage on PE0 as a bar graph on port B.
+// chenillard.asm: the OC2 handler's store to MOTIF and port B.
+constexpr uint16_t kAffiche = 0xFE6F;
+constexpr uint64_t kStepCycles = 8 * 50'000;
+// Handler paths to kAffiche differ by a few instructions; the compares do not drift.
+constexpr uint64_t kJitter = 16;
+constexpr uint16_t kMotif = 0x0100;
+
+std::unique_ptr<Board> boardWith(const char* image) {
+    auto board = makeBoard("68HC11F1");
+    std::string error;
+    EXPECT_EQ(loadEepromImage(*board, std::string(TESSALINE_EXAMPLES "/") + image, error),
+              EepromImageLoad::Loaded)
+        << error;
+    return board;
+}
+
+// Runs to the next LED step; returns the pattern shown and the cycles since `since`.
+struct Step {
+    int leds;
+    uint64_t after;
+};
+Step nextStep(Board& b, uint64_t& since) {
+    runFor(b, 1); // off the store the previous step stopped on
+    EXPECT_TRUE(b.runUntilPc(kAffiche, kStepCycles + 1000));
+    runFor(b, 8); // STAA MOTIF, STAA PORTB
+    const uint64_t at = b.cycleCount();
+    const Step s{int(b.portPins(Port::B)), at - since};
+    since = at;
+    return s;
+}
+
+int up(int p) {
+    return p == 0x80 ? 0x01 : p << 1;
+}
+int down(int p) {
+    return p == 0x01 ? 0x80 : p >> 1;
+}
+
+TEST(Chenillard, StepsEvery400000ECyclesWrapsAndTheIrqEdgeReversesItOnce) {
+    auto board = boardWith("chenillard.s19");
+    Board& b = *board;
+    b.resetSingleChip();
+    uint64_t last = b.cycleCount();
+    runFor(b, 200);
+    ASSERT_EQ(int(b.portPins(Port::B)), 0x01) << "PB0 lit at start";
+    EXPECT_EQ(b.cpu().r.sp, 0x03FF) << "its own stack, every call returned";
+
+    // The first step comes 8 periods after the first compare was set, just after reset.
+    int expected = 0x01;
+    Step s = nextStep(b, last);
+    EXPECT_NEAR(double(s.after), double(kStepCycles), 200.0);
+    // Up through PB7 and back to PB0.
+    for (int i = 0; i < 10; ++i) {
+        expected = up(expected);
+        ASSERT_EQ(s.leds, expected) << "step " << i;
+        ASSERT_EQ(int(b.peek(kMotif)), expected);
+        s = nextStep(b, last);
+        ASSERT_NEAR(double(s.after), double(kStepCycles), double(kJitter)) << "step " << i;
+    }
+    expected = up(expected);
+    ASSERT_EQ(s.leds, expected);
+
+    // A press held down for three steps: one reversal, not one per step or per cycle.
+    runFor(b, kStepCycles / 2);
+    b.setIrqPinLow(true);
+    for (int i = 0; i < 3; ++i) {
+        s = nextStep(b, last);
+        expected = down(expected);
+        ASSERT_EQ(s.leds, expected) << "held, step " << i;
+    }
+    b.setIrqPinLow(false);
+    // Down through PB0 to PB7 (the wrap the other way), on time.
+    for (int i = 0; i < 9; ++i) {
+        s = nextStep(b, last);
+        expected = down(expected);
+        ASSERT_EQ(s.leds, expected) << "down, step " << i;
+        ASSERT_NEAR(double(s.after), double(kStepCycles), double(kJitter)) << "down, step " << i;
+    }
+    // Two quick presses between two steps: two reversals, the same direction again.
+    b.setIrqPinLow(true);
+    runFor(b, 1000);
+    b.setIrqPinLow(false);
+    runFor(b, 1000);
+    b.setIrqPinLow(true);
+    runFor(b, 1000);
+    b.setIrqPinLow(false);
+    s = nextStep(b, last);
+    EXPECT_EQ(s.leds, down(expected));
+}
+
+// With the COP on (CONFIG.NOCOP = 0, taking effect at reset), the main loop keeps the
+// watchdog fed for seconds of board time while the LED goes on stepping.
+TEST(Chenillard, FeedsTheCopWhenCONFIGTurnsItOn) {
+    auto board = boardWith("chenillard.s19");
+    Board& b = *board;
+    b.programConfig(uint8_t(b.config() & ~config::NOCOP));
+    b.resetSingleChip();
+    ASSERT_TRUE(b.copEnabled());
+    // 15 and a half steps, 3.1 s: the COP times out after 2^15 E cycles (16 ms).
+    runFor(b, 15 * kStepCycles + kStepCycles / 2);
+    EXPECT_EQ(b.copResets(), 0u);
+    int expected = 0x01;
+    for (int n = 0; n < 15; ++n)
+        expected = up(expected);
+    EXPECT_EQ(int(b.portPins(Port::B)), expected);
+}
+
+// tension.asm: LED n lights from result 32n + 16 on (VRL = 0 V, VRH = 5 V, RM 12.2).
+TEST(Tension, ShowsTheVoltageOnPE0AsABarGraph) {
+    auto board = boardWith("tension.s19");
+    Board& b = *board;
+    b.resetSingleChip();
+    const struct {
+        double volts;
+        int leds;
+    } known[] = {{0.0, 0x00}, {1.0, 0x03}, {2.5, 0x0F}, {5.0, 0xFF}};
+    for (const auto& k : known) {
+        b.setAnalogInput(0, k.volts);
+        b.setAnalogInput(1, 5.0 - k.volts); // other channels play no part
+        runFor(b, 1000);
+        EXPECT_EQ(int(b.portPins(Port::B)), k.leds) << k.volts << " V";
+        EXPECT_EQ(int(b.peek(0x0100)), int(AdConverter::convert(k.volts))) << k.volts << " V";
+    }
+    EXPECT_EQ(b.cpu().r.sp, 0x03FF);
+}
+
+// A program that polls in a loop writing nothing (as the Talker waits for the host,
+// SCSR read with interrupts masked) is passed over whole turns at a time up to the
+// board's next event (Board::skipSpin). Each board here runs beside a twin that runs
+// the same program one instruction at a time (runUntilPc, which never skips): both
+// must end with the same cycle count, registers, instruction count, timer and SCI
+// state, and a byte from the host must end the loop at the very same cycle.
+
+// The RAM program: the SCI on at 9615 baud, OC2 toggling PA6 (so that the timer's
+// flags and pins move while the CPU polls), then the polling loop; the byte received
+// goes to $80 and the CPU waits.
+constexpr uint16_t kStart = 0x0040;
+constexpr uint16_t kWai = 0x0061;
+constexpr uint16_t kReceived = 0x0080;
+const std::vector<uint8_t> kPollingProgram = {
+    0x0F,             // SEI
+    0xCE, 0x10, 0x00, // LDX  #$1000
+    0x86, 0x30,       // LDAA #$30
+    0xA7, 0x2B,       // STAA BAUD,X
+    0x86, 0x0C,       // LDAA #$0C (TE RE)
+    0xA7, 0x2D,       // STAA SCCR2,X
+    0xCC, 0x12, 0x34, // LDD  #$1234
+    0xED, 0x18,       // STD  TOC2,X
+    0x86, 0x40,       // LDAA #$40 (OC2 toggles PA6)
+    0xA7, 0x20,       // STAA TCTL1,X
+    0xB6, 0x10, 0x2E, // $0055: LDAA SCSR
+    0x84, 0x20,       // ANDA #RDRF
+    0x27, 0xF9,       // BEQ  $0055
+    0xB6, 0x10, 0x2F, // LDAA SCDR
+    0x97, 0x80,       // STAA $80
+    0x3E,             // $0061: WAI
+    0x20, 0xFD,       // BRA  $0061
+};
+
+// A delay count (its registers change every turn: no spin), then a loop on itself.
+const std::vector<uint8_t> kDelayProgram = {
+    0xCE, 0x40, 0x00, // LDX #$4000
+    0x09,             // $0043: DEX
+    0x26, 0xFD,       // BNE $0043
+    0x20, 0xFE,       // $0046: BRA $0046
+};
+
+// Waits for the counter's overflow flag, then for an interrupt: a loop on a timer
+// register is never passed over (its flags rise with time, not at a board event).
+constexpr uint16_t kWaiAfterOverflow = 0x0047;
+const std::vector<uint8_t> kOverflowPollProgram = {
+    0xB6, 0x10, 0x25, // $0040: LDAA TFLG2
+    0x84, 0x80,       // ANDA #TOF
+    0x27, 0xF9,       // BEQ  $0040
+    0x3E,             // $0047: WAI
+};
+
+// Never reached: runUntilPc then simply runs instruction by instruction.
+constexpr uint16_t kNowhere = 0xFFFF;
+
+struct Twins {
+    explicit Twins(const std::vector<uint8_t>& program) {
+        for (Board* b : {spun.get(), stepped.get()}) {
+            loadCode(*b, kStart, program);
+            startProgram(*b, kStart, {});
+            b->setHostBaud(9615);
+        }
+    }
+    void runTo(uint64_t cycle) {
+        spun->runUntil(cycle);
+        stepped->runUntilPc(kNowhere, cycle - stepped->cycleCount());
+    }
+    void expectSame() const {
+        EXPECT_EQ(spun->cycleCount(), stepped->cycleCount());
+        EXPECT_EQ(spun->cpu().instructions(), stepped->cpu().instructions());
+        const Registers& a = spun->cpu().r;
+        const Registers& b = stepped->cpu().r;
+        EXPECT_TRUE(a == b) << std::hex << "PC " << a.pc << " / " << b.pc << ", A " << int(a.a) << " / "
+                            << int(b.a) << ", CCR " << int(a.ccr) << " / " << int(b.ccr);
+        for (uint16_t r : {reg::TCNT, reg::TCNTL, reg::TFLG1, reg::TFLG2, reg::SCSR, reg::PORTA, kReceived})
+            EXPECT_EQ(spun->peek(r), stepped->peek(r)) << std::hex << "$" << r;
+    }
+    std::unique_ptr<Board> spun = makeBoard();
+    std::unique_ptr<Board> stepped = makeBoard();
+};
+
+TEST(SpinSkip, PollingLoopPassedOverEndsAsRunningEveryTurn) {
+    Twins t(kPollingProgram);
+    // Past a counter overflow (TOF) and several OC2 matches, and ending mid-turn.
+    for (uint64_t cycle : {5'000ull, 70'001ull, 200'003ull, 1'000'000ull}) {
+        t.runTo(cycle);
+        t.expectSame();
+        EXPECT_TRUE(t.spun->resting()) << "at cycle " << cycle;
+    }
+    EXPECT_TRUE(t.spun->timerDrivesPins());
+    EXPECT_NE(t.spun->peek(reg::TFLG2) & tmsk2::TOI, 0) << "the counter overflowed meanwhile";
+}
+
+TEST(SpinSkip, HostByteEndsTheLoopAtTheSameCycle) {
+    Twins t(kPollingProgram);
+    t.runTo(123'457);
+    t.spun->hostSend(0x5A);
+    t.stepped->hostSend(0x5A);
+    // Each stops right after the WAI that follows the loop.
+    t.spun->cpu().stopOnEvents = true;
+    t.spun->runUntil(2'000'000);
+    ASSERT_EQ(t.spun->cpu().lastEvent(), Cpu::Event::Wai);
+    ASSERT_TRUE(t.stepped->runUntilPc(kWai, 2'000'000));
+    t.stepped->cpu().step();
+    t.expectSame();
+    EXPECT_EQ(t.spun->peek(kReceived), 0x5A);
+}
+
+TEST(SpinSkip, TimerFlagPollEndsWhenTheFlagRises) {
+    Twins t(kOverflowPollProgram);
+    t.spun->cpu().stopOnEvents = true;
+    t.spun->runUntil(200'000);
+    ASSERT_EQ(t.spun->cpu().lastEvent(), Cpu::Event::Wai);
+    ASSERT_TRUE(t.stepped->runUntilPc(kWaiAfterOverflow, 200'000));
+    t.stepped->cpu().step();
+    t.expectSame();
+    EXPECT_GT(t.spun->cycleCount(), 65'536u);
+}
+
+TEST(SpinSkip, DelayCountIsRunNotPassedOver) {
+    Twins t(kDelayProgram);
+    t.runTo(20'000);
+    t.expectSame();
+    EXPECT_FALSE(t.spun->resting()) << "X still counts down";
+    // The count ends inside this run, which was busy when it started; the next run
+    // finds the loop on the BRA.
+    t.runTo(500'000);
+    t.expectSame();
+    EXPECT_EQ(t.spun->cpu().r.pc, 0x0046);
+    t.runTo(510'001);
+    t.expectSame();
+    EXPECT_TRUE(t.spun->resting());
+    EXPECT_FALSE(t.spun->timerDrivesPins());
+}
+
+} // namespace
+} // namespace hc11::test

@@ -1,0 +1,976 @@
+// The on-chip peripherals around the CPU, with their times in E cycles: the main timer,
+// interrupts and their priority, the COP watchdog, ports B to E and the A/D converter,
+// EEPROM programming through PPROG with BPROT, and the front panel's pins.
+#include "board_test_support.h"
+#include "sim/eeprom.h"
+#include "sim/opcode_table.h"
+#include "sim/panel_commands.h"
+
+#include <algorithm>
+#include <iterator>
+#include <tuple>
+
+namespace hc11::test {
+namespace {
+
+// The main timer on the board (M68HC11 RM section 10): the counter and its overflow,
+// the output compares and their port A pin actions, the input captures, the real-time
+// interrupt and the pulse accumulator. The CPU is parked in WAI with interrupts masked,
+// so that time moves exactly to each cycle the tests look at.
+constexpr uint8_t kTof = tmsk2::TOI;
+constexpr uint8_t kRtif = tmsk2::RTII;
+constexpr uint8_t kPaovf = tmsk2::PAOVI;
+constexpr uint8_t kPaif = tmsk2::PAII;
+
+void write16(Board& b, uint16_t address, uint16_t value) {
+    b.write(address, uint8_t(value >> 8));
+    b.write(uint16_t(address + 1), uint8_t(value));
+}
+
+TEST(MainTimer, OverflowComesEvery65536PrescaledTicksAndFlagsClearByWritingOne) {
+    auto b = makeBoard();
+    park(*b);
+    const uint64_t r0 = b->cycleCount();
+    b->write(reg::TMSK2, 0x01); // divide by 4, inside the 64-cycle window
+    constexpr uint64_t period = 65536 * 4;
+    for (uint64_t k = 1; k <= 2; ++k) {
+        b->runUntil(r0 + k * period - 1);
+        EXPECT_EQ(b->read16(reg::TCNT), 0xFFFF);
+        EXPECT_EQ(b->read(reg::TFLG2) & kTof, 0);
+        b->runUntil(r0 + k * period);
+        EXPECT_EQ(b->read16(reg::TCNT), 0);
+        EXPECT_EQ(b->read(reg::TFLG2) & kTof, kTof);
+        EXPECT_EQ(b->read(reg::TFLG2) & kRtif, kRtif) << "the RTI ticks on the same cycle";
+        b->write(reg::TFLG2, kRtif); // writing 0 leaves a flag alone
+        EXPECT_EQ(b->read(reg::TFLG2), kTof);
+        b->write(reg::TFLG2, kTof);
+        EXPECT_EQ(b->read(reg::TFLG2), 0);
+    }
+}
+
+TEST(MainTimer, RealTimeInterruptFlagFollowsTheRtrRate) {
+    // E / 2^13 divided by 1, 2, 4, 8 (RM 10.3): RTR = 10 gives one every 32768 E cycles.
+    auto b = makeBoard();
+    park(*b);
+    const uint64_t r0 = b->cycleCount();
+    b->write(reg::PACTL, 0x02);
+    b->runUntil(r0 + 32767);
+    EXPECT_EQ(b->read(reg::TFLG2) & kTof, 0);
+    b->runUntil(r0 + 32768);
+    EXPECT_EQ(b->read(reg::TFLG2) & kRtif, kRtif);
+    b->write(reg::TFLG2, kRtif);
+    b->runUntil(r0 + 2 * 32768 - 1);
+    EXPECT_EQ(b->read(reg::TFLG2) & kTof, 0);
+    b->runUntil(r0 + 2 * 32768);
+    EXPECT_EQ(b->read(reg::TFLG2) & kRtif, kRtif);
+}
+
+TEST(MainTimer, ComparesDrivePortAPinsAndSetTheirFlags) {
+    auto b = makeBoard();
+    park(*b);
+    const uint64_t r0 = b->cycleCount();
+    b->write(reg::DDRA, 0x80);  // the F1: PA7 an output, for OC1
+    b->write(reg::TCTL1, 0x30); // OM3:OL3 = 11: OC3 sets PA5
+    write16(*b, uint16_t(reg::TOC1 + 4), 100);
+    b->write(reg::OC1M, 0x88); // OC1 drives PA7 and PA3...
+    b->write(reg::OC1D, 0x80); // ...to 1 and 0
+    write16(*b, reg::TOC1, 200);
+    b->write(reg::PORTA, 0x28); // PA5 belongs to OC3: only PA3 follows the write
+    EXPECT_EQ(b->portAPins(), 0x08);
+
+    b->runUntil(r0 + 99);
+    EXPECT_EQ(b->portAPins(), 0x08);
+    EXPECT_EQ(b->read(reg::TFLG1), 0);
+    b->runUntil(r0 + 100);
+    EXPECT_EQ(b->portAPins(), 0x28);
+    EXPECT_EQ(b->read(reg::TFLG1), tflg1::ocBit(3));
+    b->runUntil(r0 + 200);
+    EXPECT_EQ(b->portAPins(), 0xA0);
+    EXPECT_EQ(b->read(reg::PORTA), 0xA0);
+    EXPECT_EQ(b->read(reg::TFLG1), tflg1::ocBit(1) | tflg1::ocBit(3));
+
+    // CFORC: OC4's toggle happens now, and sets no flag.
+    b->write(reg::TCTL1, 0x34);
+    b->write(reg::CFORC, tflg1::ocBit(4));
+    EXPECT_EQ(b->portAPins(), 0xB0);
+    EXPECT_EQ(b->read(reg::TFLG1), tflg1::ocBit(1) | tflg1::ocBit(3));
+}
+
+TEST(MainTimer, InputCapturesLatchTcntOnTheirSelectedEdge) {
+    auto b = makeBoard();
+    park(*b);
+    const uint64_t r0 = b->cycleCount();
+    b->write(reg::TCTL2, 0x18); // IC1 on rising edges, IC2 on falling ones, IC3 off
+    b->runUntil(r0 + 1234);
+    b->setPortAInput(2, true); // PA2 = IC1
+    EXPECT_EQ(b->read16(reg::TIC1), 1234);
+    EXPECT_EQ(b->read(reg::TFLG1), tflg1::icBit(1));
+
+    b->runUntil(r0 + 2000);
+    b->setPortAInput(1, true); // PA1 = IC2: a rising edge, not selected
+    EXPECT_EQ(b->read(reg::TFLG1), tflg1::icBit(1));
+    b->runUntil(r0 + 2500);
+    b->setPortAInput(1, false);
+    EXPECT_EQ(b->read16(uint16_t(reg::TIC1 + 2)), 2500);
+    EXPECT_EQ(b->read16(reg::TIC1), 1234) << "IC1 keeps its capture";
+    EXPECT_EQ(b->read(reg::TFLG1), tflg1::icBit(1) | tflg1::icBit(2));
+
+    b->setPortAInput(0, true); // PA0 = IC3, disabled: the pin reads, nothing latches
+    EXPECT_EQ(b->read(reg::TFLG1), tflg1::icBit(1) | tflg1::icBit(2));
+    EXPECT_EQ(b->read(reg::PORTA) & 0x07, 0x05);
+    park(*b);
+    EXPECT_EQ(b->read(reg::PORTA) & 0x07, 0x05) << "a reset leaves the driven pins alone";
+    EXPECT_EQ(b->read(reg::TFLG1), 0);
+}
+
+TEST(MainTimer, PulseAccumulatorCountsEventsOrGatedTime) {
+    auto b = makeBoard();
+    park(*b);
+    const uint64_t r0 = b->cycleCount();
+    // Event counting on rising edges of PA7: $FE + 2 rolls over.
+    b->write(reg::PACTL, pactl::PAEN | pactl::PEDGE);
+    b->write(reg::PACNT, 0xFE);
+    for (int i = 0; i < 2; ++i) {
+        b->setPortAInput(7, true);
+        b->setPortAInput(7, false); // falling edges do not count
+    }
+    EXPECT_EQ(b->read(reg::PACNT), 0x00);
+    EXPECT_EQ(b->read(reg::TFLG2), kPaovf | kPaif);
+    b->write(reg::TFLG2, kPaovf | kPaif);
+
+    // Gated: E/64 counts while PA7 is high; the falling edge ends the gate and sets PAIF.
+    b->write(reg::PACTL, pactl::PAEN | pactl::PAMOD);
+    b->runUntil(r0 + 64 * 100);
+    b->setPortAInput(7, true);
+    b->runUntil(r0 + 64 * 110);
+    EXPECT_EQ(b->read(reg::PACNT), 10);
+    EXPECT_EQ(b->read(reg::TFLG2), 0);
+    b->setPortAInput(7, false);
+    EXPECT_EQ(b->read(reg::TFLG2), kPaif);
+    b->runUntil(r0 + 64 * 200);
+    EXPECT_EQ(b->read(reg::PACNT), 10) << "gate closed";
+
+    // Overflow at the exact tick: $F0 + 16 ticks.
+    b->write(reg::PACNT, 0xF0);
+    b->setPortAInput(7, true);
+    b->runUntil(r0 + 64 * 216 - 1);
+    EXPECT_EQ(b->read(reg::TFLG2) & kPaovf, 0);
+    b->runUntil(r0 + 64 * 216);
+    EXPECT_EQ(b->read(reg::TFLG2) & kPaovf, kPaovf);
+    EXPECT_EQ(b->read(reg::PACNT), 0);
+}
+
+TEST(MainTimer, Oc2InterruptTogglesPa6EveryNCycles) {
+    // The handler moves TOC2 on by 500 from the last compare, so PA6 toggles every
+    // 500 E cycles whatever the handler's own time.
+    auto b = makeBoard();
+    loadCode(*b, 0x0100,
+             {
+                 0x86, 0x40,       // LDAA #$40
+                 0xB7, 0x10, 0x20, // STAA TCTL1   OM2:OL2 = 01, toggle PA6
+                 0xB7, 0x10, 0x22, // STAA TMSK1   OC2I
+                 0xCC, 0x03, 0xE8, // LDD  #1000
+                 0xFD, 0x10, 0x18, // STD  TOC2
+                 0x0E,             // CLI
+                 0x3E,             // WAI
+                 0x20, 0xFD,       // BRA  WAI
+             });
+    loadCode(*b, 0x0140,
+             {
+                 0xFC, 0x10, 0x18, // LDD  TOC2
+                 0xC3, 0x01, 0xF4, // ADDD #500
+                 0xFD, 0x10, 0x18, // STD  TOC2
+                 0x86, 0x40,       // LDAA #$40
+                 0xB7, 0x10, 0x23, // STAA TFLG1   clear OC2F
+                 0x3B,             // RTI
+             });
+    startProgram(*b, 0x0100, {{vec::Toc2, 0x0140}});
+    const uint64_t r0 = b->cycleCount();
+    for (uint64_t k = 0; k < 10; ++k) {
+        const uint64_t t = r0 + 1000 + 500 * k;
+        b->runUntil(t - 1);
+        ASSERT_EQ(b->cycleCount(), t - 1);
+        EXPECT_EQ(b->portAPins() >> 6 & 1, k & 1) << k;
+        b->runUntil(t);
+        EXPECT_EQ(b->portAPins() >> 6 & 1, (k + 1) & 1) << k;
+    }
+}
+
+// Interrupts on the board (M68HC11 RM section 5): the fixed priority order and HPRIO's
+// PSEL, the IRQ pin (level or edge by OPTION.IRQE), WAI woken by the real-time
+// interrupt and STOP woken by the IRQ pin, with their entry times in E cycles.
+constexpr uint16_t kMain = 0x0100;
+constexpr uint16_t kHandlerA = 0x0140;
+constexpr uint16_t kHandlerB = 0x0160;
+constexpr uint16_t kFlag = 0x0051;  // the main program waits for the test to set it
+constexpr uint16_t kCount = 0x0052; // the handlers count here
+
+// A handler that counts its calls: INC kCount; RTI.
+const std::vector<uint8_t> kCountingHandler = {0x7C, 0x00, 0x52, 0x3B};
+
+// Two compares match at the same cycle while I is set; CLI then lets them in. Each
+// handler appends its number to a list at $0070.
+std::vector<uint8_t> servedOrder(uint8_t hprio) {
+    auto b = makeBoard();
+    loadCode(*b, kMain,
+             {
+                 0xCE, 0x00,  0x70,       // LDX  #$0070
+                 0xDF, 0x60,              // STX  $60      list pointer
+                 0xCC, 0x08,  0x00,       // LDD  #$0800
+                 0xFD, 0x10,  0x18,       // STD  TOC2
+                 0xFD, 0x10,  0x1A,       // STD  TOC3
+                 0x86, 0x60,              // LDAA #$60
+                 0xB7, 0x10,  0x22,       // STAA TMSK1    OC2I | OC3I
+                 0x86, hprio,             // LDAA #hprio
+                 0xB7, 0x10,  0x3C,       // STAA HPRIO
+                 0xFC, 0x10,  0x0E,       // LDD  TCNT
+                 0x1A, 0x83,  0x09, 0x00, // CPD  #$0900
+                 0x25, 0xF7,              // BLO  back to LDD TCNT
+                 0x0E,                    // CLI
+                 0x20, 0xFE,              // BRA  *
+             });
+    for (const auto& [at, id, flag] : {std::tuple{kHandlerA, 2, 0x40}, std::tuple{kHandlerB, 3, 0x20}})
+        loadCode(*b, at,
+                 {
+                     0xDE, 0x60,          // LDX  $60
+                     0x86, uint8_t(id),   // LDAA #id
+                     0xA7, 0x00,          // STAA 0,X
+                     0x08,                // INX
+                     0xDF, 0x60,          // STX  $60
+                     0x86, uint8_t(flag), // LDAA #flag
+                     0xB7, 0x10, 0x23,    // STAA TFLG1
+                     0x3B,                // RTI
+                 });
+    startProgram(*b, kMain, {{vec::Toc2, kHandlerA}, {vec::Toc3, kHandlerB}});
+    runFor(*b, 0x0900 + 500);
+    EXPECT_EQ(b->peek(0x0061), 0x72) << "each handler ran once";
+    return {b->peek(0x0070), b->peek(0x0071)};
+}
+
+TEST(Interrupts, TwoPendingAreServedInPriorityOrderAndHprioPromotesOne) {
+    EXPECT_EQ(servedOrder(hprio::PSELReset), (std::vector<uint8_t>{2, 3})) << "TOC2 before TOC3";
+    EXPECT_EQ(servedOrder(0x0D), (std::vector<uint8_t>{3, 2})) << "PSEL = 1101 raises TOC3";
+
+    // PSEL is written only while I is set.
+    auto b = makeBoard();
+    park(*b);
+    b->cpu().r.ccr &= uint8_t(~ccr::I);
+    b->write(reg::HPRIO, 0x0D);
+    EXPECT_EQ(b->read(reg::HPRIO) & hprio::PSELMask, hprio::PSELReset);
+}
+
+// Waits with I set until the test sets kFlag, then clears I. `option` goes to OPTION
+// in the first cycles after reset, where IRQE is writable.
+std::unique_ptr<Board> irqBoard(uint8_t option) {
+    auto b = makeBoard();
+    loadCode(*b, kMain,
+             {
+                 0x86, option,     // LDAA #option
+                 0xB7, 0x10, 0x39, // STAA OPTION
+                 0x96, 0x51,       // LDAA kFlag
+                 0x27, 0xFC,       // BEQ  back
+                 0x0E,             // CLI
+                 0x20, 0xFE,       // BRA  *
+             });
+    loadCode(*b, kHandlerA, kCountingHandler);
+    startProgram(*b, kMain, {{vec::Irq, kHandlerA}});
+    return b;
+}
+
+void pulseIrq(Board& b) {
+    runFor(b, 200);
+    b.setIrqPinLow(true);
+    runFor(b, 100);
+    b.setIrqPinLow(false);
+    runFor(b, 1000);
+}
+
+TEST(Interrupts, IrqEdgeWhileIMaskedIsServedOnceAfterCli) {
+    auto b = irqBoard(option::IRQE | option::DLY);
+    pulseIrq(*b);
+    EXPECT_EQ(b->peek(kCount), 0) << "I is set";
+    b->poke(kFlag, 1);
+    runFor(*b, 1000);
+    EXPECT_EQ(b->peek(kCount), 1);
+    // A pin held low is one edge, served once.
+    b->setIrqPinLow(true);
+    runFor(*b, 1000);
+    EXPECT_EQ(b->peek(kCount), 2);
+}
+
+TEST(Interrupts, IrqLevelIsServedOnlyWhileThePinIsLow) {
+    auto b = irqBoard(option::DLY);
+    pulseIrq(*b);
+    b->poke(kFlag, 1);
+    runFor(*b, 1000);
+    EXPECT_EQ(b->peek(kCount), 0) << "the pulse ended before CLI";
+    b->setIrqPinLow(true);
+    runFor(*b, 300);
+    b->setIrqPinLow(false);
+    const uint8_t served = b->peek(kCount);
+    EXPECT_GT(served, 2) << "the handler runs again while the pin stays low";
+    runFor(*b, 1000);
+    EXPECT_EQ(b->peek(kCount), served);
+}
+
+TEST(Interrupts, WaiIsWokenByTheRealTimeInterrupt) {
+    auto b = makeBoard();
+    loadCode(*b, kMain,
+             {
+                 0x86, 0x40,       // LDAA #$40
+                 0xB7, 0x10, 0x24, // STAA TMSK2    RTII
+                 0x0E,             // CLI
+                 0x3E,             // WAI
+                 0x7C, 0x00, 0x53, // INC  $53
+                 0x20, 0xFA,       // BRA  WAI
+             });
+    loadCode(*b, kHandlerA,
+             {
+                 0x86, 0x40,       // LDAA #$40
+                 0xB7, 0x10, 0x25, // STAA TFLG2    clear RTIF
+                 0x3B,             // RTI
+             });
+    startProgram(*b, kMain, {{vec::Rti, kHandlerA}});
+    const uint64_t r0 = b->cycleCount();
+    const uint16_t sp0 = b->cpu().r.sp;
+    // The first RTI tick is E/2^13 after reset (RM 10.3); WAI stacked the frame, so
+    // only the vector fetch remains.
+    ASSERT_TRUE(b->runUntilPc(kHandlerA, 20'000));
+    EXPECT_EQ(b->cycleCount(), r0 + 8192 + timing::kWaiWakeCycles);
+    EXPECT_EQ(b->cpu().r.sp, sp0 - 9);
+    b->runUntil(r0 + 5 * 8192 + 100);
+    EXPECT_EQ(b->peek(0x0053), 5);
+}
+
+TEST(Interrupts, StopEndsOnlyOnTheIrqPinAfterTheOscillatorDelay) {
+    auto b = makeBoard();
+    loadCode(*b, kMain,
+             {
+                 0x86, 0x40,       // LDAA #$40
+                 0xB7, 0x10, 0x24, // STAA TMSK2    RTII
+                 0x86, 0x00,       // LDAA #0
+                 0x06,             // TAP          S, X, I clear
+                 0xCF,             // STOP
+                 0x7C, 0x00, 0x53, // INC  $53
+                 0x20, 0xFE,       // BRA  *
+             });
+    loadCode(*b, kHandlerA, kCountingHandler);
+    loadCode(*b, kHandlerB, {0x86, 0x40, 0xB7, 0x10, 0x25, 0x3B}); // clear RTIF; RTI
+    startProgram(*b, kMain, {{vec::Irq, kHandlerA}, {vec::Rti, kHandlerB}});
+    runFor(*b, 3 * 8192);
+    EXPECT_EQ(b->cpu().state(), Cpu::State::Stopped) << "the RTI does not end STOP";
+    const uint64_t t = b->cycleCount();
+    b->setIrqPinLow(true);
+    ASSERT_TRUE(b->runUntilPc(kHandlerA, 10'000));
+    // OPTION.DLY is set out of reset: the oscillator restart delay comes first.
+    EXPECT_EQ(b->cycleCount(), t + kStopRecoveryCycles + timing::kInterruptEntryCycles);
+    b->setIrqPinLow(false);
+    runFor(*b, 200);
+    EXPECT_EQ(b->peek(kCount), 1);
+    EXPECT_EQ(b->peek(0x0053), 1);
+}
+
+TEST(Interrupts, InBootstrapModeATimerInterruptLandsInItsRamPseudoVector) {
+    // A downloaded program: OC2 in 1000 cycles, handler reached through the boot ROM's
+    // vector $BFE6 -> JMP slot $00DC (AN1060 bootstrap memory map).
+    std::vector<uint8_t> image(0xE0, 0x01); // NOPs
+    const std::vector<uint8_t> main = {
+        0xFC, 0x10, 0x0E, // LDD  TCNT
+        0xC3, 0x03, 0xE8, // ADDD #1000
+        0xFD, 0x10, 0x18, // STD  TOC2
+        0x86, 0x40,       // LDAA #$40
+        0xB7, 0x10, 0x22, // STAA TMSK1   OC2I
+        0x0E,             // CLI
+        0x20, 0xFE,       // BRA  *
+    };
+    const std::vector<uint8_t> handler = {0x7C, 0x00, 0x50, 0x20, 0xFE}; // INC $50; BRA *
+    std::copy(main.begin(), main.end(), image.begin());
+    std::copy(handler.begin(), handler.end(), image.begin() + 0x40);
+    image[0x50] = 0;
+    const uint8_t slot[] = {0x7E, 0x00, 0x40}; // JMP $0040
+    std::copy(std::begin(slot), std::end(slot), image.begin() + 0xDC);
+
+    auto b = makeBoard("68HC11F1", 8);
+    b->setHostBaud(b->bootFastBaud());
+    b->resetBootstrap();
+    ASSERT_TRUE(b->runUntilHostData(b->cycleCount() + 100'000));
+    b->hostReadAll();
+    b->hostSend(0xFF);
+    for (uint8_t c : image)
+        b->hostSend(c);
+    for (int i = 0; i < 1000 && b->phase() != Board::Phase::Running; ++i)
+        runFor(*b, 1000);
+    ASSERT_EQ(b->phase(), Board::Phase::Running);
+    runFor(*b, 2000);
+    EXPECT_EQ(b->peek(0x0050), 1);
+    EXPECT_EQ(b->cpu().r.pc, 0x0043);
+}
+
+// The COP watchdog (M68HC11 RM 5.x): a program that stops writing $55/$AA to COPRST
+// is reset through the COP vector after 2^15 E cycles times the CR1:CR0 rate; one that
+// keeps feeding it runs on.
+constexpr uint16_t kCounter = 0x0080; // the COP handler counts its entries here
+constexpr uint16_t kHandler = 0x0040; // INC $0080; BRA *
+constexpr uint16_t kProgram = 0x0010;
+
+std::unique_ptr<Board> copBoard(const std::vector<uint8_t>& program, bool copOn = true) {
+    auto b = makeBoard("68HC11F1");
+    if (copOn) b->programConfig(uint8_t(b->config() & ~config::NOCOP));
+    loadCode(*b, kHandler, {0x7C, 0x00, 0x80, 0x20, 0xFE});
+    loadCode(*b, kProgram, program);
+    startProgram(*b, kProgram, {{vec::Cop, kHandler}});
+    return b;
+}
+
+// Writes `value` to COPRST: LDAA #value; STAA $103A.
+std::vector<uint8_t> storeCoprst(uint8_t value) {
+    return {0x86, value, 0xB7, 0x10, 0x3A};
+}
+
+std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> all;
+    for (const auto& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+TEST(Cop, ResetsAProgramThatStopsFeedingItThroughTheCopVector) {
+    // Feed once, then hang.
+    auto b = copBoard(concat({storeCoprst(kCopArm), storeCoprst(kCopClear), {0x20, 0xFE}}));
+    ASSERT_TRUE(b->copEnabled());
+    const uint64_t r0 = b->cycleCount();
+    b->runUntil(r0 + 8 + kCopBaseCycles - 3); // the $AA lands 8 cycles in
+    EXPECT_EQ(b->copResets(), 0u);
+    b->runUntil(r0 + 8 + kCopBaseCycles + 20);
+    EXPECT_EQ(b->copResets(), 1u);
+    EXPECT_EQ(b->peek(kCounter), 1);
+    // The handler hangs too: the watchdog keeps firing, one period after each reset.
+    runFor(*b, 3 * kCopBaseCycles);
+    EXPECT_EQ(b->copResets(), 4u);
+    EXPECT_EQ(b->peek(kCounter), 4);
+}
+
+TEST(Cop, FeedingKeepsItQuietAndTheRateAndNocopAreHonoured) {
+    // A loop that feeds the watchdog forever.
+    const auto feeder = concat({storeCoprst(kCopArm), storeCoprst(kCopClear), {0x20, 0xF4}});
+    auto fed = copBoard(feeder);
+    runFor(*fed, 10 * kCopBaseCycles);
+    EXPECT_EQ(fed->copResets(), 0u);
+
+    // $AA without $55 first does not clear it.
+    auto onlyAa = copBoard(concat({storeCoprst(kCopClear), {0x20, 0xF9}}));
+    runFor(*onlyAa, kCopBaseCycles + 20);
+    EXPECT_EQ(onlyAa->copResets(), 1u);
+
+    // CR1:CR0 = 01 (time-protected, written at once): four times the period.
+    auto slow = copBoard(concat({{0x86, 0x01, 0xB7, 0x10, 0x39}, {0x20, 0xFE}}));
+    const uint64_t r0 = slow->cycleCount();
+    slow->runUntil(r0 + 4 * kCopBaseCycles - 3);
+    EXPECT_EQ(slow->copResets(), 0u);
+    slow->runUntil(r0 + 4 * kCopBaseCycles + 20);
+    EXPECT_EQ(slow->copResets(), 1u);
+
+    // The chip's factory CONFIG has NOCOP set: the hung program runs on.
+    auto off = copBoard({0x20, 0xFE}, false);
+    EXPECT_FALSE(off->copEnabled());
+    runFor(*off, 100 * kCopBaseCycles);
+    EXPECT_EQ(off->copResets(), 0u);
+}
+
+// The clock monitor: with OPTION.CME set, STOP stops the clocks and the monitor resets
+// the part through its own vector; without it, STOP waits for IRQ, XIRQ or reset.
+TEST(ClockMonitor, StopWithCmeResetsThroughTheClockMonitorVector) {
+    for (const bool cme : {true, false}) {
+        SCOPED_TRACE(cme);
+        auto b = makeBoard("68HC11F1");
+        loadCode(*b, kHandler, {0x7C, 0x00, 0x80, 0x20, 0xFE});
+        // LDAA #OPTION value; STAA OPTION; CLRA; TAP (S cleared so STOP is obeyed); STOP.
+        loadCode(*b, kProgram, {0x86, uint8_t(cme ? option::CME : 0), 0xB7, 0x10, 0x39, 0x4F, 0x06, 0xCF});
+        startProgram(*b, kProgram, {{vec::ClockMonitor, kHandler}});
+        runFor(*b, 1000);
+        EXPECT_EQ(b->clockMonitorResets(), cme ? 1u : 0u);
+        EXPECT_EQ(b->peek(kCounter), cme ? 1 : 0);
+        EXPECT_EQ(b->cpu().state(), cme ? Cpu::State::Running : Cpu::State::Stopped);
+        // The reset put OPTION back: CME is off, so the monitor fires only once.
+        if (cme) {
+            EXPECT_EQ(b->read(reg::OPTION) & option::CME, 0);
+        }
+    }
+}
+
+// Ports B to E and the A/D converter on the board (M68HC11 RM sections 7 and 12). The
+// CPU is parked in WAI, so time moves exactly to the cycles the tests look at.
+TEST(Ports, ReadingGivesInputPinsAndOutputLatchesByDirection) {
+    struct Case {
+        std::string_view chip;
+        uint16_t portC;
+    };
+    for (const Case c : {Case{"68HC11E1", reg::PORTC}, Case{"68HC11F1", reg::PORTC_F1}}) {
+        SCOPED_TRACE(c.chip);
+        auto b = makeBoard(c.chip);
+        park(*b);
+        for (int pin = 0; pin < 8; ++pin)
+            b->setPortInput(Port::C, pin, (0x3C >> pin) & 1);
+        b->write(c.portC, 0xA5);
+        EXPECT_EQ(b->read(c.portC), 0x3C) << "every pin an input after reset";
+        b->write(reg::DDRC, 0xF0);
+        EXPECT_EQ(b->read(c.portC), 0xAC) << "high nibble drives the latch, low nibble reads the pins";
+        EXPECT_EQ(b->portPins(Port::C), 0xAC);
+        b->setPortInput(Port::C, 7, false); // an output pin ignores the outside level
+        b->setPortInput(Port::C, 0, true);
+        EXPECT_EQ(b->read(c.portC), 0xAD);
+
+        // Port D: six pins with their own DDR; port B output only; port E input only.
+        b->setPortInput(Port::D, 2, true);
+        b->write(reg::PORTD, 0xFF);
+        b->write(reg::DDRD, 0x38);
+        EXPECT_EQ(b->read(reg::PORTD), 0x3C);
+        b->write(reg::PORTB, 0x5A);
+        EXPECT_EQ(b->read(reg::PORTB), 0x5A);
+        b->setPortInput(Port::E, 6, true);
+        b->write(reg::PORTE, 0x01);
+        EXPECT_EQ(b->read(reg::PORTE), 0x40);
+
+        b->resetSingleChip(kParkAddress); // reset makes the pins inputs again
+        EXPECT_EQ(b->read(reg::DDRC), 0);
+        EXPECT_EQ(b->read(c.portC), 0x3D);
+    }
+    // PIOC on the E1: plain I/O after reset, STAF read only; on the F1 $1002 is port G.
+    auto e1 = makeBoard("68HC11E1");
+    park(*e1);
+    EXPECT_EQ(e1->read(reg::PIOC), 0x03);
+    e1->write(reg::PIOC, 0xFF);
+    EXPECT_EQ(e1->read(reg::PIOC), 0x7F);
+    // On the F1 $1003 is not port C.
+    auto f1 = makeBoard("68HC11F1");
+    park(*f1);
+    f1->setPortInput(Port::C, 0, true);
+    f1->write(reg::PORTC, 0x80);
+    EXPECT_EQ(f1->read(reg::PORTC), 0x80);
+}
+
+// Port A's directions per chip: fixed PA3-PA6 outputs on the A series, PA3 by DDRA3 on
+// the E series, every pin by DDRA on the F1; a compare's pin action drives its pin
+// whatever the direction bit says.
+TEST(Ports, PortADirectionsFollowEachChip) {
+    auto a1 = makeBoard("68HC11A1");
+    park(*a1);
+    a1->setPortAInput(3, true);
+    a1->write(reg::PORTA, 0x70);
+    EXPECT_EQ(a1->portAPins(), 0x70) << "PA3 is an output: the outside level is ignored";
+
+    auto e1 = makeBoard("68HC11E1");
+    park(*e1);
+    e1->setPortAInput(3, true);
+    e1->write(reg::PORTA, 0x00);
+    EXPECT_EQ(e1->portAPins(), 0x08) << "PA3 an input after reset";
+    e1->write(reg::PACTL, pactl::DDRA3);
+    EXPECT_EQ(e1->portAPins(), 0x00) << "PA3 an output driving its latch";
+    e1->write(reg::PACTL, 0);
+    e1->write(reg::TCTL1, 0x03); // OC5 sets PA3: it owns the pin
+    e1->write(reg::CFORC, 0x08);
+    e1->setPortAInput(3, false);
+    EXPECT_EQ(e1->portAOutputs() & 0x08, 0x08);
+    EXPECT_EQ(e1->portAPins() & 0x08, 0x08);
+
+    auto f1 = makeBoard("68HC11F1");
+    park(*f1);
+    f1->setPortAInput(0, true);
+    f1->setPortAInput(5, true);
+    f1->write(reg::PORTA, 0x42);
+    EXPECT_EQ(f1->read(reg::PORTA), 0x21) << "every pin an input after reset";
+    f1->write(reg::DDRA, 0x0F);
+    EXPECT_EQ(f1->read(reg::DDRA), 0x0F);
+    EXPECT_EQ(f1->read(reg::PORTA), 0x22) << "PA0-PA3 drive the latch, PA4-PA7 read the pins";
+}
+
+// A/D inputs and port E are the same pins: a voltage reads as a logic level beyond
+// VIH/VIL, and a switch on a pin drives its input to VRH or VRL.
+TEST(Ports, PortEReadsTheVoltageOnItsPins) {
+    auto b = makeBoard("68HC11E1");
+    park(*b);
+    b->setAnalogInput(2, 4.0);
+    b->setAnalogInput(5, 0.5);
+    EXPECT_EQ(b->read(reg::PORTE), 0x04);
+    b->setAnalogInput(2, 2.0); // between VIL and VIH: the level stays
+    EXPECT_EQ(b->read(reg::PORTE), 0x04);
+    b->setAnalogInput(2, 0.9);
+    EXPECT_EQ(b->read(reg::PORTE), 0x00);
+    b->setPortInput(Port::E, 1, true);
+    b->write(reg::OPTION, option::ADPU);
+    b->write(reg::ADCTL, 0x01);
+    runFor(*b, 128);
+    EXPECT_EQ(b->read(reg::ADR1), 0xFF);
+}
+
+// A board with the converter powered, ready to start a conversion.
+std::unique_ptr<Board> adcBoard() {
+    auto b = makeBoard("68HC11E1");
+    park(*b);
+    b->write(reg::OPTION, option::ADPU);
+    return b;
+}
+
+TEST(AdConverter, SingleChannelFillsTheFourResultsAtThirtyTwoCyclesEach) {
+    auto b = adcBoard();
+    b->setAnalogInput(3, 2.0); // 255 * 2 / 5 = 102
+    b->setAnalogInput(2, 4.0);
+    const uint64_t c0 = b->cycleCount();
+    b->write(reg::ADCTL, 0x03);
+    b->runUntil(c0 + 31);
+    EXPECT_EQ(b->read(reg::ADR1), 0);
+    b->runUntil(c0 + 32);
+    EXPECT_EQ(b->read(reg::ADR1), 102);
+    EXPECT_EQ(b->read(reg::ADR2), 0);
+    b->runUntil(c0 + 127);
+    EXPECT_EQ(b->read(reg::ADCTL), 0x03) << "CCF comes with the fourth result";
+    EXPECT_EQ(b->read(reg::ADR4), 0);
+    b->runUntil(c0 + 128);
+    EXPECT_EQ(b->read(reg::ADCTL), adctl::CCF | 0x03);
+    for (uint16_t a = reg::ADR1; a <= reg::ADR4; ++a)
+        EXPECT_EQ(b->read(a), 102);
+
+    // Not scanning: a later change on the pin leaves the results alone; a new ADCTL
+    // write clears CCF and starts over.
+    b->setAnalogInput(3, 5.0);
+    runFor(*b, 1000);
+    EXPECT_EQ(b->read(reg::ADR1), 102);
+    b->write(reg::ADCTL, 0x03);
+    EXPECT_EQ(b->read(reg::ADCTL) & adctl::CCF, 0);
+    runFor(*b, 128);
+    EXPECT_EQ(b->read(reg::ADR4), 0xFF);
+}
+
+TEST(AdConverter, MultipleChannelScanAndPowerDown) {
+    auto b = adcBoard();
+    const double volts[] = {0.0, 1.0, 3.3, 5.0}; // 0, 51, round(168.3), 255
+    for (int i = 0; i < 4; ++i)
+        b->setAnalogInput(4 + i, volts[i]);
+    b->write(reg::ADCTL, adctl::SCAN | adctl::MULT | 0x05); // group PE4-PE7, CB:CA ignored
+    runFor(*b, 128);
+    EXPECT_EQ(b->read(reg::ADR1), 0);
+    EXPECT_EQ(b->read(reg::ADR2), 51);
+    EXPECT_EQ(b->read(reg::ADR3), 168);
+    EXPECT_EQ(b->read(reg::ADR4), 255);
+    // Scanning: the next conversion of PE4 picks up its new level.
+    b->setAnalogInput(4, 2.5);
+    runFor(*b, 32);
+    EXPECT_EQ(b->read(reg::ADR1), 128);
+    EXPECT_EQ(b->read(reg::ADCTL) & adctl::CCF, adctl::CCF);
+
+    // The internal references: VRH, VRL and VRH/2 on channels 12-14.
+    b->write(reg::ADCTL, adctl::MULT | 0x0C);
+    runFor(*b, 128);
+    EXPECT_EQ(b->read(reg::ADR1), 0xFF);
+    EXPECT_EQ(b->read(reg::ADR2), 0x00);
+    EXPECT_EQ(b->read(reg::ADR3), 128);
+
+    // ADPU clear: no conversion happens and CCF never sets.
+    b->write(reg::OPTION, 0);
+    b->write(reg::ADCTL, 0x04);
+    runFor(*b, 1000);
+    EXPECT_EQ(b->read(reg::ADCTL) & adctl::CCF, 0);
+    EXPECT_EQ(b->read(reg::ADR1), 0xFF);
+}
+
+// EEPROM programming and erasing through PPROG (A8TD section 3, "EEPROM programming"),
+// driven through the bus with the CPU parked: AND programming, byte, row and bulk
+// erase, the minimum programming time, the latch's effect on reads, writes outside the
+// sequence, and BPROT block protection with its time-protected write window. Programming
+// and byte erase through the Talker, with the delay count it is given, are proven by
+// the Talker's own tests.
+uint64_t msCycles(const Board& b, double ms) {
+    return uint64_t(b.eClockHz() * ms / 1000.0 + 0.5);
+}
+
+// PPROG ← bits|EELAT; cell ← data; PPROG ← bits|EELAT|EEPGM; wait; PPROG ← 0.
+void operation(Board& b, uint16_t address, uint8_t bits, uint8_t data = 0xFF, double ms = 10) {
+    b.write(reg::PPROG, bits | pprog::EELAT);
+    b.write(address, data);
+    b.write(reg::PPROG, bits | pprog::EELAT | pprog::EEPGM);
+    runFor(b, msCycles(b, ms));
+    b.write(reg::PPROG, 0);
+}
+void program(Board& b, uint16_t address, uint8_t data) {
+    operation(b, address, 0, data);
+}
+constexpr uint8_t kByteErase = pprog::BYTE | pprog::ERASE;
+constexpr uint8_t kRowErase = pprog::ROW | pprog::ERASE;
+constexpr uint8_t kBulkErase = pprog::ERASE;
+
+// A parked board of `chip` with BPROT cleared (inside the 64-cycle window after reset).
+std::unique_ptr<Board> unprotectedBoard(std::string_view chip, unsigned crystalMHz = 8) {
+    auto b = makeBoard(chip, crystalMHz);
+    park(*b);
+    b->write(reg::BPROT, 0x00);
+    return b;
+}
+
+Eeprom::Operation lastOperation(const Board& b) {
+    return b.eeprom().lastOutcome().operation;
+}
+
+TEST(Eeprom, ProgramAndEraseOnEveryChip) {
+    for (const auto& chip : builtInChips()) {
+        SCOPED_TRACE(chip.name);
+        auto b = unprotectedBoard(chip.name);
+        const uint16_t s = chip.eepromStart;
+        const uint16_t last = uint16_t(chip.eepromEnd());
+        EXPECT_EQ(b->read(s + 5), 0xFF) << "erased at power-on";
+        for (auto [data, now] : {std::pair{0x55, 0x55}, {0x50, 0x50}, {0xAF, 0x00}}) {
+            program(*b, s + 5, uint8_t(data)); // programming only clears bits
+            EXPECT_EQ(b->read(s + 5), now);
+        }
+        EXPECT_EQ(lastOperation(*b), Eeprom::Operation::Program);
+        EXPECT_EQ(b->eeprom().lastOutcome().result, Eeprom::Result::Done);
+        EXPECT_EQ(b->read(s + 6), 0xFF);
+
+        for (uint16_t off = 0x0F; off <= 0x22; ++off)
+            program(*b, s + off, uint8_t(off));
+        operation(*b, s + 0x15, kRowErase);               // the 16-byte row $x10-$x1F
+        operation(*b, s + 0x21, kByteErase | pprog::ROW); // BYTE overrides ROW
+        for (uint16_t off = 0x0F; off <= 0x22; ++off) {
+            const bool erased = (off >= 0x10 && off <= 0x1F) || off == 0x21;
+            EXPECT_EQ(b->read(s + off), erased ? 0xFF : off) << off;
+        }
+
+        program(*b, last, 0x00);
+        operation(*b, s + 0x33, kBulkErase);
+        for (uint32_t a = s; a <= last; ++a)
+            ASSERT_EQ(b->read(uint16_t(a)), 0xFF) << a;
+    }
+}
+
+// EELAT = 1 disconnects the array from reads: the model returns $FF and counts the read.
+TEST(Eeprom, ArrayReadsFfWhileLatched) {
+    auto b = unprotectedBoard("68HC11F1");
+    program(*b, 0xFE00, 0x00);
+    const uint64_t before = b->eeprom().latchedReads();
+    b->write(reg::PPROG, pprog::EELAT);
+    EXPECT_EQ(b->read(0xFE00), 0xFF);
+    EXPECT_EQ(b->peek(0xFE00), 0x00) << "the cell itself is unchanged";
+    EXPECT_EQ(b->eeprom().latchedReads(), before + 1);
+    b->write(reg::PPROG, 0);
+    EXPECT_EQ(b->read(0xFE00), 0x00);
+}
+
+TEST(Eeprom, WritesOutsideTheSequenceDoNothing) {
+    auto b = unprotectedBoard("68HC11E1");
+    b->write(0xB607, 0x00); // a plain store, counted as ignored
+    EXPECT_EQ(b->eeprom().ignoredWrites(), 1u);
+    // A write during the pulse does not change what is latched.
+    b->write(reg::PPROG, pprog::EELAT);
+    b->write(0xB607, 0xF0);
+    b->write(reg::PPROG, pprog::EELAT | pprog::EEPGM);
+    b->write(0xB608, 0x00);
+    runFor(*b, msCycles(*b, 10));
+    b->write(reg::PPROG, 0);
+    EXPECT_EQ(b->read(0xB607), 0xF0);
+    EXPECT_EQ(b->read(0xB608), 0xFF);
+    // EELAT and EEPGM in one write set EELAT only: no pulse.
+    b->write(reg::PPROG, pprog::EELAT | pprog::EEPGM);
+    EXPECT_EQ(b->read(reg::PPROG), pprog::EELAT);
+    b->write(0xB603, 0x00);
+    runFor(*b, msCycles(*b, 12));
+    b->write(reg::PPROG, 0);
+    EXPECT_EQ(b->read(0xB603), 0xFF);
+    // A pulse with nothing latched since EELAT was set programs nothing.
+    b->write(reg::PPROG, pprog::EELAT);
+    b->write(reg::PPROG, pprog::EELAT | pprog::EEPGM);
+    runFor(*b, msCycles(*b, 10));
+    b->write(reg::PPROG, 0);
+    EXPECT_EQ(b->eeprom().lastOutcome().result, Eeprom::Result::NothingLatched);
+}
+
+// The model asks for at least 9 ms of E cycles, whatever the crystal.
+TEST(Eeprom, ShortPulsesLeaveTheCellUnchanged) {
+    struct Row {
+        unsigned crystalMHz;
+        double ms;
+        bool done;
+    };
+    for (Row row : {Row{8, 8.9, false}, Row{8, 9, true}, Row{16, 8.9, false}, Row{16, 9, true}}) {
+        SCOPED_TRACE(::testing::Message() << row.ms << " ms at " << row.crystalMHz << " MHz");
+        auto b = unprotectedBoard("68HC11E1", row.crystalMHz);
+        const auto result = row.done ? Eeprom::Result::Done : Eeprom::Result::TooShort;
+        operation(*b, 0xB600, 0, 0x3C, row.ms);
+        EXPECT_EQ(b->read(0xB600), row.done ? 0x3C : 0xFF);
+        EXPECT_EQ(b->eeprom().lastOutcome().result, result);
+        operation(*b, 0xB600, kByteErase, 0xFF, row.ms);
+        EXPECT_EQ(b->eeprom().lastOutcome().result, result);
+    }
+}
+
+// BPRTn guards exactly its block: the E-series blocks $B600-$B61F, $B620-$B65F,
+// $B660-$B6DF, $B6E0-$B7FF, and each chip's own table in the same way.
+TEST(Bprot, OneBitGuardsExactlyItsBlock) {
+    for (const auto& chip : builtInChips()) {
+        if (!chip.hasBprot) continue;
+        for (unsigned block = 0; block < 4; ++block) {
+            SCOPED_TRACE(::testing::Message() << chip.name << " BPRT" << block);
+            const uint16_t first = uint16_t(chip.eepromStart + chip.protectBlocks[block].firstOffset);
+            const uint16_t last = uint16_t(chip.eepromStart + chip.protectBlocks[block].lastOffset);
+            auto b = unprotectedBoard(chip.name);
+            b->resetBootstrap(); // special mode: BPROT writable at any time
+            b->write(reg::BPROT, uint8_t(1u << block));
+            for (uint16_t a : {first, last}) {
+                program(*b, a, 0x00);
+                EXPECT_EQ(b->peek(a), 0xFF) << std::hex << a;
+                EXPECT_EQ(b->eeprom().lastOutcome().result, Eeprom::Result::Protected);
+            }
+            for (uint32_t a : {uint32_t(first) - 1, uint32_t(last) + 1}) {
+                if (a < chip.eepromStart || a > chip.eepromEnd()) continue;
+                program(*b, uint16_t(a), 0x00);
+                EXPECT_EQ(b->peek(uint16_t(a)), 0x00) << std::hex << a;
+            }
+        }
+    }
+}
+
+TEST(Bprot, EraseKeepsProtectedBlocks) {
+    auto b = unprotectedBoard("68HC11E1");
+    program(*b, 0xB600, 0x00);
+    program(*b, 0xB625, 0x00);
+    program(*b, 0xB700, 0x00);
+    b->resetBootstrap();
+    b->write(reg::BPROT, 0x02); // block 1: $B620-$B65F
+    operation(*b, 0xB620, kRowErase);
+    EXPECT_EQ(b->peek(0xB625), 0x00);
+    EXPECT_EQ(b->eeprom().lastOutcome().result, Eeprom::Result::Protected);
+    b->write(reg::BPROT, 0x01); // block 0: $B600-$B61F
+    operation(*b, 0xB700, kBulkErase);
+    EXPECT_EQ(b->peek(0xB600), 0x00);
+    EXPECT_EQ(b->peek(0xB625), 0xFF);
+    EXPECT_EQ(b->peek(0xB700), 0xFF);
+    EXPECT_EQ(b->eeprom().lastOutcome().result, Eeprom::Result::PartlyProtected);
+    b->write(reg::BPROT, 0x0F);
+    operation(*b, 0xB700, kBulkErase);
+    EXPECT_EQ(b->eeprom().lastOutcome().result, Eeprom::Result::Protected);
+}
+
+// Clearable only in the first 64 E cycles in normal modes, at any time in special
+// modes; bits can always be set. The A1 has no BPROT: nothing guards its array.
+TEST(Bprot, TimeProtectedWriteWindow) {
+    for (const auto& chip : builtInChips()) {
+        SCOPED_TRACE(chip.name);
+        auto b = makeBoard(chip.name);
+        park(*b);
+        if (!chip.hasBprot) {
+            b->write(reg::BPROT, 0x00);
+            EXPECT_EQ(b->read(reg::BPROT), 0xFF);
+            program(*b, chip.eepromStart, 0x42);
+            EXPECT_EQ(b->read(chip.eepromStart), 0x42);
+            continue;
+        }
+        EXPECT_EQ(b->read(reg::BPROT), 0x1F);
+        runFor(*b, 63);
+        b->write(reg::BPROT, 0x10);
+        EXPECT_EQ(b->read(reg::BPROT), 0x10) << "cleared at cycle 63";
+        runFor(*b, 1);
+        b->write(reg::BPROT, 0x00);
+        EXPECT_EQ(b->read(reg::BPROT), 0x10) << "locked from cycle 64";
+        b->write(reg::BPROT, 0x03);
+        EXPECT_EQ(b->read(reg::BPROT), 0x13) << "bits can still be set";
+        program(*b, chip.eepromStart, 0x00);
+        EXPECT_EQ(b->eeprom().lastOutcome().result, Eeprom::Result::Protected);
+        b->resetBootstrap();
+        runFor(*b, 1'000'000);
+        b->write(reg::BPROT, 0x00);
+        EXPECT_EQ(b->read(reg::BPROT), 0x00) << "special mode";
+    }
+}
+
+// The front panel's text commands against a running board (F1, code in RAM, vectors in
+// its EEPROM): each command reaches the right pin, and a bad line changes nothing.
+constexpr uint16_t kPanelMain = 0x0040;
+constexpr uint16_t kIrqHandler = 0x0060;
+constexpr uint16_t kXirqHandler = 0x0070;
+constexpr uint16_t kIrqCount = 0x0050;
+constexpr uint16_t kXirqCount = 0x0051;
+
+// Clears X and I, then spins; each handler counts its entries.
+std::unique_ptr<Board> panelBoard() {
+    auto b = makeBoard("68HC11F1");
+    loadCode(*b, kPanelMain, {0x86, 0x00, 0x06, 0x20, 0xFE});            // LDAA #0; TAP; BRA *
+    loadCode(*b, kIrqHandler, {0x7C, 0x00, uint8_t(kIrqCount), 0x3B});   // INC; RTI
+    loadCode(*b, kXirqHandler, {0x7C, 0x00, uint8_t(kXirqCount), 0x3B}); // INC; RTI
+    startProgram(*b, kPanelMain, {{vec::Irq, kIrqHandler}, {vec::Xirq, kXirqHandler}});
+    b->write(reg::OPTION, option::ADPU);
+    runFor(*b, 100);
+    return b;
+}
+
+TEST(PanelCommands, EachCommandDrivesItsPinAndBadLinesChangeNothing) {
+    auto b = panelBoard();
+    auto run = [&](std::string_view line) { return runPanelCommand(line, *b); };
+
+    // IRQ and XIRQ: 1 holds the pin low, the handler runs until 0 releases it.
+    EXPECT_EQ(run("irq 1"), "ok");
+    runFor(*b, 300);
+    EXPECT_EQ(run("irq 0"), "ok");
+    const uint8_t irqs = b->peek(kIrqCount);
+    EXPECT_GT(irqs, 0);
+    EXPECT_EQ(b->peek(kXirqCount), 0);
+    EXPECT_EQ(run("xirq 1"), "ok");
+    runFor(*b, 300);
+    EXPECT_EQ(run("xirq 0"), "ok");
+    runFor(*b, 300);
+    EXPECT_GT(b->peek(kXirqCount), 0);
+    EXPECT_EQ(b->peek(kIrqCount), irqs);
+
+    // Input pins, read back through the board and through "port".
+    const uint8_t portA = b->portAPins();
+    EXPECT_EQ(run("pin A 7 1"), "ok");
+    EXPECT_EQ(b->portAPins(), portA | 0x80);
+    EXPECT_EQ(run("pin C 5 1"), "ok");
+    EXPECT_EQ(run("pin d 4 1"), "ok");
+    EXPECT_EQ(run("pin E 0 1"), "ok");
+    EXPECT_EQ(b->portPins(Port::C), 0x20);
+    EXPECT_EQ(b->portPins(Port::D), 0x10);
+    EXPECT_EQ(b->portPins(Port::E), 0x01);
+    EXPECT_EQ(run("port C"), "port C 20");
+    EXPECT_EQ(run("pin C 5 0"), "ok");
+    EXPECT_EQ(run("port C"), "port C 00");
+    b->write(reg::PORTB, 0x5A);
+    EXPECT_EQ(run("leds"), "leds 5A");
+    EXPECT_EQ(run("port B"), "port B 5A");
+
+    // A/D: 2 V on channel 3 converts to 255 * 2 / 5 = 102.
+    EXPECT_EQ(run("adc 3 2.0"), "ok");
+    b->write(reg::ADCTL, 0x03);
+    runFor(*b, 128);
+    EXPECT_EQ(b->read(reg::ADR1), 102);
+
+    // Bad lines: an error, and every pin and the converter's input as they were.
+    for (std::string_view bad : {"pin A 8 1", "pin B 0 1", "pin D 6 1", "pin C 2 x", "pin C 2", "irq 2",
+                                 "adc 8 1", "adc 3 5.5", "adc 3 1V", "leds now", "port F", "blink", ""}) {
+        SCOPED_TRACE(bad);
+        const uint8_t a = b->portAPins();
+        EXPECT_EQ(run(bad).rfind("error: ", 0), 0u);
+        EXPECT_EQ(b->portAPins(), a);
+        EXPECT_EQ(b->portPins(Port::C), 0x00);
+        EXPECT_EQ(b->portPins(Port::D), 0x10);
+    }
+    b->write(reg::ADCTL, 0x03);
+    runFor(*b, 128);
+    EXPECT_EQ(b->read(reg::ADR1), 102);
+
+    // reset: bootstrap mode, through the caller's RESET when it gives one.
+    EXPECT_EQ(run("reset"), "ok");
+    EXPECT_EQ(b->phase(), Board::Phase::BootRom);
+    int pressed = 0, single = 0;
+    const auto press = [&](bool s) { ++pressed, single += s; };
+    EXPECT_EQ(runPanelCommand("reset", *b, press), "ok");
+    EXPECT_EQ(runPanelCommand("reset single", *b, press), "ok");
+    EXPECT_EQ(pressed, 2);
+    EXPECT_EQ(single, 1);
+    // reset single: the program at the reset vector runs, here one in the EEPROM.
+    ASSERT_TRUE(b->poke(0xFFFE, 0xFE) && b->poke(0xFFFF, 0x20));
+    EXPECT_EQ(run("reset single"), "ok");
+    EXPECT_EQ(b->phase(), Board::Phase::Running);
+    EXPECT_EQ(b->cpu().r.pc, 0xFE20);
+    EXPECT_EQ(run("reset twice").rfind("error: ", 0), 0u);
+}
+
+} // namespace
+} // namespace hc11::test

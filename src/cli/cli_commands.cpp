@@ -10,6 +10,7 @@
 #include "link/registers.h"
 #include "link/serial_port.h"
 #include "link/tempo.h"
+#include "operations/breakpoint_table.h"
 #include "operations/console_commands.h"
 #include "operations/execution_commands.h"
 #include "operations/talker_commands.h"
@@ -23,7 +24,7 @@ namespace {
 // The commands that send nothing: the configuration, the decoder, the
 // assembler, and a wait (the program runs, or the Talker idles, without the host).
 bool parleALaCible(const QString& nom) {
-    return nom != "info" && nom != "disasm" && nom != "wait" && nom != "assemble";
+    return nom != "info" && nom != "disasm" && nom != "wait" && nom != "assemble" && nom != "breaks";
 }
 
 } // namespace
@@ -68,10 +69,17 @@ struct BoutonParNom {
     QLatin1StringView bouton;
 };
 constexpr BoutonParNom BoutonsConsole[] = {
-    {"dump", controle::MemDump}, {"fill", controle::MemFill},
-    {"set", controle::MemSet},   {"disassemble", controle::Disassemble},
-    {"run", controle::Run},      {"break", controle::Break},
-    {"step", controle::Step},    {"stop", controle::Stop},
+    {"dump", controle::MemDump},
+    {"fill", controle::MemFill},
+    {"set", controle::MemSet},
+    {"disassemble", controle::Disassemble},
+    {"run", controle::Run},
+    {"break", controle::Break},
+    {"step", controle::Step},
+    {"stop", controle::Stop},
+    // Continue and step over run where Step does: on a stopped program.
+    {"continue", controle::Step},
+    {"next", controle::Step},
 };
 
 const CommandeConsole* boutonDe(const QString& nom) {
@@ -131,6 +139,37 @@ bool montrerArret(Session& s, const TableSymboles& symboles, QTextStream& sortie
     return true;
 }
 
+// The breakpoints, one a line: the address, its symbol, and whether it is
+// disabled or planted.
+void afficherPoints(const Session& s, const TableSymboles& symboles, QTextStream& sortie) {
+    for (const PointArret& p : s.points.liste) {
+        sortie << DecHexa4(p.adresse);
+        const QString nom = symboles.nom(p.adresse);
+        if (!nom.isEmpty()) sortie << " <" << nom << '>';
+        if (!p.actif) sortie << QStringLiteral(" d\u00e9sactiv\u00e9");
+        sortie << '\n';
+    }
+    if (s.points.liste.isEmpty()) sortie << QStringLiteral("Aucun point d'arr\u00eat") << '\n';
+    sortie.flush();
+}
+
+// `delete ADDRESS` or `delete all`; the console's breakpoint goes with the
+// list's at the same address.
+bool retirerDeLaListe(Session& s, const QString& quoi, QTextStream& erreurs) {
+    EtatBreak& b = s.pointArret;
+    if (quoi == QLatin1String("all")) {
+        retirerTousLesPoints(s);
+        b.BreakArme = false;
+        return true;
+    }
+    const int adresse = HexaDec(quoi) & 0xFFFF;
+    if (b.BreakArme && (HexaDec(b.BreakAdr) & 0xFFFF) == adresse) b.BreakArme = false;
+    if (retirerPoint(s, adresse)) return true;
+    erreurs << QStringLiteral("tessaline-cli: pas de point d'arr\u00eat \u00e0 ") << DecHexa4(adresse)
+            << Qt::endl;
+    return false;
+}
+
 // The program runs (or the Talker idles) for `millisecondes` on the session's
 // clock; an interruption ends the wait.
 void attendre(Session& s, int millisecondes) {
@@ -167,8 +206,10 @@ void afficherInfo(const Session& session, const QString& emplacementReglages, QT
     sortie.flush();
 }
 
-int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScreen& ecran,
-                      const QString& emplacementReglages, QTextStream& sortie, QTextStream& erreurs) {
+namespace {
+
+int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleScreen& ecran,
+                         const QString& emplacementReglages, QTextStream& sortie, QTextStream& erreurs) {
     bool echec = false;
     if (commandeCible(ligne)) {
         ComOpen(session);
@@ -270,9 +311,29 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
                     break;
                 }
             }
+        } else if (commande.nom == "next" || commande.nom == "continue") {
+            const int fois = a.isEmpty() ? 1 : a[0].toInt();
+            const bool arretAttendu = commande.nom == "next" || !pointsActifs(session).isEmpty();
+            for (int i = 0;
+                 i < fois && !session.liaison.interruption && SignauxInterruption::signalRecu() == 0; ++i) {
+                commande.nom == "next" ? cmdNEXT_Click(session) : cmdCONTINUE_Click(session);
+                if (montrerArret(session, ligne.symboles, sortie) != arretAttendu) {
+                    echec = true;
+                    break;
+                }
+            }
+        } else if (commande.nom == "breaks") {
+            afficherPoints(session, ligne.symboles, sortie);
+        } else if (commande.nom == "delete") {
+            echec |= !retirerDeLaListe(session, a[0], erreurs);
+        } else if (commande.nom == "break" && !ajouterPoint(session, HexaDec(a[0]) & 0xFFFF)) {
+            echec = true;
+        } else if (commande.nom == "break" && !session.liaison.cibleTourne) {
+            // Stopped: the next run, continue or step over stops there.
         } else if (!commandeProgrammation(session, commande, ecran, ligne.options.yes, sortie, erreurs,
                                           echec)) {
-            const bool versLeBreak = commande.nom == "run" && session.pointArret.BreakArme;
+            const bool versLeBreak =
+                commande.nom == "run" && (session.pointArret.BreakArme || !pointsActifs(session).isEmpty());
             const bool breakEnMarche = commande.nom == "break" && session.liaison.cibleTourne;
             console(session, commande.nom, a);
             if (montrerArret(session, ligne.symboles, sortie) != (versLeBreak || breakEnMarche)) echec = true;
@@ -282,6 +343,24 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
         if (session.liaison.interruption || SignauxInterruption::signalRecu() != 0) return interrompu();
     }
     return echec || ecran.reports() > 0 ? 1 : 0;
+}
+
+} // namespace
+
+int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScreen& ecran,
+                      const QString& emplacementReglages, QTextStream& sortie, QTextStream& erreurs) {
+    const int statut = executerLesCommandes(session, ligne, ecran, emplacementReglages, sortie, erreurs);
+    // The run lets go of the board: every SWI it planted is taken back, so
+    // that the chip keeps none that no host knows of.
+    const int avant = ecran.reports();
+    lacherPoints(session);
+    if (statut != 0) return statut;
+    // Interrupted while it took them back: the run did not end as asked.
+    if (session.liaison.interruption || SignauxInterruption::signalRecu() != 0) {
+        erreurs << "tessaline-cli: Interrompu" << Qt::endl;
+        return StatutInterrompu;
+    }
+    return ecran.reports() > avant ? 1 : 0;
 }
 
 } // namespace tessaline

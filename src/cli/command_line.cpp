@@ -34,8 +34,15 @@ const QVector<DescriptionCommande>& commandesConnues() {
         {"step", 0, 1, PasMaximum,
          "step [COUNT]                execute COUNT instructions (1 to 1000, default 1)"},
         {"break", 1, 1, 0,
-         "break ADDRESS               running: stop the program there; stopped: the next run\n"
-         "                              stops there"},
+         "break ADDRESS               add a breakpoint (up to 16, RAM or EEPROM); running: wait\n"
+         "                              for the program to reach it; stopped: runs stop there"},
+        {"delete", 1, 1, 0, "delete ADDRESS|all          remove a breakpoint, or all of them"},
+        {"breaks", 0, 0, 0, "breaks                      list the breakpoints"},
+        {"continue", 0, 0, 0,
+         "continue                    resume at the stopped PC; run to the next breakpoint"},
+        {"next", 0, 1, PasMaximum,
+         "next [COUNT]                step over: a JSR or BSR runs through to the instruction\n"
+         "                              after it; anything else is one step"},
         {"wait", 1, 1, AttenteMaximum,
          "wait MILLISECONDS           let the program run that long (at most 600000)"},
         {"assemble", 1, 1, 0, "assemble FILE.ASM           assemble a source; print its report RETOUR.NFO"},
@@ -89,8 +96,8 @@ bool argumentTexte(const QString& commande, int k) {
 // Where a command takes an address (its first argument), a symbol of the
 // program may stand for it.
 bool argumentAdresse(const QString& commande, int k) {
-    static const QStringList avecAdresse = {"dump", "fill",  "set",        "disassemble",
-                                            "run",  "break", "upload-bin", "upload-dis"};
+    static const QStringList avecAdresse = {"dump",  "fill",   "set",        "disassemble", "run",
+                                            "break", "delete", "upload-bin", "upload-dis"};
     return k == 0 && avecAdresse.contains(commande);
 }
 
@@ -255,6 +262,13 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             return std::nullopt;
         }
         if (c.nom == "assemble") { // a file name, as it is
+            l.commandes << c;
+            continue;
+        }
+        const bool toutRetirer =
+            c.nom == "delete" && c.arguments[0].compare(QLatin1String("all"), Qt::CaseInsensitive) == 0;
+        if (toutRetirer) {
+            c.arguments[0] = QStringLiteral("all");
             l.commandes << c;
             continue;
         }

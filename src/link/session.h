@@ -33,6 +33,7 @@ public:
     JeuRegistres registres;
     EtatConsole console;
     EtatBreak pointArret;
+    EtatPoints points;
     EtatFichiers fichiers;
     // The register set as it was when Reg SET mode was entered.
     JeuRegistres copieRegSet;

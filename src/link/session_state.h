@@ -166,7 +166,23 @@ struct EtatFichiers {
     qint64 NbOctetsS19 = 0;
 };
 
-// The one breakpoint.
+// A breakpoint of the user's list. While it is planted the target holds an
+// SWI ($3F) at `adresse`, and `octet` is the user's own byte there: every read
+// of target memory shows that byte, and a write over the address changes it
+// and leaves the SWI in place (link/planted_bytes.h).
+struct PointArret {
+    int adresse = 0;
+    bool actif = true;
+    bool plante = false;
+    quint8 octet = 0;
+};
+
+// The user's breakpoints, in the order they were set.
+struct EtatPoints {
+    QVector<PointArret> liste;
+};
+
+// The console's breakpoint.
 struct EtatBreak {
     QString BreakAdr;
     QString OctetBreak;

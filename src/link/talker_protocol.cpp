@@ -1,5 +1,6 @@
 #include "link/talker_protocol.h"
 
+#include "link/planted_bytes.h"
 #include "link/talker_image.h"
 #include "link/transfer.h"
 
@@ -141,13 +142,29 @@ std::array<std::uint8_t, 9> encoderTrame(const TrameRegistres& t) {
     return {o(t.ccr), o(t.b), o(t.a), o(haut(t.x)), o(t.x), o(haut(t.y)), o(t.y), o(haut(t.pc)), o(t.pc)};
 }
 
-Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int timeout,
-                                 const std::function<void(std::uint8_t)>& recu) {
+Resultat<QByteArray> lireMemoireBrute(Session& session, int adresse, int count, int timeout,
+                                      const std::function<void(std::uint8_t)>& recu) {
     if (!compteValide(count)) return {Issue::Erreur};
     Resultat<QByteArray> r;
     r.issue =
         commander(session, commande::LireMemoire, {octetCompte(count), haut(adresse), bas(adresse)}, timeout);
     if (r.ok()) r.issue = lireAvecAcquit(session, count, timeout, r.donnees, recu);
+    return r;
+}
+
+Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int timeout,
+                                 const std::function<void(std::uint8_t)>& recu) {
+    std::function<void(std::uint8_t)> montre;
+    if (recu) {
+        // Each byte as it comes, the user's own over a planted SWI.
+        montre = [&session, &recu, a = adresse](std::uint8_t o) mutable {
+            QByteArray un(1, static_cast<char>(o));
+            montrerOctetsUtilisateur(session.points, a++ & 0xFFFF, un);
+            recu(static_cast<std::uint8_t>(un[0]));
+        };
+    }
+    Resultat<QByteArray> r = lireMemoireBrute(session, adresse, count, timeout, montre);
+    montrerOctetsUtilisateur(session.points, adresse, r.donnees);
     return r;
 }
 
@@ -159,7 +176,10 @@ Resultat<QByteArray> ecrireMemoire(Session& session, int adresse, const QByteArr
     Resultat<QByteArray> r;
     r.issue = commander(session, commande::EcrireMemoire, {octetCompte(count), haut(adresse), bas(adresse)},
                         timeout);
-    if (r.ok()) r.issue = ecrireAvecRelecture(session, octets, timeout, r.donnees);
+    if (r.ok())
+        r.issue =
+            ecrireAvecRelecture(session, octetsAEcrire(session.points, adresse, octets), timeout, r.donnees);
+    if (r.issue != Issue::Erreur) apresEcriture(session.points, adresse, octets, r.donnees);
     return r;
 }
 

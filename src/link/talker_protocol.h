@@ -105,14 +105,20 @@ std::array<std::uint8_t, 9> encoderTrame(const TrameRegistres& trame);
 
 // Command 6: `count` bytes (1 to 256) from `adresse`; `recu`, when given, is
 // called with each byte as it arrives.
+// Over a planted breakpoint the data show the user's own byte, not the SWI
+// (link/planted_bytes.h); lireMemoireBrute shows what the target holds.
 Resultat<QByteArray> lireMemoire(Session& session, int adresse, int count, int timeout,
                                  const std::function<void(std::uint8_t)>& recu = {});
+Resultat<QByteArray> lireMemoireBrute(Session& session, int adresse, int count, int timeout,
+                                      const std::function<void(std::uint8_t)>& recu = {});
 
 // Command 5: the bytes of `octets` (1 to 256) from `adresse`; the data are the
 // read-back of each byte. A byte that reads back wrong does not end the
 // exchange: the Talker counts the bytes it was promised, so all of them and the
 // closing byte go out and the Talker returns to its idle loop either way.
 // Nothing is sent, and the issue is Erreur, when the bytes would run past $FFFF.
+// A planted breakpoint in the range keeps its SWI: its user's byte becomes the
+// one written, and the read-back shows it.
 Resultat<QByteArray> ecrireMemoire(Session& session, int adresse, const QByteArray& octets, int timeout);
 
 // Where a register frame can lie on a board with this memory map: in the

@@ -4,12 +4,15 @@
 #include "link/control_names.h"
 #include "link/conversions.h"
 #include "link/error_report.h"
+#include "link/planted_bytes.h"
 #include "link/registers.h"
 #include "link/talker_image.h"
 #include "link/trace.h"
 #include "link/transfer.h"
+#include "operations/breakpoint_table.h"
 #include "operations/console_command_table.h"
 #include "operations/console_commands.h"
+#include "operations/displaced_step.h"
 #include "operations/memory_read.h"
 #include "operations/memory_write.h"
 #include "operations/program_run.h"
@@ -51,7 +54,9 @@ QString plage(double debut, double fin) {
     return DecHexa4(static_cast<int>(debut) & 0xFFFF) + u'-' + DecHexa4(static_cast<int>(fin) & 0xFFFF);
 }
 
-bool refuserAdresse(Session& s, int adresse, const QString& quoi) {
+} // namespace
+
+bool refuserPoint(Session& s, int adresse, const QString& quoi) {
     if (adressePlantable(s, adresse)) return false;
     const Configuration& c = s.config;
     const int debutRam = debutRamLibre(c);
@@ -61,6 +66,8 @@ bool refuserAdresse(Session& s, int adresse, const QString& quoi) {
                  QStringLiteral("%1 refus\u00e9 : %2 n'est pas dans %3").arg(quoi, DecHexa4(adresse), ou));
     return true;
 }
+
+namespace {
 
 // The SWIs one operation has planted, with the bytes they replaced.
 struct Plante {
@@ -73,7 +80,14 @@ public:
     // Plants at every address, or at none: on a failure those already planted
     // are taken back.
     bool poser(Session& s, const QVector<int>& adresses) {
+        // The user's breakpoints first: they stay planted after the operation.
+        if (!planterPoints(s)) return false;
         for (int a : adresses) {
+            // One of the user's breakpoints is there already.
+            if (pointPlante(s.points, a)) {
+                deLaListe_.append(a);
+                continue;
+            }
             const QString ancien = PoseBreak(s, DecHexa4(a));
             if (ancien.isEmpty()) {
                 retirer(s);
@@ -85,7 +99,8 @@ public:
     }
 
     bool contient(int adresse) const {
-        return std::any_of(plantes_.begin(), plantes_.end(),
+        return deLaListe_.contains(adresse) ||
+               std::any_of(plantes_.begin(), plantes_.end(),
                            [adresse](const Plante& p) { return p.adresse == adresse; });
     }
 
@@ -114,24 +129,17 @@ public:
     }
 
 private:
-    // A Talker that still answers can take the byte back at once; a lost one
-    // must be loaded again first.
-    static void signaler(Session& s, const QStringList& restes) {
-        if (restes.isEmpty()) return;
-        const QString remede = s.liaison.talkerPresent
-                                   ? QStringLiteral(".\nR\u00e9tablissez l'octet avec Mem SET.")
-                                   : QStringLiteral(".\nFaites RESET, Load Talker, puis r\u00e9tablissez "
-                                                    "l'octet avec Mem SET.");
-        s.ecran().message(QStringLiteral("SWI rest\u00e9 en m\u00e9moire \u00e0 ") +
-                              restes.join(QStringLiteral(", ")) + remede,
-                          TitreApplication, Icone::Exclamation, Boutons::Ok);
-    }
+    static void signaler(Session& s, const QStringList& restes) { signalerSwiRestes(s, restes); }
 
     QVector<Plante> plantes_;
+    // Addresses asked for that are the user's breakpoints: planted already,
+    // and left planted.
+    QVector<int> deLaListe_;
 };
 
 enum class Fin {
     SurPlante, // stopped on one of the planted SWIs; RegPC is back on it
+    SurPoint,  // stopped on another of the user's breakpoints; RegPC is back on it
     Ailleurs,  // stopped somewhere else (its own SWI, or stopped by the host)
     Echec,     // nothing known of the program (already reported)
 };
@@ -157,6 +165,8 @@ Fin jusquAuxPlantes(Session& s, const QVector<int>& adresses, bool (*depart)(Ses
     if (arret == Arret::Arrete && plantes.contient(avant)) {
         changerRegistre(s, &JeuRegistres::RegPC, DecHexa4(avant));
         fin = Fin::SurPlante;
+    } else if (arret == Arret::Arrete && arretSurPoint(s)) {
+        fin = Fin::SurPoint;
     }
     plantes.retirer(s);
     return fin;
@@ -215,10 +225,56 @@ Fin pasAPas(Session& s, int pc, bool (*depart)(Session&, bool)) {
     if (toutes.isEmpty()) return Fin::Echec;
     const QVector<int> suites = suitesPlantables(s, octets, pc, toutes);
     if (suites.isEmpty()) {
-        refuserAdresse(s, toutes.first(), QStringLiteral("Step"));
+        refuserPoint(s, toutes.first(), QStringLiteral("Step"));
         return Fin::Echec;
     }
     return jusquAuxPlantes(s, suites, depart, 0);
+}
+
+// One instruction from `pc`, where the program stopped. On one of the user's
+// breakpoints, the instruction under it runs without its SWI being taken out
+// (displaced_step.h); where no RAM is free for that, the SWI is taken out for
+// the step and planted again at the next run.
+Fin pasDepuis(Session& s, int pc) {
+    if (!pointPlante(s.points, pc)) return pasAPas(s, pc, &RunProgPC);
+    switch (executerHorsPlace(s, pc)) {
+    case FinHorsPlace::Fait: return Fin::SurPlante;
+    case FinHorsPlace::Ailleurs: return Fin::Ailleurs;
+    case FinHorsPlace::Echec: return Fin::Echec;
+    case FinHorsPlace::Impossible: break;
+    }
+    const PointSuspendu suspendu(s, pc);
+    if (!suspendu.ok()) return Fin::Echec;
+    return pasAPas(s, pc, &RunProgPC);
+}
+
+// The console of a program that starts running.
+void lancer(Session& s) {
+    consoleCibleEnMarche(s);
+    s.ecran().setEnabled(controle::Adresse, false);
+    s.ecran().setEnabled(controle::Step, false);
+    s.console.CmdCourante = code::Aucune;
+}
+
+// Resumes the program at RegPC and runs it to a breakpoint of the list or one
+// of `plus` (taken out after). Without any, it runs free: the link watch
+// catches its stop.
+void reprendre(Session& s, const QVector<int>& plus) {
+    lancer(s);
+    const int pc = valeur(s.registres.RegPC);
+    if (pointPlante(s.points, pc)) {
+        const Fin fin = pasDepuis(s, pc);
+        if (fin == Fin::Echec) return consoleInchangee(s);
+        if (fin != Fin::SurPlante || plus.contains(valeur(s.registres.RegPC)))
+            return afficherArret(s, s.registres.RegPC, true);
+    }
+    if (plus.isEmpty() && pointsActifs(s).isEmpty()) {
+        if (!RunProgPC(s)) consoleInchangee(s);
+        return;
+    }
+    const Fin fin = jusquAuxPlantes(s, plus, &RunProgPC, 0);
+    if (fin == Fin::Echec) return consoleInchangee(s);
+    afficherArret(s, s.registres.RegPC, true);
 }
 
 } // namespace
@@ -257,11 +313,20 @@ QVector<int> suitesPossibles(const QString& octets, int pc, const QString& regIX
 }
 
 void Run(Session& session) {
-    Screen& e = session.ecran();
-    consoleCibleEnMarche(session);
-    e.setEnabled(controle::Adresse, false);
-    e.setEnabled(controle::Step, false);
-    session.console.CmdCourante = code::Aucune;
+    // With breakpoints in the list, the program starts at the address field
+    // and runs to the first it reaches (or to the console's).
+    if (!pointsActifs(session).isEmpty()) {
+        placerAuDepart(session);
+        QVector<int> plus;
+        if (session.pointArret.BreakArme) {
+            const int adresse = valeur(breakAdr(session));
+            if (refuserPoint(session, adresse, QStringLiteral("Point d'arr\u00eat")))
+                return consoleInchangee(session);
+            plus.append(adresse);
+        }
+        return reprendre(session, plus);
+    }
+    lancer(session);
     if (!session.pointArret.BreakArme) {
         if (!RunProg(session)) consoleInchangee(session);
         return;
@@ -276,7 +341,7 @@ void Run(Session& session) {
 
 void RunBreak(Session& session) {
     const int adresse = valeur(breakAdr(session));
-    if (refuserAdresse(session, adresse, QStringLiteral("Point d'arr\u00eat")))
+    if (refuserPoint(session, adresse, QStringLiteral("Point d'arr\u00eat")))
         return consoleInchangee(session);
     const Fin fin = jusquAuxPlantes(session, {adresse}, &RunProg, 0);
     if (fin == Fin::Echec) return consoleInchangee(session);
@@ -286,7 +351,7 @@ void RunBreak(Session& session) {
 
 void RunBreakPC(Session& session) {
     const int adresse = valeur(breakAdr(session));
-    if (refuserAdresse(session, adresse, QStringLiteral("Point d'arr\u00eat")))
+    if (refuserPoint(session, adresse, QStringLiteral("Point d'arr\u00eat")))
         return consoleInchangee(session);
     // The instruction under the breakpoint first, from the start address.
     Fin fin = pasAPas(session, adresse, &RunProg);
@@ -317,15 +382,48 @@ void BreakExecute(Session& session) {
     if (!session.liaison.cibleTourne) return;
     const QString point = b.BreakAdr;
     const int adresse = valeur(point);
-    if (refuserAdresse(session, adresse, QStringLiteral("Point d'arr\u00eat"))) return;
+    if (refuserPoint(session, adresse, QStringLiteral("Point d'arr\u00eat"))) return;
     const Fin fin = jusquAuxPlantes(session, {adresse}, nullptr, 1);
     c.CmdCourante = code::Aucune;
     if (fin == Fin::Echec) return;
     afficherArret(session, fin == Fin::SurPlante ? point : session.registres.RegPC, true);
 }
 
+void Continuer(Session& session) {
+    // The console's breakpoint, when armed, stops it as well.
+    QVector<int> plus;
+    if (session.pointArret.BreakArme) {
+        const int adresse = valeur(breakAdr(session));
+        if (adressePlantable(session, adresse)) plus.append(adresse);
+    }
+    reprendre(session, plus);
+}
+
+void PasPrincipal(Session& session) {
+    const int pc = valeur(session.registres.RegPC);
+    const QString octets = LoadMem(session, DecHexa4(pc), OctetsLus);
+    if (octets.isEmpty()) return consoleInchangee(session);
+    const QLatin1StringView m = mnemonique(octets);
+    const Desassemblage d =
+        DesassInstr(octets, DecHexa4(pc), session.registres.RegIX, session.registres.RegIY);
+    const int retour = (pc + d.LongInstr) & 0xFFFF;
+    // Anything but a call, or a call whose return no SWI can mark: one step.
+    if ((m != QLatin1StringView("JSR") && m != QLatin1StringView("BSR")) ||
+        !adressePlantable(session, retour))
+        return Step(session);
+    // The call and the subroutine run, to the return address.
+    reprendre(session, {retour});
+}
+
+void ExecuterJusquA(Session& session, int adresse) {
+    adresse &= 0xFFFF;
+    if (refuserPoint(session, adresse, QStringLiteral("Ex\u00e9cuter jusqu'ici")))
+        return consoleInchangee(session);
+    reprendre(session, {adresse});
+}
+
 void Step(Session& session) {
-    const Fin fin = pasAPas(session, valeur(session.registres.RegPC), &RunProgPC);
+    const Fin fin = pasDepuis(session, valeur(session.registres.RegPC));
     if (fin == Fin::Echec) return consoleInchangee(session);
     afficherArret(session, session.registres.RegPC, false);
 }

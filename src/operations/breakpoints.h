@@ -1,6 +1,8 @@
-// The breakpoint and the single step. Both plant an SWI ($3F) in target
-// memory where the program is to stop, run it, catch the stop and write the
-// byte that was there back: a planted SWI never outlives the operation.
+// The console's breakpoint, the single step, continue, step over and run to
+// an address. Each plants an SWI ($3F) in target memory where the program is
+// to stop, runs it, catches the stop and writes the byte that was there back:
+// such an SWI never outlives the operation. The user's breakpoints
+// (breakpoint_table.h) are planted with them and stay.
 #pragma once
 
 #include "link/session.h"
@@ -14,6 +16,10 @@ namespace tessaline {
 // 256 bytes or in the EEPROM. Anywhere else it would overwrite the Talker, land
 // in the register block or read back wrong halfway through an operation.
 bool adressePlantable(const Session& session, int adresse);
+
+// Says, under `quoi`, that no breakpoint may go at `adresse`, and where one
+// may: true then. False, and nothing said, where one may.
+bool refuserPoint(Session& session, int adresse, const QString& quoi);
 
 // Plants SWI at `adresse` (four hex digits): the byte it held (two hex
 // digits), or the empty text when reading or writing failed.
@@ -36,7 +42,17 @@ void RunBreakPC(Session& session);
 // Console command Break: plants the breakpoint at CmdAdresse in the running
 // program and waits for it.
 void BreakExecute(Session& session);
-// One instruction at RegPC.
+// One instruction at RegPC; on one of the user's breakpoints, the instruction
+// under it.
 void Step(Session& session);
+
+// Continue: resumes at RegPC with the register set and runs to the next
+// breakpoint of the list.
+void Continuer(Session& session);
+// Step over: a JSR or BSR at RegPC runs through, to the instruction after it
+// (or to a breakpoint inside); anything else is one Step.
+void PasPrincipal(Session& session);
+// Run to `adresse`: resumes at RegPC and runs to it, or to a breakpoint before.
+void ExecuterJusquA(Session& session, int adresse);
 
 } // namespace tessaline

@@ -1,6 +1,7 @@
 #include "operations/execution_commands.h"
 
 #include "link/control_names.h"
+#include "link/conversions.h"
 #include "link/serial_port.h"
 #include "link/trace.h"
 #include "operations/breakpoints.h"
@@ -51,6 +52,23 @@ bool chkBreak_Click(Session& session, bool coche) {
 }
 
 void cmdSTEP_Click(Session& session) {
+    executerPas(session, QStringLiteral("Step"), &Step);
+}
+
+void cmdNEXT_Click(Session& session) {
+    executerPas(session, QStringLiteral("Pas principal"), &PasPrincipal);
+}
+
+void cmdCONTINUE_Click(Session& session) {
+    executerPas(session, QStringLiteral("Continuer"), &Continuer);
+}
+
+void cmdRUNTO_Click(Session& session, int adresse) {
+    executerPas(session, QStringLiteral("Ex\u00e9cuter jusqu'\u00e0 ") + DecHexa4(adresse & 0xFFFF),
+                [adresse](Session& s) { ExecuterJusquA(s, adresse); });
+}
+
+void executerPas(Session& session, const QString& nom, const std::function<void(Session&)>& operation) {
     if (!talkerPret(session)) return;
     Screen& e = session.ecran();
     e.setBusy(true);
@@ -61,16 +79,19 @@ void cmdSTEP_Click(Session& session) {
           controle::Stop, controle::DisplayReg, controle::Break, controle::Executer})
         e.setEnabled(c, false);
     e.clear(Zone::Echo);
-    e.append(Zone::Echo, QStringLiteral("Step "), couleur::Rouge);
+    e.append(Zone::Echo, nom + u' ', couleur::Rouge);
     e.append(Zone::Echo, session.registres.RegPC, couleur::Bleu);
-    session.console.texteEcho = QStringLiteral("Step");
+    session.console.texteEcho = nom;
     TraceEcho(session);
     session.console.CmdCourante = code::Step;
-    session.pointArret.BreakArme = false;
-    e.setText(controle::Break, SansBreak);
-    e.setValue(controle::Break, 0);
+    // A step clears the console's breakpoint; the list's stay.
+    if (nom == QLatin1String("Step")) {
+        session.pointArret.BreakArme = false;
+        e.setText(controle::Break, SansBreak);
+        e.setValue(controle::Break, 0);
+    }
     SurvCom(session, false);
-    Step(session);
+    operation(session);
     // Step only where a step can run: on a stopped program with its Talker.
     e.setEnabled(controle::Step, session.liaison.talkerPresent && !session.liaison.cibleTourne);
     SurvCom(session, true);

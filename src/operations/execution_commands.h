@@ -5,6 +5,8 @@
 
 #include "link/session.h"
 
+#include <functional>
+
 namespace tessaline {
 
 // Break ticked (`coche`) or cleared. Ticked, it selects the Break command and
@@ -15,6 +17,17 @@ bool chkBreak_Click(Session& session, bool coche);
 // Step: one instruction at RegPC, with the link watch off. The breakpoint is
 // disarmed.
 void cmdSTEP_Click(Session& session);
+
+// Step over, Continue and Run to `adresse` (breakpoints.h), as Step goes: the
+// Talker checked first, the link watch off, the stop shown. The console's
+// breakpoint stays armed.
+void cmdNEXT_Click(Session& session);
+void cmdCONTINUE_Click(Session& session);
+void cmdRUNTO_Click(Session& session, int adresse);
+
+// What the four above share: `operation` on the stopped program, under the
+// echo `nom`.
+void executerPas(Session& session, const QString& nom, const std::function<void(Session&)>& operation);
 
 // Stop: stops the running program and shows where. While an operation waits
 // for the program to stop, ends that wait instead: the operation stops the

@@ -10,6 +10,7 @@
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
+#include "operations/breakpoint_table.h"
 #include "operations/console_command_table.h"
 #include "operations/console_commands.h"
 #include "operations/memory_read.h"
@@ -130,6 +131,11 @@ QString adresseDepart(Session& session) {
 }
 
 bool RunProg(Session& session, bool pause) {
+    placerAuDepart(session);
+    return ecrireTrame(session, pause);
+}
+
+void placerAuDepart(Session& session) {
     const QString depart = adresseDepart(session);
     // A new start on the Talker's stack (elsewhere than where the program
     // stopped) begins where that stack does. The SP of a stop inside one of
@@ -140,7 +146,6 @@ bool RunProg(Session& session, bool pause) {
         sp < talker::StackTop)
         changerRegistre(session, &JeuRegistres::RegSP, DecHexa4(talker::StackTop));
     changerRegistre(session, &JeuRegistres::RegPC, depart);
-    return ecrireTrame(session, pause);
 }
 
 bool RunProgPC(Session& session, bool pause) {
@@ -249,7 +254,10 @@ void afficherArret(Session& session, const QString& etiquette, bool traceEtat, c
 }
 
 void ProgStop(Session& session) {
-    if (arreterProgramme(session) == Arret::Perdu) return;
+    const Arret arret = arreterProgramme(session);
+    if (arret == Arret::Perdu) return;
+    // It had just reached one of the user's breakpoints.
+    if (arret == Arret::Arrete) arretSurPoint(session);
     // The read after the stop is the stop's own exchange.
     afficherArret(session, session.registres.RegPC, false, QStringLiteral("ProgStop"));
 }
@@ -258,6 +266,7 @@ void arretSpontane(Session& session) {
     // The $03 has been read by the watch: the frame is next.
     ViderCom(session);
     if (!LitTrameBreak(session)) return;
+    arretSurPoint(session);
     afficherArret(session, session.registres.RegPC, true);
 }
 

@@ -25,6 +25,9 @@ QString adresseDepart(Session& session);
 // host then lets the program get going for 0.1 s; an operation that goes on
 // to wait for the program's stop has no need of it.
 bool RunProg(Session& session, bool pause = true);
+// What RunProg does before it writes the frame: RegPC to the start address
+// (and SP to the top of the Talker's stack when the program stopped on it).
+void placerAuDepart(Session& session);
 // Resumes the program at RegPC with the register set.
 bool RunProgPC(Session& session, bool pause = true);
 

@@ -1,4 +1,5 @@
 #include "operations/talker_commands.h"
+#include "operations/breakpoint_table.h"
 
 #include "link/control_names.h"
 #include "link/serial_port.h"
@@ -52,6 +53,8 @@ ResultatChargement chargerTalker(Session& session, int attenteBreak) {
     session.ecran().runInProgressWindow(QStringLiteral("Reset ") + session.config.HardWare +
                                             QStringLiteral(" !..."),
                                         [&] { resultat = LoadTalker(session, attenteBreak); });
+    // The list survives the reset: what the new Talker finds is checked.
+    if (resultat != ResultatChargement::Annule) reprendrePoints(session);
     return resultat;
 }
 

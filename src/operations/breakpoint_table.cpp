@@ -105,10 +105,11 @@ bool activerPoint(Session& s, int adresse, bool actif) {
     PointArret* p = point(s, adresse & 0xFFFF);
     if (!p) return false;
     p->actif = actif;
-    if (s.liaison.cibleTourne && talkerEcoute(s)) {
-        if (actif && !p->plante && !planter(s, *p)) echecPlantation(s, p->adresse);
-        if (!actif) deplanter(s, *p);
-    }
+    if (!talkerEcoute(s)) return true;
+    // A disabled one leaves memory at once; an enabled one is planted at once
+    // only in a running program (else at the next run).
+    if (!actif) deplanter(s, *p);
+    if (actif && s.liaison.cibleTourne && !p->plante && !planter(s, *p)) echecPlantation(s, p->adresse);
     return true;
 }
 

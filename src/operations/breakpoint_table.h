@@ -30,7 +30,7 @@ bool ajouterPoint(Session& session, int adresse);
 bool retirerPoint(Session& session, int adresse);
 
 // Enables or disables the breakpoint at `adresse`; a disabled one is taken
-// out of memory at the next run, or at once while the program runs.
+// out of memory at once.
 bool activerPoint(Session& session, int adresse, bool actif);
 
 // Removes every breakpoint.

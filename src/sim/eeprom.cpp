@@ -147,6 +147,7 @@ void Eeprom::finishPulse(uint64_t now) {
     case Operation::None: break;
     }
     outcome_.result = Result::Done;
+    ++(outcome_.operation == Operation::Program ? programPulses_ : erasePulses_);
 }
 
 } // namespace hc11

@@ -77,6 +77,10 @@ public:
     const Outcome& lastOutcome() const { return outcome_; }
     uint64_t latchedReads() const { return latchedReads_; }
     uint64_t ignoredWrites() const { return ignoredWrites_; }
+    // Erase and programming pulses that changed cells since power-on: each one
+    // of the rated erase/write cycles of the cells it reached.
+    uint64_t erasePulses() const { return erasePulses_; }
+    uint64_t programPulses() const { return programPulses_; }
     // True when BPROT guards the cell at `address` (always false without BPROT).
     bool isProtected(uint16_t address) const;
 
@@ -97,6 +101,8 @@ private:
     Outcome outcome_;
     uint64_t latchedReads_ = 0;
     uint64_t ignoredWrites_ = 0;
+    uint64_t erasePulses_ = 0;
+    uint64_t programPulses_ = 0;
 };
 
 } // namespace hc11

@@ -338,3 +338,32 @@ TEST_F(CliSimulee, SymbolsBesideTheProgramNameAddressesAndStops) {
     EXPECT_TRUE(r.sortie.contains("\n0100 00 "))
         << "stopped before its first INCA: " << r.sortie.toStdString();
 }
+
+// watch on the running chaser, by symbol and by address: one line every
+// 250 ms for two seconds, the time first, then each entry as NAME=HEX (DEC);
+// the lit LED moves from line to line.
+TEST_F(CliSimulee, WatchPrintsOneLinePerRefresh) {
+    QFile sym(dir.filePath("c.SYM"));
+    ASSERT_TRUE(sym.open(QIODevice::WriteOnly));
+    sym.write("MOTIF       $0100\r\nSENS        $0101\r\n\r\n2 symbol(s)\r\n");
+    sym.close();
+    const ResultatCli r =
+        cli({"--eeprom", QStringLiteral(TESSALINE_EXAMPLES "/chenillard.s19"), "--symbols", sym.fileName(),
+             "load-talker", "--", "run", "FE00", "--", "watch", "MOTIF", "0101", "--for", "2000"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    static const QRegularExpression ligne(
+        QStringLiteral("^(\\d+\\.\\d{3}) MOTIF=([0-9A-F]{2}) \\((\\d+)\\) 0101=00 \\(0\\)$"),
+        QRegularExpression::MultilineOption);
+    QVector<double> temps;
+    QStringList motifs;
+    for (auto it = ligne.globalMatch(r.sortie); it.hasNext();) {
+        const auto m = it.next();
+        temps << m.captured(1).toDouble();
+        EXPECT_EQ(m.captured(2).toInt(nullptr, 16), m.captured(3).toInt()) << "hex and decimal agree";
+        if (!motifs.contains(m.captured(2))) motifs << m.captured(2);
+    }
+    ASSERT_EQ(temps.size(), 8) << r.sortie.toStdString();
+    EXPECT_EQ(temps.front(), 0.0);
+    EXPECT_NEAR(temps.back(), 1.75, 0.05);
+    EXPECT_GE(motifs.size(), 6) << r.sortie.toStdString();
+}

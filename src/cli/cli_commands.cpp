@@ -3,6 +3,7 @@
 #include "cli/cli_assemble.h"
 #include "cli/cli_interruption.h"
 #include "cli/cli_programming.h"
+#include "cli/cli_watch.h"
 #include "disasm/desass_instr.h"
 #include "link/control_names.h"
 #include "link/conversions.h"
@@ -298,6 +299,9 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
         } else if (commande.nom == "wait") {
             attendre(session, a[0].toInt());
             montrerArret(session, ligne.symboles, sortie); // the program's own SWI, caught by the link watch
+        } else if (commande.nom == "watch") {
+            echec |= !surveillerMemoire(session, ligne.symboles, a, sortie);
+            montrerArret(session, ligne.symboles, sortie); // a stop of the program's own meanwhile
         } else if (commande.nom == "stop") {
             cmdSTOP_Click(session);
             echec |= !montrerArret(session, ligne.symboles, sortie);

@@ -3,6 +3,7 @@
 #include "config/crystal_table.h"
 #include "link/conversions.h"
 #include "link/session_state.h"
+#include "operations/memory_watch.h"
 #include "operations/symbol_table.h"
 
 #include <QFileInfo>
@@ -55,6 +56,13 @@ const QVector<DescriptionCommande>& commandesConnues() {
          "verify FILE.S19             compare target memory with an S-record file; list each\n"
          "                              differing byte (address, expected, read); exit\n"
          "                              status 1 when any differs"},
+        {"watch", 1, 64, 0,
+         "watch ADDRESS[:w] ... [--every MS] [--for MS]\n"
+         "                              read bytes (words with :w) while the program runs:\n"
+         "                              one line per refresh, the seconds since the start then\n"
+         "                              each value in hex and decimal; every 250 ms unless\n"
+         "                              --every, until the program stops, --for runs out or\n"
+         "                              Ctrl-C"},
         {"erase", 0, 0, 0, "erase                       erase the whole EEPROM (asks unless --yes)"},
         {"upload-bin", 3, 3, 0,
          "upload-bin ADDRESS LENGTH FILE  save target memory as a binary file (not past FFFF)"},
@@ -138,7 +146,70 @@ bool entier(const QString& texte, int minimum, int maximum, int& valeur) {
     return true;
 }
 
+// `watch`'s entries: each an address or a symbol, as `dump` takes one,
+// with :b or :w. The symbols among them are marked for resoudreSymboles.
+bool analyserWatch(CommandeCli& c, QString& erreur) {
+    OptionsWatch options;
+    if (!lireOptionsWatch(c.arguments, options, erreur)) return false;
+    for (int k = 0; k < c.arguments.size(); ++k) {
+        const QString& a = c.arguments[k];
+        if (a == "--every" || a == "--for") {
+            ++k; // its number, checked
+            continue;
+        }
+        RefusEntree refus = RefusEntree::Aucun;
+        lireEntreeSurveillee(a, TableSymboles(), refus);
+        if (refus == RefusEntree::SansSymboles) {
+            c.symboles << k;
+        } else if (refus == RefusEntree::Forme) {
+            erreur = QStringLiteral("watch: ") + a +
+                     QStringLiteral(" is not an ADDRESS, a symbol, or either with :w");
+            return false;
+        } else if (refus == RefusEntree::MotAuBout) {
+            erreur = QStringLiteral("watch: ") + a + QStringLiteral(" would read past FFFF");
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
+
+bool lireOptionsWatch(const QStringList& arguments, OptionsWatch& options, QString& erreur) {
+    options = OptionsWatch();
+    bool intervalleVu = false;
+    for (int k = 0; k < arguments.size(); ++k) {
+        const QString& a = arguments[k];
+        if (a != "--every" && a != "--for") {
+            options.entrees << a;
+            continue;
+        }
+        const bool intervalle = a == "--every";
+        if (intervalle ? intervalleVu : options.duree.has_value()) {
+            erreur = QStringLiteral("watch: ") + a + QStringLiteral(" is given twice");
+            return false;
+        }
+        const int plafond = intervalle ? AttenteMaximum : DureeWatchMaximum;
+        int ms = 0;
+        if (k + 1 >= arguments.size() || !entier(arguments[k + 1], 1, plafond, ms)) {
+            erreur = QStringLiteral("watch: ") + a +
+                     QStringLiteral(" takes milliseconds, a decimal number from 1 to %1").arg(plafond);
+            return false;
+        }
+        ++k;
+        if (intervalle) {
+            intervalleVu = true;
+            options.intervalle = ms;
+        } else {
+            options.duree = ms;
+        }
+    }
+    if (options.entrees.isEmpty()) {
+        erreur = QStringLiteral("watch: no ADDRESS to watch");
+        return false;
+    }
+    return true;
+}
 
 QString texteUsage() {
     QString u = QStringLiteral(
@@ -265,6 +336,11 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
             l.commandes << c;
             continue;
         }
+        if (c.nom == "watch") {
+            if (!analyserWatch(c, erreur)) return std::nullopt;
+            l.commandes << c;
+            continue;
+        }
         const bool toutRetirer =
             c.nom == "delete" && c.arguments[0].compare(QLatin1String("all"), Qt::CaseInsensitive) == 0;
         if (toutRetirer) {
@@ -350,7 +426,17 @@ bool resoudreSymboles(LigneCommande& ligne, QString& erreur) {
     LigneCommande resolue = ligne;
     resolue.symboles = lus.table;
     for (CommandeCli& c : resolue.commandes) {
+        // watch keeps its entries as typed, to name them on each line.
         for (int k : c.symboles) {
+            if (c.nom == "watch") {
+                RefusEntree refus = RefusEntree::Aucun;
+                if (lireEntreeSurveillee(c.arguments[k], lus.table, refus)) continue;
+                erreur = QStringLiteral("watch: ") + c.arguments[k] +
+                         (refus == RefusEntree::MotAuBout
+                              ? QStringLiteral(" would read past FFFF")
+                              : QStringLiteral(" is no symbol of ") + QFileInfo(fichier).fileName());
+                return false;
+            }
             const std::optional<int> adresse = lus.table.adresse(c.arguments[k]);
             if (!adresse) {
                 erreur = c.nom + QStringLiteral(": ") + c.arguments[k] + QStringLiteral(" is no symbol of ") +

@@ -56,6 +56,20 @@ const QVector<DescriptionCommande>& commandesConnues();
 inline constexpr int PasMaximum = 1000;
 inline constexpr int AttenteMaximum = 600000;
 
+// What `watch` was given: its entries as typed, the time between two
+// refreshes and how long to watch (none: while the program runs), in
+// milliseconds.
+inline constexpr int IntervalleWatchDefaut = 250;
+inline constexpr int DureeWatchMaximum = 86'400'000; // a day
+struct OptionsWatch {
+    QStringList entrees;
+    int intervalle = IntervalleWatchDefaut;
+    std::optional<int> duree;
+};
+// `watch`'s arguments, its options among the entries. False, with `erreur`,
+// for an option without its number, or given twice, or no entry at all.
+bool lireOptionsWatch(const QStringList& arguments, OptionsWatch& options, QString& erreur);
+
 // Parses the arguments (without the program name). On a usage error returns
 // nothing and sets `erreur` to a one-line explanation.
 std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments, QString& erreur);

@@ -231,9 +231,10 @@ Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout, int parametre
     return {Issue::Ok, {pc, trame.donnees}};
 }
 
-Resultat<bool> sonder(Session& session, int timeout) {
+Resultat<bool> sonder(Session& session, int timeout, bool* arretAvant) {
     Resultat<bool> r;
-    r.issue = commander(session, CodeSonde, {}, timeout);
+    if (arretAvant) *arretAvant = false;
+    r.issue = commander(session, CodeSonde, {}, timeout, arretAvant ? OctetArret : -1, arretAvant);
     r.donnees = r.ok();
     return r;
 }

@@ -158,8 +158,11 @@ Resultat<TrameBreak> lireTrameBreak(Session& session, int timeout, int parametre
 // a break, read as $00.
 inline constexpr int CodeSonde = 7;
 // Sends CodeSonde and waits for its echo: Ok when it came back, and nothing
-// else is sent either way.
-Resultat<bool> sonder(Session& session, int timeout);
+// else is sent either way. With `arretAvant`, the probe of a running program:
+// the $03 of a program that stopped by itself just as the probe went out may
+// come before the echo; it is taken, and `*arretAvant` says whether it came
+// (the Talker then idles on the program's frame, the probe ignored).
+Resultat<bool> sonder(Session& session, int timeout, bool* arretAvant = nullptr);
 
 // What the stop command found.
 struct ArretObtenu {

@@ -359,6 +359,15 @@ void ConsoleWindow::sortieChamp(QLineEdit* champ) {
 }
 
 void ConsoleWindow::cmdEXECUTE_Click() {
+    // Clicked while an exchange is on the line (a read of the watch window,
+    // the link watch's check): given again once it has ended, so that the
+    // Talker never gets the bytes of two exchanges mixed.
+    if (session_.horloge().dansUneAttente()) {
+        QTimer::singleShot(RepriseApresAbandonMs, this, [this] {
+            if (execute_->isEnabled() && !quitting_) cmdEXECUTE_Click();
+        });
+        return;
+    }
     const int commande = session_.console.CmdCourante;
     // Execute runs what the fields show, whether or not the user confirmed
     // or left the field last typed in.

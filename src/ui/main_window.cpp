@@ -29,6 +29,7 @@
 #include "ui/trace_window.h"
 #include "ui/twips.h"
 #include "ui/wait_window.h"
+#include "ui/watch_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -145,6 +146,7 @@ MainWindow::~MainWindow() {
     if (trace_) trace_->setQuitting(true);
     if (registres_) registres_->setQuitting(true);
     if (fichiers_) fichiers_->setQuitting(true);
+    if (surveillance_) surveillance_->setQuitting(true);
     delete mdi_;
 }
 
@@ -211,6 +213,11 @@ void MainWindow::creerMenus() {
     separateur(affichage, "mnuViewBar2");
     connect(action(affichage, "mnuViewOptions", QStringLiteral("&Options ... Mat\u00e9riel")),
             &QAction::triggered, this, &MainWindow::mnuViewOptions);
+
+    // The debugger's windows and commands.
+    QMenu* debogage = menu("mnuDebug", QStringLiteral("&D\u00e9bogage"));
+    connect(action(debogage, "mnuDebugWatch", QStringLiteral("&Surveillance")), &QAction::triggered, this,
+            &MainWindow::ouvrirSurveillance);
 
     QMenu* fenetres = menu("mnuWindow", QStringLiteral("Fe&n\u00eatre"));
     connect(action(fenetres, "mnuWindowCascade", QStringLiteral("&Cascade")), &QAction::triggered, this,
@@ -698,6 +705,7 @@ bool MainWindow::quitter() {
     if (trace_) trace_->setQuitting(true);
     if (registres_) registres_->setQuitting(true);
     if (fichiers_) fichiers_->setQuitting(true);
+    if (surveillance_) surveillance_->setQuitting(true);
     return true;
 }
 
@@ -847,7 +855,19 @@ void MainWindow::aideContextuelle() {
     if (w && w == registres_) page = pageAide::Registres;
     if (w && w == fichiers_) page = pageAide::Fichiers;
     if (w && w == panneauCarte_) page = pageAide::CarteSimulee;
+    if (w && w == surveillance_) page = pageAide::Surveillance;
     aide(QLatin1String(page));
+}
+
+void MainWindow::ouvrirSurveillance() {
+    if (!surveillance_) {
+        surveillance_ = new WatchWindow(*session_, this);
+        ajouter(surveillance_);
+    }
+    auto* cadre = qobject_cast<QMdiSubWindow*>(surveillance_->parentWidget());
+    cadre->showNormal();
+    surveillance_->show();
+    mdi_->setActiveSubWindow(cadre);
 }
 
 void MainWindow::aPropos() {

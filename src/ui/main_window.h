@@ -38,6 +38,7 @@ class SettingsStore;
 class StatusPanels;
 class TraceWindow;
 class WaitWindow;
+class WatchWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -54,6 +55,8 @@ public:
     TraceWindow* trace() const { return trace_; }
     RegistersWindow* registres() const { return registres_; }
     FilesWindow* fichiers() const { return fichiers_; }
+    // The watch window, once Débogage > Surveillance has opened it.
+    WatchWindow* surveillance() const { return surveillance_; }
     FileCommands* commandesFichier() const { return commandesFichier_; }
     // The help window, once it has been opened.
     HelpWindow* fenetreAide() const { return aide_.get(); }
@@ -103,6 +106,8 @@ private:
     // F1: the help page of the active child window.
     void aideContextuelle();
     void aPropos();
+    // Débogage > Surveillance: the watch window, made the first time.
+    void ouvrirSurveillance();
     void ouvrirOptions(bool modal);
     void optionsFermees();
     void carteChangee(BoardControl::Evenement e);
@@ -127,6 +132,7 @@ private:
     RegistersWindow* registres_ = nullptr;
     FilesWindow* fichiers_ = nullptr;
     FileCommands* commandesFichier_ = nullptr;
+    WatchWindow* surveillance_ = nullptr;
     QMdiSubWindow* carte_ = nullptr;
     WaitWindow* attente_ = nullptr;
     QMap<QString, QAction*> actions_;

@@ -15,10 +15,14 @@
 #include "ui/registers_window.h"
 #include "ui/rich_text_area.h"
 #include "ui/status_panels.h"
+#include "ui/watch_window.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -340,4 +344,35 @@ TEST_F(Execution, StepRunsTheRegistersSetByHandAndShowsEachAsItArrives) {
     // later: some 40 ms at 1200 baud.
     ASSERT_EQ(quand.size(), 2u);
     EXPECT_GT(quand["tbRegA"] - quand["tbRegPC"], 0.04);
+}
+
+// Débogage > Surveillance, between Affichage and Fenêtre: the counter COMPTE
+// ($0100) watched while the program runs moves from refresh to refresh and
+// stands out as the last change; once stopped it shows where it stopped.
+TEST_F(Execution, WatchWindowFollowsTheRunningCounter) {
+    QStringList menus;
+    for (QAction* a : s.fenetre->menuBar()->actions())
+        menus << a->objectName();
+    EXPECT_EQ(menus.indexOf("mnuDebug"), menus.indexOf("mnuView") + 1) << menus.join(u' ').toStdString();
+    EXPECT_EQ(menus.indexOf("mnuWindow"), menus.indexOf("mnuDebug") + 1);
+    s.controle<QAction>("mnuDebugWatch")->trigger();
+    WatchWindow* w = s.fenetre->surveillance();
+    ASSERT_TRUE(w && w->isVisible());
+    EXPECT_FALSE(w->ajouter(QStringLiteral("COMPTE"), false)) << "no source, no symbols";
+    ASSERT_TRUE(w->ajouter(QStringLiteral("100"), false));
+    auto* table = s.controle<QTableWidget>("grdSURVEILLANCE");
+    lancer(QStringLiteral("FE00"));
+    QStringList vus;
+    for (int i = 0; i < 4; ++i) {
+        Tempo(s.horloge, 0.1f);
+        w->tick();
+        vus << table->item(0, 2)->text();
+    }
+    vus.removeDuplicates();
+    EXPECT_GE(vus.size(), 3) << vus.join(u' ').toStdString();
+    EXPECT_EQ(table->item(0, 2)->font().bold(), true) << "the last change stands out";
+    cliquer("cmdSTOP");
+    w->tick();
+    EXPECT_EQ(table->item(0, 2)->text().toInt(nullptr, 16), s.board.peek(0x0100));
+    EXPECT_TRUE(s.controle<QLabel>("lblETAT")->text().startsWith("Programme arr\u00eat\u00e9"));
 }

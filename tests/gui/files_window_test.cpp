@@ -6,6 +6,7 @@
 #include "operations/compilation.h"
 #include "operations/console_command_table.h"
 #include "operations/talker_link.h"
+#include "printed_text.h"
 #include "ui/console_window.h"
 #include "ui/file_commands.h"
 #include "ui/files_window.h"
@@ -324,8 +325,6 @@ TEST_F(Fichiers, TheStopPcShowsItsListingLine) {
 // only, then the whole text in each copy, in black, in Courier New bold since
 // the areas' Fixedsys is nowhere to be found.
 TEST_F(Fichiers, PrintGivesTheFirstCopyTheTitleAndEveryCopyTheWholeTextInBlack) {
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext is missing: install poppler-utils";
     ecrire("P.ASM", Source);
     ecrire("P.LST", Listing);
     ouvrir("P.ASM");
@@ -346,18 +345,7 @@ TEST_F(Fichiers, PrintGivesTheFirstCopyTheTitleAndEveryCopyTheWholeTextInBlack) 
         pdfs << chemin(QStringLiteral("copie%1.pdf").arg(copie));
         printer.setOutputFileName(pdfs.last());
     };
-    auto texte = [&](const QString& pdf) {
-        QProcess p;
-        p.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        EXPECT_TRUE(p.waitForFinished(30000));
-        QStringList lignes = QString::fromUtf8(p.readAllStandardOutput()).remove(u'\f').split(u'\n');
-        while (!lignes.isEmpty() && lignes.last().trimmed().isEmpty())
-            lignes.removeLast();
-        // pdftotext lays the glyphs out again: only the words and their order count.
-        for (QString& l : lignes)
-            l = l.simplified();
-        return lignes;
-    };
+    const auto texte = [](const QString& pdf) { return texteImprime(pdf); };
     QStringList listing;
     for (const QString& l : QString::fromLatin1(Listing).trimmed().split(u'\n'))
         listing << l.simplified();

@@ -1,9 +1,7 @@
 // What a new user meets in the windows: the keyboard in the console, the
-// echo area, the options' memory fields, the fixed-size windows and the first
-// window layout.
+// echo area, the fixed-size windows and the first window layout.
 #include "gui_fixture.h"
 #include "ui/console_window.h"
-#include "ui/options_dialog.h"
 #include "ui/registers_window.h"
 #include "ui/rich_text_area.h"
 #include "ui/trace_window.h"
@@ -139,25 +137,6 @@ TEST_F(PremierContact, OnlyTheMemoryAndTraceAreasHaveThePopupMenu) {
     };
     EXPECT_TRUE(clicDroit(s.fenetre->trace()->area()));
     EXPECT_FALSE(clicDroit(s.fenetre->console()->echo()));
-}
-
-TEST_F(PremierContact, A513ByteEepromIsRefusedWhenTheEditEndsAndKeeps512) {
-    OptionsDialog d(s.fenetre->session(), s.fenetre.get());
-    d.show();
-    auto* taille = d.findChild<QLineEdit*>("txtTailleEeprom");
-    RepondeurMessages r;
-    r.repondre(QMessageBox::Ok);
-    taille->selectAll();
-    QTest::keyClicks(taille, QStringLiteral("513"));
-    EXPECT_TRUE(r.textes.isEmpty()) << "5 and 51 on the way are no entries";
-    QTest::keyClick(taille, Qt::Key_Return);
-    EXPECT_EQ(taille->text(), "512") << "refused when the edit ends";
-
-    // 256 typed then OK: the edit ends with OK and is committed.
-    taille->selectAll();
-    QTest::keyClicks(taille, QStringLiteral("256"));
-    d.findChild<QPushButton*>("cmdOK")->click();
-    EXPECT_EQ(s.fenetre->session().config.TailleEeprom, 256);
 }
 
 TEST_F(PremierContact, ConsoleAndRegistersKeepTheirSizeWhateverTheWindowMenuDoes) {

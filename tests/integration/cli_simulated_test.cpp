@@ -70,14 +70,6 @@ TEST_F(CliSimulee, CrystalAndRateAreCheckedBeforeAnythingIsSent) {
     }
 }
 
-// A stored crystal that is not a number, with a rate it could not give, falls
-// back as the options dialog does; the simulated board has that crystal.
-TEST_F(CliSimulee, StoredCrystalAndRateFallBackAndTheTalkerLoads) {
-    const ResultatCli r = cli({"load-talker"}, "[Config]\nQuartz=abc\nBaud=19200\nTimeout=50\n");
-    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
-    EXPECT_TRUE(r.sortie.contains("Talker: Talker Charg\u00e9")) << r.sortie.toStdString();
-}
-
 // A command line tells what to do while it waits for the board, and prints no
 // registers that did not come from the target.
 TEST_F(CliSimulee, PromptsForTheResetAndPrintsNoInventedRegisters) {
@@ -93,14 +85,10 @@ TEST_F(CliSimulee, PromptsForTheResetAndPrintsNoInventedRegisters) {
 }
 
 // The simulated board is the device: a stored port that names nothing is no
-// reason to fail. And --help is no usage error.
-TEST_F(CliSimulee, SimulationIgnoresTheStoredPortAndHelpIsNoError) {
+// reason to fail.
+TEST_F(CliSimulee, SimulationIgnoresTheStoredPort) {
     const ResultatCli r = cli({"load-talker"}, "[Config]\nPort=XYZ\nTimeout=20\n");
     EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
-    const ResultatCli aide = cli({"--help"}, "");
-    EXPECT_EQ(aide.code, 0);
-    EXPECT_TRUE(aide.sortie.startsWith("usage: tessaline-cli")) << aide.sortie.toStdString();
-    EXPECT_TRUE(aide.erreurs.isEmpty());
 }
 
 // The simulated board can start with its EEPROM programmed earlier: the dump
@@ -231,8 +219,7 @@ TEST_F(CliSimulee, FailuresEndWithStatusOne) {
 
 // The save over a link to a device node (a pipe stands in for it),
 // and a folder: refused before any read, with the message, and left as they
-// were. A link to a regular file of mode 0640: the file replaced, the link
-// kept, the mode too.
+// were. (A link to a regular file: FichiersOrdinaires.ALinkIsFollowedAndTheOldPermissionsKept.)
 TEST_F(CliSimulee, UploadsWriteOnlyRegularFiles) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("n")).constData(), 0644), 0);
     ASSERT_TRUE(QFile::link(dir.filePath("n"), dir.filePath("out.bin")));
@@ -245,23 +232,8 @@ TEST_F(CliSimulee, UploadsWriteOnlyRegularFiles) {
     r = cli({"load-talker", "--", "upload-dis", "FE00", "4", "dossier.dis"});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.erreurs.contains("dossier.dis n'est pas un fichier ordinaire (un dossier)"));
-    EXPECT_TRUE(QFileInfo(dir.filePath("n")).exists() && !QFileInfo(dir.filePath("n")).isFile());
     EXPECT_TRUE(QFileInfo(dir.filePath("out.bin")).isSymLink());
     EXPECT_TRUE(QFileInfo(dir.filePath("dossier.dis")).isDir());
-
-    QFile vrai(dir.filePath("vrai.bin"));
-    ASSERT_TRUE(vrai.open(QIODevice::WriteOnly));
-    vrai.close();
-    ASSERT_TRUE(vrai.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    ASSERT_TRUE(QFile::link("vrai.bin", dir.filePath("lien.bin")));
-    r = cli({"load-talker", "--", "program", TESSALINE_EXAMPLES "/compteur.s19", "--", "upload-bin", "FE00",
-             "4", "lien.bin"});
-    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
-    EXPECT_EQ(lire("vrai.bin"), programme.left(4));
-    EXPECT_TRUE(QFileInfo(dir.filePath("lien.bin")).isSymLink());
-    EXPECT_EQ(QFile::permissions(dir.filePath("vrai.bin")) &
-                  ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
-              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
 }
 
 // A range past $FFFF would read from $0000 on: refused as writes past it are,
@@ -365,4 +337,33 @@ TEST_F(CliSimulee, SymbolsBesideTheProgramNameAddressesAndStops) {
         << r.sortie.toStdString();
     EXPECT_TRUE(r.sortie.contains("\n0100 00 "))
         << "stopped before its first INCA: " << r.sortie.toStdString();
+}
+
+// watch on the running chaser, by symbol and by address: one line every
+// 250 ms for two seconds, the time first, then each entry as NAME=HEX (DEC);
+// the lit LED moves from line to line.
+TEST_F(CliSimulee, WatchPrintsOneLinePerRefresh) {
+    QFile sym(dir.filePath("c.SYM"));
+    ASSERT_TRUE(sym.open(QIODevice::WriteOnly));
+    sym.write("MOTIF       $0100\r\nSENS        $0101\r\n\r\n2 symbol(s)\r\n");
+    sym.close();
+    const ResultatCli r =
+        cli({"--eeprom", QStringLiteral(TESSALINE_EXAMPLES "/chenillard.s19"), "--symbols", sym.fileName(),
+             "load-talker", "--", "run", "FE00", "--", "watch", "MOTIF", "0101", "--for", "2000"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    static const QRegularExpression ligne(
+        QStringLiteral("^(\\d+\\.\\d{3}) MOTIF=([0-9A-F]{2}) \\((\\d+)\\) 0101=00 \\(0\\)$"),
+        QRegularExpression::MultilineOption);
+    QVector<double> temps;
+    QStringList motifs;
+    for (auto it = ligne.globalMatch(r.sortie); it.hasNext();) {
+        const auto m = it.next();
+        temps << m.captured(1).toDouble();
+        EXPECT_EQ(m.captured(2).toInt(nullptr, 16), m.captured(3).toInt()) << "hex and decimal agree";
+        if (!motifs.contains(m.captured(2))) motifs << m.captured(2);
+    }
+    ASSERT_EQ(temps.size(), 8) << r.sortie.toStdString();
+    EXPECT_EQ(temps.front(), 0.0);
+    EXPECT_NEAR(temps.back(), 1.75, 0.05);
+    EXPECT_GE(motifs.size(), 6) << r.sortie.toStdString();
 }

@@ -34,14 +34,19 @@ inline void park(Board& b) {
     b.resetSingleChip(kParkAddress);
 }
 
+inline std::unique_ptr<Board> parkedBoard(std::string_view chip = "68HC11F1", uint32_t crystalMHz = 8) {
+    auto b = makeBoard(chip, crystalMHz);
+    park(*b);
+    return b;
+}
+
 inline void runFor(Board& b, uint64_t cycles) {
     b.runUntil(b.cycleCount() + cycles);
 }
 
 // A parked 8 MHz board with the SCI on at 9615 baud (BAUD $30), its preamble gone.
 inline std::unique_ptr<Board> sciBoard(std::string_view chip) {
-    auto b = makeBoard(chip, 8);
-    park(*b);
+    auto b = parkedBoard(chip);
     b->write(reg::BAUD, 0x30);
     b->write(reg::SCCR2, sccr2::TE | sccr2::RE);
     runFor(*b, 3000);

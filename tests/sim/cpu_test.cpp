@@ -606,21 +606,6 @@ TEST(CpuException, RtiCanClearXButNotSetIt) {
     }
 }
 
-// A request waits while I is set and is taken, between instructions, once CLI clears it.
-TEST(CpuException, IMasksTheInterruptUntilCli) {
-    FlatBoard board;
-    start(board, {0x01, 0x0E, 0x01}, withCcr(I));
-    board.bus.irqAsserted = true;
-    board.bus.irqVectorOffset = vec::Sci;
-    EXPECT_EQ(board.exec(), 2u); // NOP runs, the request waits
-    EXPECT_EQ(board.cpu.r.pc, 0x1001);
-    board.exec(); // CLI
-    EXPECT_EQ(board.exec(), 12u);
-    EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::Sci));
-    EXPECT_EQ(frameAt(board.bus, board.cpu.r.sp), expectedFrame(withCcr(0), 0x1002));
-    EXPECT_EQ(board.cpu.r.ccr, I);
-}
-
 TEST(CpuException, XirqIsMaskedOnlyByXAndWinsOverIrq) {
     struct Case {
         uint8_t ccr;

@@ -38,8 +38,7 @@ TEST(SciRate, PreambleAndCharacterGiveTheDataSheetRate) {
                     Row{0x20, 8, 31250}, Row{0x10, 8, 41667}, Row{0x00, 8, 125000}}) {
         SCOPED_TRACE(::testing::Message() << "BAUD $" << std::hex << int(row.baud) << std::dec << " at "
                                           << row.crystalMHz << " MHz");
-        auto b = makeBoard("68HC11E1", row.crystalMHz);
-        park(*b);
+        auto b = parkedBoard("68HC11E1", row.crystalMHz);
         b->write(reg::BAUD, row.baud);
         const uint64_t twoFrames = measureTwoFrames(*b, 0x5A, row.expectedBaud);
         // Each frame is exactly 10 SCI bit times of 16 * P * 2^SCR E cycles.
@@ -51,8 +50,7 @@ TEST(SciRate, PreambleAndCharacterGiveTheDataSheetRate) {
 // M = 1: eleven bit times a frame; T8 goes out as the ninth bit, and a host's stop bit
 // received as the ninth data bit lands in R8.
 TEST(SciRate, NineBitFrames) {
-    auto b = makeBoard();
-    park(*b);
+    auto b = parkedBoard();
     b->write(reg::BAUD, 0x30);
     b->write(reg::SCCR1, sccr1::M | sccr1::T8);
     EXPECT_EQ(measureTwoFrames(*b, 0x34, 9615), 2 * 11 * 208u)
@@ -78,8 +76,7 @@ TEST(SciRate, WritableBaudBits) {
     for (Row row : {Row{"68HC11F1", false, 0x70, 0x70}, Row{"68HC11E1", false, 0x70, 0x30},
                     Row{"68HC11E1", false, 0x8B, 0x03}, Row{"68HC11E1", true, 0x8B, 0x8B}}) {
         SCOPED_TRACE(::testing::Message() << row.chip << " $" << std::hex << int(row.written));
-        auto b = makeBoard(row.chip);
-        park(*b);
+        auto b = parkedBoard(row.chip);
         if (row.special) b->resetBootstrap();
         b->write(reg::BAUD, row.written);
         EXPECT_EQ(b->read(reg::BAUD), row.read);
@@ -534,53 +531,23 @@ TEST(HoldReset, StopsEverythingAndLosesTheLine) {
 }
 
 TEST(HostLineConfigured, SingleChipProgramIsNeverReset) {
-    auto b = makeBoard("68HC11A1", 8);
-    park(*b);
+    auto b = parkedBoard("68HC11A1", 8);
     b->hostLineConfigured(1200);
     EXPECT_EQ(b->phase(), Board::Phase::Running);
     EXPECT_FALSE(b->specialMode);
 }
 
+// Vectors $BFD6-$BFFC point at three-byte JMP slots from $00C4 up (AN1060's table).
 TEST(BootRom, VectorsPointAtTheRamPseudoVectors) {
-    struct Row {
-        uint16_t vector;
-        uint16_t slot;
-    };
-    const Row rows[] = {
-        {0xBFD6, 0x00C4}, {0xBFD8, 0x00C7}, {0xBFDA, 0x00CA}, {0xBFDC, 0x00CD}, {0xBFDE, 0x00D0},
-        {0xBFE0, 0x00D3}, {0xBFE2, 0x00D6}, {0xBFE4, 0x00D9}, {0xBFE6, 0x00DC}, {0xBFE8, 0x00DF},
-        {0xBFEA, 0x00E2}, {0xBFEC, 0x00E5}, {0xBFEE, 0x00E8}, {0xBFF0, 0x00EB}, {0xBFF2, 0x00EE},
-        {0xBFF4, 0x00F1}, {0xBFF6, 0x00F4}, {0xBFF8, 0x00F7}, {0xBFFA, 0x00FA}, {0xBFFC, 0x00FD},
-    };
     for (const auto& chip : builtInChips()) {
         Board b(chip, 8 * kMHz);
         b.resetBootstrap();
-        for (const Row& r : rows)
-            EXPECT_EQ(b.read16(r.vector), r.slot) << chip.name << " $" << std::hex << r.vector;
+        for (uint16_t i = 0; i < 20; ++i)
+            EXPECT_EQ(b.read16(uint16_t(0xBFD6 + 2 * i)), 0x00C4 + 3 * i) << chip.name << " vector " << i;
         EXPECT_EQ(b.read16(0xBFFE), kBootRomEntry);
         b.resetSingleChip(0);
         EXPECT_EQ(b.read(0xBFD6), 0xFF) << "no boot ROM in single-chip mode";
     }
-}
-
-// An SWI in a downloaded program goes through $BFF6 to the RAM slot at $00F4.
-TEST(BootRom, SwiReachesItsRamSlot) {
-    auto b = makeBoard("68HC11F1", 8);
-    b->setHostBaud(7812.5);
-    b->resetBootstrap();
-    std::vector<uint8_t> image(0x100, 0x01); // NOPs
-    image[0x00] = 0x3F;                      // SWI
-    image[0xF4] = 0x7E;                      // JMP $0080
-    image[0xF5] = 0x00;
-    image[0xF6] = 0x80;
-    image[0x80] = 0x20; // BRA *
-    image[0x81] = 0xFE;
-    b->hostSend(0xFF);
-    for (uint8_t v : image)
-        b->hostSend(v);
-    runFor(*b, 270 * 2560);
-    ASSERT_EQ(b->phase(), Board::Phase::Running);
-    EXPECT_TRUE(b->runUntilPc(0x0080, 100'000));
 }
 
 } // namespace

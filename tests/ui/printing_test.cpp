@@ -1,12 +1,12 @@
-// Imprimer: the heading line, an empty line, then the selection or the whole
-// content, printed to a PDF file and read back with pdftotext.
+// Imprimer in the memory and trace areas: the heading line, an empty line, then the
+// selection, printed to a PDF file and read back with pdftotext. The whole text under
+// a title is the files window's test (Fichiers.PrintGivesTheFirstCopy...).
 #include "link/screen.h"
+#include "printed_text.h"
 #include "ui/rich_text_area.h"
 #include "window_test_support.h"
 
 #include <QPrinter>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace tessaline::test {
@@ -40,36 +40,14 @@ protected:
         }
     }
 
-    // Prints to a PDF file and reads it back: every printed line, blanks at
-    // either end dropped (pdftotext guesses them from the glyphs' places), in
-    // order, pages one after the other.
+    // Prints to a PDF file and reads it back.
     QStringList imprimer(bool selectionSeule) {
-        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        if (pdftotext.isEmpty()) {
-            ADD_FAILURE() << "pdftotext is missing: install poppler-utils to read printed pages back";
-            return {};
-        }
         const QString pdf = dossier_.filePath(QStringLiteral("page.pdf"));
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         area_.printTo(printer, selectionSeule);
-
-        QProcess p;
-        p.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        EXPECT_TRUE(p.waitForFinished(30000) && p.exitCode() == 0) << p.readAllStandardError().constData();
-        QStringList lignes;
-        const QStringList pages =
-            QString::fromUtf8(p.readAllStandardOutput()).split(u'\f', Qt::SkipEmptyParts);
-        pages_ = int(pages.size());
-        for (const QString& page : pages) {
-            QStringList l = page.split(u'\n');
-            while (!l.isEmpty() && l.last().trimmed().isEmpty())
-                l.removeLast();
-            for (const QString& ligne : l)
-                lignes << ligne.trimmed();
-        }
-        return lignes;
+        return texteImprime(pdf, &pages_);
     }
 
     QTemporaryDir dossier_;
@@ -77,23 +55,17 @@ protected:
     int pages_ = 0;
 };
 
-QStringList rognees(QStringList lignes) {
-    for (QString& l : lignes)
-        l = l.trimmed();
-    return lignes;
-}
-
-TEST_F(Imprimer, HeadingEmptyLineThenEverythingOrOnlyTheSelection) {
+TEST_F(Imprimer, HeadingEmptyLineThenOnlyTheSelection) {
     const QStringList dump = lignesDump(4);
     ecrire(dump);
-    EXPECT_EQ(imprimer(false), rognees(QStringList{Entete, QString()} + dump));
     // From the start of the second line to the middle of the third.
     const int debut = int(dump[0].size()) + 1;
     QTextCursor c(area_.document());
     c.setPosition(debut);
     c.setPosition(debut + int(dump[1].size()) + 1 + 20, QTextCursor::KeepAnchor);
     area_.setTextCursor(c);
-    EXPECT_EQ(imprimer(true), rognees({Entete, QString(), dump[1], dump[2].left(20)}));
+    EXPECT_EQ(imprimer(true),
+              (QStringList{Entete.trimmed(), QString(), dump[1], dump[2].left(20).trimmed()}));
 }
 
 TEST_F(Imprimer, PageBreaksLoseAndRepeatNothing) {

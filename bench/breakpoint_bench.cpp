@@ -65,7 +65,8 @@ bool mesurer(Session& session, const hc11::Board& carte, bool reprendreAChaqueAr
         Continuer(session);
         durees.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count());
         const int pc = HexaDec(session.registres.RegPC);
-        if (session.liaison.cibleTourne || std::find(std::begin(Points), std::end(Points), pc) == std::end(Points))
+        if (session.liaison.cibleTourne ||
+            std::find(std::begin(Points), std::end(Points), pc) == std::end(Points))
             return false;
     }
     bilan.secondes = mediane(durees);
@@ -104,8 +105,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("Stop/continue with 4 EEPROM breakpoints, %d baud, median of %d cycles:\n", Baud, Cycles);
-    std::printf("  kept planted:                %6.3f s a cycle, %5.1f EEPROM pulses a cycle\n", garde.secondes,
-                garde.impulsions);
+    std::printf("  kept planted:                %6.3f s a cycle, %5.1f EEPROM pulses a cycle\n",
+                garde.secondes, garde.impulsions);
     std::printf("  planted and taken back:      %6.3f s a cycle, %5.1f EEPROM pulses a cycle\n",
                 reprise.secondes, reprise.impulsions);
     return 0;

@@ -11,6 +11,7 @@
 #include "link/registers.h"
 #include "link/serial_port.h"
 #include "link/tempo.h"
+#include "link/transfer.h"
 #include "operations/breakpoint_table.h"
 #include "operations/console_commands.h"
 #include "operations/execution_commands.h"
@@ -187,6 +188,24 @@ void attendre(Session& s, int millisecondes) {
     }
 }
 
+// After `run` or `continue` towards the list's breakpoints: the program runs
+// free until the link watch catches its stop. Bounded by the time-out as a
+// breakpoint's wait is; past it, or on Ctrl-C, the program is stopped where it is.
+void attendreUnPoint(Session& s) {
+    const double delai = s.config.Timeout / 10.0;
+    const double debut = s.horloge().now();
+    while (s.liaison.cibleTourne && s.liaison.talkerPresent && !s.liaison.interruption &&
+           ecoule(debut, s.horloge().now()) < delai) {
+        Tempo(s.horloge(), 0.01f);
+        if (s.surveillance().isEnabled()) s.surveillance().tick();
+    }
+    if (!s.liaison.cibleTourne || !s.liaison.talkerPresent) return;
+    if (!s.liaison.interruption)
+        AfficheEchec(s.ecran(), QStringLiteral("Pas de point d'arr\u00eat atteint"), Remede::ArretNonAtteint);
+    const RetraitEnCours arret(s);
+    cmdSTOP_Click(s);
+}
+
 } // namespace
 
 void afficherInfo(const Session& session, const QString& emplacementReglages, QTextStream& sortie) {
@@ -321,6 +340,7 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
             for (int i = 0;
                  i < fois && !session.liaison.interruption && SignauxInterruption::signalRecu() == 0; ++i) {
                 commande.nom == "next" ? cmdNEXT_Click(session) : cmdCONTINUE_Click(session);
+                if (arretAttendu && session.liaison.cibleTourne) attendreUnPoint(session);
                 if (montrerArret(session, ligne.symboles, sortie) != arretAttendu) {
                     echec = true;
                     break;
@@ -340,6 +360,7 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
                 commande.nom == "run" && (session.pointArret.BreakArme || !pointsActifs(session).isEmpty());
             const bool breakEnMarche = commande.nom == "break" && session.liaison.cibleTourne;
             console(session, commande.nom, a);
+            if (versLeBreak && session.liaison.cibleTourne) attendreUnPoint(session);
             if (montrerArret(session, ligne.symboles, sortie) != (versLeBreak || breakEnMarche)) echec = true;
         }
         // A signal that stopped the program rather than the exchange ends the
@@ -357,7 +378,8 @@ int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScree
     // The run lets go of the board: every SWI it planted is taken back, so
     // that the chip keeps none that no host knows of.
     const int avant = ecran.reports();
-    lacherPoints(session);
+    // After Ctrl-C the program stays stopped, as the console's Stop leaves it.
+    lacherPoints(session, !session.liaison.interruption && SignauxInterruption::signalRecu() == 0);
     if (statut != 0) return statut;
     // Interrupted while it took them back: the run did not end as asked.
     if (session.liaison.interruption || SignauxInterruption::signalRecu() != 0) {

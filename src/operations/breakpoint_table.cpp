@@ -136,7 +136,7 @@ bool planterPoints(Session& s) {
     return true;
 }
 
-void lacherPoints(Session& s) {
+void lacherPoints(Session& s, bool reprise) {
     if (std::none_of(s.points.liste.begin(), s.points.liste.end(),
                      [](const PointArret& p) { return p.plante; }))
         return;
@@ -147,7 +147,7 @@ void lacherPoints(Session& s) {
     if (s.liaison.cibleTourne && s.liaison.talkerPresent) {
         const Arret arret = arreterProgramme(s);
         if (arret == Arret::Arrete) arretSurPoint(s);
-        relancer = arret != Arret::Perdu;
+        relancer = reprise && arret != Arret::Perdu;
     }
     QStringList restes;
     for (PointArret& p : s.points.liste) {

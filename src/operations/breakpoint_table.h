@@ -46,8 +46,9 @@ bool planterPoints(Session& session);
 // Takes every planted byte back, while the Talker answers even after an
 // interruption: the chip must never keep an SWI that no host knows of. What
 // could not be taken back is said, with the byte to put back by hand. The list
-// itself stays.
-void lacherPoints(Session& session);
+// itself stays. A running program is stopped for it, and resumed after when
+// `relancer`.
+void lacherPoints(Session& session, bool relancer = true);
 
 // After a new Talker (RESET, Load Talker): finds which planted SWIs are still
 // there (the EEPROM keeps them, the RAM may not) and plants again those that

@@ -257,8 +257,8 @@ void lancer(Session& s) {
 }
 
 // Resumes the program at RegPC and runs it to a breakpoint of the list or one
-// of `plus` (taken out after). Without any, it runs free: the link watch
-// catches its stop.
+// of `plus` (taken out after), waiting for the stop. Without `plus`, it runs
+// free to the list's breakpoints.
 void reprendre(Session& s, const QVector<int>& plus) {
     lancer(s);
     const int pc = valeur(s.registres.RegPC);
@@ -268,8 +268,11 @@ void reprendre(Session& s, const QVector<int>& plus) {
         if (fin != Fin::SurPlante || plus.contains(valeur(s.registres.RegPC)))
             return afficherArret(s, s.registres.RegPC, true);
     }
-    if (plus.isEmpty() && pointsActifs(s).isEmpty()) {
-        if (!RunProgPC(s)) consoleInchangee(s);
+    if (plus.isEmpty()) {
+        // To the list's breakpoints, which stay: the program runs free and the
+        // link watch catches its stop (arretSpontane), so that it can be
+        // watched and stopped meanwhile like any running program.
+        if (!planterPoints(s) || !RunProgPC(s)) consoleInchangee(s);
         return;
     }
     const Fin fin = jusquAuxPlantes(s, plus, &RunProgPC, 0);

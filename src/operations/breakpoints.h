@@ -33,7 +33,8 @@ QString PoseBreak(Session& session, const QString& adresse);
 QVector<int> suitesPossibles(const QString& octets, int pc, const QString& regIX, const QString& regIY,
                              const QString& pile);
 
-// Console command Run: runs the program, to the breakpoint when one is armed.
+// Console command Run: runs the program, to the breakpoint when one is armed
+// (waiting for it), or free to the list's breakpoints.
 void Run(Session& session);
 // Run from CmdAdresse until the breakpoint at BreakAdr.
 void RunBreak(Session& session);
@@ -47,7 +48,9 @@ void BreakExecute(Session& session);
 void Step(Session& session);
 
 // Continue: resumes at RegPC with the register set and runs to the next
-// breakpoint of the list.
+// breakpoint of the list: the program runs free, and the link watch catches
+// its stop (arretSpontane). With the console's breakpoint armed, waits for the
+// stop as Run does.
 void Continuer(Session& session);
 // Step over: a JSR or BSR at RegPC runs through, to the instruction after it
 // (or to a breakpoint inside); anything else is one Step.

@@ -10,12 +10,15 @@
 //   FE07 INC $0101
 #include "link/conversions.h"
 #include "link/registers.h"
+#include "link/serial_port.h"
 #include "link/talker_protocol.h"
+#include "link/tempo.h"
 #include "operations/breakpoint_table.h"
 #include "operations/breakpoints.h"
 #include "operations/memory_read.h"
 #include "operations/memory_write.h"
 #include "operations/program_run.h"
+#include "operations/talker_link.h"
 #include "wire_log.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +38,8 @@ protected:
         poser(0xFE00, Eeprom);
         poser(0x0200, Ram);
         changerRegistre(s(), &JeuRegistres::RegSP, QStringLiteral("00E8"));
+        installerVerificationLiaison(s());
+        SurvCom(s(), true);
         s().console.CmdAdresse = QStringLiteral("FE00");
         avant = t.memoire();
     }
@@ -43,6 +48,15 @@ protected:
             ASSERT_TRUE(t.sim.board.poke(static_cast<uint16_t>(a + i), static_cast<uint8_t>(o[i])));
     }
     Session& s() { return t.session; }
+    // Run and Continue let the program run free to the list's breakpoints; the
+    // link watch catches the stop.
+    void jusquAuPoint(void (*operation)(Session&)) {
+        operation(s());
+        for (int i = 0; i < 200 && s().liaison.cibleTourne; ++i) {
+            Tempo(t.sim.horloge, 0.01f);
+            s().surveillance().tick();
+        }
+    }
     int pc() { return HexaDec(s().registres.RegPC); }
     uint8_t peek(int a) { return t.sim.board.peek(static_cast<uint16_t>(a)); }
     // Write exchanges that reached the EEPROM since `depuis` bytes of the log.
@@ -63,13 +77,13 @@ protected:
 
 TEST_F(ListeDePoints, RunAndContinueStopOnEachInProgramOrderWithoutWritingTheEeprom) {
     planter({0xFE01, 0xFE04, 0x0200, 0xFE07});
-    tessaline::Run(s());
+    jusquAuPoint(&tessaline::Run);
     EXPECT_EQ(pc(), 0xFE01);
     EXPECT_EQ(peek(0xFE01), 0x3F) << "planted while stopped";
     const int attendus[] = {0xFE04, 0x0200, 0xFE07, 0xFE01, 0xFE04};
     for (int attendu : attendus) {
         const qsizetype log = t.ligne.envoyes.size();
-        Continuer(s());
+        jusquAuPoint(&Continuer);
         ASSERT_FALSE(s().liaison.cibleTourne);
         EXPECT_EQ(pc(), attendu);
         EXPECT_EQ(ecrituresEeprom(log), 0) << "continue from " << std::hex << attendu;
@@ -96,14 +110,14 @@ TEST_F(ListeDePoints, RunAndContinueStopOnEachInProgramOrderWithoutWritingTheEep
 
 TEST_F(ListeDePoints, AWriteOverAPlantedAddressChangesTheUsersByteAndKeepsTheSwi) {
     planter({0xFE07});
-    tessaline::Run(s());
+    jusquAuPoint(&tessaline::Run);
     ASSERT_EQ(pc(), 0xFE07);
     // INC $0101 becomes INC $0103.
     ASSERT_TRUE(FillMem(s(), 1, QStringLiteral("FE09"), QStringLiteral("03")));
     ASSERT_TRUE(FillMem(s(), 1, QStringLiteral("FE07"), QStringLiteral("7C")));
     EXPECT_EQ(peek(0xFE07), 0x3F);
     EXPECT_EQ(LoadMem(s(), QStringLiteral("FE07"), 3), QStringLiteral("7C0103"));
-    Continuer(s());
+    jusquAuPoint(&Continuer);
     EXPECT_EQ(pc(), 0xFE07);
     EXPECT_EQ(peek(0x0103), 1);
     EXPECT_EQ(peek(0x0101), 0);
@@ -111,7 +125,7 @@ TEST_F(ListeDePoints, AWriteOverAPlantedAddressChangesTheUsersByteAndKeepsTheSwi
 
 TEST_F(ListeDePoints, StepOverRunsTheCallThroughAndRunToStopsThere) {
     planter({0xFE04});
-    tessaline::Run(s());
+    jusquAuPoint(&tessaline::Run);
     ASSERT_EQ(pc(), 0xFE04);
     PasPrincipal(s());
     EXPECT_EQ(pc(), 0xFE07);
@@ -129,7 +143,7 @@ TEST_F(ListeDePoints, StepOverRunsTheCallThroughAndRunToStopsThere) {
 
 TEST_F(ListeDePoints, ANewTalkerFindsWhatIsStillPlantedAndPlantsTheRest) {
     planter({0xFE01, 0x0200});
-    tessaline::Run(s());
+    jusquAuPoint(&tessaline::Run);
     ASSERT_EQ(pc(), 0xFE01);
     // The RAM lost its SWI (a reset with the power off, a program that wrote there).
     t.sim.board.poke(0x0200, 0x7C);

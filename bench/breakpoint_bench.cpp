@@ -13,8 +13,10 @@
 #include "config/talker_adaptation.h"
 #include "link/conversions.h"
 #include "link/qt_event_clock.h"
+#include "link/serial_port.h"
 #include "link/session.h"
 #include "link/silent_screen.h"
+#include "link/tempo.h"
 #include "operations/breakpoint_table.h"
 #include "operations/breakpoints.h"
 #include "operations/talker_link.h"
@@ -39,6 +41,14 @@ constexpr int Cycles = 20;
 // JSR incremente, BITA #1, BSR pause, BRA boucle: each reached once a pass.
 constexpr int Points[] = {0xFE07, 0xFE0A, 0xFE11, 0xFE13};
 
+// The program runs free to the list's breakpoints: the link watch catches the stop.
+void jusquAuPoint(Session& session) {
+    for (int i = 0; i < 500 && session.liaison.cibleTourne; ++i) {
+        Tempo(session.horloge(), 0.002f);
+        session.surveillance().tick();
+    }
+}
+
 double mediane(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -56,6 +66,7 @@ bool mesurer(Session& session, const hc11::Board& carte, bool reprendreAChaqueAr
         if (!ajouterPoint(session, p)) return false;
     session.console.CmdAdresse = QStringLiteral("FE00");
     Run(session);
+    jusquAuPoint(session);
     std::vector<double> durees;
     const hc11::Eeprom& eeprom = carte.eeprom();
     const uint64_t avant = eeprom.erasePulses() + eeprom.programPulses();
@@ -63,6 +74,7 @@ bool mesurer(Session& session, const hc11::Board& carte, bool reprendreAChaqueAr
         const auto debut = std::chrono::steady_clock::now();
         if (reprendreAChaqueArret) lacherPoints(session);
         Continuer(session);
+        jusquAuPoint(session);
         durees.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count());
         const int pc = HexaDec(session.registres.RegPC);
         if (session.liaison.cibleTourne ||
@@ -91,7 +103,8 @@ bool scenario(bool reprendreAChaqueArret, Bilan& bilan) {
     session.config.Baud = Baud;
     AdapteTalker(session.config);
     if (LoadTalker(session) != ResultatChargement::Charge) return false;
-    SurvCom(session, false);
+    installerVerificationLiaison(session);
+    SurvCom(session, true);
     return mesurer(session, carte.board(), reprendreAChaqueArret, bilan);
 }
 

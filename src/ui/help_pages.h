@@ -19,6 +19,7 @@ inline constexpr char Fichiers[] = "fichiers.html";
 inline constexpr char CarteSimulee[] = "carte-simulee.html";
 inline constexpr char Quitter[] = "quitter.html";
 inline constexpr char Effacement[] = "effacement.html";
+inline constexpr char Debogueur[] = "debogueur.html";
 } // namespace pageAide
 
 struct PageAide {

@@ -280,7 +280,7 @@ namespace {
 
 // The debugger's commands that the toolbar holds too, with their icons.
 const std::pair<const char*, QStyle::StandardPixmap> OutilsDebogage[] = {
-    {"mnuDebugContinue", QStyle::SP_MediaPlay},
+    {"mnuDebugContinue", QStyle::SP_ArrowForward}, // Compile has the play icon
     {"mnuDebugStepOver", QStyle::SP_MediaSeekForward},
     {"mnuDebugStep", QStyle::SP_MediaSkipForward},
     {"mnuDebugStop", QStyle::SP_MediaStop},
@@ -352,6 +352,8 @@ void MainWindow::ouvrirPointsArret() {
     cadre->showNormal();
     pointsArret_->show();
     mdi_->setActiveSubWindow(cadre);
+    // Ready for an address.
+    pointsArret_->findChild<QLineEdit*>(QStringLiteral("txtPointAdresse"))->setFocus();
 }
 
 void MainWindow::executerJusquIci() {

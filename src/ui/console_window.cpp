@@ -443,6 +443,33 @@ void ConsoleWindow::cmdSTEP_Click() {
     rendreFocus(step);
 }
 
+void ConsoleWindow::cmdCONTINUE_Click() {
+    executerSurArret([this] { tessaline::cmdCONTINUE_Click(session_); });
+}
+
+void ConsoleWindow::cmdNEXT_Click() {
+    executerSurArret([this] { tessaline::cmdNEXT_Click(session_); });
+}
+
+void ConsoleWindow::cmdRUNTO_Click(int adresse) {
+    executerSurArret([this, adresse] { tessaline::cmdRUNTO_Click(session_, adresse); });
+}
+
+void ConsoleWindow::executerSurArret(const std::function<void()>& operation) {
+    // Their exchanges must not run inside another's (a step, whose Step stays
+    // on, or a dump).
+    if (pasEnCours_ || session_.horloge().dansUneAttente()) {
+        session_.ecran().beep();
+        return;
+    }
+    pasEnCours_ = true;
+    operation();
+    executeActif(false);
+    // Step clicked meanwhile was for a step that is not running: dropped.
+    pasEnAttente_ = 0;
+    pasEnCours_ = false;
+}
+
 void ConsoleWindow::cmdSTOP_Click() {
     if (stopDiffere_) return; // already to be given again
     if (tessaline::cmdSTOP_Click(session_)) {

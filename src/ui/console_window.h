@@ -9,6 +9,8 @@
 #include <QVector>
 #include <QWidget>
 
+#include <functional>
+
 class QAbstractButton;
 class QCheckBox;
 class QLabel;
@@ -42,6 +44,12 @@ public slots:
     void chkBreak_Click(bool coche);
     void cmdSTEP_Click();
     void cmdSTOP_Click();
+    // The debugger's commands on the stopped program (the Débogage menu):
+    // continue, step over, run to `adresse`. Given during another exchange
+    // (a step, a dump), they only beep.
+    void cmdCONTINUE_Click();
+    void cmdNEXT_Click();
+    void cmdRUNTO_Click(int adresse);
     void cmdEFFACE_Click();
     void Command1_Click();
 
@@ -61,6 +69,9 @@ private:
     void entreeChamp(QLineEdit* champ);
     void sortieChamp(QLineEdit* champ);
     void tickAnimation();
+    // Runs `operation` (one of the three above) unless another exchange is
+    // under way.
+    void executerSurArret(const std::function<void()>& operation);
 
     Session& session_;
     QLineEdit* adresse_;

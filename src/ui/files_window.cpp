@@ -2,6 +2,7 @@
 
 #include "link/control_names.h"
 #include "link/regular_file.h"
+#include "operations/breakpoint_table.h"
 #include "operations/compilation.h"
 #include "operations/console_command_table.h"
 #include "operations/console_commands.h"
@@ -19,7 +20,10 @@
 #include <QStringDecoder>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tessaline {
 
@@ -69,7 +73,9 @@ FilesWindow::FilesWindow(Session& session, QWidget* parent)
     onglets_->setObjectName(QStringLiteral("tabFichier"));
     const QFont police = fixedPitchFont(QStringLiteral("Fixedsys"), 9);
     for (int i = 0; i < 4; ++i) {
-        RichTextArea* a = i == OngletASM ? new SourceArea(this) : new RichTextArea(this);
+        RichTextArea* a = i == OngletASM   ? new SourceArea(this)
+                          : i == OngletLST ? new SourceArea(this, false)
+                                           : new RichTextArea(this);
         a->setObjectName(QLatin1String(NomsZones[i]));
         a->setFont(police);
         a->setActionMenuEnabled(false);
@@ -106,6 +112,16 @@ FilesWindow::FilesWindow(Session& session, QWidget* parent)
     });
     connect(source()->document(), &QTextDocument::modificationChanged, this,
             &FilesWindow::actualiserS19Ancien);
+    // The listing is only read.
+    listing()->setUndoRedoEnabled(false);
+    listing()->setTabChangesFocus(true);
+    for (int onglet : {int(OngletLST), int(OngletASM)}) {
+        auto* a = static_cast<SourceArea*>(zone(onglet));
+        connect(a, &SourceArea::margeCliquee, this,
+                [this, onglet](int index) { basculerPoint(onglet, index); });
+        // The marks stand on lines: they follow a listing loaded and a source edited.
+        connect(a, &QPlainTextEdit::blockCountChanged, this, &FilesWindow::actualiserPoints);
+    }
 
     auto* barre = new QStatusBar(this);
     barre->setObjectName(QStringLiteral("stbFichier"));
@@ -132,6 +148,10 @@ SourceArea* FilesWindow::source() const {
     return static_cast<SourceArea*>(zone(OngletASM));
 }
 
+SourceArea* FilesWindow::listing() const {
+    return static_cast<SourceArea*>(zone(OngletLST));
+}
+
 void FilesWindow::vider() {
     chargement_ = true;
     for (int i = 0; i < 4; ++i) {
@@ -146,6 +166,7 @@ void FilesWindow::vider() {
     oublierS19();
     bilan_->clear();
     actualiserS19Ancien();
+    actualiserPoints();
 }
 
 void FilesWindow::oublierS19() {
@@ -217,6 +238,7 @@ void FilesWindow::ChargerFichiers(bool garderSource) {
             ecran.setEnabled(bouton, session_.liaison.talkerPresent && !session_.liaison.cibleTourne);
     }
     actualiserS19Ancien();
+    actualiserPoints();
     ecran.hideWait();
 }
 
@@ -307,16 +329,73 @@ void FilesWindow::montrerLigneSource(int ligne) {
 }
 
 bool FilesWindow::montrerAdresse(int adresse) {
-    RichTextArea* listing = zone(OngletLST);
-    if (listing->document()->isEmpty()) return false;
-    const int ligne = ligneListingA(listing->toPlainText().split(u'\n'), adresse);
-    if (ligne < 0) {
-        listing->setExtraSelections({});
-        return false;
-    }
-    onglets_->setCurrentIndex(OngletLST);
-    surlignerLigne(listing, ligne);
+    SourceArea* l = listing();
+    if (l->document()->isEmpty()) return false;
+    const QStringList lignes = l->toPlainText().split(u'\n');
+    const int ligne = ligneListingA(lignes, adresse);
+    const int ligneSource = ligneSourceA(lignes, adresse);
+    const bool dansSource =
+        ligneSource >= 1 && ligneSource <= source()->blockCount() && !source()->document()->isEmpty();
+    surlignerLigne(l, ligne);
+    surlignerLigne(source(), dansSource ? ligneSource - 1 : -1);
+    if (ligne < 0) return false;
+    onglets_->setCurrentIndex(dansSource && onglets_->currentIndex() != OngletLST ? OngletASM : OngletLST);
     return true;
+}
+
+std::optional<int> FilesWindow::adresseLigne(int onglet, int index) const {
+    if (index < 0) return std::nullopt;
+    if (onglet == OngletLST) {
+        if (index >= listing()->blockCount()) return std::nullopt;
+        return adresseCodeListing(listing()->document()->findBlockByNumber(index).text());
+    }
+    if (onglet != OngletASM || index >= source()->blockCount()) return std::nullopt;
+    const QMap<int, int> adresses = adressesSource(listing()->toPlainText().split(u'\n'));
+    if (const auto a = adresses.constFind(index + 1); a != adresses.constEnd()) return *a;
+    return std::nullopt;
+}
+
+std::optional<int> FilesWindow::adresseSousCurseur() const {
+    const int onglet = onglets_->currentIndex();
+    if (onglet != OngletLST && onglet != OngletASM) return std::nullopt;
+    return adresseLigne(onglet, zone(onglet)->textCursor().blockNumber());
+}
+
+void FilesWindow::actualiserPoints() {
+    QMap<int, bool> parAdresse;
+    for (const PointArret& p : session_.points.liste)
+        parAdresse.insert(p.adresse, p.actif);
+    QMap<int, bool> marquesListing, marquesSource;
+    if (!parAdresse.isEmpty()) {
+        const QStringList lignes = listing()->toPlainText().split(u'\n');
+        for (qsizetype i = 0; i < lignes.size(); ++i)
+            if (const std::optional<int> a = adresseCodeListing(lignes[i]); a && parAdresse.contains(*a))
+                marquesListing.insert(int(i), parAdresse.value(*a));
+        const QMap<int, int> adresses = adressesSource(lignes);
+        for (auto it = adresses.cbegin(); it != adresses.cend(); ++it)
+            if (parAdresse.contains(it.value()) && it.key() <= source()->blockCount())
+                marquesSource.insert(it.key() - 1, parAdresse.value(it.value()));
+    }
+    listing()->setMarques(marquesListing);
+    source()->setMarques(marquesSource);
+}
+
+void FilesWindow::basculerPoint(int onglet, int index) {
+    const std::optional<int> adresse = adresseLigne(onglet, index);
+    // A line without code, or an exchange under way that the plant or the
+    // removal must not run inside.
+    if (!adresse || session_.horloge().dansUneAttente()) {
+        session_.ecran().beep();
+        return;
+    }
+    const bool present = std::any_of(session_.points.liste.cbegin(), session_.points.liste.cend(),
+                                     [&](const PointArret& p) { return p.adresse == *adresse; });
+    if (present)
+        retirerPoint(session_, *adresse);
+    else
+        ajouterPoint(session_, *adresse);
+    actualiserPoints();
+    emit pointsModifies();
 }
 
 void FilesWindow::closeEvent(QCloseEvent* event) {

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -29,6 +30,7 @@ public:
     QTabWidget* onglets() const { return onglets_; }
     RichTextArea* zone(int onglet) const;
     SourceArea* source() const;
+    SourceArea* listing() const;
 
     // Derives the companions from FichierCourant and loads the four tabs.
     // `garderSource`: the source tab keeps the text it holds (the user's
@@ -56,15 +58,28 @@ public:
 
     // The source tab at line `ligne` (from 1).
     void montrerLigneSource(int ligne);
-    // The listing tab at the line assembled at `adresse`, highlighted; nothing
-    // when no listing is loaded or no line has that address.
+    // The line assembled at `adresse` highlighted in the listing tab and, when
+    // the source is loaded, in the source tab, which comes to the front unless
+    // the listing is; nothing when no listing is loaded or no line has that
+    // address.
     bool montrerAdresse(int adresse);
+
+    // The address of line `index` (from 0) of the listing or source tab, when
+    // it carries code (the source's through the listing).
+    std::optional<int> adresseLigne(int onglet, int index) const;
+    // The address of the line under the caret of the listing or source tab
+    // shown; nothing on another tab or a line without code.
+    std::optional<int> adresseSousCurseur() const;
+    // The breakpoints' marks in the margins again, from the session's list.
+    void actualiserPoints();
 
     void setQuitting(bool quitting) { quitting_ = quitting; }
 
 signals:
     // The user changed the source text (loading it is no change).
     void sourceEditee();
+    // A click in a margin added or removed a breakpoint.
+    void pointsModifies();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -75,6 +90,9 @@ private:
     // dropped when it was the one selected.
     void oublierS19();
     void actualiserS19Ancien();
+    // A click in the margin of tab `onglet` beside line `index`: the line's
+    // breakpoint set, or removed when there is one.
+    void basculerPoint(int onglet, int index);
 
     Session& session_;
     QTabWidget* onglets_;

@@ -20,6 +20,7 @@ inline constexpr char CarteSimulee[] = "carte-simulee.html";
 inline constexpr char Quitter[] = "quitter.html";
 inline constexpr char Effacement[] = "effacement.html";
 inline constexpr char Surveillance[] = "surveillance.html";
+inline constexpr char Debogueur[] = "debogueur.html";
 } // namespace pageAide
 
 struct PageAide {

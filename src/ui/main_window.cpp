@@ -4,8 +4,10 @@
 #include "config/settings_sections.h"
 #include "config/settings_store.h"
 #include "config/talker_adaptation.h"
+#include "link/control_names.h"
 #include "link/error_report.h"
 #include "link/serial_port.h"
+#include "operations/breakpoint_table.h"
 #include "operations/compilation.h"
 #include "operations/console_command_table.h"
 #include "operations/register_edit.h"
@@ -13,6 +15,7 @@
 #include "operations/talker_link.h"
 #include "ui/board_control.h"
 #include "ui/board_panel.h"
+#include "ui/breakpoints_window.h"
 #include "ui/console_window.h"
 #include "ui/file_commands.h"
 #include "ui/files_window.h"
@@ -31,6 +34,7 @@
 #include "ui/wait_window.h"
 #include "ui/watch_window.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -216,6 +220,8 @@ void MainWindow::creerMenus() {
 
     // The debugger's windows and commands.
     QMenu* debogage = menu("mnuDebug", QStringLiteral("&D\u00e9bogage"));
+    creerMenuDebogage(debogage);
+    debogage->addSeparator();
     connect(action(debogage, "mnuDebugWatch", QStringLiteral("&Surveillance")), &QAction::triggered, this,
             &MainWindow::ouvrirSurveillance);
 
@@ -275,6 +281,103 @@ void MainWindow::creerMenus() {
         actions_.value(QLatin1String(n))->setEnabled(false);
 }
 
+namespace {
+
+// The debugger's commands that the toolbar holds too, with their icons.
+const std::pair<const char*, QStyle::StandardPixmap> OutilsDebogage[] = {
+    {"mnuDebugContinue", QStyle::SP_ArrowForward}, // Compile has the play icon
+    {"mnuDebugStepOver", QStyle::SP_MediaSeekForward},
+    {"mnuDebugStep", QStyle::SP_MediaSkipForward},
+    {"mnuDebugStop", QStyle::SP_MediaStop},
+};
+
+} // namespace
+
+void MainWindow::creerMenuDebogage(QMenu* debogage) {
+    // The keys of the usual debuggers. Each command is the console's own
+    // (ConsoleWindow), which checks the Talker and keeps one exchange at a time.
+    const auto commande = [this, debogage](const char* nom, const QString& legende,
+                                           const QKeySequence& touche,
+                                           std::function<void(ConsoleWindow&)> faire) {
+        QAction* a = action(debogage, nom, legende, touche);
+        a->setEnabled(false);
+        connect(a, &QAction::triggered, this, [this, faire] {
+            if (console_) faire(*console_);
+        });
+    };
+    commande("mnuDebugContinue", QStringLiteral("&Continuer"), QKeySequence(Qt::Key_F5),
+             [](ConsoleWindow& c) { c.cmdCONTINUE_Click(); });
+    commande("mnuDebugStepOver", QStringLiteral("Pas &principal"), QKeySequence(Qt::Key_F10),
+             [](ConsoleWindow& c) { c.cmdNEXT_Click(); });
+    commande("mnuDebugStep", QStringLiteral("Pas \u00e0 pas"), QKeySequence(Qt::Key_F11),
+             [](ConsoleWindow& c) { c.cmdSTEP_Click(); });
+    commande("mnuDebugStop", QStringLiteral("&Arr\u00eater"), QKeySequence(Qt::SHIFT | Qt::Key_F5),
+             [](ConsoleWindow& c) { c.cmdSTOP_Click(); });
+    debogage->addSeparator()->setObjectName(QStringLiteral("mnuDebugBar1"));
+    QAction* jusquIci = action(debogage, "mnuDebugRunTo", QStringLiteral("E&x\u00e9cuter jusqu'ici"),
+                               QKeySequence(Qt::CTRL | Qt::Key_F10));
+    jusquIci->setEnabled(false);
+    connect(jusquIci, &QAction::triggered, this, &MainWindow::executerJusquIci);
+    debogage->addSeparator()->setObjectName(QStringLiteral("mnuDebugBar2"));
+    connect(action(debogage, "mnuDebugBreakpoints", QStringLiteral("Points d'a&rr\u00eat...")),
+            &QAction::triggered, this, &MainWindow::ouvrirPointsArret);
+    for (const auto& [nom, icone] : OutilsDebogage)
+        actions_.value(QLatin1String(nom))->setIcon(style()->standardIcon(icone));
+}
+
+void MainWindow::suivreBoutonsConsole() {
+    const auto actif = [this](QLatin1StringView bouton) {
+        const auto* b = console_ ? console_->findChild<QAbstractButton*>(bouton) : nullptr;
+        return b && b->isEnabled();
+    };
+    // Run is on where the Talker holds a stopped program and no exchange runs:
+    // where continue, step over and run to can go.
+    const bool arrete = actif(controle::Run);
+    for (const char* nom : {"mnuDebugContinue", "mnuDebugStepOver", "mnuDebugRunTo"})
+        actions_.value(QLatin1String(nom))->setEnabled(arrete);
+    actions_.value(QStringLiteral("mnuDebugStep"))->setEnabled(actif(controle::Step));
+    actions_.value(QStringLiteral("mnuDebugStop"))->setEnabled(actif(controle::Stop));
+}
+
+bool MainWindow::eventFilter(QObject* objet, QEvent* evenement) {
+    // Only the console's Run, Step and Stop are watched.
+    if (evenement->type() == QEvent::EnabledChange && qobject_cast<QAbstractButton*>(objet))
+        suivreBoutonsConsole();
+    return QMainWindow::eventFilter(objet, evenement);
+}
+
+void MainWindow::ouvrirPointsArret() {
+    if (!pointsArret_) {
+        pointsArret_ = new BreakpointsWindow(*session_, this);
+        connect(pointsArret_, &BreakpointsWindow::pointsModifies, this, &MainWindow::suivrePoints);
+        ajouter(pointsArret_);
+    }
+    pointsArret_->actualiser();
+    auto* cadre = qobject_cast<QMdiSubWindow*>(pointsArret_->parentWidget());
+    cadre->showNormal();
+    pointsArret_->show();
+    mdi_->setActiveSubWindow(cadre);
+    // Ready for an address.
+    pointsArret_->findChild<QLineEdit*>(QStringLiteral("txtPointAdresse"))->setFocus();
+}
+
+void MainWindow::executerJusquIci() {
+    if (!console_ || !fichiers_) return;
+    const std::optional<int> adresse = fichiers_->adresseSousCurseur();
+    if (!adresse) {
+        AfficheEchec(*ecran_, QStringLiteral("Ex\u00e9cuter jusqu'ici : placez le curseur sur une ligne de "
+                                             "code de l'onglet LST ou ASM de la fen\u00eatre Fichiers"));
+        return;
+    }
+    console_->cmdRUNTO_Click(*adresse);
+}
+
+void MainWindow::suivrePoints() {
+    pointsAffiches_ = etatPointsAffiche(*session_);
+    if (pointsArret_) pointsArret_->actualiser();
+    if (fichiers_) fichiers_->actualiserPoints();
+}
+
 void MainWindow::creerBarreOutils() {
     outils_ = addToolBar(QStringLiteral("Outils"));
     outils_->setObjectName(QStringLiteral("tbToolBar"));
@@ -301,6 +404,10 @@ void MainWindow::creerBarreOutils() {
         const QString k = QLatin1String(cle);
         connect(a, &QAction::triggered, this, [this, k] { toolbarClick(k); });
     }
+    // The run commands: the menu's own actions, enabled with them.
+    outils_->addSeparator();
+    for (const auto& [nom, icone] : OutilsDebogage)
+        outils_->addAction(actions_.value(QLatin1String(nom)));
 }
 
 namespace {
@@ -430,6 +537,9 @@ void MainWindow::demarrer() {
     registres_ = new RegistersWindow(s, this);
     registres_->setPopupMenu(findChild<QMenu*>(QStringLiteral("mnuCmdTalker")));
     ecran_->setAreas(trace_->area(), memoire_->area(), console_->echo());
+    // The debugger's commands follow the console's Run, Step and Stop.
+    for (QLatin1StringView bouton : {controle::Run, controle::Step, controle::Stop})
+        console_->findChild<QAbstractButton*>(bouton)->installEventFilter(this);
     for (QWidget* f : {static_cast<QWidget*>(console_), static_cast<QWidget*>(memoire_),
                        static_cast<QWidget*>(trace_), static_cast<QWidget*>(registres_)})
         ajouter(f)->show();
@@ -486,6 +596,17 @@ void MainWindow::demarrer() {
     TestTalker(s);
     installerVerificationLiaison(s);
     SurvCom(s, true);
+    suivreBoutonsConsole();
+    // The breakpoints change from the margins and the breakpoints window, which
+    // say so, and from the console's Break and the operations, which a look
+    // four times a second catches.
+    connect(fichiers_, &FilesWindow::pointsModifies, this, &MainWindow::suivrePoints);
+    pointsSuivis_ = new QTimer(this);
+    pointsSuivis_->setInterval(250);
+    connect(pointsSuivis_, &QTimer::timeout, this, [this] {
+        if (etatPointsAffiche(*session_) != pointsAffiches_) suivrePoints();
+    });
+    pointsSuivis_->start();
     demarre_ = true;
 }
 
@@ -691,6 +812,10 @@ bool MainWindow::quitter() {
                      reglages_.emplacement() +
                      (reglages_.refus().isEmpty() ? QString() : QStringLiteral("\r\n") + reglages_.refus())});
     }
+    // Every planted SWI taken back while the Talker answers: the chip must
+    // not keep one that no host knows of. No link watch in between.
+    SurvCom(*session_, false);
+    lacherPoints(*session_);
     ComClose(*session_);
     session_->surveillance().setEnabled(false);
     // Whatever wait is still running ends now.
@@ -856,6 +981,7 @@ void MainWindow::aideContextuelle() {
     if (w && w == fichiers_) page = pageAide::Fichiers;
     if (w && w == panneauCarte_) page = pageAide::CarteSimulee;
     if (w && w == surveillance_) page = pageAide::Surveillance;
+    if (w && w == pointsArret_) page = pageAide::Debogueur;
     aide(QLatin1String(page));
 }
 

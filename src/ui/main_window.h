@@ -27,6 +27,7 @@ class QToolBar;
 namespace tessaline {
 
 class BoardPanel;
+class BreakpointsWindow;
 class ConsoleWindow;
 class FileCommands;
 class FilesWindow;
@@ -58,6 +59,8 @@ public:
     // The watch window, once Débogage > Surveillance has opened it.
     WatchWindow* surveillance() const { return surveillance_; }
     FileCommands* commandesFichier() const { return commandesFichier_; }
+    // The breakpoints window, once Débogage > Points d'arrêt has opened it.
+    BreakpointsWindow* pointsArret() const { return pointsArret_; }
     // The help window, once it has been opened.
     HelpWindow* fenetreAide() const { return aide_.get(); }
     const WindowLayout& disposition() const { return disposition_; }
@@ -82,9 +85,20 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
 
 private:
     void creerMenus();
+    // The Débogage menu's commands (and the run ones in the toolbar).
+    void creerMenuDebogage(QMenu* debogage);
+    // The debugger's commands enabled as the console's matching buttons are.
+    void suivreBoutonsConsole();
+    // Débogage > Points d'arrêt: the breakpoints window, made the first time.
+    void ouvrirPointsArret();
+    // Run to the line under the caret of the files window's listing or source.
+    void executerJusquIci();
+    // The breakpoints window and the margins' marks in step with the list.
+    void suivrePoints();
     void creerBarreOutils();
     QAction* action(QMenu* menu, const char* nom, const QString& legende, const QKeySequence& raccourci = {});
     QMdiSubWindow* ajouter(QWidget* fenetre);
@@ -135,6 +149,11 @@ private:
     WatchWindow* surveillance_ = nullptr;
     QMdiSubWindow* carte_ = nullptr;
     WaitWindow* attente_ = nullptr;
+    BreakpointsWindow* pointsArret_ = nullptr;
+    // What the windows show of the breakpoints, and the look that catches
+    // the changes made elsewhere (the console's Break, the operations).
+    QByteArray pointsAffiches_;
+    QTimer* pointsSuivis_ = nullptr;
     QMap<QString, QAction*> actions_;
     QPointer<OptionsDialog> options_;
     bool demarre_ = false;

@@ -1,7 +1,10 @@
 #include "ui/source_area.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTextBlock>
+
+#include <algorithm>
 
 namespace tessaline {
 
@@ -10,20 +13,32 @@ public:
     explicit Marge(SourceArea* zone)
         : QWidget(zone)
         , zone_(zone) {
-        setObjectName(QStringLiteral("margeNumeros"));
+        setObjectName(QStringLiteral("marge"));
+        setCursor(Qt::PointingHandCursor);
+        setToolTip(QStringLiteral("Cliquez pour poser ou retirer un point d'arr\u00eat"));
     }
     QSize sizeHint() const override { return {zone_->largeurMarge(), 0}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override { zone_->peindreMarge(event); }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton) return;
+        if (const int i = zone_->ligneA(int(event->position().y())); i >= 0) emit zone_->margeCliquee(i);
+    }
 
 private:
     SourceArea* zone_;
 };
 
-SourceArea::SourceArea(QWidget* parent)
+namespace {
+// The marks' column, left of the numbers.
+constexpr int LargeurMarques = 14;
+} // namespace
+
+SourceArea::SourceArea(QWidget* parent, bool numeros)
     : RichTextArea(parent)
-    , marge_(new Marge(this)) {
+    , marge_(new Marge(this))
+    , numeros_(numeros) {
     // A source is edited: Undo works, and Tab writes a tab.
     setUndoRedoEnabled(true);
     setTabChangesFocus(false);
@@ -40,8 +55,9 @@ SourceArea::SourceArea(QWidget* parent)
 }
 
 int SourceArea::largeurMarge() const {
+    if (!numeros_) return LargeurMarques;
     const int chiffres = int(QString::number(std::max(1, blockCount())).size());
-    return 8 + fontMetrics().horizontalAdvance(u'9') * std::max(3, chiffres);
+    return LargeurMarques + 4 + fontMetrics().horizontalAdvance(u'9') * std::max(3, chiffres);
 }
 
 void SourceArea::resizeEvent(QResizeEvent* event) {
@@ -59,12 +75,43 @@ void SourceArea::peindreMarge(QPaintEvent* event) {
     qreal haut = blockBoundingGeometry(b).translated(contentOffset()).top();
     while (b.isValid() && haut <= event->rect().bottom()) {
         const qreal hauteur = blockBoundingRect(b).height();
-        if (b.isVisible() && haut + hauteur >= event->rect().top())
-            p.drawText(QRectF(0, haut, marge_->width() - 4, fontMetrics().height()), Qt::AlignRight,
-                       QString::number(b.blockNumber() + 1));
+        if (b.isVisible() && haut + hauteur >= event->rect().top()) {
+            if (numeros_)
+                p.drawText(QRectF(0, haut, marge_->width() - 4, fontMetrics().height()), Qt::AlignRight,
+                           QString::number(b.blockNumber() + 1));
+            if (const auto m = marques_.constFind(b.blockNumber()); m != marques_.constEnd()) {
+                const qreal d = std::min<qreal>(LargeurMarques - 4, fontMetrics().height() - 2);
+                const QRectF disque(2, haut + (fontMetrics().height() - d) / 2, d, d);
+                p.save();
+                p.setRenderHint(QPainter::Antialiasing);
+                p.setPen(QPen(QColor(0xC0, 0, 0), 1.5));
+                p.setBrush(*m ? QBrush(QColor(0xE0, 0x10, 0x10)) : QBrush(Qt::NoBrush));
+                p.drawEllipse(disque);
+                p.restore();
+            }
+        }
         haut += hauteur;
         b = b.next();
     }
+}
+
+void SourceArea::setMarques(const QMap<int, bool>& marques) {
+    if (marques == marques_) return;
+    marques_ = marques;
+    marge_->update();
+}
+
+int SourceArea::ligneA(int y) const {
+    QTextBlock b = firstVisibleBlock();
+    qreal haut = blockBoundingGeometry(b).translated(contentOffset()).top();
+    while (b.isValid()) {
+        const qreal hauteur = blockBoundingRect(b).height();
+        if (b.isVisible() && y >= haut && y < haut + hauteur) return b.blockNumber();
+        if (haut > y) break;
+        haut += hauteur;
+        b = b.next();
+    }
+    return -1;
 }
 
 void SourceArea::montrerLigne(int ligne) {

@@ -2,6 +2,7 @@
 // a source line, and the address each listing line was assembled at.
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -27,5 +28,18 @@ std::optional<int> adresseListing(const QString& ligne);
 // (an ORG or a label alone on its line shows none), else the first one; -1
 // when no line has that address.
 int ligneListingA(const QStringList& listing, int adresse);
+
+// The address of a listing line that shows code bytes (an instruction or
+// data): where a breakpoint on that line goes. Nothing for a line without.
+std::optional<int> adresseCodeListing(const QString& ligne);
+
+// The listing numbers its lines as the source's: each source line (from 1)
+// that emits code, with its address (the first listing line of that number
+// that shows code bytes).
+QMap<int, int> adressesSource(const QStringList& listing);
+
+// The source line (from 1) assembled at `adresse`, through the listing line
+// ligneListingA finds; -1 when none.
+int ligneSourceA(const QStringList& listing, int adresse);
 
 } // namespace tessaline

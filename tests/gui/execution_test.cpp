@@ -1,7 +1,8 @@
 // Run, Stop, Step and the breakpoint clicked in the windows, on the simulated
 // board with the example program (examples/compteur.s19) in its EEPROM: what
 // only the windows show or can do (clicks that land inside an exchange, the
-// register boxes, the Execute animation, the echo line). Where the program
+// register boxes, the Execute animation, the echo line); the Débogage menu,
+// the margins' breakpoints and the breakpoints window. Where the program
 // stops and what it runs with is checked without windows in
 // tests/integration/execution_test.cpp.
 #include "gui_fixture.h"
@@ -10,18 +11,25 @@
 #include "link/tempo.h"
 #include "operations/memory_write.h"
 #include "sim/eeprom_image.h"
+#include "ui/breakpoints_window.h"
 #include "ui/console_window.h"
+#include "ui/files_window.h"
 #include "ui/memory_window.h"
 #include "ui/registers_window.h"
 #include "ui/rich_text_area.h"
+#include "ui/source_area.h"
 #include "ui/status_panels.h"
 #include "ui/watch_window.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBlock>
@@ -375,4 +383,191 @@ TEST_F(Execution, WatchWindowFollowsTheRunningCounter) {
     w->tick();
     EXPECT_EQ(table->item(0, 2)->text().toInt(nullptr, 16), s.board.peek(0x0100));
     EXPECT_TRUE(s.controle<QLabel>("lblETAT")->text().startsWith("Programme arr\u00eat\u00e9"));
+}
+
+namespace {
+
+// The example assembled beside its source (COMPTEUR.S19, .LST and .SYM) and
+// shown in the files window, the EEPROM holding the same program.
+class Debogueur : public Execution {
+protected:
+    void SetUp() override {
+        Execution::SetUp();
+        const QString source = dossier.filePath(QStringLiteral("COMPTEUR.ASM"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TESSALINE_EXAMPLES "/compteur.asm"), source));
+        QProcess asm11;
+        asm11.start(QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("tessaline-asm")),
+                    {source});
+        ASSERT_TRUE(asm11.waitForFinished(30000));
+        ASSERT_EQ(asm11.exitCode(), 0) << asm11.readAllStandardError().toStdString();
+        s.fenetre->session().fichiers.FichierCourant = source;
+        fichiers()->ChargerFichiers();
+        ASSERT_FALSE(fichiers()->listing()->document()->isEmpty());
+    }
+    FilesWindow* fichiers() { return s.fenetre->fichiers(); }
+    // Run and Continue let the program run free to the list's breakpoints:
+    // the link watch catches the stop.
+    void jusquALArret() {
+        for (int i = 0; i < 100 && cible() != "Cible STOP"; ++i) {
+            Tempo(s.horloge, 0.02f);
+            s.fenetre->session().surveillance().tick();
+        }
+    }
+    QAction* action(const char* nom) { return s.controle<QAction>(nom); }
+    void declencher(const char* nom) {
+        ASSERT_TRUE(action(nom)->isEnabled()) << nom;
+        action(nom)->trigger();
+    }
+    // The index (from 0) of the source line that starts with `debut`.
+    int ligneSource(const QString& debut) {
+        const QStringList lignes = fichiers()->source()->toPlainText().split(u'\n');
+        for (qsizetype i = 0; i < lignes.size(); ++i)
+            if (lignes[i].startsWith(debut)) return int(i);
+        ADD_FAILURE() << debut.toStdString();
+        return -1;
+    }
+    // A click in the source tab's margin beside line `index`.
+    void cliquerMarge(int index) {
+        fichiers()->onglets()->setCurrentIndex(FilesWindow::OngletASM);
+        SourceArea* a = fichiers()->source();
+        a->setTextCursor(QTextCursor(a->document()->findBlockByNumber(index)));
+        a->ensureCursorVisible();
+        auto* marge = a->findChild<QWidget*>(QStringLiteral("marge"));
+        QTest::mouseClick(marge, Qt::LeftButton, {}, QPoint(4, a->cursorRect().center().y()));
+    }
+    // The source line highlighted for the PC, and the tab in front.
+    int ligneSurlignee() {
+        const auto surlignees = fichiers()->source()->extraSelections();
+        return surlignees.size() == 1 ? surlignees[0].cursor.blockNumber() : -1;
+    }
+    QTemporaryDir dossier;
+};
+
+} // namespace
+
+// A breakpoint set in the source's margin, then Continue, Step over, Run to the
+// caret's line, Step and Stop from the Débogage menu: the PC, the counter, the
+// source line highlighted at each stop; the menu follows the console's
+// buttons; quitting takes the planted SWI back out of the EEPROM.
+TEST_F(Debogueur, MenuCommandsStopAtTheMarginsBreakpointAndShowTheSourceLine) {
+    const int boucle = ligneSource(QStringLiteral("boucle"));
+    const int bita = ligneSource(QStringLiteral("        BITA"));
+    const int impair = ligneSource(QStringLiteral("impair"));
+    EXPECT_FALSE(action("mnuDebugStop")->isEnabled());
+    cliquerMarge(boucle);
+    ASSERT_EQ(s.fenetre->session().points.liste.size(), 1);
+    EXPECT_EQ(s.fenetre->session().points.liste[0].adresse, 0xFE07);
+    EXPECT_EQ(fichiers()->source()->marques(), (QMap<int, bool>{{boucle, true}}));
+    ASSERT_EQ(fichiers()->listing()->marques().size(), 1);
+    cliquerMarge(ligneSource(QStringLiteral("COMPTE ")));
+    EXPECT_EQ(s.fenetre->session().points.liste.size(), 1) << "an EQU emits no code";
+
+    lancer(QStringLiteral("FE00"));
+    jusquALArret();
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE07");
+    EXPECT_EQ(fichiers()->onglets()->currentIndex(), FilesWindow::OngletASM);
+    EXPECT_EQ(ligneSurlignee(), boucle);
+    EXPECT_EQ(s.board.peek(0xFE07), 0x3F) << "planted while stopped";
+
+    declencher("mnuDebugContinue");
+    jusquALArret();
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE07");
+    EXPECT_EQ(s.board.peek(0x0100), 1) << "one pass of the loop";
+
+    // F10 on the main window: the JSR runs through.
+    ASSERT_TRUE(action("mnuDebugStepOver")->isEnabled());
+    QTest::keyClick(s.fenetre.get(), Qt::Key_F10);
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE0A");
+    EXPECT_EQ(boite("tbRegA")->text(), "02");
+    EXPECT_EQ(ligneSurlignee(), bita);
+
+    fichiers()->source()->setTextCursor(
+        QTextCursor(fichiers()->source()->document()->findBlockByNumber(impair)));
+    declencher("mnuDebugRunTo");
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE11");
+    EXPECT_EQ(ligneSurlignee(), impair);
+
+    declencher("mnuDebugStep");
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE1D") << "into the subroutine";
+
+    // Removed from the margin: Continue runs on, Stop is offered and stops it.
+    cliquerMarge(boucle);
+    EXPECT_TRUE(s.fenetre->session().points.liste.isEmpty());
+    EXPECT_TRUE(fichiers()->source()->marques().isEmpty());
+    EXPECT_EQ(s.board.peek(0xFE07), 0xBD);
+    declencher("mnuDebugContinue");
+    EXPECT_EQ(cible(), "Cible Tourne");
+    EXPECT_FALSE(action("mnuDebugContinue")->isEnabled());
+    declencher("mnuDebugStop");
+    EXPECT_EQ(cible(), "Cible STOP");
+    EXPECT_TRUE(pcDansLeProgramme());
+    EXPECT_TRUE(action("mnuDebugContinue")->isEnabled());
+
+    // Quitting with a breakpoint planted in the EEPROM leaves the program's byte.
+    cliquerMarge(boucle);
+    declencher("mnuDebugContinue");
+    ASSERT_EQ(s.board.peek(0xFE07), 0x3F);
+    RepondeurMessages messages;
+    messages.repondre(QMessageBox::No);
+    EXPECT_TRUE(s.fenetre->close());
+    EXPECT_EQ(s.board.peek(0xFE07), 0xBD);
+}
+
+// The breakpoints window adds by address or label, refuses what the list
+// refuses and what names nothing, enables and removes, and follows the
+// margin and the console's Break.
+TEST_F(Debogueur, BreakpointsWindowAddsRefusesAndFollowsTheOtherWindows) {
+    declencher("mnuDebugBreakpoints");
+    BreakpointsWindow* w = s.fenetre->pointsArret();
+    ASSERT_TRUE(w && w->isVisible());
+    EXPECT_EQ(w->objectName(), "frmPointsArret");
+    QTableWidget* t = w->table();
+    auto* champ = w->findChild<QLineEdit*>(QStringLiteral("txtPointAdresse"));
+    const auto ajouter = [&](const QString& texte) {
+        champ->setText(texte);
+        w->findChild<QPushButton*>(QStringLiteral("cmdPointAjouter"))->click();
+    };
+    const auto rangee = [&](int i) { return t->item(i, 0)->text() + u' ' + t->item(i, 1)->text(); };
+    ajouter(QStringLiteral("boucle"));
+    ajouter(QStringLiteral("fe15"));
+    ASSERT_EQ(t->rowCount(), 2);
+    EXPECT_EQ(rangee(0), "FE07 boucle");
+    EXPECT_EQ(rangee(1), "FE15 incremente");
+    EXPECT_EQ(fichiers()->listing()->marques().size(), 2);
+
+    RepondeurMessages messages;
+    messages.repondre(QMessageBox::Ok);
+    ajouter(QStringLiteral("0010"));
+    messages.repondre(QMessageBox::Ok);
+    ajouter(QStringLiteral("nulle_part"));
+    EXPECT_EQ(t->rowCount(), 2);
+    ASSERT_EQ(messages.textes.size(), 2);
+    EXPECT_TRUE(messages.textes[0].startsWith("Point d'arr\u00eat refus\u00e9 : 0010 n'est pas dans"))
+        << messages.textes[0].toStdString();
+    EXPECT_TRUE(messages.textes[1].contains("nulle_part")) << messages.textes[1].toStdString();
+    EXPECT_EQ(champ->text(), "nulle_part") << "kept, to be corrected";
+
+    // Disabled: kept in the list, a ring in the margin.
+    t->item(0, 2)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(s.fenetre->session().points.liste[0].actif);
+    EXPECT_EQ(fichiers()->source()->marques().value(ligneSource(QStringLiteral("boucle")), true), false);
+    t->setCurrentCell(1, 0);
+    w->findChild<QPushButton*>(QStringLiteral("cmdPointRetirer"))->click();
+    ASSERT_EQ(t->rowCount(), 1);
+    EXPECT_EQ(rangee(0), "FE07 boucle");
+
+    // A margin click and the console's Break show here too.
+    cliquerMarge(ligneSource(QStringLiteral("impair")));
+    EXPECT_EQ(t->rowCount(), 2);
+    QApplication::setActiveWindow(s.fenetre.get()); // the message boxes gone
+    cliquer("chkBreak");
+    saisirAdresse(QStringLiteral("FE1F"));
+    champ->setFocus(); // the console's field left: its address is the Break's
+    ASSERT_TRUE(QTest::qWaitFor([&] { return t->rowCount() == 3; }, 2000)) << "the console's Break";
+    EXPECT_EQ(rangee(2), "FE1F attente (Break de la console)");
+
+    w->findChild<QPushButton*>(QStringLiteral("cmdPointsToutRetirer"))->click();
+    EXPECT_TRUE(s.fenetre->session().points.liste.isEmpty());
+    EXPECT_EQ(t->rowCount(), 1) << "the console's Break is the console's";
+    EXPECT_TRUE(fichiers()->listing()->marques().isEmpty());
 }

@@ -308,17 +308,26 @@ TEST_F(Fichiers, TheStopPcShowsItsListingLine) {
     ouvrir("L.ASM");
     f->onglets()->setCurrentIndex(FilesWindow::OngletASM);
     ASSERT_EQ(s.fenetre->ecran().panel(QStringLiteral("Cible")), CibleStop);
-    // As the stopped target's display writes it.
+    // As the stopped target's display writes it: the line in both tabs, the
+    // source in front.
     s.fenetre->ecran().setText(QStringLiteral("tbRegPC"), QStringLiteral("1003"));
-    EXPECT_EQ(f->onglets()->currentIndex(), FilesWindow::OngletLST);
+    EXPECT_EQ(f->onglets()->currentIndex(), FilesWindow::OngletASM);
     RichTextArea* listing = f->zone(FilesWindow::OngletLST);
-    ASSERT_EQ(listing->extraSelections().size(), 1);
-    EXPECT_EQ(listing->extraSelections()[0].cursor.blockNumber(), 2);
-    // An address the listing does not hold: the highlight goes, the tab stays.
+    for (RichTextArea* a : {listing, static_cast<RichTextArea*>(f->source())}) {
+        ASSERT_EQ(a->extraSelections().size(), 1);
+        EXPECT_EQ(a->extraSelections()[0].cursor.blockNumber(), 2);
+    }
+    // The listing in front stays in front.
+    f->onglets()->setCurrentIndex(FilesWindow::OngletLST);
+    s.fenetre->ecran().setText(QStringLiteral("tbRegPC"), QStringLiteral("1005"));
+    EXPECT_EQ(f->onglets()->currentIndex(), FilesWindow::OngletLST);
+    EXPECT_EQ(f->source()->extraSelections()[0].cursor.blockNumber(), 3);
+    // An address the listing does not hold: the highlights go, the tab stays.
     f->onglets()->setCurrentIndex(FilesWindow::OngletASM);
     s.fenetre->ecran().setText(QStringLiteral("tbRegPC"), QStringLiteral("E000"));
     EXPECT_EQ(f->onglets()->currentIndex(), FilesWindow::OngletASM);
     EXPECT_TRUE(listing->extraSelections().isEmpty());
+    EXPECT_TRUE(f->source()->extraSelections().isEmpty());
 }
 
 // Printing a tab: the title line and an empty line before the first copy

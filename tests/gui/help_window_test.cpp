@@ -83,8 +83,9 @@ TEST(HelpPages, EveryPageIsListedAndEveryLinkResolves) {
     for (const QString& page : pagesDuDossier)
         EXPECT_TRUE(listees.contains(page)) << page.toStdString() << " is not in the contents";
     // The pages the program opens by name are there.
-    for (const char* page : {pageAide::Commandes, pageAide::Registres, pageAide::Fichiers,
-                             pageAide::CarteSimulee, pageAide::Quitter, pageAide::Effacement})
+    for (const char* page :
+         {pageAide::Commandes, pageAide::Registres, pageAide::Fichiers, pageAide::CarteSimulee,
+          pageAide::Quitter, pageAide::Effacement, pageAide::Debogueur})
         EXPECT_TRUE(dossier.exists(QLatin1String(page))) << page;
 
     static const QRegularExpression lien(QStringLiteral("(?:href|src)=\"([^\"]*)\""));

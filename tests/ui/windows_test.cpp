@@ -562,6 +562,15 @@ TEST(ReferencesSource, ListingLineOfAnAddressPrefersTheOneWithCode) {
     EXPECT_EQ(ligneListingA(listing, 0xFFFE), 10);
     EXPECT_EQ(ligneListingA(listing, 0x100B), -1) << "a continuation line has no number";
     EXPECT_EQ(ligneListingA(listing, 0x0010), -1);
+
+    // Breakpoints go on the lines with code; the source's lines through the
+    // listing's numbers, a long line's continuation left to its first.
+    EXPECT_FALSE(adresseCodeListing(listing[3])) << "a label alone";
+    EXPECT_EQ(adresseCodeListing(listing[5]), 0x1003);
+    EXPECT_EQ(adressesSource(listing), (QMap<int, int>{{5, 0x1000}, {6, 0x1003}, {8, 0x1009}, {10, 0xFFFE}}));
+    EXPECT_EQ(ligneSourceA(listing, 0x1003), 6);
+    EXPECT_EQ(ligneSourceA(listing, 0x1005), 7) << "the PC on a line without code still shows it";
+    EXPECT_EQ(ligneSourceA(listing, 0x100B), -1);
 }
 
 // The format of each character of a highlighted line, by kind.

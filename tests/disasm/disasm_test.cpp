@@ -354,35 +354,12 @@ std::string nameOf(const std::vector<uint8_t>& bytes) {
     return hexaOf(bytes).left(4).toStdString();
 }
 
+// The simulator lists its pages and addressing modes in the decoder's order, one for one.
 hc11::Page simPage(OpcodePage page) {
-    switch (page) {
-    case OpcodePage::Page1: return hc11::Page::None;
-    case OpcodePage::Page2: return hc11::Page::P18;
-    case OpcodePage::Page3: return hc11::Page::P1A;
-    case OpcodePage::Page4: return hc11::Page::PCD;
-    }
-    return hc11::Page::None;
+    return hc11::Page(int(page));
 }
-
-// The simulator's addressing modes mirror the instruction classes one for one.
 hc11::Mode simMode(InstrClass c) {
-    switch (c) {
-    case InstrClass::Inherent: return hc11::Mode::Inherent;
-    case InstrClass::Immediate8: return hc11::Mode::Immediate8;
-    case InstrClass::Immediate16: return hc11::Mode::Immediate16;
-    case InstrClass::Direct: return hc11::Mode::Direct;
-    case InstrClass::Extended: return hc11::Mode::Extended;
-    case InstrClass::IndexedX: return hc11::Mode::IndexedX;
-    case InstrClass::IndexedY: return hc11::Mode::IndexedY;
-    case InstrClass::Relative: return hc11::Mode::Relative;
-    case InstrClass::BitDirect: return hc11::Mode::BitDirect;
-    case InstrClass::BitIndexedX: return hc11::Mode::BitIndexedX;
-    case InstrClass::BitIndexedY: return hc11::Mode::BitIndexedY;
-    case InstrClass::BitBranchDirect: return hc11::Mode::BitBranchDirect;
-    case InstrClass::BitBranchIndexedX: return hc11::Mode::BitBranchIndexedX;
-    case InstrClass::BitBranchIndexedY: return hc11::Mode::BitBranchIndexedY;
-    }
-    return hc11::Mode::Inherent;
+    return hc11::Mode(int(c));
 }
 
 // A fresh board with `bytes` at kCode, X and Y set, interrupts masked, events reported.

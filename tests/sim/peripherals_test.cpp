@@ -52,15 +52,13 @@ TEST(MainTimer, RealTimeInterruptFlagFollowsTheRtrRate) {
     auto b = parkedBoard();
     const uint64_t r0 = b->cycleCount();
     b->write(reg::PACTL, 0x02);
-    b->runUntil(r0 + 32767);
-    EXPECT_EQ(b->read(reg::TFLG2) & kTof, 0);
-    b->runUntil(r0 + 32768);
-    EXPECT_EQ(b->read(reg::TFLG2) & kRtif, kRtif);
-    b->write(reg::TFLG2, kRtif);
-    b->runUntil(r0 + 2 * 32768 - 1);
-    EXPECT_EQ(b->read(reg::TFLG2) & kTof, 0);
-    b->runUntil(r0 + 2 * 32768);
-    EXPECT_EQ(b->read(reg::TFLG2) & kRtif, kRtif);
+    for (uint64_t k = 1; k <= 2; ++k) {
+        b->runUntil(r0 + k * 32768 - 1);
+        EXPECT_EQ(b->read(reg::TFLG2) & kRtif, 0);
+        b->runUntil(r0 + k * 32768);
+        EXPECT_EQ(b->read(reg::TFLG2) & kRtif, kRtif);
+        b->write(reg::TFLG2, kRtif);
+    }
 }
 
 TEST(MainTimer, ComparesDrivePortAPinsAndSetTheirFlags) {
@@ -75,16 +73,14 @@ TEST(MainTimer, ComparesDrivePortAPinsAndSetTheirFlags) {
     b->write(reg::PORTA, 0x28); // PA5 belongs to OC3: only PA3 follows the write
     EXPECT_EQ(b->portAPins(), 0x08);
 
-    b->runUntil(r0 + 99);
-    EXPECT_EQ(b->portAPins(), 0x08);
-    EXPECT_EQ(b->read(reg::TFLG1), 0);
-    b->runUntil(r0 + 100);
-    EXPECT_EQ(b->portAPins(), 0x28);
-    EXPECT_EQ(b->read(reg::TFLG1), tflg1::ocBit(3));
-    b->runUntil(r0 + 200);
-    EXPECT_EQ(b->portAPins(), 0xA0);
+    // The pins and TFLG1 just before and at each compare.
+    for (const auto& [at, pins, flags] : {std::tuple{99, 0x08, 0},
+                                          {100, 0x28, tflg1::ocBit(3)},
+                                          {200, 0xA0, tflg1::ocBit(1) | tflg1::ocBit(3)}}) {
+        b->runUntil(r0 + at);
+        EXPECT_EQ(std::pair(int(b->portAPins()), int(b->read(reg::TFLG1))), std::pair(pins, flags)) << at;
+    }
     EXPECT_EQ(b->read(reg::PORTA), 0xA0);
-    EXPECT_EQ(b->read(reg::TFLG1), tflg1::ocBit(1) | tflg1::ocBit(3));
 
     // CFORC: OC4's toggle happens now, and sets no flag.
     b->write(reg::TCTL1, 0x34);

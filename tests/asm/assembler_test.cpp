@@ -157,13 +157,12 @@ TEST(Assembler, ProductsAndTheAddressToListingLineMap) {
     EXPECT_EQ(lignes[0].toStdString(), "    1      =0001      N EQU 1");
     EXPECT_EQ(lignes[2].toStdString(), "    3 F000 3031323334 zeta FCC /0123456789ABCDEFGHI/");
     EXPECT_EQ(lignes[3].toStdString(), "      F005 3536373839");
-    EXPECT_EQ(ligneListingDeAdresse(lst, 0xF000), 2);
-    EXPECT_EQ(ligneListingDeAdresse(lst, 0xF007), 3);
-    EXPECT_EQ(ligneListingDeAdresse(lst, 0xF014), 6) << "the second byte of LDAA #N";
     EXPECT_TRUE(lignes[6].startsWith("    4 F013 8601"));
-    EXPECT_EQ(ligneListingDeAdresse(lst, 0xF100), 8);
-    EXPECT_EQ(ligneListingDeAdresse(lst, 0x0001), -1) << "an EQU value is no address";
-    EXPECT_EQ(ligneListingDeAdresse(lst, 0xF101), -1);
+    // $F014: the second byte of LDAA #N; $0001: an EQU value is no address.
+    QList<int> numeros;
+    for (int adresse : {0xF000, 0xF007, 0xF014, 0xF100, 0x0001, 0xF101})
+        numeros << ligneListingDeAdresse(lst, adresse);
+    EXPECT_EQ(numeros, (QList<int>{2, 3, 6, 8, -1, -1}));
 }
 
 // Found by fuzzing: a faulty instruction or an RMB 0 right after the last cell
@@ -172,8 +171,7 @@ TEST(Assembler, NothingIsListedPastTheLastCell) {
     const Assemblage a = assembler(QStringLiteral(" ORG $FFFE\n LDAA #1\n CLR\n RMB 0\n"));
     EXPECT_EQ(erreurs(a), "3: bad operand: value expected");
     EXPECT_EQ(code(a), "FFFE:8601");
-    EXPECT_EQ(a.lignes[2].adresse, -1);
-    EXPECT_EQ(a.lignes[3].adresse, -1);
+    EXPECT_EQ(std::pair(a.lignes[2].adresse, a.lignes[3].adresse), std::pair(-1, -1));
     EXPECT_FALSE(texteListing(a).contains("10000"));
 }
 
@@ -248,8 +246,8 @@ Sortie assembler(const QString& source) {
 TEST(AssemblerProgram, HostileSourcesEndWithAFaultNotACrashOrAWait) {
     QTemporaryDir dir;
     QFile profond(dir.filePath("PROFOND.ASM"));
-    ASSERT_TRUE(profond.open(QIODevice::WriteOnly));
-    profond.write(" NOP\n LDAA #" + QByteArray(50000, '(') + '1' + QByteArray(50000, ')') + "\n");
+    ASSERT_TRUE(profond.open(QIODevice::WriteOnly) && profond.write(" NOP\n LDAA #" + QByteArray(50000, '(') +
+                                                                    '1' + QByteArray(50000, ')') + "\n") > 0);
     profond.close();
     Sortie s = assembler(profond.fileName());
     EXPECT_EQ(s.r.code, 1);

@@ -101,18 +101,13 @@ QByteArray assemblerGnu(const SourceGnu& g, const QString& gnu, int& base, QStri
     }
     source.close();
     script.close();
-    erreur =
-        lancer(gnu + QStringLiteral("as"), {QStringLiteral("-M"), QStringLiteral("--short-branches"),
-                                            QStringLiteral("-o"), chemin("source.o"), chemin("source.s")});
-    if (erreur.isEmpty())
-        erreur = lancer(gnu + QStringLiteral("ld"),
-                        {QStringLiteral("--no-warn-rwx-segments"), QStringLiteral("-T"), chemin("image.ld"),
-                         QStringLiteral("-o"), chemin("image.elf"), chemin("source.o")});
-    if (erreur.isEmpty())
-        erreur = lancer(gnu + QStringLiteral("objcopy"),
-                        {QStringLiteral("-O"), QStringLiteral("binary"), QStringLiteral("--gap-fill"),
-                         QStringLiteral("0"), chemin("image.elf"), chemin("image.bin")});
-    if (!erreur.isEmpty()) return {};
+    const std::pair<const char*, QStringList> etapes[] = {
+        {"as", {"-M", "--short-branches", "-o", chemin("source.o"), chemin("source.s")}},
+        {"ld",
+         {"--no-warn-rwx-segments", "-T", chemin("image.ld"), "-o", chemin("image.elf"), chemin("source.o")}},
+        {"objcopy", {"-O", "binary", "--gap-fill", "0", chemin("image.elf"), chemin("image.bin")}}};
+    for (const auto& [outil, arguments] : etapes)
+        if (!(erreur = lancer(gnu + QLatin1String(outil), arguments)).isEmpty()) return {};
     QFile image(chemin("image.bin"));
     if (!image.open(QIODevice::ReadOnly)) {
         erreur = QStringLiteral("no image.bin");

@@ -180,8 +180,7 @@ TEST_F(ConfigTest, GoldenFileReadsIntoTheConfigurationWithoutASession) {
     const ConfigurationLue lue = lire(golden());
     const Configuration& c = lue.configuration;
     EXPECT_EQ((QStringList{c.Port, c.HardWare, c.Quartz}), (QStringList{"COM4", "Carte labo 1", "16"}));
-    EXPECT_EQ(c.Baud, 19200);
-    EXPECT_EQ(c.Timeout, 15000);
+    EXPECT_EQ(std::pair(c.Baud, c.Timeout), std::pair(19200, 15000));
     EXPECT_EQ(c.carte(), (CarteMemoire{300, 100, 0x2000, 0xB000}));
     EXPECT_EQ((QStringList{c.FichCompilateur, c.FichCompilateurSYM, c.FichCompilateurBAT}),
               (QStringList{"ASM11", "asm11sym", "build.sh"}));
@@ -251,32 +250,20 @@ TEST_F(ConfigTest, MinimisedWindowKeepsTheCoordinatesSavedBefore) {
 }
 
 TEST_F(ConfigTest, UnreadableValuesFallBackWithoutLosingTheOthers) {
-    const ConfigurationLue lue =
-        lireTexte("[Config]\n"
-                  "Baud=abc\n"
-                  "timeout=150\n"
-                  "TAILLEEEPROM=2048\n"
-                  "DepartEEprom=63488\n"
-                  "FichCompilateur=\n"
-                  "FichCompilateurSYM=MONSYM.EXE\n"
-                  "[Settings]\n"
-                  "MainWidth=large\n"
-                  "frmMemoireWindowState=7\n"
-                  "frmFichiersWindowState=2\n"
-                  "[ConfigHardWare]\n"
-                  "HardWareADD=6\n"
-                  "HardWare0=68HC11A1\nHardWare1=68HC11E1\nHardWare2=68HC11F1\n"
-                  "HardWare3=68HC11811E2\nHardWare4=Carte abimee\nHardWare5=68HC11E9\n"
-                  "HardWare6=\"  \"\n"
-                  "[Carte abimee]\n"
-                  "TailleRam=xyz\nTailleEEprom=\nDepartRam=-5\nDepartEEprom=nan\n"
-                  "[68hc11e9]\n"
-                  "TailleRam=512\nTailleEEprom=768\nDepartRam=16\nDepartEEprom=46592\n");
+    const ConfigurationLue lue = lireTexte(
+        "[Config]\nBaud=abc\ntimeout=150\nTAILLEEEPROM=2048\nDepartEEprom=63488\nFichCompilateur=\n"
+        "FichCompilateurSYM=MONSYM.EXE\n"
+        "[Settings]\nMainWidth=large\nfrmMemoireWindowState=7\nfrmFichiersWindowState=2\n"
+        "[ConfigHardWare]\nHardWareADD=6\nHardWare0=68HC11A1\nHardWare1=68HC11E1\nHardWare2=68HC11F1\n"
+        "HardWare3=68HC11811E2\nHardWare4=Carte abimee\nHardWare5=68HC11E9\n"
+        "HardWare6=\"  \"\n"
+        "[Carte abimee]\n"
+        "TailleRam=xyz\nTailleEEprom=\nDepartRam=-5\nDepartEEprom=nan\n"
+        "[68hc11e9]\n"
+        "TailleRam=512\nTailleEEprom=768\nDepartRam=16\nDepartEEprom=46592\n");
     const Configuration& c = lue.configuration;
-    EXPECT_EQ(c.Baud, 1200);
-    EXPECT_EQ(c.Timeout, 150);
-    EXPECT_EQ(c.TailleEeprom, 2048);
-    EXPECT_EQ(c.DepartEEprom, 0xF800);
+    EXPECT_EQ(std::tuple(c.Baud, c.Timeout, c.TailleEeprom, c.DepartEEprom),
+              std::tuple(1200, 150, 2048.0, 0xF800));
     EXPECT_EQ(c.Port, "COM2") << "an absent key";
     EXPECT_EQ(c.FichCompilateur, Configuration().FichCompilateur) << "an empty name";
     EXPECT_EQ(c.LastFichier, fichiers.dossier());

@@ -354,35 +354,12 @@ std::string nameOf(const std::vector<uint8_t>& bytes) {
     return hexaOf(bytes).left(4).toStdString();
 }
 
+// The simulator lists its pages and addressing modes in the decoder's order, one for one.
 hc11::Page simPage(OpcodePage page) {
-    switch (page) {
-    case OpcodePage::Page1: return hc11::Page::None;
-    case OpcodePage::Page2: return hc11::Page::P18;
-    case OpcodePage::Page3: return hc11::Page::P1A;
-    case OpcodePage::Page4: return hc11::Page::PCD;
-    }
-    return hc11::Page::None;
+    return hc11::Page(int(page));
 }
-
-// The simulator's addressing modes mirror the instruction classes one for one.
 hc11::Mode simMode(InstrClass c) {
-    switch (c) {
-    case InstrClass::Inherent: return hc11::Mode::Inherent;
-    case InstrClass::Immediate8: return hc11::Mode::Immediate8;
-    case InstrClass::Immediate16: return hc11::Mode::Immediate16;
-    case InstrClass::Direct: return hc11::Mode::Direct;
-    case InstrClass::Extended: return hc11::Mode::Extended;
-    case InstrClass::IndexedX: return hc11::Mode::IndexedX;
-    case InstrClass::IndexedY: return hc11::Mode::IndexedY;
-    case InstrClass::Relative: return hc11::Mode::Relative;
-    case InstrClass::BitDirect: return hc11::Mode::BitDirect;
-    case InstrClass::BitIndexedX: return hc11::Mode::BitIndexedX;
-    case InstrClass::BitIndexedY: return hc11::Mode::BitIndexedY;
-    case InstrClass::BitBranchDirect: return hc11::Mode::BitBranchDirect;
-    case InstrClass::BitBranchIndexedX: return hc11::Mode::BitBranchIndexedX;
-    case InstrClass::BitBranchIndexedY: return hc11::Mode::BitBranchIndexedY;
-    }
-    return hc11::Mode::Inherent;
+    return hc11::Mode(int(c));
 }
 
 // A fresh board with `bytes` at kCode, X and Y set, interrupts masked, events reported.
@@ -413,12 +390,11 @@ TEST(CpuCrossCheck, StraightLineInstructionsAdvanceThePcByTheirLength) {
     for (const Opcode& o : knownOpcodes()) {
         if (transfersControl(*o.entry) || kLeavesTheStraightLine.contains(o.entry->mnemonic)) continue;
         const std::vector<uint8_t> bytes = bytesOf(o.page, o.op, kOperands);
-        const Desassemblage d = decode(bytes);
+        SCOPED_TRACE(nameOf(bytes) + " " + o.entry->mnemonic);
         auto board = boardWith(bytes);
         board->exec();
-        EXPECT_EQ(board->cpu.lastEvent(), hc11::Cpu::Event::None)
-            << nameOf(bytes) << " " << o.entry->mnemonic;
-        EXPECT_EQ(board->cpu.r.pc, kCode + d.LongInstr) << nameOf(bytes) << " " << o.entry->mnemonic;
+        EXPECT_EQ(board->cpu.lastEvent(), hc11::Cpu::Event::None);
+        EXPECT_EQ(board->cpu.r.pc, kCode + decode(bytes).LongInstr);
         ++checked;
     }
     // 307 less 30 control transfers less SWI, WAI, STOP, RTI, RTS.
@@ -436,6 +412,7 @@ TEST(CpuCrossCheck, ControlTransfersLandOnTheNextInstructionOrTheDestination) {
     for (const Opcode& o : knownOpcodes()) {
         if (!transfersControl(*o.entry)) continue;
         const std::vector<uint8_t> bytes = bytesOf(o.page, o.op, kOperands);
+        SCOPED_TRACE(nameOf(bytes) + " " + o.entry->mnemonic);
         const Desassemblage d = decode(bytes);
         const uint16_t next = uint16_t(kCode + d.LongInstr);
         const uint16_t dest = uint16_t(HexaDec(d.AdrDest));
@@ -445,14 +422,12 @@ TEST(CpuCrossCheck, ControlTransfersLandOnTheNextInstructionOrTheDestination) {
             auto board = boardWith(bytes, run.ccr | hc11::ccr::I, run.memory);
             board->exec();
             const uint16_t pc = board->cpu.r.pc;
-            EXPECT_TRUE(pc == next || pc == dest)
-                << nameOf(bytes) << " " << o.entry->mnemonic << " went to " << pc;
+            EXPECT_TRUE(pc == next || pc == dest) << "went to " << pc;
             reachedNext |= pc == next;
             reachedDest |= pc == dest;
         }
         const bool always = m == "BRA" || m == "BSR" || m == "JMP" || m == "JSR";
-        EXPECT_EQ(reachedDest, m != "BRN") << nameOf(bytes) << " " << o.entry->mnemonic;
-        EXPECT_EQ(reachedNext, !always) << nameOf(bytes) << " " << o.entry->mnemonic;
+        EXPECT_EQ(std::pair(reachedDest, reachedNext), std::pair(m != "BRN", !always));
         ++checked;
     }
     EXPECT_EQ(checked, 30);
@@ -469,14 +444,15 @@ TEST(CpuCrossCheck, EveryByteOutsideTheTableIsOneDataByteAndTraps) {
             if (opcodeEntry(page, uint8_t(prebyte ? s : b)) != nullptr) continue;
             // After a one-byte data byte, whatever follows.
             const std::vector<uint8_t> bytes = {uint8_t(b), uint8_t(prebyte ? s : 0x01), 0x21, 0x43, 0x65};
-            const QString hexa = hexaOf(bytes);
+            SCOPED_TRACE(nameOf(bytes));
+            const QString octet = hexaOf(bytes).left(2);
             const Desassemblage d = decode(bytes);
-            EXPECT_EQ(d.ligne, "\t" + hexa.left(2) + "\t\t\tFCB\t$" + hexa.left(2)) << nameOf(bytes);
-            EXPECT_EQ(d.LongInstr, 1) << nameOf(bytes);
-            EXPECT_EQ(d.AdrDest, DecHexa4(int64_t(kCode + 1))) << nameOf(bytes);
+            EXPECT_EQ(
+                QStringList({d.ligne, QString::number(d.LongInstr), d.AdrDest}),
+                QStringList({"\t" + octet + "\t\t\tFCB\t$" + octet, "1", DecHexa4(int64_t(kCode + 1))}));
             auto board = boardWith(bytes);
             board->exec();
-            EXPECT_TRUE(trapped(*board)) << nameOf(bytes) << " listed as data but executed";
+            EXPECT_TRUE(trapped(*board)) << "listed as data but executed";
             ++checked;
         }
     }

@@ -3,6 +3,7 @@
 // upload-bin and upload-dis, what the files hold afterwards, symbols for addresses,
 // and the exit status.
 #include "program_runner.h"
+#include "s_record_lines.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,13 +23,16 @@ protected:
     // A run with `reglages` as its settings file, in the test's folder.
     ResultatCli cli(const QStringList& arguments, const QByteArray& reglages = Reglages,
                     bool erreursSurTerminal = false) {
-        QFile f(dir.filePath(QStringLiteral("t.ini")));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(reglages);
-        f.close();
+        ecrireFichier(QStringLiteral("t.ini"), reglages);
         return lancer(QStringLiteral(TESSALINE_CLI),
-                      QStringList{"--settings", f.fileName(), "--simulate"} + arguments,
+                      QStringList{"--settings", dir.filePath(QStringLiteral("t.ini")), "--simulate"} +
+                          arguments,
                       Lancement().dans(dir.path()).surTerminal(erreursSurTerminal));
+    }
+    void ecrireFichier(const QString& nom, const QByteArray& contenu) {
+        QFile f(dir.filePath(nom));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(contenu);
     }
     QByteArray lire(const QString& nom) {
         QFile f(dir.filePath(nom));
@@ -115,10 +119,7 @@ TEST_F(CliSimulee, EepromImageIsInTheSimulatedBoardFromTheStart) {
     EXPECT_EQ(exemple.code, 0) << exemple.erreurs.toStdString();
     EXPECT_TRUE(exemple.sortie.contains(QStringLiteral("FE00 ") + octets[0] + u' '))
         << exemple.sortie.toStdString();
-    QFile local(dir.filePath(QStringLiteral("compteur.s19")));
-    ASSERT_TRUE(local.open(QIODevice::WriteOnly));
-    local.write("S104FE00A558\nS9030000FC\n");
-    local.close();
+    ecrireFichier(QStringLiteral("compteur.s19"), "S104FE00A558\nS9030000FC\n");
     const ResultatCli propre = cli(parNom, "[Config]\nTimeout=20\n");
     EXPECT_EQ(propre.code, 0) << propre.erreurs.toStdString();
     EXPECT_TRUE(propre.sortie.contains(QStringLiteral("FE00 A5 "))) << propre.sortie.toStdString();
@@ -204,10 +205,7 @@ TEST_F(CliSimulee, EraseNeedsYesWithoutATerminal) {
 // A record addressed to RAM, a missing file: exit 1 with the message, and no
 // file is left behind.
 TEST_F(CliSimulee, FailuresEndWithStatusOne) {
-    QFile s19(dir.filePath("ram.s19"));
-    ASSERT_TRUE(s19.open(QIODevice::WriteOnly));
-    s19.write("S1130200000102030405060708090A0B0C0D0E0FE1\n");
-    s19.close();
+    ecrireFichier("ram.s19", "S1130200000102030405060708090A0B0C0D0E0FE1\n");
     ResultatCli r = cli({"load-talker", "--", "program", "ram.s19"});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.erreurs.contains("Adresse \u00e0 Programmer en dehors de la plage de l'EEPROM"));
@@ -249,10 +247,7 @@ TEST_F(CliSimulee, AnUploadPastFFFFIsRefused) {
 // Records with a wrong checksum are programmed, each named on one line of
 // standard error, and the run fails unless --ignore-checksum is given.
 TEST_F(CliSimulee, WrongChecksumsAreNamedAndFailTheRunUnlessIgnored) {
-    QFile s19(dir.filePath("faux.s19"));
-    ASSERT_TRUE(s19.open(QIODevice::WriteOnly));
-    s19.write("S105FE00AABB00\nS105FE02CCDD51\nS105FE04EEFF00\n"); // lines 1 and 3 wrong
-    s19.close();
+    ecrireFichier("faux.s19", "S105FE00AABB00\nS105FE02CCDD51\nS105FE04EEFF00\n"); // lines 1 and 3 wrong
     ResultatCli r =
         cli({"load-talker", "--", "program", "faux.s19", "--", "upload-bin", "FE00", "6", "p.bin"});
     EXPECT_EQ(r.code, 1);
@@ -279,20 +274,6 @@ TEST_F(CliSimulee, AFolderIsNoS19File) {
         << r.erreurs.toStdString();
 }
 
-namespace {
-
-// One S1 line: count, address, data and the ones' complement checksum.
-QByteArray ligneS1(int adresse, const QByteArray& donnees) {
-    QByteArray octets;
-    octets.append(char(donnees.size() + 3)).append(char(adresse >> 8)).append(char(adresse)).append(donnees);
-    int somme = 0;
-    for (char c : octets)
-        somme += std::uint8_t(c);
-    return "S1" + octets.toHex().toUpper() + QByteArray(1, char(~somme)).toHex().toUpper() + "\n";
-}
-
-} // namespace
-
 // 300 bytes in ten records (more than one read), one of them written over by
 // a later record: verify agrees with what program wrote, then names exactly the
 // bytes changed behind its back, in both reads, with exit status 1.
@@ -304,10 +285,7 @@ TEST_F(CliSimulee, VerifyNamesEveryByteThatDiffersAndOnlyThose) {
         s19 += ligneS1(0xFE00 + debut, image.mid(debut, 30));
     image.replace(0x10, 4, QByteArray::fromHex("A1A2A3A4"));
     s19 += ligneS1(0xFE10, QByteArray::fromHex("A1A2A3A4")) + "S9030000FC\n";
-    QFile f(dir.filePath("p.s19"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(s19);
-    f.close();
+    ecrireFichier("p.s19", s19);
 
     ResultatCli r = cli({"load-talker", "--", "program", "p.s19", "--", "verify", "p.s19"});
     EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
@@ -326,10 +304,8 @@ TEST_F(CliSimulee, VerifyNamesEveryByteThatDiffersAndOnlyThose) {
 // symbol, and the stop line names the stop by its symbol.
 TEST_F(CliSimulee, SymbolsBesideTheProgramNameAddressesAndStops) {
     ASSERT_TRUE(QFile::copy(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"), dir.filePath("c.s19")));
-    QFile sym(dir.filePath("c.SYM"));
-    ASSERT_TRUE(sym.open(QIODevice::WriteOnly));
-    sym.write("COMPTE      $0100\r\ndebut       $FE00\r\nincremente  $FE15\r\n\r\n3 symbol(s)\r\n");
-    sym.close();
+    ecrireFichier("c.SYM",
+                  "COMPTE      $0100\r\ndebut       $FE00\r\nincremente  $FE15\r\n\r\n3 symbol(s)\r\n");
     const ResultatCli r = cli({"load-talker", "--", "program", "c.s19", "--", "break", "incremente+3", "--",
                                "run", "debut", "--", "dump", "COMPTE", "1"});
     EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();

@@ -14,6 +14,7 @@
 #include "operations/s19_programming.h"
 #include "operations/s19_verify.h"
 #include "operations/talker_link.h"
+#include "s_record_lines.h"
 #include "sim/chip.h"
 #include "sim/eeprom_image.h"
 #include "sim_session.h"
@@ -30,18 +31,6 @@ using namespace tessaline;
 using namespace tessaline::test;
 
 const QString HorsPlage = QStringLiteral("Adresse \u00e0 Programmer en dehors de la plage de l'EEPROM");
-
-// An S1 line; the checksum is the one's complement of the sum of the count,
-// address and data bytes, or one off when `fausse`.
-QByteArray s1(int adresse, const QByteArray& octets, bool fausse = false) {
-    QByteArray champs;
-    champs.append(char(octets.size() + 3)).append(char(adresse >> 8)).append(char(adresse)).append(octets);
-    int somme = 0;
-    for (char c : champs)
-        somme += static_cast<quint8>(c);
-    champs.append(char(~somme + (fausse ? 1 : 0)));
-    return "S1" + champs.toHex().toUpper() + "\r\n";
-}
 
 QByteArray octets(int n, int premier) {
     QByteArray o;
@@ -125,8 +114,8 @@ TEST_F(Programmation, TheExampleLandsInTheEeprom) {
 // leaves the bar; lower case is no record type.
 TEST_F(Programmation, OnlyS1DataIsSentWhateverItsChecksum) {
     demarrer("68HC11F1");
-    fichier("S00600004844521B\r\n" + s1(0xFE00, octets(4, 0x10), true) + s1(0xFE10, {}) +
-            s1(0xFE20, octets(2, 0x20)).toLower() + "S5030001FB\r\nS9030000FC\r\n");
+    fichier("S00600004844521B\r\n" + ligneS1(0xFE00, octets(4, 0x10), true) + ligneS1(0xFE10, {}) +
+            ligneS1(0xFE20, octets(2, 0x20)).toLower() + "S5030001FB\r\nS9030000FC\r\n");
     ecran().clear(Zone::Trace);
     const BilanProgrammation b = ProgS19(t->session);
     EXPECT_TRUE(b.reussi());
@@ -143,14 +132,14 @@ TEST_F(Programmation, OnlyS1DataIsSentWhateverItsChecksum) {
     // A count that does not match its digits would put a count byte on the
     // wire that the data do not follow: the file is refused as a whole.
     t->ligne.envoyes.clear();
-    fichier(s1(0xFE30, octets(2, 0x30)) + "S107FE40AABB00\r\n");
+    fichier(ligneS1(0xFE30, octets(2, 0x30)) + "S107FE40AABB00\r\n");
     EXPECT_EQ(ProgS19(t->session).fin, BilanProgrammation::Fin::Echec);
     EXPECT_EQ(messages().last(), "Enregistrement S1 illisible ligne 2");
     EXPECT_TRUE(t->ecritures().isEmpty());
 
     // Only empty records: no byte to count, nothing sent, the bar left at 0.
     ecran().values.clear();
-    fichier(s1(0xFE00, {}) + "S9030000FC\r\n");
+    fichier(ligneS1(0xFE00, {}) + "S9030000FC\r\n");
     EXPECT_TRUE(ProgS19(t->session).reussi());
     EXPECT_EQ(ecran().values["prgBarEtat"], QVector<int>{0});
 }
@@ -166,8 +155,8 @@ TEST_F(Programmation, ARecordOutsideTheEepromStopsTheDownload) {
         t->ligne.envoyes.clear();
         ecran().messages.clear();
         t->session.console.CmdCourante = code::LoadS19;
-        fichier(s1(0xFE00, octets(3, 0x40)) + s1(debutRefuse, octets(16, 0x50)) +
-                s1(0xFE10, octets(3, 0x60)));
+        fichier(ligneS1(0xFE00, octets(3, 0x40)) + ligneS1(debutRefuse, octets(16, 0x50)) +
+                ligneS1(0xFE10, octets(3, 0x60)));
         EXPECT_EQ(ProgS19(t->session).fin, BilanProgrammation::Fin::Echec);
         EXPECT_EQ(messages(), QStringList{HorsPlage});
         EXPECT_EQ(peek(0xFE02), 0x42) << "the record before stays";
@@ -187,7 +176,7 @@ TEST_F(Programmation, ARecordAtTheLastByteIsSentInFullAndFailsPastTheEnd) {
     for (const char* puce : {"68HC11A1", "68HC11E1"}) {
         SCOPED_TRACE(puce);
         demarrer(puce);
-        fichier(s1(0xB7FF, QByteArray("\x12\x34", 2)) + s1(0xB600, octets(1, 0x77)));
+        fichier(ligneS1(0xB7FF, QByteArray("\x12\x34", 2)) + ligneS1(0xB600, octets(1, 0x77)));
         EXPECT_EQ(ProgS19(t->session).fin, BilanProgrammation::Fin::Echec);
         EXPECT_EQ(peek(0xB7FF), 0x12);
         ASSERT_EQ(t->ecritures().size(), 1);
@@ -205,7 +194,7 @@ TEST_F(Programmation, ARecordAtTheLastByteIsSentInFullAndFailsPastTheEnd) {
 TEST_F(Programmation, ABoardThatFallsSilentIsGivenUpAfterOneCheck) {
     demarrer("68HC11F1");
     t->session.config.Timeout = 2000;
-    fichier(s1(0xFE00, octets(16, 0x00)) + s1(0xFE10, octets(16, 0x10)));
+    fichier(ligneS1(0xFE00, octets(16, 0x00)) + ligneS1(0xFE10, octets(16, 0x10)));
     double silence = -1;
     t->sim.horloge.after(0.2, [&] {
         silence = t->sim.horloge.boardSeconds();
@@ -222,7 +211,8 @@ TEST_F(Programmation, ABoardThatFallsSilentIsGivenUpAfterOneCheck) {
 // Cancel during a record: that record is finished, the next is not sent.
 TEST_F(Programmation, CancelFinishesTheRecordBeingWritten) {
     demarrer("68HC11F1");
-    fichier(s1(0xFE00, octets(16, 0x00)) + s1(0xFE10, octets(16, 0x10)) + s1(0xFE20, octets(16, 0x20)));
+    fichier(ligneS1(0xFE00, octets(16, 0x00)) + ligneS1(0xFE10, octets(16, 0x10)) +
+            ligneS1(0xFE20, octets(16, 0x20)));
     // 16 bytes take about 0.35 s; the record starts after a 0.05 s pause.
     t->sim.horloge.after(0.2, [&] { t->session.demanderAnnulation(); });
     const BilanProgrammation b = ProgS19(t->session);
@@ -243,8 +233,8 @@ TEST_F(Programmation, ChangedOnlyWritesTheBytesThatDiffer) {
     fichier(texte);
     ASSERT_TRUE(ProgS19(t->session).reussi());
     // LDAB #$10 becomes LDAB #$20 (the delay's count), at $FE1E.
-    const QByteArray avant = s1(0xFE10, QByteArray::fromHex("018D0A20F2B601004CB7010039C6105A"));
-    const QByteArray apres = s1(0xFE10, QByteArray::fromHex("018D0A20F2B601004CB7010039C6205A"));
+    const QByteArray avant = ligneS1(0xFE10, QByteArray::fromHex("018D0A20F2B601004CB7010039C6105A"));
+    const QByteArray apres = ligneS1(0xFE10, QByteArray::fromHex("018D0A20F2B601004CB7010039C6205A"));
     ASSERT_TRUE(texte.contains(avant.trimmed()));
     texte.replace(avant.trimmed(), apres.trimmed());
     fichier(texte);
@@ -339,7 +329,8 @@ TEST_F(Programmation, TheLastEraseBlockNeverRunsPastFFFF) {
 // verify with the address being read, never with "in place".
 TEST_F(Programmation, VerifyReadsBackWhatWasProgrammedAndNamesWhatDiffers) {
     demarrer("68HC11F1");
-    fichier(s1(0xFE00, octets(200, 0)) + s1(0xFEC8, octets(100, 0x40)) + s1(0xFF80, octets(16, 0x80)));
+    fichier(ligneS1(0xFE00, octets(200, 0)) + ligneS1(0xFEC8, octets(100, 0x40)) +
+            ligneS1(0xFF80, octets(16, 0x80)));
     ASSERT_TRUE(ProgS19(t->session).reussi());
     const auto verifier = [&] {
         ecran().messages.clear();

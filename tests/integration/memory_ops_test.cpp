@@ -42,6 +42,18 @@ protected:
         MemDump(s->session);
     }
     QStringList messages() const { return s->ecran.messageTexts(); }
+    // The board's bytes from `adresse` on, in hex.
+    QByteArray octets(int adresse, int n) const {
+        QByteArray o;
+        for (int i = 0; i < n; ++i)
+            o.append(char(s->board.peek(uint16_t(adresse + i))));
+        return o.toHex().toUpper();
+    }
+    // The console's address, length and value fields.
+    QStringList console() const {
+        const EtatConsole& c = s->session.console;
+        return {c.CmdAdresse, c.CmdLongueur, c.CmdValeur};
+    }
     std::unique_ptr<SimSession> s;
 };
 
@@ -54,8 +66,7 @@ TEST_F(MemoryOps, DumpLengthZeroGives128BytesAndAdvances) {
     ASSERT_EQ(l.size(), 8);
     EXPECT_TRUE(l[0].startsWith("0000 CE 10 00 DC FE "));
     EXPECT_TRUE(l[7].startsWith("0070 "));
-    EXPECT_EQ(s->session.console.CmdLongueur, "80");
-    EXPECT_EQ(s->session.console.CmdAdresse, "0080");
+    EXPECT_EQ(console(), (QStringList{"0080", "80", ""}));
     EXPECT_EQ(s->ecran.text(Zone::Echo), "MemDump 0080 80");
 }
 
@@ -64,8 +75,7 @@ TEST_F(MemoryOps, DumpOf256OrMoreGives255BytesAndAShortLine) {
     dump(QStringLiteral("0100"), QStringLiteral("0100"));
     const QStringList l = lignesMemoire();
     ASSERT_EQ(l.size(), 16);
-    EXPECT_EQ(s->session.console.CmdLongueur, "FF");
-    EXPECT_EQ(s->session.console.CmdAdresse, "01F0") << "the short line does not move the address";
+    EXPECT_EQ(console(), (QStringList{"01F0", "FF", ""})) << "the short line does not move the address";
     // The short line keeps the columns: 15 bytes, 3 blanks for the 16th.
     EXPECT_EQ(l[15].size(), l[0].size() - 1);
     EXPECT_EQ(l[15].indexOf(u'.', 53), 53);
@@ -112,8 +122,7 @@ TEST_F(MemoryOps, DumpTimeOutKeepsTheLinesWrittenAndTheAddress) {
     const QStringList l = lignesMemoire();
     EXPECT_GE(l.size(), 2);
     EXPECT_LT(l.size(), 15);
-    EXPECT_EQ(s->session.console.CmdAdresse, "0000") << "the address does not move";
-    EXPECT_EQ(s->session.console.CmdLongueur, "FF");
+    EXPECT_EQ(console(), (QStringList{"0000", "FF", ""})) << "the address does not move";
     ASSERT_GE(messages().size(), 2);
     EXPECT_TRUE(messages()[0].contains("Sub : RecevoirComBINDec"));
     EXPECT_EQ(messages()[1], avecRemede(QStringLiteral("Erreur MemDump"), Remede::Liaison));
@@ -147,34 +156,25 @@ TEST_F(MemoryOps, FillAndSetInRamAndEeprom) {
     champs(QStringLiteral("0300"), QStringLiteral("0000"), QStringLiteral("5A"));
     MemFill(s->session);
     EXPECT_EQ(c.CmdLongueur, "40");
-    for (int a = 0x300; a < 0x340; ++a)
-        ASSERT_EQ(s->board.peek(uint16_t(a)), 0x5A) << a;
-    EXPECT_EQ(s->board.peek(0x340), 0x00);
+    EXPECT_EQ(octets(0x300, 0x41), QByteArray(0x40, 'Z').toHex().toUpper() + "00");
     champs(QStringLiteral("0100"), QStringLiteral("01FF"), QStringLiteral("5A")); // 256 or more: 255 bytes
     MemFill(s->session);
     EXPECT_EQ(c.CmdLongueur, "FF");
-    EXPECT_EQ(s->board.peek(0x01FE), 0x5A);
-    EXPECT_EQ(s->board.peek(0x01FF), 0x00);
+    EXPECT_EQ(octets(0x01FE, 2), "5A00");
 
     champs(QString(), QStringLiteral("0003")); // empty: the EEPROM start and 00
     MemFill(s->session);
-    EXPECT_EQ(c.CmdAdresse, "FE00");
-    EXPECT_EQ(c.CmdValeur, "00");
-    EXPECT_EQ(s->board.peek(0xFE00), 0x00);
-    EXPECT_EQ(s->board.peek(0xFE02), 0x00);
-    EXPECT_EQ(s->board.peek(0xFE03), 0xFF);
+    EXPECT_EQ(console().at(0) + console().at(2), "FE0000") << "the address and the value";
+    EXPECT_EQ(octets(0xFE00, 4), "000000FF");
 
     champs(QStringLiteral("FE10"), QStringLiteral("0010"), QStringLiteral("1234"));
     MemSet(s->session);
-    EXPECT_EQ(s->board.peek(0xFE10), 0x12);
-    EXPECT_EQ(s->board.peek(0xFE11), 0x34);
-    EXPECT_EQ(s->board.peek(0xFE12), 0xFF) << "a word is two bytes, whatever the length";
+    EXPECT_EQ(octets(0xFE10, 3), "1234FF") << "a word is two bytes, whatever the length";
     EXPECT_EQ(c.CmdLongueur, QString()) << "MemSet empties the length";
 
     champs(QStringLiteral("0310"), c.CmdLongueur, QStringLiteral("07"));
     MemSet(s->session);
-    EXPECT_EQ(s->board.peek(0x0310), 0x07);
-    EXPECT_EQ(s->board.peek(0x0311), 0x5A);
+    EXPECT_EQ(octets(0x0310, 2), "075A");
     EXPECT_TRUE(messages().isEmpty());
 }
 

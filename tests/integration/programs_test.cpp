@@ -16,15 +16,6 @@
 using namespace tessaline;
 using namespace tessaline::test;
 
-namespace {
-
-// The trace line of a command, as the command line writes it on standard error.
-QString traceDe(const char* commande) {
-    return QStringLiteral("\t") + QLatin1String(commande);
-}
-
-} // namespace
-
 TEST(PtyEndToEnd, CommandLineFrontEnd) {
     SimulateurPty sim({QStringLiteral("--chip"), QStringLiteral("68HC11E1")});
     ASSERT_FALSE(sim.esclave().isEmpty());
@@ -66,7 +57,7 @@ TEST(PtyEndToEnd, BoardKilledMidDumpIsNoticedWithinFiveSeconds) {
     ASSERT_FALSE(sim.esclave().isEmpty());
     // 255 bytes with their handshakes at 1200 baud: over 4 s on the wire.
     CliEnCours run(sim.esclave(), {"load-talker", "--", "dump", "0000", "FF"});
-    ASSERT_TRUE(run.attendreErreur(traceDe("MemDump"), 60000));
+    ASSERT_TRUE(run.attendreErreur(QStringLiteral("\tMemDump"), 60000));
     QElapsedTimer montre;
     montre.start();
     sim.tuer();
@@ -92,7 +83,7 @@ TEST(PtyEndToEnd, StopToAProgramRunningWithInterruptsMaskedEndsWithinThreeSecond
         {QStringLiteral("--chip"), QStringLiteral("68HC11F1"), QStringLiteral("--eeprom"), image});
     ASSERT_FALSE(sim.esclave().isEmpty());
     CliEnCours run(sim.esclave(), {"load-talker", "--", "run", "FE00", "--", "stop"});
-    ASSERT_TRUE(run.attendreErreur(traceDe("Stop"), 60000));
+    ASSERT_TRUE(run.attendreErreur(QStringLiteral("\tStop"), 60000));
     QElapsedTimer montre;
     montre.start();
     const ResultatCli r = run.fin(30000);
@@ -125,54 +116,32 @@ TEST(PtyEndToEnd, DownloadAfterAPanelResetAndAFailedCheckEndsAsItWent) {
     EXPECT_TRUE(r.erreurs.contains(QStringLiteral("il est gard\u00e9"))) << r.erreurs.toStdString();
 }
 
-namespace {
-
 // Many short runs in a row against one board, as a script driving a real board
 // would make them. Each run opens the port, talks to the Talker and closes it: a
 // byte still queued at the close (the last handshake of a register read) would
 // leave the Talker waiting in the middle of an exchange, and the next run fail.
-// The options every run gives: the board's chip, a working rate above the boot
-// rate (so that each run also proves the port reopened at the right one), and a
-// short time-out so that a failure costs seconds, not minutes.
-const QStringList OptionsE1 = {"--hardware", "68HC11E1", "--baud", "9600", "--timeout", "30"};
-
-} // namespace
-
+// Every run gives a working rate above the boot rate (so that each also proves the
+// port reopened at the right one) and a short time-out.
 TEST(CliRunsInARow, TwoHundredShortRunsAllSucceed) {
+    const QStringList options = {"--hardware", "68HC11E1", "--baud", "9600", "--timeout", "30"};
     SimulateurPty sim({QStringLiteral("--chip"), QStringLiteral("68HC11E1")});
     ASSERT_FALSE(sim.esclave().isEmpty());
-    const ResultatCli charge = cli(sim.esclave(), OptionsE1 + QStringList{"load-talker"});
+    const ResultatCli charge = cli(sim.esclave(), options + QStringList{"load-talker"});
     ASSERT_EQ(charge.code, 0) << charge.erreurs.toStdString();
 
     // Stopped in the Talker: the PC shown is the EEPROM start of the E1.
     const QRegularExpression registres(QStringLiteral("^PC=B600 A=[0-9A-F]{2} .* SP=00E8\n$"));
+    const auto hexa = [](int v) { return QStringLiteral("%1").arg(v & 0xFF, 2, 16, QChar(u'0')).toUpper(); };
     int echecs = 0;
     for (int i = 0; i < 200 && echecs < 3; ++i) {
         // The value written by a "set" is read back by the next "dump".
-        const QString valeur = QStringLiteral("%1").arg(i & 0xFF, 2, 16, QChar(u'0')).toUpper();
-        ResultatCli r{};
-        bool juste = false;
-        switch (i % 4) {
-        case 0:
-            r = cli(sim.esclave(), OptionsE1 + QStringList{"test-talker"});
-            juste = r.sortie == QStringLiteral("Talker: Talker Charg\u00e9\nCible: Cible STOP\n");
-            break;
-        case 1:
-            r = cli(sim.esclave(), OptionsE1 + QStringList{"regs"});
-            juste = registres.match(r.sortie).hasMatch();
-            break;
-        case 2:
-            r = cli(sim.esclave(), OptionsE1 + QStringList{"set", "0180", valeur});
-            juste = r.sortie.isEmpty();
-            break;
-        case 3: {
-            const QString ecrite = QStringLiteral("%1").arg((i - 1) & 0xFF, 2, 16, QChar(u'0')).toUpper();
-            r = cli(sim.esclave(), OptionsE1 + QStringList{"dump", "0180", "1"});
-            juste = r.sortie.startsWith(QStringLiteral("0180 ") + ecrite + u' ');
-            break;
-        }
-        }
-        if (r.code != 0 || !juste) {
+        const QStringList commandes[] = {
+            {"test-talker"}, {"regs"}, {"set", "0180", hexa(i)}, {"dump", "0180", "1"}};
+        const ResultatCli r = cli(sim.esclave(), options + commandes[i % 4]);
+        const bool juste[] = {r.sortie == QStringLiteral("Talker: Talker Charg\u00e9\nCible: Cible STOP\n"),
+                              registres.match(r.sortie).hasMatch(), r.sortie.isEmpty(),
+                              r.sortie.startsWith(QStringLiteral("0180 ") + hexa(i - 1) + u' ')};
+        if (r.code != 0 || !juste[i % 4]) {
             ++echecs;
             ADD_FAILURE() << "run " << i << " exit " << r.code << "\n"
                           << r.sortie.toStdString() << r.erreurs.toStdString();
@@ -203,7 +172,7 @@ TEST(CliInterruption, SignalFinishesTheExchangeAndTheNextRunsFindTheTalker) {
         const QStringList fill{"fill", "0200", "FF", c.valeur};
         CliEnCours run(sim.esclave(), options + fill + QStringList{"--", "dump", "0300", "10"});
         // The trace on standard error tells when the fill has started.
-        ASSERT_TRUE(run.attendreErreur(traceDe("MemFill"), 10000));
+        ASSERT_TRUE(run.attendreErreur(QStringLiteral("\tMemFill"), 10000));
         QThread::msleep(1500);
         run.signaler(c.signal);
         const ResultatCli r = run.fin(30000);

@@ -18,26 +18,23 @@ namespace {
 using namespace tessaline;
 using namespace tessaline::test;
 
+// A character that is no hexadecimal digit counts as a 0 digit ("1G", "G1", " 12").
 TEST(HexaDec, ReadsHexadecimalTextInEitherCase) {
-    const struct {
-        const char* texte;
-        int32_t valeur;
-    } cas[] = {{"", 0},
-               {"0", 0},
-               {"1A", 26},
-               {"ffff", 65535},
-               {"FFFF", 65535},
-               {"00FF", 255},
-               {"7FFFFFFF", 2147483647},
-               {"aBcD", 0xABCD},
-               {"000000001", 1},
-               {"0000000000000000000000000000000007", 7},
-               // A character that is no hexadecimal digit counts as a 0 digit.
-               {"1G", 0x10},
-               {"G1", 0x01},
-               {" 12", 0x012}};
-    for (const auto& c : cas)
-        EXPECT_EQ(HexaDec(QString::fromLatin1(c.texte)), c.valeur) << c.texte;
+    const std::pair<const char*, int32_t> cas[] = {{"", 0},
+                                                   {"0", 0},
+                                                   {"1A", 26},
+                                                   {"ffff", 65535},
+                                                   {"FFFF", 65535},
+                                                   {"00FF", 255},
+                                                   {"7FFFFFFF", 2147483647},
+                                                   {"aBcD", 0xABCD},
+                                                   {"000000001", 1},
+                                                   {"0000000000000000000000000000000007", 7},
+                                                   {"1G", 0x10},
+                                                   {"G1", 0x01},
+                                                   {" 12", 0x012}};
+    for (const auto& [texte, valeur] : cas)
+        EXPECT_EQ(HexaDec(QString::fromLatin1(texte)), valeur) << texte;
 }
 
 // Found by fuzzing: the whole text was put in upper case first, and a character
@@ -55,18 +52,15 @@ TEST(HexaDec, OverflowAboveInt32IsAnException) {
 }
 
 TEST(DecHexa, FourAndTwoDigitForms) {
-    EXPECT_EQ(DecHexa4(int64_t{0}), "0000");
-    EXPECT_EQ(DecHexa4(int64_t{10}), "000A");
-    EXPECT_EQ(DecHexa4(int64_t{255}), "00FF");
-    EXPECT_EQ(DecHexa4(int64_t{4096}), "1000");
-    EXPECT_EQ(DecHexa4(int64_t{65535}), "FFFF");
-    EXPECT_EQ(DecHexa4(65024.0), "FE00");
-    EXPECT_EQ(DecHexa4(2.5), "0002") << "halves round to even";
-    EXPECT_EQ(DecHexa4(3.5), "0004");
-    EXPECT_EQ(DecHexa2(5), "05");
-    EXPECT_EQ(DecHexa2(255), "FF");
-    EXPECT_EQ(DecHexa2(256), "100");
-    EXPECT_EQ(DecHexa2(0), "00");
+    QStringList quatre, deux;
+    for (int64_t v : {0, 10, 255, 4096, 65535})
+        quatre << DecHexa4(v);
+    for (double v : {65024.0, 2.5, 3.5}) // halves round to even
+        quatre << DecHexa4(v);
+    for (int v : {5, 255, 256, 0})
+        deux << DecHexa2(v);
+    EXPECT_EQ(quatre, (QStringList{"0000", "000A", "00FF", "1000", "FFFF", "FE00", "0002", "0004"}));
+    EXPECT_EQ(deux, (QStringList{"05", "FF", "100", "00"}));
 }
 
 TEST(DecHexa, OutOfRangeIsInvalidArgument) {
@@ -118,14 +112,11 @@ TEST_F(Trace, EchoEntryIsATimeStampThenTheEchoInBoldRed) {
     s.ecran.append(Zone::Echo, QStringLiteral("MemDump"), couleur::Rouge);
     s.ecran.append(Zone::Echo, QStringLiteral(" FE00"), couleur::Bleu);
     TraceEcho(session);
-    const auto r = trace();
-    ASSERT_EQ(r.size(), 2);
-    EXPECT_EQ(r[0].text, "12:34:56.500\t");
-    EXPECT_EQ(r[0].colour, couleur::Rouge);
-    EXPECT_FALSE(r[0].bold);
-    EXPECT_EQ(r[1].text, "MemDump FE00\r\n");
-    EXPECT_EQ(r[1].colour, couleur::Rouge);
-    EXPECT_TRUE(r[1].bold);
+    QStringList r;
+    for (const tessaline::test::Run& run : trace())
+        r << QStringLiteral("%1 %2 %3").arg(run.text).arg(run.colour, 0, 16).arg(run.bold);
+    EXPECT_EQ(r,
+              (QStringList{QStringLiteral("12:34:56.500\t ff 0"), QStringLiteral("MemDump FE00\r\n ff 1")}));
 }
 
 TEST_F(Trace, ReturnEntryCarriesTheRegisterLine) {

@@ -29,9 +29,8 @@ namespace {
 using namespace std::chrono_literals;
 
 // The board answers where each chip's description puts RAM, EEPROM and the register
-// block, and nowhere else; the boot ROM by mode; the free-running timer. The sizes
-// themselves are pinned by what depends on them: the boot loader's full-RAM download,
-// the Talker's EEPROM writes and the memory operations on each chip.
+// block, and nowhere else (the sizes are pinned by the full-RAM boot download and the
+// Talker's EEPROM writes on each chip); the boot ROM by mode; the free-running timer.
 TEST(MemoryMap, EveryChipAnswersOnlyWhereItsDescriptionSays) {
     for (const auto& chip : builtInChips()) {
         SCOPED_TRACE(chip.name);
@@ -141,11 +140,10 @@ TEST(SRecords, BlocksAndEntry) {
     std::string error;
     const auto image = parseSRecords("S1050010860163\nS1040020CE0D\nS9030010EC\n", error);
     ASSERT_TRUE(image.has_value()) << error;
-    ASSERT_EQ(image->blocks.size(), 2u);
-    EXPECT_EQ(image->blocks[0].address, 0x0010);
-    EXPECT_EQ(image->blocks[0].bytes, (std::vector<uint8_t>{0x86, 0x01}));
-    EXPECT_EQ(image->blocks[1].address, 0x0020);
-    EXPECT_EQ(image->blocks[1].bytes, (std::vector<uint8_t>{0xCE}));
+    std::vector<std::pair<uint16_t, Bytes>> blocks;
+    for (const SRecordBlock& b : image->blocks)
+        blocks.emplace_back(b.address, b.bytes);
+    EXPECT_EQ(blocks, (std::vector<std::pair<uint16_t, Bytes>>{{0x0010, {0x86, 0x01}}, {0x0020, {0xCE}}}));
     EXPECT_EQ(image->entry, 0x0010);
 }
 
@@ -203,48 +201,34 @@ TEST(RealTimePacer, LimitsTheLagAfterAStall) {
 
 // tessaline-sim's command line and its headless --run mode. The pseudo-terminal tests
 // start tessaline-sim with --chip and --quartz and depend on both.
+std::vector<std::string_view> words(std::string_view line) {
+    std::vector<std::string_view> args;
+    for (size_t at = 0, end = 0; at <= line.size(); at = end + 1)
+        args.push_back(line.substr(at, (end = std::min(line.find(' ', at), line.size())) - at));
+    return args;
+}
+
 TEST(SimOptions, ValuesAndUsageErrors) {
     std::string error;
-    const std::vector<std::string_view> good = {"--run",  "p.s19",   "--chip", "68HC11A1",     "--quartz",
-                                                "16",     "--start", "B600",   "--max-cycles", "5000",
-                                                "--dump", "0100:16", "--dump", "FFFE:2"};
-    const auto o = parseSimOptions(good, error);
+    const auto o = parseSimOptions(words("--run p.s19 --chip 68HC11A1 --quartz 16 --start B600 --max-cycles "
+                                         "5000 --dump 0100:16 --dump FFFE:2"),
+                                   error);
     ASSERT_TRUE(o) << error;
-    EXPECT_EQ(o->runFile, "p.s19");
-    EXPECT_EQ(o->chip, "68HC11A1");
-    EXPECT_EQ(o->quartzMHz, 16u);
-    EXPECT_EQ(o->start, 0xB600);
-    EXPECT_EQ(o->maxCycles, 5000u);
+    EXPECT_EQ(std::tie(o->runFile, o->chip, o->quartzMHz, o->start, o->maxCycles),
+              std::tuple("p.s19", "68HC11A1", 16u, 0xB600, 5000u));
     EXPECT_EQ(o->dumps, (std::vector<DumpRange>{{0x0100, 16}, {0xFFFE, 2}}));
-    const std::vector<std::string_view> link = {"--fast", "--trace",  "t.txt", "--link",
-                                                "/tmp/l", "--eeprom", "e.s19"};
-    ASSERT_TRUE(parseSimOptions(link, error));
-    EXPECT_TRUE(parseSimOptions(link, error)->fast);
-    EXPECT_EQ(parseSimOptions(link, error)->traceFile, "t.txt");
-    EXPECT_EQ(parseSimOptions(link, error)->linkPath, "/tmp/l");
-    EXPECT_EQ(parseSimOptions(link, error)->eepromFile, "e.s19");
+    const auto l = parseSimOptions(words("--fast --trace t.txt --link /tmp/l --eeprom e.s19"), error);
+    ASSERT_TRUE(l) << error;
+    EXPECT_EQ(std::tie(l->fast, l->traceFile, l->linkPath, l->eepromFile),
+              std::tuple(true, "t.txt", "/tmp/l", "e.s19"));
 
-    const std::vector<std::vector<std::string_view>> bad = {
-        {"--chip", "68HC11Z9"},
-        {"--quartz", "3"},
-        {"--quartz"},
-        {"--start", "100"},
-        {"--run", "p", "--start", "XYZ"},
-        {"--run", "p", "--max-cycles", "-1"},
-        {"extra"},
-        {"--run", "p", "--fast"},
-        {"--run", "p", "--eeprom", "e"},
-        {"--eeprom"},
-        {"--run", "p", "--dump", "0100"},
-        {"--run", "p", "--dump", "0100:0"},
-        {"--run", "p", "--dump", "0100:257"},
-        {"--dump", "0100:4"},
-        {"--chip", "68HC11E1", "--chip", "68HC11A1"},
-        {"--run", "p", "--quartz", "8", "--run", "q"},
-    };
-    for (const auto& args : bad) {
+    for (std::string_view line :
+         {"--chip 68HC11Z9", "--quartz 3", "--quartz", "--start 100", "--run p --start XYZ",
+          "--run p --max-cycles -1", "extra", "--run p --fast", "--run p --eeprom e", "--eeprom",
+          "--run p --dump 0100", "--run p --dump 0100:0", "--run p --dump 0100:257", "--dump 0100:4",
+          "--chip 68HC11E1 --chip 68HC11A1", "--run p --quartz 8 --run q"}) {
         error.clear();
-        EXPECT_FALSE(parseSimOptions(args, error)) << args[0];
+        EXPECT_FALSE(parseSimOptions(words(line), error)) << line;
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(error.find('\n'), std::string::npos);
     }
@@ -529,57 +513,32 @@ TEST(Chenillard, FeedsTheCopWhenCONFIGTurnsItOn) {
 // must end with the same cycle count, registers, instruction count, timer and SCI
 // state, and a byte from the host must end the loop at the very same cycle.
 
-// The RAM program: the SCI on at 9615 baud, OC2 toggling PA6 (so that the timer's
-// flags and pins move while the CPU polls), then the polling loop; the byte received
-// goes to $80 and the CPU waits.
+// The RAM program: the SCI on at 9615 baud (BAUD $30, SCCR2 TE and RE), OC2 toggling PA6
+// (TOC2 $1234, TCTL1 $40: so that the timer's flags and pins move while the CPU polls),
+// then the polling loop on RDRF; the byte received goes to $80 and the CPU waits at kWai.
 constexpr uint16_t kStart = 0x0040;
 constexpr uint16_t kWai = 0x0061;
 constexpr uint16_t kReceived = 0x0080;
-const std::vector<uint8_t> kPollingProgram = {
-    0x0F,             // SEI
-    0xCE, 0x10, 0x00, // LDX  #$1000
-    0x86, 0x30,       // LDAA #$30
-    0xA7, 0x2B,       // STAA BAUD,X
-    0x86, 0x0C,       // LDAA #$0C (TE RE)
-    0xA7, 0x2D,       // STAA SCCR2,X
-    0xCC, 0x12, 0x34, // LDD  #$1234
-    0xED, 0x18,       // STD  TOC2,X
-    0x86, 0x40,       // LDAA #$40 (OC2 toggles PA6)
-    0xA7, 0x20,       // STAA TCTL1,X
-    0xB6, 0x10, 0x2E, // $0055: LDAA SCSR
-    0x84, 0x20,       // ANDA #RDRF
-    0x27, 0xF9,       // BEQ  $0055
-    0xB6, 0x10, 0x2F, // LDAA SCDR
-    0x97, 0x80,       // STAA $80
-    0x3E,             // $0061: WAI
-    0x20, 0xFD,       // BRA  $0061
-};
+const std::string kPollingProgram = " SEI\n LDX #$1000\n LDAA #$30\n STAA $2B,X\n LDAA #$0C\n STAA $2D,X\n"
+                                    " LDD #$1234\n STD $18,X\n LDAA #$40\n STAA $20,X\n"
+                                    "POLL LDAA SCSR\n ANDA #$20\n BEQ POLL\n LDAA SCDR\n STAA $80\n"
+                                    "REST WAI\n BRA REST";
 
-// A delay count (its registers change every turn: no spin), then a loop on itself.
-const std::vector<uint8_t> kDelayProgram = {
-    0xCE, 0x40, 0x00, // LDX #$4000
-    0x09,             // $0043: DEX
-    0x26, 0xFD,       // BNE $0043
-    0x20, 0xFE,       // $0046: BRA $0046
-};
+// A delay count (its registers change every turn: no spin), then a loop on itself at $0046.
+const std::string kDelayProgram = " LDX #$4000\nCOUNT DEX\n BNE COUNT\n BRA *";
 
 // Waits for the counter's overflow flag, then for an interrupt: a loop on a timer
 // register is never passed over (its flags rise with time, not at a board event).
 constexpr uint16_t kWaiAfterOverflow = 0x0047;
-const std::vector<uint8_t> kOverflowPollProgram = {
-    0xB6, 0x10, 0x25, // $0040: LDAA TFLG2
-    0x84, 0x80,       // ANDA #TOF
-    0x27, 0xF9,       // BEQ  $0040
-    0x3E,             // $0047: WAI
-};
+const std::string kOverflowPollProgram = "POLL LDAA TFLG2\n ANDA #$80\n BEQ POLL\n WAI"; // TOF
 
 // Never reached: runUntilPc then simply runs instruction by instruction.
 constexpr uint16_t kNowhere = 0xFFFF;
 
 struct Twins {
-    explicit Twins(const std::vector<uint8_t>& program) {
+    explicit Twins(const std::string& program) {
         for (Board* b : {spun.get(), stepped.get()}) {
-            loadCode(*b, kStart, program);
+            loadSource(*b, kStart, program);
             startProgram(*b, kStart, {});
             b->setHostBaud(9615);
         }

@@ -3,6 +3,7 @@
 // helpers.
 #pragma once
 
+#include "assembled.h"
 #include "sim/board.h"
 #include "sim/chip.h"
 #include "sim/registers.h"
@@ -62,6 +63,28 @@ struct VectorEntry {
 inline void loadCode(Board& b, uint16_t at, const std::vector<uint8_t>& code) {
     ASSERT_TRUE(b.loadBinary(at, code));
 }
+// `source` assembled at `at` and loaded, with the names of the registers it uses.
+inline void loadSource(Board& b, uint16_t at, const std::string& source) {
+    std::string names;
+    for (const auto& [name, address] : {std::pair{"PORTB", reg::PORTB},
+                                        {"TCNT", reg::TCNT},
+                                        {"TOC2", reg::TOC1 + 2},
+                                        {"TOC3", reg::TOC1 + 4},
+                                        {"TCTL1", reg::TCTL1},
+                                        {"TMSK1", reg::TMSK1},
+                                        {"TFLG1", reg::TFLG1},
+                                        {"TMSK2", reg::TMSK2},
+                                        {"TFLG2", reg::TFLG2},
+                                        {"BAUD", reg::BAUD},
+                                        {"SCCR2", reg::SCCR2},
+                                        {"SCSR", reg::SCSR},
+                                        {"SCDR", reg::SCDR},
+                                        {"OPTION", reg::OPTION},
+                                        {"COPRST", reg::COPRST},
+                                        {"HPRIO", reg::HPRIO}})
+        names += std::string(name) + " EQU " + std::to_string(address) + "\n";
+    loadCode(b, at, tessaline::test::assemble(names + source, at));
+}
 inline void startProgram(Board& b, uint16_t at, std::initializer_list<VectorEntry> vectors) {
     for (const VectorEntry& v : vectors) {
         const uint8_t bytes[] = {uint8_t(v.handler >> 8), uint8_t(v.handler)};
@@ -69,6 +92,21 @@ inline void startProgram(Board& b, uint16_t at, std::initializer_list<VectorEntr
     }
     b.resetSingleChip(at);
 }
+
+// Several registers or cells at once, through the bus or without side effects.
+inline std::vector<uint8_t> readAll(Board& b, std::initializer_list<uint16_t> addresses) {
+    std::vector<uint8_t> v;
+    for (uint16_t a : addresses)
+        v.push_back(b.read(a));
+    return v;
+}
+inline std::vector<uint8_t> peekAll(const Board& b, std::initializer_list<uint16_t> addresses) {
+    std::vector<uint8_t> v;
+    for (uint16_t a : addresses)
+        v.push_back(b.peek(a));
+    return v;
+}
+using Bytes = std::vector<uint8_t>;
 
 // E cycles of one 10-bit character at `baud`.
 inline uint64_t charCycles(const Board& b, double baud) {

@@ -131,40 +131,22 @@ ModeRun runForm(const Variant& v, bool word) {
     FlatBoard board;
     board.bus.load(kDirect, {0x7B, 0xA1});
     board.bus.load(kFar, {0x7B, 0xA1});
+    // The operand bytes and the effective address of each mode.
+    const std::map<Mode, std::pair<std::vector<uint8_t>, uint16_t>> operands = {
+        {Mode::Immediate8, {{0x7B}, 0}},   {Mode::Immediate16, {{0x7B, 0xA1}, 0}},
+        {Mode::Direct, {{0x45}, kDirect}}, {Mode::Extended, {{0x23, 0x45}, kFar}},
+        {Mode::IndexedX, {{0x45}, kFar}},  {Mode::IndexedY, {{0xC5}, kFar}}};
+    const auto& [operand, ea] = operands.at(v.mode);
     std::vector<uint8_t> code;
     if (v.page != Page::None) code.push_back(prebyteOf(v.page));
     code.push_back(v.op);
-    uint16_t ea = 0;
-    switch (v.mode) {
-    case Mode::Immediate8: code.push_back(0x7B); break;
-    case Mode::Immediate16: code.insert(code.end(), {0x7B, 0xA1}); break;
-    case Mode::Direct:
-        code.push_back(uint8_t(kDirect));
-        ea = kDirect;
-        break;
-    case Mode::Extended:
-        code.insert(code.end(), {0x23, 0x45});
-        ea = kFar;
-        break;
-    case Mode::IndexedX:
-        code.push_back(0x45);
-        ea = kFar;
-        break;
-    case Mode::IndexedY:
-        code.push_back(0xC5);
-        ea = kFar;
-        break;
-    default: ADD_FAILURE() << "unexpected mode";
-    }
+    code.insert(code.end(), operand.begin(), operand.end());
     board.bus.load(FlatBoard::kCode, code);
     board.cpu.r = {.a = 0x96, .b = 0x5A, .ccr = H | C, .x = 0x2300, .y = 0x2280, .sp = 0x01FF};
     board.cpu.jump(FlatBoard::kCode);
     board.exec();
     EXPECT_EQ(board.cpu.r.pc, FlatBoard::kCode + code.size());
-    const uint16_t mem = v.mode == Mode::Immediate8 || v.mode == Mode::Immediate16
-                             ? 0
-                             : uint16_t(word ? board.bus.word(ea) : board.bus[ea]);
-    return {describe(board.cpu.r), mem};
+    return {describe(board.cpu.r), uint16_t(ea == 0 ? 0 : word ? board.bus.word(ea) : board.bus[ea])};
 }
 
 TEST(CpuAddressing, AllFormsOfAnInstructionAgree) {
@@ -561,18 +543,15 @@ TEST(CpuPrograms, EndWithTheRegistersMemoryAndCyclesTheirCommentsDerive) {
 const Registers kBefore = {.a = 0x11, .b = 0x22, .ccr = 0x00, .x = 0x3344, .y = 0x5566, .sp = 0x01FF};
 
 // The nine bytes from SP + 1 upward: CCR, B, A, XH, XL, YH, YL, PCH, PCL (A8TD figure 9-3).
-std::vector<uint8_t> frameAt(FlatBus& bus, uint16_t sp) {
+std::vector<uint8_t> stacked(FlatBus& bus, uint16_t sp) {
     std::vector<uint8_t> bytes;
     for (int i = 1; i <= 9; ++i)
         bytes.push_back(bus[uint16_t(sp + i)]);
     return bytes;
 }
-std::vector<uint8_t> expectedFrame(const Registers& r, uint16_t pc) {
-    return {r.ccr,        r.b,
-            r.a,          uint8_t(r.x >> 8),
-            uint8_t(r.x), uint8_t(r.y >> 8),
-            uint8_t(r.y), uint8_t(pc >> 8),
-            uint8_t(pc)};
+std::vector<uint8_t> frame(const Registers& r, uint16_t pc) {
+    const uint8_t x[] = {uint8_t(r.x >> 8), uint8_t(r.x)}, y[] = {uint8_t(r.y >> 8), uint8_t(r.y)};
+    return {r.ccr, r.b, r.a, x[0], x[1], y[0], y[1], uint8_t(pc >> 8), uint8_t(pc)};
 }
 
 Registers withCcr(uint8_t ccr) {
@@ -625,13 +604,12 @@ TEST(CpuException, XirqIsMaskedOnlyByXAndWinsOverIrq) {
 
 TEST(CpuException, WaiStacksThenWakesOnAnUnmaskedInterrupt) {
     FlatBoard board;
-    const Registers r = withCcr(I);
-    start(board, {0x3E}, r);
+    start(board, {0x3E}, withCcr(I));
     EXPECT_EQ(board.exec(), 14u);
     EXPECT_EQ(board.cpu.state(), Cpu::State::Waiting);
     const uint16_t spAfterWai = board.cpu.r.sp;
     EXPECT_EQ(spAfterWai, 0x01FF - 9);
-    EXPECT_EQ(frameAt(board.bus, spAfterWai), expectedFrame(r, 0x1001));
+    EXPECT_EQ(stacked(board.bus, spAfterWai), frame(withCcr(I), 0x1001));
 
     board.bus.irqAsserted = true; // masked by I: keeps waiting
     EXPECT_EQ(board.exec(), 1u);
@@ -661,21 +639,19 @@ TEST(CpuException, WaiWakesOnXirqAndRunSkipsIdleTime) {
     EXPECT_EQ(board.cpu.r.ccr, X | I);
 }
 
-TEST(CpuException, StopIsANoOpWhileSIsSet) {
-    FlatBoard board;
-    const Registers r = withCcr(S);
-    start(board, {0xCF}, r);
-    EXPECT_EQ(board.exec(), 2u);
-    EXPECT_EQ(board.cpu.state(), Cpu::State::Running);
-    EXPECT_EQ(board.cpu.r.pc, 0x1001);
-}
+// STOP does nothing while S is set; stopped, a masked IRQ leaves it stopped and a
+// masked XIRQ resumes after it, with nothing stacked.
+TEST(CpuException, StopIsANoOpWithSAndAMaskedXirqResumesAfterIt) {
+    FlatBoard noOp;
+    start(noOp, {0xCF}, withCcr(S));
+    EXPECT_EQ(noOp.exec(), 2u);
+    EXPECT_EQ(noOp.cpu.state(), Cpu::State::Running);
+    EXPECT_EQ(noOp.cpu.r.pc, 0x1001);
 
-TEST(CpuException, MaskedXirqResumesAfterStop) {
     FlatBoard board;
-    const Registers r = withCcr(X | I);
-    start(board, {0xCF, 0x01}, r);
+    start(board, {0xCF, 0x01}, withCcr(X | I));
     board.exec();
-    board.bus.irqAsserted = board.bus.irqPinAsserted = true; // masked by I
+    board.bus.irqAsserted = board.bus.irqPinAsserted = true;
     board.exec();
     EXPECT_EQ(board.cpu.state(), Cpu::State::Stopped);
     board.bus.xirqAsserted = true;
@@ -719,38 +695,28 @@ TEST(CpuException, ResetLoadsTheVectorAndMasksInterrupts) {
     }
 }
 
-// The illegal-opcode trap: full frame stacked with the address of the first byte (prebyte included), I set,
-// the vector at vectorBase + $38 taken (MC68HC11P2 DS 10.6.3).
-struct Trap {
-    Page page;
-    uint8_t op;
-};
-
-// One hole on each page: the trap is the same code whichever opcode led to it, and every
-// byte the decoder lists as data traps (tests/disasm/disasm_test.cpp).
+// The illegal-opcode trap: full frame stacked with the address of the first byte (prebyte
+// included), I set, the vector at vectorBase + $38 taken (MC68HC11P2 DS 10.6.3). One hole
+// on each page: the trap is the same code whichever opcode led to it, and every byte the
+// decoder lists as data traps (tests/disasm/disasm_test.cpp).
 TEST(CpuIllegalOpcode, TrapStacksTheFrameAndTakesTheVector) {
-    const Trap traps[] = {{Page::None, 0x41}, {Page::P18, 0x00}, {Page::P1A, 0x00}, {Page::PCD, 0x00}};
-    const uint16_t at = 0x1234;
-    for (const Trap& t : traps) {
+    const std::pair<Page, uint8_t> traps[] = {
+        {Page::None, 0x41}, {Page::P18, 0x00}, {Page::P1A, 0x00}, {Page::PCD, 0x00}};
+    const Registers r = {.a = 0xA1, .b = 0xB2, .ccr = N | C, .x = 0x1111, .y = 0x2222, .sp = 0x0180};
+    for (const auto& [page, op] : traps) {
+        SCOPED_TRACE(::testing::Message() << "prebyte " << int(prebyteOf(page)) << " op " << int(op));
         FlatBoard board;
-        std::vector<uint8_t> code;
-        if (t.page != Page::None) code.push_back(prebyteOf(t.page));
-        code.push_back(t.op);
-        board.bus.load(at, code);
-        board.cpu.r = {.a = 0xA1, .b = 0xB2, .ccr = N | C, .x = 0x1111, .y = 0x2222, .sp = 0x0180};
-        board.cpu.jump(at);
-
-        const unsigned cycles = board.exec();
-        const std::string what =
-            "prebyte " + std::to_string(prebyteOf(t.page)) + " op " + std::to_string(t.op);
-        EXPECT_EQ(cycles, t.page == Page::None ? 14u : 15u) << what;
-        EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::IllegalOpcode)) << what;
-        EXPECT_EQ(board.cpu.lastIllegalPc(), at) << what;
-        EXPECT_EQ(board.cpu.r.sp, 0x0180 - 9) << what;
-        EXPECT_EQ(board.cpu.r.ccr, N | C | I) << what;
-        const std::vector<uint8_t> frame = {N | C, 0xB2, 0xA1, 0x11, 0x11, 0x22, 0x22, 0x12, 0x34};
-        for (int i = 0; i < 9; ++i)
-            EXPECT_EQ(board.bus[uint16_t(0x0180 - 8 + i)], frame[i]) << what << " frame byte " << i;
+        board.cpu.r = r;
+        board.program(page == Page::None ? std::vector<uint8_t>{op}
+                                         : std::vector<uint8_t>{prebyteOf(page), op},
+                      0x1234);
+        EXPECT_EQ(board.exec(), page == Page::None ? 14u : 15u);
+        EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::IllegalOpcode));
+        EXPECT_EQ(board.cpu.lastIllegalPc(), 0x1234);
+        EXPECT_EQ(
+            describe(board.cpu.r),
+            describe({.a = 0xA1, .b = 0xB2, .ccr = N | C | I, .x = 0x1111, .y = 0x2222, .sp = 0x0180 - 9}));
+        EXPECT_EQ(stacked(board.bus, 0x0180 - 9), frame(r, 0x1234));
     }
 }
 
@@ -839,19 +805,18 @@ TEST(CpuRun, WithoutStopOnEventsATrapRunsItsHandler) {
     EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::IllegalOpcode));
 }
 
-struct Recorded {
-    uint64_t cycle;
-    uint16_t pc;
-    std::vector<uint8_t> bytes;
-    Registers before;
-};
-
+// Each instruction the trace is shown, as "cycle PC A Y: bytes" (A and Y before it).
 class RecordingTrace : public InstructionTrace {
 public:
-    std::vector<Recorded> calls;
+    std::vector<std::string> calls;
     void instruction(uint64_t cycle, uint16_t pc, const uint8_t* bytes, int length,
                      const Registers& before) override {
-        calls.push_back({cycle, pc, std::vector<uint8_t>(bytes, bytes + length), before});
+        char text[64];
+        int n = std::snprintf(text, sizeof text, "%u %04X A=%02X Y=%04X:", unsigned(cycle), pc, before.a,
+                              before.y);
+        for (int i = 0; i < length; ++i)
+            n += std::snprintf(text + n, sizeof text - size_t(n), " %02X", bytes[i]);
+        calls.push_back(text);
     }
 };
 
@@ -863,19 +828,9 @@ TEST(CpuRun, TraceSeesEachInstructionBeforeItRuns) {
     board.bus.load(FlatBoard::handlerFor(vec::IllegalOpcode), {0x20, 0xFE});
     board.cpu.stopOnEvents = true;
     board.cpu.run();
-
-    ASSERT_EQ(trace.calls.size(), 4u);
-    const std::vector<uint8_t> bytes[] = {
-        {0x86, 0x01}, {0x18, 0xCE, 0x12, 0x34}, {0x18, 0x1E, 0x10, 0x01, 0x00}, {0x87}};
-    const uint16_t pcs[] = {0x1000, 0x1002, 0x1006, 0x100B};
-    const uint64_t cycles[] = {0, 2, 6, 14};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(trace.calls[i].pc, pcs[i]);
-        EXPECT_EQ(trace.calls[i].bytes, bytes[i]);
-        EXPECT_EQ(trace.calls[i].cycle, cycles[i]);
-    }
-    EXPECT_EQ(trace.calls[1].before.a, 0x01);
-    EXPECT_EQ(trace.calls[2].before.y, 0x1234);
+    EXPECT_EQ(trace.calls,
+              (std::vector<std::string>{"0 1000 A=00 Y=0000: 86 01", "2 1002 A=01 Y=0000: 18 CE 12 34",
+                                        "6 1006 A=01 Y=1234: 18 1E 10 01 00", "14 100B A=01 Y=1234: 87"}));
     EXPECT_EQ(board.cpu.instructions(), 4u);
 
     // step() traces too; switching the trace off stops the calls.

@@ -52,15 +52,13 @@ TEST(MainTimer, RealTimeInterruptFlagFollowsTheRtrRate) {
     auto b = parkedBoard();
     const uint64_t r0 = b->cycleCount();
     b->write(reg::PACTL, 0x02);
-    b->runUntil(r0 + 32767);
-    EXPECT_EQ(b->read(reg::TFLG2) & kTof, 0);
-    b->runUntil(r0 + 32768);
-    EXPECT_EQ(b->read(reg::TFLG2) & kRtif, kRtif);
-    b->write(reg::TFLG2, kRtif);
-    b->runUntil(r0 + 2 * 32768 - 1);
-    EXPECT_EQ(b->read(reg::TFLG2) & kTof, 0);
-    b->runUntil(r0 + 2 * 32768);
-    EXPECT_EQ(b->read(reg::TFLG2) & kRtif, kRtif);
+    for (uint64_t k = 1; k <= 2; ++k) {
+        b->runUntil(r0 + k * 32768 - 1);
+        EXPECT_EQ(b->read(reg::TFLG2) & kRtif, 0);
+        b->runUntil(r0 + k * 32768);
+        EXPECT_EQ(b->read(reg::TFLG2) & kRtif, kRtif);
+        b->write(reg::TFLG2, kRtif);
+    }
 }
 
 TEST(MainTimer, ComparesDrivePortAPinsAndSetTheirFlags) {
@@ -75,16 +73,14 @@ TEST(MainTimer, ComparesDrivePortAPinsAndSetTheirFlags) {
     b->write(reg::PORTA, 0x28); // PA5 belongs to OC3: only PA3 follows the write
     EXPECT_EQ(b->portAPins(), 0x08);
 
-    b->runUntil(r0 + 99);
-    EXPECT_EQ(b->portAPins(), 0x08);
-    EXPECT_EQ(b->read(reg::TFLG1), 0);
-    b->runUntil(r0 + 100);
-    EXPECT_EQ(b->portAPins(), 0x28);
-    EXPECT_EQ(b->read(reg::TFLG1), tflg1::ocBit(3));
-    b->runUntil(r0 + 200);
-    EXPECT_EQ(b->portAPins(), 0xA0);
+    // The pins and TFLG1 just before and at each compare.
+    for (const auto& [at, pins, flags] : {std::tuple{99, 0x08, 0},
+                                          {100, 0x28, tflg1::ocBit(3)},
+                                          {200, 0xA0, tflg1::ocBit(1) | tflg1::ocBit(3)}}) {
+        b->runUntil(r0 + at);
+        EXPECT_EQ(std::pair(int(b->portAPins()), int(b->read(reg::TFLG1))), std::pair(pins, flags)) << at;
+    }
     EXPECT_EQ(b->read(reg::PORTA), 0xA0);
-    EXPECT_EQ(b->read(reg::TFLG1), tflg1::ocBit(1) | tflg1::ocBit(3));
 
     // CFORC: OC4's toggle happens now, and sets no flag.
     b->write(reg::TCTL1, 0x34);
@@ -171,35 +167,17 @@ const std::vector<uint8_t> kCountingHandler = {0x7C, 0x00, 0x52, 0x3B};
 // handler appends its number to a list at $0070.
 std::vector<uint8_t> servedOrder(uint8_t hprio) {
     auto b = makeBoard();
-    loadCode(*b, kMain,
-             {
-                 0xCE, 0x00,  0x70,       // LDX  #$0070
-                 0xDF, 0x60,              // STX  $60      list pointer
-                 0xCC, 0x08,  0x00,       // LDD  #$0800
-                 0xFD, 0x10,  0x18,       // STD  TOC2
-                 0xFD, 0x10,  0x1A,       // STD  TOC3
-                 0x86, 0x60,              // LDAA #$60
-                 0xB7, 0x10,  0x22,       // STAA TMSK1    OC2I | OC3I
-                 0x86, hprio,             // LDAA #hprio
-                 0xB7, 0x10,  0x3C,       // STAA HPRIO
-                 0xFC, 0x10,  0x0E,       // LDD  TCNT
-                 0x1A, 0x83,  0x09, 0x00, // CPD  #$0900
-                 0x25, 0xF7,              // BLO  back to LDD TCNT
-                 0x0E,                    // CLI
-                 0x20, 0xFE,              // BRA  *
-             });
-    for (const auto& [at, id, flag] : {std::tuple{kHandlerA, 2, 0x40}, std::tuple{kHandlerB, 3, 0x20}})
-        loadCode(*b, at,
-                 {
-                     0xDE, 0x60,          // LDX  $60
-                     0x86, uint8_t(id),   // LDAA #id
-                     0xA7, 0x00,          // STAA 0,X
-                     0x08,                // INX
-                     0xDF, 0x60,          // STX  $60
-                     0x86, uint8_t(flag), // LDAA #flag
-                     0xB7, 0x10, 0x23,    // STAA TFLG1
-                     0x3B,                // RTI
-                 });
+    // Both compares at $0800 with OC2I and OC3I; the list pointer at $60.
+    loadSource(*b, kMain,
+               " LDX #$0070\n STX $60\n LDD #$0800\n STD TOC2\n STD TOC3\n LDAA #$60\n STAA TMSK1\n"
+               " LDAA #" +
+                   std::to_string(hprio) +
+                   "\n STAA HPRIO\n"
+                   "WAIT LDD TCNT\n CPD #$0900\n BLO WAIT\n CLI\n BRA *");
+    for (const auto& [at, id, flag] : {std::tuple{kHandlerA, "2", "$40"}, std::tuple{kHandlerB, "3", "$20"}})
+        loadSource(*b, at,
+                   std::string(" LDX $60\n LDAA #") + id + "\n STAA 0,X\n INX\n STX $60\n LDAA #" + flag +
+                       "\n STAA TFLG1\n RTI");
     startProgram(*b, kMain, {{vec::Toc2, kHandlerA}, {vec::Toc3, kHandlerB}});
     runFor(*b, 0x0900 + 500);
     EXPECT_EQ(b->peek(0x0061), 0x72) << "each handler ran once";
@@ -221,15 +199,8 @@ TEST(Interrupts, TwoPendingAreServedInPriorityOrderAndHprioPromotesOne) {
 // in the first cycles after reset, where IRQE is writable.
 std::unique_ptr<Board> irqBoard(uint8_t option) {
     auto b = makeBoard();
-    loadCode(*b, kMain,
-             {
-                 0x86, option,     // LDAA #option
-                 0xB7, 0x10, 0x39, // STAA OPTION
-                 0x96, 0x51,       // LDAA kFlag
-                 0x27, 0xFC,       // BEQ  back
-                 0x0E,             // CLI
-                 0x20, 0xFE,       // BRA  *
-             });
+    loadSource(*b, kMain,
+               " LDAA #" + std::to_string(option) + "\n STAA OPTION\nWAIT LDAA $51\n BEQ WAIT\n CLI\n BRA *");
     loadCode(*b, kHandlerA, kCountingHandler);
     startProgram(*b, kMain, {{vec::Irq, kHandlerA}});
     return b;
@@ -273,21 +244,8 @@ TEST(Interrupts, IrqLevelIsServedOnlyWhileThePinIsLow) {
 
 TEST(Interrupts, WaiIsWokenByTheRealTimeInterrupt) {
     auto b = makeBoard();
-    loadCode(*b, kMain,
-             {
-                 0x86, 0x40,       // LDAA #$40
-                 0xB7, 0x10, 0x24, // STAA TMSK2    RTII
-                 0x0E,             // CLI
-                 0x3E,             // WAI
-                 0x7C, 0x00, 0x53, // INC  $53
-                 0x20, 0xFA,       // BRA  WAI
-             });
-    loadCode(*b, kHandlerA,
-             {
-                 0x86, 0x40,       // LDAA #$40
-                 0xB7, 0x10, 0x25, // STAA TFLG2    clear RTIF
-                 0x3B,             // RTI
-             });
+    loadSource(*b, kMain, " LDAA #$40\n STAA TMSK2\n CLI\nSLEEP WAI\n INC $53\n BRA SLEEP"); // RTII
+    loadSource(*b, kHandlerA, " LDAA #$40\n STAA TFLG2\n RTI");                              // clears RTIF
     startProgram(*b, kMain, {{vec::Rti, kHandlerA}});
     const uint64_t r0 = b->cycleCount();
     const uint16_t sp0 = b->cpu().r.sp;
@@ -302,18 +260,10 @@ TEST(Interrupts, WaiIsWokenByTheRealTimeInterrupt) {
 
 TEST(Interrupts, StopEndsOnlyOnTheIrqPinAfterTheOscillatorDelay) {
     auto b = makeBoard();
-    loadCode(*b, kMain,
-             {
-                 0x86, 0x40,       // LDAA #$40
-                 0xB7, 0x10, 0x24, // STAA TMSK2    RTII
-                 0x86, 0x00,       // LDAA #0
-                 0x06,             // TAP          S, X, I clear
-                 0xCF,             // STOP
-                 0x7C, 0x00, 0x53, // INC  $53
-                 0x20, 0xFE,       // BRA  *
-             });
+    // RTII on, then S, X and I cleared by TAP, then STOP.
+    loadSource(*b, kMain, " LDAA #$40\n STAA TMSK2\n LDAA #0\n TAP\n STOP\n INC $53\n BRA *");
     loadCode(*b, kHandlerA, kCountingHandler);
-    loadCode(*b, kHandlerB, {0x86, 0x40, 0xB7, 0x10, 0x25, 0x3B}); // clear RTIF; RTI
+    loadSource(*b, kHandlerB, " LDAA #$40\n STAA TFLG2\n RTI");
     startProgram(*b, kMain, {{vec::Irq, kHandlerA}, {vec::Rti, kHandlerB}});
     runFor(*b, 3 * 8192);
     EXPECT_EQ(b->cpu().state(), Cpu::State::Stopped) << "the RTI does not end STOP";
@@ -335,30 +285,18 @@ constexpr uint16_t kCounter = 0x0080; // the COP handler counts its entries here
 constexpr uint16_t kHandler = 0x0040; // INC $0080; BRA *
 constexpr uint16_t kProgram = 0x0010;
 
-std::unique_ptr<Board> copBoard(const std::vector<uint8_t>& program, bool copOn = true) {
+std::unique_ptr<Board> copBoard(const std::string& program, bool copOn = true) {
     auto b = makeBoard("68HC11F1");
     if (copOn) b->programConfig(uint8_t(b->config() & ~config::NOCOP));
-    loadCode(*b, kHandler, {0x7C, 0x00, 0x80, 0x20, 0xFE});
-    loadCode(*b, kProgram, program);
+    loadSource(*b, kHandler, " INC $80\n BRA *");
+    loadSource(*b, kProgram, program);
     startProgram(*b, kProgram, {{vec::Cop, kHandler}});
     return b;
 }
 
-// Writes `value` to COPRST: LDAA #value; STAA $103A.
-std::vector<uint8_t> storeCoprst(uint8_t value) {
-    return {0x86, value, 0xB7, 0x10, 0x3A};
-}
-
-std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts) {
-    std::vector<uint8_t> all;
-    for (const auto& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
 TEST(Cop, ResetsAProgramThatStopsFeedingItThroughTheCopVector) {
-    // Feed once, then hang.
-    auto b = copBoard(concat({storeCoprst(kCopArm), storeCoprst(kCopClear), {0x20, 0xFE}}));
+    // Feed once ($55 then $AA to COPRST), then hang.
+    auto b = copBoard(" LDAA #$55\n STAA COPRST\n LDAA #$AA\n STAA COPRST\n BRA *");
     ASSERT_TRUE(b->copEnabled());
     const uint64_t r0 = b->cycleCount();
     b->runUntil(r0 + 8 + kCopBaseCycles - 3); // the $AA lands 8 cycles in
@@ -375,12 +313,12 @@ TEST(Cop, ResetsAProgramThatStopsFeedingItThroughTheCopVector) {
 TEST(Cop, OnlyTheFullSequenceFeedsItAndTheRateAndNocopAreHonoured) {
     // A program that keeps feeding it: Chenillard.FeedsTheCopWhenCONFIGTurnsItOn.
     // $AA without $55 first does not clear it.
-    auto onlyAa = copBoard(concat({storeCoprst(kCopClear), {0x20, 0xF9}}));
+    auto onlyAa = copBoard("FEED LDAA #$AA\n STAA COPRST\n BRA FEED");
     runFor(*onlyAa, kCopBaseCycles + 20);
     EXPECT_EQ(onlyAa->copResets(), 1u);
 
     // CR1:CR0 = 01 (time-protected, written at once): four times the period.
-    auto slow = copBoard(concat({{0x86, 0x01, 0xB7, 0x10, 0x39}, {0x20, 0xFE}}));
+    auto slow = copBoard(" LDAA #$01\n STAA OPTION\n BRA *");
     const uint64_t r0 = slow->cycleCount();
     slow->runUntil(r0 + 4 * kCopBaseCycles - 3);
     EXPECT_EQ(slow->copResets(), 0u);
@@ -388,7 +326,7 @@ TEST(Cop, OnlyTheFullSequenceFeedsItAndTheRateAndNocopAreHonoured) {
     EXPECT_EQ(slow->copResets(), 1u);
 
     // The chip's factory CONFIG has NOCOP set: the hung program runs on.
-    auto off = copBoard({0x20, 0xFE}, false);
+    auto off = copBoard(" BRA *", false);
     EXPECT_FALSE(off->copEnabled());
     runFor(*off, 100 * kCopBaseCycles);
     EXPECT_EQ(off->copResets(), 0u);
@@ -400,9 +338,10 @@ TEST(ClockMonitor, StopWithCmeResetsThroughTheClockMonitorVector) {
     for (const bool cme : {true, false}) {
         SCOPED_TRACE(cme);
         auto b = makeBoard("68HC11F1");
-        loadCode(*b, kHandler, {0x7C, 0x00, 0x80, 0x20, 0xFE});
-        // LDAA #OPTION value; STAA OPTION; CLRA; TAP (S cleared so STOP is obeyed); STOP.
-        loadCode(*b, kProgram, {0x86, uint8_t(cme ? option::CME : 0), 0xB7, 0x10, 0x39, 0x4F, 0x06, 0xCF});
+        loadSource(*b, kHandler, " INC $80\n BRA *");
+        // S cleared by TAP so that STOP is obeyed.
+        loadSource(*b, kProgram,
+                   " LDAA #" + std::to_string(cme ? option::CME : 0) + "\n STAA OPTION\n CLRA\n TAP\n STOP");
         startProgram(*b, kProgram, {{vec::ClockMonitor, kHandler}});
         runFor(*b, 1000);
         EXPECT_EQ(b->clockMonitorResets(), cme ? 1u : 0u);
@@ -526,18 +465,14 @@ TEST(AdConverter, SingleChannelFillsTheFourResultsAtThirtyTwoCyclesEach) {
     b->setAnalogInput(2, 4.0);
     const uint64_t c0 = b->cycleCount();
     b->write(reg::ADCTL, 0x03);
-    b->runUntil(c0 + 31);
-    EXPECT_EQ(b->read(reg::ADR1), 0);
-    b->runUntil(c0 + 32);
-    EXPECT_EQ(b->read(reg::ADR1), 102);
-    EXPECT_EQ(b->read(reg::ADR2), 0);
-    b->runUntil(c0 + 127);
-    EXPECT_EQ(b->read(reg::ADCTL), 0x03) << "CCF comes with the fourth result";
-    EXPECT_EQ(b->read(reg::ADR4), 0);
-    b->runUntil(c0 + 128);
-    EXPECT_EQ(b->read(reg::ADCTL), adctl::CCF | 0x03);
-    for (uint16_t a = reg::ADR1; a <= reg::ADR4; ++a)
-        EXPECT_EQ(b->read(a), 102);
+    // ADCTL and ADR1-ADR4: CCF comes with the fourth result.
+    for (const auto& [at, now] : {std::pair{31, Bytes{0x03, 0, 0, 0, 0}},
+                                  {32, {0x03, 102, 0, 0, 0}},
+                                  {127, {0x03, 102, 102, 102, 0}},
+                                  {128, {0x83, 102, 102, 102, 102}}}) {
+        b->runUntil(c0 + at);
+        EXPECT_EQ(readAll(*b, {reg::ADCTL, reg::ADR1, reg::ADR2, reg::ADR3, reg::ADR4}), now) << at;
+    }
 
     // Not scanning: a later change on the pin leaves the results alone; a new ADCTL
     // write clears CCF and starts over.
@@ -557,10 +492,7 @@ TEST(AdConverter, MultipleChannelScanAndPowerDown) {
         b->setAnalogInput(4 + i, volts[i]);
     b->write(reg::ADCTL, adctl::SCAN | adctl::MULT | 0x05); // group PE4-PE7, CB:CA ignored
     runFor(*b, 128);
-    EXPECT_EQ(b->read(reg::ADR1), 0);
-    EXPECT_EQ(b->read(reg::ADR2), 51);
-    EXPECT_EQ(b->read(reg::ADR3), 168);
-    EXPECT_EQ(b->read(reg::ADR4), 255);
+    EXPECT_EQ(readAll(*b, {reg::ADR1, reg::ADR2, reg::ADR3, reg::ADR4}), (Bytes{0, 51, 168, 255}));
     // Scanning: the next conversion of PE4 picks up its new level.
     b->setAnalogInput(4, 2.5);
     runFor(*b, 32);
@@ -570,9 +502,7 @@ TEST(AdConverter, MultipleChannelScanAndPowerDown) {
     // The internal references: VRH, VRL and VRH/2 on channels 12-14.
     b->write(reg::ADCTL, adctl::MULT | 0x0C);
     runFor(*b, 128);
-    EXPECT_EQ(b->read(reg::ADR1), 0xFF);
-    EXPECT_EQ(b->read(reg::ADR2), 0x00);
-    EXPECT_EQ(b->read(reg::ADR3), 128);
+    EXPECT_EQ(readAll(*b, {reg::ADR1, reg::ADR2, reg::ADR3}), (Bytes{0xFF, 0x00, 128}));
 
     // ADPU clear: no conversion happens and CCF never sets.
     b->write(reg::OPTION, 0);

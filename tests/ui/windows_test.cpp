@@ -116,23 +116,19 @@ TYPED_TEST(AreaWindowTest, MinimisingLeavesTheLayoutAlone) {
 
 // frmMemoire: the width that snaps back to 8325 twips while the area's height
 // follows the window (less 1020 twips), and the heading over the byte columns.
-TEST(MemoryWindow, WidthSnapsBackAreaHeightFollows) {
-    ASSERT_EQ(QWidget().logicalDpiX(), 96);
-    QMdiArea zone;
-    zone.resize(1400, 1000);
-    auto* fenetre = new MemoryWindow;
-    QMdiSubWindow* cadre = zone.addSubWindow(fenetre);
-    zone.show();
-    cadre->show();
+class MemoryWindowInArea : public AreaWindowTest<MemoryWindow> {};
+
+TEST_F(MemoryWindowInArea, WidthSnapsBackAreaHeightFollows) {
     struct Cas {
         int largeur, hauteur; // twips, frame included
     };
     for (const Cas& c : {Cas{9000, 3165}, Cas{6000, 4500}, Cas{12000, 2040}, Cas{3000, 900}}) {
         SCOPED_TRACE(testing::Message() << c.largeur << " x " << c.hauteur);
-        cadre->resize(px(c.largeur), px(c.hauteur));
+        cadre_->resize(px(c.largeur), px(c.hauteur));
         pump();
-        EXPECT_EQ(cadre->size(), QSize(px(8325), px(c.hauteur)));
-        EXPECT_EQ(enTwips(fenetre->area()->geometry()), QRect(225, 375, 7875, std::max(0, c.hauteur - 1020)));
+        EXPECT_EQ(cadre_->size(), QSize(px(8325), px(c.hauteur)));
+        EXPECT_EQ(enTwips(fenetre_->area()->geometry()),
+                  QRect(225, 375, 7875, std::max(0, c.hauteur - 1020)));
     }
 
     // On its own the window's frame is the platform's; it counts the same.
@@ -175,13 +171,10 @@ void verifierDisposition(const TraceWindow& f, int largeur, int hauteur) {
     EXPECT_EQ(actions.width(), std::max(0, largeur - 2160));
 }
 
-TEST(TraceWindow, ResizeRules) {
-    ASSERT_EQ(QWidget().logicalDpiX(), 96);
-    QMdiArea zone;
-    zone.resize(1400, 1000);
-    auto* dansZone = new TraceWindow;
-    zone.addSubWindow(dansZone)->show();
-    zone.show();
+class TraceWindowInArea : public AreaWindowTest<TraceWindow> {};
+
+TEST_F(TraceWindowInArea, ResizeRules) {
+    TraceWindow* dansZone = fenetre_;
     TraceWindow seule;
     seule.show();
     struct Cas {
@@ -496,11 +489,7 @@ TEST(VueS19, EachFieldItsRunAndColourOnlyS1AndS9Shown) {
         {"00 ", Donnee},    {"86 ", Donnee},     {"01 ", Donnee},      {"A3\r\n", Controle}, {"S1 ", Type},
         {"03 ", Compte},    {"1008 ", Adresse},  {"F4\r\n", Controle}, {"S9 ", Type},        {"03 ", Compte},
         {"1000 ", Adresse}, {"EC\r\n", Controle}};
-    ASSERT_EQ(vue.runs.size(), attendus.size());
-    for (qsizetype i = 0; i < attendus.size(); ++i) {
-        EXPECT_EQ(vue.runs[i].texte, attendus[i].texte) << "run " << i;
-        EXPECT_EQ(vue.runs[i].couleur, attendus[i].couleur) << "run " << i;
-    }
+    EXPECT_EQ(vue.runs, attendus);
     // Data pairs between the address and the checksum: 5, and the wrong
     // checksum of the first record does not matter.
     EXPECT_EQ(vue.nbOctets, 5);
@@ -518,22 +507,18 @@ TEST(VueS19, ByteCountPastSixteenBits) {
 
 TEST(CheminsSource, BaseNameStopsAtTheFirstDot) {
     const CheminDecoupe c = decouperChemin(QStringLiteral("/home/u/my dir/PROG.V2.asm"));
-    EXPECT_EQ(c.dossier, "/home/u/my dir/");
-    EXPECT_EQ(c.base, "PROG");
-    EXPECT_EQ(c.extension, "V2.ASM");
+    EXPECT_EQ((QStringList{c.dossier, c.base, c.extension}),
+              (QStringList{"/home/u/my dir/", "PROG", "V2.ASM"}));
     EXPECT_EQ(decouperChemin(QStringLiteral("C:\\TP\\TEST.A11")).base, "TEST");
     EXPECT_EQ(decouperChemin(QStringLiteral("/tmp/MAKEFILE")).extension, "");
 }
 
 TEST(ReferencesSource, ReportLinesInBothFormsAndNothingElse) {
     const auto a = referenceSource(QStringLiteral("BLINK.ASM(12): error: unknown mnemonic 'LDAX'"));
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->fichier, "BLINK.ASM");
-    EXPECT_EQ(a->ligne, 12);
     const auto b = referenceSource(QStringLiteral("  test.a11:7: warning: value truncated"));
-    ASSERT_TRUE(b);
-    EXPECT_EQ(b->fichier, "test.a11");
-    EXPECT_EQ(b->ligne, 7);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(std::pair(a->fichier, a->ligne), std::pair(QStringLiteral("BLINK.ASM"), 12));
+    EXPECT_EQ(std::pair(b->fichier, b->ligne), std::pair(QStringLiteral("test.a11"), 7));
     for (const char* autre : {"Assemblage termin\u00e9 : 0 erreur", "BLINK.ASM: 3 errors", "BLINK.ASM(0): x",
                               "12:30:01  Load Talker", "error: BLINK.ASM(12) is wrong"})
         EXPECT_FALSE(referenceSource(QString::fromUtf8(autre))) << autre;
@@ -554,14 +539,12 @@ TEST(ReferencesSource, ListingLineOfAnAddressPrefersTheOneWithCode) {
     EXPECT_FALSE(adresseListing(listing[0]));
     EXPECT_FALSE(adresseListing(listing[1])) << "an EQU's value";
     EXPECT_EQ(adresseListing(listing[2]), 0x1000);
-    EXPECT_EQ(ligneListingA(listing, 0x1000), 4);
-    EXPECT_EQ(ligneListingA(listing, 0x1003), 5);
-    EXPECT_EQ(ligneListingA(listing, 0x1009), 7);
-    // Only an address field: the first line at that address.
-    EXPECT_EQ(ligneListingA(listing, 0x1005), 6);
-    EXPECT_EQ(ligneListingA(listing, 0xFFFE), 10);
-    EXPECT_EQ(ligneListingA(listing, 0x100B), -1) << "a continuation line has no number";
-    EXPECT_EQ(ligneListingA(listing, 0x0010), -1);
+    // $1005: only an address field, the first line at that address; $100B: a continuation
+    // line has no number; $0010: an EQU's value is no address.
+    QList<int> lignes;
+    for (int a : {0x1000, 0x1003, 0x1009, 0x1005, 0xFFFE, 0x100B, 0x0010})
+        lignes << ligneListingA(listing, a);
+    EXPECT_EQ(lignes, (QList<int>{4, 5, 7, 6, 10, -1, -1}));
 
     // Breakpoints go on the lines with code; the source's lines through the
     // listing's numbers, a long line's continuation left to its first.

@@ -95,8 +95,7 @@ bool retirerPoint(Session& s, int adresse) {
     PointArret* p = point(s, adresse & 0xFFFF);
     if (!p) return false;
     if (p->plante && !(talkerEcoute(s) && deplanter(s, *p)))
-        signalerSwiRestes(
-            s, {DecHexa4(p->adresse) + QStringLiteral(" (octet d'origine ") + DecHexa2(p->octet) + u')'});
+        signalerSwiRestes(s, {swiReste(p->adresse, DecHexa2(p->octet))});
     s.points.liste.removeIf([adresse](const PointArret& q) { return q.adresse == (adresse & 0xFFFF); });
     return true;
 }
@@ -154,11 +153,15 @@ void lacherPoints(Session& s, bool reprise) {
         if (!p.plante) continue;
         // Once the Talker is found lost, the bytes left are not tried.
         if (s.liaison.talkerPresent && deplanter(s, p)) continue;
-        restes << DecHexa4(p.adresse) + QStringLiteral(" (octet d'origine ") + DecHexa2(p.octet) + u')';
+        restes << swiReste(p.adresse, DecHexa2(p.octet));
         p.plante = false;
     }
     signalerSwiRestes(s, restes);
     if (relancer && s.liaison.talkerPresent) RunProgPC(s, false);
+}
+
+QString swiReste(int adresse, const QString& octet) {
+    return DecHexa4(adresse) + QStringLiteral(" (octet d'origine ") + octet + u')';
 }
 
 void signalerSwiRestes(Session& s, const QStringList& restes) {

@@ -71,9 +71,12 @@ private:
     bool ok_ = false;
 };
 
-// The SWIs that could not be taken back (address and user's byte), with what
+// The SWIs that could not be taken back, each as swiReste gives it, with what
 // to do about them.
 void signalerSwiRestes(Session& session, const QStringList& restes);
+// "FE07 (octet d'origine BD)": an SWI left at `adresse` over the byte `octet`
+// (two hex digits).
+QString swiReste(int adresse, const QString& octet);
 
 // True when the stopped program's PC follows a planted SWI of the list (it
 // stopped on that breakpoint): the PC is then put back on it.

@@ -114,23 +114,21 @@ public:
         // bytes left are not tried: each would wait for an answer in vain.
         for (const Plante& p : plantes_)
             if (!s.liaison.talkerPresent || !FillMem(s, 1, DecHexa4(p.adresse), p.ancien))
-                restes << DecHexa4(p.adresse) + QStringLiteral(" (octet d'origine ") + p.ancien + u')';
+                restes << swiReste(p.adresse, p.ancien);
         plantes_.clear();
-        signaler(s, restes);
+        signalerSwiRestes(s, restes);
     }
 
     // Nothing is known of the program any more: the SWIs stay where they are.
     void abandonner(Session& s) {
         QStringList restes;
         for (const Plante& p : plantes_)
-            restes << DecHexa4(p.adresse) + QStringLiteral(" (octet d'origine ") + p.ancien + u')';
+            restes << swiReste(p.adresse, p.ancien);
         plantes_.clear();
-        signaler(s, restes);
+        signalerSwiRestes(s, restes);
     }
 
 private:
-    static void signaler(Session& s, const QStringList& restes) { signalerSwiRestes(s, restes); }
-
     QVector<Plante> plantes_;
     // Addresses asked for that are the user's breakpoints: planted already,
     // and left planted.

@@ -128,14 +128,11 @@ bool console(Session& s, const QString& nom, const QStringList& arguments) {
 const QRegularExpression EchoArret(QStringLiteral("^[0-9A-F]{4} "));
 
 // After a command that may stop the program: its stopped display, if it
-// ended on one, as the echo line then the registers line. True when it did.
-// With the program's symbols, the address is followed by its name
-// ("FE0A <boucle+3> ...").
-bool montrerArret(Session& s, const TableSymboles& symboles, QTextStream& sortie) {
-    QString echo = s.ecran().text(Zone::Echo);
+// ended on one, as the echo line (which names the address by the program's
+// symbols: "FE0A <boucle+3> ...") then the registers line. True when it did.
+bool montrerArret(Session& s, QTextStream& sortie) {
+    const QString echo = s.ecran().text(Zone::Echo);
     if (!s.liaison.talkerPresent || s.liaison.cibleTourne || !EchoArret.match(echo).hasMatch()) return false;
-    const QString nom = symboles.nom(echo.left(4).toInt(nullptr, 16));
-    if (!nom.isEmpty()) echo.insert(4, QStringLiteral(" <") + nom + u'>');
     sortie << echo << '\n';
     afficherRegistres(s, sortie);
     return true;
@@ -143,11 +140,9 @@ bool montrerArret(Session& s, const TableSymboles& symboles, QTextStream& sortie
 
 // The breakpoints, one a line: the address, its symbol, and whether it is
 // disabled or planted.
-void afficherPoints(const Session& s, const TableSymboles& symboles, QTextStream& sortie) {
+void afficherPoints(const Session& s, QTextStream& sortie) {
     for (const PointArret& p : s.points.liste) {
-        sortie << DecHexa4(p.adresse);
-        const QString nom = symboles.nom(p.adresse);
-        if (!nom.isEmpty()) sortie << " <" << nom << '>';
+        sortie << DecHexa4(p.adresse) << marqueSymbole(s.symboles, p.adresse);
         if (!p.actif) sortie << QStringLiteral(" d\u00e9sactiv\u00e9");
         sortie << '\n';
     }
@@ -317,19 +312,19 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
                 echec = true;
         } else if (commande.nom == "wait") {
             attendre(session, a[0].toInt());
-            montrerArret(session, ligne.symboles, sortie); // the program's own SWI, caught by the link watch
+            montrerArret(session, sortie); // the program's own SWI, caught by the link watch
         } else if (commande.nom == "watch") {
-            echec |= !surveillerMemoire(session, ligne.symboles, a, sortie);
-            montrerArret(session, ligne.symboles, sortie); // a stop of the program's own meanwhile
+            echec |= !surveillerMemoire(session, session.symboles, a, sortie);
+            montrerArret(session, sortie); // a stop of the program's own meanwhile
         } else if (commande.nom == "stop") {
             cmdSTOP_Click(session);
-            echec |= !montrerArret(session, ligne.symboles, sortie);
+            echec |= !montrerArret(session, sortie);
         } else if (commande.nom == "step") {
             const int pas = a.isEmpty() ? 1 : a[0].toInt();
             for (int i = 0;
                  i < pas && !session.liaison.interruption && SignauxInterruption::signalRecu() == 0; ++i) {
                 cmdSTEP_Click(session);
-                if (!montrerArret(session, ligne.symboles, sortie)) {
+                if (!montrerArret(session, sortie)) {
                     echec = true;
                     break;
                 }
@@ -341,13 +336,13 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
                  i < fois && !session.liaison.interruption && SignauxInterruption::signalRecu() == 0; ++i) {
                 commande.nom == "next" ? cmdNEXT_Click(session) : cmdCONTINUE_Click(session);
                 if (arretAttendu && session.liaison.cibleTourne) attendreUnPoint(session);
-                if (montrerArret(session, ligne.symboles, sortie) != arretAttendu) {
+                if (montrerArret(session, sortie) != arretAttendu) {
                     echec = true;
                     break;
                 }
             }
         } else if (commande.nom == "breaks") {
-            afficherPoints(session, ligne.symboles, sortie);
+            afficherPoints(session, sortie);
         } else if (commande.nom == "delete") {
             echec |= !retirerDeLaListe(session, a[0], erreurs);
         } else if (commande.nom == "break" && !ajouterPoint(session, HexaDec(a[0]) & 0xFFFF)) {
@@ -361,7 +356,7 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
             const bool breakEnMarche = commande.nom == "break" && session.liaison.cibleTourne;
             console(session, commande.nom, a);
             if (versLeBreak && session.liaison.cibleTourne) attendreUnPoint(session);
-            if (montrerArret(session, ligne.symboles, sortie) != (versLeBreak || breakEnMarche)) echec = true;
+            if (montrerArret(session, sortie) != (versLeBreak || breakEnMarche)) echec = true;
         }
         // A signal that stopped the program rather than the exchange ends the
         // run here as well.
@@ -374,6 +369,7 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
 
 int executerCommandes(Session& session, const LigneCommande& ligne, ConsoleScreen& ecran,
                       const QString& emplacementReglages, QTextStream& sortie, QTextStream& erreurs) {
+    session.symboles = ligne.symboles;
     const int statut = executerLesCommandes(session, ligne, ecran, emplacementReglages, sortie, erreurs);
     // The run lets go of the board: every SWI it planted is taken back, so
     // that the chip keeps none that no host knows of.

@@ -3,8 +3,8 @@
 #include "config/crystal_table.h"
 #include "link/conversions.h"
 #include "link/session_state.h"
+#include "link/symbol_table.h"
 #include "operations/memory_watch.h"
-#include "operations/symbol_table.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -2,7 +2,7 @@
 // "--", run in order on one session.
 #pragma once
 
-#include "operations/symbol_table.h"
+#include "link/symbol_table.h"
 
 #include <QString>
 #include <QStringList>

@@ -7,6 +7,7 @@
 #include "link/screen.h"
 #include "link/serial_line.h"
 #include "link/session_state.h"
+#include "link/symbol_table.h"
 
 #include <functional>
 #include <memory>
@@ -35,6 +36,9 @@ public:
     EtatBreak pointArret;
     EtatPoints points;
     EtatFichiers fichiers;
+    // The labels of the program in hand (its .SYM): the disassembly, the stop
+    // line, the trace and the registers window name addresses by them.
+    TableSymboles symboles;
     // The register set as it was when Reg SET mode was entered.
     JeuRegistres copieRegSet;
 

@@ -21,6 +21,20 @@ void echo(Session& s) {
 }
 } // namespace
 
+QString nomOperande(const TableSymboles& symboles, const QString& hexa, const Desassemblage& d) {
+    const OpcodeEntry* op = opcodeAt(hexa);
+    if (!op || symboles.vide()) return {};
+    switch (op->instrClass) {
+    case InstrClass::Direct:
+    case InstrClass::Extended:
+    case InstrClass::Relative:
+    case InstrClass::BitBranchDirect:
+    case InstrClass::BitBranchIndexedX:
+    case InstrClass::BitBranchIndexedY: return marqueSymbole(symboles, d.AdrDest.toInt(nullptr, 16));
+    default: return {};
+    }
+}
+
 void Disassemble(Session& session) {
     Screen& e = session.ecran();
     EtatConsole& c = session.console;
@@ -37,7 +51,9 @@ void Disassemble(Session& session) {
         if (hexa.isEmpty()) break;
         const Desassemblage d =
             DesassInstr(hexa, c.CmdAdresse, session.registres.RegIX, session.registres.RegIY);
-        e.appendListing(c.CmdAdresse + QStringLiteral("  ") + d.ligne);
+        // A label names the line it starts; the operand is named in full.
+        e.appendListing(c.CmdAdresse + marqueSymbole(session.symboles, HexaDec(c.CmdAdresse), true) +
+                        QStringLiteral("  ") + d.ligne + nomOperande(session.symboles, hexa, d));
         couverts += d.LongInstr;
         c.CmdAdresse = DecHexa4((HexaDec(c.CmdAdresse) + d.LongInstr) & 0xFFFF);
     }

@@ -12,7 +12,7 @@
 #pragma once
 
 #include "link/session.h"
-#include "operations/symbol_table.h"
+#include "link/symbol_table.h"
 
 #include <QString>
 #include <QVector>

@@ -13,6 +13,7 @@
 #include "operations/breakpoint_table.h"
 #include "operations/console_command_table.h"
 #include "operations/console_commands.h"
+#include "operations/disassembly.h"
 #include "operations/memory_read.h"
 #include "operations/talker_link.h"
 
@@ -239,8 +240,10 @@ void afficherArret(Session& session, const QString& etiquette, bool traceEtat, c
     const QString octets = LoadMem(session, etiquette, OctetsInstruction, operation);
     const Desassemblage d = DesassInstr(octets, etiquette, session.registres.RegIX, session.registres.RegIY);
     e.clear(Zone::Echo);
-    e.append(Zone::Echo, etiquette + u' ', couleur::Rouge);
-    e.append(Zone::Echo, d.ligne, couleur::Bleu);
+    // "FE0A <boucle+3> ...": where the program stopped, named by its symbols.
+    e.append(Zone::Echo, etiquette + marqueSymbole(session.symboles, HexaDec(etiquette)) + u' ',
+             couleur::Rouge);
+    e.append(Zone::Echo, d.ligne + nomOperande(session.symboles, octets, d), couleur::Bleu);
     consoleCibleArretee(session);
     e.setEnabled(controle::Step, true);
     e.setEnabled(controle::Break, true);

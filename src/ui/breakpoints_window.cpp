@@ -98,10 +98,6 @@ BreakpointsWindow::BreakpointsWindow(Session& session, QWidget* parent)
 }
 
 void BreakpointsWindow::actualiser() {
-    // The labels of the program the files window shows, when it has a .SYM.
-    const QString& sym = session_.fichiers.FichierSYM;
-    symboles_ = sym.isEmpty() ? TableSymboles() : lireSymboles(sym).table;
-
     const int choisie = table_->currentRow();
     remplissage_ = true;
     const QVector<PointArret>& liste = session_.points.liste;
@@ -123,7 +119,7 @@ void BreakpointsWindow::actualiser() {
     int ligne = 0;
     for (const PointArret& p : liste) {
         poser(ligne, ColAdresse, DecHexa4(p.adresse), choix);
-        poser(ligne, ColSymbole, symboles_.nom(p.adresse), choix);
+        poser(ligne, ColSymbole, session_.symboles.nom(p.adresse), choix);
         poser(ligne, ColActif, QString(), choix | Qt::ItemIsUserCheckable)
             ->setCheckState(p.actif ? Qt::Checked : Qt::Unchecked);
         ++ligne;
@@ -131,7 +127,7 @@ void BreakpointsWindow::actualiser() {
     // The console's Break, one breakpoint among the others: set and cleared
     // by its check box only.
     if (consoleBreak(b)) {
-        const QString nom = symboles_.nom(HexaDec(b.BreakAdr) & 0xFFFF);
+        const QString nom = session_.symboles.nom(HexaDec(b.BreakAdr) & 0xFFFF);
         poser(ligne, ColAdresse, b.BreakAdr, Qt::NoItemFlags);
         poser(ligne, ColSymbole,
               nom.isEmpty() ? QStringLiteral("(Break de la console)")
@@ -148,7 +144,7 @@ void BreakpointsWindow::actualiser() {
 std::optional<int> BreakpointsWindow::adresseDe(const QString& texte) const {
     const QString t = texte.trimmed();
     if (hexa(t)) return t.toInt(nullptr, 16);
-    return symboles_.adresse(t);
+    return session_.symboles.adresse(t);
 }
 
 bool BreakpointsWindow::libre() const {

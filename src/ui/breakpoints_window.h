@@ -5,7 +5,7 @@
 // owner (operations/breakpoint_table.h), which says its refusals.
 #pragma once
 
-#include "operations/symbol_table.h"
+#include "link/symbol_table.h"
 
 #include <QByteArray>
 #include <QWidget>
@@ -56,7 +56,6 @@ private:
     QLineEdit* adresse_;
     QPushButton* retirer_;
     QPushButton* toutRetirer_;
-    TableSymboles symboles_;
     bool remplissage_ = false;
 };
 

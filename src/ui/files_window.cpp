@@ -167,6 +167,13 @@ void FilesWindow::vider() {
     bilan_->clear();
     actualiserS19Ancien();
     actualiserPoints();
+    prendreSymboles();
+}
+
+void FilesWindow::prendreSymboles() {
+    // The tab holds the file as read (or nothing): no second read.
+    session_.symboles = analyserSymboles(zone(OngletSYM)->toPlainText().toUtf8());
+    emit symbolesCharges();
 }
 
 void FilesWindow::oublierS19() {
@@ -225,6 +232,7 @@ void FilesWindow::ChargerFichiers(bool garderSource) {
     charger(OngletLST, f.FichierLST, c.base + QStringLiteral(".LST"));
     f.FichierSYM = compagnon(c.dossier, c.base, QStringLiteral("SYM"));
     charger(OngletSYM, f.FichierSYM, c.base + QStringLiteral(".SYM"));
+    prendreSymboles();
     f.FichierS19 = compagnon(c.dossier, c.base, QStringLiteral("S19"));
     const bool s19 = charger(OngletS19, f.FichierS19, c.base + QStringLiteral(".S19"));
     if (s19) AfficheS19();

@@ -80,12 +80,16 @@ signals:
     void sourceEditee();
     // A click in a margin added or removed a breakpoint.
     void pointsModifies();
+    // The program's symbols (session().symboles) were read again, or dropped.
+    void symbolesCharges();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     bool charger(int onglet, const QString& chemin, const QString& legende);
+    // The .SYM of the tab, as the session's symbols.
+    void prendreSymboles();
     // Load *.S19 with no S-record file: the button greyed, and the command
     // dropped when it was the one selected.
     void oublierS19();

@@ -601,6 +601,8 @@ void MainWindow::demarrer() {
     // say so, and from the console's Break and the operations, which a look
     // four times a second catches.
     connect(fichiers_, &FilesWindow::pointsModifies, this, &MainWindow::suivrePoints);
+    connect(fichiers_, &FilesWindow::symbolesCharges, registres_, &RegistersWindow::nommerPC);
+    registres_->nommerPC();
     pointsSuivis_ = new QTimer(this);
     pointsSuivis_->setInterval(250);
     connect(pointsSuivis_, &QTimer::timeout, this, [this] {

@@ -54,9 +54,11 @@ RegistersWindow::RegistersWindow(Session& session, QWidget* parent)
         e->setFont(f);
         const auto texte = d.texte;
         const bool ccr = texte == &JeuRegistres::RegCCR;
-        connect(e, &QLineEdit::textChanged, this, [this, texte, ccr](const QString& t) {
+        const bool pc = texte == &JeuRegistres::RegPC;
+        connect(e, &QLineEdit::textChanged, this, [this, texte, ccr, pc](const QString& t) {
             session_.registres.*texte = t;
             if (ccr) AfficheCCR(session_);
+            if (pc) nommerPC();
         });
         grille->addWidget(nom, ligne, 0);
         grille->addWidget(e, ligne, 1);
@@ -82,13 +84,30 @@ RegistersWindow::RegistersWindow(Session& session, QWidget* parent)
         bits->addWidget(valeur, 1, 7 - i);
     }
 
+    // The label of the program the PC stands in ("boucle+3"), when its
+    // symbols are known.
+    symbolePC_ = new QLabel(this);
+    symbolePC_->setObjectName(QStringLiteral("lblSymbolePC"));
+    symbolePC_->setTextFormat(Qt::PlainText);
+
     auto* tout = new QVBoxLayout(this);
     tout->setContentsMargins(4, 4, 4, 4);
     tout->addLayout(grille);
+    tout->addWidget(symbolePC_);
     tout->addWidget(cadre);
     tout->addStretch();
     setEditable(false);
+    nommerPC();
     restaurerTaille();
+}
+
+void RegistersWindow::nommerPC() {
+    bool ok = false;
+    const int pc = session_.registres.RegPC.toInt(&ok, 16);
+    const QString nom = ok ? session_.symboles.nom(pc) : QString();
+    // The box is narrow: a long name is cut, and whole in the tooltip.
+    symbolePC_->setText(symbolePC_->fontMetrics().elidedText(nom, Qt::ElideRight, width() - 8));
+    symbolePC_->setToolTip(nom);
 }
 
 QLineEdit* RegistersWindow::box(const QString& nom) const {

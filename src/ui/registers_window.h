@@ -7,6 +7,7 @@
 #include <QVector>
 #include <QWidget>
 
+class QLabel;
 class QMenu;
 
 namespace tessaline {
@@ -27,6 +28,8 @@ public:
     void setQuitting(bool q) { quitting_ = q; }
     // The window's one size, frame included.
     QSize tailleCadre() const;
+    // The PC's label, from the program's symbols, under the boxes.
+    void nommerPC();
 
 protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
@@ -44,6 +47,7 @@ private:
     Session& session_;
     QVector<Boite> boites_; // in the order PC, A, B, IX, IY, CCR, SP
     QMenu* popup_ = nullptr;
+    QLabel* symbolePC_ = nullptr;
     bool editable_ = false;
     bool quitting_ = false;
 };

@@ -2,7 +2,7 @@
 
 #include "link/conversions.h"
 #include "link/session.h"
-#include "operations/symbol_table.h"
+#include "link/symbol_table.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -137,14 +137,9 @@ WatchWindow::WatchWindow(Session& session, QWidget* parent)
 
 bool WatchWindow::ajouter(const QString& texte, bool mot) {
     const QString fichierSym = session_.fichiers.FichierSYM;
-    TableSymboles symboles;
-    if (!fichierSym.isEmpty()) {
-        const SymbolesLus lus = lireSymboles(fichierSym);
-        if (lus.lu) symboles = lus.table;
-    }
     RefusEntree refus = RefusEntree::Aucun;
     const QString suffixe = mot && !texte.contains(u':') ? QStringLiteral(":w") : QString();
-    const std::optional<EntreeSurveillee> e = lireEntreeSurveillee(texte + suffixe, symboles, refus);
+    const std::optional<EntreeSurveillee> e = lireEntreeSurveillee(texte + suffixe, session_.symboles, refus);
     if (!e) {
         session_.ecran().beep();
         etat(texteRefus(refus, texte.trimmed(), fichierSym));

@@ -6,6 +6,7 @@
 // stops and what it runs with is checked without windows in
 // tests/integration/execution_test.cpp.
 #include "gui_fixture.h"
+
 #include "link/screen.h"
 #include "link/serial_port.h"
 #include "link/tempo.h"
@@ -20,6 +21,7 @@
 #include "ui/source_area.h"
 #include "ui/status_panels.h"
 #include "ui/watch_window.h"
+#include <QLabel>
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -87,6 +89,9 @@ protected:
         return pc >= 0xFE00 && pc <= 0xFE22;
     }
     RichTextArea* echo() { return s.fenetre->console()->echo(); }
+    QString symbolePC() {
+        return s.fenetre->registres()->findChild<QLabel*>(QStringLiteral("lblSymbolePC"))->text();
+    }
     // The echo's text holds on the area's one visible line.
     bool echoSurUneLigne() {
         QTextDocument* d = echo()->document();
@@ -468,6 +473,7 @@ TEST_F(Debogueur, MenuCommandsStopAtTheMarginsBreakpointAndShowTheSourceLine) {
     EXPECT_EQ(fichiers()->onglets()->currentIndex(), FilesWindow::OngletASM);
     EXPECT_EQ(ligneSurlignee(), boucle);
     EXPECT_EQ(s.board.peek(0xFE07), 0x3F) << "planted while stopped";
+    EXPECT_EQ(symbolePC(), "boucle");
 
     declencher("mnuDebugContinue");
     jusquALArret();
@@ -480,6 +486,7 @@ TEST_F(Debogueur, MenuCommandsStopAtTheMarginsBreakpointAndShowTheSourceLine) {
     EXPECT_EQ(boite("tbRegPC")->text(), "FE0A");
     EXPECT_EQ(boite("tbRegA")->text(), "02");
     EXPECT_EQ(ligneSurlignee(), bita);
+    EXPECT_EQ(symbolePC(), "boucle+3");
 
     fichiers()->source()->setTextCursor(
         QTextCursor(fichiers()->source()->document()->findBlockByNumber(impair)));

@@ -15,6 +15,7 @@
 #include "link/tempo.h"
 #include "operations/breakpoint_table.h"
 #include "operations/breakpoints.h"
+#include "operations/disassembly.h"
 #include "operations/memory_read.h"
 #include "operations/memory_write.h"
 #include "operations/program_run.h"
@@ -139,6 +140,27 @@ TEST_F(ListeDePoints, StepOverRunsTheCallThroughAndRunToStopsThere) {
     ExecuterJusquA(s(), 0x0200);
     EXPECT_EQ(pc(), 0x0200);
     EXPECT_EQ(peek(0x0200), 0x7C) << "run-to's SWI taken back";
+}
+
+// With the program's symbols, the disassembly names the lines that start at a
+// label and the addresses operands use or go to; the stop line (and so the
+// trace) names the stop in full.
+TEST_F(ListeDePoints, SymbolsNameTheDisassemblyTheStopLineAndTheTrace) {
+    s().symboles = analyserSymboles("COMPTE $0100\r\nsous $0200\r\ndebut $FE00\r\nboucle $FE01\r\n");
+    Disassemble(s());
+    const QString trace = s().ecran().text(Zone::Trace);
+    for (const char* ligne :
+         {"FE00 <debut>  \t0E\t\t\tCLI\r", "FE01 <boucle>  \t7C0100\t\t\tINC\t$0100 <COMPTE>\r",
+          "FE04  \tBD0200\t\t\tJSR\t$0200 <sous>\r", "FE0A  \t20F5\t\t\tBRA\t$FE01 <boucle>\r",
+          "FE0C  \t7C0103\t\t\tINC\t$0103 <COMPTE+3>\r"})
+        EXPECT_TRUE(trace.contains(QLatin1String(ligne))) << ligne << " in " << trace.toStdString();
+
+    s().console.CmdAdresse = QStringLiteral("FE00"); // the listing moved it on
+    planter({0xFE04});
+    jusquAuPoint(&tessaline::Run);
+    const QString arret = QStringLiteral("FE04 <boucle+3> \tBD0200\t\t\tJSR\t$0200 <sous>");
+    EXPECT_EQ(s().ecran().text(Zone::Echo), arret);
+    EXPECT_TRUE(s().ecran().text(Zone::Trace).contains(QStringLiteral("<==  ") + arret));
 }
 
 TEST_F(ListeDePoints, ANewTalkerFindsWhatIsStillPlantedAndPlantsTheRest) {

@@ -1,4 +1,4 @@
-#include "operations/symbol_table.h"
+#include "link/symbol_table.h"
 
 #include "link/regular_file.h"
 
@@ -52,6 +52,12 @@ QString TableSymboles::nom(int adresse) const {
     if (!meilleur) return {};
     if (valeur == adresse) return *meilleur;
     return *meilleur + u'+' + QString::number(adresse - valeur, 16).toUpper();
+}
+
+QString marqueSymbole(const TableSymboles& symboles, int adresse, bool exact) {
+    const QString nom = symboles.nom(adresse);
+    if (nom.isEmpty() || (exact && nom.contains(u'+'))) return {};
+    return QStringLiteral(" <") + nom + u'>';
 }
 
 TableSymboles analyserSymboles(const QByteArray& texte) {

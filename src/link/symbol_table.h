@@ -35,6 +35,10 @@ private:
     QMap<QString, int> valeurs_;
 };
 
+// " <boucle+3>": how a line names `adresse` after it, or nothing when no
+// symbol is close; with `exact`, only a symbol at that very address counts.
+QString marqueSymbole(const TableSymboles& symboles, int adresse, bool exact = false);
+
 // The symbols of a .SYM text; lines that are not "name $HHHH" are skipped.
 TableSymboles analyserSymboles(const QByteArray& texte);
 

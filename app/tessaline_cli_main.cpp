@@ -82,11 +82,17 @@ int main(int argc, char** argv) {
     auto ligne = analyserLigneCommande(arguments, erreur);
     if (!ligne) return usage(erreur);
     // The S-record files of program and verify are found by name among the
-    // examples, as --eeprom's are.
-    for (CommandeCli& c : ligne->commandes)
-        if ((c.nom == "program" || c.nom == "verify") && !c.arguments.isEmpty())
+    // examples, as --eeprom's are, unless an assemble of the line comes first:
+    // the file is then the one it writes.
+    for (qsizetype i = 0; i < ligne->commandes.size(); ++i) {
+        CommandeCli& c = ligne->commandes[i];
+        if ((c.nom == "program" || c.nom == "verify") && !c.arguments.isEmpty() && !assembleAvant(*ligne, i))
             c.arguments[0] = QString::fromStdString(cheminExemple(c.arguments[0].toStdString()));
-    if (!resoudreSymboles(*ligne, erreur)) return usage(erreur);
+    }
+    // Symbols are read before anything runs, unless an assemble will write
+    // them: each command then reads them when its turn comes.
+    ligne->symbolesALaDemande = assembleAvant(*ligne, ligne->commandes.size());
+    if (!ligne->symbolesALaDemande && !resoudreSymboles(*ligne, erreur)) return usage(erreur);
 
     std::unique_ptr<SettingsStore> reglages = ligne->options.settings.isEmpty()
                                                   ? std::make_unique<SettingsStore>()

@@ -243,10 +243,21 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
                 << (enCours.isEmpty() ? QString() : QStringLiteral(" : ") + enCours) << Qt::endl;
         return StatutInterrompu;
     };
-    for (const CommandeCli& commande : ligne.commandes) {
+    for (qsizetype index = 0; index < ligne.commandes.size(); ++index) {
         // A signal caught since the last wait is handed on here.
         session.horloge().processEvents();
         if (session.liaison.interruption) return interrompu();
+        CommandeCli commande = ligne.commandes[index];
+        if (ligne.symbolesALaDemande && !commande.symboles.isEmpty()) {
+            QString erreur;
+            const std::optional<CommandeCli> resolue =
+                resoudreCommande(ligne, index, session.symboles, erreur);
+            if (!resolue) {
+                erreurs << QStringLiteral("tessaline-cli: ") << erreur << Qt::endl;
+                return 1;
+            }
+            commande = *resolue;
+        }
         enCours = (QStringList{commande.nom} + commande.arguments).join(u' ');
         const QStringList& a = commande.arguments;
         const bool cible = parleALaCible(commande.nom);
@@ -303,6 +314,9 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
             echec |= !session.liaison.talkerPresent;
         } else if (commande.nom == "assemble") {
             echec |= !assemblerSource(session, a[0], sortie);
+            // The stops name the new symbols from here on.
+            QString sansSymboles;
+            if (ligne.symbolesALaDemande) resoudreCommande(ligne, index, session.symboles, sansSymboles);
         } else if (commande.nom == "regs") {
             chargerRegistres(session);
             // Registers that did not come from the target are not printed.

@@ -219,7 +219,8 @@ QString texteUsage() {
         "                     COMMAND [ARGS] [-- COMMAND [ARGS] ...]\n"
         "       tessaline-cli --help | --version\n"
         "an ADDRESS may be a symbol of the program, with an offset (boucle, COMPTE+1): from\n"
-        "--symbols, or the .SYM beside the S19 given to program or to --eeprom\n"
+        "--symbols, or the .SYM beside the S19 given to program, the source given to\n"
+        "assemble (read when each command comes) or the S19 given to --eeprom\n"
         "commands:\n");
     for (const DescriptionCommande& d : commandesConnues())
         u += QStringLiteral("  ") + QLatin1String(d.usage) + u'\n';
@@ -409,6 +410,9 @@ bool resoudreSymboles(LigneCommande& ligne, QString& erreur) {
             break;
         }
     }
+    // The .SYM an assemble of the line wrote beside its source.
+    for (const CommandeCli& c : ligne.commandes)
+        if (fichier.isEmpty() && c.nom == "assemble") fichier = symbolesPres(c.arguments[0]);
     if (fichier.isEmpty() && !ligne.options.eeprom.isEmpty()) fichier = symbolesPres(ligne.options.eeprom);
     if (fichier.isEmpty() && !utiles) return true;
     if (fichier.isEmpty()) {
@@ -451,6 +455,22 @@ bool resoudreSymboles(LigneCommande& ligne, QString& erreur) {
     }
     ligne = resolue;
     return true;
+}
+
+bool assembleAvant(const LigneCommande& ligne, qsizetype index) {
+    for (qsizetype i = 0; i < index && i < ligne.commandes.size(); ++i)
+        if (ligne.commandes[i].nom == "assemble") return true;
+    return false;
+}
+
+std::optional<CommandeCli> resoudreCommande(const LigneCommande& ligne, qsizetype index, TableSymboles& table,
+                                            QString& erreur) {
+    LigneCommande seule = ligne;
+    for (qsizetype i = 0; i < seule.commandes.size(); ++i)
+        if (i != index) seule.commandes[i].symboles.clear();
+    if (!resoudreSymboles(seule, erreur)) return std::nullopt;
+    table = seule.symboles;
+    return seule.commandes[index];
 }
 
 } // namespace tessaline

@@ -37,6 +37,9 @@ struct LigneCommande {
     OptionsGlobales options;
     QVector<CommandeCli> commandes;
     TableSymboles symboles; // the program's, once resoudreSymboles found them
+    // An `assemble` in the line writes the S19 and the .SYM that later commands
+    // name: their symbols are then read as each command runs (resoudreCommande).
+    bool symbolesALaDemande = false;
 };
 
 // The commands known, with how many arguments each takes (minimum, maximum).
@@ -77,10 +80,20 @@ std::optional<LigneCommande> analyserLigneCommande(const QStringList& arguments,
 QString texteUsage();
 
 // Puts the address of each symbol given as an address in its place, from the
-// --symbols file, else from the .SYM beside the first S19 given to `program`
-// or to --eeprom, and keeps them for naming the stops. False, with `erreur`
-// naming the symbol or the file, when a symbol is unknown, or a symbols file
-// that is needed or given cannot be read; nothing is touched then.
+// --symbols file, else from the .SYM beside the first S19 given to `program`,
+// the source given to `assemble` or the S19 given to --eeprom, and keeps them for naming the stops. False,
+// with `erreur` naming the symbol or the file, when a symbol is unknown, or a symbols file that is needed or
+// given cannot be read; nothing is touched then.
 bool resoudreSymboles(LigneCommande& ligne, QString& erreur);
+
+// True when an `assemble` comes in the line before command `index` (every
+// command when `index` is the number of commands).
+bool assembleAvant(const LigneCommande& ligne, qsizetype index);
+
+// Command `index` with its symbols resolved as resoudreSymboles does, from the
+// symbol files as they are now; the symbols found go to `table`. Nothing, with
+// `erreur`, when a symbol of that command is unknown or its file unreadable.
+std::optional<CommandeCli> resoudreCommande(const LigneCommande& ligne, qsizetype index, TableSymboles& table,
+                                            QString& erreur);
 
 } // namespace tessaline

@@ -313,6 +313,20 @@ TEST_F(CliSimulee, SymbolsBesideTheProgramNameAddressesAndStops) {
         << r.sortie.toStdString();
     EXPECT_TRUE(r.sortie.contains("\n0100 00 "))
         << "stopped before its first INCA: " << r.sortie.toStdString();
+
+    // Assembled in the same line: the symbols are the ones the assembly writes,
+    // not those of an older .SYM, and are read when the command comes.
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(TESSALINE_EXAMPLES "/compteur.asm"), dir.filePath("compteur.asm")));
+    ecrireFichier("compteur.SYM", "boucle      $FE01\r\n\r\n1 symbol(s)\r\n");
+    const ResultatCli a =
+        cli({"assemble", "compteur.asm", "--", "load-talker", "--", "program", "compteur.S19", "--", "break",
+             "boucle", "--", "run", "FE00", "--", "break", "nulle"});
+    EXPECT_EQ(a.code, 1);
+    EXPECT_TRUE(a.sortie.contains("\nFE07 <boucle> \tBDFE15\t\t\tJSR\t$FE15 <incremente>\n"))
+        << a.sortie.toStdString();
+    EXPECT_TRUE(a.erreurs.endsWith("tessaline-cli: break: nulle is no symbol of compteur.SYM\n"))
+        << a.erreurs.toStdString();
 }
 
 // watch on the running chaser, by symbol and by address: one line every

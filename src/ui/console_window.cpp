@@ -1,6 +1,7 @@
 #include "ui/console_window.h"
 
 #include "link/control_names.h"
+#include "link/conversions.h"
 #include "link/session.h"
 #include "link/trace.h"
 #include "operations/console_commands.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -301,8 +303,11 @@ bool ConsoleWindow::toucheChamp(QLineEdit* champ, QKeyEvent* touche) {
         entreeChamp(champ);
         return true;
     }
+    // With the program's symbols, the address field takes a label too.
+    static const QString CaracteresEtiquette = ChiffresHexa + QStringLiteral("GHIJKLMNOPQRSTUVWXYZ_.+-");
+    const bool etiquette = champ == adresse_ && !session_.symboles.vide();
     QString majuscule;
-    switch (trierTouche(touche, ChiffresHexa, majuscule)) {
+    switch (trierTouche(touche, etiquette ? CaracteresEtiquette : ChiffresHexa, majuscule)) {
     case SortTouche::Laisser: return false;
     case SortTouche::Inserer: champ->insert(majuscule); break;
     case SortTouche::Refuser: session_.ecran().beep(); break;
@@ -313,7 +318,7 @@ bool ConsoleWindow::toucheChamp(QLineEdit* champ, QKeyEvent* touche) {
 void ConsoleWindow::entreeChamp(QLineEdit* champ) {
     EtatConsole& c = session_.console;
     if (champ == adresse_) {
-        adresse_->setText(completer(adresse_->text(), 4));
+        adresse_->setText(adresseSaisie());
         c.CmdAdresse = adresse_->text();
         remplirEcho();
         switch (c.CmdCourante) {
@@ -338,10 +343,24 @@ void ConsoleWindow::entreeChamp(QLineEdit* champ) {
     }
 }
 
+QString ConsoleWindow::adresseSaisie() {
+    const QString texte = adresse_->text();
+    static const QRegularExpression hexa(QStringLiteral("^[0-9A-F]{0,4}$"));
+    if (hexa.match(texte).hasMatch()) return completer(texte, 4);
+    if (const std::optional<int> a = session_.symboles.adresse(texte)) return DecHexa4(*a);
+    session_.ecran().beep();
+    return session_.console.CmdAdresse;
+}
+
+void ConsoleWindow::prendreSymboles() {
+    adresse_->setMaxLength(session_.symboles.vide() ? 4 : 32);
+    if (adresse_->text().size() > adresse_->maxLength()) adresse_->setText(session_.console.CmdAdresse);
+}
+
 void ConsoleWindow::sortieChamp(QLineEdit* champ) {
     EtatConsole& c = session_.console;
     if (champ == adresse_) {
-        adresse_->setText(completer(adresse_->text(), 4));
+        adresse_->setText(adresseSaisie());
         c.CmdAdresse = adresse_->text();
         if (c.CmdCourante == code::Break) {
             remplirEcho();

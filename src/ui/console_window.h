@@ -52,6 +52,9 @@ public slots:
     void cmdRUNTO_Click(int adresse);
     void cmdEFFACE_Click();
     void Command1_Click();
+    // The program's symbols changed: with symbols, the address field also
+    // takes a label ("boucle", "boucle+3").
+    void prendreSymboles();
 
 protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
@@ -68,6 +71,10 @@ private:
     bool toucheChamp(QLineEdit* champ, QKeyEvent* touche);
     void entreeChamp(QLineEdit* champ);
     void sortieChamp(QLineEdit* champ);
+    // The address the field names: its hex digits completed to four, or the
+    // address of the label typed; the former address (and a beep) for a label
+    // the program does not have.
+    QString adresseSaisie();
     void tickAnimation();
     // Runs `operation` (one of the three above) unless another exchange is
     // under way.

@@ -602,6 +602,10 @@ void MainWindow::demarrer() {
     // four times a second catches.
     connect(fichiers_, &FilesWindow::pointsModifies, this, &MainWindow::suivrePoints);
     connect(fichiers_, &FilesWindow::symbolesCharges, registres_, &RegistersWindow::nommerPC);
+    if (console_) {
+        connect(fichiers_, &FilesWindow::symbolesCharges, console_, &ConsoleWindow::prendreSymboles);
+        console_->prendreSymboles();
+    }
     registres_->nommerPC();
     pointsSuivis_ = new QTimer(this);
     pointsSuivis_->setInterval(250);

@@ -467,7 +467,13 @@ TEST_F(Debogueur, MenuCommandsStopAtTheMarginsBreakpointAndShowTheSourceLine) {
     cliquerMarge(ligneSource(QStringLiteral("COMPTE ")));
     EXPECT_EQ(s.fenetre->session().points.liste.size(), 1) << "an EQU emits no code";
 
-    lancer(QStringLiteral("FE00"));
+    // The address field takes a label; one the program lacks leaves the address.
+    cliquer("cmdMEMDUMP");
+    saisirAdresse(QStringLiteral("compte+1"));
+    EXPECT_EQ(s.controle<QLineEdit>("txtADRESSE")->text(), "0101");
+    saisirAdresse(QStringLiteral("nulle"));
+    EXPECT_EQ(s.controle<QLineEdit>("txtADRESSE")->text(), "0101");
+    lancer(QStringLiteral("debut"));
     jusquALArret();
     EXPECT_EQ(boite("tbRegPC")->text(), "FE07");
     EXPECT_EQ(fichiers()->onglets()->currentIndex(), FilesWindow::OngletASM);

@@ -7,6 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 # The same build carries the libFuzzer targets (instrumented for coverage, with
 # ASan and UBSan), so that CI's short fuzzing runs need no second Clang build.
 CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-clang" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DTESSALINE_WERROR=ON -DTESSALINE_TESTS=OFF -DTESSALINE_BENCH=OFF -DTESSALINE_FUZZ=ON >/dev/null
+    -DTESSALINE_WERROR=ON -DTESSALINE_TESTS=OFF -DTESSALINE_BENCH=OFF -DTESSALINE_FUZZ=ON \
+    -DTESSALINE_PCH=OFF >/dev/null
 cmake --build "$here/build-clang" -j "$(nproc)"
 echo "clang: libraries, programs and fuzzers built without a warning"

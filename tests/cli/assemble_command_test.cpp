@@ -3,14 +3,11 @@
 // assembler named in the settings.
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "program_runner.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 using namespace tessaline::test;
 
@@ -89,27 +86,4 @@ TEST_F(AssembleCommand, AnEarlierSuccessIsNeverReportedAgain) {
     EXPECT_EQ(s.sortie.toStdString(), "");
     EXPECT_TRUE(s.erreurs.contains("le Fichier *.ASM n'existe pas !")) << s.erreurs.toStdString();
     EXPECT_FALSE(s.erreurs.contains("assembled without error")) << s.erreurs.toStdString();
-}
-
-// A report name that leads to a pipe is refused and left alone; so are
-// products at such names, which the assembler refuses to write.
-TEST_F(AssembleCommand, TheReportAndTheProductsAreWrittenOnlyAsRegularFiles) {
-    ecrire(QStringLiteral("P.ASM"), "\tORG\t$E000\r\n\tNOP\r\n");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(rep + "tube").constData(), 0644), 0);
-    ASSERT_TRUE(QFile::link(rep + "tube", rep + "RETOUR.NFO"));
-    ResultatCli s = assembler(QStringLiteral("P.ASM"));
-    EXPECT_EQ(s.code, 1);
-    EXPECT_TRUE(s.erreurs.contains("RETOUR.NFO n'est pas un fichier ordinaire (un tube nomm\u00e9)"))
-        << s.erreurs.toStdString();
-    EXPECT_FALSE(fichiers().contains("P.LST")) << "nothing assembled";
-    EXPECT_TRUE(QFileInfo(rep + "RETOUR.NFO").isSymLink());
-
-    ASSERT_TRUE(QFile::remove(rep + "RETOUR.NFO"));
-    ASSERT_TRUE(QFile::rename(rep + "tube", rep + "P.S19"));
-    s = assembler(QStringLiteral("P.ASM"));
-    EXPECT_EQ(s.code, 1);
-    EXPECT_TRUE(s.sortie.contains("P.S19: error: cannot write: not a regular file (a named pipe)\n"))
-        << s.sortie.toStdString();
-    EXPECT_FALSE(QFileInfo(rep + "P.S19").isFile()) << "the pipe is still there";
-    EXPECT_TRUE(QFileInfo::exists(rep + "P.S19"));
 }

@@ -105,21 +105,6 @@ void expectLines(const std::vector<LineCase>& cases, const QString& regIX = "000
     }
 }
 
-// Decodes `octets` (hex text) from `debut` on, as the listing command does: each decode
-// gets the text from its own address on and the next starts LongInstr bytes later.
-std::vector<QString> listing(const QString& octets, int debut, int instructions) {
-    std::vector<QString> lignes;
-    int position = 0;
-    for (int i = 0; i < instructions; ++i) {
-        const QString adresse =
-            QString::number((debut + position) & 0xFFFF, 16).toUpper().rightJustified(4, u'0');
-        const Desassemblage d = DesassInstr(octets.mid(2 * position), adresse, "0000", "0000");
-        lignes.push_back(adresse + d.ligne);
-        position += d.LongInstr;
-    }
-    return lignes;
-}
-
 TEST(ListingLine, TargetsAndDestinationsWrapAroundTheAddressSpace) {
     expectLines({{"207F", "FFF0", "\t207F\t\t\tBRA\t$0071", 2, "0071"},
                  {"8D00", "FFFE", "\t8D00\t\t\tBSR\t$0000", 2, "0000"},
@@ -128,28 +113,6 @@ TEST(ListingLine, TargetsAndDestinationsWrapAroundTheAddressSpace) {
                  {"CE1234", "FFFE", "\tCE1234\t\t\tLDX\t#$1234", 3, "0001"},
                  {"18A6FF", "E000", "\t18A6FF\t\t\tLDAA\t$FF , Y", 3, "00FE"}},
                 "FFF0", "FFFF");
-}
-
-TEST(ListingLine, UnknownBytesListOneDataByteAndTheNextDecodeStartsAfterIt) {
-    const std::vector<QString> expected = {
-        "E000\t00\t\t\tFCB\t$00", "E001\t41\t\t\tFCB\t$41", "E002\t87\t\t\tFCB\t$87",
-        "E003\tCD\t\t\tFCB\t$CD", "E004\t00\t\t\tFCB\t$00", "E005\t18\t\t\tFCB\t$18",
-        "E006\t00\t\t\tFCB\t$00", "E007\t01\t\t\tNOP",
-    };
-    EXPECT_EQ(listing("004187CD0018000101010101", 0xE000, 8), expected);
-}
-
-TEST(ListingLine, ListingRunsAcrossFFFFIntoZero) {
-    const std::vector<QString> expected = {
-        "FFFC\t8655\t\t\tLDAA\t#$55",
-        "FFFE\t01\t\t\tNOP",
-        "FFFF\t08\t\t\tINX",
-        "0000\t20FE\t\t\tBRA\t$0000",
-    };
-    EXPECT_EQ(listing("86550108"
-                      "20FE0000000000",
-                      0xFFFC, 4),
-              expected);
 }
 
 TEST(ListingLine, LowerCaseDigitsNeverFormAnOpcode) {

@@ -96,26 +96,6 @@ TEST(PtyEndToEnd, StopToAProgramRunningWithInterruptsMaskedEndsWithinThreeSecond
     EXPECT_TRUE(r.erreurs.contains(QStringLiteral("Faites RESET puis Load Talker.")));
 }
 
-// RESET on the board's panel, then a check that fails (its bytes go to the
-// boot ROM, which loads them and jumps back into the RAM, where the Talker
-// still lies), then a download: the board is not reset again, yet a Talker
-// answers. The run keeps it, dumps, and ends as it really went: exit 0, and
-// no "Pas de réponse" for a Talker that answered.
-TEST(PtyEndToEnd, DownloadAfterAPanelResetAndAFailedCheckEndsAsItWent) {
-    SimulateurPty sim({QStringLiteral("--chip"), QStringLiteral("68HC11F1")});
-    ASSERT_FALSE(sim.esclave().isEmpty());
-    const QStringList rapide = {"--baud", "9600", "--timeout", "50"};
-    ASSERT_EQ(cli(sim.esclave(), rapide + QStringList{"load-talker"}).code, 0);
-    EXPECT_EQ(sim.panneau(QStringLiteral("reset")), "ok");
-    EXPECT_EQ(cli(sim.esclave(), rapide + QStringList{"test-talker"}).code, 1);
-    const ResultatCli r = cli(sim.esclave(), rapide + QStringList{"load-talker", "--", "dump", "FE00", "10"});
-    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
-    EXPECT_TRUE(r.sortie.contains("Talker: Talker Charg\u00e9\n")) << r.sortie.toStdString();
-    EXPECT_TRUE(r.sortie.contains("FE00 FF FF")) << r.sortie.toStdString();
-    EXPECT_FALSE(r.erreurs.contains(QStringLiteral("Pas de r\u00e9ponse"))) << r.erreurs.toStdString();
-    EXPECT_TRUE(r.erreurs.contains(QStringLiteral("il est gard\u00e9"))) << r.erreurs.toStdString();
-}
-
 // Many short runs in a row against one board, as a script driving a real board
 // would make them. Each run opens the port, talks to the Talker and closes it: a
 // byte still queued at the close (the last handshake of a register read) would

@@ -562,16 +562,6 @@ protected:
 
 // Ctrl-C or a close in the middle of an exchange: the exchange completes as
 // the Talker expects, then the operation stops.
-TEST_F(Interruption, InTheMiddleOfAFillTheExchangeIsFinished) {
-    session().config.Timeout = 2000;
-    s->horloge.after(1.0, [&] { session().demanderInterruption(); });
-    FillMem(session(), 0xFF, QStringLiteral("0200"), QStringLiteral("55"));
-    EXPECT_TRUE(session().liaison.interruption);
-    for (int a = 0x0200; a <= 0x02FE; ++a)
-        ASSERT_EQ(s->board.peek(uint16_t(a)), 0x55) << a;
-    verifier(0x0200, 0x02FE);
-}
-
 TEST_F(Interruption, InTheMiddleOfADumpEveryLineIsTrue) {
     s->horloge.after(0.4, [&] { session().demanderInterruption(); });
     session().console.CmdAdresse = QStringLiteral("0100");

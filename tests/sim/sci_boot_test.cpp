@@ -524,13 +524,6 @@ TEST(HoldReset, StopsEverythingAndLosesTheLine) {
     EXPECT_EQ(b->hostReadAll(), std::vector<uint8_t>{0x00});
 }
 
-TEST(HostLineConfigured, SingleChipProgramIsNeverReset) {
-    auto b = parkedBoard("68HC11A1", 8);
-    b->hostLineConfigured(1200);
-    EXPECT_EQ(b->phase(), Board::Phase::Running);
-    EXPECT_FALSE(b->specialMode);
-}
-
 // Vectors $BFD6-$BFFC point at three-byte JMP slots from $00C4 up (AN1060's table).
 TEST(BootRom, VectorsPointAtTheRamPseudoVectors) {
     for (const auto& chip : builtInChips()) {

@@ -100,7 +100,7 @@ int runPty(const hc11::SimOptions& o) {
     for (int sig : {SIGUSR1, SIGINT, SIGTERM, SIGHUP})
         ::sigaction(sig, &sa, nullptr);
 
-    hc11::PtyBridge bridge(board, pty, o.fast);
+    hc11::PtyBridge bridge(board, pty, o.fast, std::chrono::milliseconds(o.latencyMs));
     bridge.watch(signalPipe[0], [&] {
         char c = 0;
         if (::read(signalPipe[0], &c, 1) != 1) return true;

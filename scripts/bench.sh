@@ -41,6 +41,8 @@ QT_QPA_PLATFORM=offscreen "$bin/compile_bench"
 echo "== start-up of the windows"
 "$here/bench/startup_bench.sh" "$bin"
 "$here/bench/dead_board_bench.sh" "$bin"
+echo "== a USB adapter's latency timer (tessaline-sim --latency)"
+"$here/bench/adapter_latency_bench.sh" "$bin"
 echo "== the windows at rest on the simulated board, Talker loaded"
 "$here/bench/idle_bench.sh" "$bin"
 if [ -x "$bin/trace_append_bench" ]; then

@@ -9,6 +9,12 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
 
 namespace tessaline {
 
@@ -107,7 +113,29 @@ bool QtSerialLine::open(const QString& device, const QString& settings) {
     port_.clear(QSerialPort::AllDirections);
     erreur_ = {};
     coupee_ = false;
+    refusLatence_ = demanderBasseLatence();
     return true;
+}
+
+// A USB serial adapter's driver holds the bytes it receives until its latency
+// timer runs out (16 ms by default on the common chips) or a packet is full:
+// the Talker's exchanges, one byte answering another, then cost that much a
+// byte. The serial_struct's ASYNC_LOW_LATENCY flag asks the driver to hand
+// bytes over at once (the common adapters' driver then sets its timer to
+// 1 ms). A device that is no serial driver (a pseudo-terminal) has nothing to
+// lower: ENOTTY or EINVAL is no refusal.
+QString QtSerialLine::demanderBasseLatence() {
+#ifdef Q_OS_LINUX
+    const int fd = int(port_.handle());
+    serial_struct serie{};
+    if (::ioctl(fd, TIOCGSERIAL, &serie) != 0)
+        return errno == ENOTTY || errno == EINVAL ? QString() : QString::fromLocal8Bit(std::strerror(errno));
+    if (serie.flags & ASYNC_LOW_LATENCY) return {};
+    serie.flags |= ASYNC_LOW_LATENCY;
+    if (::ioctl(fd, TIOCSSERIAL, &serie) != 0)
+        return errno == ENOTTY || errno == EINVAL ? QString() : QString::fromLocal8Bit(std::strerror(errno));
+#endif
+    return {};
 }
 
 void QtSerialLine::close() {

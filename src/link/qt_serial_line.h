@@ -22,8 +22,11 @@ public:
     void sendByte(quint8 octet) override;
     ErreurExecution lastError() const override { return erreur_; }
     bool coupee() const override { return coupee_; }
+    QString refusBasseLatence() const override { return refusLatence_; }
 
 private:
+    // Asks the driver for low latency (see the .cpp); the reason it refused.
+    QString demanderBasseLatence();
     // Waits until the bytes sent have left the port, for as long as the bytes
     // really pending take on the wire.
     void vider();
@@ -32,6 +35,7 @@ private:
     QSerialPort port_;
     ErreurExecution erreur_;
     bool coupee_ = false;
+    QString refusLatence_;
 };
 
 } // namespace tessaline

@@ -40,6 +40,9 @@ public:
     // when no program runs there (held in reset, or in its boot ROM): nothing
     // can answer a Talker command. A real port cannot know: false.
     virtual bool sansProgramme() const { return false; }
+    // After open(): empty when the driver holds no byte back (low latency
+    // granted, or nothing to ask); otherwise why it could not be asked.
+    virtual QString refusBasseLatence() const { return {}; }
     // True once the line is broken: its far end hung up (a pseudo-terminal
     // whose other side closed, a USB adapter pulled out) or the port failed.
     // Nothing can come from it any more; the line is closed, lastError() says

@@ -2,6 +2,7 @@
 
 #include "link/error_report.h"
 #include "link/tempo.h"
+#include "link/trace.h"
 
 #include <QSerialPort>
 #include <QStringList>
@@ -115,6 +116,14 @@ void ComOpen(Session& session, int baud) {
         session.ecran().setPanel(PanneauCom, QStringLiteral("Com Close"), image::ComFermee);
     session.liaison.portOuvert = ouvert;
     if (ouvert) session.liaison.coupureSignalee = false;
+    const QString refus = ouvert ? session.ligne().refusBasseLatence() : QString();
+    if (!refus.isEmpty() && !session.liaison.refusLatenceSignale) {
+        session.liaison.refusLatenceSignale = true;
+        TraceCommande(session,
+                      QStringLiteral("Le pilote de %1 refuse la faible latence (%2) : un adaptateur USB "
+                                     "peut retarder chaque octet")
+                          .arg(peripherique, refus));
+    }
     session.horloge().processEvents();
 }
 

@@ -127,6 +127,10 @@ struct EtatLiaison {
     // operation inside another's wait): the link watch leaves the line alone
     // meanwhile, or it would take the bytes the wait is for.
     int receptionsEnCours = 0;
+    // Said once a session: the driver refused low latency; the adapter adds
+    // time to every byte of the Talker's exchanges.
+    bool refusLatenceSignale = false;
+    bool latenceSignalee = false;
 };
 
 // The target's registers as the user sees them: upper-case hexadecimal texts.

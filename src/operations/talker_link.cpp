@@ -58,6 +58,33 @@ void afficherTrame(Session& s, const TrameRegistres& t) {
     }
 }
 
+// Beyond the wire, what a byte answered by another may take before the link
+// is said to hold bytes back: a true serial port adds a few tenths of a
+// millisecond, a pseudo-terminal on a busy machine about one, a USB adapter
+// whose latency timer is set to 1 ms two or three, and one left at its
+// default of 16 ms about 17.
+constexpr double SurplusSignale = 0.005;
+
+// The check's exchange is 1 + OctetsTrameLue round trips (the command and its
+// echo, the parameter and the frame's first byte, each handshake and the next
+// byte), each two characters of 10 bits on the wire. What it took beyond that
+// is the line's own delay a byte; well above the wire, it is said once, with
+// what to do.
+void signalerLatence(Session& s, double duree) {
+    constexpr int AllersRetours = 1 + OctetsTrameLue;
+    const double filAllerRetour = 20.0 / std::max(1, s.config.Baud);
+    const double surplus = duree / AllersRetours - filAllerRetour;
+    if (s.liaison.latenceSignalee || surplus < SurplusSignale) return;
+    s.liaison.latenceSignalee = true;
+    TraceCommande(
+        s, QStringLiteral("La liaison ajoute environ %1 ms \u00e0 chaque octet \u00e9chang\u00e9 avec le "
+                          "Talker (%2 ms sur le fil) : un adaptateur USB retient ce qu'il re\u00e7oit. "
+                          "R\u00e9glez son d\u00e9lai de latence \u00e0 1 ms (aide : Brancher une carte "
+                          "r\u00e9elle).")
+               .arg(qRound(surplus * 1000))
+               .arg(filAllerRetour * 1000, 0, 'f', 1));
+}
+
 } // namespace
 
 void TestTalker(Session& session) {
@@ -74,9 +101,11 @@ void TestTalker(Session& session, int timeout) {
         EtatPasDeTalker(session);
         return;
     }
+    const double debut = session.horloge().now();
     const Resultat<TrameRegistres> r = lireTrame(session, timeout, [&session](int adresse) {
         return adresseTrameAdmissible(adresse, session.config);
     });
+    if (r.ok()) signalerLatence(session, ecoule(debut, session.horloge().now()));
     // A stop was asked before: nothing went out, the link is as it was,
     // unless the exchange before stopped in the middle.
     if (r.issue == Issue::Interrompu && !session.liaison.echangeInacheve) return;

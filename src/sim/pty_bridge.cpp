@@ -7,11 +7,12 @@
 
 namespace hc11 {
 
-PtyBridge::PtyBridge(Board& board, PtyEndpoint& pty, bool virtualTime)
+PtyBridge::PtyBridge(Board& board, PtyEndpoint& pty, bool virtualTime, std::chrono::milliseconds latency)
     : board_(board)
     , pty_(pty)
     , virtualTime_(virtualTime)
-    , pacer_(board.eClockHz()) {}
+    , pacer_(board.eClockHz())
+    , latency_(latency) {}
 
 void PtyBridge::watch(int fd, std::function<bool()> onReadable) {
     watches_.push_back({fd, std::move(onReadable)});
@@ -43,10 +44,22 @@ void PtyBridge::advance() {
 }
 
 void PtyBridge::flushOutput() {
-    if (!board_.hostAvailable()) return;
-    const auto bytes = board_.hostReadAll();
-    activeUntil_ = RealTimePacer::steadyNow() + kActiveWindow;
-    if (hostOpen_) pty_.write(bytes.data(), bytes.size());
+    if (board_.hostAvailable()) {
+        const auto bytes = board_.hostReadAll();
+        activeUntil_ = RealTimePacer::steadyNow() + kActiveWindow;
+        if (hostOpen_) {
+            if (held_.empty()) heldUntil_ = RealTimePacer::steadyNow() + latency_;
+            held_.insert(held_.end(), bytes.begin(), bytes.end());
+        }
+    }
+    sendHeld(false);
+}
+
+void PtyBridge::sendHeld(bool now) {
+    if (held_.empty()) return;
+    if (!now && held_.size() < kAdapterPacket && RealTimePacer::steadyNow() < heldUntil_) return;
+    pty_.write(held_.data(), held_.size());
+    held_.clear();
 }
 
 std::chrono::nanoseconds PtyBridge::waitTime() const {
@@ -56,6 +69,8 @@ std::chrono::nanoseconds PtyBridge::waitTime() const {
     if (configPending_)
         wait = std::min(wait, configDue_ > now ? configDue_ - now : std::chrono::nanoseconds(0));
     if (now < activeUntil_) wait = std::min(wait, std::chrono::nanoseconds(kActivePoll));
+    if (!held_.empty())
+        wait = std::min(wait, heldUntil_ > now ? heldUntil_ - now : std::chrono::nanoseconds(0));
     return std::max(wait, std::chrono::nanoseconds(0));
 }
 
@@ -91,6 +106,7 @@ void PtyBridge::readHost() {
             hostOpen_ = false;
             configPending_ = false;
             board_.hostReadAll();
+            held_.clear();
         }
         hungUp_ = true;
         return;

@@ -19,6 +19,10 @@
 // kActiveWindow after any traffic the bridge looks again every kActivePoll, so an
 // answer leaves well within a character time, and an idle line costs few wake-ups.
 //
+// With a latency (a USB serial adapter's latency timer), bytes for the host are held
+// until that time has passed since the first of them or kAdapterPacket are waiting,
+// as the common adapters' chips do with a short read.
+//
 // In virtual time only a running program goes as fast as it can. Held in reset and in the
 // boot ROM the board keeps real time: the ROM's end of download is an idle time-out on
 // the line, and a host that writes its image in several pieces must not see the ROM
@@ -45,7 +49,12 @@ public:
     // Virtual time: E cycles run between two looks at the descriptors.
     static constexpr uint64_t kVirtualSlice = 1'000'000;
 
-    PtyBridge(Board& board, PtyEndpoint& pty, bool virtualTime);
+    // A USB adapter chip sends its buffer as soon as this many bytes wait in it
+    // (a 64-byte USB packet less the two status bytes).
+    static constexpr std::size_t kAdapterPacket = 62;
+
+    PtyBridge(Board& board, PtyEndpoint& pty, bool virtualTime,
+              std::chrono::milliseconds latency = std::chrono::milliseconds(0));
 
     // Also watch `fd`: `onReadable` runs when it is readable or closed, and returns
     // false to end run().
@@ -64,6 +73,8 @@ private:
     };
     void advance();
     void flushOutput();
+    // Writes the held bytes to the host once the adapter would send them.
+    void sendHeld(bool now);
     void readHost();
     void checkSettings(bool changed, bool flushed = false);
     // Whether the board keeps real time now (see above).
@@ -83,6 +94,9 @@ private:
     std::chrono::nanoseconds configDue_{0};
     std::chrono::nanoseconds nextSettingsPoll_{0};
     std::chrono::nanoseconds activeUntil_{0};
+    std::chrono::milliseconds latency_;
+    std::vector<uint8_t> held_;
+    std::chrono::nanoseconds heldUntil_{0};
 };
 
 } // namespace hc11

@@ -69,6 +69,12 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
         } else if (a == "--eeprom") {
             if (!value(v)) return std::nullopt;
             o.eepromFile = v;
+        } else if (a == "--latency") {
+            if (!value(v)) return std::nullopt;
+            if (!parseNumber(v, o.latencyMs, 10) || o.latencyMs == 0 || o.latencyMs > 255) {
+                error = "--latency takes 1 to 255 (milliseconds), not " + std::string(v);
+                return std::nullopt;
+            }
         } else if (a == "--run") {
             if (!value(v)) return std::nullopt;
             o.runFile = v;
@@ -114,8 +120,8 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
         error = "--start, --max-cycles and --dump go with --run";
         return std::nullopt;
     }
-    if (!o.runFile.empty() && (o.fast || !o.linkPath.empty() || !o.eepromFile.empty())) {
-        error = "--fast, --link and --eeprom do not go with --run";
+    if (!o.runFile.empty() && (o.fast || !o.linkPath.empty() || !o.eepromFile.empty() || o.latencyMs)) {
+        error = "--fast, --link, --eeprom and --latency do not go with --run";
         return std::nullopt;
     }
     return o;

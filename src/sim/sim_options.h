@@ -1,6 +1,6 @@
 // Command line of tessaline-sim:
 //   tessaline-sim [--chip NAME] [--quartz 2|4|8|16] [--fast] [--trace FILE] [--link PATH]
-//                 [--eeprom FILE.S19]
+//                 [--eeprom FILE.S19] [--latency MS]
 //   tessaline-sim --run FILE.S19 [--chip NAME] [--quartz Q] [--start ADDR] [--max-cycles N]
 //                 [--dump ADDR:COUNT]...
 //   tessaline-sim --help | --version
@@ -33,6 +33,8 @@ struct SimOptions {
     std::string linkPath;
     // --eeprom: S-record image the EEPROM holds at power-on (pseudo-terminal mode).
     std::string eepromFile;
+    // --latency: a USB serial adapter's latency timer, in milliseconds (0: none).
+    unsigned latencyMs = 0;
     // --run: headless run of an S-record file instead of the pseudo-terminal.
     std::string runFile;
     std::optional<uint16_t> start;
@@ -44,7 +46,7 @@ struct SimOptions {
 
 inline constexpr std::string_view kSimUsage =
     "usage: tessaline-sim [--chip NAME] [--quartz 2|4|8|16] [--fast] [--trace FILE] [--link PATH]\n"
-    "                     [--eeprom FILE.S19]\n"
+    "                     [--eeprom FILE.S19] [--latency MS]\n"
     "       tessaline-sim --run FILE.S19 [--chip NAME] [--quartz 2|4|8|16] [--start ADDR]\n"
     "                     [--max-cycles N] [--trace FILE] [--dump ADDR:COUNT]...\n"
     "       tessaline-sim --help | --version\n"
@@ -62,6 +64,9 @@ inline constexpr std::string_view kSimUsage =
     "                      PATH exists, unless it is a stale link to a terminal gone)\n"
     "  --eeprom FILE.S19   load the file's S1 records into the EEPROM before the board\n"
     "                      first leaves reset\n"
+    "  --latency MS        behave as a USB serial adapter with a latency timer of MS\n"
+    "                      milliseconds (1 to 255): bytes for the host wait until MS have\n"
+    "                      passed or 62 are waiting\n"
     "  --run FILE.S19      load the file and run it headless in normal single-chip mode\n"
     "                      until WAI with interrupts masked, STOP, an illegal opcode or\n"
     "                      the cycle limit; print the memory asked for, the registers and\n"

@@ -96,6 +96,28 @@ TEST(PtyEndToEnd, StopToAProgramRunningWithInterruptsMaskedEndsWithinThreeSecond
     EXPECT_TRUE(r.erreurs.contains(QStringLiteral("Faites RESET puis Load Talker.")));
 }
 
+// A USB adapter's latency timer, as tessaline-sim models it: the checks
+// (after the download, then test-talker) say once how much it adds to each
+// byte, and what to do; the same board without it says nothing.
+TEST(PtyEndToEnd, AnAdaptersLatencyIsMeasuredAndSaidOnce) {
+    for (const bool latence : {false, true}) {
+        SCOPED_TRACE(latence);
+        QStringList options{QStringLiteral("--chip"), QStringLiteral("68HC11F1")};
+        if (latence) options << QStringLiteral("--latency") << QStringLiteral("16");
+        SimulateurPty sim(options);
+        ASSERT_FALSE(sim.esclave().isEmpty());
+        const ResultatCli r =
+            cli(sim.esclave(), {"--baud", "9600", "--timeout", "50", "load-talker", "--", "test-talker"});
+        EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+        static const QRegularExpression dit(QStringLiteral("La liaison ajoute environ (\\d+) ms"));
+        const QRegularExpressionMatch m = dit.match(r.erreurs);
+        ASSERT_EQ(m.hasMatch(), latence) << r.erreurs.toStdString();
+        if (!latence) continue;
+        EXPECT_GE(m.captured(1).toInt(), 14) << r.erreurs.toStdString();
+        EXPECT_EQ(r.erreurs.count(QStringLiteral("La liaison ajoute")), 1) << "said once";
+    }
+}
+
 // Many short runs in a row against one board, as a script driving a real board
 // would make them. Each run opens the port, talks to the Talker and closes it: a
 // byte still queued at the close (the last handshake of a register read) would

@@ -229,6 +229,18 @@ TEST_F(SerialPort, FailedOpenReportsAndLeavesClosed) {
     EXPECT_EQ(s.ecran.beeps, 2);
 }
 
+// A driver that refuses low latency is named in the trace once, whatever the
+// reopenings (each rate change reopens the port).
+TEST_F(SerialPort, ARefusedLowLatencyIsTracedOnce) {
+    s.ligne.refusLatence = QStringLiteral("Operation not permitted");
+    ComOpen(session);
+    ComOpen(session, 9600);
+    ASSERT_TRUE(session.liaison.portOuvert);
+    const QString trace = s.ecran.text(Zone::Trace);
+    EXPECT_EQ(trace.count(QStringLiteral("refuse la faible latence (Operation not permitted)")), 1)
+        << trace.toStdString();
+}
+
 TEST(LineSettings, ParsesTheSettingsText) {
     ParametresLigne p;
     ASSERT_TRUE(lireParametresLigne(QStringLiteral("1200,N,8,1"), p));

@@ -217,16 +217,18 @@ TEST(SimOptions, ValuesAndUsageErrors) {
     EXPECT_EQ(std::tie(o->runFile, o->chip, o->quartzMHz, o->start, o->maxCycles),
               std::tuple("p.s19", "68HC11A1", 16u, 0xB600, 5000u));
     EXPECT_EQ(o->dumps, (std::vector<DumpRange>{{0x0100, 16}, {0xFFFE, 2}}));
-    const auto l = parseSimOptions(words("--fast --trace t.txt --link /tmp/l --eeprom e.s19"), error);
+    const auto l =
+        parseSimOptions(words("--fast --trace t.txt --link /tmp/l --eeprom e.s19 --latency 16"), error);
     ASSERT_TRUE(l) << error;
-    EXPECT_EQ(std::tie(l->fast, l->traceFile, l->linkPath, l->eepromFile),
-              std::tuple(true, "t.txt", "/tmp/l", "e.s19"));
+    EXPECT_EQ(std::tie(l->fast, l->traceFile, l->linkPath, l->eepromFile, l->latencyMs),
+              std::tuple(true, "t.txt", "/tmp/l", "e.s19", 16u));
 
     for (std::string_view line :
          {"--chip 68HC11Z9", "--quartz 3", "--quartz", "--start 100", "--run p --start XYZ",
           "--run p --max-cycles -1", "extra", "--run p --fast", "--run p --eeprom e", "--eeprom",
           "--run p --dump 0100", "--run p --dump 0100:0", "--run p --dump 0100:257", "--dump 0100:4",
-          "--chip 68HC11E1 --chip 68HC11A1", "--run p --quartz 8 --run q"}) {
+          "--chip 68HC11E1 --chip 68HC11A1", "--run p --quartz 8 --run q", "--latency 0", "--latency 256",
+          "--run p --latency 1"}) {
         error.clear();
         EXPECT_FALSE(parseSimOptions(words(line), error)) << line;
         EXPECT_FALSE(error.empty());

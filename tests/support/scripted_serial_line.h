@@ -28,6 +28,7 @@ public:
     void sendByte(quint8 octet) override;
     ErreurExecution lastError() const override { return erreur_; }
     bool coupee() const override { return coupee_; }
+    QString refusBasseLatence() const override { return refusLatence; }
     // The far end hangs up, `apres` seconds from now: the line breaks.
     void couper(double apres = 0);
 
@@ -36,6 +37,8 @@ public:
 
     // Opening fails with error 2, "Permission denied", when set.
     bool refuserOuverture = false;
+    // What the driver says when asked for low latency (empty: granted).
+    QString refusLatence;
 
     QByteArray envoyes;     // every byte the host sent
     QStringList ouvertures; // "device|settings" of each open

@@ -222,34 +222,6 @@ TEST_F(Execution, ReturnAfterACommandNeverReloadsTheTalker) {
     EXPECT_EQ(s.fenetre->ecran().panel(QStringLiteral("Talker")), "Talker Charg\u00e9");
 }
 
-// The first-start page's breakpoint, followed as written (help/demarrage.html):
-// Break checked with FE15 typed, then RUN from FE00 stops at FE15 before the
-// first count; each RUN from the breakpoint's own address (FE15) then makes one
-// pass of the loop and stops there again, the counter one higher each time.
-TEST_F(Execution, FirstStartPageBreakpointStopsAtFe15OnEveryPass) {
-    RepondeurMessages messages; // none is expected; one must not hang the test
-    messages.repondre(QMessageBox::Ok);
-    cliquer("chkBreak");
-    saisirAdresse(QStringLiteral("FE15"));
-    EXPECT_EQ(bouton("chkBreak")->text(), "Break : FE15");
-    EXPECT_FALSE(bouton("cmdEXECUTE")->isEnabled()) << "nothing to plant in a stopped program";
-    // RUN clicked with the mouse: the address field is left.
-    bouton("cmdRUN")->setFocus(Qt::MouseFocusReason);
-    lancer(QStringLiteral("FE00"));
-    EXPECT_EQ(boite("tbRegPC")->text(), "FE15");
-    EXPECT_EQ(cible(), "Cible STOP");
-    EXPECT_EQ(s.board.peek(0x0100), 0x00);
-    for (int passage = 1; passage <= 3; ++passage) {
-        SCOPED_TRACE(passage);
-        lancer(QStringLiteral("FE15"));
-        EXPECT_EQ(boite("tbRegPC")->text(), "FE15");
-        EXPECT_EQ(boite("tbRegA")->text(), QStringLiteral("%1").arg(passage, 2, 10, QChar(u'0')));
-        EXPECT_EQ(s.board.peek(0x0100), passage);
-        EXPECT_EQ(s.board.peek(0xFE15), 0xB6) << "the SWI is taken back";
-    }
-    EXPECT_TRUE(messages.textes.isEmpty()) << messages.textes.join(u'|').toStdString();
-}
-
 TEST_F(Execution, BreakOnTheRunningProgramStopsThereAndRunsToItAgain) {
     lancer(QStringLiteral("FE00"));
     cliquer("chkBreak");
@@ -575,6 +547,7 @@ TEST_F(Debogueur, BreakpointsWindowAddsRefusesAndFollowsTheOtherWindows) {
     QApplication::setActiveWindow(s.fenetre.get()); // the message boxes gone
     cliquer("chkBreak");
     saisirAdresse(QStringLiteral("FE1F"));
+    EXPECT_FALSE(bouton("cmdEXECUTE")->isEnabled()) << "nothing to plant in a stopped program";
     champ->setFocus(); // the console's field left: its address is the Break's
     ASSERT_TRUE(QTest::qWaitFor([&] { return t->rowCount() == 3; }, 2000)) << "the console's Break";
     EXPECT_EQ(rangee(2), "FE1F attente (Break de la console)");

@@ -52,12 +52,12 @@ void PtyBridge::flushOutput() {
             held_.insert(held_.end(), bytes.begin(), bytes.end());
         }
     }
-    sendHeld(false);
+    sendHeld();
 }
 
-void PtyBridge::sendHeld(bool now) {
+void PtyBridge::sendHeld() {
     if (held_.empty()) return;
-    if (!now && held_.size() < kAdapterPacket && RealTimePacer::steadyNow() < heldUntil_) return;
+    if (held_.size() < kAdapterPacket && RealTimePacer::steadyNow() < heldUntil_) return;
     pty_.write(held_.data(), held_.size());
     held_.clear();
 }

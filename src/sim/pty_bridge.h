@@ -74,7 +74,7 @@ private:
     void advance();
     void flushOutput();
     // Writes the held bytes to the host once the adapter would send them.
-    void sendHeld(bool now);
+    void sendHeld();
     void readHost();
     void checkSettings(bool changed, bool flushed = false);
     // Whether the board keeps real time now (see above).

@@ -1,8 +1,9 @@
 // Timed scenario on the real serial path: tessaline-sim (68HC11F1, 8 MHz) on a
 // pseudo-terminal in real time, the host through QSerialPort at 9600 baud.
 // Prints the time to program 512 bytes from an S-record file and to erase the
-// 512-byte EEPROM, each against the Talker's minimum: the characters of the
-// exchanges on the wire plus two programming delays per byte. Then the example
+// 512-byte EEPROM, each against its minimum: for the Talker's write, the
+// characters of the exchanges on the wire plus two programming delays per
+// byte; for the bulk erase, its one pulse. Then the example
 // program reprogrammed after a one-byte change, in full and with only the
 // changed bytes.
 #include "config/talker_adaptation.h"
@@ -104,6 +105,11 @@ int main(int argc, char** argv) {
         "Program 512 bytes (32 records) at %d baud: %.3f s, minimum %.3f s (delay %.2f ms), ratio %.3f\n",
         Baud, t, m, delai * 1000, t / m);
 
+    // The block erase (the map named as no known chip's keeps the bulk erase
+    // from running), then the bulk erase by the routine in RAM, whose
+    // minimum is its one pulse.
+    const QString puce = session.config.HardWare;
+    session.config.HardWare = QStringLiteral("bloc");
     debut = std::chrono::steady_clock::now();
     if (EraseEEPROM(session) != FinEffacement::Efface) return 1;
     t = secondes(debut);
@@ -111,6 +117,13 @@ int main(int argc, char** argv) {
     // With its closing link check.
     std::printf("Erase 512 bytes (8 blocks) at %d baud: %.3f s, minimum %.3f s, ratio %.3f\n", Baud, t, m,
                 t / m);
+    session.config.HardWare = puce;
+    ProgS19(session);
+    debut = std::chrono::steady_clock::now();
+    if (EraseEEPROM(session) != FinEffacement::Efface) return 1;
+    t = secondes(debut);
+    std::printf("Erase 512 bytes (one bulk pulse from RAM) at %d baud: %.3f s, minimum %.3f s, ratio %.1f\n",
+                Baud, t, delai, t / delai);
 
     // The example, then the example with its delay count changed.
     QFile exemple(QStringLiteral(TESSALINE_EXAMPLES "/compteur.s19"));

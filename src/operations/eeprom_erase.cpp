@@ -8,6 +8,7 @@
 #include "link/trace.h"
 #include "link/transfer.h"
 #include "operations/console_commands.h"
+#include "operations/eeprom_bulk_erase.h"
 #include "operations/talker_link.h"
 
 #include <algorithm>
@@ -52,6 +53,19 @@ int ecrireBloc(Session& s, int debut, int longueur) {
     return BlocEcrit;
 }
 
+// The whole array in one pulse when a routine can run for it; otherwise
+// (said in the trace) NonFait, and the blocks follow.
+ResultatEffacementRapide effacerEnUnPassage(Session& s, int depart, int fin) {
+    if (arretDemande(s)) return {FinEffacementRapide::NonFait, {}, 0};
+    annoncerBloc(s, depart, std::min(fin, EspaceAdresses - 1) - depart + 1);
+    ViderCom(s);
+    ResultatEffacementRapide r = effacerEepromEnBloc(s);
+    if (r.fin == FinEffacementRapide::NonFait)
+        TraceCommande(s, QStringLiteral("Effacement en un seul passage impossible (") + r.raison +
+                             QStringLiteral(") : effacement par blocs de 64 octets"));
+    return r;
+}
+
 } // namespace
 
 FinEffacement EraseEEPROM(Session& session) {
@@ -67,7 +81,18 @@ FinEffacement EraseEEPROM(Session& session) {
     SurvCom(session, false);
 
     FinEffacement issue = FinEffacement::Efface;
-    for (int bloc = depart; bloc <= fin && bloc < EspaceAdresses; bloc += TailleBloc) {
+    const ResultatEffacementRapide rapide = effacerEnUnPassage(session, depart, fin);
+    if (rapide.fin == FinEffacementRapide::Efface) {
+        e.setValue(controle::BarreProgression, 100);
+    } else if (rapide.fin == FinEffacementRapide::NonEfface) {
+        AfficheEchec(e, QStringLiteral("Erreur FillERASE Adresse : ") + DecHexa4(rapide.adresse));
+        issue = FinEffacement::Echec;
+    } else if (rapide.fin == FinEffacementRapide::Echec) {
+        issue = FinEffacement::Echec;
+    }
+    for (int bloc = depart;
+         rapide.fin == FinEffacementRapide::NonFait && bloc <= fin && bloc < EspaceAdresses;
+         bloc += TailleBloc) {
         if (arretDemande(session)) {
             issue = FinEffacement::Annule;
             break;

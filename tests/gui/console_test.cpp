@@ -170,7 +170,7 @@ TEST_F(Console, EraseEepromAsksAtTheClickThenErases) {
     EXPECT_EQ(oui.textes.size(), 1);
     for (int a = 0xFE00; a <= 0xFFFF; ++a)
         ASSERT_EQ(s.board.peek(uint16_t(a)), 0xFF) << a;
-    EXPECT_EQ(s.fenetre->trace()->area()->toPlainText().count("\tErase EEPROM "), 8);
+    EXPECT_EQ(s.fenetre->trace()->area()->toPlainText().count("\tErase EEPROM FE00 - FFFF"), 1);
 }
 
 // Upload BIN from the console: the save dialog names the file, the file holds

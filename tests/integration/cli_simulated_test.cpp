@@ -179,7 +179,9 @@ TEST_F(CliSimulee, EraseNeedsYesWithoutATerminal) {
              "a.bin"});
     EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
     EXPECT_EQ(lire("a.bin"), QByteArray(0x200, '\xFF'));
-    EXPECT_EQ(r.erreurs.count("Erase EEPROM "), 8);
+    // One bulk-erase pulse for the whole array.
+    EXPECT_EQ(r.erreurs.count("Erase EEPROM "), 1);
+    EXPECT_TRUE(r.erreurs.contains("Erase EEPROM FE00 - FFFF")) << r.erreurs.toStdString();
     EXPECT_FALSE(r.erreurs.contains(u'\r') || r.erreurs.contains(u'%')) << "no progress off a terminal";
 }
 

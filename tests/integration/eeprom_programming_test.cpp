@@ -278,11 +278,15 @@ TEST_F(Programmation, EraseWritesEightBlocksAfterYesAndNothingAfterNo) {
     }
     EXPECT_EQ(ecran().values["prgBarEtat"].last(), 100);
     EXPECT_TRUE(t->session.liaison.talkerPresent);
+    // The A1's 256 bytes of RAM are the Talker's: no routine, and the trace says so.
+    EXPECT_TRUE(ecran()
+                    .text(Zone::Trace)
+                    .contains(QStringLiteral("Effacement en un seul passage impossible (pas de RAM libre")));
 }
 
-// A block that BPROT guards (E1: bit 2, $B660-$B6DF) stops the erase at its
-// first byte, named in the message; what came before stays erased, and no
-// later block is sent. Cancel before a block sends nothing more.
+// A block that BPROT guards (E1: bit 2, $B660-$B6DF) keeps the bulk erase
+// from running (said) and stops the block erase at its first byte, named in the message; what came before
+// stays erased, and no later block is sent. Cancel before a block sends nothing more.
 TEST_F(Programmation, EraseStopsAtAProtectedByteOrOnCancel) {
     demarrer("68HC11E1");
     for (int a = 0xB600; a < 0xB800; ++a)
@@ -292,6 +296,8 @@ TEST_F(Programmation, EraseStopsAtAProtectedByteOrOnCancel) {
     t->ligne.envoyes.clear();
     EXPECT_EQ(EraseEEPROM(t->session), FinEffacement::Echec);
     EXPECT_EQ(messages(), QStringList{"Erreur FillERASE Adresse : B660"});
+    EXPECT_TRUE(
+        ecran().text(Zone::Trace).contains(QStringLiteral("(BPROT protège des blocs de l'EEPROM ($04))")));
     EXPECT_EQ(peek(0xB65F), 0xFF);
     EXPECT_EQ(peek(0xB660), 0x00);
     EXPECT_EQ(peek(0xB680), 0x00);
@@ -310,6 +316,39 @@ TEST_F(Programmation, EraseStopsAtAProtectedByteOrOnCancel) {
     EXPECT_EQ(peek(0xB63F), 0xFF);
     EXPECT_EQ(peek(0xB640), 0x00);
     EXPECT_TRUE(messages().isEmpty());
+}
+
+// The F1's whole EEPROM in one bulk-erase pulse by a routine in the RAM above
+// the Talker: every byte $FF within 1.5 s of board time, one erase pulse and no
+// programming one, the RAM it borrowed and the register set as they were, and
+// no byte of the EEPROM written by the Talker.
+TEST_F(Programmation, TheF1EraseIsOneBulkPulseAndLeavesRamAndRegistersAsTheyWere) {
+    demarrer("68HC11F1");
+    for (int a = 0xFE00; a <= 0xFFFF; ++a)
+        t->sim.board.poke(uint16_t(a), uint8_t(a * 7));
+    for (int a = 0x0100; a < 0x0400; ++a)
+        t->sim.board.poke(uint16_t(a), uint8_t(a ^ 0x5A));
+    const auto avant = t->memoire();
+    const JeuRegistres registres = t->session.registres;
+    const auto& eeprom = t->sim.board.eeprom();
+    const uint64_t effacements = eeprom.erasePulses(), programmations = eeprom.programPulses();
+    const double debut = t->sim.horloge.boardSeconds();
+
+    EXPECT_EQ(EraseEEPROM(t->session), FinEffacement::Efface);
+    EXPECT_LE(t->sim.horloge.boardSeconds() - debut, 1.5);
+    EXPECT_EQ(eeprom.erasePulses() - effacements, 1u);
+    EXPECT_EQ(eeprom.programPulses(), programmations);
+    for (int a = 0x0100; a < EspaceAdresses; ++a) {
+        if (registre(a)) continue;
+        ASSERT_EQ(peek(a), a >= 0xFE00 ? 0xFF : avant[std::size_t(a)]) << a;
+    }
+    for (const Echange& e : t->ecritures())
+        EXPECT_LT(e.adresse + e.count, 0xFE00) << e.adresse;
+    EXPECT_EQ(t->session.registres.RegPC, registres.RegPC);
+    EXPECT_EQ(t->session.registres.RegSP, registres.RegSP);
+    EXPECT_EQ(ecran().values["prgBarEtat"].last(), 100);
+    EXPECT_TRUE(messages().isEmpty());
+    EXPECT_TRUE(t->session.liaison.talkerPresent);
 }
 
 // An EEPROM whose last block would run past $FFFF: that block stops at $FFFF.

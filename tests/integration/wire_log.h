@@ -46,7 +46,8 @@ struct Echange {
 
 // The host's exchanges of command `voulue`, cut from its bytes: the command
 // byte, its parameters, then one byte per data byte (write: the data and the
-// closing 0; read: the handshakes; registers: the 11 handshakes).
+// closing 0; read: the handshakes; registers: the 11 handshakes, 13 with the
+// stopped PC of a break frame; a frame write: its 9 bytes).
 inline QVector<Echange> echangesDe(const QByteArray& envoyes, int voulue) {
     QVector<Echange> l;
     auto octet = [&](qsizetype i) { return i < envoyes.size() ? static_cast<quint8>(envoyes[i]) : 0; };
@@ -56,8 +57,13 @@ inline QVector<Echange> echangesDe(const QByteArray& envoyes, int voulue) {
         if (c == commande::EcrireMemoire || c == commande::LireMemoire) {
             e = {c, octet(i + 2) << 8 | octet(i + 3), octet(i + 1) == 0 ? MaxOctetsEchange : octet(i + 1)};
             i += 4 + e.count + (c == commande::EcrireMemoire ? 1 : 0);
+        } else if (c == commande::EcrireRegistres) {
+            e.adresse = octet(i + 1) << 8 | octet(i + 2);
+            i += 3 + 9;
         } else {
-            i += c == commande::LireRegistres ? 2 + OctetsTrameLue : 1;
+            i += c == commande::LireRegistres ? 2 + OctetsTrameLue
+                 : c == commande::TrameBreak  ? 4 + OctetsTrameLue
+                                              : 1;
         }
         if (c == voulue) l.push_back(e);
     }

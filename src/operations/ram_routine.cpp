@@ -1,0 +1,172 @@
+#include "operations/ram_routine.h"
+
+#include "link/conversions.h"
+#include "link/error_report.h"
+#include "link/talker_image.h"
+#include "link/transfer.h"
+
+#include <algorithm>
+
+namespace tessaline {
+
+namespace {
+
+// Below a stopped program's SP: its frame and the Talker's own frames and
+// calls while it idles there, kept clear of the routine.
+constexpr int SousPile = 32;
+// The routine's frame: CCR with S, X and I set (STOP disabled, XIRQ and the
+// maskable interrupts masked: M68HC11 RM 6.2.6), so that nothing but the
+// routine runs until its SWI, which no mask holds back.
+constexpr int CcrRoutine = 0xD0;
+// One turn of the Talker's delay loop: a write then takes no longer than its
+// characters. Zero would be 65,536 turns.
+const QByteArray DelaiMinimal("\x00\x01", 2);
+
+bool chevauche(int a, int n, int b, int m) {
+    return a < b + m && b < a + n;
+}
+
+bool ecrire(Session& s, int adresse, const QByteArray& octets) {
+    const Resultat<QByteArray> r = ecrireMemoire(s, adresse, octets, s.config.Timeout);
+    return r.ok() && r.donnees == octets;
+}
+
+QString plage(int debut, int n) {
+    return DecHexa4(debut) + QStringLiteral("-") + DecHexa4(debut + n - 1);
+}
+
+// The Talker's delay count lowered while RAM is written, and put back by
+// whoever leaves.
+class DelaiAbaisse {
+public:
+    explicit DelaiAbaisse(Session& s)
+        : s_(s) {
+        const Resultat<QByteArray> r = lireMemoireBrute(s, talker::DelayCount, 2, s.config.Timeout);
+        if (!r.ok() || r.donnees.size() != 2) return;
+        adapte_ = r.donnees;
+        abaisse_ = ecrire(s, talker::DelayCount, DelaiMinimal);
+    }
+    ~DelaiAbaisse() { remettre(); }
+    DelaiAbaisse(const DelaiAbaisse&) = delete;
+    DelaiAbaisse& operator=(const DelaiAbaisse&) = delete;
+    bool abaisse() const { return abaisse_; }
+    // The count the Talker was adapted with.
+    int compte() const { return adapte_.size() == 2 ? quint8(adapte_[0]) << 8 | quint8(adapte_[1]) : 0; }
+    // The Talker no longer answers: the next download brings the count back.
+    void oublier() { adapte_.clear(); }
+    // False (said) when the count could not be put back: the Talker would
+    // then program the EEPROM with pulses far too short.
+    bool remettre() {
+        if (adapte_.isEmpty()) return true;
+        const QByteArray compte = adapte_;
+        adapte_.clear();
+        if (ecrire(s_, talker::DelayCount, compte)) return true;
+        s_.liaison.talkerPresent = false;
+        AfficheEchec(s_.ecran(),
+                     QStringLiteral("Le délai d'écriture du Talker n'a pas pu être rétabli : "
+                                    "faites RESET puis Load Talker avant d'écrire dans l'EEPROM"));
+        return false;
+    }
+
+private:
+    Session& s_;
+    QByteArray adapte_;
+    bool abaisse_ = false;
+};
+
+} // namespace
+
+int zoneRamLibre(const Session& s, int taille) {
+    const int debut = std::max(static_cast<int>(s.config.DepartRam), talker::ImageBytes);
+    const int fin = static_cast<int>(s.config.FinRam());
+    const int sp = HexaDec(s.registres.RegSP) & 0xFFFF;
+    for (int t = debut; t + taille - 1 <= fin; ++t) {
+        if (chevauche(t, taille, sp - SousPile, SousPile + 10)) {
+            t = sp + 9;
+            continue;
+        }
+        const auto surPoint =
+            std::find_if(s.points.liste.begin(), s.points.liste.end(),
+                         [&](const PointArret& p) { return chevauche(t, taille, p.adresse, 1); });
+        if (surPoint == s.points.liste.end()) return t;
+        t = surPoint->adresse;
+    }
+    return -1;
+}
+
+QString routineImpossible(const Session& s, int taille) {
+    if (!s.liaison.talkerPresent) return QStringLiteral("le Talker ne répond pas");
+    if (s.liaison.cibleTourne) return QStringLiteral("un programme tourne");
+    if (zoneRamLibre(s, taille) < 0)
+        return QStringLiteral("pas de RAM libre au-dessus du Talker (%1 octets)").arg(taille);
+    return {};
+}
+
+ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
+    ResultatRoutine res;
+    const int taille = static_cast<int>(routine.code.size()) + routine.tampon;
+    res.raison = routineImpossible(s, taille);
+    if (!res.raison.isEmpty()) return res;
+    const int debut = zoneRamLibre(s, taille);
+    const Resultat<QByteArray> lu = lireMemoireBrute(s, debut, taille, s.config.Timeout);
+    if (!lu.ok() || lu.donnees.size() != taille) {
+        res.fin = FinRoutine::Echec;
+        res.raison = QStringLiteral("la RAM %1 n'a pas pu être lue").arg(plage(debut, taille));
+        return res;
+    }
+    const QByteArray sauve = lu.donnees;
+    res.fin = FinRoutine::Echec;
+    DelaiAbaisse delai(s);
+    bool lancee = false;
+    if (!delai.abaisse() || !ecrire(s, debut, routine.code)) {
+        res.raison = QStringLiteral("la routine n'a pas pu être écrite en %1").arg(plage(debut, taille));
+    } else {
+        TrameRegistres trame;
+        trame.adresse = talker::IdleFrame;
+        trame.ccr = CcrRoutine;
+        if (routine.entree) routine.entree(trame, debut, delai.compte());
+        trame.pc = debut;
+        const Resultat<QByteArray> lance = ecrireTrameEtReprendre(s, trame, s.config.Timeout);
+        lancee = !sansEchange(lance.issue);
+        if (!lance.ok() || lance.donnees.size() != 9) {
+            res.raison = QStringLiteral("la routine n'a pas pu être lancée");
+        } else if (routine.pendant && !routine.pendant(debut)) {
+            res.raison = QStringLiteral("la routine ne répond plus");
+        } else {
+            // The SWI's $03, then the frame it left, read as a break frame.
+            const Reception arret =
+                attendreReponseTalker(s, s.config.Timeout, QStringLiteral("RecevoirComBINHexa"));
+            const Resultat<TrameBreak> t = arret.fin == FinAttente::Donnee && arret.octet == OctetArret
+                                               ? lireTrameBreak(s, s.config.Timeout)
+                                               : Resultat<TrameBreak>{Issue::TimeOut};
+            if (t.ok()) {
+                res.fin = FinRoutine::Faite;
+                res.sortie = t.donnees.trame;
+            } else {
+                res.raison = QStringLiteral("la routine ne s'est pas arrêtée");
+            }
+        }
+    }
+    if (res.fin == FinRoutine::Echec && lancee) {
+        // Whatever runs on the chip now, the host cannot vouch for it: the
+        // RAM and the delay count are left to the next download.
+        delai.oublier();
+        s.liaison.talkerPresent = false;
+        AfficheEchec(s.ecran(), QStringLiteral("Routine en RAM : ") + res.raison +
+                                    QStringLiteral(" ; faites RESET puis Load Talker"));
+        return res;
+    }
+    // Not started (the routine could not be written, or its start was not
+    // taken): the RAM and the count go back, and the caller may do without.
+    if (res.fin == FinRoutine::Echec) res.fin = FinRoutine::Impossible;
+    if (!ecrire(s, debut, sauve)) {
+        res.fin = FinRoutine::Echec;
+        AfficheEchec(s.ecran(),
+                     QStringLiteral("RAM %1 non rétablie après la routine (octets %2)")
+                         .arg(plage(debut, taille), QString::fromLatin1(sauve.toHex(' ').toUpper())));
+    }
+    if (!delai.remettre()) res.fin = FinRoutine::Echec;
+    return res;
+}
+
+} // namespace tessaline

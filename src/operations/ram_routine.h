@@ -1,0 +1,65 @@
+// Running a few bytes of the host's own code on the chip, in the RAM above the
+// Talker, for work the Talker's byte-at-a-time write makes slow (erasing the
+// whole EEPROM in one pulse, programming it at one pulse a byte).
+//
+// The routine is written into free RAM (what it borrows is read first and
+// written back after), started through the Talker's write-registers command
+// with a frame of the host's choosing on the Talker's own stack (interrupts
+// masked: the routine is alone on the chip), and ends with an SWI: the Talker
+// takes the stop, sends $03 and idles, and the host reads the frame the
+// routine left (its result in the registers). The user's register set stays
+// as it was on the host: the next run writes it again.
+//
+// The Talker's write erases and programs every byte, RAM included, with two
+// 10-ms delays. While the routine is written and the RAM put back, the host
+// lowers the Talker's delay count to one turn (its own parameter, in the
+// Talker's RAM), then puts the adapted count back: RAM takes any write at
+// once, and no EEPROM byte is written meanwhile.
+#pragma once
+
+#include "link/session.h"
+#include "link/talker_protocol.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace tessaline {
+
+struct Routine {
+    QByteArray code;
+    // Bytes the routine uses after its code (a buffer): borrowed as well.
+    int tampon = 0;
+    // The registers it starts with, given where its code lies (`debut`) and
+    // the Talker's 10-ms count (7 E cycles a turn: DEY, BNE).
+    std::function<void(TrameRegistres& registres, int debut, int compteDelai)> entree;
+    // Run once the routine is started, when it talks on the line itself; false
+    // when the exchange failed (said). Without it, the host waits for the SWI.
+    std::function<bool(int debut)> pendant;
+};
+
+enum class FinRoutine {
+    Faite,      // it ended with its SWI; `sortie` holds its registers there
+    Impossible, // not started, RAM as it was: `raison` says why
+    Echec,      // started and lost, or RAM not put back: said, the Talker may be lost
+};
+
+struct ResultatRoutine {
+    FinRoutine fin = FinRoutine::Impossible;
+    TrameRegistres sortie;
+    QString raison;
+};
+
+// Where `taille` bytes can go in the RAM above the Talker, clear of the
+// stopped program's stack and of the user's breakpoints; -1 when there is no
+// such place (a 256-byte RAM is all the Talker's).
+int zoneRamLibre(const Session& session, int taille);
+
+// Why no routine can run now (empty when one can): no Talker, a program
+// running (its frame would be lost), no free RAM.
+QString routineImpossible(const Session& session, int taille);
+
+ResultatRoutine executerRoutine(Session& session, const Routine& routine);
+
+} // namespace tessaline

@@ -80,9 +80,7 @@ Board::Board(const ChipDescription& chip, uint32_t crystalHz)
     , timer_(chip.portA)
     , latches_(chip.registerSize, 0)
     , owners_(chip.registerSize, RegisterOwner::Board)
-    , ports_(chip)
-    , config_(chip.config)
-    , pendingConfig_(chip.config) {
+    , ports_(chip) {
     for (uint16_t i = 0; i < chip.registerSize; ++i) {
         const auto a = uint16_t(chip.registerStart + i);
         owners_[i] = isSciRegister(a)             ? RegisterOwner::Sci
@@ -118,7 +116,7 @@ void Board::resetChip(bool special) {
     timer_.reset(cycles);
     ports_.reset();
     adc_.reset(cycles);
-    config_ = pendingConfig_;
+    config_ = eeprom_.configCell();
     copCleared_ = cycles;
     copArmed_ = false;
     loader_.stop();
@@ -219,7 +217,11 @@ void Board::mapMemory() {
 
 void Board::mapEeprom() {
     for (unsigned p = chip_.eepromStart >> kPageShift; p <= chip_.eepromEnd() >> kPageShift; ++p)
-        readFast_[p] = !eeprom_.latched();
+        readFast_[p] = eepromMapped() && !eeprom_.latched();
+}
+
+bool Board::eepromMapped() const {
+    return config_ & config::EEON;
 }
 
 bool Board::timeProtectedWritable() const {
@@ -232,7 +234,7 @@ uint8_t Board::readSlow(uint16_t a) {
         if (!stableRead(a)) probeClean_ = false;
     }
     if (chip_.inRegisters(a)) return readRegister(a);
-    if (chip_.inEeprom(a)) return eeprom_.latched() ? eeprom_.readWhileLatched() : mem_[a];
+    if (chip_.inEeprom(a) && eepromMapped()) return eeprom_.latched() ? eeprom_.readWhileLatched() : mem_[a];
     return kUnmappedRead;
 }
 
@@ -246,7 +248,7 @@ void Board::writeSlow(uint16_t a, uint8_t v) {
     }
     if (chip_.inRegisters(a))
         writeRegister(a, v);
-    else if (chip_.inEeprom(a))
+    else if (chip_.inEeprom(a) && eepromMapped())
         eeprom_.writeCell(a, v);
 }
 
@@ -334,7 +336,7 @@ void Board::writeRegister(uint16_t a, uint8_t v) {
     case RegisterOwner::Board: break;
     }
     switch (a) {
-    case reg::CONFIG: break;
+    case reg::CONFIG: eeprom_.writeCell(a, v); break;
     case reg::COPRST: writeCoprst(v); break;
     case reg::OPTION:
         if (!timeProtectedWritable()) v = uint8_t((v & ~option::Protected) | (latch(a) & option::Protected));
@@ -539,7 +541,7 @@ bool Board::stableRead(uint16_t a) const {
         }
     }
     // A cell read while the EEPROM is latched is counted; unmapped space reads $FF.
-    return !chip_.inEeprom(a);
+    return !chip_.inEeprom(a) || !eepromMapped();
 }
 
 void Board::skipSpin() {

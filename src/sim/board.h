@@ -26,9 +26,23 @@
 // - Port A is the main timer's (main_timer.h), with each chip's pin directions.
 // - Port E's pins are the A/D inputs: a voltage above VIH (0.7 VDD) reads 1, below VIL
 //   (0.2 VDD) 0 (A8TD, DC electrical characteristics); in between the last level stays.
-// - CONFIG reads the chip's factory value, or the value given to programConfig(); bus
-//   writes and EEPROM programming do not change it. OPTION is a latch (the charge-pump clock select has no
-//   effect).
+// - CONFIG ($103F) is an EEPROM cell (kept by Eeprom): programmed and erased through
+//   PPROG like the array, copied into the CONFIG register at each reset. The register
+//   reads that copy, so a new value shows only after the next reset. programConfig()
+//   sets the cell directly. What the copy does from that reset on:
+//   - NOCOP = 0 turns the COP watchdog on in the normal modes (below);
+//   - EEON = 0 takes the EEPROM out of the map: its addresses read kUnmappedRead and
+//     ignore writes, so the PPROG sequence at an array address latches nothing (a bulk
+//     erase latched at CONFIG still erases the cells, which are there, only unmapped);
+//     peek() and poke() still reach the cells;
+//   - ROMON has no effect: none of these parts has a user ROM (the bootstrap ROM
+//     follows HPRIO.RBOOT);
+//   - EE3:EE0 (F1, 811E2) are kept and read back, but the board keeps the EEPROM at its
+//     factory place ($FE00, $F800) whatever they say;
+//   - NOSEC: security is not modelled. A part with NOSEC = 0 enters bootstrap mode as
+//     an unsecured one does (a secured part's bootstrap ROM first erases the EEPROM,
+//     RAM and CONFIG).
+// - OPTION is a latch (the charge-pump clock select has no effect).
 // - HPRIO: in the special modes RBOOT removes or restores the boot ROM, SMOD can be
 //   written to 0 (the part is then in normal single-chip mode: vectors at $FFC0, time-
 //   protected bits locked), MDA and IRV are latches; PSEL (written only while the CPU's
@@ -145,7 +159,8 @@ public:
 
     // Board tools for tests and loaders: true cell contents, bypassing latches and
     // protections. peek reads registers without side effects and EEPROM cells even
-    // while latched; poke writes RAM and EEPROM cells only (false elsewhere).
+    // while latched or out of the map; poke writes RAM and EEPROM cells only (false
+    // elsewhere).
     uint8_t peek(uint16_t address) const;
     bool poke(uint16_t address, uint8_t value);
     bool loadBinary(uint16_t address, std::span<const uint8_t> bytes);
@@ -178,7 +193,8 @@ public:
 
     // CONFIG as if programmed into the part's EEPROM cell; it takes effect at the next
     // reset, as on a real part in a normal mode.
-    void programConfig(uint8_t value) { pendingConfig_ = value; }
+    void programConfig(uint8_t value) { eeprom_.setConfigCell(value); }
+    // The CONFIG register: the cell as it was at the last reset.
     uint8_t config() const { return config_; }
     bool copEnabled() const;
     // Number of COP and clock monitor resets since power-on.
@@ -196,6 +212,8 @@ private:
     void startCpu(uint16_t pc);
     void mapMemory();
     void mapEeprom();
+    // CONFIG.EEON at the last reset: the EEPROM answers on the bus.
+    bool eepromMapped() const;
     bool bootRomVisible() const;
     bool timeProtectedWritable() const;
     uint8_t readRegister(uint16_t address);
@@ -252,8 +270,7 @@ private:
     std::vector<RegisterOwner> owners_;
     Ports ports_;
     mutable AdConverter adc_;
-    uint8_t config_;
-    uint8_t pendingConfig_;
+    uint8_t config_ = 0;
     uint64_t copCleared_ = 0;
     bool copArmed_ = false; // $55 written, waiting for $AA
     unsigned copResets_ = 0;

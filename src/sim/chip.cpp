@@ -39,15 +39,16 @@ constexpr std::array<ChipDescription, 4> kChips = {{
      256,
      {},
      0x0D,
+     0x0F,
      false,
      PortMap::ASeries,
      PortADirections::Pa7},
     {"68HC11E1", 0x0000, 512, 0xB600, 512, 0x1000, 64, true, BootEnd::RamFullOrIdle, 512, kBlocks512, 0x0D,
-     false, PortMap::ASeries, PortADirections::Pa3Pa7},
+     0x0F, false, PortMap::ASeries, PortADirections::Pa3Pa7},
     {"68HC11F1", 0x0000, 1024, 0xFE00, 512, 0x1000, 96, true, BootEnd::RamFullOrIdle, 1024, kBlocks512, 0xFF,
-     true, PortMap::F1, PortADirections::Ddra},
+     0xFF, true, PortMap::F1, PortADirections::Ddra},
     {"68HC11811E2", 0x0000, 256, 0xF800, 2048, 0x1000, 64, true, BootEnd::FixedCount, 256, kBlocks2K, 0xFF,
-     false, PortMap::ASeries, PortADirections::Pa3Pa7},
+     0xFF, false, PortMap::ASeries, PortADirections::Pa3Pa7},
 }};
 
 } // namespace

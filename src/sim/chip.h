@@ -47,9 +47,12 @@ struct ChipDescription {
     uint16_t bootCapacity;
     // Blocks guarded by BPRT0..BPRT3 (index n is BPRTn); unused when !hasBprot.
     std::array<EepromBlock, 4> protectBlocks;
-    // What CONFIG ($103F) reads. CONFIG is an EEPROM cell on the real part; here it is
-    // a fixed factory value (see Board: it is not programmable in this model).
+    // CONFIG ($103F) as the part leaves the factory. CONFIG is an EEPROM cell,
+    // programmed through PPROG and latched at reset (see Eeprom and Board).
     uint8_t config;
+    // The CONFIG bits the part has: NOSEC NOCOP ROMON EEON ($0F), and EE3:EE0 where the
+    // EEPROM's place is programmable ($FF). The others read 0.
+    uint8_t configBits;
     // BAUD has an SCP2 bit (F1).
     bool hasScp2;
     PortMap portMap;

@@ -14,6 +14,7 @@ constexpr uint8_t kErased = 0xFF;
 Eeprom::Eeprom(const ChipDescription& chip, std::span<uint8_t> cells, double eClockHz)
     : chip_(chip)
     , cells_(cells)
+    , configCell_(chip.config & chip.configBits)
     , minimumPulseCycles_(uint64_t(std::ceil(kMinimumPulseSeconds * eClockHz))) {
     reset();
 }
@@ -81,12 +82,24 @@ bool Eeprom::blockProtected(unsigned block) const {
 }
 
 bool Eeprom::isProtected(uint16_t address) const {
+    if (address == reg::CONFIG) return chip_.hasBprot && (bprot_ & bprot::PTCON);
     const unsigned offset = unsigned(address - chip_.eepromStart);
     for (unsigned b = 0; b < chip_.protectBlocks.size(); ++b) {
         const auto& blk = chip_.protectBlocks[b];
         if (offset >= blk.firstOffset && offset <= blk.lastOffset) return blockProtected(b);
     }
     return false;
+}
+
+unsigned Eeprom::eraseArray() {
+    unsigned kept = 0;
+    for (unsigned i = 0; i < cells_.size(); ++i) {
+        if (isProtected(uint16_t(chip_.eepromStart + i)))
+            ++kept;
+        else
+            cells_[i] = kErased;
+    }
+    return kept;
 }
 
 void Eeprom::finishPulse(uint64_t now) {
@@ -103,38 +116,43 @@ void Eeprom::finishPulse(uint64_t now) {
         outcome_.result = Result::TooShort;
         return;
     }
+    const bool config = latchAddress_ == reg::CONFIG;
     const unsigned offset = unsigned(latchAddress_ - chip_.eepromStart);
     switch (outcome_.operation) {
     case Operation::Program:
     case Operation::ByteErase:
+    case Operation::RowErase:
         if (isProtected(latchAddress_)) {
             outcome_.result = Result::Protected;
             return;
         }
-        if (outcome_.operation == Operation::Program)
+        if (config) {
+            // A row erase latched at CONFIG erases CONFIG alone: the cell is not part of
+            // an array row.
+            if (outcome_.operation == Operation::Program)
+                configCell_ &= uint8_t(latchData_ | ~chip_.configBits);
+            else
+                configCell_ |= chip_.configBits;
+        } else if (outcome_.operation == Operation::Program) {
             cells_[offset] &= latchData_;
-        else
+        } else if (outcome_.operation == Operation::ByteErase) {
             cells_[offset] = kErased;
-        break;
-    case Operation::RowErase: {
-        // Every block boundary is a multiple of 16, so a row lies in one block.
-        if (isProtected(latchAddress_)) {
-            outcome_.result = Result::Protected;
-            return;
+        } else { // row erase: the 16-byte row lies in one block (boundaries are multiples of 16)
+            const unsigned row = offset & ~unsigned(kRowBytes - 1);
+            std::fill_n(cells_.begin() + row, kRowBytes, kErased);
         }
-        const unsigned row = offset & ~unsigned(kRowBytes - 1);
-        std::fill_n(cells_.begin() + row, kRowBytes, kErased);
         break;
-    }
     case Operation::BulkErase: {
-        unsigned kept = 0;
-        for (unsigned i = 0; i < cells_.size(); ++i) {
-            if (isProtected(uint16_t(chip_.eepromStart + i)))
+        unsigned kept = eraseArray();
+        std::size_t reached = cells_.size();
+        if (config) {
+            ++reached;
+            if (isProtected(reg::CONFIG))
                 ++kept;
             else
-                cells_[i] = kErased;
+                configCell_ |= chip_.configBits;
         }
-        if (kept == cells_.size()) {
+        if (kept == reached) {
             outcome_.result = Result::Protected;
             return;
         }

@@ -1,11 +1,13 @@
 // The EEPROM array's programming logic: PPROG ($103B), BPROT ($1035), the latch and
-// the programming time (MC68HC11A8 TD section 3, "EEPROM"; E-series TD for BPROT).
+// the programming time (MC68HC11A8 TD section 3, "EEPROM"; E-series TD for BPROT),
+// and the CONFIG cell ($103F), an EEPROM byte programmed the same way (A8TD 4.x).
 //
 // The cells live in the board's memory image, so that reads take the fast path while
 // the array is not latched. The only way to change them from the bus is the sequence:
 //   1. write PPROG with EELAT (and BYTE/ROW/ERASE as wanted): the array leaves the read
 //      path;
-//   2. write the cell (program: the data; erase: any value; bulk erase: any address);
+//   2. write the cell (program: the data; erase: any value; bulk erase: any address,
+//      CONFIG's included);
 //   3. set EEPGM: the programming voltage is on;
 //   4. wait; 5. clear EEPGM (usually by clearing PPROG).
 // Programming only clears bits (new = old AND data); erasing sets them to 1 ($FF).
@@ -24,7 +26,13 @@
 // - A write to an EEPROM cell outside the sequence is ignored (and counted).
 // - BPROT: bits may always be set; clearing needs the time-protection window (any time
 //   in the special modes, the first 64 E cycles after reset in the normal modes; the
-//   board tells which). PTCON is kept but CONFIG is not programmable in this model.
+//   board tells which). PTCON guards CONFIG; the A1, without BPROT, never guards it.
+// - CONFIG: a write to $103F while latched makes the CONFIG cell the target. Program and
+//   byte erase act on it alone; so does a row erase, the cell being a row of one byte
+//   here. A bulk erase latched at $103F erases the array (the blocks BPROT leaves) and
+//   CONFIG; one latched at an array address leaves CONFIG. Only the bits the part has
+//   (chip.configBits) change; the others stay 0. The CONFIG register the program reads
+//   is the board's copy, taken from the cell at reset (see Board).
 #pragma once
 
 #include "chip.h"
@@ -67,7 +75,7 @@ public:
     uint8_t bprot() const { return bprot_; }
     void writeBprot(uint8_t value, bool timeProtectedWritable);
 
-    // A bus write to an EEPROM address.
+    // A bus write to an EEPROM address or to CONFIG.
     void writeCell(uint16_t address, uint8_t value);
     // A bus read while latched().
     uint8_t readWhileLatched();
@@ -81,16 +89,25 @@ public:
     // of the rated erase/write cycles of the cells it reached.
     uint64_t erasePulses() const { return erasePulses_; }
     uint64_t programPulses() const { return programPulses_; }
-    // True when BPROT guards the cell at `address` (always false without BPROT).
+    // True when BPROT guards the cell at `address`, an EEPROM address or CONFIG (always
+    // false without BPROT).
     bool isProtected(uint16_t address) const;
+
+    // The CONFIG cell, as programmed (the factory value at power-on).
+    uint8_t configCell() const { return configCell_; }
+    // Board tool: the cell as if programmed to `value` (bits the part lacks stay 0).
+    void setConfigCell(uint8_t value) { configCell_ = value & chip_.configBits; }
 
 private:
     void finishPulse(uint64_t now);
     Operation latchedOperation() const;
     bool blockProtected(unsigned block) const;
+    // Erases the array's unguarded blocks; returns how many cells were kept.
+    unsigned eraseArray();
 
     const ChipDescription& chip_;
     std::span<uint8_t> cells_;
+    uint8_t configCell_;
     uint64_t minimumPulseCycles_;
     uint8_t pprog_ = 0;
     uint8_t bprot_ = 0;

@@ -210,6 +210,7 @@ inline constexpr uint8_t Protected = IRQE | DLY | 0x03;
 // CONFIG: (EE3-EE0 on the F1 and 811E2) NOSEC NOCOP ROMON EEON (A8TD 4.x, CONFIG).
 namespace config {
 inline constexpr uint8_t NOCOP = 0x04;
+inline constexpr uint8_t EEON = 0x01;
 } // namespace config
 
 // The COP time-out is E / 2^15 divided by 1, 4, 16 or 64 (OPTION CR1:CR0, RM 5.x): 2^15

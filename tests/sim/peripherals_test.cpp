@@ -717,6 +717,58 @@ TEST(Bprot, TimeProtectedWriteWindow) {
     }
 }
 
+// The CONFIG cell ($103F), written as the Talker writes any byte: a byte erase, then the
+// program, 10 ms each. Only the bits the part has change; the CONFIG register keeps what
+// the cell held at the last reset.
+void writeConfig(Board& b, uint8_t value) {
+    operation(b, reg::CONFIG, kByteErase);
+    operation(b, reg::CONFIG, 0, value);
+}
+
+// A bulk erase reaches CONFIG only when latched at its address; PTCON guards CONFIG on
+// the parts with BPROT.
+TEST(ConfigCell, ProgrammedAndErasedThroughPprogGuardedByPtcon) {
+    for (const auto& chip : builtInChips()) {
+        SCOPED_TRACE(chip.name);
+        auto b = unprotectedBoard(chip.name);
+        const uint8_t written = 0x55 & chip.configBits;
+        const auto cells = [&] { return Bytes{b->peek(chip.eepromStart), b->eeprom().configCell()}; };
+        program(*b, chip.eepromStart, 0x00);
+        writeConfig(*b, 0x55);
+        operation(*b, uint16_t(chip.eepromEnd()), kBulkErase);
+        EXPECT_EQ(cells(), (Bytes{0xFF, written}));
+        program(*b, chip.eepromStart, 0x00);
+        operation(*b, reg::CONFIG, kBulkErase);
+        EXPECT_EQ(cells(), (Bytes{0xFF, chip.configBits}));
+
+        writeConfig(*b, written);
+        b->write(reg::BPROT, bprot::PTCON);
+        program(*b, reg::CONFIG, 0x00);
+        operation(*b, reg::CONFIG, kBulkErase);
+        EXPECT_EQ(b->eeprom().configCell(), chip.hasBprot ? written : chip.configBits);
+        EXPECT_EQ(b->read(reg::CONFIG), chip.config) << "the value latched at reset";
+    }
+}
+
+// Written in bootstrap mode as through the Talker, the cell acts from the next reset:
+// NOCOP = 0 lets the watchdog reset a hung program, EEON = 0 takes the EEPROM off the bus.
+TEST(ConfigCell, NocopAndEeonActFromTheNextReset) {
+    auto b = makeBoard("68HC11F1");
+    loadSource(*b, kProgram, " BRA *");
+    for (const uint8_t cell : {uint8_t(~config::NOCOP), uint8_t(0xFF), uint8_t(~config::EEON)}) {
+        SCOPED_TRACE(int(cell));
+        b->resetBootstrap();
+        b->write(reg::BPROT, 0x00);
+        writeConfig(*b, cell);
+        const unsigned resets = b->copResets();
+        startProgram(*b, kProgram, {{vec::Cop, kProgram}});
+        EXPECT_EQ(b->read(reg::CONFIG), cell);
+        runFor(*b, 2 * kCopBaseCycles + kCopBaseCycles / 2);
+        EXPECT_EQ(b->copResets() - resets, cell == uint8_t(~config::NOCOP) ? 2u : 0u);
+    }
+    EXPECT_EQ(b->read(0xFFC0 + vec::Cop), kUnmappedRead) << "the vector is in its cells, off the bus";
+}
+
 // The front panel's text commands against a running board (F1, code in RAM, vectors in
 // its EEPROM): each command reaches the right pin, and a bad line changes nothing.
 constexpr uint16_t kPanelMain = 0x0040;

@@ -4,6 +4,7 @@
 #include "link/regular_file.h"
 #include "link/serial_port.h"
 #include "link/trace.h"
+#include "operations/config_register.h"
 #include "operations/console_commands.h"
 #include "operations/eeprom_erase.h"
 #include "operations/memory_upload.h"
@@ -123,13 +124,30 @@ bool televerser(Session& s, const CommandeCli& c, ConsoleScreen& ecran) {
     return fin == FinTeleversement::Sauvegarde || fin == FinTeleversement::Vide;
 }
 
+// Without a value, CONFIG and its bits on standard output; with one, the
+// programming (its messages on standard error).
+bool config(Session& s, const CommandeCli& c, QTextStream& sortie, QTextStream& erreurs) {
+    if (c.arguments.isEmpty()) {
+        const ResultatConfig r = lireConfig(s);
+        if (r.fin != FinConfig::Lu) return false;
+        for (const QString& ligne : decrireConfig(s.config.HardWare, r.valeur))
+            sortie << ligne << '\n';
+        sortie.flush();
+        return true;
+    }
+    const ResultatConfig r = programmerConfig(s, HexaDec(c.arguments[0]));
+    if (r.fin == FinConfig::Refuse)
+        erreurs << QStringLiteral("tessaline-cli: config : rien n'est programm\u00e9") << Qt::endl;
+    return r.fin == FinConfig::Programme || r.fin == FinConfig::DejaEnPlace;
+}
+
 } // namespace
 
 bool commandeProgrammation(Session& session, const CommandeCli& commande, ConsoleScreen& ecran, bool oui,
                            QTextStream& sortie, QTextStream& erreurs, bool& echec) {
     const bool programmation = commande.nom == "program" || commande.nom == "erase" ||
                                commande.nom == "upload-bin" || commande.nom == "upload-dis" ||
-                               commande.nom == "verify";
+                               commande.nom == "verify" || commande.nom == "config";
     if (!programmation) return false;
     if (!talkerPret(session)) {
         echec = true;
@@ -142,6 +160,8 @@ bool commandeProgrammation(Session& session, const CommandeCli& commande, Consol
         reussi = verifier(session, commande, sortie, erreurs);
     else if (commande.nom == "erase")
         reussi = effacer(session, ecran, oui, sortie, erreurs);
+    else if (commande.nom == "config")
+        reussi = config(session, commande, sortie, erreurs);
     else if (commande.nom == "upload-bin" || commande.nom == "upload-dis")
         reussi = televerser(session, commande, ecran);
     else

@@ -64,6 +64,10 @@ const QVector<DescriptionCommande>& commandesConnues() {
          "                              --every, until the program stops, --for runs out or\n"
          "                              Ctrl-C"},
         {"erase", 0, 0, 0, "erase                       erase the whole EEPROM (asks unless --yes)"},
+        {"config", 0, 1, 0,
+         "config [VALUE]              show CONFIG and what its bits mean; with VALUE (00 to FF),\n"
+         "                              program it: it takes effect at the next RESET (a value\n"
+         "                              that hides or moves memory asks unless --yes)"},
         {"upload-bin", 3, 3, 0,
          "upload-bin ADDRESS LENGTH FILE  save target memory as a binary file (not past FFFF)"},
         {"upload-dis", 3, 3, 0,
@@ -133,6 +137,8 @@ QString refusChamps(const CommandeCli& c) {
         if (longueur < 1 || longueur > 0xFF)
             return c.nom + QStringLiteral(": length %1 is not 1 to FF").arg(c.arguments[1]);
     }
+    if (c.nom == "config" && !c.arguments.isEmpty() && hexa(c.arguments[0]) > 0xFF)
+        return QStringLiteral("config: value %1 does not fit in a byte (0 to FF)").arg(c.arguments[0]);
     if (c.nom == "fill" && hexa(c.arguments[2]) > 0xFF)
         return QStringLiteral("fill: value %1 does not fit in a byte (0 to FF)").arg(c.arguments[2]);
     return {};

@@ -130,6 +130,9 @@ struct EtatLiaison {
     // Said once a session: the driver refused low latency; the adapter adds
     // time to every byte of the Talker's exchanges.
     bool refusLatenceSignale = false;
+    // A CONFIG value programmed this session and not yet read back after a
+    // RESET (-1: none).
+    int configProgrammee = -1;
     bool latenceSignalee = false;
 };
 

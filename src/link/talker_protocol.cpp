@@ -183,6 +183,42 @@ Resultat<QByteArray> ecrireMemoire(Session& session, int adresse, const QByteArr
     return r;
 }
 
+Resultat<QByteArray> programmerParRoutine(Session& session, int adresse, const QByteArray& octets,
+                                          int timeout) {
+    const int count = static_cast<int>(octets.size());
+    if (count < 1 || count > OctetsRoutineMax || adresse < 0 || adresse + count > EspaceAdresses)
+        return {Issue::Erreur};
+    if (envoiBloque(session)) return {Issue::Interrompu};
+    const QByteArray envoyes = octetsAEcrire(session.points, adresse, octets);
+    int somme = count + haut(adresse) + bas(adresse);
+    envoyer(session, count);
+    envoyer(session, haut(adresse));
+    envoyer(session, bas(adresse));
+    for (char o : envoyes) {
+        envoyer(session, static_cast<quint8>(o));
+        somme += static_cast<quint8>(o);
+    }
+    envoyer(session, -somme & 0xFF);
+    Resultat<QByteArray> r;
+    const Reception accuse = attendreReponseTalker(session, timeout, NomEcho);
+    if (accuse.fin != FinAttente::Donnee) return {issueDe(accuse.fin)};
+    if (accuse.octet != AccuseBon) return {Issue::Incoherent};
+    for (int i = 0; i < count; ++i) {
+        const Reception lu = attendreReponseTalker(session, timeout, NomDonnee);
+        if (lu.fin != FinAttente::Donnee) {
+            r.issue = issueDe(lu.fin);
+            break;
+        }
+        r.donnees.append(static_cast<char>(lu.octet));
+    }
+    apresEcriture(session.points, adresse, octets, r.donnees);
+    return r;
+}
+
+void finirRoutine(Session& session) {
+    envoyer(session, 0);
+}
+
 bool adresseTrameAdmissible(int adresse, const CarteMemoire& carte) {
     constexpr int Trame = 9;
     if (adresse >= talker::StackBottom && adresse + Trame - 1 <= talker::StackTop) return true;

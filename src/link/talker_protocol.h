@@ -175,4 +175,21 @@ struct ArretObtenu {
 // frame read (command 3) on the program's frame, whichever way it stopped.
 Resultat<ArretObtenu> arreter(Session& session, int timeout);
 
+// The record exchange of the EEPROM programming routine the host runs in RAM
+// (operations/eeprom_fast_programming.h) while it owns the SCI: the count (1
+// to OctetsRoutineMax), the address high and low, the bytes, and a checksum
+// byte that brings the sum of all of them to zero. The routine answers
+// AccuseBon and then, as each byte is done, what the cell reads; or
+// AccuseFaux when the sum is wrong (a byte damaged on the line), having
+// programmed nothing. The data are the read-backs; Incoherent on AccuseFaux
+// or on any other answer. Planted breakpoints are kept as ecrireMemoire keeps
+// them.
+inline constexpr int OctetsRoutineMax = 64;
+inline constexpr int AccuseBon = 0x06;
+inline constexpr int AccuseFaux = 0x15;
+Resultat<QByteArray> programmerParRoutine(Session& session, int adresse, const QByteArray& octets,
+                                          int timeout);
+// The count 0: the routine ends with its SWI.
+void finirRoutine(Session& session);
+
 } // namespace tessaline

@@ -76,6 +76,40 @@ private:
 
 } // namespace
 
+CodeRoutine& CodeRoutine::o(std::initializer_list<int> octets) {
+    for (int v : octets)
+        octets_.append(static_cast<char>(v & 0xFF));
+    return *this;
+}
+
+CodeRoutine& CodeRoutine::mot(int valeur) {
+    return o({valeur >> 8, valeur});
+}
+
+CodeRoutine& CodeRoutine::saut(int opcode, const char* etiquette) {
+    o({opcode, 0});
+    sauts_.emplace_back(etiquette, static_cast<int>(octets_.size()) - 1);
+    return *this;
+}
+
+CodeRoutine& CodeRoutine::ici(const char* etiquette) {
+    etiquettes_.emplace_back(etiquette, static_cast<int>(octets_.size()));
+    return *this;
+}
+
+QByteArray CodeRoutine::code() const {
+    QByteArray c = octets_;
+    for (const auto& [etiquette, position] : sauts_) {
+        const auto cible = std::find_if(etiquettes_.begin(), etiquettes_.end(),
+                                        [&](const auto& e) { return e.first == etiquette; });
+        // The displacement counts from the instruction after the branch.
+        const int deplacement = cible == etiquettes_.end() ? 1000 : cible->second - (position + 1);
+        if (deplacement < -128 || deplacement > 127) return {};
+        c[position] = static_cast<char>(deplacement & 0xFF);
+    }
+    return c;
+}
+
 int zoneRamLibre(const Session& s, int taille) {
     const int debut = std::max(static_cast<int>(s.config.DepartRam), talker::ImageBytes);
     const int fin = static_cast<int>(s.config.FinRam());
@@ -104,21 +138,24 @@ QString routineImpossible(const Session& s, int taille) {
 
 ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
     ResultatRoutine res;
-    const int taille = static_cast<int>(routine.code.size()) + routine.tampon;
+    const int taille = routine.taille + routine.tampon;
     res.raison = routineImpossible(s, taille);
     if (!res.raison.isEmpty()) return res;
     const int debut = zoneRamLibre(s, taille);
     const Resultat<QByteArray> lu = lireMemoireBrute(s, debut, taille, s.config.Timeout);
     if (!lu.ok() || lu.donnees.size() != taille) {
-        res.fin = FinRoutine::Echec;
         res.raison = QStringLiteral("la RAM %1 n'a pas pu être lue").arg(plage(debut, taille));
         return res;
     }
     const QByteArray sauve = lu.donnees;
+    // From here the RAM and the Talker's count must go back, and the routine
+    // be brought to its stop, whatever the user asks meanwhile: Cancel is
+    // for the caller to look at between its own steps.
+    const RetraitEnCours retrait(s);
     res.fin = FinRoutine::Echec;
     DelaiAbaisse delai(s);
     bool lancee = false;
-    if (!delai.abaisse() || !ecrire(s, debut, routine.code)) {
+    if (!delai.abaisse() || !ecrire(s, debut, routine.code(debut))) {
         res.raison = QStringLiteral("la routine n'a pas pu être écrite en %1").arg(plage(debut, taille));
     } else {
         TrameRegistres trame;

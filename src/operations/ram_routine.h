@@ -24,12 +24,39 @@
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
+#include <vector>
 
 namespace tessaline {
 
+// The bytes of a routine, written where they will lie: opcodes, 16-bit
+// operands, and relative branches to labels resolved at the end (a branch
+// out of reach is a fault of the routine, reported by code() as empty).
+class CodeRoutine {
+public:
+    explicit CodeRoutine(int debut)
+        : debut_(debut) {}
+    CodeRoutine& o(std::initializer_list<int> octets);
+    CodeRoutine& mot(int valeur);
+    CodeRoutine& saut(int opcode, const char* etiquette);
+    CodeRoutine& ici(const char* etiquette);
+    int adresse() const { return debut_ + static_cast<int>(octets_.size()); }
+    QByteArray code() const;
+
+private:
+    int debut_;
+    QByteArray octets_;
+    std::vector<std::pair<QByteArray, int>> etiquettes_;
+    std::vector<std::pair<QByteArray, int>> sauts_; // label, offset of the displacement byte
+};
+
 struct Routine {
-    QByteArray code;
-    // Bytes the routine uses after its code (a buffer): borrowed as well.
+    // The routine's bytes for where they will lie (`debut`), always the same
+    // size; and the bytes it uses after its code (variables, a buffer),
+    // borrowed as well.
+    std::function<QByteArray(int debut)> code;
+    int taille = 0;
     int tampon = 0;
     // The registers it starts with, given where its code lies (`debut`) and
     // the Talker's 10-ms count (7 E cycles a turn: DEY, BNE).

@@ -8,6 +8,7 @@
 #include "link/trace.h"
 #include "link/transfer.h"
 #include "operations/console_command_table.h"
+#include "operations/eeprom_fast_programming.h"
 #include "operations/talker_link.h"
 
 #include <QFileInfo>
@@ -82,35 +83,108 @@ int signalerSommesFausses(Session& s, const FichierS19Lu& fichier) {
     return fausses;
 }
 
-enum class IssueEnregistrement { Ecrit, Annule, Echec };
+// What a download writes: the pieces of the records up to the first one
+// outside the EEPROM, each at most what one exchange takes.
+struct Plan {
+    enum class Fin { Pret, Annule, Echec };
+    Fin fin = Fin::Pret;
+    QVector<MorceauProgrammation> morceaux;
+    bool horsPlage = false; // a record outside the EEPROM ends the file there
+    int octets = 0;
+};
 
-// Writes one record, or only what differs from the cells' contents.
-IssueEnregistrement ecrireEnregistrement(Session& s, const EnregistrementS1& e, bool seulementModifies,
-                                         BilanProgrammation& bilan) {
-    if (!seulementModifies) {
-        if (!EnvoiS19(s, e.donnees, DecHexa4(e.adresse)))
-            return arretDemande(s) ? IssueEnregistrement::Annule : IssueEnregistrement::Echec;
-        bilan.ecrits += int(e.donnees.size());
-        return IssueEnregistrement::Ecrit;
+void ajouter(Plan& p, int adresse, const QByteArray& octets, int faitsApres) {
+    for (int i = 0; i < octets.size(); i += OctetsRoutineMax) {
+        p.morceaux.push_back({adresse + i, octets.mid(i, OctetsRoutineMax), faitsApres});
+        p.octets += int(p.morceaux.last().octets.size());
     }
-    ViderCom(s);
-    const Resultat<QByteArray> lus = lireMemoire(s, e.adresse, int(e.donnees.size()), s.config.Timeout);
-    if (lus.issue == Issue::Interrompu) return IssueEnregistrement::Annule;
-    if (!lus.ok()) {
-        if (lus.issue == Issue::TimeOut) AfficheTimeOut(s, QStringLiteral("RecevoirComBINDec"));
-        AfficheEchec(s.ecran(), QStringLiteral("Erreur LoadMem"));
-        TestTalker(s);
-        return IssueEnregistrement::Echec;
+}
+
+// With `seulementModifies`, each record's range is read first and only the
+// runs that differ are planned.
+Plan planifier(Session& s, const FichierS19Lu& fichier, bool seulementModifies, BilanProgrammation& bilan) {
+    Plan p;
+    int faits = 0;
+    for (const EnregistrementS1& e : fichier.enregistrements) {
+        if (arretDemande(s)) {
+            p.fin = Plan::Fin::Annule;
+            break;
+        }
+        if (!dansEeprom(s, e)) {
+            p.horsPlage = true;
+            break;
+        }
+        if (e.donnees.isEmpty()) continue;
+        faits += int(e.donnees.size());
+        if (!seulementModifies) {
+            ajouter(p, e.adresse, e.donnees, faits);
+            continue;
+        }
+        ViderCom(s);
+        const Resultat<QByteArray> lus = lireMemoire(s, e.adresse, int(e.donnees.size()), s.config.Timeout);
+        if (lus.issue == Issue::Interrompu) {
+            p.fin = Plan::Fin::Annule;
+            break;
+        }
+        if (!lus.ok()) {
+            if (lus.issue == Issue::TimeOut) AfficheTimeOut(s, QStringLiteral("RecevoirComBINDec"));
+            AfficheEchec(s.ecran(), QStringLiteral("Erreur LoadMem"));
+            TestTalker(s);
+            p.fin = Plan::Fin::Echec;
+            return p;
+        }
+        int ecrits = 0;
+        for (const auto& [debut, longueur] : differences(e.donnees, lus.donnees)) {
+            ajouter(p, e.adresse + debut, e.donnees.mid(debut, longueur), faits);
+            ecrits += longueur;
+        }
+        bilan.dejaBons += int(e.donnees.size()) - ecrits;
     }
-    int ecrits = 0;
-    for (const auto& [debut, longueur] : differences(e.donnees, lus.donnees)) {
-        if (!EnvoiS19(s, e.donnees.mid(debut, longueur), DecHexa4(e.adresse + debut)))
-            return arretDemande(s) ? IssueEnregistrement::Annule : IssueEnregistrement::Echec;
-        ecrits += longueur;
+    return p;
+}
+
+// Below this many bytes, setting the routine up costs more than it saves.
+constexpr int SeuilRoutine = 48;
+
+enum class IssueEcriture { Ecrit, Annule, Echec, EchecVerifie };
+
+IssueEcriture ecrirePlan(Session& s, const Plan& p, BilanProgrammation& bilan, int total) {
+    const auto progression = [&](int faits) {
+        if (total > 0) s.ecran().setValue(controle::BarreProgression, 100 * faits / total);
+    };
+    if (p.octets >= SeuilRoutine) {
+        ViderCom(s);
+        const BilanRoutineProgrammation r = programmerParRoutineRam(s, p.morceaux, progression);
+        for (int i = 0; i < r.morceauxFaits; ++i)
+            bilan.ecrits += int(p.morceaux[i].octets.size());
+        switch (r.fin) {
+        case BilanRoutineProgrammation::Fin::Programme: return IssueEcriture::Ecrit;
+        case BilanRoutineProgrammation::Fin::Annule: return IssueEcriture::Annule;
+        case BilanRoutineProgrammation::Fin::Faux: {
+            QString texte = QStringLiteral("Adresse : ") + DecHexa4(r.adresse);
+            if (r.adresse > s.config.FinEeprom())
+                texte += QStringLiteral(", au-del\u00e0 de la fin de l'EEPROM (") +
+                         DecHexa4(s.config.FinEeprom()) + u')';
+            AfficheEchec(s.ecran(), QStringLiteral("Erreur EnvoiS19") + FinLigne + texte);
+            TestTalker(s);
+            return IssueEcriture::EchecVerifie;
+        }
+        case BilanRoutineProgrammation::Fin::Echec: return IssueEcriture::EchecVerifie;
+        case BilanRoutineProgrammation::Fin::Impossible:
+            TraceCommande(s, QStringLiteral("Programmation rapide impossible (") + r.raison +
+                                 QStringLiteral(") : \u00e9criture octet par octet par le Talker"));
+            break;
+        }
     }
-    bilan.ecrits += ecrits;
-    bilan.dejaBons += int(e.donnees.size()) - ecrits;
-    return IssueEnregistrement::Ecrit;
+    for (const MorceauProgrammation& m : p.morceaux) {
+        // Cancel is looked at between two writes.
+        if (arretDemande(s)) return IssueEcriture::Annule;
+        if (!EnvoiS19(s, m.octets, DecHexa4(m.adresse)))
+            return arretDemande(s) ? IssueEcriture::Annule : IssueEcriture::EchecVerifie;
+        bilan.ecrits += int(m.octets.size());
+        progression(m.faitsApres);
+    }
+    return IssueEcriture::Ecrit;
 }
 
 void finNormale(Session& s) {
@@ -162,38 +236,31 @@ BilanProgrammation ProgS19(Session& session, bool seulementModifies) {
     // Counted now, from the file being programmed: what the view counted may
     // be out of date, or zero.
     const int total = fichier.octets();
-    int faits = 0;
     e.setText(controle::TitreInfo, QStringLiteral("Load *.S19 !..."));
     e.setText(controle::TexteInfo, QStringLiteral("Programmation ") + session.config.HardWare +
                                        QStringLiteral(" en cours ...") + FinLigne +
                                        QStringLiteral("Attendez S.V.P ..."));
     e.setValue(controle::BarreProgression, 0);
 
-    for (const EnregistrementS1& enr : fichier.enregistrements) {
-        // Cancel is looked at between two records.
-        if (arretDemande(session)) {
-            bilan.fin = BilanProgrammation::Fin::Annule;
-            break;
-        }
-        if (!dansEeprom(session, enr)) {
-            e.message(HorsPlage, TitreApplication, Icone::Critique, Boutons::Ok);
-            bilan.fin = BilanProgrammation::Fin::Echec;
-            finErreur(session);
-            return bilan;
-        }
-        if (enr.donnees.isEmpty()) continue;
-        const IssueEnregistrement issue = ecrireEnregistrement(session, enr, seulementModifies, bilan);
-        if (issue == IssueEnregistrement::Annule) {
-            bilan.fin = BilanProgrammation::Fin::Annule;
-            break;
-        }
-        if (issue == IssueEnregistrement::Echec) {
-            bilan.fin = BilanProgrammation::Fin::Echec;
-            finErreur(session, false);
-            return bilan;
-        }
-        faits += int(enr.donnees.size());
-        e.setValue(controle::BarreProgression, 100 * faits / total);
+    const Plan plan = planifier(session, fichier, seulementModifies, bilan);
+    if (plan.fin == Plan::Fin::Echec) {
+        bilan.fin = BilanProgrammation::Fin::Echec;
+        finErreur(session, false);
+        return bilan;
+    }
+    const IssueEcriture ecrit = ecrirePlan(session, plan, bilan, total);
+    if (ecrit == IssueEcriture::EchecVerifie) {
+        bilan.fin = BilanProgrammation::Fin::Echec;
+        finErreur(session, false);
+        return bilan;
+    }
+    if (ecrit == IssueEcriture::Annule || plan.fin == Plan::Fin::Annule) {
+        bilan.fin = BilanProgrammation::Fin::Annule;
+    } else if (plan.horsPlage) {
+        e.message(HorsPlage, TitreApplication, Icone::Critique, Boutons::Ok);
+        bilan.fin = BilanProgrammation::Fin::Echec;
+        finErreur(session);
+        return bilan;
     }
     finNormale(session);
     return bilan;

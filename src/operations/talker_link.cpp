@@ -10,6 +10,7 @@
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
+#include "operations/config_register.h"
 #include "operations/console_command_table.h"
 #include "operations/program_run.h"
 
@@ -292,6 +293,8 @@ ResultatChargement LoadTalker(Session& session, int attenteBreak) {
                       TitreApplication, Icone::Exclamation, Boutons::Ok);
         }
     }
+    // A CONFIG programmed before this reset: its new value is read now.
+    if (resultat == ResultatChargement::Charge && session.liaison.configProgrammee >= 0) lireConfig(session);
     SurvCom(session, true);
     return resultat;
 }

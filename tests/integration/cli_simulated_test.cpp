@@ -185,6 +185,32 @@ TEST_F(CliSimulee, EraseNeedsYesWithoutATerminal) {
     EXPECT_FALSE(r.erreurs.contains(u'\r') || r.erreurs.contains(u'%')) << "no progress off a terminal";
 }
 
+// config: CONFIG and its bits on standard output; security refused, nothing
+// programmed; a new value programmed and said to take effect at RESET; a value
+// past a byte refused before anything is sent.
+TEST_F(CliSimulee, ConfigShowsItsBitsRefusesSecurityAndProgramsForTheNextReset) {
+    ResultatCli r = cli({"load-talker", "--", "config"}, Reglages);
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.sortie.contains("CONFIG = $FF\n  EE3-EE0 = 1111 : EEPROM en $FE00\n"))
+        << r.sortie.toStdString();
+    EXPECT_TRUE(r.sortie.contains("  NOCOP = 1 : chien de garde COP arr\u00eat\u00e9\n"));
+
+    r = cli({"load-talker", "--", "config", "F7"}, Reglages);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.erreurs.contains("mode s\u00e9curit\u00e9 (NOSEC = 0)")) << r.erreurs.toStdString();
+    EXPECT_TRUE(r.erreurs.contains("config : rien n'est programm\u00e9"));
+
+    r = cli({"load-talker", "--", "config", "fb"}, Reglages);
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    EXPECT_TRUE(
+        r.erreurs.contains("CONFIG programm\u00e9 : $FB. La relecture donne encore $FF, ce qui est normal"))
+        << r.erreurs.toStdString();
+
+    r = cli({"config", "100"}, Reglages);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.erreurs.contains("config: value 100 does not fit in a byte")) << r.erreurs.toStdString();
+}
+
 // A record addressed to RAM, a missing file: exit 1 with the message, and no
 // file is left behind.
 TEST_F(CliSimulee, FailuresEndWithStatusOne) {

@@ -1,10 +1,13 @@
 // The S-record download and the EEPROM erase on the simulated board, checked against the
 // board's own memory and the exchanges the host sent; and the example
 // programs started by the Talker as a user would.
+#include "config/hardware_profiles.h"
 #include "link/conversions.h"
+#include "link/serial_port.h"
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "operations/breakpoints.h"
+#include "operations/config_register.h"
 #include "operations/console_command_table.h"
 #include "operations/console_commands.h"
 #include "operations/eeprom_erase.h"
@@ -208,20 +211,70 @@ TEST_F(Programmation, ABoardThatFallsSilentIsGivenUpAfterOneCheck) {
     EXPECT_EQ(ecran().panel("Talker"), "Pas de Talker");
 }
 
+// The chaser example into an erased EEPROM by the routine in RAM: every byte
+// where the sim's own loader puts it, one programming pulse a byte and no
+// erase pulse, and the RAM the routine borrowed as it was.
+TEST_F(Programmation, TheChaserIsProgrammedAtOnePulseAByteByTheRoutineInRam) {
+    demarrer("68HC11F1");
+    QFile f(TESSALINE_EXAMPLES "/chenillard.s19");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray texte = f.readAll();
+    const auto ref = reference(texte);
+    fichier(texte);
+    for (int a = 0x0100; a < 0x0400; ++a)
+        t->sim.board.poke(uint16_t(a), uint8_t(a * 3));
+    const auto avant = t->memoire();
+    const auto& eeprom = t->sim.board.eeprom();
+    const uint64_t effacements = eeprom.erasePulses(), programmations = eeprom.programPulses();
+
+    const BilanProgrammation b = ProgS19(t->session);
+    ASSERT_TRUE(b.reussi()) << messages().join(u'\n').toStdString();
+    int nonFF = 0;
+    for (int a = 0x0100; a < EspaceAdresses; ++a) {
+        if (registre(a)) continue;
+        const uint8_t attendu = a >= 0xFE00 ? ref->peek(uint16_t(a)) : avant[std::size_t(a)];
+        ASSERT_EQ(peek(a), attendu) << std::hex << a;
+        nonFF += a >= 0xFE00 && attendu != 0xFF;
+    }
+    // The Talker's write would have spent two pulses on each of b.ecrits bytes.
+    EXPECT_EQ(eeprom.erasePulses(), effacements);
+    EXPECT_EQ(eeprom.programPulses() - programmations, uint64_t(nonFF));
+    EXPECT_LT(nonFF, 2 * b.ecrits);
+
+    // Again over three cells cleared to $00: only they take pulses, an erase
+    // (a 1 is wanted over a 0) and a program each; the others none.
+    const int changes[] = {0xFE00, 0xFE05, 0xFFFE};
+    for (int a : changes)
+        t->sim.board.poke(uint16_t(a), 0x00);
+    const uint64_t e2 = eeprom.erasePulses(), p2 = eeprom.programPulses();
+    ASSERT_TRUE(ProgS19(t->session).reussi());
+    for (int a : changes)
+        EXPECT_EQ(peek(a), ref->peek(uint16_t(a))) << std::hex << a;
+    EXPECT_EQ(eeprom.erasePulses() - e2, 3u);
+    EXPECT_LE(eeprom.programPulses() - p2, 3u);
+    EXPECT_TRUE(t->session.liaison.talkerPresent);
+}
+
 // Cancel during a record: that record is finished, the next is not sent.
 TEST_F(Programmation, CancelFinishesTheRecordBeingWritten) {
     demarrer("68HC11F1");
     fichier(ligneS1(0xFE00, octets(16, 0x00)) + ligneS1(0xFE10, octets(16, 0x10)) +
             ligneS1(0xFE20, octets(16, 0x20)));
-    // 16 bytes take about 0.35 s; the record starts after a 0.05 s pause.
-    t->sim.horloge.after(0.2, [&] { t->session.demanderAnnulation(); });
+    // The routine in RAM gets going within 0.9 s; a record of 16 bytes then
+    // takes about 0.18 s (one pulse a byte).
+    t->sim.horloge.after(1.0, [&] { t->session.demanderAnnulation(); });
+    const auto avant = t->memoire();
     const BilanProgrammation b = ProgS19(t->session);
     EXPECT_EQ(b.fin, BilanProgrammation::Fin::Annule);
-    EXPECT_EQ(b.ecrits, 16);
-    EXPECT_EQ(peek(0xFE0F), 0x0F);
-    EXPECT_EQ(peek(0xFE10), 0xFF);
-    EXPECT_EQ(t->ecritures().size(), 1);
+    EXPECT_EQ(b.ecrits % 16, 0);
+    ASSERT_GT(b.ecrits, 0);
+    ASSERT_LT(b.ecrits, 48);
+    EXPECT_EQ(peek(0xFE00 + b.ecrits - 1), b.ecrits - 1);
+    EXPECT_EQ(peek(0xFE00 + b.ecrits), 0xFF);
+    for (int a = 0x0100; a < 0x0400; ++a)
+        ASSERT_EQ(peek(a), avant[std::size_t(a)]) << "the RAM the routine borrowed, at " << a;
     EXPECT_TRUE(messages().isEmpty());
+    EXPECT_TRUE(t->session.liaison.talkerPresent);
 }
 
 // Reprogramming with only the changed bytes: the range of each record is read,
@@ -470,3 +523,63 @@ TEST_F(ExampleUnderTalker, VoltmeterBarFollowsPE0) {
 }
 
 } // namespace
+
+// CONFIG on the F1 through the windows' and the command line's operations: the
+// COP switched on (NOCOP = 0) reads back as the old value until RESET (said as
+// such, not as a failure), is checked at the next Load Talker, and then resets
+// a program that runs in a normal mode without feeding it; switched off again,
+// the same program runs on. Values that hide the EEPROM ask; security and bits
+// the chip does not have are refused, and nothing is written.
+TEST(Config, ProgrammedNocopTakesEffectAtResetAndIsCheckedAtTheReload) {
+    SimSession s("68HC11F1", 8);
+    s.session.config.carte() = *trouverProfil(profilsIntegres(), s.session.config.HardWare);
+    s.adapter(QStringLiteral("8"), 9600);
+    ComOpen(s.session);
+    const auto recharger = [&] {
+        s.board.resetBootstrap();
+        ASSERT_EQ(LoadTalker(s.session), ResultatChargement::Charge);
+    };
+    // At the EEPROM's start: HPRIO's SMOD cleared (normal single-chip mode,
+    // where the COP may reset the part), then a loop that never feeds it.
+    const QByteArray boucle = QByteArray::fromHex("B6103C84BFB7103C20FE");
+    const auto copApres = [&] {
+        for (int i = 0; i < boucle.size(); ++i)
+            s.board.poke(uint16_t(0xFE00 + i), uint8_t(boucle[i]));
+        const unsigned avant = s.board.copResets();
+        EXPECT_TRUE(RunProg(s.session));
+        Tempo(s.horloge, 0.2f);
+        return s.board.copResets() - avant;
+    };
+    ASSERT_EQ(LoadTalker(s.session), ResultatChargement::Charge);
+    EXPECT_EQ(lireConfig(s.session).valeur, 0xFF);
+
+    s.ecran.answers.enqueue(Reponse::Non);
+    EXPECT_EQ(programmerConfig(s.session, 0xFE).fin, FinConfig::Refuse) << "EEON = 0 asks; No writes nothing";
+    for (const int refusee : {0xF7, 0x1FF}) {
+        const ResultatConfig r = programmerConfig(s.session, refusee);
+        EXPECT_EQ(r.fin, FinConfig::Refuse);
+    }
+    EXPECT_EQ(s.board.eeprom().configCell(), 0xFF);
+
+    s.ecran.messages.clear();
+    const ResultatConfig p = programmerConfig(s.session, 0xFB);
+    EXPECT_EQ(p.fin, FinConfig::Programme);
+    EXPECT_EQ(p.valeur, 0xFF) << "the register still holds the copy taken at reset";
+    ASSERT_EQ(s.ecran.messageTexts().size(), 1);
+    EXPECT_TRUE(s.ecran.messageTexts()[0].contains("encore $FF, ce qui est normal"))
+        << s.ecran.messageTexts()[0].toStdString();
+    EXPECT_TRUE(s.ecran.messageTexts()[0].contains("Faites RESET, puis Load Talker"));
+
+    recharger();
+    EXPECT_TRUE(
+        s.ecran.text(Zone::Trace).contains("CONFIG vaut $FB : la valeur programm\u00e9e est en place"));
+    EXPECT_EQ(s.session.liaison.configProgrammee, -1);
+    EXPECT_GE(copApres(), 1u);
+
+    s.board.resetBootstrap();
+    recharger();
+    EXPECT_EQ(programmerConfig(s.session, 0xFF).fin, FinConfig::Programme);
+    recharger();
+    EXPECT_EQ(lireConfig(s.session).valeur, 0xFF);
+    EXPECT_EQ(copApres(), 0u);
+}

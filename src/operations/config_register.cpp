@@ -2,6 +2,7 @@
 
 #include "link/conversions.h"
 #include "link/error_report.h"
+#include "link/serial_port.h"
 #include "link/talker_protocol.h"
 #include "link/trace.h"
 #include "link/transfer.h"
@@ -49,6 +50,22 @@ void echec(Session& s, const Resultat<QByteArray>& r, const QString& quoi) {
     AfficheEchec(s.ecran(), QStringLiteral("Erreur CONFIG : ") + quoi);
     TestTalker(s);
 }
+
+// The link watch is off while CONFIG is read or written: it would take the
+// Talker's answers.
+class SansSurveillance {
+public:
+    explicit SansSurveillance(Session& s)
+        : s_(s) {
+        SurvCom(s_, false);
+    }
+    ~SansSurveillance() { SurvCom(s_, true); }
+    SansSurveillance(const SansSurveillance&) = delete;
+    SansSurveillance& operator=(const SansSurveillance&) = delete;
+
+private:
+    Session& s_;
+};
 
 } // namespace
 
@@ -127,6 +144,7 @@ AvisConfig examinerConfig(const Configuration& c, int actuel, int valeur) {
 }
 
 ResultatConfig lireConfig(Session& s) {
+    const SansSurveillance sans(s);
     ResultatConfig res;
     const Resultat<QByteArray> r = lire(s, AdresseConfig);
     if (!lu(r)) {
@@ -149,6 +167,7 @@ ResultatConfig lireConfig(Session& s) {
 }
 
 ResultatConfig programmerConfig(Session& s, int valeur) {
+    const SansSurveillance sans(s);
     Screen& e = s.ecran();
     ResultatConfig res;
     const Resultat<QByteArray> r = lire(s, AdresseConfig);

@@ -16,6 +16,7 @@
 #include "ui/board_control.h"
 #include "ui/board_panel.h"
 #include "ui/breakpoints_window.h"
+#include "ui/config_window.h"
 #include "ui/console_window.h"
 #include "ui/file_commands.h"
 #include "ui/files_window.h"
@@ -217,6 +218,8 @@ void MainWindow::creerMenus() {
     separateur(affichage, "mnuViewBar2");
     connect(action(affichage, "mnuViewOptions", QStringLiteral("&Options ... Mat\u00e9riel")),
             &QAction::triggered, this, &MainWindow::mnuViewOptions);
+    connect(action(affichage, "mnuViewConfig", QStringLiteral("&CONFIG...")), &QAction::triggered, this,
+            &MainWindow::ouvrirConfig);
 
     // The debugger's windows and commands.
     QMenu* debogage = menu("mnuDebug", QStringLiteral("&D\u00e9bogage"));
@@ -359,6 +362,18 @@ void MainWindow::ouvrirPointsArret() {
     mdi_->setActiveSubWindow(cadre);
     // Ready for an address.
     pointsArret_->findChild<QLineEdit*>(QStringLiteral("txtPointAdresse"))->setFocus();
+}
+
+void MainWindow::ouvrirConfig() {
+    if (!config_) {
+        config_ = new ConfigWindow(*session_, this);
+        ajouter(config_);
+    }
+    auto* cadre = qobject_cast<QMdiSubWindow*>(config_->parentWidget());
+    cadre->showNormal();
+    config_->show();
+    mdi_->setActiveSubWindow(cadre);
+    config_->lire();
 }
 
 void MainWindow::executerJusquIci() {

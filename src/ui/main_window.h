@@ -28,6 +28,7 @@ namespace tessaline {
 
 class BoardPanel;
 class BreakpointsWindow;
+class ConfigWindow;
 class ConsoleWindow;
 class FileCommands;
 class FilesWindow;
@@ -95,6 +96,7 @@ private:
     void suivreBoutonsConsole();
     // Débogage > Points d'arrêt: the breakpoints window, made the first time.
     void ouvrirPointsArret();
+    void ouvrirConfig();
     // Run to the line under the caret of the files window's listing or source.
     void executerJusquIci();
     // The breakpoints window and the margins' marks in step with the list.
@@ -150,6 +152,7 @@ private:
     QMdiSubWindow* carte_ = nullptr;
     WaitWindow* attente_ = nullptr;
     BreakpointsWindow* pointsArret_ = nullptr;
+    ConfigWindow* config_ = nullptr;
     // What the windows show of the breakpoints, and the look that catches
     // the changes made elsewhere (the console's Break, the operations).
     QByteArray pointsAffiches_;

@@ -8,7 +8,10 @@
 #include "ui/rich_text_area.h"
 #include "ui/trace_window.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -194,4 +197,29 @@ TEST_F(Console, UploadBinSavesThroughTheSaveDialog) {
     EXPECT_EQ(f.readAll(), QByteArray::fromHex("CE1000DCFEA72BE72D6F358E00E87E00"));
     EXPECT_EQ(ok.textes, QStringList{"Fichier Sauvegard\u00e9 :\r\n" + chemin});
     EXPECT_TRUE(s.controle<QPushButton>("cmdEXECUTE")->isEnabled());
+}
+
+// CONFIG... reads the register into its boxes, each saying what its bit does;
+// unticking NOCOP makes $FB, and Programmer writes the cell and says the value
+// reads back only after RESET.
+TEST_F(Console, ConfigWindowShowsTheBitsAndProgramsForTheNextReset) {
+    cliquer("cmdLOADTALKER");
+    s.controle<QAction>("mnuViewConfig")->trigger();
+    ASSERT_TRUE(s.controle<QWidget>("frmConfig"));
+    EXPECT_EQ(s.controle<QLabel>("lblConfigLu")->text(), "CONFIG lu : $FF (68HC11F1)");
+    auto* nocop = s.controle<QCheckBox>("chkNOCOP");
+    EXPECT_TRUE(nocop->isChecked());
+    EXPECT_EQ(nocop->text(), "NOCOP : chien de garde COP arr\u00eat\u00e9");
+    EXPECT_FALSE(s.controle<QPushButton>("cmdConfigProgrammer")->isEnabled()) << "nothing to change yet";
+    nocop->setChecked(false);
+    EXPECT_EQ(nocop->text(), "NOCOP : chien de garde COP en marche (modes normaux)");
+    EXPECT_EQ(s.controle<QCheckBox>("chkEE0")->text(), "EE0 : EEPROM en $FE00");
+    EXPECT_EQ(s.controle<QLabel>("lblConfigNouvelle")->text(), "Valeur \u00e0 programmer : $FB");
+
+    RepondeurMessages ok;
+    ok.repondre(QMessageBox::Ok);
+    cliquer("cmdConfigProgrammer");
+    ASSERT_EQ(ok.textes.size(), 1);
+    EXPECT_TRUE(ok.textes[0].contains("encore $FF, ce qui est normal")) << ok.textes[0].toStdString();
+    EXPECT_EQ(s.board.eeprom().configCell(), 0xFB);
 }

@@ -274,21 +274,6 @@ TEST_F(Execution, UnreachedBreakpointEndsWithTheProgramStoppedWhereItIs) {
     EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
 }
 
-// An SWI of the program itself while nothing waits: the link watch reads the
-// stop and shows it.
-TEST_F(Execution, ProgramsOwnSwiIsCaughtByTheLinkWatch) {
-    ASSERT_TRUE(s.board.loadBinary(0xFE13, std::array<uint8_t, 1>{0x3F})); // SWI instead of BRA
-    installerVerificationLiaison(session());
-    run(QStringLiteral("FE00"));
-    SurvCom(session(), true);
-    attendre(0.1);
-    session().surveillance().tick();
-    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
-    EXPECT_EQ(regs().RegPC, "FE14") << "the PC after the program's own SWI, as stacked";
-    EXPECT_TRUE(s.ecran.text(Zone::Echo).startsWith("FE14 "));
-    EXPECT_EQ(s.board.peek(Compte), 1);
-}
-
 // A program that moved its stack into the register block: the Talker takes
 // Stop and answers $03, then stacks its own return addresses over the SCI's
 // registers and never sends the frame. Stop says so, with what to do, and

@@ -16,16 +16,6 @@
 namespace tessaline::test {
 namespace {
 
-TEST(SettingsStore, FindsSectionsAndKeysWrittenInOtherLetterCases) {
-    FichiersReglages fichiers;
-    const SettingsStore store(
-        fichiers.ecrire("[config]\ntimeout=150\nTAILLEEEPROM=2048\n[carte LABO]\nDepartram=16\n"));
-    EXPECT_EQ(store.lireEntier16("Config", "Timeout", 2000), 150);
-    EXPECT_EQ(store.lireDouble("Config", "TailleEEprom", 512), 2048);
-    EXPECT_EQ(store.lire("Carte labo", "DepartRam"), "16");
-    EXPECT_EQ(store.lire("Config", "Absente", "défaut"), "défaut");
-}
-
 TEST(SettingsStore, WritingReplacesEveryOtherSpellingOfTheKey) {
     FichiersReglages fichiers;
     const QString chemin = fichiers.ecrire("[config]\nTailleEEprom=2048\nPort=COM1\n");

@@ -218,20 +218,6 @@ TEST_F(Options, NamesTheStoreCannotKeepAreRefused) {
     EXPECT_EQ(session.profils.size(), 6);
 }
 
-// What OK commits is ValiderOptions' (options_commit_test.cpp); Annuler commits nothing.
-TEST_F(Options, AnnulerCommitsNothing) {
-    session.console.CmdAdresse = QStringLiteral("0100");
-    ouvrir();
-    choisir(liste("cmbHardware"), QStringLiteral("68HC11E1"));
-    choisir(liste("cmbPort"), QStringLiteral("COM3"));
-    cliquer("cmdAnnuler");
-    EXPECT_FALSE(dialogue->isVisible());
-    EXPECT_EQ(session.config.HardWare, "68HC11F1");
-    EXPECT_EQ(session.config.Port, "COM2");
-    EXPECT_EQ(session.console.CmdAdresse, "0100");
-    EXPECT_TRUE(ligne.ouvertures.isEmpty());
-}
-
 // What is committed is Commit.PortThatDoesNotOpenComesBackAndTheRestStays'.
 TEST_F(Options, PortThatDoesNotOpenKeepsTheDialogWithThePreviousPort) {
     ligne.refuserOuverture = true;

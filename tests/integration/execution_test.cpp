@@ -187,24 +187,6 @@ TEST_F(Execution, BreakpointStopsTheRunningProgramAndRunRunsBackToIt) {
     aucunSwi();
 }
 
-// A breakpoint on a conditional branch: Run from it gets past it whichever way
-// the branch goes, and stops there again without waiting for the time-out.
-TEST_F(Execution, RunFromABreakpointOnABranchGoesBothWays) {
-    session().pointArret.BreakAdr = QStringLiteral("FE0C");
-    session().pointArret.BreakArme = true;
-    run(QStringLiteral("FE00"));
-    ASSERT_EQ(regs().RegPC, "FE0C");
-    const double debut = s.horloge.now();
-    for (int passe = 2; passe <= 5; ++passe) {
-        run(QStringLiteral("FE0C"));
-        ASSERT_EQ(regs().RegPC, "FE0C");
-        EXPECT_EQ(s.board.peek(Compte), passe);
-        aucunSwi();
-    }
-    EXPECT_LT(s.horloge.now() - debut, 0.1 * s.session.config.Timeout);
-    EXPECT_TRUE(s.ecran.messages.isEmpty()) << s.ecran.messageTexts().join(u'\n').toStdString();
-}
-
 // RTS and RTI return through the stack: the step stops at the address there.
 TEST_F(Execution, StepOnRtsAndRtiStopsWhereTheyReturn) {
     ASSERT_TRUE(s.board.loadBinary(0xFE40, std::array<uint8_t, 2>{0x39, 0x3B})); // RTS, RTI
@@ -272,21 +254,6 @@ TEST_F(Execution, UnreachedBreakpointEndsWithTheProgramStoppedWhereItIs) {
     cmdSTEP_Click(session());
     EXPECT_TRUE(s.ecran.messages.isEmpty()) << s.ecran.messageTexts().join(u'\n').toStdString();
     EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
-}
-
-// An SWI of the program itself while nothing waits: the link watch reads the
-// stop and shows it.
-TEST_F(Execution, ProgramsOwnSwiIsCaughtByTheLinkWatch) {
-    ASSERT_TRUE(s.board.loadBinary(0xFE13, std::array<uint8_t, 1>{0x3F})); // SWI instead of BRA
-    installerVerificationLiaison(session());
-    run(QStringLiteral("FE00"));
-    SurvCom(session(), true);
-    attendre(0.1);
-    session().surveillance().tick();
-    EXPECT_EQ(s.ecran.panel("Cible"), "Cible STOP");
-    EXPECT_EQ(regs().RegPC, "FE14") << "the PC after the program's own SWI, as stacked";
-    EXPECT_TRUE(s.ecran.text(Zone::Echo).startsWith("FE14 "));
-    EXPECT_EQ(s.board.peek(Compte), 1);
 }
 
 // A program that moved its stack into the register block: the Talker takes

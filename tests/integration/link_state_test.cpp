@@ -45,23 +45,6 @@ struct LigneScriptee {
 
 } // namespace
 
-TEST(LinkState, DownloadOnEveryChipLeavesTalkerPresentAndStopped) {
-    for (const char* puce : {"68HC11A1", "68HC11E1", "68HC11F1", "68HC11811E2"}) {
-        SCOPED_TRACE(puce);
-        auto s = session(puce);
-        RecordingScreen& e = s->ecran;
-        ASSERT_EQ(LoadTalker(s->session), ResultatChargement::Charge);
-        EXPECT_EQ(s->session.registres.RegSP, "00E8");
-        EXPECT_EQ(s->session.registres.RegPC, DecHexa4(s->session.config.DepartEEprom))
-            << "stopped in the Talker shows the EEPROM start";
-        EXPECT_TRUE(s->session.liaison.talkerPresent);
-        EXPECT_FALSE(s->session.liaison.cibleTourne);
-        EXPECT_EQ(s->session.config.Baud, 9600) << "the working rate is back";
-        EXPECT_TRUE(s->session.surveillance().isEnabled());
-        EXPECT_TRUE(e.messages.isEmpty());
-    }
-}
-
 TEST(LinkState, BoundedWaitForTheBreakGivesUpWithAMessage) {
     auto s = session("68HC11F1", 16, "8", 9600); // never hears the host: no break
     const double debut = s->horloge.boardSeconds();

@@ -136,17 +136,6 @@ TEST(SRecords, ParseOrReportTheFault) {
     }
 }
 
-TEST(SRecords, BlocksAndEntry) {
-    std::string error;
-    const auto image = parseSRecords("S1050010860163\nS1040020CE0D\nS9030010EC\n", error);
-    ASSERT_TRUE(image.has_value()) << error;
-    std::vector<std::pair<uint16_t, Bytes>> blocks;
-    for (const SRecordBlock& b : image->blocks)
-        blocks.emplace_back(b.address, b.bytes);
-    EXPECT_EQ(blocks, (std::vector<std::pair<uint16_t, Bytes>>{{0x0010, {0x86, 0x01}}, {0x0020, {0xCE}}}));
-    EXPECT_EQ(image->entry, 0x0010);
-}
-
 TEST(BoardLoad, RamAndEepromOnlyAndAllOrNothing) {
     auto b = makeBoard("68HC11E1");
     std::string error;

@@ -793,18 +793,6 @@ TEST(CpuRun, StopOnEventsReturnsAfterEachEvent) {
     }
 }
 
-TEST(CpuRun, WithoutStopOnEventsATrapRunsItsHandler) {
-    FlatBoard board;
-    board.bus.load(FlatBoard::handlerFor(vec::IllegalOpcode), {0x20, 0xFE});
-    board.program({0x41});
-    board.bus.eventLimit = 1000;
-    board.cpu.run();
-    EXPECT_GE(board.bus.cycles, 1000u);
-    EXPECT_EQ(board.cpu.lastEvent(), Cpu::Event::None);
-    EXPECT_EQ(board.cpu.lastIllegalPc(), FlatBoard::kCode);
-    EXPECT_EQ(board.cpu.r.pc, FlatBoard::handlerFor(vec::IllegalOpcode));
-}
-
 // Each instruction the trace is shown, as "cycle PC A Y: bytes" (A and Y before it).
 class RecordingTrace : public InstructionTrace {
 public:

@@ -101,9 +101,12 @@ int main(int argc, char** argv) {
     if (!ProgS19(session).reussi()) return 1;
     double t = secondes(debut);
     double m = minimum(32, 512, delai);
+    // Against the Talker's write, and against the chip's own minimum: one
+    // programming pulse a byte of an erased EEPROM.
     std::printf(
-        "Program 512 bytes (32 records) at %d baud: %.3f s, minimum %.3f s (delay %.2f ms), ratio %.3f\n",
-        Baud, t, m, delai * 1000, t / m);
+        "Program 512 bytes (32 records) at %d baud: %.3f s; Talker's write minimum %.3f s (delay %.2f "
+        "ms), ratio %.3f; one pulse a byte %.3f s, ratio %.3f\n",
+        Baud, t, m, delai * 1000, t / m, 512 * delai, t / (512 * delai));
 
     // The block erase (the map named as no known chip's keeps the bulk erase
     // from running), then the bulk erase by the routine in RAM, whose

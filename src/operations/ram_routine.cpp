@@ -26,9 +26,25 @@ bool chevauche(int a, int n, int b, int m) {
     return a < b + m && b < a + n;
 }
 
+// In exchanges of at most 256 bytes, the most the Talker takes.
 bool ecrire(Session& s, int adresse, const QByteArray& octets) {
-    const Resultat<QByteArray> r = ecrireMemoire(s, adresse, octets, s.config.Timeout);
-    return r.ok() && r.donnees == octets;
+    for (int i = 0; i < octets.size(); i += MaxOctetsEchange) {
+        const QByteArray morceau = octets.mid(i, MaxOctetsEchange);
+        const Resultat<QByteArray> r = ecrireMemoire(s, adresse + i, morceau, s.config.Timeout);
+        if (!r.ok() || r.donnees != morceau) return false;
+    }
+    return !octets.isEmpty();
+}
+
+QByteArray lire(Session& s, int adresse, int n) {
+    QByteArray lus;
+    for (int i = 0; i < n; i += MaxOctetsEchange) {
+        const int m = std::min(MaxOctetsEchange, n - i);
+        const Resultat<QByteArray> r = lireMemoireBrute(s, adresse + i, m, s.config.Timeout);
+        if (!r.ok() || r.donnees.size() != m) return {};
+        lus += r.donnees;
+    }
+    return lus;
 }
 
 QString plage(int debut, int n) {
@@ -142,12 +158,11 @@ ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
     res.raison = routineImpossible(s, taille);
     if (!res.raison.isEmpty()) return res;
     const int debut = zoneRamLibre(s, taille);
-    const Resultat<QByteArray> lu = lireMemoireBrute(s, debut, taille, s.config.Timeout);
-    if (!lu.ok() || lu.donnees.size() != taille) {
+    const QByteArray sauve = lire(s, debut, taille);
+    if (sauve.isEmpty()) {
         res.raison = QStringLiteral("la RAM %1 n'a pas pu être lue").arg(plage(debut, taille));
         return res;
     }
-    const QByteArray sauve = lu.donnees;
     // From here the RAM and the Talker's count must go back, and the routine
     // be brought to its stop, whatever the user asks meanwhile: Cancel is
     // for the caller to look at between its own steps.

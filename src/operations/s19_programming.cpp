@@ -100,6 +100,30 @@ void ajouter(Plan& p, int adresse, const QByteArray& octets, int faitsApres) {
     }
 }
 
+// For the routine, pieces that follow one another go on in one, up to what
+// one of its exchanges takes (the records of a file usually follow one
+// another): fewer exchanges, and fewer characters on the wire.
+QVector<MorceauProgrammation> fusionner(const QVector<MorceauProgrammation>& morceaux) {
+    QVector<MorceauProgrammation> l;
+    for (const MorceauProgrammation& m : morceaux) {
+        for (int i = 0; i < m.octets.size();) {
+            MorceauProgrammation* dernier = l.isEmpty() ? nullptr : &l.last();
+            const bool suite = dernier && dernier->adresse + dernier->octets.size() == m.adresse + i &&
+                               dernier->octets.size() < OctetsRoutineMax;
+            if (!suite) {
+                l.push_back({m.adresse + i, {}, m.faitsApres});
+                dernier = &l.last();
+            }
+            const int n =
+                std::min<int>(OctetsRoutineMax - int(dernier->octets.size()), int(m.octets.size()) - i);
+            dernier->octets += m.octets.mid(i, n);
+            dernier->faitsApres = m.faitsApres;
+            i += n;
+        }
+    }
+    return l;
+}
+
 // With `seulementModifies`, each record's range is read first and only the
 // runs that differ are planned.
 Plan planifier(Session& s, const FichierS19Lu& fichier, bool seulementModifies, BilanProgrammation& bilan) {
@@ -154,9 +178,10 @@ IssueEcriture ecrirePlan(Session& s, const Plan& p, BilanProgrammation& bilan, i
     };
     if (p.octets >= SeuilRoutine) {
         ViderCom(s);
-        const BilanRoutineProgrammation r = programmerParRoutineRam(s, p.morceaux, progression);
+        const QVector<MorceauProgrammation> morceaux = fusionner(p.morceaux);
+        const BilanRoutineProgrammation r = programmerParRoutineRam(s, morceaux, progression);
         for (int i = 0; i < r.morceauxFaits; ++i)
-            bilan.ecrits += int(p.morceaux[i].octets.size());
+            bilan.ecrits += int(morceaux[i].octets.size());
         switch (r.fin) {
         case BilanRoutineProgrammation::Fin::Programme: return IssueEcriture::Ecrit;
         case BilanRoutineProgrammation::Fin::Annule: return IssueEcriture::Annule;

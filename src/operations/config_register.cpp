@@ -6,6 +6,7 @@
 #include "link/talker_protocol.h"
 #include "link/trace.h"
 #include "link/transfer.h"
+#include "operations/eeprom_registers.h"
 #include "operations/talker_link.h"
 
 namespace tessaline {
@@ -19,8 +20,6 @@ constexpr int Nosec = 0x08;
 constexpr int Eeon = 0x01;
 constexpr int Romon = 0x02;
 constexpr int Ee = 0xF0;
-constexpr int AdresseBprot = 0x1035;
-constexpr int Ptcon = 0x10;
 
 bool aChampEe(const QString& puce) {
     return puce == QStringLiteral("68HC11F1") || puce == QStringLiteral("68HC11811E2");
@@ -199,12 +198,12 @@ ResultatConfig programmerConfig(Session& s, int valeur) {
         }
     }
     if (s.config.HardWare != QStringLiteral("68HC11A1")) {
-        const Resultat<QByteArray> b = lire(s, AdresseBprot);
+        const Resultat<QByteArray> b = lire(s, hc11reg::Bprot);
         if (!lu(b)) {
             echec(s, b, QStringLiteral("lecture de BPROT"));
             return res;
         }
-        if (static_cast<quint8>(b.donnees[0]) & Ptcon) {
+        if (static_cast<quint8>(b.donnees[0]) & hc11reg::Ptcon) {
             e.message(QStringLiteral("BPROT protège CONFIG (PTCON = 1) : écrivez 00 en 1035 (permis en "
                                      "bootstrap), puis recommencez."),
                       TitreApplication, Icone::Critique, Boutons::Ok);

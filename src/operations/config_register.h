@@ -7,6 +7,7 @@
 #pragma once
 
 #include "link/session.h"
+#include "operations/eeprom_registers.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,7 +15,7 @@
 
 namespace tessaline {
 
-inline constexpr int AdresseConfig = 0x103F;
+inline constexpr int AdresseConfig = hc11reg::Config;
 
 struct BitConfig {
     int masque;

@@ -2,6 +2,7 @@
 
 #include "link/conversions.h"
 #include "link/talker_protocol.h"
+#include "operations/eeprom_registers.h"
 #include "operations/ram_routine.h"
 
 namespace tessaline {
@@ -12,9 +13,6 @@ namespace {
 // is a bulk erase; EEPGM then turns the charge pump on.
 constexpr int PprogBulk = 0x06;
 constexpr int PprogBulkPompe = 0x07;
-// BPROT (E series TD, "BPROT"): bits 3-0 guard the four blocks of the array.
-constexpr int AdresseBprot = 0x1035;
-constexpr int BlocsProteges = 0x0F;
 
 // A = PPROG bulk, B = PPROG bulk with the pump, X = an array address (its
 // start), Y = the 10-ms count of the Talker's own delay loop (7 cycles a
@@ -64,10 +62,10 @@ ResultatEffacementRapide effacerEepromEnBloc(Session& s) {
     res.raison = carteNonIntegree(s.config);
     if (res.raison.isEmpty()) res.raison = routineImpossible(s, static_cast<int>(code.size()));
     if (res.raison.isEmpty() && aBprot(s.config.HardWare)) {
-        const Resultat<QByteArray> b = lireMemoireBrute(s, AdresseBprot, 1, s.config.Timeout);
+        const Resultat<QByteArray> b = lireMemoireBrute(s, hc11reg::Bprot, 1, s.config.Timeout);
         if (!b.ok() || b.donnees.size() != 1)
             res.raison = QStringLiteral("BPROT n'a pas pu être lu");
-        else if (const int v = static_cast<quint8>(b.donnees[0]); v & BlocsProteges)
+        else if (const int v = static_cast<quint8>(b.donnees[0]); v & hc11reg::BlocsProteges)
             res.raison = QStringLiteral("BPROT protège des blocs de l'EEPROM ($%1)").arg(DecHexa2(v));
     }
     if (!res.raison.isEmpty()) return res;

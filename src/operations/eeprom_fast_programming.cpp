@@ -2,19 +2,19 @@
 
 #include "link/talker_protocol.h"
 #include "link/transfer.h"
+#include "operations/eeprom_registers.h"
 #include "operations/ram_routine.h"
 
 namespace tessaline {
 
 namespace {
 
-// SCI status and data, PPROG (MC68HC11A8 TD: SCSR $102E with TDRE bit 7 and
-// RDRF bit 5, SCDR $102F; PPROG $103B: BYTE|ERASE|EELAT = $16 byte erase,
-// EELAT = $02 program, plus EEPGM = 1 for the pulse).
-constexpr int Scsr = 0x102E;
-constexpr int Scdr = 0x102F;
-constexpr int Pprog = 0x103B;
-constexpr int Rdrf = 0x20;
+// PPROG values (MC68HC11A8 TD 3.5.1): BYTE|ERASE|EELAT = $16 byte erase,
+// EELAT = $02 program, plus EEPGM = 1 for the pulse.
+using hc11reg::Pprog;
+using hc11reg::Rdrf;
+using hc11reg::Scdr;
+using hc11reg::Scsr;
 constexpr int PprogEffaceOctet = 0x16;
 constexpr int PprogProgramme = 0x02;
 

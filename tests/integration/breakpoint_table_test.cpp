@@ -124,6 +124,22 @@ TEST_F(ListeDePoints, AWriteOverAPlantedAddressChangesTheUsersByteAndKeepsTheSwi
     EXPECT_EQ(peek(0x0101), 0);
 }
 
+// A conditional branch under a breakpoint runs from its copy in RAM both
+// ways: taken, round the loop back to it; not taken, on to the next one.
+TEST_F(ListeDePoints, AConditionalBranchUnderABreakpointGoesBothWays) {
+    poser(0xFE0A, QByteArray::fromHex("26F5")); // BNE FE01, on INC $0101's result
+    planter({0xFE0A, 0xFE0C});
+    jusquAuPoint(&tessaline::Run);
+    ASSERT_EQ(pc(), 0xFE0A);
+    t.sim.board.poke(0x0101, 0xFF); // the next pass's INC gives 0
+    jusquAuPoint(&Continuer);
+    EXPECT_EQ(pc(), 0xFE0A) << "taken";
+    EXPECT_EQ(peek(0x0100), 2);
+    jusquAuPoint(&Continuer);
+    EXPECT_EQ(pc(), 0xFE0C) << "not taken";
+    EXPECT_EQ(peek(0x0100), 2);
+}
+
 TEST_F(ListeDePoints, StepOverRunsTheCallThroughAndRunToStopsThere) {
     planter({0xFE04});
     jusquAuPoint(&tessaline::Run);

@@ -133,6 +133,8 @@ struct EtatLiaison {
     // A CONFIG value programmed this session and not yet read back after a
     // RESET (-1: none).
     int configProgrammee = -1;
+    // What CONFIG read last (-1: not read since the Talker came).
+    int configLue = -1;
     bool latenceSignalee = false;
 };
 

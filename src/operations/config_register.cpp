@@ -152,6 +152,7 @@ ResultatConfig lireConfig(Session& s) {
     }
     res.fin = FinConfig::Lu;
     res.valeur = static_cast<quint8>(r.donnees[0]);
+    s.liaison.configLue = res.valeur;
     int& attendu = s.liaison.configProgrammee;
     if (attendu >= 0) {
         TraceCommande(

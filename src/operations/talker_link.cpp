@@ -293,8 +293,12 @@ ResultatChargement LoadTalker(Session& session, int attenteBreak) {
                       TitreApplication, Icone::Exclamation, Boutons::Ok);
         }
     }
-    // A CONFIG programmed before this reset: its new value is read now.
-    if (resultat == ResultatChargement::Charge && session.liaison.configProgrammee >= 0) lireConfig(session);
+    // A new Talker follows a reset: CONFIG is what the chip latched then. A
+    // value programmed before it is read now.
+    if (resultat == ResultatChargement::Charge) {
+        session.liaison.configLue = -1;
+        if (session.liaison.configProgrammee >= 0) lireConfig(session);
+    }
     SurvCom(session, true);
     return resultat;
 }

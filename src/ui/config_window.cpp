@@ -118,6 +118,13 @@ void ConfigWindow::montrer(int valeur) {
     suivreCases();
 }
 
+void ConfigWindow::suivreLecture() {
+    const int lue = session_.liaison.talkerPresent ? session_.liaison.configLue : -1;
+    if (lue == valeurLue_) return;
+    valeurLue_ = lue;
+    montrer(lue);
+}
+
 int ConfigWindow::valeurCochee() const {
     int v = 0;
     for (const QCheckBox* b : boites_)

@@ -23,6 +23,9 @@ public:
 
     // Reads CONFIG when the Talker answers, and sets the boxes from it.
     void lire();
+    // The value read last by anyone (a Load Talker after a programming reads
+    // it again), shown when it differs from the one shown.
+    void suivreLecture();
     // The value the boxes make.
     int valeurCochee() const;
 

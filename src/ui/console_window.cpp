@@ -530,6 +530,7 @@ void ConsoleWindow::cmdLOADTALKER_Click() {
         return;
     }
     chargerTalker(session_);
+    emit talkerCharge();
 }
 
 void ConsoleWindow::closeEvent(QCloseEvent* e) {

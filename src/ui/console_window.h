@@ -36,6 +36,8 @@ public:
 signals:
     // chkREGSET was ticked (entering Reg SET mode) or cleared (leaving it).
     void regSetChange(bool coche);
+    // Load Talker has ended (whatever came of it).
+    void talkerCharge();
 
 public slots:
     void cmdLOADTALKER_Click();

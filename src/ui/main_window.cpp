@@ -367,6 +367,9 @@ void MainWindow::ouvrirPointsArret() {
 void MainWindow::ouvrirConfig() {
     if (!config_) {
         config_ = new ConfigWindow(*session_, this);
+        // A new Talker: CONFIG as the reset latched it (read again after a
+        // programming), or not read.
+        if (console_) connect(console_, &ConsoleWindow::talkerCharge, config_, &ConfigWindow::suivreLecture);
         ajouter(config_);
     }
     auto* cadre = qobject_cast<QMdiSubWindow*>(config_->parentWidget());

@@ -222,4 +222,9 @@ TEST_F(Console, ConfigWindowShowsTheBitsAndProgramsForTheNextReset) {
     ASSERT_EQ(ok.textes.size(), 1);
     EXPECT_TRUE(ok.textes[0].contains("encore $FF, ce qui est normal")) << ok.textes[0].toStdString();
     EXPECT_EQ(s.board.eeprom().configCell(), 0xFB);
+
+    // RESET and Load Talker: the new value is read, and the window shows it.
+    s.board.resetBootstrap();
+    cliquer("cmdLOADTALKER");
+    EXPECT_EQ(s.controle<QLabel>("lblConfigLu")->text(), "CONFIG lu : $FB (68HC11F1)");
 }

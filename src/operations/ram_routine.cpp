@@ -4,6 +4,7 @@
 #include "link/error_report.h"
 #include "link/talker_image.h"
 #include "link/transfer.h"
+#include "operations/talker_link.h"
 
 #include <algorithm>
 
@@ -204,6 +205,7 @@ ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
         // RAM and the delay count are left to the next download.
         delai.oublier();
         s.liaison.talkerPresent = false;
+        EtatPasDeTalker(s);
         AfficheEchec(s.ecran(), QStringLiteral("Routine en RAM : ") + res.raison +
                                     QStringLiteral(" ; faites RESET puis Load Talker"));
         return res;

@@ -195,20 +195,30 @@ TEST_F(Programmation, ARecordAtTheLastByteIsSentInFullAndFailsPastTheEnd) {
 // after the Talker's answer delay, one check finds no Talker, and the
 // download ends there, within 5 s of the silence at the default time-out.
 TEST_F(Programmation, ABoardThatFallsSilentIsGivenUpAfterOneCheck) {
-    demarrer("68HC11F1");
-    t->session.config.Timeout = 2000;
-    fichier(ligneS1(0xFE00, octets(16, 0x00)) + ligneS1(0xFE10, octets(16, 0x10)));
-    double silence = -1;
-    t->sim.horloge.after(0.2, [&] {
-        silence = t->sim.horloge.boardSeconds();
-        t->sim.board.holdReset();
-    });
-    EXPECT_EQ(ProgS19(t->session).fin, BilanProgrammation::Fin::Echec);
-    ASSERT_GE(silence, 0);
-    EXPECT_LT(t->sim.horloge.boardSeconds() - silence, 5.0);
-    EXPECT_EQ(ecran().text(Zone::Trace).count(QStringLiteral("Pas de Talker\tCible STOP")), 1)
-        << "one check, not one per failure path";
-    EXPECT_EQ(ecran().panel("Talker"), "Pas de Talker");
+    // Through the Talker's write (32 bytes), and through the routine in RAM
+    // (64 bytes), which owns the line when the board falls silent.
+    for (const auto& [octetsEcrits, apres] : {std::pair{16, 0.2}, std::pair{32, 1.2}}) {
+        SCOPED_TRACE(octetsEcrits);
+        demarrer("68HC11F1");
+        t->session.config.Timeout = 2000;
+        fichier(ligneS1(0xFE00, octets(octetsEcrits, 0x00)) +
+                ligneS1(0xFE00 + octetsEcrits, octets(octetsEcrits, 0x10)));
+        double silence = -1;
+        t->sim.horloge.after(apres, [&] {
+            silence = t->sim.horloge.boardSeconds();
+            t->sim.board.holdReset();
+        });
+        EXPECT_EQ(ProgS19(t->session).fin, BilanProgrammation::Fin::Echec);
+        ASSERT_GE(silence, 0);
+        EXPECT_LT(t->sim.horloge.boardSeconds() - silence, 5.0);
+        EXPECT_EQ(ecran().text(Zone::Trace).count(QStringLiteral("Pas de Talker\tCible STOP")), 1)
+            << "one check, not one per failure path";
+        EXPECT_EQ(ecran().panel("Talker"), "Pas de Talker");
+        EXPECT_FALSE(t->session.liaison.talkerPresent);
+    }
+    EXPECT_TRUE(
+        messages().join(u' ').contains("la routine ne r\u00e9pond plus ; faites RESET puis Load Talker"))
+        << messages().join(u'\n').toStdString();
 }
 
 // The chaser example into an erased EEPROM by the routine in RAM: every byte

@@ -171,7 +171,9 @@ ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
     res.fin = FinRoutine::Echec;
     DelaiAbaisse delai(s);
     bool lancee = false;
-    if (!delai.abaisse() || !ecrire(s, debut, routine.code(debut))) {
+    // Only once the routine's bytes have gone out is there RAM to put back.
+    const bool touchee = delai.abaisse();
+    if (!touchee || !ecrire(s, debut, routine.code(debut))) {
         res.raison = QStringLiteral("la routine n'a pas pu être écrite en %1").arg(plage(debut, taille));
     } else {
         TrameRegistres trame;
@@ -213,7 +215,7 @@ ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
     // Not started (the routine could not be written, or its start was not
     // taken): the RAM and the count go back, and the caller may do without.
     if (res.fin == FinRoutine::Echec) res.fin = FinRoutine::Impossible;
-    if (!ecrire(s, debut, sauve)) {
+    if (touchee && !ecrire(s, debut, sauve)) {
         res.fin = FinRoutine::Echec;
         AfficheEchec(s.ecran(),
                      QStringLiteral("RAM %1 non rétablie après la routine (octets %2)")

@@ -116,9 +116,11 @@ CodeRoutine& CodeRoutine::ici(const char* etiquette) {
 
 QByteArray CodeRoutine::code() const {
     QByteArray c = octets_;
-    for (const auto& [etiquette, position] : sauts_) {
+    for (const auto& saut : sauts_) {
+        const QByteArray& etiquette = saut.first;
+        const int position = saut.second;
         const auto cible = std::find_if(etiquettes_.begin(), etiquettes_.end(),
-                                        [&](const auto& e) { return e.first == etiquette; });
+                                        [&etiquette](const auto& e) { return e.first == etiquette; });
         // The displacement counts from the instruction after the branch.
         const int deplacement = cible == etiquettes_.end() ? 1000 : cible->second - (position + 1);
         if (deplacement < -128 || deplacement > 127) return {};

@@ -198,7 +198,7 @@ ResultatConfig programmerConfig(Session& s, int valeur) {
             return res;
         }
     }
-    if (s.config.HardWare != QStringLiteral("68HC11A1")) {
+    if (hc11reg::aBprot(s.config.HardWare)) {
         const Resultat<QByteArray> b = lire(s, hc11reg::Bprot);
         if (!lu(b)) {
             echec(s, b, QStringLiteral("lecture de BPROT"));

@@ -48,10 +48,6 @@ QString carteNonIntegree(const Configuration& c) {
     return QStringLiteral("le processeur %1 n'est pas un modèle connu").arg(c.HardWare);
 }
 
-bool aBprot(const QString& puce) {
-    return puce != QStringLiteral("68HC11A1");
-}
-
 } // namespace
 
 ResultatEffacementRapide effacerEepromEnBloc(Session& s) {
@@ -61,7 +57,7 @@ ResultatEffacementRapide effacerEepromEnBloc(Session& s) {
     const QByteArray code = routineEffacement(finPlusUn);
     res.raison = carteNonIntegree(s.config);
     if (res.raison.isEmpty()) res.raison = routineImpossible(s, static_cast<int>(code.size()));
-    if (res.raison.isEmpty() && aBprot(s.config.HardWare)) {
+    if (res.raison.isEmpty() && hc11reg::aBprot(s.config.HardWare)) {
         const Resultat<QByteArray> b = lireMemoireBrute(s, hc11reg::Bprot, 1, s.config.Timeout);
         if (!b.ok() || b.donnees.size() != 1)
             res.raison = QStringLiteral("BPROT n'a pas pu être lu");

@@ -4,6 +4,8 @@
 // BPROT: E-series TD).
 #pragma once
 
+#include <QString>
+
 namespace tessaline::hc11reg {
 
 inline constexpr int Scsr = 0x102E;  // SCI status: TDRE bit 7, RDRF bit 5
@@ -15,5 +17,11 @@ inline constexpr int Config = 0x103F;
 inline constexpr int Rdrf = 0x20;
 inline constexpr int Ptcon = 0x10;
 inline constexpr int BlocsProteges = 0x0F;
+
+// BPROT is on the E series, the F1 and the 811E2; the A1 has none (its
+// address reads as nothing there).
+inline bool aBprot(const QString& puce) {
+    return puce != QStringLiteral("68HC11A1");
+}
 
 } // namespace tessaline::hc11reg

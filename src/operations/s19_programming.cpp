@@ -93,11 +93,11 @@ struct Plan {
     int octets = 0;
 };
 
+// The Talker's write takes a record whole (up to 256 bytes); the routine's
+// pieces are cut to its buffer by fusionner.
 void ajouter(Plan& p, int adresse, const QByteArray& octets, int faitsApres) {
-    for (int i = 0; i < octets.size(); i += OctetsRoutineMax) {
-        p.morceaux.push_back({adresse + i, octets.mid(i, OctetsRoutineMax), faitsApres});
-        p.octets += int(p.morceaux.last().octets.size());
-    }
+    p.morceaux.push_back({adresse, octets, faitsApres});
+    p.octets += int(octets.size());
 }
 
 // For the routine, pieces that follow one another go on in one, up to what

@@ -200,11 +200,14 @@ Resultat<QByteArray> programmerParRoutine(Session& session, int adresse, const Q
     }
     envoyer(session, -somme & 0xFF);
     Resultat<QByteArray> r;
-    const Reception accuse = attendreReponseTalker(session, timeout, NomEcho);
+    // The acknowledgement and the bytes read back come one after another,
+    // as fast as the pulses allow: an adapter may hand them over together.
+    QByteArray suite;
+    const Reception accuse = attendreSuiteTalker(session, suite, timeout, NomEcho);
     if (accuse.fin != FinAttente::Donnee) return {issueDe(accuse.fin)};
     if (accuse.octet != AccuseBon) return {Issue::Incoherent};
     for (int i = 0; i < count; ++i) {
-        const Reception lu = attendreReponseTalker(session, timeout, NomDonnee);
+        const Reception lu = attendreSuiteTalker(session, suite, timeout, NomDonnee);
         if (lu.fin != FinAttente::Donnee) {
             r.issue = issueDe(lu.fin);
             break;

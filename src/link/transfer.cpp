@@ -30,7 +30,9 @@ FinAttente drapeau(const EtatLiaison& l, bool avecAnnulation) {
 
 // The wait: events keep running, it sleeps until data, a flag or the time-out.
 // A negative limit waits without one.
-Reception recevoir(Session& session, int n, double limite, Attente mode, const QString& nomRoutine) {
+// Bytes that arrived with the one taken go to `suite` when given, else are dropped.
+Reception recevoir(Session& session, int n, double limite, Attente mode, const QString& nomRoutine,
+                   QByteArray* suite = nullptr) {
     EventClock& horloge = session.horloge();
     ++session.liaison.receptionsEnCours;
     const auto finReception = qScopeGuard([&session] { --session.liaison.receptionsEnCours; });
@@ -48,9 +50,11 @@ Reception recevoir(Session& session, int n, double limite, Attente mode, const Q
             const double passe = ecoule(debut, horloge.now());
             // Data first: inside an exchange, a byte that came is the Talker's answer.
             if (session.ligne().bytesWaiting() >= n) {
-                // Bytes beyond the first that arrived together are dropped.
                 const QByteArray recu = session.ligne().readAll();
-                if (!recu.isEmpty()) return {Fin::Donnee, static_cast<quint8>(recu[0])};
+                if (!recu.isEmpty()) {
+                    if (suite) suite->append(recu.mid(1));
+                    return {Fin::Donnee, static_cast<quint8>(recu[0])};
+                }
             }
             // Nothing more can come: no time-out is worth waiting for.
             if (constaterCoupure(session)) return {Fin::Coupee};
@@ -96,6 +100,16 @@ int delaiReponse(int timeout) {
 
 Reception attendreReponseTalker(Session& session, int timeout, const QString& nomRoutine) {
     return attendreOctet(session, delaiReponse(timeout), Attente::DansEchange, nomRoutine);
+}
+
+Reception attendreSuiteTalker(Session& session, QByteArray& suite, int timeout, const QString& nomRoutine) {
+    if (!suite.isEmpty()) {
+        const auto octet = static_cast<quint8>(suite[0]);
+        suite.remove(0, 1);
+        return {Fin::Donnee, octet};
+    }
+    const int limite = delaiReponse(timeout);
+    return recevoir(session, 1, limite * 0.1, Attente::DansEchange, nomRoutine, &suite);
 }
 
 Reception attendreArretProgramme(Session& session, const QString& nomRoutine) {

@@ -103,6 +103,13 @@ inline Reception attendreOctet(Session& session, int timeout, bool avecAnnulatio
 Reception attendreReponseTalker(Session& session, int timeout, const QString& nomRoutine);
 Reception attendreArretProgramme(Session& session, const QString& nomRoutine);
 
+// The Talker's answer when it is a run of bytes sent one after another with
+// no handshake between them (a routine of ours in RAM answers so): several
+// may arrive at once (a USB adapter holds them up to its latency timer), and
+// none may be dropped. The bytes that came with the one returned wait in
+// `suite`, and are taken from there first.
+Reception attendreSuiteTalker(Session& session, QByteArray& suite, int timeout, const QString& nomRoutine);
+
 // Reads and drops everything waiting in the receive buffer.
 void ViderCom(Session& session);
 

@@ -183,37 +183,53 @@ Resultat<QByteArray> ecrireMemoire(Session& session, int adresse, const QByteArr
     return r;
 }
 
-Resultat<QByteArray> programmerParRoutine(Session& session, int adresse, const QByteArray& octets,
-                                          int timeout) {
-    const int count = static_cast<int>(octets.size());
-    if (count < 1 || count > OctetsRoutineMax || adresse < 0 || adresse + count > EspaceAdresses)
-        return {Issue::Erreur};
-    if (envoiBloque(session)) return {Issue::Interrompu};
-    const QByteArray envoyes = octetsAEcrire(session.points, adresse, octets);
-    int somme = count + haut(adresse) + bas(adresse);
-    envoyer(session, count);
-    envoyer(session, haut(adresse));
-    envoyer(session, bas(adresse));
-    for (char o : envoyes) {
-        envoyer(session, static_cast<quint8>(o));
-        somme += static_cast<quint8>(o);
-    }
-    envoyer(session, -somme & 0xFF);
+Resultat<QByteArray> lireFlux(Session& session, QByteArray& suite, int n, int timeout,
+                              const std::function<void(int lus)>& apres) {
     Resultat<QByteArray> r;
-    // The acknowledgement and the bytes read back come one after another,
-    // as fast as the pulses allow: an adapter may hand them over together.
-    QByteArray suite;
-    const Reception accuse = attendreSuiteTalker(session, suite, timeout, NomEcho);
-    if (accuse.fin != FinAttente::Donnee) return {issueDe(accuse.fin)};
-    if (accuse.octet != AccuseBon) return {Issue::Incoherent};
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < n; ++i) {
         const Reception lu = attendreSuiteTalker(session, suite, timeout, NomDonnee);
         if (lu.fin != FinAttente::Donnee) {
             r.issue = issueDe(lu.fin);
             break;
         }
         r.donnees.append(static_cast<char>(lu.octet));
+        if (apres) apres(i + 1);
     }
+    return r;
+}
+
+void envoyerFlux(Session& session, const QByteArray& octets) {
+    for (char o : octets)
+        envoyer(session, static_cast<quint8>(o));
+}
+
+bool envoyerEnregistrement(Session& session, int adresse, const QByteArray& octets) {
+    const int count = static_cast<int>(octets.size());
+    if (count < 1 || count > OctetsRoutineMax || adresse < 0 || adresse + count > EspaceAdresses)
+        return false;
+    if (envoiBloque(session)) return false;
+    QByteArray enregistrement;
+    enregistrement.append(static_cast<char>(count)).append(static_cast<char>(haut(adresse)));
+    enregistrement.append(static_cast<char>(bas(adresse)))
+        .append(octetsAEcrire(session.points, adresse, octets));
+    int somme = 0;
+    for (char o : enregistrement)
+        somme += static_cast<quint8>(o);
+    enregistrement.append(static_cast<char>(-somme & 0xFF));
+    envoyerFlux(session, enregistrement);
+    return true;
+}
+
+Issue lireAccuse(Session& session, QByteArray& suite, int timeout) {
+    const Reception accuse = attendreSuiteTalker(session, suite, timeout, NomEcho);
+    if (accuse.fin != FinAttente::Donnee) return issueDe(accuse.fin);
+    return accuse.octet == AccuseBon ? Issue::Ok : Issue::Incoherent;
+}
+
+Resultat<QByteArray> lireRelectures(Session& session, QByteArray& suite, int adresse,
+                                    const QByteArray& octets, int timeout,
+                                    const std::function<void(int lus)>& apres) {
+    Resultat<QByteArray> r = lireFlux(session, suite, static_cast<int>(octets.size()), timeout, apres);
     apresEcriture(session.points, adresse, octets, r.donnees);
     return r;
 }

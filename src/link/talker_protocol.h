@@ -175,21 +175,42 @@ struct ArretObtenu {
 // frame read (command 3) on the program's frame, whichever way it stopped.
 Resultat<ArretObtenu> arreter(Session& session, int timeout);
 
-// The record exchange of the EEPROM programming routine the host runs in RAM
-// (operations/eeprom_fast_programming.h) while it owns the SCI: the count (1
-// to OctetsRoutineMax), the address high and low, the bytes, and a checksum
-// byte that brings the sum of all of them to zero. The routine answers
-// AccuseBon and then, as each byte is done, what the cell reads; or
-// AccuseFaux when the sum is wrong (a byte damaged on the line), having
-// programmed nothing. The data are the read-backs; Incoherent on AccuseFaux
-// or on any other answer. Planted breakpoints are kept as ecrireMemoire keeps
-// them.
-inline constexpr int OctetsRoutineMax = 64;
+// The exchanges with a routine of ours in RAM while it owns the SCI
+// (operations/ram_routine.h): the bytes it sends go one after another with
+// no handshake, so that an adapter may hand several over at once; those that
+// came with the one taken wait in `suite`, which the caller keeps for the
+// routine's whole run and passes to each of these.
+
+// A run of `n` bytes the routine (or the loader that brings it) sends; the
+// bytes that came, and TimeOut (or how the wait ended) when one is missing.
+Resultat<QByteArray> lireFlux(Session& session, QByteArray& suite, int n, int timeout,
+                              const std::function<void(int lus)>& apres = {});
+// Bytes for the routine, sent as they are.
+void envoyerFlux(Session& session, const QByteArray& octets);
+
+// The records of the EEPROM programming routine
+// (operations/eeprom_fast_programming.h): the count (1 to
+// OctetsRoutineMax), the address high and low, the bytes, and a checksum byte
+// that brings the sum of all of them to zero. The routine answers AccuseBon
+// and then, as each byte is done, what the cell reads; or AccuseFaux when the
+// sum is wrong (a byte damaged on the line), having programmed nothing. It
+// takes the next record while it programs one: the host sends it as soon as
+// the previous one is acknowledged. Planted breakpoints are kept as
+// ecrireMemoire keeps them.
+inline constexpr int OctetsRoutineMax = 16;
 inline constexpr int AccuseBon = 0x06;
 inline constexpr int AccuseFaux = 0x15;
-Resultat<QByteArray> programmerParRoutine(Session& session, int adresse, const QByteArray& octets,
-                                          int timeout);
-// The count 0: the routine ends with its SWI.
+// False, nothing sent, when the count is out of range or sending is blocked.
+bool envoyerEnregistrement(Session& session, int adresse, const QByteArray& octets);
+// Ok on AccuseBon, Incoherent on AccuseFaux or any other byte.
+Issue lireAccuse(Session& session, QByteArray& suite, int timeout);
+// What the cells read after the record `octets` at `adresse` was programmed;
+// `apres`, when given, is called with the count read after each byte (as is
+// lireFlux's).
+Resultat<QByteArray> lireRelectures(Session& session, QByteArray& suite, int adresse,
+                                    const QByteArray& octets, int timeout,
+                                    const std::function<void(int lus)>& apres = {});
+// The count 0: the routine has no more records.
 void finirRoutine(Session& session);
 
 } // namespace tessaline

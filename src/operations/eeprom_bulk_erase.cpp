@@ -67,7 +67,7 @@ ResultatEffacementRapide effacerEepromEnBloc(Session& s) {
     if (!res.raison.isEmpty()) return res;
 
     Routine r;
-    r.code = [&code](int) { return code; };
+    r.code = [&code](int, const SortieRoutine&, int) { return code; };
     r.taille = static_cast<int>(code.size());
     r.entree = [&](TrameRegistres& t, int, int compteDelai) {
         t.a = PprogBulk;

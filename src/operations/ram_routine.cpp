@@ -4,6 +4,7 @@
 #include "link/error_report.h"
 #include "link/talker_image.h"
 #include "link/transfer.h"
+#include "operations/eeprom_registers.h"
 #include "operations/talker_link.h"
 
 #include <algorithm>
@@ -91,7 +92,129 @@ private:
     bool abaisse_ = false;
 };
 
+// The loader the Talker writes at `adresse` for a routine that lies from
+// `reste`, with all it borrows: n bytes. It sends each of them as it stands
+// and puts in its place the byte the host sends meanwhile (the routine's, or
+// any for its buffers): the RAM is saved and the routine written in one pass
+// of n characters each way. Then it returns to the routine's start. Its
+// receive loop (`recevoir`) serves at the end, the routine jumping to it with
+// X and Y set to put the RAM back: it sends back each byte as the RAM then
+// reads it, and ends on the SWI after it.
+struct Chargeur {
+    QByteArray code;
+    int recevoir = 0;
+};
+
+Chargeur chargeur(int adresse, int reste, int n) {
+    using hc11reg::Rdrf;
+    using hc11reg::Scdr;
+    using hc11reg::Scsr;
+    Chargeur l;
+    CodeRoutine c(adresse);
+    c.o({0xCE}).mot(reste);             //         LDX  #RESTE
+    c.o({0x3C});                        //                  PSHX          the routine's start, for the RTS
+    c.o({0x18, 0xCE}).mot(n);           //        LDY  #N
+    c.ici("ECHANGE").o({0xA6, 0x00});   // LDAA 0,X      the byte there, sent
+    c.ici("TDRE1").o({0x7D}).mot(Scsr); // TST  SCSR     N = TDRE
+    c.saut(0x2A, "TDRE1");
+    c.o({0xB7}).mot(Scdr);
+    c.ici("RDRF1").o({0xB6}).mot(Scsr); // LDAA SCSR
+    c.o({0x84, Rdrf});                  //                ANDA #RDRF
+    c.saut(0x27, "RDRF1");
+    c.o({0xB6}).mot(Scdr);   //             LDAA SCDR     SCSR then SCDR read: RDRF cleared
+    c.o({0xA7, 0x00});       //               STAA 0,X      the host's byte in its place
+    c.o({0x08, 0x18, 0x09}); //         INX, DEY
+    c.saut(0x26, "ECHANGE");
+    c.o({0x39}); //                           RTS
+    l.recevoir = c.adresse();
+    c.ici("RECOIT").o({0xB6}).mot(Scsr); // LDAA SCSR
+    c.o({0x84, Rdrf});
+    c.saut(0x27, "RECOIT");
+    c.o({0xB6}).mot(Scdr);
+    c.o({0xA7, 0x00, 0xA6, 0x00});      //       STAA 0,X, LDAA 0,X
+    c.ici("TDRE2").o({0x7D}).mot(Scsr); // TST  SCSR
+    c.saut(0x2A, "TDRE2");
+    c.o({0xB7}).mot(Scdr);   //                STAA SCDR     what the RAM reads, sent back
+    c.o({0x08, 0x18, 0x09}); //         INX, DEY
+    c.saut(0x26, "RECOIT");
+    c.o({0x3F}); //                           SWI           the Talker takes the stop
+    l.code = c.code();
+    return l;
+}
+
+// The loader's size, the same wherever it lies (every operand is 16 bits wide).
+int tailleChargeur() {
+    return static_cast<int>(chargeur(0x0100, 0x0200, 1).code.size());
+}
+
+// The sum of `octets`, as the routine's first instructions make it.
+int somme(const QByteArray& octets) {
+    int s = 0;
+    for (char o : octets)
+        s += static_cast<quint8>(o);
+    return s & 0xFF;
+}
+
+// The loader, started, sends the `n` bytes the routine borrows (`sauves`)
+// while it takes `image` (the routine, then anything for its buffers). False
+// with `raison` when the loader was lost.
+bool charger(Session& s, QByteArray& suite, const QByteArray& image, QByteArray& sauves, QString& raison) {
+    envoyerFlux(s, image);
+    const Resultat<QByteArray> lus = lireFlux(s, suite, static_cast<int>(image.size()), s.config.Timeout);
+    if (!lus.ok()) {
+        raison = QStringLiteral("le chargeur ne répond plus");
+        return false;
+    }
+    sauves = lus.donnees;
+    return true;
+}
+
+// At its end the routine jumps to the loader's receive loop: the RAM it
+// borrowed goes back, each byte sent back as the RAM reads it. What to say
+// when a byte did not read back as it was.
+QString rendreParChargeur(Session& s, QByteArray& suite, const QByteArray& sauves, int debut) {
+    envoyerFlux(s, sauves);
+    const Resultat<QByteArray> relus = lireFlux(s, suite, static_cast<int>(sauves.size()), s.config.Timeout);
+    if (relus.ok() && relus.donnees == sauves) return {};
+    return QStringLiteral("RAM %1 non rétablie après la routine (octets %2)")
+        .arg(plage(debut, int(sauves.size())), QString::fromLatin1(sauves.toHex(' ').toUpper()));
+}
+
+// A routine that talks on the line starts by sending the sum of its bytes
+// (commencerRoutine): a byte damaged on the way would otherwise run.
+bool sommeJuste(Session& s, QByteArray& suite, const QByteArray& code, QString& raison) {
+    const Resultat<QByteArray> lu = lireFlux(s, suite, 1, s.config.Timeout);
+    if (lu.ok() && quint8(lu.donnees[0]) == somme(code)) return true;
+    raison = lu.ok() ? QStringLiteral("la routine n'a pas été reçue telle qu'envoyée")
+                     : QStringLiteral("la routine ne répond plus");
+    return false;
+}
+
 } // namespace
+
+void commencerRoutine(CodeRoutine& c, int debut, int taille) {
+    c.o({0xCE}).mot(debut);               //   LDX  #DEBUT
+    c.o({0x4F});                          //                 CLRA
+    c.ici("SOMME").o({0xAB, 0x00, 0x08}); //  ADDA 0,X, INX
+    c.o({0x8C}).mot(debut + taille);      //   CPX  #FIN
+    c.saut(0x26, "SOMME");
+    c.ici("SOMMETDRE").o({0x7D}).mot(hc11reg::Scsr); // TST SCSR
+    c.saut(0x2A, "SOMMETDRE");
+    c.o({0xB7}).mot(hc11reg::Scdr); //             STAA SCDR     the sum, sent
+}
+
+void terminerRoutine(CodeRoutine& c, const SortieRoutine& sortie) {
+    if (sortie.recevoir < 0) {
+        // The same size either way, so that what follows lies at the same place.
+        c.o({0x3F}); //                           SWI
+        for (int i = 1; i < OctetsFinParChargeur; ++i)
+            c.o({0x01}); //                       NOP, never reached
+        return;
+    }
+    c.o({0xCE}).mot(sortie.debut);    //     LDX  #DEBUT
+    c.o({0x18, 0xCE}).mot(sortie.n);  //    LDY  #N
+    c.o({0x7E}).mot(sortie.recevoir); //  JMP  RECOIT    the RAM comes back from the host, then SWI
+}
 
 CodeRoutine& CodeRoutine::o(std::initializer_list<int> octets) {
     for (int v : octets)
@@ -109,6 +232,12 @@ CodeRoutine& CodeRoutine::saut(int opcode, const char* etiquette) {
     return *this;
 }
 
+CodeRoutine& CodeRoutine::vers(int opcode, const char* etiquette) {
+    o({opcode, 0, 0});
+    absolus_.emplace_back(etiquette, static_cast<int>(octets_.size()) - 2);
+    return *this;
+}
+
 CodeRoutine& CodeRoutine::ici(const char* etiquette) {
     etiquettes_.emplace_back(etiquette, static_cast<int>(octets_.size()));
     return *this;
@@ -116,11 +245,21 @@ CodeRoutine& CodeRoutine::ici(const char* etiquette) {
 
 QByteArray CodeRoutine::code() const {
     QByteArray c = octets_;
+    const auto trouver = [this](const QByteArray& etiquette) {
+        return std::find_if(etiquettes_.begin(), etiquettes_.end(),
+                            [&etiquette](const auto& e) { return e.first == etiquette; });
+    };
+    for (const auto& [etiquette, position] : absolus_) {
+        const auto cible = trouver(etiquette);
+        if (cible == etiquettes_.end()) return {};
+        const int adresse = debut_ + cible->second;
+        c[position] = static_cast<char>(adresse >> 8);
+        c[position + 1] = static_cast<char>(adresse & 0xFF);
+    }
     for (const auto& saut : sauts_) {
         const QByteArray& etiquette = saut.first;
         const int position = saut.second;
-        const auto cible = std::find_if(etiquettes_.begin(), etiquettes_.end(),
-                                        [&etiquette](const auto& e) { return e.first == etiquette; });
+        const auto cible = trouver(etiquette);
         // The displacement counts from the instruction after the branch.
         const int deplacement = cible == etiquettes_.end() ? 1000 : cible->second - (position + 1);
         if (deplacement < -128 || deplacement > 127) return {};
@@ -157,13 +296,30 @@ QString routineImpossible(const Session& s, int taille) {
 
 ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
     ResultatRoutine res;
-    const int taille = routine.taille + routine.tampon;
+    const int emprunt = routine.taille + routine.tampon;
+    // Characters on the line: through the Talker, the RAM is read and put
+    // back and the routine written at two a byte; through the loader, only
+    // the loader is, and the rest is read and written in one pass, then put
+    // back, one character a byte each time.
+    const int l = tailleChargeur();
+    const bool parChargeur = routine.pendant && !routine.entree && emprunt + routine.taille > 3 * l &&
+                             zoneRamLibre(s, l + emprunt) >= 0;
+    const int taille = emprunt + (parChargeur ? l : 0);
     res.raison = routineImpossible(s, taille);
     if (!res.raison.isEmpty()) return res;
     const int debut = zoneRamLibre(s, taille);
-    const QByteArray sauve = lire(s, debut, taille);
+    const int reste = parChargeur ? debut + l : debut; // where the routine lies
+    Chargeur ch;
+    SortieRoutine sortie;
+    if (parChargeur) {
+        ch = chargeur(debut, reste, emprunt);
+        sortie = {ch.recevoir, reste, emprunt};
+    }
+    // What the Talker reads, writes and puts back.
+    const int parTalker = parChargeur ? l : taille;
+    const QByteArray sauve = lire(s, debut, parTalker);
     if (sauve.isEmpty()) {
-        res.raison = QStringLiteral("la RAM %1 n'a pas pu être lue").arg(plage(debut, taille));
+        res.raison = QStringLiteral("la RAM %1 n'a pas pu être lue").arg(plage(debut, parTalker));
         return res;
     }
     // From here the RAM and the Talker's count must go back, and the routine
@@ -173,9 +329,14 @@ ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
     res.fin = FinRoutine::Echec;
     DelaiAbaisse delai(s);
     bool lancee = false;
+    bool arretee = false; // the routine's SWI came: the Talker has the chip again
+    QString ramNonRendue;
     // Only once the routine's bytes have gone out is there RAM to put back.
     const bool touchee = delai.abaisse();
-    if (!touchee || !ecrire(s, debut, routine.code(debut))) {
+    const QByteArray code = routine.code(reste, sortie, delai.compte());
+    QByteArray suite;
+    QByteArray sauveReste;
+    if (!touchee || code.size() != routine.taille || !ecrire(s, debut, parChargeur ? ch.code : code)) {
         res.raison = QStringLiteral("la routine n'a pas pu être écrite en %1").arg(plage(debut, taille));
     } else {
         TrameRegistres trame;
@@ -187,24 +348,31 @@ ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
         lancee = !sansEchange(lance.issue);
         if (!lance.ok() || lance.donnees.size() != 9) {
             res.raison = QStringLiteral("la routine n'a pas pu être lancée");
-        } else if (routine.pendant && !routine.pendant(debut)) {
+        } else if (parChargeur &&
+                   !charger(s, suite, code + QByteArray(routine.tampon, '\0'), sauveReste, res.raison)) {
+            // said in res.raison
+        } else if (routine.pendant && !sommeJuste(s, suite, code, res.raison)) {
+            // said in res.raison
+        } else if (routine.pendant && !routine.pendant(reste, suite)) {
             res.raison = QStringLiteral("la routine ne répond plus");
         } else {
+            if (parChargeur) ramNonRendue = rendreParChargeur(s, suite, sauveReste, reste);
             // The SWI's $03, then the frame it left, read as a break frame.
             const Reception arret =
-                attendreReponseTalker(s, s.config.Timeout, QStringLiteral("RecevoirComBINHexa"));
+                attendreSuiteTalker(s, suite, s.config.Timeout, QStringLiteral("RecevoirComBINHexa"));
             const Resultat<TrameBreak> t = arret.fin == FinAttente::Donnee && arret.octet == OctetArret
                                                ? lireTrameBreak(s, s.config.Timeout)
                                                : Resultat<TrameBreak>{Issue::TimeOut};
             if (t.ok()) {
-                res.fin = FinRoutine::Faite;
+                arretee = true;
+                res.fin = ramNonRendue.isEmpty() ? FinRoutine::Faite : FinRoutine::Echec;
                 res.sortie = t.donnees.trame;
             } else {
                 res.raison = QStringLiteral("la routine ne s'est pas arrêtée");
             }
         }
     }
-    if (res.fin == FinRoutine::Echec && lancee) {
+    if (lancee && !arretee) {
         // Whatever runs on the chip now, the host cannot vouch for it: the
         // RAM and the delay count are left to the next download.
         delai.oublier();
@@ -216,12 +384,13 @@ ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
     }
     // Not started (the routine could not be written, or its start was not
     // taken): the RAM and the count go back, and the caller may do without.
-    if (res.fin == FinRoutine::Echec) res.fin = FinRoutine::Impossible;
+    if (!lancee) res.fin = FinRoutine::Impossible;
+    if (!ramNonRendue.isEmpty()) AfficheEchec(s.ecran(), ramNonRendue);
     if (touchee && !ecrire(s, debut, sauve)) {
         res.fin = FinRoutine::Echec;
         AfficheEchec(s.ecran(),
                      QStringLiteral("RAM %1 non rétablie après la routine (octets %2)")
-                         .arg(plage(debut, taille), QString::fromLatin1(sauve.toHex(' ').toUpper())));
+                         .arg(plage(debut, parTalker), QString::fromLatin1(sauve.toHex(' ').toUpper())));
     }
     if (!delai.remettre()) res.fin = FinRoutine::Echec;
     return res;

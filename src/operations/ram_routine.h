@@ -31,8 +31,9 @@
 namespace tessaline {
 
 // The bytes of a routine, written where they will lie: opcodes, 16-bit
-// operands, and relative branches to labels resolved at the end (a branch
-// out of reach is a fault of the routine, reported by code() as empty).
+// operands, and branches to labels resolved at the end (a relative branch
+// out of reach or a label missing is a fault of the routine, reported by
+// code() as empty).
 class CodeRoutine {
 public:
     explicit CodeRoutine(int debut)
@@ -40,6 +41,8 @@ public:
     CodeRoutine& o(std::initializer_list<int> octets);
     CodeRoutine& mot(int valeur);
     CodeRoutine& saut(int opcode, const char* etiquette);
+    // An instruction whose 16-bit operand is a label's address (JSR, JMP).
+    CodeRoutine& vers(int opcode, const char* etiquette);
     CodeRoutine& ici(const char* etiquette);
     int adresse() const { return debut_ + static_cast<int>(octets_.size()); }
     QByteArray code() const;
@@ -48,14 +51,33 @@ private:
     int debut_;
     QByteArray octets_;
     std::vector<std::pair<QByteArray, int>> etiquettes_;
-    std::vector<std::pair<QByteArray, int>> sauts_; // label, offset of the displacement byte
+    std::vector<std::pair<QByteArray, int>> sauts_;   // label, offset of the displacement byte
+    std::vector<std::pair<QByteArray, int>> absolus_; // label, offset of the address's high byte
 };
+
+// How a routine ends. Written by the Talker's write, it ends with its own
+// SWI. Brought by the loader (see executerRoutine), it gives the RAM back
+// through the loader's receive loop, which ends on an SWI of its own.
+struct SortieRoutine {
+    int recevoir = -1; // the loader's receive loop; -1: no loader
+    int debut = 0;     // what it gives back: from debut, n bytes
+    int n = 0;
+};
+// The first instructions of a routine that talks on the line: the sum of its
+// `taille` bytes from `debut` (its code and its variables' first values),
+// sent, for the host to check before it talks to the routine.
+void commencerRoutine(CodeRoutine& code, int debut, int taille);
+// The last instructions of a routine, for `sortie`: OctetsFinParChargeur
+// bytes either way.
+inline constexpr int OctetsFinParChargeur = 10;
+void terminerRoutine(CodeRoutine& code, const SortieRoutine& sortie);
 
 struct Routine {
     // The routine's bytes for where they will lie (`debut`), always the same
-    // size; and the bytes it uses after its code (variables, a buffer),
-    // borrowed as well.
-    std::function<QByteArray(int debut)> code;
+    // size, ending as `sortie` says, given the Talker's 10-ms count (7 E
+    // cycles a turn: DEY, BNE); and the bytes it uses after them (a buffer)
+    // that need no first value, borrowed as well.
+    std::function<QByteArray(int debut, const SortieRoutine& sortie, int compteDelai)> code;
     int taille = 0;
     int tampon = 0;
     // The registers it starts with, given where its code lies (`debut`) and
@@ -63,7 +85,9 @@ struct Routine {
     std::function<void(TrameRegistres& registres, int debut, int compteDelai)> entree;
     // Run once the routine is started, when it talks on the line itself; false
     // when the exchange failed (said). Without it, the host waits for the SWI.
-    std::function<bool(int debut)> pendant;
+    // `suite` holds the bytes the routine sent that came with those read.
+    // A routine that talks begins with commencerRoutine.
+    std::function<bool(int debut, QByteArray& suite)> pendant;
 };
 
 enum class FinRoutine {
@@ -87,6 +111,14 @@ int zoneRamLibre(const Session& session, int taille);
 // running (its frame would be lost), no free RAM.
 QString routineImpossible(const Session& session, int taille);
 
+// Runs `routine`. A routine that talks on the line (`pendant`) and takes
+// nothing from its registers (no `entree`) is brought by a loader when that
+// is quicker: the Talker writes only the loader, a few dozen bytes below the
+// routine, at two characters a byte; the loader sends the RAM the routine
+// borrows while it receives the routine in its place, one character a byte
+// each way at once, and at the end receives the RAM back, sending back each
+// byte as the RAM then reads it. A routine that talks starts with
+// commencerRoutine: its sum is checked before `pendant` runs.
 ResultatRoutine executerRoutine(Session& session, const Routine& routine);
 
 } // namespace tessaline

@@ -271,9 +271,16 @@ TEST_F(Programmation, CancelFinishesTheRecordBeingWritten) {
     // Records apart from one another: one exchange each with the routine.
     fichier(ligneS1(0xFE00, octets(16, 0x00)) + ligneS1(0xFE20, octets(16, 0x10)) +
             ligneS1(0xFE40, octets(16, 0x20)));
-    // The routine in RAM gets going within 0.9 s; a record of 16 bytes then
-    // takes about 0.18 s (one pulse a byte).
-    t->sim.horloge.after(1.0, [&] { t->session.demanderAnnulation(); });
+    // Cancel once the routine in RAM has given the first record's fifth
+    // pulse (a record of 16 bytes takes about 0.17 s, one pulse a byte).
+    const uint64_t impulsions = t->sim.board.eeprom().programPulses();
+    std::function<void()> guet = [&] {
+        if (t->sim.board.eeprom().programPulses() >= impulsions + 5)
+            t->session.demanderAnnulation();
+        else
+            t->sim.horloge.after(0.005, guet);
+    };
+    t->sim.horloge.after(0.005, guet);
     const auto avant = t->memoire();
     const BilanProgrammation b = ProgS19(t->session);
     EXPECT_EQ(b.fin, BilanProgrammation::Fin::Annule);

@@ -87,7 +87,11 @@ const std::vector<Echange>& echanges() {
         // after its pulse; an adapter's latency timer hands them over together.
         {"routine record, answers together",
          [](Session& s) {
-             return rendu(programmerParRoutine(s, 0xFE00, octets({0x12, 0x34, 0x56}), T));
+             const QByteArray o = octets({0x12, 0x34, 0x56});
+             QByteArray suite;
+             envoyerEnregistrement(s, 0xFE00, o);
+             const Issue a = lireAccuse(s, suite, T);
+             return a == Issue::Ok ? rendu(lireRelectures(s, suite, 0xFE00, o, T)) : Rendu{a, {}};
          },
          "03 FE 00 12 34 56 63", ". . . . . . 06123456", Issue::Ok, "12 34 56"},
     };

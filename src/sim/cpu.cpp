@@ -3,7 +3,10 @@
 // counts come from the opcode map (opcode_table.h), never from this file.
 //
 // Timing model: bus.cycles holds the E-clock count at the start of the instruction while
-// it executes; the instruction's cycles are added when it completes. All address
+// it executes; the instruction's cycles are added when it completes. Where the exact bus
+// cycle of an access matters (registers that move with time), the board asks
+// accessOffset(), which finds it from the instruction at opPc_ only then: the run loop
+// pays one store per instruction for it. All address
 // arithmetic wraps at 16 bits (indexed offsets, branch targets, the stack pointer).
 //
 // Choices where the hardware documents nothing cycle-exact (figures in opcode_table.h):

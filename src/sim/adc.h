@@ -37,6 +37,9 @@ public:
     // already finished keep the earlier level.
     void setInput(int channel, double volts);
     double input(int channel) const { return volts_[channel & 7]; }
+    // STOP stopped the clocks for `cycles` E cycles: a conversion under way takes up
+    // where it stood.
+    void clocksStopped(uint64_t cycles) { start_ += cycles; }
     // The 8-bit result the converter gives for `volts`.
     static uint8_t convert(double volts);
 

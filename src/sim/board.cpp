@@ -126,8 +126,9 @@ void Board::resetChip(bool special) {
     irqAsserted = false;
     xirqAsserted = false;
     irqPinAsserted = false;
-    stopRecoveryCycles = (latchValue(reg::OPTION) & option::DLY) ? kStopRecoveryCycles : 0;
+    stopRecoveryCycles = stopRecovery(latchValue(reg::OPTION));
     clockMonitorOn = false;
+    clocksStopped_ = false;
 }
 
 void Board::holdReset() {
@@ -259,7 +260,8 @@ uint8_t Board::readRegister(uint16_t a) {
         afterSciAccess();
         return v;
     }
-    case RegisterOwner::Timer: return timer_.read(a, cycles);
+    case RegisterOwner::Timer: return timer_.read(a, accessCycle(a, false));
+    case RegisterOwner::Adc: adc_.sync(accessCycle(a, false)); return adc_.value(a);
     default: return otherRegisterValue(a);
     }
 }
@@ -269,7 +271,7 @@ bool Board::copEnabled() const {
 }
 
 uint64_t Board::copDeadline() const {
-    if (phase_ != Phase::Running || !copEnabled()) return kNever;
+    if (phase_ != Phase::Running || !copEnabled() || clocksStopped_) return kNever;
     const unsigned rate = latchValue(reg::OPTION) & option::CRMask;
     return copCleared_ + (kCopBaseCycles << (2 * rate));
 }
@@ -309,7 +311,7 @@ uint8_t Board::otherRegisterValue(uint16_t a) const {
     switch (ownerOf(a)) {
     case RegisterOwner::Timer: timer_.sync(cycles); return timer_.value(a, cycles);
     case RegisterOwner::Ports: return ports_.read(a);
-    case RegisterOwner::Adc: adc_.sync(cycles); return adc_.value(a);
+    case RegisterOwner::Adc: adc_.sync(chipClock()); return adc_.value(a);
     default: break;
     }
     switch (a) {
@@ -328,11 +330,13 @@ void Board::writeRegister(uint16_t a, uint8_t v) {
         afterSciAccess();
         return;
     case RegisterOwner::Timer:
-        timer_.write(a, v, cycles, timeProtectedWritable());
+        timer_.write(a, v, accessCycle(a, true), timeProtectedWritable());
         afterTimerAccess();
         return;
     case RegisterOwner::Ports: ports_.write(a, v); return;
-    case RegisterOwner::Adc: adc_.write(a, v, cycles, latchValue(reg::OPTION) & option::ADPU); return;
+    case RegisterOwner::Adc:
+        adc_.write(a, v, accessCycle(a, true), latchValue(reg::OPTION) & option::ADPU);
+        return;
     case RegisterOwner::Board: break;
     }
     switch (a) {
@@ -341,7 +345,7 @@ void Board::writeRegister(uint16_t a, uint8_t v) {
     case reg::OPTION:
         if (!timeProtectedWritable()) v = uint8_t((v & ~option::Protected) | (latch(a) & option::Protected));
         latch(a) = v;
-        stopRecoveryCycles = (v & option::DLY) ? kStopRecoveryCycles : 0;
+        stopRecoveryCycles = stopRecovery(v);
         clockMonitorOn = v & option::CME;
         updateInterrupts();
         break;
@@ -457,14 +461,14 @@ void Board::setPortInput(Port port, int pin, bool high) {
     ports_.setInput(port, pin, high);
     // A switch on a port E pin drives its A/D input to VRH or VRL.
     if (port == Port::E && pin >= 0 && pin < 8) {
-        adc_.sync(cycles);
+        adc_.sync(chipClock());
         adc_.setInput(pin, high ? kVrh : kVrl);
     }
 }
 
 void Board::setAnalogInput(int channel, double volts) {
     endSpin();
-    adc_.sync(cycles);
+    adc_.sync(chipClock());
     adc_.setInput(channel, volts);
     if (volts >= kVih)
         ports_.setInput(Port::E, channel, true);
@@ -481,6 +485,8 @@ uint8_t Board::portAPins() {
 // Time and events
 
 uint64_t Board::nextEventCycle() const {
+    // With the clocks stopped only the host's line moves.
+    if (clocksStopped_) return wire_.nextArrival();
     uint64_t t = std::min({wire_.nextArrival(), sci_.nextTransmitEnd(), sci_.idleCheckTime(),
                            timer_.nextInterruptEvent(), copDeadline()});
     if (phase_ == Phase::BootRom) t = std::min(t, loader_.nextDeadline());
@@ -488,7 +494,8 @@ uint64_t Board::nextEventCycle() const {
 }
 
 void Board::receiveFromHost(const TimedFrame& f, uint64_t at) {
-    if (phase_ == Phase::HeldInReset) return;
+    // Held in reset, or no baud clock to sample RxD (STOP): the character is lost.
+    if (phase_ == Phase::HeldInReset || clocksStopped_) return;
     const double rxBit = sci_.bitCycles();
     auto c = sampleFrame(f.frame, rxBit, sci_.dataBits());
     if (!c) return;
@@ -496,11 +503,31 @@ void Board::receiveFromHost(const TimedFrame& f, uint64_t at) {
     sci_.receive(*c, at);
 }
 
+void Board::stopClocks(uint64_t now) {
+    clocksStopped_ = true;
+    clocksStoppedAt_ = now;
+    timer_.stopClocks(now);
+    adc_.sync(now);
+}
+
+void Board::startClocks(uint64_t now) {
+    clocksStopped_ = false;
+    const uint64_t stopped = now - clocksStoppedAt_;
+    timer_.startClocks(now);
+    adc_.clocksStopped(stopped);
+    sci_.clocksStopped(stopped);
+    copCleared_ += stopped;
+    resetCycle_ += stopped;
+}
+
 void Board::serviceEvents(uint64_t now) {
+    const bool stopped = phase_ == Phase::Running && cpu_.state() == Cpu::State::Stopped;
+    // The IRQ or XIRQ pin (or a reset) ends STOP: the oscillator restarts now.
+    if (clocksStopped_ && (!stopped || cpu_.wakeable())) startClocks(now);
     for (;;) {
-        const uint64_t tTx = sci_.nextTransmitEnd();
+        const uint64_t tTx = clocksStopped_ ? kNever : sci_.nextTransmitEnd();
         const uint64_t tHost = wire_.nextArrival();
-        const uint64_t tIdle = sci_.idleCheckTime();
+        const uint64_t tIdle = clocksStopped_ ? kNever : sci_.idleCheckTime();
         const uint64_t tBoot = phase_ == Phase::BootRom ? loader_.nextDeadline() : kNever;
         const uint64_t t = std::min({tTx, tHost, tIdle, tBoot});
         if (t > now) break;
@@ -513,6 +540,9 @@ void Board::serviceEvents(uint64_t now) {
             sci_.idleCheck(wire_.lineActiveAt(t));
         if (phase_ == Phase::BootRom) serviceLoader(t);
     }
+    // STOP took effect (the CPU hands back to the board right after it): every clock
+    // stops here, until something wakes the CPU.
+    if (stopped && !clocksStopped_ && !cpu_.wakeable()) stopClocks(now);
     if (copDeadline() <= now) copReset();
     if (clockMonitorOn && phase_ == Phase::Running && cpu_.state() == Cpu::State::Stopped)
         clockMonitorReset();
@@ -609,8 +639,10 @@ void Board::advance(uint64_t target, bool stopOnHostData) {
         }
         eventLimit = next;
         cpu_.clearEvent();
+        insideCpu_ = true;
         skipSpin();
         if (!(cpu_.stopOnEvents && cpu_.lastEvent() != Cpu::Event::None)) cpu_.run();
+        insideCpu_ = false;
         if (cpu_.stopOnEvents && cpu_.lastEvent() != Cpu::Event::None) {
             serviceEvents(cycles);
             return;
@@ -640,7 +672,9 @@ bool Board::runUntilPc(uint16_t pc, uint64_t maxCycles) {
             continue;
         }
         eventLimit = next;
+        insideCpu_ = true;
         cpu_.step();
+        insideCpu_ = false;
     }
 }
 

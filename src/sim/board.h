@@ -17,6 +17,22 @@
 // let time jump to the next event. resting() tells a real-time driver that the board
 // can sleep until then.
 //
+// STOP stops every clock of the chip (M68HC11 RM 5.x, STOP: "all clocks, including the
+// crystal oscillator, are stopped"): from the cycle STOP completes until the IRQ or
+// XIRQ pin (or a reset) ends it, TCNT and its prescaler, the overflow, the compares,
+// the RTI, the pulse accumulator, the COP, the A/D and the SCI's baud clock stand
+// still; a frame being sent resumes afterwards and characters arriving from the host
+// meanwhile are lost (no clock samples RxD). The board's own cycle count, which the
+// host's end of the line, run() and the real-time pacer follow, goes on: only the host's
+// line has events then. On the wake the clocks start at once and the CPU is held for
+// the oscillator start-up delay (OPTION.DLY: 4064 E cycles, about 4 without). That
+// delay is counted in E cycles of the restarted clock (A8TD, control timing: stop
+// recovery t_SR = 4064 tcyc), so the timer counts through it and a program sees it in
+// TCNT.
+//
+// Register accesses of the timer and the A/D take place at the bus cycle the
+// instruction reads or writes its operand (Cpu::accessOffset), not at its first cycle.
+//
 // Memory map choices:
 // - Reads where no memory or register answers return $FF (kUnmappedRead); writes there
 //   are ignored. On the A1, BPROT's address is such a place.
@@ -234,6 +250,16 @@ private:
     // Pending maskable sources, one bit per entry of the fixed priority order.
     uint16_t pendingSources() const;
     void serviceEvents(uint64_t now);
+    // STOP: every on-chip clock stops at `now` / starts again at `now` (see the top).
+    void stopClocks(uint64_t now);
+    void startClocks(uint64_t now);
+    // The cycle the on-chip clocks are at: the board's, or the one they stopped at.
+    uint64_t chipClock() const { return clocksStopped_ ? clocksStoppedAt_ : cycles; }
+    // The E cycle at which the instruction being executed reads or writes `address`
+    // (the cycle-by-cycle tables); the board's cycle for an access from outside.
+    uint64_t accessCycle(uint16_t address, bool write) const {
+        return insideCpu_ ? cycles + cpu_.accessOffset(address, write) : cycles;
+    }
     uint64_t copDeadline() const;
     void writeCoprst(uint8_t value);
     void copReset();
@@ -275,6 +301,10 @@ private:
     bool copArmed_ = false; // $55 written, waiting for $AA
     unsigned copResets_ = 0;
     unsigned clockMonitorResets_ = 0;
+    bool clocksStopped_ = false;
+    uint64_t clocksStoppedAt_ = 0;
+    // The CPU is executing (run() or step()): register accesses are its own.
+    bool insideCpu_ = false;
     // While skipSpin() watches a few instructions, every access takes the slow path;
     // these hold the fast pages in force, and whether anything was written or read that
     // may change.

@@ -24,6 +24,8 @@ public:
             writeSlow(a, v);
     }
     uint16_t read16(uint16_t a) { return uint16_t(read(a) << 8 | read(uint16_t(a + 1))); }
+    // The byte stored at `a`, without going through the memory map (no side effect).
+    uint8_t memoryByte(uint16_t a) const { return mem_[a]; }
 
     // E cycles since power-on. The CPU adds each instruction's cycles; peripherals
     // read it to time characters, EEPROM programming and the free-running counter.
@@ -42,8 +44,7 @@ public:
     bool irqPinAsserted = false;
     // E cycles the oscillator takes to restart when STOP ends (OPTION.DLY).
     unsigned stopRecoveryCycles = 0;
-    // OPTION.CME: the clock monitor resets the part when the clocks stop, so STOP hands
-    // back to the board at once instead of waiting for a wake-up.
+    // OPTION.CME: the clock monitor resets the part when the clocks stop.
     bool clockMonitorOn = false;
     // Offset from the vector base of the highest-priority pending maskable source
     // (for example 0x16 for the SCI), asked when the CPU takes the interrupt.

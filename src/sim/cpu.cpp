@@ -3,7 +3,10 @@
 // counts come from the opcode map (opcode_table.h), never from this file.
 //
 // Timing model: bus.cycles holds the E-clock count at the start of the instruction while
-// it executes; the instruction's cycles are added when it completes. All address
+// it executes; the instruction's cycles are added when it completes. Where the exact bus
+// cycle of an access matters (registers that move with time), the board asks
+// accessOffset(), which finds it from the instruction at opPc_ only then: the run loop
+// pays one store per instruction for it. All address
 // arithmetic wraps at 16 bits (indexed offsets, branch targets, the stack pointer).
 //
 // Choices where the hardware documents nothing cycle-exact (figures in opcode_table.h):
@@ -454,7 +457,7 @@ void Cpu::traceInstruction() {
 
 inline bool Cpu::execute() {
     ++instructions_;
-    const uint16_t opPc = r.pc;
+    const uint16_t opPc = opPc_ = r.pc;
     const uint8_t op = fetch();
     uint8_t& cc = r.ccr;
     Bus& bus = bus_;
@@ -721,7 +724,8 @@ inline bool Cpu::execute() {
         if (cc & S) break;
         state_ = State::Stopped;
         bus.cycles += opInfo(Page::None, op).cycles;
-        if (bus.clockMonitorOn) bus.eventLimit = bus.cycles;
+        // Hand back to the board at once: the clocks stop at this very cycle.
+        bus.eventLimit = bus.cycles;
         raise(Event::Stop);
         return false;
     case 0xDF: wr16(fetch(), logic16(cc, r.x)); break; // STX
@@ -853,6 +857,67 @@ bool Cpu::executePageCD(uint16_t opPc) {
     }
     bus_.cycles += opInfo(Page::PCD, op).cycles;
     return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Bus cycle of an operand access
+
+// Where, in the instruction at opPc_, the operand at `address` is read or written,
+// counted in E cycles from the instruction's first cycle. From the cycle-by-cycle tables
+// (MC68HC11A8 TD tables 10-2 to 10-8; M68HC11 RM, cycle-by-cycle operation): the opcode
+// and operand bytes are fetched first, an indexed mode then spends one cycle adding the
+// offset ($FFFF on the address bus), and a load or an arithmetic instruction reads its
+// operand in its last cycle, the two bytes of a 16-bit operand in the last two (LDAA
+// dir, ext, ind,X, ind,Y: cycle 3, 4, 4, 5; LDD: cycles 3-4, 4-5, 4-5, 5-6). A store
+// writes in its last cycle(s). A read-modify-write (INC, TST...) reads three cycles
+// before its end and writes in its last one; BSET/BCLR and BRSET/BRCLR read right
+// after the address is formed, four cycles before their end, BSET/BCLR writing in the
+// last one. Any other access (stacking, vectors) is counted from the first cycle.
+unsigned Cpu::accessOffset(uint16_t address, bool write) const {
+    const uint16_t pc = opPc_;
+    uint8_t op = bus_.memoryByte(pc);
+    const Page page = pageOfPrebyte(op);
+    const unsigned prebytes = page == Page::None ? 0 : 1;
+    if (prebytes) op = bus_.memoryByte(uint16_t(pc + 1));
+    const OpInfo& info = opInfo(page, op);
+    const uint16_t at = uint16_t(pc + 1 + prebytes);
+    const uint8_t b1 = bus_.memoryByte(at);
+    uint16_t ea = 0;
+    bool bitInstruction = false;
+    switch (info.mode) {
+    case Mode::Direct: ea = b1; break;
+    case Mode::Extended: ea = uint16_t(b1 << 8 | bus_.memoryByte(uint16_t(at + 1))); break;
+    case Mode::IndexedX: ea = uint16_t(r.x + b1); break;
+    case Mode::IndexedY: ea = uint16_t(r.y + b1); break;
+    case Mode::BitDirect:
+    case Mode::BitBranchDirect:
+        ea = b1;
+        bitInstruction = true;
+        break;
+    case Mode::BitIndexedX:
+    case Mode::BitBranchIndexedX:
+        ea = uint16_t(r.x + b1);
+        bitInstruction = true;
+        break;
+    case Mode::BitIndexedY:
+    case Mode::BitBranchIndexedY:
+        ea = uint16_t(r.y + b1);
+        bitInstruction = true;
+        break;
+    default: return 0;
+    }
+    const unsigned n = info.cycles;
+    if (bitInstruction) return address == ea ? (write ? n - 1 : n - 4) : 0;
+    const uint8_t high = op >> 4;
+    if (high == 0x6 || high == 0x7) return address == ea ? (write ? n - 1 : n - 3) : 0; // read-modify-write
+    if (address == uint16_t(ea + 1)) return n - 1;
+    if (address != ea) return 0;
+    // 16-bit operands: SUBD/ADDD/CPD ($x3), CPX/CPY/LDD ($xC), LDS/LDX/LDY ($xE) read,
+    // STD ($xD, but JSR at $9D/$AD/$BD) and STS/STX/STY ($xF) write.
+    const uint8_t low = op & 0x0F;
+    const bool wide =
+        write ? (low == 0xF || (low == 0xD && high >= 0xD)) : (low == 0x3 || low == 0xC || low == 0xE);
+    return wide ? n - 2 : n - 1;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -89,6 +89,11 @@ public:
         instructions_ += instructions;
     }
 
+    // During an instruction's access to `address`: how many E cycles after the
+    // instruction's first cycle the access takes place (0 when it is none of the
+    // instruction's operand accesses). Used for registers whose value moves with time.
+    unsigned accessOffset(uint16_t address, bool write) const;
+
     // The trace reads each instruction's bytes through the bus before the instruction
     // runs. run() looks at the trace once per call: setting one from inside a run takes
     // effect at the next run(); step() looks every time.
@@ -146,6 +151,8 @@ private:
     bool inTest_ = false;
     // An event was raised with stopOnEvents set: run() returns after this instruction.
     bool stopRequested_ = false;
+    // Address of the first byte (prebyte included) of the instruction being executed.
+    uint16_t opPc_ = 0;
 };
 
 } // namespace hc11

@@ -35,7 +35,7 @@ void MainTimer::reset(uint64_t now) {
 }
 
 uint16_t MainTimer::count(uint64_t now) const {
-    return uint16_t(countAtEpoch_ + ((now - epoch_) >> prescaleShift_));
+    return uint16_t(countAtEpoch_ + ((clock(now) - epoch_) >> prescaleShift_));
 }
 
 void MainTimer::setPrescalerBits(uint8_t prBits, uint64_t now) {
@@ -63,11 +63,14 @@ uint64_t MainTimer::nextRtiTick(uint64_t after) const {
     return resetCycle_ + ((((after - resetCycle_) >> shift) + 1) << shift);
 }
 
+bool MainTimer::paiLevel() const {
+    return portAPins() & (1u << kPaiPin);
+}
+
 bool MainTimer::gateOpen() const {
     if ((pactl_ & (pactl::PAEN | pactl::PAMOD)) != (pactl::PAEN | pactl::PAMOD)) return false;
     // PEDGE = 0: PAI high lets the count run; PEDGE = 1: PAI low does (RM 10.5).
-    const bool high = portAIn_ & (1u << kPaiPin);
-    return high != bool(pactl_ & pactl::PEDGE);
+    return paiLevel() != bool(pactl_ & pactl::PEDGE);
 }
 
 uint64_t MainTimer::nextPaOverflow(uint64_t after) const {
@@ -102,6 +105,7 @@ void MainTimer::updateNext() {
 }
 
 void MainTimer::sync(uint64_t now) {
+    now = clock(now);
     while (next_ <= now) {
         const uint64_t t = next_;
         accumulate(t); // sets PAOVF when the accumulator's overflow is the event
@@ -115,12 +119,18 @@ void MainTimer::sync(uint64_t now) {
             tRti_ = nextRtiTick(t);
         }
         if (t == tPaOverflow_) tPaOverflow_ = nextPaOverflow(t);
+        const bool pai = paiLevel();
         // OC1 last: when it drives the same pin as another compare, its level stays.
         for (int n = kCompares; n >= 1; --n)
             if (t == tOc_[n]) {
                 compare(n);
                 tOc_[n] = nextMatch(toc_[n], t);
             }
+        if (paiLevel() != pai) {
+            // OC1 moved PA7 (an output): the accumulator sees the edge (RM 10.5).
+            paiEdge(!pai);
+            tPaOverflow_ = nextPaOverflow(t);
+        }
         updateNext();
     }
     if (synced_ < now) {
@@ -139,6 +149,9 @@ uint64_t MainTimer::nextInterruptEvent() const {
     if (waiting2 & tmsk2::TOI) t = std::min(t, tOverflow_);
     if (waiting2 & tmsk2::RTII) t = std::min(t, tRti_);
     if (waiting2 & tmsk2::PAOVI) t = std::min(t, tPaOverflow_);
+    // OC1 on PA7 made an output gives the accumulator its edges.
+    if ((waiting2 & (tmsk2::PAII | tmsk2::PAOVI)) && (oc1m_ & portAOutputs() & (1u << kPaiPin)))
+        t = std::min(t, tOc_[1]);
     return t;
 }
 
@@ -182,6 +195,11 @@ void MainTimer::capture(int n, uint64_t now) {
 }
 
 void MainTimer::setPortAInput(int pin, bool high, uint64_t now) {
+    if (stopped_) {
+        // No clock samples the pins: the level is there, its edge is seen at the restart.
+        portAIn_ = high ? uint8_t(portAIn_ | 1u << pin) : uint8_t(portAIn_ & ~(1u << pin));
+        return;
+    }
     sync(now);
     applyPortAInput(pin, high, now);
     schedule(); // the accumulator's gate may have moved
@@ -190,26 +208,62 @@ void MainTimer::setPortAInput(int pin, bool high, uint64_t now) {
 void MainTimer::applyPortAInput(int pin, bool high, uint64_t now) {
     const uint8_t bit = uint8_t(1u << pin);
     if (bool(portAIn_ & bit) == high) return;
+    const bool pai = paiLevel();
     portAIn_ ^= bit;
-    if (pin < kCaptures) {
-        // PA2 = IC1, PA1 = IC2, PA0 = IC3; TCTL2 EDGnB:EDGnA = 01 rising, 10 falling,
-        // 11 either edge (RM 10.2.2).
-        const int n = kCaptures - pin;
-        const unsigned edges = (tctl2_ >> (2 * (kCaptures - n))) & 3;
-        if (edges & (high ? 1u : 2u)) capture(n, now);
-        return;
-    }
-    if (pin != kPaiPin || !(pactl_ & pactl::PAEN)) return;
+    if (pin < kCaptures)
+        captureEdge(pin, high, now);
+    else if (paiLevel() != pai) // not while PA7 is an output: the chip drives the pin
+        paiEdge(high);
+}
+
+// PA2 = IC1, PA1 = IC2, PA0 = IC3; TCTL2 EDGnB:EDGnA = 01 rising, 10 falling, 11 either
+// edge (RM 10.2.2).
+void MainTimer::captureEdge(int pin, bool high, uint64_t now) {
+    const int n = kCaptures - pin;
+    const unsigned edges = (tctl2_ >> (2 * (kCaptures - n))) & 3;
+    if (edges & (high ? 1u : 2u)) capture(n, now);
+}
+
+// An edge on the PA7 pin, driven from outside or by the chip itself: "even when port A
+// bit 7 is configured for output, this pin still drives the input to the pulse
+// accumulator" (RM 10.5). Event counting counts the edge PEDGE selects and sets PAIF;
+// in gated accumulation the edge that closes the gate sets PAIF.
+void MainTimer::paiEdge(bool high) {
+    if (!(pactl_ & pactl::PAEN)) return;
     const bool risingSelected = pactl_ & pactl::PEDGE;
     if (!(pactl_ & pactl::PAMOD)) {
-        // Event counting: the selected edge counts and sets PAIF.
         if (high != risingSelected) return;
         if (++pacnt_ == 0) tflg2_ |= tmsk2::PAOVI;
         tflg2_ |= tmsk2::PAII;
     } else if (high == risingSelected) {
-        // Gated accumulation: the edge that closes the gate sets PAIF.
         tflg2_ |= tmsk2::PAII;
     }
+}
+
+void MainTimer::stopClocks(uint64_t now) {
+    if (stopped_) return;
+    sync(now);
+    stopped_ = true;
+    stoppedAt_ = now;
+    inAtStop_ = portAIn_;
+    paiAtStop_ = paiLevel();
+}
+
+void MainTimer::startClocks(uint64_t now) {
+    if (!stopped_) return;
+    stopped_ = false;
+    // Every divider and counter takes up where it stopped: move the time bases.
+    const uint64_t d = now - stoppedAt_;
+    epoch_ += d;
+    resetCycle_ += d;
+    synced_ += d;
+    paSynced_ += d;
+    // Levels that changed while the clocks were stopped reach the edge detectors now.
+    const uint8_t moved = uint8_t((portAIn_ ^ inAtStop_) & ((1u << kCaptures) - 1));
+    for (int pin = 0; pin < kCaptures; ++pin)
+        if (moved & (1u << pin)) captureEdge(pin, portAIn_ & (1u << pin), now);
+    if (paiLevel() != paiAtStop_) paiEdge(!paiAtStop_);
+    schedule();
 }
 
 uint8_t MainTimer::comparePins() const {
@@ -254,6 +308,8 @@ bool MainTimer::isRegister(uint16_t a) const {
 }
 
 uint8_t MainTimer::value(uint16_t a, uint64_t now) const {
+    // Never before the last sync (a read later in an instruction may have synced ahead).
+    now = std::max(clock(now), synced_);
     if (a >= reg::TIC1 && a <= reg::TOC5L) {
         const int index = (a - reg::TIC1) / 2;
         const uint16_t v = index < kCaptures ? tic_[index + 1] : toc_[index - kCaptures + 1];
@@ -283,21 +339,36 @@ uint8_t MainTimer::value(uint16_t a, uint64_t now) const {
     }
 }
 
+// Reading TCNT's high byte holds its low byte for the next cycle, so that LDD TCNT,
+// which reads the two bytes one cycle apart, gets one count (RM 10.2.1).
 uint8_t MainTimer::read(uint16_t a, uint64_t now) {
     sync(now);
+    const uint64_t t = std::max(clock(now), synced_);
+    if (a == reg::TCNT) {
+        heldLow_ = uint8_t(count(t));
+        heldAt_ = t;
+    } else if (a == reg::TCNTL && t == heldAt_ + 1) {
+        return heldLow_;
+    }
     return value(a, now);
 }
 
 void MainTimer::write(uint16_t a, uint8_t v, uint64_t now, bool protectedWritable) {
     sync(now);
+    now = std::max(clock(now), synced_);
+    const bool pai = paiLevel();
     applyWrite(a, v, now, protectedWritable);
+    // A PORTA write, a forced compare or a new direction that moves PA7 is an edge
+    // for the accumulator like one from outside.
+    const bool paiMoved = paiLevel() != pai;
+    if (paiMoved) paiEdge(!pai);
     // Only the compares and the accumulator move the event times (and the prescaler,
     // which reschedules itself).
     if (a >= reg::TOC1 && a <= reg::TOC5L) {
         const int n = (a - reg::TOC1) / 2 + 1;
         tOc_[n] = nextMatch(toc_[n], synced_);
         updateNext();
-    } else if (a == reg::PACTL || a == reg::PACNT) {
+    } else if (a == reg::PACTL || a == reg::PACNT || paiMoved) {
         schedule();
     }
 }

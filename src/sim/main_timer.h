@@ -15,20 +15,28 @@
 // set to act on PA3-PA6 (OMn:OLn not 00, or its OC1M bit) drives its pin whatever the
 // direction bit says (E series TD, DDRA3: "overridden if an output compare function is
 // configured to control the PA3 pin"); OC1 reaches PA7 only while PA7 is an output.
+// The pulse accumulator takes its input from the PA7 pin whatever its direction (RM
+// 10.5): while PA7 is an output, the edges the chip drives on it (PORTA writes, OC1
+// through OC1M7, CFORC, a direction change that moves the pin) count like edges from
+// outside, and a level applied from outside does not reach the pin.
 // On the F1, PACTL's bits 7 and 3 read 0 (DDRA holds the directions) and PA0-PA2 made
 // outputs do not trigger their input captures. I4/O5 is a latch: the fourth input
 // capture of the E series is not modelled.
 //
+// STOP stops every clock (RM 5.x, STOP; low-power operation): between stopClocks()
+// and startClocks() the counter, the prescaler, the RTI divider, the gated accumulator
+// and the compares stand still; levels applied to the pins meanwhile are kept, and
+// their edges reach the captures and the accumulator when the clocks start again.
+//
 // Choices: TCNT writes are ignored (they count only in test mode); when OC1 and another
-// compare act on the same pin at the same cycle, OC1 is applied last and wins; the
-// counter keeps counting while the CPU is stopped (STOP halting the clocks is not
-// modelled).
+// compare act on the same pin at the same cycle, OC1 is applied last and wins.
 #pragma once
 
 #include "chip.h"
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 namespace hc11 {
 
@@ -57,9 +65,13 @@ public:
     uint8_t pending2() const { return tflg2_ & tmsk2_ & 0xF0; }
 
     // A level driven on a port A pin from outside (ignored while the pin is an output):
-    // PA0-PA2 feed IC3-IC1, PA7 the pulse accumulator (which also counts while PA7 is
-    // an output).
+    // PA0-PA2 feed IC3-IC1, PA7 the pulse accumulator.
     void setPortAInput(int pin, bool high, uint64_t now);
+
+    // STOP: the clocks stop at `now` and start again at a later `now`; the time between
+    // does not exist for the timer.
+    void stopClocks(uint64_t now);
+    void startClocks(uint64_t now);
     // The levels on the eight port A pins.
     uint8_t portAPins() const;
     // An output compare acts on a port A pin (TCTL1, OC1M): the pins change with time.
@@ -76,6 +88,12 @@ private:
     void schedule();
     void updateNext();
     bool gateOpen() const;
+    // The level on the PA7 pin, which feeds the accumulator.
+    bool paiLevel() const;
+    void paiEdge(bool high);
+    void captureEdge(int pin, bool high, uint64_t now);
+    // While stopped, every time is the cycle the clocks stopped at.
+    uint64_t clock(uint64_t now) const { return stopped_ ? stoppedAt_ : now; }
     void accumulate(uint64_t now);
     void applyWrite(uint16_t address, uint8_t value, uint64_t now, bool protectedWritable);
     void applyPortAInput(int pin, bool high, uint64_t now);
@@ -106,6 +124,13 @@ private:
     uint8_t ddra_ = 0;     // F1
     uint8_t portAOut_ = 0; // levels driven by writes and compares (the output latch)
     uint8_t portAIn_ = 0;  // levels driven from outside on PA0-PA2 and PA7
+    // TCNT's low byte as a read of its high byte held it, and that read's cycle.
+    uint8_t heldLow_ = 0;
+    uint64_t heldAt_ = std::numeric_limits<uint64_t>::max() - 1; // none yet
+    bool stopped_ = false;
+    uint64_t stoppedAt_ = 0;
+    uint8_t inAtStop_ = 0;
+    bool paiAtStop_ = false;
 
     // The next events after synced_, and their minimum.
     uint64_t tOverflow_ = 0, tRti_ = 0, tPaOverflow_ = 0, next_ = 0;

@@ -222,6 +222,12 @@ inline constexpr uint8_t kCopClear = 0xAA;
 // Leaving STOP with OPTION.DLY set waits about 4064 E cycles for the oscillator to
 // stabilise (M68HC11 RM 2.x, OPTION register, DLY).
 inline constexpr unsigned kStopRecoveryCycles = 4064;
+// With DLY clear "the MCU resumes processing within about four bus cycles" (A8TD,
+// OPTION register, DLY).
+inline constexpr unsigned kStopRecoveryCyclesNoDelay = 4;
+inline constexpr unsigned stopRecovery(uint8_t optionValue) {
+    return (optionValue & option::DLY) ? kStopRecoveryCycles : kStopRecoveryCyclesNoDelay;
+}
 
 // Time-protected control bits can be written only during the first 64 E cycles after
 // reset in the normal modes, and at any time in the special modes (RM 3-18). The board

@@ -161,4 +161,12 @@ bool Sci::interruptPending() const {
            ((sccr2_ & sccr2::TIE) && (scsr_ & scsr::TDRE)) || ((sccr2_ & sccr2::TCIE) && (scsr_ & scsr::TC));
 }
 
+void Sci::clocksStopped(uint64_t cycles) {
+    if (shifting_) {
+        shift_.start += cycles;
+        shift_.end += cycles;
+    }
+    if (idleAt_ != kNever) idleAt_ += cycles;
+}
+
 } // namespace hc11

@@ -74,6 +74,10 @@ public:
     // started on RxD before it.
     void idleCheck(bool lineActive);
 
+    // STOP stopped the baud clock for `cycles` E cycles: the frame being shifted out and
+    // the idle check take up where they stood.
+    void clocksStopped(uint64_t cycles);
+
     // The SCI interrupt request: RIE with RDRF or OR, ILIE with IDLE, TIE with TDRE,
     // TCIE with TC (A8TD table 9-4: one vector for all five).
     bool interruptPending() const;

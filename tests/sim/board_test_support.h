@@ -66,7 +66,15 @@ inline void loadCode(Board& b, uint16_t at, const std::vector<uint8_t>& code) {
 // `source` assembled at `at` and loaded, with the names of the registers it uses.
 inline void loadSource(Board& b, uint16_t at, const std::string& source) {
     std::string names;
-    for (const auto& [name, address] : {std::pair{"PORTB", reg::PORTB},
+    for (const auto& [name, address] : {std::pair{"PORTA", reg::PORTA},
+                                        {"DDRA", reg::DDRA},
+                                        {"PORTB", reg::PORTB},
+                                        {"CFORC", reg::CFORC},
+                                        {"OC1M", reg::OC1M},
+                                        {"OC1D", reg::OC1D},
+                                        {"TOC1", reg::TOC1},
+                                        {"PACTL", reg::PACTL},
+                                        {"PACNT", reg::PACNT},
                                         {"TCNT", reg::TCNT},
                                         {"TOC2", reg::TOC1 + 2},
                                         {"TOC3", reg::TOC1 + 4},

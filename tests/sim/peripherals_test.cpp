@@ -151,6 +151,86 @@ TEST(MainTimer, PulseAccumulatorCountsEventsOrGatedTime) {
     EXPECT_EQ(b->read(reg::PACNT), 0);
 }
 
+// PA7 made an output still drives the pulse accumulator's input (RM 10.5): the edges the
+// program drives on it count like edges from outside, which no longer reach the pin. On
+// the A1 PACTL's DDRA7 makes PA7 an output, on the F1 DDRA.
+TEST(MainTimer, EdgesTheProgramDrivesOnPa7AreCounted) {
+    for (const char* chip : {"68HC11A1", "68HC11F1"})
+        for (const bool rising : {false, true}) {
+            SCOPED_TRACE(std::string(chip) + (rising ? ", rising edges" : ", falling edges"));
+            auto b = makeBoard(chip);
+            const uint8_t counting = pactl::PAEN | (rising ? pactl::PEDGE : 0);
+            const std::string output =
+                std::string_view(chip) == "68HC11F1"
+                    ? " LDAA #$80\n STAA DDRA\n"
+                    : " LDAA #" + std::to_string(counting | pactl::DDRA7) + "\n STAA PACTL\n";
+            // PA7 high from outside: becoming an output at latch 0 is a falling edge; then
+            // ten toggles, five rising and five falling edges.
+            b->setPortAInput(7, true);
+            loadSource(*b, 0x0010,
+                       " CLR PORTA\n LDAA #" + std::to_string(counting) + "\n STAA PACTL\n" + output +
+                           " LDAB #10\nLOOP LDAA PORTA\n EORA #$80\n STAA PORTA\n DECB\n BNE LOOP\n BRA *");
+            b->resetSingleChip(0x0010);
+            runFor(*b, 2000);
+            const uint8_t edges = rising ? 5 : 6;
+            EXPECT_EQ(b->read(reg::PACNT), edges);
+            EXPECT_EQ(b->read(reg::TFLG2), kPaif);
+            b->setPortAInput(7, false);
+            b->setPortAInput(7, true);
+            EXPECT_EQ(b->portAPins() & 0x80, 0) << "the chip drives the pin";
+            EXPECT_EQ(b->read(reg::PACNT), edges);
+        }
+}
+
+// OC1 acting on PA7 (OC1M7, OC1D7) feeds the accumulator: its match and CFORC are edges
+// in event counting, and its level opens and closes the gate in gated accumulation.
+TEST(MainTimer, Oc1OnPa7FeedsThePulseAccumulator) {
+    auto b = parkedBoard();
+    const uint64_t r0 = b->cycleCount(); // TCNT = 0, counting E
+    b->write(reg::DDRA, 0x80);
+    b->write(reg::PACTL, pactl::PAEN | pactl::PEDGE);
+    b->write(reg::TMSK2, kPaif); // the PAI interrupt waits for the match
+    b->write(reg::OC1M, 0x80);
+    b->write(reg::OC1D, 0x80);
+    write16(*b, reg::TOC1, 0x1000);
+    EXPECT_EQ(b->nextEventCycle(), r0 + 0x1000);
+    b->runUntil(r0 + 0x1000);
+    EXPECT_EQ(b->read(reg::PACNT), 1);
+    EXPECT_EQ(b->read(reg::TFLG2), kPaif);
+    b->write(reg::OC1D, 0x00);
+    b->write(reg::CFORC, 0x80); // falling: not counted
+    b->write(reg::OC1D, 0x80);
+    b->write(reg::CFORC, 0x80);
+    EXPECT_EQ(b->read(reg::PACNT), 2);
+
+    // Gated, open while PA7 is high: from $2000 to OC1's match at $3000, 64 ticks of E/64.
+    b->write(reg::TFLG2, kPaif);
+    b->runUntil(r0 + 0x2000);
+    b->write(reg::PACTL, pactl::PAEN | pactl::PAMOD);
+    b->write(reg::PACNT, 0);
+    b->write(reg::OC1D, 0x00);
+    write16(*b, reg::TOC1, 0x3000);
+    b->runUntil(r0 + 0x4000);
+    EXPECT_EQ(b->read(reg::PACNT), 0x1000 / 64);
+    EXPECT_EQ(b->read(reg::TFLG2) & kPaif, kPaif) << "the falling edge closed the gate";
+}
+
+// A read samples TCNT at the cycle the instruction reads its operand (the cycle-by-cycle
+// tables): the last cycle of LDAA, the last two of LDD, whose high byte holds the low
+// one for the next cycle. TCNT counts E from 0 at reset.
+TEST(MainTimer, ReadsSampleTcntAtTheOperandCycle) {
+    auto b = makeBoard();
+    loadSource(*b, 0x0100,
+               " LDD TCNT\n STD $40\n LDAA TCNT+1\n STAA $42\n LDX #TCNT\n LDAB 1,X\n STAB $43\n"
+               " LDY #TCNT\n LDD 0,Y\n STD $44\n BRA *");
+    startProgram(*b, 0x0100, {});
+    runFor(*b, 100);
+    // LDD ext reads at cycles 3-4 (of 0-4); then STD dir 4, LDAA ext reads at 3 (9 + 3);
+    // STAA 3, LDX 3, LDAB ind,X reads at 3 (19 + 3); STAB 3, LDY 4, LDD ind,Y at 4-5
+    // (30 + 4).
+    EXPECT_EQ(peekAll(*b, {0x40, 0x41, 0x42, 0x43, 0x44, 0x45}), (Bytes{0, 3, 12, 22, 0, 34}));
+}
+
 // Interrupts on the board (M68HC11 RM section 5): the fixed priority order and HPRIO's
 // PSEL, the IRQ pin (level or edge by OPTION.IRQE), WAI woken by the real-time
 // interrupt and STOP woken by the IRQ pin, with their entry times in E cycles.
@@ -276,6 +356,41 @@ TEST(Interrupts, StopEndsOnlyOnTheIrqPinAfterTheOscillatorDelay) {
     runFor(*b, 200);
     EXPECT_EQ(b->peek(kCount), 1);
     EXPECT_EQ(b->peek(0x0053), 1);
+}
+
+// STOP stops every clock (RM 5.x, STOP): TCNT, the overflow, the RTI and the COP stand
+// still however long the CPU is stopped, while the board's time runs on. XIRQ, masked by
+// X, restarts them; the oscillator's delay passes with the clocks running, then the
+// program goes on after STOP: 4064 E cycles with OPTION.DLY set, about four without.
+TEST(Interrupts, StopFreezesTheTimerAndTheCopAndTheRestartWaitsForDly) {
+    for (const bool dly : {true, false}) {
+        SCOPED_TRACE(dly ? "DLY = 1" : "DLY = 0");
+        auto b = makeBoard();
+        b->programConfig(uint8_t(b->config() & ~config::NOCOP));
+        // TCNT before STOP to $40, after it to $42; TAP sets X and I, clears S.
+        loadSource(*b, kMain,
+                   " LDAA #" + std::to_string(dly ? option::DLY : 0) +
+                       "\n STAA OPTION\n LDD TCNT\n STD $40\n LDAA #$50\n TAP\n STOP\n LDD TCNT\n STD $42\n"
+                       " BRA *");
+        startProgram(*b, kMain, {});
+        ASSERT_TRUE(b->copEnabled());
+        runFor(*b, 1000);
+        ASSERT_EQ(b->cpu().state(), Cpu::State::Stopped);
+        const Bytes tcnt = peekAll(*b, {reg::TCNT, reg::TCNTL});
+        const uint64_t t = b->cycleCount();
+        runFor(*b, 300'000); // past a counter overflow, 36 RTI periods and the COP's time-out
+        EXPECT_EQ(b->cycleCount(), t + 300'000);
+        EXPECT_EQ(peekAll(*b, {reg::TCNT, reg::TCNTL}), tcnt);
+        EXPECT_EQ(b->peek(reg::TFLG2), 0);
+        b->setXirqPinLow(true);
+        runFor(*b, 10'000);
+        EXPECT_EQ(b->copResets(), 0u);
+        const auto word = [&](uint16_t a) { return uint16_t(b->peek(a) << 8 | b->peek(uint16_t(a + 1))); };
+        // From the first read (LDD's fourth cycle): LDD's last 2, STD 4, LDAA 2, TAP 2,
+        // STOP 2, the delay, then the second LDD's 3 cycles up to its read.
+        const unsigned delay = dly ? kStopRecoveryCycles : kStopRecoveryCyclesNoDelay;
+        EXPECT_EQ(uint16_t(word(0x42) - word(0x40)), 2 + 4 + 2 + 2 + 2 + delay + 3);
+    }
 }
 
 // The COP watchdog (M68HC11 RM 5.x): a program that stops writing $55/$AA to COPRST

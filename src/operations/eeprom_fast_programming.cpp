@@ -49,7 +49,7 @@ QByteArray routineProgrammation(int debut, int taille, const SortieRoutine& sort
     const int bufA = debut + taille, bufB = bufA + Enregistrement, lim = bufB + Enregistrement;
     const int bascule = bufA ^ bufB;
     CodeRoutine c(debut);
-    commencerRoutine(c, debut, taille);
+    commencerRoutine(c, sortie, debut, taille);
     // Waits for a whole record in the buffer that receives (X = RB).
     c.ici("NEXT").vers(0xBD, "POLL"); //   JSR  POLL
     c.o({0xFE}).mot(rb);              //   LDX  RB
@@ -150,9 +150,11 @@ QByteArray routineProgrammation(int debut, int taille, const SortieRoutine& sort
     return c.code();
 }
 
-int tailleRoutine() {
-    // The size does not depend on where it lies (every operand is 16 bits wide).
-    return static_cast<int>(routineProgrammation(0x0100, 0, SortieRoutine{}, Valeurs{}).size());
+// Its size when the Talker writes it, or when the loader brings it: it does
+// not depend on where it lies (every operand is 16 bits wide).
+int tailleRoutine(bool chargee) {
+    const SortieRoutine sortie = chargee ? SortieRoutine{0x0100, 0x0100, 1} : SortieRoutine{};
+    return static_cast<int>(routineProgrammation(0x0100, 0, sortie, Valeurs{}).size());
 }
 
 } // namespace
@@ -160,12 +162,13 @@ int tailleRoutine() {
 BilanRoutineProgrammation programmerParRoutineRam(Session& s, const QVector<MorceauProgrammation>& morceaux,
                                                   const std::function<void(int faits)>& progression) {
     BilanRoutineProgrammation bilan;
-    const int taille = tailleRoutine();
+    const int taille = tailleRoutine(false), chargee = tailleRoutine(true);
     Routine r;
     r.taille = taille;
+    r.tailleChargee = chargee;
     r.tampon = 2 * Enregistrement;
     bool faux = false;
-    r.code = [&s, taille](int debut, const SortieRoutine& sortie, int compte) {
+    r.code = [&s, taille, chargee](int debut, const SortieRoutine& sortie, int compte) {
         // The Talker's count makes 10 ms at 7 E cycles a turn; the line is
         // quiet once four characters' time has passed without one.
         const double cyclesSeconde = compte * 7 * 100.0;
@@ -173,7 +176,8 @@ BilanRoutineProgrammation programmerParRoutineRam(Session& s, const QVector<Morc
         Valeurs v;
         v.tours10ms = (compte * 7 + CyclesTour - 1) / CyclesTour;
         v.toursSilence = static_cast<int>(cyclesSeconde * 40.0 / baud / CyclesTour) + 1;
-        return compte > 0 ? routineProgrammation(debut, taille, sortie, v) : QByteArray();
+        const int n = sortie.recevoir < 0 ? taille : chargee;
+        return compte > 0 ? routineProgrammation(debut, n, sortie, v) : QByteArray();
     };
     r.pendant = [&](int, QByteArray& suite) {
         const int n = static_cast<int>(morceaux.size());

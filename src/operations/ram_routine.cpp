@@ -180,7 +180,7 @@ QString rendreParChargeur(Session& s, QByteArray& suite, const QByteArray& sauve
         .arg(plage(debut, int(sauves.size())), QString::fromLatin1(sauves.toHex(' ').toUpper()));
 }
 
-// A routine that talks on the line starts by sending the sum of its bytes
+// A routine the loader brought starts by sending the sum of its bytes
 // (commencerRoutine): a byte damaged on the way would otherwise run.
 bool sommeJuste(Session& s, QByteArray& suite, const QByteArray& code, QString& raison) {
     const Resultat<QByteArray> lu = lireFlux(s, suite, 1, s.config.Timeout);
@@ -192,7 +192,8 @@ bool sommeJuste(Session& s, QByteArray& suite, const QByteArray& code, QString& 
 
 } // namespace
 
-void commencerRoutine(CodeRoutine& c, int debut, int taille) {
+void commencerRoutine(CodeRoutine& c, const SortieRoutine& sortie, int debut, int taille) {
+    if (sortie.recevoir < 0) return;
     c.o({0xCE}).mot(debut);               //   LDX  #DEBUT
     c.o({0x4F});                          //                 CLRA
     c.ici("SOMME").o({0xAB, 0x00, 0x08}); //  ADDA 0,X, INX
@@ -205,10 +206,7 @@ void commencerRoutine(CodeRoutine& c, int debut, int taille) {
 
 void terminerRoutine(CodeRoutine& c, const SortieRoutine& sortie) {
     if (sortie.recevoir < 0) {
-        // The same size either way, so that what follows lies at the same place.
         c.o({0x3F}); //                           SWI
-        for (int i = 1; i < OctetsFinParChargeur; ++i)
-            c.o({0x01}); //                       NOP, never reached
         return;
     }
     c.o({0xCE}).mot(sortie.debut);    //     LDX  #DEBUT
@@ -296,14 +294,18 @@ QString routineImpossible(const Session& s, int taille) {
 
 ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
     ResultatRoutine res;
-    const int emprunt = routine.taille + routine.tampon;
     // Characters on the line: through the Talker, the RAM is read and put
     // back and the routine written at two a byte; through the loader, only
     // the loader is, and the rest is read and written in one pass, then put
     // back, one character a byte each time.
     const int l = tailleChargeur();
-    const bool parChargeur = routine.pendant && !routine.entree && emprunt + routine.taille > 3 * l &&
-                             zoneRamLibre(s, l + emprunt) >= 0;
+    const int chargee = routine.tailleChargee > 0 ? routine.tailleChargee : routine.taille;
+    const int empruntTalker = routine.taille + routine.tampon, empruntChargeur = chargee + routine.tampon;
+    const bool parChargeur = routine.pendant && !routine.entree &&
+                             6 * l + 2 * empruntChargeur < 4 * empruntTalker + 2 * routine.taille &&
+                             zoneRamLibre(s, l + empruntChargeur) >= 0;
+    const int emprunt = parChargeur ? empruntChargeur : empruntTalker;
+    const int m = parChargeur ? chargee : routine.taille;
     const int taille = emprunt + (parChargeur ? l : 0);
     res.raison = routineImpossible(s, taille);
     if (!res.raison.isEmpty()) return res;
@@ -336,7 +338,7 @@ ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
     const QByteArray code = routine.code(reste, sortie, delai.compte());
     QByteArray suite;
     QByteArray sauveReste;
-    if (!touchee || code.size() != routine.taille || !ecrire(s, debut, parChargeur ? ch.code : code)) {
+    if (!touchee || code.size() != m || !ecrire(s, debut, parChargeur ? ch.code : code)) {
         res.raison = QStringLiteral("la routine n'a pas pu être écrite en %1").arg(plage(debut, taille));
     } else {
         TrameRegistres trame;
@@ -351,7 +353,7 @@ ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
         } else if (parChargeur &&
                    !charger(s, suite, code + QByteArray(routine.tampon, '\0'), sauveReste, res.raison)) {
             // said in res.raison
-        } else if (routine.pendant && !sommeJuste(s, suite, code, res.raison)) {
+        } else if (parChargeur && !sommeJuste(s, suite, code, res.raison)) {
             // said in res.raison
         } else if (routine.pendant && !routine.pendant(reste, suite)) {
             res.raison = QStringLiteral("la routine ne répond plus");

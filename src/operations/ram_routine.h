@@ -63,13 +63,12 @@ struct SortieRoutine {
     int debut = 0;     // what it gives back: from debut, n bytes
     int n = 0;
 };
-// The first instructions of a routine that talks on the line: the sum of its
+// The first instructions of a routine brought by the loader: the sum of its
 // `taille` bytes from `debut` (its code and its variables' first values),
-// sent, for the host to check before it talks to the routine.
-void commencerRoutine(CodeRoutine& code, int debut, int taille);
-// The last instructions of a routine, for `sortie`: OctetsFinParChargeur
-// bytes either way.
-inline constexpr int OctetsFinParChargeur = 10;
+// sent, for the host to check before it talks to the routine (the Talker's
+// write reads back every byte itself: nothing then).
+void commencerRoutine(CodeRoutine& code, const SortieRoutine& sortie, int debut, int taille);
+// The last instructions of a routine, for `sortie`.
 void terminerRoutine(CodeRoutine& code, const SortieRoutine& sortie);
 
 struct Routine {
@@ -79,6 +78,7 @@ struct Routine {
     // that need no first value, borrowed as well.
     std::function<QByteArray(int debut, const SortieRoutine& sortie, int compteDelai)> code;
     int taille = 0;
+    int tailleChargee = 0; // its size when the loader brings it (0: the same)
     int tampon = 0;
     // The registers it starts with, given where its code lies (`debut`) and
     // the Talker's 10-ms count (7 E cycles a turn: DEY, BNE).

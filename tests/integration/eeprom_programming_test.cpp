@@ -304,6 +304,34 @@ TEST_F(Programmation, CancelFinishesTheRecordBeingWritten) {
     }
 }
 
+// A record damaged on the line: the routine lets the rest of it go by, says
+// so, and programs it when the host sends it again; nothing else is written
+// twice, and the RAM is put back.
+TEST_F(Programmation, ARecordDamagedOnTheLineIsSentAgain) {
+    demarrer("68HC11F1");
+    fichier(ligneS1(0xFE00, octets(16, 0x00)) + ligneS1(0xFE20, octets(16, 0x10)) +
+            ligneS1(0xFE40, octets(16, 0x20)));
+    // The fifth byte of the record at $FE20 (count, address, bytes), once.
+    const QByteArray avantLui = QByteArray::fromHex("10FE2010111213");
+    bool abime = false;
+    t->ligne.alterer = [&](quint8 o) {
+        if (abime || !t->ligne.envoyes.endsWith(avantLui)) return o;
+        abime = true;
+        return quint8(o ^ 0x40);
+    };
+    const auto avant = t->memoire();
+    const uint64_t impulsions = t->sim.board.eeprom().programPulses();
+    const BilanProgrammation b = ProgS19(t->session);
+    EXPECT_TRUE(abime);
+    EXPECT_TRUE(b.reussi()) << messages().join(u'\n').toStdString();
+    for (int a = 0; a < 48; ++a)
+        ASSERT_EQ(peek(0xFE00 + (a / 16) * 0x20 + a % 16), (a / 16) * 0x10 + a % 16) << a;
+    EXPECT_EQ(t->sim.board.eeprom().programPulses() - impulsions, 48u);
+    for (int a = 0x0100; a < 0x0400; ++a)
+        ASSERT_EQ(peek(a), avant[std::size_t(a)]) << "the RAM the routine borrowed, at " << a;
+    EXPECT_TRUE(t->session.liaison.talkerPresent);
+}
+
 // Reprogramming with only the changed bytes: the range of each record is read,
 // and only the byte that differs is written, leaving the same image as a
 // full programming of the new file.

@@ -10,6 +10,8 @@
 
 #include <QVector>
 
+#include <functional>
+
 namespace tessaline::test {
 
 class LigneEnregistree : public SerialLine {
@@ -24,14 +26,18 @@ public:
     int bytesWaiting() override { return ligne_.bytesWaiting(); }
     QByteArray readAll() override { return ligne_.readAll(); }
     void sendByte(quint8 octet) override {
+        const quint8 arrive = alterer ? alterer(octet) : octet;
         envoyes.append(static_cast<char>(octet));
-        ligne_.sendByte(octet);
+        ligne_.sendByte(arrive);
     }
     ErreurExecution lastError() const override { return ligne_.lastError(); }
     bool coupee() const override { return ligne_.coupee(); }
     bool sansProgramme() const override { return ligne_.sansProgramme(); }
 
     QByteArray envoyes;
+    // What the board receives instead of each byte the host sends (a byte
+    // damaged on the line), before it is recorded in `envoyes`.
+    std::function<quint8(quint8)> alterer;
 
 private:
     SerialLine& ligne_;

@@ -196,8 +196,8 @@ TEST_F(Programmation, ARecordAtTheLastByteIsSentInFullAndFailsPastTheEnd) {
 // download ends there, within 5 s of the silence at the default time-out.
 TEST_F(Programmation, ABoardThatFallsSilentIsGivenUpAfterOneCheck) {
     // Through the Talker's write (32 bytes), and through the routine in RAM
-    // (64 bytes), which owns the line when the board falls silent.
-    for (const auto& [octetsEcrits, apres] : {std::pair{16, 0.2}, std::pair{32, 1.2}}) {
+    // (96 bytes), which owns the line when the board falls silent.
+    for (const auto& [octetsEcrits, apres] : {std::pair{16, 0.2}, std::pair{48, 1.2}}) {
         SCOPED_TRACE(octetsEcrits);
         demarrer("68HC11F1");
         t->session.config.Timeout = 2000;
@@ -265,6 +265,15 @@ TEST_F(Programmation, TheChaserIsProgrammedAtOnePulseAByteByTheRoutineInRam) {
     EXPECT_TRUE(t->session.liaison.talkerPresent);
 }
 
+// Six records of 16 bytes, 16 bytes apart from one another from `debut`
+// (enough for the routine in RAM): $00-$0F, then $10-$1F, and so on.
+QByteArray enregistrementsEspaces(int debut) {
+    QByteArray texte;
+    for (int r = 0; r < 6; ++r)
+        texte += ligneS1(debut + 0x20 * r, octets(16, 0x10 * r));
+    return texte;
+}
+
 // Cancel during a record: that record is finished, the next is not sent. On
 // the F1 a loader brings the routine; the E1's 256 bytes above the Talker
 // take only the routine, which the Talker writes itself.
@@ -278,11 +287,11 @@ TEST_F(Programmation, CancelFinishesTheRecordBeingWritten) {
         SCOPED_TRACE(c.puce);
         demarrer(c.puce);
         // Records apart from one another: one exchange each with the routine.
-        fichier(ligneS1(c.eeprom, octets(16, 0x00)) + ligneS1(c.eeprom + 0x20, octets(16, 0x10)) +
-                ligneS1(c.eeprom + 0x40, octets(16, 0x20)));
+        fichier(enregistrementsEspaces(c.eeprom));
         // Cancel once the routine in RAM has given the first record's fifth
         // pulse (a record of 16 bytes takes about 0.17 s, one pulse a byte).
         const uint64_t impulsions = t->sim.board.eeprom().programPulses();
+        const uint64_t effacements = t->sim.board.eeprom().erasePulses();
         std::function<void()> guet = [&] {
             if (t->sim.board.eeprom().programPulses() >= impulsions + 5)
                 t->session.demanderAnnulation();
@@ -295,6 +304,7 @@ TEST_F(Programmation, CancelFinishesTheRecordBeingWritten) {
         EXPECT_EQ(b.fin, BilanProgrammation::Fin::Annule);
         EXPECT_EQ(b.ecrits, 16);
         EXPECT_EQ(t->sim.board.eeprom().programPulses() - impulsions, 16u) << "one pulse a byte";
+        EXPECT_EQ(t->sim.board.eeprom().erasePulses(), effacements) << "by the routine, no erase";
         EXPECT_EQ(peek(c.eeprom + 0x0F), 0x0F);
         EXPECT_EQ(peek(c.eeprom + 0x20), 0xFF);
         for (int a = 0x0100; a < c.finRam; ++a)
@@ -309,8 +319,7 @@ TEST_F(Programmation, CancelFinishesTheRecordBeingWritten) {
 // twice, and the RAM is put back.
 TEST_F(Programmation, ARecordDamagedOnTheLineIsSentAgain) {
     demarrer("68HC11F1");
-    fichier(ligneS1(0xFE00, octets(16, 0x00)) + ligneS1(0xFE20, octets(16, 0x10)) +
-            ligneS1(0xFE40, octets(16, 0x20)));
+    fichier(enregistrementsEspaces(0xFE00));
     // The fifth byte of the record at $FE20 (count, address, bytes), once.
     const QByteArray avantLui = QByteArray::fromHex("10FE2010111213");
     bool abime = false;
@@ -324,9 +333,9 @@ TEST_F(Programmation, ARecordDamagedOnTheLineIsSentAgain) {
     const BilanProgrammation b = ProgS19(t->session);
     EXPECT_TRUE(abime);
     EXPECT_TRUE(b.reussi()) << messages().join(u'\n').toStdString();
-    for (int a = 0; a < 48; ++a)
+    for (int a = 0; a < 96; ++a)
         ASSERT_EQ(peek(0xFE00 + (a / 16) * 0x20 + a % 16), (a / 16) * 0x10 + a % 16) << a;
-    EXPECT_EQ(t->sim.board.eeprom().programPulses() - impulsions, 48u);
+    EXPECT_EQ(t->sim.board.eeprom().programPulses() - impulsions, 96u);
     for (int a = 0x0100; a < 0x0400; ++a)
         ASSERT_EQ(peek(a), avant[std::size_t(a)]) << "the RAM the routine borrowed, at " << a;
     EXPECT_TRUE(t->session.liaison.talkerPresent);

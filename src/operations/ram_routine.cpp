@@ -381,7 +381,9 @@ ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
         s.liaison.talkerPresent = false;
         EtatPasDeTalker(s);
         AfficheEchec(s.ecran(), QStringLiteral("Routine en RAM : ") + res.raison +
-                                    QStringLiteral(" ; faites RESET puis Load Talker"));
+                                    QStringLiteral(" ; faites RESET puis Load Talker (la RAM %1 "
+                                                   "n'a pas été remise comme avant)")
+                                        .arg(plage(debut, taille)));
         return res;
     }
     // Not started (the routine could not be written, or its start was not

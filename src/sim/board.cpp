@@ -473,6 +473,7 @@ void Board::setPortInput(Port port, int pin, bool high) {
     if (port == Port::E && pin >= 0 && pin < 8) {
         adc_.sync(chipClock());
         adc_.setInput(pin, high ? kVrh : kVrl);
+        keypadOverrides(pin);
     }
 }
 
@@ -531,6 +532,13 @@ void Board::setAnalogInput(int channel, double volts) {
         ports_.setInput(Port::E, channel, true);
     else if (volts <= kVil)
         ports_.setInput(Port::E, channel, false);
+    keypadOverrides(channel);
+}
+
+void Board::keypadOverrides(int pin) {
+    if (!lcdKeypadFitted_ || pin < 4 || pin > 7) return;
+    keypadColumns_ = kColumnsUnset;
+    updateLcdAndKeypad(cycles);
 }
 
 uint8_t Board::portAPins() {

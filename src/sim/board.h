@@ -42,7 +42,8 @@
 // - The character LCD and the 4x4 keypad (lcd.h, keypad.h) are on the board only once
 //   fitLcdAndKeypad() is called: then the LCD watches PD2-PD4 and drives port C while
 //   it is read, and the keypad's pull-ups hold PE4-PE7 high unless a pressed key joins
-//   a column to a row PB0-PB3 drives low. The LCD is powered with the board: RESET
+//   a column to a row PB0-PB3 drives low (a level or voltage set from outside on
+//   PE4-PE7 then gives way to the keypad's). The LCD is powered with the board: RESET
 //   does not reach it.
 // - Port A is the main timer's (main_timer.h), with each chip's pin directions.
 // - Port E's pins are the A/D inputs: a voltage above VIH (0.7 VDD) reads 1, below VIL
@@ -266,6 +267,9 @@ private:
     // The LCD and the keypad follow the port pins at `cycle` (after a port write, a
     // key, a reset).
     void updateLcdAndKeypad(uint64_t cycle);
+    // While the keypad is fitted its columns hold PE4-PE7: a level or a voltage put on
+    // one of those pins from outside gives way to it.
+    void keypadOverrides(int pin);
     // A read of port C while the LCD drives it.
     void driveLcdBus(uint64_t cycle);
     void afterTimerAccess();

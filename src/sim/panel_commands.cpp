@@ -99,6 +99,8 @@ std::string setPin(const std::vector<std::string_view>& w, Board& board) {
     }
     const auto high = level(w[3]);
     if (!high) return error("pin level must be 0 or 1");
+    if (*port == 'E' && *bit >= 4 && board.lcdAndKeypadFitted())
+        return error("PE" + std::string(w[2]) + " is a keypad column");
     if (*port == 'A')
         board.setPortAInput(*bit, *high);
     else
@@ -110,6 +112,8 @@ std::string setAnalog(const std::vector<std::string_view>& w, Board& board) {
     if (w.size() != 3) return error("usage: adc CHANNEL VOLTS");
     const auto channel = integer(w[1]);
     if (!channel || *channel < 0 || *channel > 7) return error("A/D channel must be 0 to 7");
+    if (*channel >= 4 && board.lcdAndKeypadFitted())
+        return error("PE" + std::string(w[1]) + " is a keypad column");
     double volts = 0;
     const auto [end, ec] = std::from_chars(w[2].data(), w[2].data() + w[2].size(), volts);
     // VRL = 0 V and VRH = 5 V on the board; the inputs must stay between them.

@@ -87,6 +87,7 @@ inline constexpr std::string_view kSimUsage =
     "  leds                port B's pins: answers leds XX (hexadecimal, PB7 first)\n"
     "  port PORT           a port's pins (A to E): answers port C XX\n"
     "  key K|none          the keypad: holds key K (0-F) down alone, or releases them\n"
+    "                      (its columns are PE4-PE7: pin and adc take PE0-PE3 only)\n"
     "  lcd                 the LCD's two rows: answers lcd \"ROW 1\" \"ROW 2\"\n"
     "  reset               RESET in bootstrap mode (as SIGUSR1 does); answers ok\n"
     "  reset single        RESET in normal single-chip mode: the program at the reset\n"

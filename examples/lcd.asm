@@ -93,10 +93,9 @@ occupe  LDAA    #RW+E
         BMI     occupe          BF = 1: busy
         RTS
 
-ligne1  FCC     'Tessaline 68HC11'
-        FCB     0
-ligne2  FCC     'Afficheur 2x16'
-        FCB     0
+* The texts, one character a byte and a zero at the end.
+ligne1  FCB     'T','e','s','s','a','l','i','n','e',' ','6','8','H','C','1','1',0
+ligne2  FCB     'A','f','f','i','c','h','e','u','r',' ','2','x','1','6',0
 
         RMB     $FFFE-*         (an error if the code ran into the vector)
         FDB     debut           $FFFE reset

@@ -21,7 +21,9 @@ std::optional<hc11::Port> portDe(char port) {
 
 SimBoardControl::SimBoardControl(const hc11::ChipDescription& puce, uint32_t quartzHz)
     : board_(std::make_unique<hc11::Board>(puce, quartzHz))
-    , ligne_(*board_) {}
+    , ligne_(*board_) {
+    board_->fitLcdAndKeypad();
+}
 
 QString SimBoardControl::description() const {
     const std::string_view nom = board_->chip().name;
@@ -109,6 +111,36 @@ void SimBoardControl::poserTension(int canal, double volts) {
     apres();
 }
 
+BoardControl::Afficheur SimBoardControl::afficheur() {
+    avant();
+    const hc11::Lcd& lcd = board_->lcd();
+    Afficheur a;
+    a.allume = lcd.displayOn();
+    for (int ligne = 0; ligne < hc11::Lcd::kRows; ++ligne) {
+        const std::string codes = lcd.visibleRow(ligne);
+        a.lignes[static_cast<std::size_t>(ligne)] =
+            QByteArray(codes.data(), static_cast<qsizetype>(codes.size()));
+    }
+    if (lcd.cursorOn() || lcd.blinkOn()) {
+        a.curseurLigne = lcd.cursorRow();
+        a.curseurColonne = a.curseurLigne < 0 ? -1 : lcd.cursorColumn();
+    }
+    a.clignote = lcd.blinkOn();
+    return a;
+}
+
+void SimBoardControl::poserTouche(int ligne, int colonne, bool enfoncee) {
+    if (ligne < 0 || ligne > 3 || colonne < 0 || colonne > 3) return;
+    avant();
+    const auto bit = static_cast<uint16_t>(1u << (4 * ligne + colonne));
+    touches_ = enfoncee ? uint16_t(touches_ | bit) : uint16_t(touches_ & ~bit);
+    if (enfoncee)
+        board_->pressKey(ligne, colonne);
+    else
+        board_->releaseKey(ligne, colonne);
+    apres();
+}
+
 void SimBoardControl::appliquerExterieur() {
     for (int bit = 0; bit < 8; ++bit) {
         const auto haut = [&](char port) {
@@ -121,6 +153,8 @@ void SimBoardControl::appliquerExterieur() {
     }
     board_->setIrqPinLow(irqBas_);
     board_->setXirqPinLow(xirqBas_);
+    for (int touche = 0; touche < 16; ++touche)
+        if (touches_ >> touche & 1) board_->pressKey(touche / 4, touche % 4);
 }
 
 void SimBoardControl::suivreOptions(const QString& puce, double quartzHz) {
@@ -132,6 +166,7 @@ void SimBoardControl::suivreOptions(const QString& puce, double quartzHz) {
     // A new board, as after a change of chip or crystal on the bench: powered
     // up held in reset. The line tells it the host's rate.
     auto nouvelle = std::make_unique<hc11::Board>(*description, hz);
+    nouvelle->fitLcdAndKeypad();
     // Another crystal under the same chip: its EEPROM keeps what was
     // programmed (an --eeprom image, bytes written since).
     if (description->name == board_->chip().name)

@@ -31,6 +31,9 @@ public:
     void poserXirq(bool bas) override;
     void poserTension(int canal, double volts) override;
     bool auRepos() override;
+    bool aAfficheurEtClavier() const override { return true; }
+    Afficheur afficheur() override;
+    void poserTouche(int ligne, int colonne, bool enfoncee) override;
 
     // What runs the board in real time (RealTimeBoard), for the board and its
     // line: `rattrapage` brings the board up to the present before anything
@@ -63,6 +66,7 @@ private:
     bool irqBas_ = false;
     bool xirqBas_ = false;
     std::array<double, 8> tensions_{};
+    uint16_t touches_ = 0; // keys held, bit 4 * row + column
     std::function<void()> avant_;
     std::function<void()> apres_;
 };

@@ -52,6 +52,8 @@ int usageError(const std::string& message) {
 
 int runPty(const hc11::SimOptions& o) {
     hc11::Board board(*hc11::findChip(o.chip), o.quartzMHz * kHz);
+    // The front panel's LCD and keypad ("key", "lcd" on standard input).
+    board.fitLcdAndKeypad();
     if (!o.eepromFile.empty()) {
         std::string error;
         const auto loaded = hc11::loadEepromImage(board, tessaline::cheminExemple(o.eepromFile), error);

@@ -18,6 +18,8 @@ constexpr unsigned kPageShift = 8;
 // DC electrical characteristics: VIH 0.7 VDD, VIL 0.2 VDD).
 constexpr double kVrl = 0.0, kVrh = 5.0;
 constexpr double kVih = 3.5, kVil = 1.0;
+// The keypad's columns have not been put on port E yet.
+constexpr uint8_t kColumnsUnset = 0xFF;
 
 bool isSciRegister(uint16_t a) {
     return a >= reg::BAUD && a <= reg::SCDR;
@@ -80,7 +82,8 @@ Board::Board(const ChipDescription& chip, uint32_t crystalHz)
     , timer_(chip.portA)
     , latches_(chip.registerSize, 0)
     , owners_(chip.registerSize, RegisterOwner::Board)
-    , ports_(chip) {
+    , ports_(chip)
+    , lcd_(crystalHz / 4.0) {
     for (uint16_t i = 0; i < chip.registerSize; ++i) {
         const auto a = uint16_t(chip.registerStart + i);
         owners_[i] = isSciRegister(a)             ? RegisterOwner::Sci
@@ -116,6 +119,7 @@ void Board::resetChip(bool special) {
     timer_.reset(cycles);
     ports_.reset();
     adc_.reset(cycles);
+    if (lcdKeypadFitted_) updateLcdAndKeypad(cycles);
     config_ = eeprom_.configCell();
     copCleared_ = cycles;
     copArmed_ = false;
@@ -262,6 +266,9 @@ uint8_t Board::readRegister(uint16_t a) {
     }
     case RegisterOwner::Timer: return timer_.read(a, accessCycle(a, false));
     case RegisterOwner::Adc: adc_.sync(accessCycle(a, false)); return adc_.value(a);
+    case RegisterOwner::Ports:
+        if (lcdKeypadFitted_ && lcd_.drivesBus()) driveLcdBus(accessCycle(a, false));
+        return ports_.read(a);
     default: return otherRegisterValue(a);
     }
 }
@@ -333,7 +340,10 @@ void Board::writeRegister(uint16_t a, uint8_t v) {
         timer_.write(a, v, accessCycle(a, true), timeProtectedWritable());
         afterTimerAccess();
         return;
-    case RegisterOwner::Ports: ports_.write(a, v); return;
+    case RegisterOwner::Ports:
+        ports_.write(a, v);
+        if (lcdKeypadFitted_) updateLcdAndKeypad(accessCycle(a, true));
+        return;
     case RegisterOwner::Adc:
         adc_.write(a, v, accessCycle(a, true), latchValue(reg::OPTION) & option::ADPU);
         return;
@@ -463,7 +473,55 @@ void Board::setPortInput(Port port, int pin, bool high) {
     if (port == Port::E && pin >= 0 && pin < 8) {
         adc_.sync(chipClock());
         adc_.setInput(pin, high ? kVrh : kVrl);
+        keypadOverrides(pin);
     }
+}
+
+void Board::fitLcdAndKeypad() {
+    if (lcdKeypadFitted_) return;
+    lcdKeypadFitted_ = true;
+    lcd_.powerOn(cycles);
+    keypadColumns_ = kColumnsUnset;
+    updateLcdAndKeypad(cycles);
+}
+
+void Board::pressKey(int row, int column) {
+    endSpin();
+    keypad_.press(row, column);
+    if (lcdKeypadFitted_) updateLcdAndKeypad(cycles);
+}
+
+void Board::releaseKey(int row, int column) {
+    endSpin();
+    keypad_.release(row, column);
+    if (lcdKeypadFitted_) updateLcdAndKeypad(cycles);
+}
+
+void Board::releaseAllKeys() {
+    endSpin();
+    keypad_.releaseAll();
+    if (lcdKeypadFitted_) updateLcdAndKeypad(cycles);
+}
+
+void Board::updateLcdAndKeypad(uint64_t cycle) {
+    const uint8_t d = ports_.pins(Port::D);
+    lcd_.setPins(cycle, d & 0x04, d & 0x08, d & 0x10, ports_.pins(Port::C));
+    if (lcd_.drivesBus()) driveLcdBus(cycle);
+    // Keypad columns on PE4-PE7; as with a switch, the A/D input sees VRH or VRL.
+    const uint8_t columns = keypad_.columns(ports_.pins(Port::B) & 0x0F);
+    if (columns == keypadColumns_) return;
+    adc_.sync(chipClock());
+    for (int c = 0; c < Keypad::kSize; ++c) {
+        const bool high = columns >> c & 1;
+        if (keypadColumns_ != kColumnsUnset && high == bool(keypadColumns_ >> c & 1)) continue;
+        ports_.setInput(Port::E, 4 + c, high);
+        adc_.setInput(4 + c, high ? kVrh : kVrl);
+    }
+    keypadColumns_ = columns;
+}
+
+void Board::driveLcdBus(uint64_t cycle) {
+    ports_.setInputs(Port::C, lcd_.drivenMask(), lcd_.busOutput(cycle));
 }
 
 void Board::setAnalogInput(int channel, double volts) {
@@ -474,6 +532,13 @@ void Board::setAnalogInput(int channel, double volts) {
         ports_.setInput(Port::E, channel, true);
     else if (volts <= kVil)
         ports_.setInput(Port::E, channel, false);
+    keypadOverrides(channel);
+}
+
+void Board::keypadOverrides(int pin) {
+    if (!lcdKeypadFitted_ || pin < 4 || pin > 7) return;
+    keypadColumns_ = kColumnsUnset;
+    updateLcdAndKeypad(cycles);
 }
 
 uint8_t Board::portAPins() {
@@ -562,8 +627,9 @@ bool Board::stableRead(uint16_t a) const {
         // SCSR changes only when a character completes or the line goes idle (events);
         // reading SCDR clears flags.
         case RegisterOwner::Sci: return a != reg::SCDR;
-        // Inputs change only from outside, which ends a spin.
-        case RegisterOwner::Ports: return true;
+        // Inputs change only from outside, which ends a spin, except the busy flag of an
+        // LCD driving port C, which falls with time.
+        case RegisterOwner::Ports: return !(lcdKeypadFitted_ && lcd_.drivesBus());
         // TCNT counts, flags rise with time; conversions complete with time.
         case RegisterOwner::Timer:
         case RegisterOwner::Adc: return false;

@@ -39,6 +39,12 @@
 // - Registers without a model (the F1's ports F and G, the SPI...) are plain read/write
 //   latches, reset to $00 or to the value in kLatchResetValues.
 // - Ports B to E are modelled in ports.h, the A/D converter in adc.h.
+// - The character LCD and the 4x4 keypad (lcd.h, keypad.h) are on the board only once
+//   fitLcdAndKeypad() is called: then the LCD watches PD2-PD4 and drives port C while
+//   it is read, and the keypad's pull-ups hold PE4-PE7 high unless a pressed key joins
+//   a column to a row PB0-PB3 drives low (a level or voltage set from outside on
+//   PE4-PE7 then gives way to the keypad's). The LCD is powered with the board: RESET
+//   does not reach it.
 // - Port A is the main timer's (main_timer.h), with each chip's pin directions.
 // - Port E's pins are the A/D inputs: a voltage above VIH (0.7 VDD) reads 1, below VIL
 //   (0.2 VDD) 0 (A8TD, DC electrical characteristics); in between the last level stays.
@@ -83,6 +89,8 @@
 #include "cpu.h"
 #include "eeprom.h"
 #include "host_wire.h"
+#include "keypad.h"
+#include "lcd.h"
 #include "main_timer.h"
 #include "ports.h"
 #include "sci.h"
@@ -204,6 +212,17 @@ public:
     void setPortInput(Port port, int pin, bool high);
     // The levels on a port's pins (B to E).
     uint8_t portPins(Port port) const { return ports_.pins(port); }
+    // The LCD and the keypad wired as lcd.h says (the simulator's programs fit them;
+    // a bare board has nothing on those pins).
+    void fitLcdAndKeypad();
+    bool lcdAndKeypadFitted() const { return lcdKeypadFitted_; }
+    const Lcd& lcd() const { return lcd_; }
+    const Keypad& keypad() const { return keypad_; }
+    // Keys: row and column 0-3 (key 4 * row + column).
+    void pressKey(int row, int column);
+    void releaseKey(int row, int column);
+    void releaseAllKeys();
+
     // The voltage on A/D channel 0-7 (PE0-PE7), 0 to 5 V (VRL = 0 V, VRH = 5 V).
     void setAnalogInput(int channel, double volts);
 
@@ -245,6 +264,14 @@ private:
     uint8_t& latch(uint16_t address) { return latches_[address - chip_.registerStart]; }
     uint8_t latchValue(uint16_t address) const { return latches_[address - chip_.registerStart]; }
     void afterSciAccess();
+    // The LCD and the keypad follow the port pins at `cycle` (after a port write, a
+    // key, a reset).
+    void updateLcdAndKeypad(uint64_t cycle);
+    // While the keypad is fitted its columns hold PE4-PE7: a level or a voltage put on
+    // one of those pins from outside gives way to it.
+    void keypadOverrides(int pin);
+    // A read of port C while the LCD drives it.
+    void driveLcdBus(uint64_t cycle);
     void afterTimerAccess();
     void updateInterrupts();
     // Pending maskable sources, one bit per entry of the fixed priority order.
@@ -295,6 +322,10 @@ private:
     std::vector<uint8_t> latches_;
     std::vector<RegisterOwner> owners_;
     Ports ports_;
+    Lcd lcd_;
+    Keypad keypad_;
+    bool lcdKeypadFitted_ = false;
+    uint8_t keypadColumns_ = 0; // the levels last put on PE4-PE7
     mutable AdConverter adc_;
     uint8_t config_ = 0;
     uint64_t copCleared_ = 0;

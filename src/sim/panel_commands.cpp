@@ -99,6 +99,8 @@ std::string setPin(const std::vector<std::string_view>& w, Board& board) {
     }
     const auto high = level(w[3]);
     if (!high) return error("pin level must be 0 or 1");
+    if (*port == 'E' && *bit >= 4 && board.lcdAndKeypadFitted())
+        return error("PE" + std::string(w[2]) + " is a keypad column");
     if (*port == 'A')
         board.setPortAInput(*bit, *high);
     else
@@ -110,6 +112,8 @@ std::string setAnalog(const std::vector<std::string_view>& w, Board& board) {
     if (w.size() != 3) return error("usage: adc CHANNEL VOLTS");
     const auto channel = integer(w[1]);
     if (!channel || *channel < 0 || *channel > 7) return error("A/D channel must be 0 to 7");
+    if (*channel >= 4 && board.lcdAndKeypadFitted())
+        return error("PE" + std::string(w[1]) + " is a keypad column");
     double volts = 0;
     const auto [end, ec] = std::from_chars(w[2].data(), w[2].data() + w[2].size(), volts);
     // VRL = 0 V and VRH = 5 V on the board; the inputs must stay between them.
@@ -117,6 +121,37 @@ std::string setAnalog(const std::vector<std::string_view>& w, Board& board) {
         return error("volts must be a number from 0 to 5");
     board.setAnalogInput(*channel, volts);
     return "ok";
+}
+
+std::string setKey(const std::vector<std::string_view>& w, Board& board) {
+    if (w.size() != 2) return error("usage: key 0-F|none");
+    if (!board.lcdAndKeypadFitted()) return error("no keypad on this board");
+    if (w[1] == "none") {
+        board.releaseAllKeys();
+        return "ok";
+    }
+    const char c = w[1].size() == 1 ? w[1][0] : '\0';
+    const int key = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                           : -1;
+    if (key < 0) return error("key takes a hex digit 0-F or none");
+    board.releaseAllKeys();
+    board.pressKey(key / Keypad::kSize, key % Keypad::kSize);
+    return "ok";
+}
+
+std::string lcdRows(Board& board) {
+    if (!board.lcdAndKeypadFitted()) return error("no LCD on this board");
+    std::string out = "lcd";
+    for (int row = 0; row < Lcd::kRows; ++row) {
+        std::string text =
+            board.lcd().displayOn() ? board.lcd().visibleRow(row) : std::string(Lcd::kColumns, ' ');
+        for (char& ch : text)
+            if (ch < 0x20 || ch > 0x7E) ch = '?';
+        out += " \"" + text + "\"";
+    }
+    return out;
 }
 
 } // namespace
@@ -129,6 +164,11 @@ std::string runPanelCommand(std::string_view line, Board& board,
     if (command == "irq" || command == "xirq") return setLineLevel(w, board);
     if (command == "pin") return setPin(w, board);
     if (command == "adc") return setAnalog(w, board);
+    if (command == "key") return setKey(w, board);
+    if (command == "lcd") {
+        if (w.size() != 1) return error("lcd takes no argument");
+        return lcdRows(board);
+    }
     if (command == "leds") {
         if (w.size() != 1) return error("leds takes no argument");
         return hexAnswer("leds ", board.portPins(Port::B));

@@ -74,6 +74,11 @@ void Ports::setInput(Port port, int pin, bool high) {
     *in = high ? uint8_t(*in | bit) : uint8_t(*in & ~bit);
 }
 
+void Ports::setInputs(Port port, uint8_t mask, uint8_t levels) {
+    for (int pin = 0; pin < 8; ++pin)
+        if (mask >> pin & 1) setInput(port, pin, levels >> pin & 1);
+}
+
 uint8_t Ports::pins(Port port) const {
     switch (port) {
     case Port::B: return latchB_;

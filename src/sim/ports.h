@@ -37,6 +37,8 @@ public:
     // A level driven on an input pin from outside (a switch, a probe). Ignored by the
     // port while the pin is an output.
     void setInput(Port port, int pin, bool high);
+    // The same for the pins in `mask` at once (a device driving a bus).
+    void setInputs(Port port, uint8_t mask, uint8_t levels);
     // The levels on a port's pins: outputs show their latch, inputs the outside level.
     uint8_t pins(Port port) const;
     // Which pins are outputs (1) now: port B all, C and D by their DDR, E none.

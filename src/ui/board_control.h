@@ -6,8 +6,10 @@
 // see the simulator itself.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -47,6 +49,22 @@ public:
     virtual void poserXirq(bool bas) = 0;
     // The voltage on A/D channel 0-7 (PE0-PE7), 0 to 5 V.
     virtual void poserTension(int canal, double volts) = 0;
+
+    // The character LCD and the 4x4 keypad, when the board has them (wired as
+    // the help's simulated board page says).
+    struct Afficheur {
+        bool allume = false; // display on
+        // The character codes of the two rows of 16, as the controller shows them.
+        std::array<QByteArray, 2> lignes;
+        // The cursor's row and column, -1 when it is not shown.
+        int curseurLigne = -1, curseurColonne = -1;
+        bool clignote = false;
+        bool operator==(const Afficheur&) const = default;
+    };
+    virtual bool aAfficheurEtClavier() const { return false; }
+    virtual Afficheur afficheur() { return {}; }
+    // Key 4 * ligne + colonne held down or let go.
+    virtual void poserTouche(int /*ligne*/, int /*colonne*/, bool /*enfoncee*/) {}
 
     // Nothing the pins show can change until something comes from outside (a
     // pin, a byte from the host, a reset): no program runs, or it waits or

@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QDial>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -63,6 +64,7 @@ BoardPanel::BoardPanel(BoardControl& board, QWidget* parent)
     l->addWidget(description_);
     l->addWidget(mode_);
     l->addLayout(grille);
+    if (board_.aAfficheurEtClavier()) creerAfficheurEtClavier(l);
     l->addLayout(boutons);
     afficherMode();
     // What the panel shows held is what the board sees.
@@ -234,6 +236,96 @@ void BoardPanel::creerBoutons(QGridLayout* grille) {
     grille->addWidget(reset, 1, 2);
 }
 
+// The LCD as green glass with dark characters, the keypad's sixteen keys beside it,
+// and the wiring under both (as the help's simulated board page gives it).
+void BoardPanel::creerAfficheurEtClavier(QVBoxLayout* colonne) {
+    ecran_ = new QLabel(this);
+    ecran_->setObjectName(QStringLiteral("lblAfficheur"));
+    QFont fixe = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixe.setPointSizeF(font().pointSizeF() * 1.3);
+    ecran_->setFont(fixe);
+    ecran_->setTextFormat(Qt::RichText);
+    ecran_->setStyleSheet(QStringLiteral("QLabel { background: #8fbf3f; color: #102008; "
+                                         "border: 3px solid #303830; padding: 4px 6px; }"));
+    ecran_->setToolTip(QStringLiteral("Afficheur 2 \u00d7 16 caract\u00e8res"));
+    ecran_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    afficherEcran(ecranAffiche_);
+
+    auto* clavier = new QGridLayout;
+    clavier->setSpacing(2);
+    for (int touche = 0; touche < 16; ++touche) {
+        const int ligne = touche / 4, col = touche % 4;
+        const QString nom = QString::number(touche, 16).toUpper();
+        auto* b = new QPushButton(nom, this);
+        b->setObjectName(QStringLiteral("cmdTouche") + nom);
+        b->setFixedSize(28, 24);
+        b->setAutoDefault(false);
+        b->setFocusPolicy(Qt::ClickFocus);
+        b->setToolTip(QStringLiteral("Touche %1 : ligne %2 (PB%2), colonne %3 (PE%4)")
+                          .arg(nom)
+                          .arg(ligne)
+                          .arg(col)
+                          .arg(col + 4));
+        connect(b, &QPushButton::pressed, this, [this, ligne, col] { board_.poserTouche(ligne, col, true); });
+        connect(b, &QPushButton::released, this,
+                [this, ligne, col] { board_.poserTouche(ligne, col, false); });
+        clavier->addWidget(b, ligne, col);
+    }
+    auto* rangee = new QHBoxLayout;
+    rangee->addWidget(ecran_, 0, Qt::AlignVCenter);
+    rangee->addStretch(1);
+    rangee->addLayout(clavier);
+    colonne->addLayout(rangee);
+
+    auto* cablage = new QLabel(QStringLiteral("Afficheur : DB0-DB7 = PC0-PC7, RS = PD2, RW = PD3, E = PD4\n"
+                                              "Clavier : lignes PB0-PB3, colonnes PE4-PE7 "
+                                              "(touche 4 \u00d7 ligne + colonne)"),
+                               this);
+    cablage->setObjectName(QStringLiteral("lblCablage"));
+    cablage->setFont(petite(font()));
+    colonne->addWidget(cablage);
+    // The keypad's pull-ups hold PE4-PE7: their knobs have no say.
+    for (int canal = 4; canal < 8; ++canal) {
+        potentiometres_[canal]->setEnabled(false);
+        potentiometres_[canal]->setToolTip(
+            QStringLiteral("PE%1 : colonne %2 du clavier").arg(canal).arg(canal - 4));
+        tensions_[canal]->setText(QStringLiteral("clavier"));
+    }
+}
+
+// The controller's character codes as this panel draws them: ASCII from $20 to $7D,
+// the character ROM's yen sign at $5C and arrows at $7E-$7F (HD44780U, character
+// pattern ROM A00); the CGRAM characters and the ROM's other glyphs as a grey block.
+void BoardPanel::afficherEcran(const BoardControl::Afficheur& a) {
+    QString html;
+    for (int ligne = 0; ligne < 2; ++ligne) {
+        if (ligne) html += QStringLiteral("<br>");
+        const QByteArray& codes = a.lignes[static_cast<std::size_t>(ligne)];
+        for (int i = 0; i < 16; ++i) {
+            const auto code = static_cast<uint8_t>(a.allume && i < codes.size() ? codes[i] : ' ');
+            QString c;
+            if (code == ' ')
+                c = QStringLiteral("&nbsp;");
+            else if (code == 0x5C)
+                c = QStringLiteral("\u00a5");
+            else if (code == 0x7E)
+                c = QStringLiteral("\u2192");
+            else if (code == 0x7F)
+                c = QStringLiteral("\u2190");
+            else if (code > 0x20 && code < 0x7E)
+                c = QString(QLatin1Char(char(code))).toHtmlEscaped();
+            else
+                c = QStringLiteral("\u2592");
+            if (a.allume && ligne == a.curseurLigne && i == a.curseurColonne)
+                c = a.clignote ? QStringLiteral("<span style=\"background:#102008;color:#8fbf3f\">") + c +
+                                     QStringLiteral("</span>")
+                               : QStringLiteral("<u>") + c + QStringLiteral("</u>");
+            html += c;
+        }
+    }
+    ecran_->setText(html);
+}
+
 void BoardPanel::afficherMode() {
     mode_->setText(monopuce_->isChecked() ? QStringLiteral("MODA et MODB en mode MONOPUCE")
                                           : QStringLiteral("MODA et MODB en mode BOOTSTRAP"));
@@ -245,6 +337,13 @@ void BoardPanel::afficherTension(int canal) {
 }
 
 void BoardPanel::rafraichir() {
+    if (ecran_) {
+        const BoardControl::Afficheur a = board_.afficheur();
+        if (!(a == ecranAffiche_)) {
+            ecranAffiche_ = a;
+            afficherEcran(a);
+        }
+    }
     const uint8_t b = board_.niveaux('B');
     const uint8_t a = board_.niveaux('A');
     const uint8_t sortiesA = board_.sorties('A');

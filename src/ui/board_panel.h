@@ -2,10 +2,15 @@
 // every output pin of ports A, B and C, a switch on every input pin of ports A
 // and C, a knob for the voltage on each A/D input (port E), the IRQ, XIRQ and
 // RESET buttons, and the MODA/MODB jumpers (bootstrap or single-chip mode).
+// When the board has them, its 2x16 character LCD and its 4x4 keypad, with
+// their wiring written under them (the keypad's columns take PE4-PE7, whose
+// knobs are then disabled).
 // The LEDs follow the board about thirty times a second while its pins may
 // change; while the board rests (BoardControl::auRepos) the panel stops
 // looking until the board tells of activity.
 #pragma once
+
+#include "ui/board_control.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -17,10 +22,10 @@ class QDial;
 class QGridLayout;
 class QLabel;
 class QRadioButton;
+class QVBoxLayout;
 
 namespace tessaline {
 
-class BoardControl;
 class InterrupteurCarte;
 class LedCarte;
 
@@ -44,6 +49,8 @@ protected:
 private:
     void creerPorts(QGridLayout* grille);
     void creerBoutons(QGridLayout* grille);
+    void creerAfficheurEtClavier(QVBoxLayout* colonne);
+    void afficherEcran(const BoardControl::Afficheur& a);
     InterrupteurCarte* interrupteur(char port, int bit);
     void afficherMode();
     void afficherTension(int canal);
@@ -60,6 +67,8 @@ private:
     std::array<InterrupteurCarte*, 8> interA_{}, interC_{};
     std::array<QDial*, 8> potentiometres_{};
     std::array<QLabel*, 8> tensions_{};
+    QLabel* ecran_ = nullptr; // the LCD, when the board has one
+    BoardControl::Afficheur ecranAffiche_;
     QTimer rafraichissement_;
     // What the LEDs and switches show: levels of A, B, C, outputs of A and C.
     std::array<int, 5> affiche_{-1, -1, -1, -1, -1};

@@ -3,6 +3,7 @@
 // knobs, and take the IRQ and XIRQ buttons' interrupts.
 #include "realtime_board.h"
 #include "sim/chip.h"
+#include "sim/eeprom_image.h"
 #include "sim/registers.h"
 #include "sim_board_control.h"
 #include "ui/board_panel.h"
@@ -10,7 +11,9 @@
 
 #include <QAbstractButton>
 #include <QDial>
+#include <QLabel>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 #include <gtest/gtest.h>
 
@@ -181,6 +184,37 @@ TEST(BoardPanel, AnotherCrystalKeepsWhatTheSwitchesAndKnobsHold) {
     b.tourner();
     EXPECT_NE(b.portB(), 0x00);
     QTest::mouseRelease(b.controle(QStringLiteral("cmdIRQ")), Qt::LeftButton);
+}
+
+// The LCD and keypad examples run standalone from the F1's EEPROM: the panel shows
+// the LCD's two rows and its keys reach the program, which shows the key on PB4-PB7.
+TEST(BoardPanel, ShowsTheLcdAndItsKeysReachTheProgram) {
+    Banc b;
+    const auto lancer = [&](const char* exemple) {
+        std::string erreur;
+        ASSERT_EQ(
+            hc11::loadEepromImage(b.carte.board(), std::string(TESSALINE_EXAMPLES "/") + exemple, erreur),
+            hc11::EepromImageLoad::Loaded)
+            << erreur;
+        b.carte.resetMonopuce();
+    };
+    lancer("lcd.s19");
+    b.tourner(40'000); // 20 ms: the LCD's power-on delay and 35 writes
+    auto* ecran = b.controle<QLabel>(QStringLiteral("lblAfficheur"));
+    const auto texte = [&] { return QTextDocumentFragment::fromHtml(ecran->text()).toPlainText(); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return texte().startsWith(QStringLiteral("Tessaline 68HC11")); }, 500))
+        << texte().toStdString();
+    EXPECT_TRUE(texte().contains(QStringLiteral("Afficheur 2x16"))) << texte().toStdString();
+    EXPECT_FALSE(b.controle<QDial>(QStringLiteral("potAN5"))->isEnabled()) << "PE5 is a keypad column";
+
+    lancer("clavier.s19");
+    b.tourner();
+    auto* touche = b.controle(QStringLiteral("cmdToucheB"));
+    QTest::mousePress(touche, Qt::LeftButton);
+    b.tourner();
+    QTest::mouseRelease(touche, Qt::LeftButton);
+    b.tourner();
+    EXPECT_EQ(b.ledsB() >> 4, 0xB) << "key B (row 2, column 3) on PB4-PB7";
 }
 
 // The board run in real time on a clock of the test's: busy, it is run every

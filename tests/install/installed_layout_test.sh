@@ -24,6 +24,8 @@ for f in applications/tessaline.desktop icons/hicolor/scalable/apps/tessaline.sv
     metainfo/io.github.tessaline.Tessaline.metainfo.xml tessaline/examples/compteur.asm \
     tessaline/examples/compteur.s19 tessaline/examples/chenillard.asm tessaline/examples/chenillard.s19 \
     tessaline/examples/tension.asm tessaline/examples/tension.s19 \
+    tessaline/examples/lcd.asm tessaline/examples/lcd.s19 tessaline/examples/clavier.asm \
+    tessaline/examples/clavier.s19 \
     tessaline/help/index.html tessaline/help/aide.css bash-completion/completions/tessaline-cli \
     doc/tessaline/copyright doc/tessaline/changelog.gz; do
     [ -s "$prefix/share/$f" ] || fail "share/$f not installed"

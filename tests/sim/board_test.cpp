@@ -374,15 +374,6 @@ constexpr uint64_t kStepCycles = 8 * 50'000;
 constexpr uint64_t kJitter = 16;
 constexpr uint16_t kMotif = 0x0100;
 
-std::unique_ptr<Board> boardWith(const char* image) {
-    auto board = makeBoard("68HC11F1");
-    std::string error;
-    EXPECT_EQ(loadEepromImage(*board, std::string(TESSALINE_EXAMPLES "/") + image, error),
-              EepromImageLoad::Loaded)
-        << error;
-    return board;
-}
-
 // Runs to the next LED step; returns the pattern shown and the cycles since `since`.
 struct Step {
     int leds;

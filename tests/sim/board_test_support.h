@@ -6,12 +6,14 @@
 #include "assembled.h"
 #include "sim/board.h"
 #include "sim/chip.h"
+#include "sim/eeprom_image.h"
 #include "sim/registers.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -120,5 +122,17 @@ using Bytes = std::vector<uint8_t>;
 inline uint64_t charCycles(const Board& b, double baud) {
     return uint64_t(10 * b.eClockHz() / baud + 0.5);
 }
+
+#ifdef TESSALINE_EXAMPLES
+// An F1 with the stored image of an example (examples/NAME.s19) in its EEPROM.
+inline std::unique_ptr<Board> boardWith(const char* image) {
+    auto board = makeBoard("68HC11F1");
+    std::string error;
+    EXPECT_EQ(loadEepromImage(*board, std::string(TESSALINE_EXAMPLES "/") + image, error),
+              EepromImageLoad::Loaded)
+        << error;
+    return board;
+}
+#endif
 
 } // namespace hc11::test

@@ -157,6 +157,6 @@ int main(int argc, char** argv) {
         std::cout << hc11::kSimUsage;
         return 0;
     }
-    if (!options->runFile.empty()) return hc11::runHeadless(*options, std::cout, std::cerr);
+    if (!options->runFile.empty()) return hc11::runHeadless(*options, std::cout, std::cerr, &std::cin);
     return runPty(*options);
 }

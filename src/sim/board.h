@@ -168,6 +168,8 @@ public:
     double hostBaud() const { return wire_.baud(); }
     void hostSend(uint8_t value);
     void hostSendBreak();
+    // Every character the host sent has reached the SCI.
+    bool hostIdle() const { return wire_.nextArrival() == kNever; }
     std::size_t hostAvailable() const { return wire_.available(); }
     uint8_t hostRead() { return wire_.read(); } // 0 when nothing is waiting
     std::vector<uint8_t> hostReadAll() { return wire_.readAll(); }

@@ -6,6 +6,7 @@
 
 #include "sim_options.h"
 
+#include <istream>
 #include <ostream>
 
 namespace hc11 {
@@ -17,6 +18,10 @@ namespace hc11 {
 // Returns the process exit status: 0 after a run; 2 when the file is not one to run (not
 // a regular file, larger than kMaxSRecordFileBytes, no S1 record); 1 when it cannot be
 // read or a record is malformed or outside RAM and EEPROM.
-int runHeadless(const SimOptions& options, std::ostream& out, std::ostream& err);
+// With options.terminal, `terminalIn` is what is typed to the program (all of it, read
+// before the run): its SCI output goes to `out` as it comes, and the lines above go to
+// `err`.
+int runHeadless(const SimOptions& options, std::ostream& out, std::ostream& err,
+                std::istream* terminalIn = nullptr);
 
 } // namespace hc11

@@ -45,6 +45,8 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
             o.help = true;
         } else if (a == "--fast") {
             o.fast = true;
+        } else if (a == "--terminal") {
+            o.terminal = true;
         } else if (a == "--chip") {
             if (!value(v)) return std::nullopt;
             if (!findChip(v)) {
@@ -116,8 +118,8 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
             return std::nullopt;
         }
     }
-    if (o.runFile.empty() && (sawStart || sawMax)) {
-        error = "--start, --max-cycles and --dump go with --run";
+    if (o.runFile.empty() && (sawStart || sawMax || o.terminal)) {
+        error = "--start, --max-cycles, --dump and --terminal go with --run";
         return std::nullopt;
     }
     if (!o.runFile.empty() && (o.fast || !o.linkPath.empty() || !o.eepromFile.empty() || o.latencyMs)) {

@@ -42,13 +42,15 @@ struct SimOptions {
     uint64_t maxCycles = 100'000'000;
     // Each --dump, in the order given.
     std::vector<DumpRange> dumps;
+    // --terminal: the program's SCI on standard input and output during --run.
+    bool terminal = false;
 };
 
 inline constexpr std::string_view kSimUsage =
     "usage: tessaline-sim [--chip NAME] [--quartz 2|4|8|16] [--fast] [--trace FILE] [--link PATH]\n"
     "                     [--eeprom FILE.S19] [--latency MS]\n"
     "       tessaline-sim --run FILE.S19 [--chip NAME] [--quartz 2|4|8|16] [--start ADDR]\n"
-    "                     [--max-cycles N] [--trace FILE] [--dump ADDR:COUNT]...\n"
+    "                     [--max-cycles N] [--trace FILE] [--dump ADDR:COUNT]... [--terminal]\n"
     "       tessaline-sim --help | --version\n"
     "\n"
     "A simulated 68HC11 board behind a pseudo-terminal, whose path is the first line of\n"
@@ -73,6 +75,11 @@ inline constexpr std::string_view kSimUsage =
     "                      the E cycles used\n"
     "  --start ADDR        --run: start at ADDR (hexadecimal) instead of the first record\n"
     "  --max-cycles N      --run: the cycle limit (default 100000000)\n"
+    "  --terminal          --run: standard input goes to the program's SCI receiver, at\n"
+    "                      the rate the program set, once it enables the receiver; what\n"
+    "                      its SCI sends goes to standard output; the run also ends once\n"
+    "                      the input is all received and the line has been quiet for\n"
+    "                      0.1 s of board time; the summary then goes to standard error\n"
     "  --dump ADDR:COUNT   --run: print COUNT bytes (1 to 256) from ADDR (hexadecimal);\n"
     "                      may be given several times\n"
     "  --help, -h          print this help\n"

@@ -231,13 +231,14 @@ struct Outcome {
     std::string err;
 };
 
-Outcome run(SimOptions o, const std::string& records) {
+Outcome run(SimOptions o, const std::string& records, const std::string& typed = {}) {
     // One file per test and process: ctest runs these tests side by side.
     o.runFile = ::testing::TempDir() + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
                 std::to_string(::getpid()) + ".s19";
     std::ofstream(o.runFile) << records;
     std::ostringstream out, err;
-    Outcome r{runHeadless(o, out, err), {}, err.str()};
+    std::istringstream clavier(typed);
+    Outcome r{runHeadless(o, out, err, &clavier), {}, err.str()};
     std::istringstream in(out.str());
     for (std::string l; std::getline(in, l);)
         r.out.push_back(l);
@@ -279,6 +280,23 @@ TEST(HeadlessRun, RunsToWaiOrToTheCycleLimitFromTheStartAddress) {
     r = run(o, loop);
     ASSERT_GE(r.out.size(), 3u);
     EXPECT_EQ(r.out[r.out.size() - 3].substr(0, 4), "A=01");
+}
+
+// A program that owns the SCI, driven through --terminal: it sets 2400 baud and echoes
+// what it receives, letters in upper case; the run ends once the line is quiet.
+TEST(HeadlessRun, TheTerminalTypesToTheProgramsSciAndShowsWhatItSends) {
+    SimOptions o;
+    o.terminal = true;
+    // $0100: BAUD = $32 (2400 baud at 8 MHz), SCCR2 = TE|RE; then: wait for RDRF, read,
+    // 'a'-'z' less $20, wait for TDRE, send, again.
+    const std::string echo = "S12B01008632B7102B860CB7102DB6102E842027F9B6102F81612506817A22028020F6102E"
+                             "2AFBB7102F20E2D9\n";
+    const Outcome r = run(o, echo, "Bonjour, 68hc11 !\n");
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.out.size(), 1u) << "the program's output alone";
+    EXPECT_EQ(r.out[0], "BONJOUR, 68HC11 !");
+    EXPECT_NE(r.err.find("Stopped: terminal quiet"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("PC=01"), std::string::npos) << r.err;
 }
 
 TEST(HeadlessRun, BadFilesAreRefusedAndAnIllegalOpcodeStops) {

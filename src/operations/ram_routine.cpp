@@ -169,6 +169,12 @@ bool charger(Session& s, QByteArray& suite, const QByteArray& image, QByteArray&
     return true;
 }
 
+// What to say when the `sauves` bytes from `debut` could not be put back.
+QString texteRamNonRendue(int debut, const QByteArray& sauves) {
+    return QStringLiteral("RAM %1 non rétablie après la routine (octets %2)")
+        .arg(plage(debut, int(sauves.size())), QString::fromLatin1(sauves.toHex(' ').toUpper()));
+}
+
 // At its end the routine jumps to the loader's receive loop: the RAM it
 // borrowed goes back, each byte sent back as the RAM reads it. What to say
 // when a byte did not read back as it was.
@@ -176,8 +182,7 @@ QString rendreParChargeur(Session& s, QByteArray& suite, const QByteArray& sauve
     envoyerFlux(s, sauves);
     const Resultat<QByteArray> relus = lireFlux(s, suite, static_cast<int>(sauves.size()), s.config.Timeout);
     if (relus.ok() && relus.donnees == sauves) return {};
-    return QStringLiteral("RAM %1 non rétablie après la routine (octets %2)")
-        .arg(plage(debut, int(sauves.size())), QString::fromLatin1(sauves.toHex(' ').toUpper()));
+    return texteRamNonRendue(debut, sauves);
 }
 
 // A routine the loader brought starts by sending the sum of its bytes
@@ -392,9 +397,7 @@ ResultatRoutine executerRoutine(Session& s, const Routine& routine) {
     if (!ramNonRendue.isEmpty()) AfficheEchec(s.ecran(), ramNonRendue);
     if (touchee && !ecrire(s, debut, sauve)) {
         res.fin = FinRoutine::Echec;
-        AfficheEchec(s.ecran(),
-                     QStringLiteral("RAM %1 non rétablie après la routine (octets %2)")
-                         .arg(plage(debut, parTalker), QString::fromLatin1(sauve.toHex(' ').toUpper())));
+        AfficheEchec(s.ecran(), texteRamNonRendue(debut, sauve));
     }
     if (!delai.remettre()) res.fin = FinRoutine::Echec;
     return res;

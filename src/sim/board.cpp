@@ -133,6 +133,14 @@ void Board::resetChip(bool special) {
     stopRecoveryCycles = stopRecovery(latchValue(reg::OPTION));
     clockMonitorOn = false;
     clocksStopped_ = false;
+    // The monitor and the history do not outlive a reset.
+    monitorStart_ = monitorEnd_ = 0;
+    enteredMonitor_ = 0;
+    history_.clear();
+    chipStates_.clear();
+    watchHit_.reset();
+    updateObservation();
+    if (historyCapacity() != 0) saveChipState(history_.end());
 }
 
 void Board::holdReset() {
@@ -182,6 +190,11 @@ void Board::serviceLoader(uint64_t now) {
     // byte received, B = 0, X = $1000 (the ROM addresses the registers through X),
     // Y = the address after the last byte stored.
     const uint16_t target = j == BootLoader::Jump::Ram ? chip_.ramStart : chip_.eepromStart;
+    if (j == BootLoader::Jump::Ram) {
+        monitorStart_ = chip_.ramStart;
+        monitorEnd_ = uint16_t(chip_.ramStart + loader_.loaded().size());
+        updateObservation();
+    }
     startCpu(target);
     cpu_.r.sp = uint16_t(chip_.ramEnd());
     cpu_.r.a = loader_.lastByte();
@@ -212,17 +225,18 @@ bool Board::bootRomVisible() const {
 }
 
 void Board::mapMemory() {
-    readFast_.fill(false);
-    writeFast_.fill(false);
+    plainReadFast_.fill(false);
+    plainWriteFast_.fill(false);
     for (unsigned p = chip_.ramStart >> kPageShift; p <= chip_.ramEnd() >> kPageShift; ++p)
-        readFast_[p] = writeFast_[p] = true;
-    if (bootRomVisible()) readFast_[kBootRomStart >> kPageShift] = true;
+        plainReadFast_[p] = plainWriteFast_[p] = true;
+    if (bootRomVisible()) plainReadFast_[kBootRomStart >> kPageShift] = true;
     mapEeprom();
 }
 
 void Board::mapEeprom() {
     for (unsigned p = chip_.eepromStart >> kPageShift; p <= chip_.eepromEnd() >> kPageShift; ++p)
-        readFast_[p] = eepromMapped() && !eeprom_.latched();
+        plainReadFast_[p] = eepromMapped() && !eeprom_.latched();
+    applyObservedMaps();
 }
 
 bool Board::eepromMapped() const {
@@ -238,12 +252,33 @@ uint8_t Board::readSlow(uint16_t a) {
         if (probeReadFast_[a >> kPageShift]) return mem_[a];
         if (!stableRead(a)) probeClean_ = false;
     }
+    if (!watchpoints_.empty()) [[unlikely]] {
+        // A page taken off the fast path to be watched.
+        if (plainReadFast_[a >> kPageShift]) {
+            watchAccess(a, false, mem_[a]);
+            return mem_[a];
+        }
+        if (!chip_.inRegisters(a)) {
+            const uint8_t v = chip_.inEeprom(a) && eepromMapped()
+                                  ? (eeprom_.latched() ? eeprom_.readWhileLatched() : mem_[a])
+                                  : kUnmappedRead;
+            watchAccess(a, false, v);
+            return v;
+        }
+        const uint8_t v = readRegister(a);
+        watchAccess(a, false, v);
+        return v;
+    }
     if (chip_.inRegisters(a)) return readRegister(a);
     if (chip_.inEeprom(a) && eepromMapped()) return eeprom_.latched() ? eeprom_.readWhileLatched() : mem_[a];
     return kUnmappedRead;
 }
 
 void Board::writeSlow(uint16_t a, uint8_t v) {
+    if (observation_ == Observation::Recorded) [[unlikely]] {
+        if (!watchpoints_.empty()) watchAccess(a, true, v);
+        if (historyCapacity() != 0) recordWrite(a);
+    }
     if (probing_) [[unlikely]] {
         probeClean_ = false;
         if (probeWriteFast_[a >> kPageShift]) {
@@ -251,13 +286,17 @@ void Board::writeSlow(uint16_t a, uint8_t v) {
             return;
         }
     }
-    if (chip_.inRegisters(a))
+    if (plainWriteFast_[a >> kPageShift]) // plain RAM taken off the fast path
+        mem_[a] = v;
+    else if (chip_.inRegisters(a))
         writeRegister(a, v);
     else if (chip_.inEeprom(a) && eepromMapped())
         eeprom_.writeCell(a, v);
 }
 
 uint8_t Board::readRegister(uint16_t a) {
+    if (historyCapacity() != 0) [[unlikely]]
+        recordRegisterAccess(a, false);
     switch (ownerOf(a)) {
     case RegisterOwner::Sci: {
         const uint8_t v = sci_.read(a, cycles);
@@ -331,6 +370,8 @@ uint8_t Board::otherRegisterValue(uint16_t a) const {
 }
 
 void Board::writeRegister(uint16_t a, uint8_t v) {
+    if (historyCapacity() != 0) [[unlikely]]
+        recordRegisterAccess(a, true);
     switch (ownerOf(a)) {
     case RegisterOwner::Sci:
         sci_.write(a, v, cycles, specialMode);
@@ -449,6 +490,7 @@ uint16_t Board::maskableVectorOffset() {
 
 void Board::setIrqPinLow(bool low) {
     endSpin();
+    beforeOutsideChange();
     if (low && !irqPinLow_ && (latchValue(reg::OPTION) & option::IRQE)) irqEdgeLatched_ = true;
     irqPinLow_ = low;
     updateInterrupts();
@@ -456,18 +498,21 @@ void Board::setIrqPinLow(bool low) {
 
 void Board::setXirqPinLow(bool low) {
     endSpin();
+    beforeOutsideChange();
     xirqPinLow_ = low;
     updateInterrupts();
 }
 
 void Board::setPortAInput(int pin, bool high) {
     endSpin();
+    beforeOutsideChange();
     timer_.setPortAInput(pin, high, cycles);
     afterTimerAccess();
 }
 
 void Board::setPortInput(Port port, int pin, bool high) {
     endSpin();
+    beforeOutsideChange();
     ports_.setInput(port, pin, high);
     // A switch on a port E pin drives its A/D input to VRH or VRL.
     if (port == Port::E && pin >= 0 && pin < 8) {
@@ -487,18 +532,21 @@ void Board::fitLcdAndKeypad() {
 
 void Board::pressKey(int row, int column) {
     endSpin();
+    beforeOutsideChange();
     keypad_.press(row, column);
     if (lcdKeypadFitted_) updateLcdAndKeypad(cycles);
 }
 
 void Board::releaseKey(int row, int column) {
     endSpin();
+    beforeOutsideChange();
     keypad_.release(row, column);
     if (lcdKeypadFitted_) updateLcdAndKeypad(cycles);
 }
 
 void Board::releaseAllKeys() {
     endSpin();
+    beforeOutsideChange();
     keypad_.releaseAll();
     if (lcdKeypadFitted_) updateLcdAndKeypad(cycles);
 }
@@ -526,6 +574,7 @@ void Board::driveLcdBus(uint64_t cycle) {
 
 void Board::setAnalogInput(int channel, double volts) {
     endSpin();
+    beforeOutsideChange();
     adc_.sync(chipClock());
     adc_.setInput(channel, volts);
     if (volts >= kVih)
@@ -569,6 +618,7 @@ void Board::receiveFromHost(const TimedFrame& f, uint64_t at) {
 }
 
 void Board::stopClocks(uint64_t now) {
+    beforeOutsideChange();
     clocksStopped_ = true;
     clocksStoppedAt_ = now;
     timer_.stopClocks(now);
@@ -583,6 +633,7 @@ void Board::startClocks(uint64_t now) {
     sci_.clocksStopped(stopped);
     copCleared_ += stopped;
     resetCycle_ += stopped;
+    beforeOutsideChange(); // the time bases moved: a state copied before would not fit
 }
 
 void Board::serviceEvents(uint64_t now) {
@@ -666,6 +717,8 @@ void Board::skipSpin() {
         if (!probeClean_ || cpu_.state() != Cpu::State::Running || cpu_.inTest() ||
             cpu_.lastEvent() != Cpu::Event::None)
             break;
+        // Observed, the program's steps are not the probe's to run.
+        if (observation_ != Observation::Off && !inMonitor(cpu_.r.pc)) break;
         seen[++n] = {cpu_.r, cycles, cpu_.instructions()};
         for (std::size_t j = n; j-- > 0;)
             if (seen[j].r == cpu_.r) {
@@ -706,10 +759,24 @@ void Board::advance(uint64_t target, bool stopOnHostData) {
         eventLimit = next;
         cpu_.clearEvent();
         insideCpu_ = true;
-        skipSpin();
-        if (!(cpu_.stopOnEvents && cpu_.lastEvent() != Cpu::Event::None)) cpu_.run();
+        if (observation_ == Observation::Off) {
+            // No monitor: every cycle from here is the program's.
+            const uint64_t start = cycles;
+            skipSpin();
+            if (!(cpu_.stopOnEvents && cpu_.lastEvent() != Cpu::Event::None)) cpu_.run();
+            programCycles_ += cycles - start;
+        } else {
+            // Only the monitor's spins are passed over: the program's steps are counted
+            // and recorded one by one.
+            if (inMonitor(cpu_.r.pc) && enteredMonitor_ == 0) {
+                stepOwner_ = StepOwner::Monitor;
+                skipSpin();
+            }
+            if (!(cpu_.stopOnEvents && cpu_.lastEvent() != Cpu::Event::None)) runObserved();
+        }
         insideCpu_ = false;
-        if (cpu_.stopOnEvents && cpu_.lastEvent() != Cpu::Event::None) {
+        if (watchStop_ || (cpu_.stopOnEvents && cpu_.lastEvent() != Cpu::Event::None)) {
+            watchStop_ = false;
             serviceEvents(cycles);
             return;
         }
@@ -739,7 +806,13 @@ bool Board::runUntilPc(uint16_t pc, uint64_t maxCycles) {
         }
         eventLimit = next;
         insideCpu_ = true;
-        cpu_.step();
+        if (observation_ == Observation::Off) {
+            const uint64_t start = cycles;
+            cpu_.step();
+            programCycles_ += cycles - start;
+        } else {
+            observedStep();
+        }
         insideCpu_ = false;
     }
 }

@@ -88,6 +88,7 @@
 #include "chip.h"
 #include "cpu.h"
 #include "eeprom.h"
+#include "execution_history.h"
 #include "host_wire.h"
 #include "keypad.h"
 #include "lcd.h"
@@ -98,6 +99,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -240,6 +243,59 @@ public:
 
     uint16_t maskableVectorOffset() override;
 
+    // Time tools (board_history.cpp). The monitor is the program the boot ROM loaded
+    // into RAM and jumped to (the Talker), until the next reset: its steps are the
+    // debugger's, not the program's.
+    bool hasMonitor() const { return monitorEnd_ > monitorStart_; }
+    bool inMonitor(uint16_t pc) const { return pc >= monitorStart_ && pc < monitorEnd_; }
+    // E cycles the program has run since power-on: its instructions, its interrupt
+    // entries (with the jump a pseudo-vector in the monitor makes to its handler) and
+    // its waits in WAI or STOP. The monitor's steps, and the entry that takes the CPU
+    // into the monitor to stay (a breakpoint, a stop), are not counted. A step back
+    // puts the count back too.
+    uint64_t programCycles() const { return programCycles_; }
+
+    // The history of the last `instructions` program instructions (0: off, the
+    // default; turning it on starts an empty one). A reset empties it.
+    void setHistoryCapacity(std::size_t instructions);
+    std::size_t historyCapacity() const { return history_.capacity(); }
+    // Program instructions a step back can undo now.
+    std::size_t historyInstructions() const { return history_.instructions(); }
+    struct StepBack {
+        std::size_t steps = 0; // instructions undone
+        // When nothing was undone: the peripheral whose state cannot be put back
+        // ("SCI", "EEPROM"), or empty when the history holds nothing.
+        std::string unrestorable;
+    };
+    // Undoes the last `count` program instructions (as many as the history holds):
+    // registers, memory, the timer, the ports, the A/D, the COP, the LCD and the
+    // register latches become exactly what they were before the first of them, the
+    // time between standing still for the chip as during STOP. Refused, changing
+    // nothing, when one of them used the SCI (the debugger's line) or programmed the
+    // EEPROM. With a monitor, the CPU then enters it through the SWI vector as a
+    // breakpoint there would, so that the monitor reports a stop at that point.
+    StepBack stepBack(std::size_t count);
+
+    // Watchpoints: the program (not the monitor) reading or writing an address in
+    // [first, last] stops after that instruction: the CPU enters the monitor through
+    // the SWI vector, or without one the run returns (watchHit() says why).
+    // Instruction fetches are not reads.
+    struct Watchpoint {
+        uint16_t first = 0, last = 0;
+        bool read = false, write = true;
+    };
+    void setWatchpoints(std::vector<Watchpoint> watchpoints);
+    const std::vector<Watchpoint>& watchpoints() const { return watchpoints_; }
+    struct WatchHit {
+        uint16_t instruction = 0; // address of the instruction that made the access
+        uint16_t address = 0;
+        bool write = false;
+        uint8_t value = 0; // the byte read or written
+    };
+    // The last watchpoint hit, until the next one or clearWatchHit().
+    const std::optional<WatchHit>& watchHit() const { return watchHit_; }
+    void clearWatchHit() { watchHit_.reset(); }
+
 protected:
     uint8_t readSlow(uint16_t address) override;
     void writeSlow(uint16_t address, uint8_t value) override;
@@ -305,6 +361,44 @@ private:
     // Something from outside may have changed what a spin reads.
     void endSpin() { spinUntil_ = 0; }
 
+    // What a step back puts back of the chip besides the CPU and memory: every
+    // peripheral model and latch that program accesses change (not the SCI, whose
+    // line belongs to the debugger, nor the EEPROM array and its programming).
+    struct ChipState {
+        uint64_t before = 0; // the history entry it precedes
+        MainTimer timer;
+        Ports ports;
+        AdConverter adc;
+        Lcd lcd;
+        std::vector<uint8_t> latches;
+        uint8_t hprio = 0, keypadColumns = 0;
+        uint64_t copCleared = 0, resetCycle = 0;
+        bool copArmed = false, irqEdgeLatched = false, specialMode = false;
+        uint16_t vectorBase = 0;
+    };
+    enum class Observation : uint8_t {
+        Off,     // the CPU runs in its fast loop: every cycle is the program's
+        Counted, // step by step, to tell the monitor's steps from the program's
+        Recorded // step by step, every write recorded or watched
+    };
+    enum class StepOwner : uint8_t { Program, Monitor, Entry };
+    void updateObservation();
+    // The fast maps with what the history and the watchpoints must see taken out.
+    void applyObservedMaps();
+    void runObserved();
+    void observedStep();
+    // The monitor takes over (a watchpoint hit, a step back).
+    void enterMonitor();
+    void recordWrite(uint16_t address);
+    void watchAccess(uint16_t address, bool write, uint8_t value);
+    // Before a register access: what the history needs (a state copy, or the mark of
+    // a peripheral it cannot put back).
+    void recordRegisterAccess(uint16_t address, bool write);
+    // Something from outside is about to change a peripheral's state.
+    void beforeOutsideChange();
+    void saveChipState(uint64_t before);
+    void restoreChipState(const ChipState& s, uint64_t at);
+
     const ChipDescription& chip_;
     uint32_t crystalHz_;
     Cpu cpu_;
@@ -348,6 +442,27 @@ private:
     // The CPU spins until this cycle (the next event when the spin was proven); 0: not
     // known to spin.
     uint64_t spinUntil_ = 0;
+    // Time tools.
+    uint16_t monitorStart_ = 0, monitorEnd_ = 0;
+    uint64_t programCycles_ = 0;
+    Observation observation_ = Observation::Off;
+    StepOwner stepOwner_ = StepOwner::Monitor;
+    // Cycles of the step that just took the CPU into the monitor (0: none pending):
+    // the program's if the monitor's next step leaves it at once (a pseudo-vector).
+    uint64_t enteredMonitor_ = 0;
+    // The program's SP as the monitor was entered: the monitor stacks its frames just
+    // below it, and a step back must undo those writes too.
+    uint16_t monitorSp_ = 0;
+    ExecutionHistory history_;
+    std::deque<ChipState> chipStates_;
+    std::vector<Watchpoint> watchpoints_;
+    std::optional<WatchHit> watchHit_;
+    bool watchStop_ = false;                 // a hit ends the current run (no monitor)
+    bool watchTrapped_ = false;              // a hit during the current step
+    uint16_t fetchStart_ = 0, fetchEnd_ = 0; // the current instruction's own bytes
+    // The fast maps as the memory map makes them, before observation masks them.
+    std::array<bool, 256> plainReadFast_{};
+    std::array<bool, 256> plainWriteFast_{};
     // No spin is looked for before this cycle (the last look found a loop that does not
     // repeat itself, such as a delay count).
     uint64_t probeAfter_ = 0;

@@ -257,6 +257,22 @@ void Cpu::jump(uint16_t pc) {
     inTest_ = false;
 }
 
+void Cpu::restore(const Registers& before) {
+    r = before;
+    state_ = State::Running;
+    inTest_ = false;
+    event_ = Event::None;
+    stopRequested_ = false;
+}
+
+void Cpu::trap(uint16_t vectorOffset) {
+    state_ = State::Running;
+    inTest_ = false;
+    stackFrame();
+    r.ccr |= I;
+    r.pc = vector(vectorOffset);
+}
+
 // ---------------------------------------------------------------------------------------
 // Memory access and operand fetch
 

@@ -89,6 +89,17 @@ public:
         instructions_ += instructions;
     }
 
+    // Address of the first byte (prebyte included) of the instruction executing, or
+    // of the last one executed.
+    uint16_t instructionAddress() const { return opPc_; }
+    // Puts the registers back as they were before an instruction (a step back): the
+    // CPU runs from there, out of WAI, STOP or TEST.
+    void restore(const Registers& before);
+    // Takes the interrupt whose vector is at `vectorOffset` now, whatever the I bit
+    // says, as SWI does (frame stacked, I set): a debugger's way into its monitor.
+    // Costs no cycle.
+    void trap(uint16_t vectorOffset);
+
     // During an instruction's access to `address`: how many E cycles after the
     // instruction's first cycle the access takes place (0 when it is none of the
     // instruction's operand accesses). Used for registers whose value moves with time.

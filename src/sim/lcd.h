@@ -80,6 +80,9 @@ public:
 
     bool busy(uint64_t cycle) const { return cycle < busyUntil_; }
     uint64_t busyUntil() const { return busyUntil_; }
+    // The board's time moved on by `cycles` without the module seeing it (a state put
+    // back by a step back): a command under way ends that much later.
+    void delay(uint64_t cycles) { busyUntil_ += cycles; }
     uint8_t addressCounter() const { return ac_; }
     bool addressInCgram() const { return acInCgram_; }
     // DDRAM at a controller address ($00-$27 and $40-$67 with two lines, $00-$4F with

@@ -17,7 +17,7 @@ uint8_t merge(uint8_t latch, uint8_t ddr, uint8_t in) {
 } // namespace
 
 Ports::Ports(const ChipDescription& chip)
-    : chip_(chip) {}
+    : chip_(&chip) {}
 
 void Ports::reset() {
     // Reset makes every bidirectional pin an input (DDRx = $00, RM 7.1); the output
@@ -28,19 +28,19 @@ void Ports::reset() {
 }
 
 uint16_t Ports::portCAddress() const {
-    return chip_.portMap == PortMap::F1 ? reg::PORTC_F1 : reg::PORTC;
+    return chip_->portMap == PortMap::F1 ? reg::PORTC_F1 : reg::PORTC;
 }
 
 bool Ports::isRegister(uint16_t a) const {
     if (a == portCAddress() || a == reg::PORTB || a == reg::DDRC || a == reg::PORTD || a == reg::DDRD ||
         a == reg::PORTE)
         return true;
-    return chip_.portMap == PortMap::ASeries && (a == reg::PORTCL || a == reg::PIOC);
+    return chip_->portMap == PortMap::ASeries && (a == reg::PORTCL || a == reg::PIOC);
 }
 
 uint8_t Ports::read(uint16_t a) const {
     if (a == reg::PORTB) return latchB_;
-    if (a == portCAddress() || (chip_.portMap == PortMap::ASeries && a == reg::PORTCL)) return pins(Port::C);
+    if (a == portCAddress() || (chip_->portMap == PortMap::ASeries && a == reg::PORTCL)) return pins(Port::C);
     switch (a) {
     case reg::DDRC: return ddrC_;
     case reg::PIOC: return pioc_;

@@ -47,7 +47,7 @@ public:
 private:
     uint16_t portCAddress() const;
 
-    const ChipDescription& chip_;
+    const ChipDescription* chip_; // a pointer, so that the board can copy a port state back
     uint8_t latchB_ = 0, latchC_ = 0, latchD_ = 0;
     uint8_t ddrC_ = 0, ddrD_ = 0;
     uint8_t pioc_ = 0;

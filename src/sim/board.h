@@ -275,6 +275,13 @@ public:
     // EEPROM. With a monitor, the CPU then enters it through the SWI vector as a
     // breakpoint there would, so that the monitor reports a stop at that point.
     StepBack stepBack(std::size_t count);
+    // A debugger ran the last program instruction away from its place (a copy in free
+    // RAM, so that a breakpoint's SWI can stay planted): `before` is what the registers
+    // were at its true place, as a step back must put them.
+    void amendLastInstruction(const Registers& before);
+    // A debugger did an instruction's work on the registers itself (a jump, a return):
+    // recorded as an instruction that wrote nothing, so that a step back undoes it too.
+    void recordDebuggerStep(const Registers& before);
 
     // Watchpoints: the program (not the monitor) reading or writing an address in
     // [first, last] stops after that instruction: the CPU enters the monitor through
@@ -387,6 +394,7 @@ private:
     void applyObservedMaps();
     void runObserved();
     void observedStep();
+    bool passSelfBranch();
     // The monitor takes over (a watchpoint hit, a step back).
     void enterMonitor();
     void recordWrite(uint16_t address);

@@ -90,9 +90,31 @@ void Board::runObserved() {
     }
 }
 
+// A branch to itself (BRA *, JMP *) of the program, with no interrupt to take: every
+// turn until the next event is the same, 3 cycles with no access but its own fetches.
+// Passed over at once, so that a program idling this way lets the board rest.
+bool Board::passSelfBranch() {
+    const uint16_t pc = cpu_.r.pc;
+    const uint16_t next = uint16_t(pc + 1);
+    if (!plainReadFast_[pc >> kPageShift] || !plainReadFast_[uint16_t(pc + 2) >> kPageShift]) return false;
+    const uint8_t op = mem_[pc];
+    const bool self = (op == 0x20 && mem_[next] == 0xFE) ||
+                      (op == 0x7E && mem_[next] == (pc >> 8) && mem_[uint16_t(pc + 2)] == (pc & 0xFF));
+    if (!self || cpu_.state() != Cpu::State::Running || cpu_.inTest()) return false;
+    if ((xirqAsserted && !(cpu_.r.ccr & ccr::X)) || (irqAsserted && !(cpu_.r.ccr & ccr::I))) return false;
+    constexpr uint64_t kTurnCycles = 3; // BRA rel, JMP ext (A8TD cycle-by-cycle tables)
+    const uint64_t turns = eventLimit > cycles ? (eventLimit - cycles + kTurnCycles - 1) / kTurnCycles : 1;
+    if (history_.capacity() != 0) history_.repeat(cpu_.r, programCycles_, chipClock(), turns, kTurnCycles);
+    cpu_.skipAhead(turns * kTurnCycles, turns);
+    programCycles_ += turns * kTurnCycles;
+    spinUntil_ = nextEventCycle();
+    return true;
+}
+
 void Board::observedStep() {
     const uint16_t pc = cpu_.r.pc;
     const bool inside = inMonitor(pc);
+    if (!inside && enteredMonitor_ == 0 && passSelfBranch()) return;
     const uint64_t start = cycles;
     const uint16_t sp = cpu_.r.sp;
     stepOwner_ = inside ? StepOwner::Monitor : StepOwner::Program;
@@ -239,7 +261,8 @@ Board::StepBack Board::stepBack(std::size_t count) {
     StepBack result;
     if (count == 0 || history_.instructions() == 0 || phase_ != Phase::Running) return result;
     count = std::min(count, history_.instructions());
-    const uint64_t target = history_.back(count);
+    const ExecutionHistory::Position position = history_.back(count);
+    const uint64_t target = position.index;
     if (const char* p = history_.unrestorableSince(target)) {
         result.unrestorable = p;
         return result;
@@ -248,8 +271,8 @@ Board::StepBack Board::stepBack(std::size_t count) {
     auto state = std::find_if(chipStates_.rbegin(), chipStates_.rend(),
                               [target](const ChipState& s) { return s.before <= target; });
     if (state == chipStates_.rend()) return result; // cannot happen: one precedes every entry
-    const ExecutionHistory::Entry entry = history_.at(target);
-    history_.undoFrom(target, [this](uint16_t a, uint8_t old) { mem_[a] = old; });
+    const ExecutionHistory::Entry entry = history_.stateAt(position);
+    history_.undoFrom(position, [this](uint16_t a, uint8_t old) { mem_[a] = old; });
     restoreChipState(*state, entry.chipCycle);
     chipStates_.erase(state.base(), chipStates_.end());
     programCycles_ = entry.programCycles;
@@ -264,6 +287,14 @@ Board::StepBack Board::stepBack(std::size_t count) {
     eventLimit = std::min(eventLimit, nextEventCycle());
     result.steps = count;
     return result;
+}
+
+void Board::amendLastInstruction(const Registers& before) {
+    if (ExecutionHistory::Entry* e = history_.lastInstruction()) e->before = before;
+}
+
+void Board::recordDebuggerStep(const Registers& before) {
+    if (history_.capacity() != 0) history_.begin(before, programCycles_, chipClock(), false);
 }
 
 } // namespace hc11

@@ -20,24 +20,63 @@ void ExecutionHistory::clear() {
 
 void ExecutionHistory::begin(const Registers& before, uint64_t programCycles, uint64_t chipCycle,
                              bool monitor) {
-    entries_.push_back({before, programCycles, chipCycle, writesBase_ + writes_.size(), nullptr, monitor});
+    Entry e;
+    e.before = before;
+    e.programCycles = programCycles;
+    e.chipCycle = chipCycle;
+    e.firstWrite = writesBase_ + writes_.size();
+    e.monitor = monitor;
+    entries_.push_back(e);
     if (!monitor) {
         ++counted_;
         if (counted_ > capacity_) trim();
     }
 }
 
+void ExecutionHistory::repeat(const Registers& before, uint64_t programCycles, uint64_t chipCycle,
+                              uint64_t turns, uint64_t turnCycles) {
+    Entry* l = last();
+    const bool same = l && !l->monitor && !l->unrestorable && l->turnCycles == turnCycles &&
+                      l->before == before && l->firstWrite == writesBase_ + writes_.size();
+    if (same) {
+        l->repeats += turns;
+    } else {
+        begin(before, programCycles, chipCycle, false);
+        entries_.back().repeats = turns;
+        entries_.back().turnCycles = turnCycles;
+        --counted_; // counted below with its turns
+    }
+    counted_ += turns;
+    if (counted_ > capacity_) trim();
+}
+
 void ExecutionHistory::demoteLast() {
     if (entries_.empty() || entries_.back().monitor) return;
     entries_.back().monitor = true;
-    --counted_;
+    counted_ -= entries_.back().repeats;
 }
 
-uint64_t ExecutionHistory::back(std::size_t count) const {
-    if (count == 0 || count > counted_) return end();
-    for (std::size_t i = entries_.size(); i-- > 0;)
-        if (!entries_[i].monitor && --count == 0) return entriesBase_ + i;
-    return end();
+ExecutionHistory::Entry* ExecutionHistory::lastInstruction() {
+    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
+        if (!it->monitor) return &*it;
+    return nullptr;
+}
+
+ExecutionHistory::Position ExecutionHistory::back(std::size_t count) const {
+    for (std::size_t i = entries_.size(); i-- > 0;) {
+        const Entry& e = entries_[i];
+        if (e.monitor) continue;
+        if (count <= e.repeats) return {entriesBase_ + i, e.repeats - count};
+        count -= e.repeats;
+    }
+    return {entriesBase_, 0};
+}
+
+ExecutionHistory::Entry ExecutionHistory::stateAt(const Position& p) const {
+    Entry e = at(p.index);
+    e.programCycles += p.turn * e.turnCycles;
+    e.chipCycle += p.turn * e.turnCycles;
+    return e;
 }
 
 const char* ExecutionHistory::unrestorableSince(uint64_t from) const {
@@ -46,10 +85,20 @@ const char* ExecutionHistory::unrestorableSince(uint64_t from) const {
     return nullptr;
 }
 
-// Drops the oldest entries, with their writes, until `capacity_` instructions are left.
+// Drops the oldest instructions, with their writes, until `capacity_` are left.
 void ExecutionHistory::trim() {
     while (counted_ > capacity_ && !entries_.empty()) {
-        if (!entries_.front().monitor) --counted_;
+        Entry& front = entries_.front();
+        const uint64_t excess = counted_ - capacity_;
+        if (!front.monitor && front.repeats > excess) {
+            // Some turns of a branch to itself go: the rest begin that much later.
+            front.repeats -= excess;
+            front.programCycles += excess * front.turnCycles;
+            front.chipCycle += excess * front.turnCycles;
+            counted_ -= excess;
+            return;
+        }
+        if (!front.monitor) counted_ -= front.repeats;
         entries_.pop_front();
         ++entriesBase_;
         const uint64_t keepFrom =

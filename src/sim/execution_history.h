@@ -29,6 +29,15 @@ public:
         // A peripheral it changed that cannot be put back (nullptr: none).
         const char* unrestorable = nullptr;
         bool monitor = false; // the monitor's entry, not one of the program's instructions
+        // A branch to itself is kept once for all its turns in a row: each turn has the
+        // same registers, writes nothing and lasts `turnCycles`.
+        uint64_t repeats = 1;
+        uint64_t turnCycles = 0;
+    };
+    // A point in the history: before turn `turn` of entry `index`.
+    struct Position {
+        uint64_t index = 0;
+        uint64_t turn = 0;
     };
 
     // At most `instructions` of the program's instructions are kept (0: none).
@@ -38,6 +47,9 @@ public:
 
     // A step begins: its registers, the program's cycles and the chip's clock.
     void begin(const Registers& before, uint64_t programCycles, uint64_t chipCycle, bool monitor);
+    // `turns` turns of a branch to itself, `turnCycles` each.
+    void repeat(const Registers& before, uint64_t programCycles, uint64_t chipCycle, uint64_t turns,
+                uint64_t turnCycles);
     // A byte written by the current step (or a monitor write that a step back undoes).
     void write(uint16_t address, uint8_t old) { writes_.push_back({address, old}); }
     // Absolute index of the next step's entry; entries keep their index for good.
@@ -45,27 +57,35 @@ public:
     uint64_t oldest() const { return entriesBase_; }
     const Entry& at(uint64_t index) const { return entries_[index - entriesBase_]; }
     Entry* last() { return entries_.empty() ? nullptr : &entries_.back(); }
+    // The last program instruction's entry, or nullptr.
+    Entry* lastInstruction();
     // Program instructions kept.
     std::size_t instructions() const { return counted_; }
     // The last step turned out to be the monitor's entry: it no longer counts.
     void demoteLast();
-    // The index of the count-th program instruction back (1: the last one); end()
-    // when fewer are kept.
-    uint64_t back(std::size_t count) const;
+    // Where the count-th program instruction back begins (1: the last one); count must
+    // be 1 to instructions().
+    Position back(std::size_t count) const;
+    // The entry's registers and clocks at that point.
+    Entry stateAt(const Position& p) const;
     // The first unrestorable peripheral touched from entry `from` on (nullptr: none).
     const char* unrestorableSince(uint64_t from) const;
-    // Undo, newest first, every write from entry `from` on (put(address, old)), then
-    // forget those entries.
+    // Undo, newest first, every write from `from` on (put(address, old)), then forget
+    // what followed that point.
     template <typename Put>
-    void undoFrom(uint64_t from, Put put) {
-        const uint64_t first = at(from).firstWrite;
+    void undoFrom(const Position& from, Put put) {
+        const uint64_t first = at(from.index).firstWrite;
         while (writesBase_ + writes_.size() > first) {
             put(writes_.back().address, writes_.back().old);
             writes_.pop_back();
         }
-        while (end() > from) {
-            if (!entries_.back().monitor) --counted_;
-            entries_.pop_back();
+        while (end() > from.index + 1)
+            dropLast();
+        if (from.turn == 0) {
+            dropLast();
+        } else {
+            counted_ -= entries_.back().repeats - from.turn;
+            entries_.back().repeats = from.turn;
         }
     }
 
@@ -75,6 +95,10 @@ private:
         uint8_t old;
     };
     void trim();
+    void dropLast() {
+        if (!entries_.back().monitor) counted_ -= entries_.back().repeats;
+        entries_.pop_back();
+    }
 
     std::size_t capacity_ = 0;
     std::deque<Entry> entries_;

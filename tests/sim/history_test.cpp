@@ -105,6 +105,22 @@ TEST(History, KeepsOnlyItsCapacityAndRefusesWhatItCannotPutBack) {
     runFor(*b, 3'000);
     EXPECT_EQ(b->historyInstructions(), 100u);
 
+    // A branch to itself is kept once for all its turns: stepping back 40 turns takes
+    // the program's cycles and the timer back 120 cycles.
+    auto spin = makeBoard();
+    spin->setHistoryCapacity(1000);
+    loadSource(*spin, kStart, "        LDAA #1\n        BRA  *\n");
+    spin->resetSingleChip(kStart);
+    runFor(*spin, 30'000);
+    EXPECT_EQ(spin->historyInstructions(), 1000u);
+    EXPECT_TRUE(spin->resting()) << "the spin lets the board rest";
+    const uint64_t cycles = spin->programCycles();
+    const uint16_t tcnt = uint16_t(spin->peek(reg::TCNT) << 8 | spin->peek(reg::TCNT + 1));
+    EXPECT_EQ(spin->stepBack(40).steps, 40u);
+    EXPECT_EQ(spin->programCycles(), cycles - 120);
+    EXPECT_EQ(uint16_t(spin->peek(reg::TCNT) << 8 | spin->peek(reg::TCNT + 1)), uint16_t(tcnt - 120));
+    EXPECT_EQ(spin->cpu().r.pc, kStart + 2);
+
     // A program that sends on the SCI: its line is the debugger's, not put back.
     auto s = makeBoard();
     s->setHistoryCapacity(1000);

@@ -21,8 +21,16 @@ std::optional<hc11::Port> portDe(char port) {
 
 SimBoardControl::SimBoardControl(const hc11::ChipDescription& puce, uint32_t quartzHz)
     : board_(std::make_unique<hc11::Board>(puce, quartzHz))
-    , ligne_(*board_) {
+    , ligne_(*board_)
+    , outils_([this]() -> hc11::Board& { return *board_; }, [this] { avant(); },
+              [this] {
+                  // A step back puts the ports' inputs back as they were: the outside
+                  // still holds what it holds.
+                  appliquerExterieur();
+                  apres();
+              }) {
     board_->fitLcdAndKeypad();
+    board_->setHistoryCapacity(InstructionsHistorique);
 }
 
 QString SimBoardControl::description() const {
@@ -167,6 +175,8 @@ void SimBoardControl::suivreOptions(const QString& puce, double quartzHz) {
     // up held in reset. The line tells it the host's rate.
     auto nouvelle = std::make_unique<hc11::Board>(*description, hz);
     nouvelle->fitLcdAndKeypad();
+    nouvelle->setHistoryCapacity(InstructionsHistorique);
+    nouvelle->setWatchpoints(board_->watchpoints());
     // Another crystal under the same chip: its EEPROM keeps what was
     // programmed (an --eeprom image, bytes written since).
     if (description->name == board_->chip().name)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "sim/board.h"
+#include "sim_board_tools.h"
 #include "sim_serial_line.h"
 #include "ui/board_control.h"
 
@@ -34,6 +35,9 @@ public:
     bool aAfficheurEtClavier() const override { return true; }
     Afficheur afficheur() override;
     void poserTouche(int ligne, int colonne, bool enfoncee) override;
+    // The program's cycles, its history (InstructionsHistorique instructions) and
+    // watchpoints, on whichever board is current.
+    BoardTools* outils() override { return &outils_; }
 
     // What runs the board in real time (RealTimeBoard), for the board and its
     // line: `rattrapage` brings the board up to the present before anything
@@ -60,6 +64,7 @@ private:
 
     std::unique_ptr<hc11::Board> board_;
     SimSerialLine ligne_;
+    SimBoardTools outils_;
     int generation_ = 0;
     // Levels held on the input pins of ports A, C, D and E (index port - 'A').
     std::array<uint8_t, 5> entrees_{};

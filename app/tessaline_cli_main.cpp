@@ -18,6 +18,7 @@
 #include "sim/board.h"
 #include "sim/chip.h"
 #include "sim/eeprom_image.h"
+#include "sim_board_tools.h"
 #include "sim_serial_line.h"
 
 #include <QCoreApplication>
@@ -134,10 +135,14 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    board.setHistoryCapacity(InstructionsHistorique);
     SimSerialLine ligneSimulee(board);
     BoardClock horloge(ligneSimulee, QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
+    SimBoardTools outils([&board]() -> hc11::Board& { return board; });
     // The board leaves reset when the download waits for it.
-    return executer(
-        ligneSimulee, horloge, lue, choix, *ligne, ecran, reglages->emplacement(), sortie, erreurs,
-        [&board](Session& session) { session.attenteResetCarte = [&board] { board.resetBootstrap(); }; });
+    return executer(ligneSimulee, horloge, lue, choix, *ligne, ecran, reglages->emplacement(), sortie,
+                    erreurs, [&board, &outils](Session& session) {
+                        session.attenteResetCarte = [&board] { board.resetBootstrap(); };
+                        session.outilsCarte = &outils;
+                    });
 }

@@ -12,6 +12,7 @@
 #include "link/serial_port.h"
 #include "link/tempo.h"
 #include "link/transfer.h"
+#include "operations/board_time_tools.h"
 #include "operations/breakpoint_table.h"
 #include "operations/console_commands.h"
 #include "operations/execution_commands.h"
@@ -26,7 +27,8 @@ namespace {
 // The commands that send nothing: the configuration, the decoder, the
 // assembler, and a wait (the program runs, or the Talker idles, without the host).
 bool parleALaCible(const QString& nom) {
-    return nom != "info" && nom != "disasm" && nom != "wait" && nom != "assemble" && nom != "breaks";
+    return nom != "info" && nom != "disasm" && nom != "wait" && nom != "assemble" && nom != "breaks" &&
+           nom != "watchpoint";
 }
 
 } // namespace
@@ -135,6 +137,10 @@ bool montrerArret(Session& s, QTextStream& sortie) {
     if (!s.liaison.talkerPresent || s.liaison.cibleTourne || !EchoArret.match(echo).hasMatch()) return false;
     sortie << echo << '\n';
     afficherRegistres(s, sortie);
+    // The simulated board's word on the stop: the cycles, a watchpoint.
+    for (const QString& ligne : s.rapportArret)
+        sortie << ligne << '\n';
+    sortie.flush();
     return true;
 }
 
@@ -148,6 +154,32 @@ void afficherPoints(const Session& s, QTextStream& sortie) {
     }
     if (s.points.liste.isEmpty()) sortie << QStringLiteral("Aucun point d'arr\u00eat") << '\n';
     sortie.flush();
+}
+
+// `watchpoint ADDRESS[-END] [r|w|rw]` adds one to the board's, `watchpoint none`
+// removes them all; the list then, one a line.
+bool poserObservation(Session& s, const QStringList& a, QTextStream& sortie, QTextStream& erreurs) {
+    if (!s.outilsCarte) {
+        erreurs << QStringLiteral(
+                       "tessaline-cli: watchpoint: seule la carte simul\u00e9e (--simulate) a des points "
+                       "d'observation")
+                << Qt::endl;
+        return false;
+    }
+    QVector<BoardTools::Observation> liste;
+    if (a.value(0) != QLatin1String("none")) {
+        QString erreur;
+        const auto o = lireObservation(a, erreur); // checked with the command line
+        if (!o) return false;
+        liste = s.outilsCarte->observations();
+        if (!liste.contains(*o)) liste << *o;
+    }
+    s.outilsCarte->poserObservations(liste);
+    for (const BoardTools::Observation& o : liste)
+        sortie << QStringLiteral("Point d'observation ") << texteObservation(o) << '\n';
+    if (liste.isEmpty()) sortie << QStringLiteral("Aucun point d'observation") << '\n';
+    sortie.flush();
+    return true;
 }
 
 // `delete ADDRESS` or `delete all`; the console's breakpoint goes with the
@@ -355,6 +387,13 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
                     break;
                 }
             }
+        } else if (commande.nom == "back") {
+            const int pas = a.isEmpty() ? 1 : a[0].toInt();
+            executerPas(session, QStringLiteral("Pas arri\u00e8re"),
+                        [pas](Session& s) { PasArriere(s, pas); });
+            echec |= !montrerArret(session, sortie);
+        } else if (commande.nom == "watchpoint") {
+            echec |= !poserObservation(session, a, sortie, erreurs);
         } else if (commande.nom == "breaks") {
             afficherPoints(session, sortie);
         } else if (commande.nom == "delete") {

@@ -4,6 +4,7 @@
 #include "link/conversions.h"
 #include "link/session_state.h"
 #include "link/symbol_table.h"
+#include "operations/board_time_tools.h"
 #include "operations/memory_watch.h"
 
 #include <QFileInfo>
@@ -34,6 +35,15 @@ const QVector<DescriptionCommande>& commandesConnues() {
         {"stop", 0, 0, 0, "stop                        stop the running program and show where"},
         {"step", 0, 1, PasMaximum,
          "step [COUNT]                execute COUNT instructions (1 to 1000, default 1)"},
+        {"back", 0, 1, ReculMaximum,
+         "back [COUNT]                simulated board: undo the stopped program's last COUNT\n"
+         "                              instructions (1 to 100000, default 1): registers,\n"
+         "                              memory and peripherals as they were"},
+        {"watchpoint", 1, 2, 0,
+         "watchpoint ADDRESS[-END] [r|w|rw] | none\n"
+         "                              simulated board: stop the program after the instruction\n"
+         "                              that reads (r) or writes (w, the default) a byte there;\n"
+         "                              none removes them all"},
         {"break", 1, 1, 0,
          "break ADDRESS               add a breakpoint (up to 16, RAM or EEPROM); running: wait\n"
          "                              for the program to reach it; stopped: runs stop there"},
@@ -101,7 +111,7 @@ bool octetsHexa(const QString& texte) {
 
 // A file name or an option word among a command's arguments: taken as typed.
 bool argumentTexte(const QString& commande, int k) {
-    if (commande == "program" || commande == "verify") return true;
+    if (commande == "program" || commande == "verify" || commande == "watchpoint") return true;
     return (commande == "upload-bin" || commande == "upload-dis") && k == 2;
 }
 
@@ -139,6 +149,12 @@ QString refusChamps(const CommandeCli& c) {
     }
     if (c.nom == "config" && !c.arguments.isEmpty() && hexa(c.arguments[0]) > 0xFF)
         return QStringLiteral("config: value %1 does not fit in a byte (0 to FF)").arg(c.arguments[0]);
+    if (c.nom == "watchpoint" && c.arguments.value(0) != QLatin1String("none")) {
+        QString erreur;
+        if (!lireObservation(c.arguments, erreur)) return QStringLiteral("watchpoint: ") + erreur;
+    }
+    if (c.nom == "watchpoint" && c.arguments.value(0) == QLatin1String("none") && c.arguments.size() > 1)
+        return QStringLiteral("watchpoint: none takes nothing after it");
     if (c.nom == "fill" && hexa(c.arguments[2]) > 0xFF)
         return QStringLiteral("fill: value %1 does not fit in a byte (0 to FF)").arg(c.arguments[2]);
     return {};

@@ -58,6 +58,8 @@ const QVector<DescriptionCommande>& commandesConnues();
 // (milliseconds).
 inline constexpr int PasMaximum = 1000;
 inline constexpr int AttenteMaximum = 600000;
+// The most instructions one step back undoes (the simulated board's history).
+inline constexpr int ReculMaximum = 100000;
 
 // What `watch` was given: its entries as typed, the time between two
 // refreshes and how long to watch (none: while the program runs), in

@@ -14,6 +14,7 @@
 
 namespace tessaline {
 
+class BoardTools;
 class LinkWatch;
 
 class Session {
@@ -46,6 +47,14 @@ public:
     // simulated board leaves reset in bootstrap mode there, as a user presses
     // RESET on a real one. Empty for a real board.
     std::function<void()> attenteResetCarte;
+    // The simulated board's own tools (cycle count, step back, watchpoints); null for
+    // a real board.
+    BoardTools* outilsCarte = nullptr;
+    // The program's cycle count at its last stop, for the cycles each stop reports,
+    // and what the board said at the last stop (its cycles, the watchpoint that
+    // stopped it), as the trace shows it.
+    uint64_t cyclesAuDernierArret = 0;
+    QStringList rapportArret;
 
     // The flags that end a wait; setting them wakes the wait at once.
     void demanderAbandon();

@@ -2,6 +2,7 @@
 
 #include "disasm/desass_instr.h"
 #include "disasm/opcode_map.h"
+#include "link/board_tools.h"
 #include "link/conversions.h"
 #include "link/error_report.h"
 #include "link/planted_bytes.h"
@@ -118,16 +119,35 @@ bool deplacerPc(Session& s, QLatin1StringView m, int pc, const Desassemblage& d)
     return true;
 }
 
+BoardTools::Registres registresCpu(Session& s) {
+    const JeuRegistres& r = s.registres;
+    BoardTools::Registres c;
+    c.a = uint8_t(reg(r.RegA));
+    c.b = uint8_t(reg(r.RegB));
+    c.ccr = uint8_t(reg(r.RegCCR));
+    c.x = uint16_t(reg(r.RegIX));
+    c.y = uint16_t(reg(r.RegIY));
+    c.sp = uint16_t(reg(r.RegSP));
+    c.pc = uint16_t(reg(r.RegPC));
+    return c;
+}
+
 } // namespace
 
 FinHorsPlace executerHorsPlace(Session& s, int pc) {
     const QString hexa = LoadMem(s, DecHexa4(pc), 6);
     if (hexa.isEmpty()) return FinHorsPlace::Echec;
+    // A simulated board's history must hold the instruction as the program ran it.
+    const BoardTools::Registres avant = registresCpu(s);
     const Desassemblage d = DesassInstr(hexa, DecHexa4(pc), s.registres.RegIX, s.registres.RegIY);
     const OpcodeEntry* op = opcodeAt(hexa);
     const QLatin1StringView m = op ? QLatin1StringView(op->mnemonic) : QLatin1StringView();
     for (const char* saut : {"BRA", "BRN", "JMP", "RTS", "RTI"})
-        if (est(m, saut)) return deplacerPc(s, m, pc, d) ? FinHorsPlace::Fait : FinHorsPlace::Echec;
+        if (est(m, saut)) {
+            if (!deplacerPc(s, m, pc, d)) return FinHorsPlace::Echec;
+            if (s.outilsCarte) s.outilsCarte->noterPasDeLHote(avant);
+            return FinHorsPlace::Fait;
+        }
 
     const QByteArray octets = QByteArray::fromHex(hexa.left(2 * d.LongInstr).toLatin1());
     const bool appel = est(m, "JSR") || est(m, "BSR");
@@ -186,14 +206,17 @@ FinHorsPlace executerHorsPlace(Session& s, int pc) {
             return FinHorsPlace::Echec;
         }
         poserPc(s, reg(d.AdrDest));
+        if (s.outilsCarte) s.outilsCarte->corrigerDernierPas(avant);
         return FinHorsPlace::Fait;
     }
     if (!appel && arret == Arret::Arrete && arretA == t + d.LongInstr) {
         poserPc(s, pc + d.LongInstr);
+        if (s.outilsCarte) s.outilsCarte->corrigerDernierPas(avant);
         return FinHorsPlace::Fait;
     }
     if (arret == Arret::Arrete && conditionnel && arretA == t + d.LongInstr + 1) {
         poserPc(s, reg(d.AdrDest));
+        if (s.outilsCarte) s.outilsCarte->corrigerDernierPas(avant);
         return FinHorsPlace::Fait;
     }
     // Stopped by the host inside the copy (a WAI, a STOP): the same place in

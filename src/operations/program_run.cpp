@@ -10,6 +10,7 @@
 #include "link/tempo.h"
 #include "link/trace.h"
 #include "link/transfer.h"
+#include "operations/board_time_tools.h"
 #include "operations/breakpoint_table.h"
 #include "operations/console_command_table.h"
 #include "operations/console_commands.h"
@@ -251,6 +252,7 @@ void afficherArret(Session& session, const QString& etiquette, bool traceEtat, c
     e.setEnabled(controle::Longueur, false);
     e.setEnabled(controle::Valeur, false);
     TraceEchoRetour(session);
+    rapporterArretCarte(session);
     if (traceEtat) TraceEtat(session);
     // Execute goes back to idle: no command is selected any more.
     session.console.CmdCourante = code::Aucune;

@@ -6,6 +6,8 @@
 // see the simulator itself.
 #pragma once
 
+#include "link/board_tools.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -65,6 +67,9 @@ public:
     virtual Afficheur afficheur() { return {}; }
     // Key 4 * ligne + colonne held down or let go.
     virtual void poserTouche(int /*ligne*/, int /*colonne*/, bool /*enfoncee*/) {}
+
+    // The board's own tools (cycle count, history, watchpoints); null when it has none.
+    virtual BoardTools* outils() { return nullptr; }
 
     // Nothing the pins show can change until something comes from outside (a
     // pin, a byte from the host, a reset): no program runs, or it waits or

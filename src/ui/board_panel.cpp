@@ -65,6 +65,7 @@ BoardPanel::BoardPanel(BoardControl& board, QWidget* parent)
     l->addWidget(mode_);
     l->addLayout(grille);
     if (board_.aAfficheurEtClavier()) creerAfficheurEtClavier(l);
+    if (board_.outils()) creerChronometre(l);
     l->addLayout(boutons);
     afficherMode();
     // What the panel shows held is what the board sees.
@@ -336,7 +337,41 @@ void BoardPanel::afficherTension(int canal) {
     tensions_[canal]->setText(QLocale(QLocale::French).toString(volts, 'f', 2) + QStringLiteral("\u2009V"));
 }
 
+void BoardPanel::creerChronometre(QVBoxLayout* colonne) {
+    auto* rangee = new QHBoxLayout;
+    cycles_ = new QLabel(this);
+    cycles_->setObjectName(QStringLiteral("lblCycles"));
+    cycles_->setToolTip(
+        QStringLiteral("Cycles E ex\u00e9cut\u00e9s par le programme (le Talker non compt\u00e9) "
+                       "depuis la remise \u00e0 z\u00e9ro, et leur dur\u00e9e au quartz de la carte"));
+    auto* zero = new QPushButton(QStringLiteral("Z\u00e9ro"), this);
+    zero->setObjectName(QStringLiteral("cmdCyclesZero"));
+    zero->setToolTip(QStringLiteral("Remet le chronom\u00e8tre \u00e0 z\u00e9ro"));
+    zero->setAutoDefault(false);
+    connect(zero, &QPushButton::clicked, this, [this] {
+        zeroCycles_ = board_.outils()->cyclesProgramme();
+        afficherCycles();
+    });
+    rangee->addWidget(cycles_, 1);
+    rangee->addWidget(zero);
+    colonne->addLayout(rangee);
+    zeroCycles_ = board_.outils()->cyclesProgramme();
+    afficherCycles();
+}
+
+void BoardPanel::afficherCycles() {
+    BoardTools* outils = board_.outils();
+    const uint64_t maintenant = outils->cyclesProgramme();
+    // A step back may take the count below the zero: shown as negative.
+    const auto n = static_cast<double>(static_cast<int64_t>(maintenant - zeroCycles_));
+    const QLocale fr(QLocale::French);
+    cycles_->setText(
+        QStringLiteral("Chronom\u00e8tre : %1 E  \u2014  %2 \u00b5s")
+            .arg(fr.toString(static_cast<qlonglong>(n)), fr.toString(n * 1e6 / outils->horlogeE(), 'f', 1)));
+}
+
 void BoardPanel::rafraichir() {
+    if (cycles_) afficherCycles();
     if (ecran_) {
         const BoardControl::Afficheur a = board_.afficheur();
         if (!(a == ecranAffiche_)) {
@@ -367,6 +402,8 @@ void BoardPanel::rafraichir() {
 
 void BoardPanel::actualiser() {
     description_->setText(board_.description());
+    zeroCycles_ = 0; // a new board counts from 0
+    if (cycles_) afficherCycles();
     setFixedSize(sizeHint());
     if (QWidget* cadre = parentWidget()) cadre->adjustSize();
 }

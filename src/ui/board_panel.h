@@ -5,6 +5,9 @@
 // When the board has them, its 2x16 character LCD and its 4x4 keypad, with
 // their wiring written under them (the keypad's columns take PE4-PE7, whose
 // knobs are then disabled).
+// With the board's tools, a stopwatch: the E cycles the program has run (not the
+// Talker's) since the last click on "Zéro", and that time in microseconds at the
+// board's E clock.
 // The LEDs follow the board about thirty times a second while its pins may
 // change; while the board rests (BoardControl::auRepos) the panel stops
 // looking until the board tells of activity.
@@ -50,6 +53,8 @@ private:
     void creerPorts(QGridLayout* grille);
     void creerBoutons(QGridLayout* grille);
     void creerAfficheurEtClavier(QVBoxLayout* colonne);
+    void creerChronometre(QVBoxLayout* colonne);
+    void afficherCycles();
     void afficherEcran(const BoardControl::Afficheur& a);
     InterrupteurCarte* interrupteur(char port, int bit);
     void afficherMode();
@@ -69,6 +74,8 @@ private:
     std::array<QLabel*, 8> tensions_{};
     QLabel* ecran_ = nullptr; // the LCD, when the board has one
     BoardControl::Afficheur ecranAffiche_;
+    QLabel* cycles_ = nullptr; // the stopwatch, when the board has its tools
+    uint64_t zeroCycles_ = 0;
     QTimer rafraichissement_;
     // What the LEDs and switches show: levels of A, B, C, outputs of A and C.
     std::array<int, 5> affiche_{-1, -1, -1, -1, -1};

@@ -4,6 +4,7 @@
 #include "link/conversions.h"
 #include "link/session.h"
 #include "link/trace.h"
+#include "operations/board_time_tools.h"
 #include "operations/console_commands.h"
 #include "operations/execution_commands.h"
 #include "operations/talker_commands.h"
@@ -115,6 +116,20 @@ ConsoleWindow::ConsoleWindow(Session& session, QWidget* parent)
     test->setAutoDefault(false);
     connect(test, &QPushButton::clicked, this, &ConsoleWindow::Command1_Click);
     grille->addWidget(test, n / 3, n % 3);
+    ++n;
+    // The simulated board keeps its program's last instructions: a step back.
+    // Enabled where Run is (MainWindow follows the console's buttons).
+    if (session_.outilsCarte) {
+        auto* arriere = new QPushButton(QStringLiteral("Pas arri\u00e8re"), commandes);
+        arriere->setObjectName(QStringLiteral("cmdPASARRIERE"));
+        arriere->setToolTip(
+            QStringLiteral("D\u00e9fait la derni\u00e8re instruction du programme arr\u00eat\u00e9 "
+                           "(carte simul\u00e9e)"));
+        arriere->setAutoDefault(false);
+        arriere->setEnabled(false);
+        connect(arriere, &QPushButton::clicked, this, &ConsoleWindow::cmdBACK_Click);
+        grille->addWidget(arriere, n / 3, n % 3);
+    }
 
     // The data of the command: fields, echo, Execute.
     auto* donnees = new QGroupBox(QStringLiteral(" Donn\u00e9es Commandes Talker "), this);
@@ -468,6 +483,12 @@ void ConsoleWindow::cmdCONTINUE_Click() {
 
 void ConsoleWindow::cmdNEXT_Click() {
     executerSurArret([this] { tessaline::cmdNEXT_Click(session_); });
+}
+
+void ConsoleWindow::cmdBACK_Click() {
+    executerSurArret([this] {
+        executerPas(session_, QStringLiteral("Pas arri\u00e8re"), [](Session& s) { PasArriere(s, 1); });
+    });
 }
 
 void ConsoleWindow::cmdRUNTO_Click(int adresse) {

@@ -51,6 +51,8 @@ public slots:
     // (a step, a dump), they only beep.
     void cmdCONTINUE_Click();
     void cmdNEXT_Click();
+    // Pas arrière (simulated board): undoes the stopped program's last instruction.
+    void cmdBACK_Click();
     void cmdRUNTO_Click(int adresse);
     void cmdEFFACE_Click();
     void Command1_Click();

@@ -138,6 +138,8 @@ MainWindow::MainWindow(SerialLine& ligne, EventClock& horloge, SettingsStore& re
     // user would press RESET on a real one.
     if (board_) {
         session_->attenteResetCarte = [this] { board_->reset(); };
+        session_->outilsCarte = board_->outils();
+        if (session_->outilsCarte) actions_.value(QStringLiteral("mnuDebugStepBack"))->setVisible(true);
         board_->setEcouteur([this](BoardControl::Evenement e) { carteChangee(e); });
     }
 }
@@ -316,6 +318,10 @@ void MainWindow::creerMenuDebogage(QMenu* debogage) {
              [](ConsoleWindow& c) { c.cmdSTEP_Click(); });
     commande("mnuDebugStop", QStringLiteral("&Arr\u00eater"), QKeySequence(Qt::SHIFT | Qt::Key_F5),
              [](ConsoleWindow& c) { c.cmdSTOP_Click(); });
+    // The simulated board's step back; shown only with it (see the constructor).
+    commande("mnuDebugStepBack", QStringLiteral("Pas a&rri\u00e8re"), QKeySequence(Qt::SHIFT | Qt::Key_F11),
+             [](ConsoleWindow& c) { c.cmdBACK_Click(); });
+    actions_.value(QStringLiteral("mnuDebugStepBack"))->setVisible(false);
     debogage->addSeparator()->setObjectName(QStringLiteral("mnuDebugBar1"));
     QAction* jusquIci = action(debogage, "mnuDebugRunTo", QStringLiteral("E&x\u00e9cuter jusqu'ici"),
                                QKeySequence(Qt::CTRL | Qt::Key_F10));
@@ -336,8 +342,11 @@ void MainWindow::suivreBoutonsConsole() {
     // Run is on where the Talker holds a stopped program and no exchange runs:
     // where continue, step over and run to can go.
     const bool arrete = actif(controle::Run);
-    for (const char* nom : {"mnuDebugContinue", "mnuDebugStepOver", "mnuDebugRunTo"})
+    for (const char* nom : {"mnuDebugContinue", "mnuDebugStepOver", "mnuDebugRunTo", "mnuDebugStepBack"})
         actions_.value(QLatin1String(nom))->setEnabled(arrete);
+    if (auto* arriere =
+            console_ ? console_->findChild<QAbstractButton*>(QStringLiteral("cmdPASARRIERE")) : nullptr)
+        arriere->setEnabled(arrete);
     actions_.value(QStringLiteral("mnuDebugStep"))->setEnabled(actif(controle::Step));
     actions_.value(QStringLiteral("mnuDebugStop"))->setEnabled(actif(controle::Stop));
 }

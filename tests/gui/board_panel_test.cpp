@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QDial>
 #include <QLabel>
+#include <QLocale>
 #include <QTest>
 #include <QTextDocumentFragment>
 
@@ -188,6 +189,27 @@ TEST(BoardPanel, AnotherCrystalKeepsWhatTheSwitchesAndKnobsHold) {
 
 // The LCD and keypad examples run standalone from the F1's EEPROM: the panel shows
 // the LCD's two rows and its keys reach the program, which shows the key on PB4-PB7.
+// The stopwatch counts the program's E cycles from a click on Zéro, with their time
+// at the 8 MHz crystal's 2 MHz E clock.
+TEST(BoardPanel, StopwatchCountsTheProgramsCyclesFromZero) {
+    Banc b;
+    b.carte.resetMonopuce(); // LDAA #0, TAP, BRA *
+    b.tourner(10'000);
+    b.controle(QStringLiteral("cmdCyclesZero"))->click();
+    const uint64_t zero = b.carte.board().programCycles();
+    b.tourner(4'000);
+    // BRA * ends past the slice by a turn at most.
+    const uint64_t n = b.carte.board().programCycles() - zero;
+    ASSERT_GE(n, 4000u);
+    ASSERT_LT(n, 4003u);
+    const QLocale fr(QLocale::French);
+    const QString attendu = QStringLiteral("Chronom\u00e8tre : %1 E  \u2014  %2 \u00b5s")
+                                .arg(fr.toString(qulonglong(n)), fr.toString(double(n) / 2.0, 'f', 1));
+    auto* cycles = b.controle<QLabel>(QStringLiteral("lblCycles"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cycles->text() == attendu; }, 500))
+        << cycles->text().toStdString();
+}
+
 TEST(BoardPanel, ShowsTheLcdAndItsKeysReachTheProgram) {
     Banc b;
     const auto lancer = [&](const char* exemple) {

@@ -12,6 +12,7 @@
 #include "link/tempo.h"
 #include "operations/memory_write.h"
 #include "sim/eeprom_image.h"
+#include "sim_board_tools.h"
 #include "ui/breakpoints_window.h"
 #include "ui/console_window.h"
 #include "ui/files_window.h"
@@ -103,6 +104,17 @@ protected:
     }
 
     GuiSession s;
+};
+
+// The simulated board's history and cycle count behind the session, as the
+// windows' own board has them.
+class ExecutionHistorique : public Execution {
+protected:
+    ExecutionHistorique() {
+        s.board.setHistoryCapacity(InstructionsHistorique);
+        s.fenetre->session().outilsCarte = &outils;
+    }
+    SimBoardTools outils{[this]() -> hc11::Board& { return s.board; }};
 };
 
 class ExecutionLongue : public Execution {
@@ -556,4 +568,34 @@ TEST_F(Debogueur, BreakpointsWindowAddsRefusesAndFollowsTheOtherWindows) {
     EXPECT_TRUE(s.fenetre->session().points.liste.isEmpty());
     EXPECT_EQ(t->rowCount(), 1) << "the console's Break is the console's";
     EXPECT_TRUE(fichiers()->listing()->marques().isEmpty());
+}
+
+// Pas arrière after two steps: the register boxes and the echo show each earlier
+// stop again, and each stop gives the program's cycles in the trace.
+TEST_F(ExecutionHistorique, PasArriereShowsTheStopsBeforeAgain) {
+    lancer(QStringLiteral("FE00"));
+    cliquer("cmdSTOP");
+    ASSERT_TRUE(pcDansLeProgramme());
+    const auto registres = [&] {
+        QStringList r;
+        for (const char* nom : {"tbRegPC", "tbRegA", "tbRegB", "tbRegCCR", "tbRegSP"})
+            r << boite(nom)->text();
+        return r;
+    };
+    QList<QStringList> vus{registres()};
+    for (int i = 0; i < 2; ++i) {
+        cliquer("cmdSTEP");
+        vus << registres();
+    }
+    EXPECT_TRUE(s.fenetre->ecran()
+                    .text(Zone::Trace)
+                    .contains(QStringLiteral("Cycles depuis le dernier arr\u00eat : ")));
+    for (int i = 1; i >= 0; --i) {
+        cliquer("cmdPASARRIERE");
+        EXPECT_EQ(registres(), vus[i]) << i;
+        EXPECT_TRUE(echo()->toPlainText().startsWith(vus[i][0] + u' '))
+            << echo()->toPlainText().toStdString();
+        EXPECT_EQ(cible(), "Cible STOP");
+    }
+    EXPECT_TRUE(bouton("cmdPASARRIERE")->isEnabled());
 }

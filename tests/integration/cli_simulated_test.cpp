@@ -366,3 +366,52 @@ TEST_F(CliSimulee, WatchPrintsOneLinePerRefresh) {
     EXPECT_NEAR(temps.back(), 1.75, 0.05);
     EXPECT_GE(motifs.size(), 6) << r.sortie.toStdString();
 }
+
+// The simulated board's time tools through the Talker, on the example counter
+// (compteur.s19): each stop gives the program's own cycles since the last one; a
+// step back over one pass of the loop (44 instructions, the even pass) lands where
+// the stop before was, registers and memory alike; a write watchpoint stops after the
+// instruction that writes.
+TEST_F(CliSimulee, CyclesStepBackAndWatchpointsThroughTheTalker) {
+    const auto registres = [](const QString& sortie) {
+        QStringList lignes;
+        for (const QString& l : sortie.split(u'\n'))
+            if (l.startsWith(QLatin1String("PC="))) lignes << l;
+        return lignes;
+    };
+    const ResultatCli r =
+        cli({"--eeprom", "compteur.s19", "load-talker", "--",   "break", "FE07", "--", "run",      "FE00",
+             "--",       "continue",     "--",          "dump", "0100",  "2",    "--", "continue", "--",
+             "back",     "44",           "--",          "dump", "0100",  "2",    "--", "back",     "500"});
+    EXPECT_EQ(r.code, 0) << r.erreurs.toStdString();
+    // CLI, CLR, CLR; an odd pass; an even pass with its INC.
+    for (const char* cycles : {"14 E (7,0 \u00b5s)", "122 E (61,0 \u00b5s)", "128 E (64,0 \u00b5s)"})
+        EXPECT_TRUE(r.sortie.contains(QStringLiteral("\nCycles depuis le dernier arr\u00eat : ") +
+                                      QString::fromUtf8(cycles) + u'\n'))
+            << cycles << r.sortie.toStdString();
+    const QStringList vus = registres(r.sortie);
+    ASSERT_EQ(vus.size(), 5) << r.sortie.toStdString();
+    EXPECT_EQ(vus[3], vus[1]) << "back 44 is the stop before";
+    EXPECT_TRUE(vus[4].startsWith(QLatin1String("PC=FE00 "))) << "all the way back: " << vus[4].toStdString();
+    EXPECT_EQ(r.sortie.count(QStringLiteral("\n0100 01 00 ")), 2) << r.sortie.toStdString();
+
+    const ResultatCli w =
+        cli({"--eeprom", "compteur.s19", "watchpoint", "0100-0101", "w", "--", "load-talker", "--", "run",
+             "FE00", "--", "wait", "100", "--", "continue", "--", "wait", "100"});
+    EXPECT_EQ(w.code, 0) << w.erreurs.toStdString();
+    EXPECT_TRUE(w.sortie.contains(QStringLiteral("Point d'observation $0100-$0101 (\u00e9criture)\n")));
+    EXPECT_TRUE(
+        w.sortie.contains(QStringLiteral("\nFE04 ")) &&
+        w.sortie.contains(QStringLiteral("Point d'observation : $0100 \u00e9crit ($00) par l'instruction "
+                                         "en $FE01\n")))
+        << w.sortie.toStdString();
+    EXPECT_TRUE(
+        w.sortie.contains(QStringLiteral("Point d'observation : $0101 \u00e9crit ($00) par l'instruction "
+                                         "en $FE04\n")))
+        << w.sortie.toStdString();
+
+    const ResultatCli refus = cli({"watchpoint", "0101-0100"});
+    EXPECT_EQ(refus.code, 2);
+    EXPECT_TRUE(refus.erreurs.contains(QStringLiteral("finit avant de commencer")))
+        << refus.erreurs.toStdString();
+}

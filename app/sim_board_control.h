@@ -34,6 +34,10 @@ public:
     bool aAfficheurEtClavier() const override { return true; }
     Afficheur afficheur() override;
     void poserTouche(int ligne, int colonne, bool enfoncee) override;
+    SciProgramme sciProgramme() override {
+        return {ligne_.debitProgramme(), ligne_.bitsProgramme(), ligne_.recepteurProgramme()};
+    }
+    void suivreSciProgramme(bool suivre) override { ligne_.suivreProgramme(suivre); }
 
     // What runs the board in real time (RealTimeBoard), for the board and its
     // line: `rattrapage` brings the board up to the present before anything

@@ -223,7 +223,7 @@ void TerminalWindow::rendreLigne(bool rouvrir) {
     if (!tient_) return;
     tient_ = false;
     montrerAuPremierOctet_ = false;
-    minuterie_.stop();
+    if (!isVisible()) minuterie_.stop();
     // Taken back already (Load Talker): the line is no longer the window's to touch.
     if (session_.liaison.ligneAuTerminal) {
         session_.liaison.ligneAuTerminal = false;
@@ -278,7 +278,11 @@ void TerminalWindow::envoyer(const QByteArray& octets) {
 }
 
 void TerminalWindow::tick() {
-    if (quitting_ || !tient_) return;
+    if (quitting_) return;
+    if (!tient_) {
+        montrerEtat(); // the Talker may have come or gone
+        return;
+    }
     const EtatLiaison& l = session_.liaison;
     if (!l.ligneAuTerminal || l.talkerPresent || l.cibleTourne) {
         // Load Talker took the line back, or a Talker answered on it: it is
@@ -286,12 +290,13 @@ void TerminalWindow::tick() {
         rendreLigne(false);
         return;
     }
-    if (!ligneLibre()) return;
+    // A line that broke while the window held it: said once, as the link watch would.
     if (session_.ligne().coupee()) {
-        constaterCoupure(session_);
+        if (l.receptionsEnCours == 0 && !session_.horloge().dansUneAttente()) constaterCoupure(session_);
         montrerEtat();
         return;
     }
+    if (!ligneLibre()) return;
     if (session_.ligne().bytesWaiting() > 0) {
         afficher(session_.ligne().readAll());
         if (montrerAuPremierOctet_) {
@@ -317,6 +322,7 @@ void TerminalWindow::montrerEtat() {
     QString e;
     const EtatLiaison& l = session_.liaison;
     if (!tient_) {
+        if (carte_) debit_->setEditText(QStringLiteral("-"));
         e = l.talkerPresent || l.cibleTourne
                 ? QStringLiteral("Le Talker tient la ligne. Apr\u00e8s un RESET monopuce, le programme "
                                  "la prend ici (Connecter sur une carte r\u00e9elle).")
@@ -352,6 +358,18 @@ void TerminalWindow::montrerEtat() {
 void TerminalWindow::setQuitting(bool q) {
     quitting_ = q;
     if (q) minuterie_.stop();
+}
+
+void TerminalWindow::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!quitting_) minuterie_.start();
+    montrerEtat();
+}
+
+void TerminalWindow::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    // Held, the line is still read: the program's bytes wait in the window.
+    if (!tient_) minuterie_.stop();
 }
 
 } // namespace tessaline

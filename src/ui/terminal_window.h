@@ -63,6 +63,10 @@ public:
     void tick();
     void setQuitting(bool q);
 
+protected:
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+
 signals:
     // The program sent its first byte after a single-chip RESET.
     void premierOctet();

@@ -52,7 +52,7 @@ void SimBoardControl::resetMonopuce() {
     board_->resetSingleChip();
     appliquerExterieur();
     apres();
-    signaler(Evenement::Reset);
+    signaler(Evenement::ResetMonopuce);
 }
 
 void SimBoardControl::setCadence(std::function<void()> rattrapage, std::function<void()> reveil) {

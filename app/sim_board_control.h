@@ -38,6 +38,10 @@ public:
     // The program's cycles, its history (InstructionsHistorique instructions) and
     // watchpoints, on whichever board is current.
     BoardTools* outils() override { return &outils_; }
+    SciProgramme sciProgramme() override {
+        return {ligne_.debitProgramme(), ligne_.bitsProgramme(), ligne_.recepteurProgramme()};
+    }
+    void suivreSciProgramme(bool suivre) override { ligne_.suivreProgramme(suivre); }
 
     // What runs the board in real time (RealTimeBoard), for the board and its
     // line: `rattrapage` brings the board up to the present before anything

@@ -37,8 +37,9 @@ public:
     // open line keeps its rate, which the new board is told.
     void changerCarte(hc11::Board& board);
 
-    // Called by whatever runs the board, after each slice: tells a waiting
-    // reader that bytes have come.
+    // Called by whatever runs the board, after each slice: the host's end
+    // follows the program's rate (when asked to), and a waiting reader is
+    // told that bytes have come.
     void signalerDonnees();
 
     // What runs the board in real time (RealTimeBoard): `avant` brings the
@@ -48,9 +49,23 @@ public:
     // Unset (virtual time), the line does neither.
     void setCadence(std::function<void()> avant, std::function<void()> apres);
 
+    // The program's SCI: its rate in baud, 0 while no program runs or its
+    // receiver and transmitter are both off (SCCR2 RE and TE); its data bits
+    // (8, or 9 with SCCR1 M); whether its receiver is on.
+    int debitProgramme() const;
+    int bitsProgramme() const;
+    bool recepteurProgramme() const;
+    // From now on (true) the host's end takes the rate of the program's SCI
+    // whenever the line is looked at or the board has run a slice, as a
+    // terminal set to it; what it has received stays. The next open() ends it.
+    void suivreProgramme(bool suivre);
+
     hc11::Board& board() { return *board_; }
 
 private:
+    // The host's rate set to the program's, when following it.
+    void suivreSci();
+
     void rattraper() const {
         if (rattraper_) rattraper_();
     }
@@ -63,6 +78,7 @@ private:
     std::function<void()> reveiller_;
     bool ouvert_ = false;
     bool debranchee_ = false;
+    bool suivreProgramme_ = false;
     int baud_ = 0;
     ErreurExecution erreur_;
 };

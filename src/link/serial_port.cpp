@@ -172,6 +172,8 @@ void LinkWatch::tick() {
     // A tick inside a wait for a byte (an operation that left the watch on, a
     // check run from a window event) must not take that byte.
     if (session_.liaison.receptionsEnCours > 0) return;
+    // The program's own bytes, which the Terminal window reads: no Talker to check.
+    if (session_.liaison.ligneAuTerminal) return;
     // A line that broke while nothing waited on it (the board's end of a
     // pseudo-terminal closed, an adapter pulled out): said now, and the
     // check finds that no Talker can answer.

@@ -127,6 +127,12 @@ struct EtatLiaison {
     // operation inside another's wait): the link watch leaves the line alone
     // meanwhile, or it would take the bytes the wait is for.
     int receptionsEnCours = 0;
+    // The Terminal window holds the line: the program on the board (started by
+    // a single-chip RESET), not the Talker, owns the SCI. What it sends goes to
+    // that window, what the user types to its receiver; the link watch leaves
+    // the line alone meanwhile. Load Talker takes the line back before it
+    // touches it.
+    bool ligneAuTerminal = false;
     // Said once a session: the driver refused low latency; the adapter adds
     // time to every byte of the Talker's exchanges.
     bool refusLatenceSignale = false;

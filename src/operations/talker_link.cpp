@@ -198,6 +198,8 @@ void EnvoiTalker(Session& session) {
 ResultatChargement LoadTalker(Session& session, int attenteBreak) {
     Screen& e = session.ecran();
     const Configuration& c = session.config;
+    // The Terminal lets go of the line before anything is read from it or sent.
+    session.liaison.ligneAuTerminal = false;
     ViderCom(session);
     SurvCom(session, false);
 

@@ -20,8 +20,9 @@ namespace tessaline {
 class BoardControl {
 public:
     enum class Evenement {
-        Reset,        // the chip left reset: the Talker it held is gone
-        Reconstruite, // another chip or crystal, held in reset: no program runs
+        Reset,         // the chip left reset: the Talker it held is gone
+        ResetMonopuce, // the same in single-chip mode: the program at the reset vector owns the SCI
+        Reconstruite,  // another chip or crystal, held in reset: no program runs
     };
     using Ecouteur = std::function<void(Evenement)>;
 
@@ -70,6 +71,21 @@ public:
 
     // The board's own tools (cycle count, history, watchpoints); null when it has none.
     virtual BoardTools* outils() { return nullptr; }
+
+    // The program's SCI, as a terminal on its line must be set: its rate in
+    // baud (0 while no program runs or its receiver and transmitter are both
+    // off), its data bits (8, or 9 with SCCR1 M), and whether its receiver is
+    // on (what the host sends before is lost). A real board cannot say: all 0.
+    struct SciProgramme {
+        int debit = 0;
+        int bitsDonnees = 8;
+        bool recepteur = false;
+    };
+    virtual SciProgramme sciProgramme() { return {}; }
+    // From now on (true) the host's end of the line takes the program's rate
+    // whenever the program changes it, without losing what it received; until
+    // the line is opened again.
+    virtual void suivreSciProgramme(bool /*suivre*/) {}
 
     // Nothing the pins show can change until something comes from outside (a
     // pin, a byte from the host, a reset): no program runs, or it waits or

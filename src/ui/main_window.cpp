@@ -30,6 +30,7 @@
 #include "ui/registers_window.h"
 #include "ui/rich_text_area.h"
 #include "ui/status_panels.h"
+#include "ui/terminal_window.h"
 #include "ui/trace_window.h"
 #include "ui/twips.h"
 #include "ui/wait_window.h"
@@ -154,6 +155,7 @@ MainWindow::~MainWindow() {
     if (registres_) registres_->setQuitting(true);
     if (fichiers_) fichiers_->setQuitting(true);
     if (surveillance_) surveillance_->setQuitting(true);
+    if (terminal_) terminal_->setQuitting(true);
     delete mdi_;
 }
 
@@ -243,6 +245,9 @@ void MainWindow::creerMenus() {
     // window is on now.
     connect(action(fenetres, "mnuWindowDefaultLayout", QStringLiteral("&Disposition par d\u00e9faut")),
             &QAction::triggered, this, [this] { disposerPremiereFois(ecranDisponible()); });
+    fenetres->addSeparator();
+    connect(action(fenetres, "mnuWindowTerminal", QStringLiteral("&Terminal")), &QAction::triggered, this,
+            &MainWindow::ouvrirTerminal);
     fenetres->addSeparator();
     connect(fenetres, &QMenu::aboutToShow, this, [this, fenetres] {
         // The list of the child windows, after the arrangement items.
@@ -931,6 +936,14 @@ void MainWindow::optionsFermees() {
 // A reset or a new board: a Talker it held is gone.
 void MainWindow::carteChangee(BoardControl::Evenement e) {
     if (session_->liaison.talkerPresent || session_->liaison.cibleTourne) EtatPasDeTalker(*session_);
+    // After a single-chip RESET the program owns the SCI: its line goes to the
+    // Terminal, which shows itself when the program first sends. Any other
+    // reset leaves no program on it.
+    if (fin_) return;
+    if (e == BoardControl::Evenement::ResetMonopuce)
+        fenetreTerminal()->prendreLigne(true);
+    else if (terminal_)
+        terminal_->rendreLigne(true);
     if (e == BoardControl::Evenement::Reconstruite && panneauCarte_) panneauCarte_->actualiser();
 }
 
@@ -1012,7 +1025,7 @@ void MainWindow::aideContextuelle() {
     if (w && w == console_) page = pageAide::Commandes;
     if (w && w == registres_) page = pageAide::Registres;
     if (w && w == fichiers_) page = pageAide::Fichiers;
-    if (w && w == panneauCarte_) page = pageAide::CarteSimulee;
+    if (w && (w == panneauCarte_ || w == terminal_)) page = pageAide::CarteSimulee;
     if (w && w == surveillance_) page = pageAide::Surveillance;
     if (w && w == pointsArret_) page = pageAide::Debogueur;
     aide(QLatin1String(page));
@@ -1027,6 +1040,31 @@ void MainWindow::ouvrirSurveillance() {
     cadre->showNormal();
     surveillance_->show();
     mdi_->setActiveSubWindow(cadre);
+}
+
+TerminalWindow* MainWindow::fenetreTerminal() {
+    if (!terminal_) {
+        terminal_ = new TerminalWindow(*session_, board_, this);
+        ajouter(terminal_);
+        connect(terminal_, &TerminalWindow::premierOctet, this, &MainWindow::montrerTerminal);
+    }
+    return terminal_;
+}
+
+void MainWindow::ouvrirTerminal() {
+    TerminalWindow* t = fenetreTerminal();
+    const EtatLiaison& l = session_->liaison;
+    if (!t->tientLigne() && !l.talkerPresent && !l.cibleTourne && !session_->horloge().dansUneAttente())
+        t->prendreLigne();
+    montrerTerminal();
+}
+
+void MainWindow::montrerTerminal() {
+    auto* cadre = qobject_cast<QMdiSubWindow*>(terminal_->parentWidget());
+    cadre->showNormal();
+    terminal_->show();
+    mdi_->setActiveSubWindow(cadre);
+    terminal_->setFocus();
 }
 
 void MainWindow::aPropos() {

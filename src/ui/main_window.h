@@ -38,6 +38,7 @@ class OptionsDialog;
 class RegistersWindow;
 class SettingsStore;
 class StatusPanels;
+class TerminalWindow;
 class TraceWindow;
 class WaitWindow;
 class WatchWindow;
@@ -62,6 +63,9 @@ public:
     FileCommands* commandesFichier() const { return commandesFichier_; }
     // The breakpoints window, once Débogage > Points d'arrêt has opened it.
     BreakpointsWindow* pointsArret() const { return pointsArret_; }
+    // The Terminal window, once made: by Fenêtre > Terminal, or by a
+    // single-chip RESET of the simulated board.
+    TerminalWindow* terminal() const { return terminal_; }
     // The help window, once it has been opened.
     HelpWindow* fenetreAide() const { return aide_.get(); }
     const WindowLayout& disposition() const { return disposition_; }
@@ -124,6 +128,11 @@ private:
     void aPropos();
     // Débogage > Surveillance: the watch window, made the first time.
     void ouvrirSurveillance();
+    // The Terminal window, made the first time (not shown).
+    TerminalWindow* fenetreTerminal();
+    // Fenêtre > Terminal: shown, and given the line when no Talker has it.
+    void ouvrirTerminal();
+    void montrerTerminal();
     void ouvrirOptions(bool modal);
     void optionsFermees();
     void carteChangee(BoardControl::Evenement e);
@@ -149,6 +158,7 @@ private:
     FilesWindow* fichiers_ = nullptr;
     FileCommands* commandesFichier_ = nullptr;
     WatchWindow* surveillance_ = nullptr;
+    TerminalWindow* terminal_ = nullptr;
     QMdiSubWindow* carte_ = nullptr;
     WaitWindow* attente_ = nullptr;
     BreakpointsWindow* pointsArret_ = nullptr;

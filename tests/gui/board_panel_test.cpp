@@ -98,7 +98,8 @@ struct Banc {
 TEST(BoardPanel, SwitchesKnobsAndButtonsDriveTheProgramAndTheLedsShowPortB) {
     Banc b;
     int resets = 0;
-    b.carte.setEcouteur([&](BoardControl::Evenement e) { resets += e == BoardControl::Evenement::Reset; });
+    b.carte.setEcouteur(
+        [&](BoardControl::Evenement e) { resets += e != BoardControl::Evenement::Reconstruite; });
 
     // PC3's switch, read by the program and shown on PB3's LED.
     b.carte.board().resetSingleChip(Recopie);

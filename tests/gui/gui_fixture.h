@@ -6,6 +6,7 @@
 #include "config/settings_store.h"
 #include "sim/board.h"
 #include "sim/chip.h"
+#include "sim_board_control.h"
 #include "sim_serial_line.h"
 #include "ui/board_control.h"
 #include "ui/main_window.h"
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -104,6 +106,45 @@ struct GuiSession {
     hc11::Board board;
     SimSerialLine ligne{board};
     BoardClock horloge{ligne, 10 * 3600.0};
+    std::unique_ptr<SettingsStore> reglages;
+    std::unique_ptr<MainWindow> fenetre;
+};
+
+// The main window started on the simulated board behind its board control (the
+// panel's RESET buttons, the chip and crystal of the options), in virtual time.
+struct SessionCarteSimulee {
+    explicit SessionCarteSimulee(const QString& contenuReglages = QStringLiteral("[Config]\nTimeout=20\n")) {
+        QFile f(dir.filePath(QStringLiteral("tessaline.ini")));
+        f.open(QIODevice::WriteOnly);
+        f.write(contenuReglages.toUtf8());
+        f.close();
+        reglages = std::make_unique<SettingsStore>(f.fileName());
+        fenetre = std::make_unique<MainWindow>(carte.ligne(), horloge, *reglages, &carte);
+        fenetre->show();
+        QApplication::setActiveWindow(fenetre.get());
+        fenetre->demarrer();
+    }
+    ~SessionCarteSimulee() { fenetre->hide(); }
+    // Runs the board `secondes` of its time outside any wait of the program,
+    // a millisecond at a time, as the real-time board does: after each slice
+    // the line says that bytes have come.
+    void tourner(double secondes) {
+        hc11::Board& b = carte.board();
+        const auto fin = b.cycleCount() + static_cast<uint64_t>(secondes * b.eClockHz());
+        while (b.cycleCount() < fin) {
+            b.runUntil(std::min(fin, b.cycleCount() + static_cast<uint64_t>(b.eClockHz() / 1000)));
+            carte.ligne().signalerDonnees();
+        }
+    }
+    QString panneau(const char* cle) { return fenetre->ecran().panel(QLatin1String(cle)); }
+    template <class T>
+    T* controle(const char* nom) const {
+        return fenetre->findChild<T*>(QLatin1String(nom));
+    }
+
+    QTemporaryDir dir;
+    SimBoardControl carte{*hc11::findChip("68HC11F1"), 8'000'000};
+    BoardClock horloge{carte.ligne(), 10 * 3600.0};
     std::unique_ptr<SettingsStore> reglages;
     std::unique_ptr<MainWindow> fenetre;
 };

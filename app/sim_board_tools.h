@@ -29,6 +29,7 @@ public:
     void poserObservations(const QVector<Observation>& observations) override;
     QVector<Observation> observations() override;
     std::optional<Declenchement> prendreDeclenchement() override;
+    bool declenchementEnAttente() override { return carte().watchHit().has_value(); }
 
 private:
     hc11::Board& carte();

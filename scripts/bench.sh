@@ -8,7 +8,7 @@ cmake -S "$here" -B "$here/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -D
 cmake --build "$here/build-release" -j "$(nproc)"
 bin="$here/build-release/bin"
 
-for b in link_bench cpu_bench disasm_bench serial_path_bench step_bench eeprom_programming_bench watch_bench breakpoint_bench; do
+for b in link_bench cpu_bench board_history_bench disasm_bench serial_path_bench step_bench eeprom_programming_bench watch_bench breakpoint_bench; do
     echo "== $b"
     "$bin/$b"
 done

@@ -64,6 +64,9 @@ public:
     };
     // The watchpoint that stopped the program last, once (cleared by the call).
     virtual std::optional<Declenchement> prendreDeclenchement() = 0;
+    // A watchpoint stopped the program and has not been taken yet: the program then
+    // stopped right after the instruction, with no SWI run (its PC is not one past one).
+    virtual bool declenchementEnAttente() = 0;
 };
 
 } // namespace tessaline

@@ -192,7 +192,12 @@ FinHorsPlace executerHorsPlace(Session& s, int pc) {
         changerRegistre(s, &JeuRegistres::RegCCR, DecHexa2(((apres & ~BitI) | (ccr & BitI)) & 0xFF));
     }
     const int ici = reg(s.registres.RegPC);
-    const int arretA = (ici - 1) & 0xFFFF;
+    // An SWI reports the address after it; a watchpoint on the simulated board stops
+    // the program right after the copied instruction, with no SWI run.
+    const bool observation = s.outilsCarte && s.outilsCarte->declenchementEnAttente();
+    const int arretA = observation ? ici : (ici - 1) & 0xFFFF;
+    // The instruction ran; a watchpoint it set off stops the program there.
+    const FinHorsPlace fait = observation ? FinHorsPlace::Ailleurs : FinHorsPlace::Fait;
     if (appel && arret == Arret::Arrete && arretA == t + 3) {
         // The return address the call pushed, at SP + 1, becomes the program's.
         const int retour = (pc + d.LongInstr) & 0xFFFF;
@@ -207,21 +212,24 @@ FinHorsPlace executerHorsPlace(Session& s, int pc) {
         }
         poserPc(s, reg(d.AdrDest));
         if (s.outilsCarte) s.outilsCarte->corrigerDernierPas(avant);
-        return FinHorsPlace::Fait;
+        return fait;
     }
     if (!appel && arret == Arret::Arrete && arretA == t + d.LongInstr) {
         poserPc(s, pc + d.LongInstr);
         if (s.outilsCarte) s.outilsCarte->corrigerDernierPas(avant);
-        return FinHorsPlace::Fait;
+        return fait;
     }
     if (arret == Arret::Arrete && conditionnel && arretA == t + d.LongInstr + 1) {
         poserPc(s, reg(d.AdrDest));
         if (s.outilsCarte) s.outilsCarte->corrigerDernierPas(avant);
-        return FinHorsPlace::Fait;
+        return fait;
     }
     // Stopped by the host inside the copy (a WAI, a STOP): the same place in
     // the program.
-    if (!appel && ici >= t && ici <= t + d.LongInstr) poserPc(s, pc + (ici - t));
+    if (!appel && ici >= t && ici <= t + d.LongInstr) {
+        poserPc(s, pc + (ici - t));
+        if (s.outilsCarte) s.outilsCarte->corrigerDernierPas(avant);
+    }
     return FinHorsPlace::Ailleurs;
 }
 

@@ -277,7 +277,8 @@ public:
     StepBack stepBack(std::size_t count);
     // A debugger ran the last program instruction away from its place (a copy in free
     // RAM, so that a breakpoint's SWI can stay planted): `before` is what the registers
-    // were at its true place, as a step back must put them.
+    // were at its true place, as a step back must put them. A watchpoint hit it made
+    // is amended the same way.
     void amendLastInstruction(const Registers& before);
     // A debugger did an instruction's work on the registers itself (a jump, a return):
     // recorded as an instruction that wrote nothing, so that a step back undoes it too.

@@ -291,6 +291,12 @@ Board::StepBack Board::stepBack(std::size_t count) {
 
 void Board::amendLastInstruction(const Registers& before) {
     if (ExecutionHistory::Entry* e = history_.lastInstruction()) e->before = before;
+    // A watchpoint the copy set off names the instruction at its true place, and the
+    // byte as the debugger left it (a call's return address is put right afterwards).
+    if (watchHit_) {
+        watchHit_->instruction = before.pc;
+        if (watchHit_->write) watchHit_->value = mem_[watchHit_->address];
+    }
 }
 
 void Board::recordDebuggerStep(const Registers& before) {

@@ -156,6 +156,12 @@ void afficherPoints(const Session& s, QTextStream& sortie) {
     sortie.flush();
 }
 
+// A run or a continue waits for the program to stop: the list's breakpoints, or the
+// simulated board's watchpoints, will stop it.
+bool attendUnArret(Session& s) {
+    return !pointsActifs(s).isEmpty() || (s.outilsCarte && !s.outilsCarte->observations().isEmpty());
+}
+
 // `watchpoint ADDRESS[-END] [r|w|rw]` adds one to the board's, `watchpoint none`
 // removes them all; the list then, one a line.
 bool poserObservation(Session& s, const QStringList& a, QTextStream& sortie, QTextStream& erreurs) {
@@ -377,7 +383,7 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
             }
         } else if (commande.nom == "next" || commande.nom == "continue") {
             const int fois = a.isEmpty() ? 1 : a[0].toInt();
-            const bool arretAttendu = commande.nom == "next" || !pointsActifs(session).isEmpty();
+            const bool arretAttendu = commande.nom == "next" || attendUnArret(session);
             for (int i = 0;
                  i < fois && !session.liaison.interruption && SignauxInterruption::signalRecu() == 0; ++i) {
                 commande.nom == "next" ? cmdNEXT_Click(session) : cmdCONTINUE_Click(session);
@@ -405,7 +411,7 @@ int executerLesCommandes(Session& session, const LigneCommande& ligne, ConsoleSc
         } else if (!commandeProgrammation(session, commande, ecran, ligne.options.yes, sortie, erreurs,
                                           echec)) {
             const bool versLeBreak =
-                commande.nom == "run" && (session.pointArret.BreakArme || !pointsActifs(session).isEmpty());
+                commande.nom == "run" && (session.pointArret.BreakArme || attendUnArret(session));
             const bool breakEnMarche = commande.nom == "break" && session.liaison.cibleTourne;
             console(session, commande.nom, a);
             if (versLeBreak && session.liaison.cibleTourne) attendreUnPoint(session);

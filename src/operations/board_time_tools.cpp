@@ -108,8 +108,9 @@ bool PasArriere(Session& s, int nombre) {
                 ? QStringLiteral("Pas arri\u00e8re : l'historique ne contient aucune instruction du "
                                  "programme depuis le dernier RESET")
                 : QStringLiteral("Pas arri\u00e8re impossible : une de ces instructions a utilis\u00e9 "
-                                 "le %1, dont l'\u00e9tat ne peut pas \u00eatre r\u00e9tabli")
-                      .arg(r.refus));
+                                 "%1, dont l'\u00e9tat ne peut pas \u00eatre r\u00e9tabli")
+                      .arg((r.refus.startsWith(u'E') ? QStringLiteral("l'") : QStringLiteral("le ")) +
+                           r.refus));
         return false;
     }
     // The board entered the Talker where the program now stands: its $03, then the

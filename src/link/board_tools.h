@@ -61,6 +61,7 @@ public:
         uint16_t adresse = 0;
         bool ecriture = false;
         uint8_t valeur = 0; // the byte read or written
+        bool operator==(const Declenchement&) const = default;
     };
     // The watchpoint that stopped the program last, once (cleared by the call).
     virtual std::optional<Declenchement> prendreDeclenchement() = 0;

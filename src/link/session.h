@@ -3,6 +3,7 @@
 // command-line run).
 #pragma once
 
+#include "link/board_tools.h"
 #include "link/event_clock.h"
 #include "link/screen.h"
 #include "link/serial_line.h"
@@ -11,10 +12,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tessaline {
 
-class BoardTools;
 class LinkWatch;
 
 class Session {
@@ -55,6 +56,9 @@ public:
     // stopped it), as the trace shows it.
     uint64_t cyclesAuDernierArret = 0;
     QStringList rapportArret;
+    // The watchpoint access that caused the last stop, if one did: the breakpoints
+    // window picks out the watchpoint that fired.
+    std::optional<BoardTools::Declenchement> declenchement;
 
     // The flags that end a wait; setting them wakes the wait at once.
     void demanderAbandon();

@@ -64,9 +64,11 @@ std::optional<BoardTools::Observation> lireObservation(const QStringList& argume
 
 void rapporterArretCarte(Session& s) {
     s.rapportArret.clear();
+    s.declenchement.reset();
     BoardTools* outils = s.outilsCarte;
     if (!outils) return;
-    if (const auto d = outils->prendreDeclenchement())
+    s.declenchement = outils->prendreDeclenchement();
+    if (const auto& d = s.declenchement)
         s.rapportArret << QStringLiteral("Point d'observation : %1 %2 ($%3) par l'instruction en %4")
                               .arg(adresse(d->adresse),
                                    d->ecriture ? QStringLiteral("\u00e9crit") : QStringLiteral("lu"),

@@ -5,6 +5,8 @@
 #include "link/session.h"
 #include "operations/breakpoint_table.h"
 
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -19,6 +21,7 @@ namespace tessaline {
 namespace {
 
 enum Colonne { ColAdresse = 0, ColSymbole = 1, ColActif = 2 };
+enum ColonneObservation { ColDebut = 0, ColFin = 1, ColLecture = 2, ColEcriture = 3 };
 
 bool hexa(const QString& texte) {
     if (texte.isEmpty() || texte.size() > 4) return false;
@@ -38,6 +41,13 @@ QByteArray etatPointsAffiche(const Session& session) {
         e += QByteArray::number(p.adresse) + (p.actif ? '+' : '-');
     const EtatBreak& b = session.pointArret;
     if (consoleBreak(b)) e += "B" + b.BreakAdr.toLatin1();
+    if (BoardTools* outils = session.outilsCarte) {
+        for (const BoardTools::Observation& o : outils->observations())
+            e += 'O' + QByteArray::number(o.debut) + '-' + QByteArray::number(o.fin) +
+                 (o.lecture ? "r" : "") + (o.ecriture ? "w" : "");
+        if (const auto& d = session.declenchement)
+            e += 'D' + QByteArray::number(d->instruction) + ':' + QByteArray::number(d->adresse);
+    }
     return e;
 }
 
@@ -81,6 +91,7 @@ BreakpointsWindow::BreakpointsWindow(Session& session, QWidget* parent)
     colonne->addLayout(saisie);
     colonne->addWidget(table_, 1);
     colonne->addLayout(boutons);
+    if (session_.outilsCarte) colonne->addWidget(creerObservations(), 1);
 
     connect(ajouter, &QPushButton::clicked, this, &BreakpointsWindow::ajouter);
     connect(adresse_, &QLineEdit::returnPressed, this, &BreakpointsWindow::ajouter);
@@ -93,8 +104,63 @@ BreakpointsWindow::BreakpointsWindow(Session& session, QWidget* parent)
         retirer_->setEnabled(table_->currentRow() >= 0 &&
                              table_->currentRow() < session_.points.liste.size());
     });
-    resize(340, 260);
+    resize(360, session_.outilsCarte ? 480 : 260);
     actualiser();
+}
+
+QGroupBox* BreakpointsWindow::creerObservations() {
+    auto* groupe = new QGroupBox(QStringLiteral("Points d'observation"), this);
+    groupe->setObjectName(QStringLiteral("fraObservations"));
+    groupe->setToolTip(QStringLiteral("La carte simul\u00e9e arr\u00eate le programme apr\u00e8s "
+                                      "l'instruction qui lit ou \u00e9crit une adresse observ\u00e9e"));
+    observations_ = new QTableWidget(0, 4, groupe);
+    observations_->setObjectName(QStringLiteral("tblObservations"));
+    observations_->setHorizontalHeaderLabels({QStringLiteral("Adresse"), QStringLiteral("Fin"),
+                                              QStringLiteral("Lecture"), QStringLiteral("\u00c9criture")});
+    observations_->verticalHeader()->hide();
+    observations_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    observations_->setSelectionMode(QAbstractItemView::SingleSelection);
+    observations_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    observations_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    observation_ = new QLineEdit(groupe);
+    observation_->setObjectName(QStringLiteral("txtObservation"));
+    observation_->setPlaceholderText(QStringLiteral("Adresse ou plage"));
+    observation_->setToolTip(QStringLiteral("Une adresse (0101, COMPTE) ou une plage DEBUT-FIN "
+                                            "(0100-0101, COMPTE-COMPTE+1), en hexad\u00e9cimal ou en "
+                                            "symboles du programme"));
+    lecture_ = new QCheckBox(QStringLiteral("Lecture"), groupe);
+    lecture_->setObjectName(QStringLiteral("chkLecture"));
+    ecriture_ = new QCheckBox(QStringLiteral("\u00c9criture"), groupe);
+    ecriture_->setObjectName(QStringLiteral("chkEcriture"));
+    ecriture_->setChecked(true);
+    auto* ajouter = new QPushButton(QStringLiteral("Ajouter"), groupe);
+    ajouter->setObjectName(QStringLiteral("cmdObservationAjouter"));
+    retirerObservation_ = new QPushButton(QStringLiteral("Retirer"), groupe);
+    retirerObservation_->setObjectName(QStringLiteral("cmdObservationRetirer"));
+    toutRetirerObservations_ = new QPushButton(QStringLiteral("Tout retirer"), groupe);
+    toutRetirerObservations_->setObjectName(QStringLiteral("cmdObservationsToutRetirer"));
+
+    auto* saisie = new QHBoxLayout;
+    saisie->addWidget(observation_, 1);
+    saisie->addWidget(lecture_);
+    saisie->addWidget(ecriture_);
+    saisie->addWidget(ajouter);
+    auto* boutons = new QHBoxLayout;
+    boutons->addStretch(1);
+    boutons->addWidget(retirerObservation_);
+    boutons->addWidget(toutRetirerObservations_);
+    auto* colonne = new QVBoxLayout(groupe);
+    colonne->addLayout(saisie);
+    colonne->addWidget(observations_, 1);
+    colonne->addLayout(boutons);
+
+    connect(ajouter, &QPushButton::clicked, this, &BreakpointsWindow::ajouterObservation);
+    connect(observation_, &QLineEdit::returnPressed, this, &BreakpointsWindow::ajouterObservation);
+    connect(retirerObservation_, &QPushButton::clicked, this, &BreakpointsWindow::retirerObservation);
+    connect(toutRetirerObservations_, &QPushButton::clicked, this, [this] { poserObservations({}); });
+    connect(observations_, &QTableWidget::itemSelectionChanged, this,
+            [this] { retirerObservation_->setEnabled(observations_->currentRow() >= 0); });
+    return groupe;
 }
 
 void BreakpointsWindow::actualiser() {
@@ -139,12 +205,101 @@ void BreakpointsWindow::actualiser() {
     table_->setCurrentCell(std::min(choisie, int(liste.size()) - 1), ColAdresse);
     retirer_->setEnabled(table_->currentRow() >= 0 && table_->currentRow() < liste.size());
     toutRetirer_->setEnabled(!liste.isEmpty());
+    if (observations_) actualiserObservations();
+}
+
+void BreakpointsWindow::actualiserObservations() {
+    const QVector<BoardTools::Observation> liste = session_.outilsCarte->observations();
+    int choisie = std::min(observations_->currentRow(), int(liste.size()) - 1);
+    observations_->setRowCount(int(liste.size()));
+    const auto poser = [this](int ligne, int colonne, const QString& texte) {
+        auto* c = new QTableWidgetItem(texte);
+        c->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        observations_->setItem(ligne, colonne, c);
+        return c;
+    };
+    for (int ligne = 0; ligne < liste.size(); ++ligne) {
+        const BoardTools::Observation& o = liste[ligne];
+        poser(ligne, ColDebut, DecHexa4(o.debut));
+        poser(ligne, ColFin, o.fin != o.debut ? DecHexa4(o.fin) : QString());
+        poser(ligne, ColLecture, QString())->setCheckState(o.lecture ? Qt::Checked : Qt::Unchecked);
+        poser(ligne, ColEcriture, QString())->setCheckState(o.ecriture ? Qt::Checked : Qt::Unchecked);
+    }
+    // A new stop on a watchpoint: the first in the list that takes that access.
+    const std::optional<BoardTools::Declenchement>& d = session_.declenchement;
+    if (d && d != declenchementMontre_) {
+        const auto prise = std::find_if(liste.cbegin(), liste.cend(), [&d](const BoardTools::Observation& o) {
+            return d->adresse >= o.debut && d->adresse <= o.fin && (d->ecriture ? o.ecriture : o.lecture);
+        });
+        if (prise != liste.cend()) choisie = int(prise - liste.cbegin());
+    }
+    declenchementMontre_ = d;
+    observations_->setCurrentCell(choisie, ColDebut);
+    retirerObservation_->setEnabled(choisie >= 0);
+    toutRetirerObservations_->setEnabled(!liste.isEmpty());
 }
 
 std::optional<int> BreakpointsWindow::adresseDe(const QString& texte) const {
     const QString t = texte.trimmed();
     if (hexa(t)) return t.toInt(nullptr, 16);
     return session_.symboles.adresse(t);
+}
+
+std::optional<std::pair<int, int>> BreakpointsWindow::plageDe(const QString& texte) const {
+    const QString t = texte.trimmed();
+    if (const std::optional<int> a = adresseDe(t)) return std::pair{*a, *a};
+    // A '-' may also be a label's offset ("fin-2"): the first cut whose two
+    // sides both name an address.
+    for (qsizetype i = t.indexOf(u'-'); i > 0; i = t.indexOf(u'-', i + 1)) {
+        const std::optional<int> debut = adresseDe(t.left(i));
+        const std::optional<int> fin = adresseDe(t.mid(i + 1));
+        if (debut && fin) {
+            if (*fin < *debut) return std::nullopt;
+            return std::pair{*debut, *fin};
+        }
+    }
+    return std::nullopt;
+}
+
+void BreakpointsWindow::poserObservations(const QVector<BoardTools::Observation>& liste) {
+    session_.outilsCarte->poserObservations(liste);
+    actualiser();
+    emit pointsModifies();
+}
+
+void BreakpointsWindow::ajouterObservation() {
+    const QString texte = observation_->text().trimmed();
+    if (texte.isEmpty()) return;
+    const std::optional<std::pair<int, int>> plage = plageDe(texte);
+    QString refus;
+    if (!plage)
+        refus = QStringLiteral("%1 n'est ni une adresse ni une plage DEBUT-FIN (en hexad\u00e9cimal ou en "
+                               "symboles du programme, la fin apr\u00e8s le d\u00e9but)")
+                    .arg(texte);
+    else if (!lecture_->isChecked() && !ecriture_->isChecked())
+        refus = QStringLiteral("cochez Lecture, \u00c9criture ou les deux");
+    if (!refus.isEmpty()) {
+        AfficheEchec(session_.ecran(), QStringLiteral("Point d'observation refus\u00e9 : ") + refus);
+        return;
+    }
+    BoardTools::Observation o;
+    o.debut = uint16_t(plage->first);
+    o.fin = uint16_t(plage->second);
+    o.lecture = lecture_->isChecked();
+    o.ecriture = ecriture_->isChecked();
+    QVector<BoardTools::Observation> liste = session_.outilsCarte->observations();
+    if (!liste.contains(o)) liste << o;
+    observation_->clear();
+    poserObservations(liste);
+    observations_->setCurrentCell(int(liste.indexOf(o)), ColDebut);
+}
+
+void BreakpointsWindow::retirerObservation() {
+    QVector<BoardTools::Observation> liste = session_.outilsCarte->observations();
+    const int ligne = observations_->currentRow();
+    if (ligne < 0 || ligne >= liste.size()) return;
+    liste.remove(ligne);
+    poserObservations(liste);
 }
 
 bool BreakpointsWindow::libre() const {

@@ -26,7 +26,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -106,15 +108,21 @@ protected:
     GuiSession s;
 };
 
-// The simulated board's history and cycle count behind the session, as the
-// windows' own board has them.
-class ExecutionHistorique : public Execution {
-protected:
-    ExecutionHistorique() {
+// The simulated board's history, cycle count and watchpoints behind the session,
+// as the windows' own board has them: wired before the windows that offer them
+// are built.
+struct OutilsCarteEssai {
+    explicit OutilsCarteEssai(GuiSession& s)
+        : outils([&s]() -> hc11::Board& { return s.board; }) {
         s.board.setHistoryCapacity(InstructionsHistorique);
         s.fenetre->session().outilsCarte = &outils;
     }
-    SimBoardTools outils{[this]() -> hc11::Board& { return s.board; }};
+    SimBoardTools outils;
+};
+
+class ExecutionHistorique : public Execution {
+protected:
+    OutilsCarteEssai carte{s};
 };
 
 class ExecutionLongue : public Execution {
@@ -518,6 +526,8 @@ TEST_F(Debogueur, BreakpointsWindowAddsRefusesAndFollowsTheOtherWindows) {
     BreakpointsWindow* w = s.fenetre->pointsArret();
     ASSERT_TRUE(w && w->isVisible());
     EXPECT_EQ(w->objectName(), "frmPointsArret");
+    EXPECT_FALSE(w->findChild<QGroupBox*>(QStringLiteral("fraObservations")))
+        << "a real board watches nothing";
     QTableWidget* t = w->table();
     auto* champ = w->findChild<QLineEdit*>(QStringLiteral("txtPointAdresse"));
     const auto ajouter = [&](const QString& texte) {
@@ -568,6 +578,80 @@ TEST_F(Debogueur, BreakpointsWindowAddsRefusesAndFollowsTheOtherWindows) {
     EXPECT_TRUE(s.fenetre->session().points.liste.isEmpty());
     EXPECT_EQ(t->rowCount(), 1) << "the console's Break is the console's";
     EXPECT_TRUE(fichiers()->listing()->marques().isEmpty());
+}
+
+namespace {
+
+class DebogueurObservations : public Debogueur {
+protected:
+    OutilsCarteEssai carte{s};
+};
+
+} // namespace
+
+// Watchpoints set in the breakpoints window by label, the one that fires picked
+// out in the list; removed, the program runs on.
+TEST_F(DebogueurObservations, WatchpointsSetInTheWindowStopTheProgram) {
+    declencher("mnuDebugBreakpoints");
+    BreakpointsWindow* w = s.fenetre->pointsArret();
+    ASSERT_TRUE(w && w->findChild<QGroupBox*>(QStringLiteral("fraObservations")));
+    auto* t = w->findChild<QTableWidget*>(QStringLiteral("tblObservations"));
+    auto* lecture = w->findChild<QCheckBox*>(QStringLiteral("chkLecture"));
+    auto* ecriture = w->findChild<QCheckBox*>(QStringLiteral("chkEcriture"));
+    const auto cliquerIci = [&](const char* nom) { w->findChild<QPushButton*>(QLatin1String(nom))->click(); };
+    EXPECT_TRUE(ecriture->isChecked() && !lecture->isChecked()) << "writes watched by default";
+    const auto ajouter = [&](const QString& texte, bool lu, bool ecrit) {
+        lecture->setChecked(lu);
+        ecriture->setChecked(ecrit);
+        w->findChild<QLineEdit*>(QStringLiteral("txtObservation"))->setText(texte);
+        cliquerIci("cmdObservationAjouter");
+    };
+    const auto rangee = [&](int i) {
+        QString r = t->item(i, 0)->text() + u' ' + t->item(i, 1)->text();
+        for (int c : {2, 3})
+            r += t->item(i, c)->checkState() == Qt::Checked ? u'x' : u'-';
+        return r;
+    };
+    using O = BoardTools::Observation;
+    ajouter(QStringLiteral("COMPTE-COMPTE+1"), true, false);
+    ajouter(QStringLiteral("101"), false, true);
+    RepondeurMessages messages;
+    messages.repondre(QMessageBox::Ok);
+    ajouter(QStringLiteral("COMPTE+1-COMPTE"), false, true);
+    messages.repondre(QMessageBox::Ok);
+    ajouter(QStringLiteral("COMPTE"), false, false);
+    ASSERT_EQ(messages.textes.size(), 2);
+    EXPECT_TRUE(messages.textes[0].contains("COMPTE+1-COMPTE")) << messages.textes[0].toStdString();
+    EXPECT_TRUE(messages.textes[1].contains("cochez")) << messages.textes[1].toStdString();
+    EXPECT_EQ(carte.outils.observations(),
+              (QVector<O>{{0x100, 0x101, true, false}, {0x101, 0x101, false, true}}));
+    ASSERT_EQ(t->rowCount(), 2);
+    EXPECT_EQ(rangee(0), "0100 0101x-");
+    EXPECT_EQ(rangee(1), "0101 -x");
+
+    // CLR COMPTE reads nothing: the write of PAIRS by CLR PAIRS stops the program
+    // after it.
+    t->setCurrentCell(0, 0);
+    QApplication::setActiveWindow(s.fenetre.get()); // the message boxes gone
+    lancer(QStringLiteral("debut"));
+    jusquALArret();
+    EXPECT_EQ(boite("tbRegPC")->text(), "FE07");
+    EXPECT_TRUE(s.fenetre->ecran()
+                    .text(Zone::Trace)
+                    .contains(QStringLiteral(
+                        "Point d'observation : $0101 \u00e9crit ($00) par l'instruction en $FE04")))
+        << s.fenetre->ecran().text(Zone::Trace).toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return t->currentRow() == 1; }, 2000)) << "the watchpoint that fired";
+
+    cliquerIci("cmdObservationRetirer");
+    EXPECT_EQ(carte.outils.observations(), (QVector<O>{{0x100, 0x101, true, false}}));
+    cliquerIci("cmdObservationsToutRetirer");
+    EXPECT_TRUE(carte.outils.observations().isEmpty());
+    EXPECT_EQ(t->rowCount(), 0);
+    declencher("mnuDebugContinue");
+    Tempo(s.horloge, 0.2f);
+    s.fenetre->session().surveillance().tick();
+    EXPECT_EQ(cible(), "Cible Tourne") << boite("tbRegPC")->text().toStdString();
 }
 
 // Pas arrière after two steps: the register boxes and the echo show each earlier

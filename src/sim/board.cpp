@@ -253,22 +253,15 @@ uint8_t Board::readSlow(uint16_t a) {
         if (!stableRead(a)) probeClean_ = false;
     }
     if (!watchpoints_.empty()) [[unlikely]] {
-        // A page taken off the fast path to be watched.
-        if (plainReadFast_[a >> kPageShift]) {
-            watchAccess(a, false, mem_[a]);
-            return mem_[a];
-        }
-        if (!chip_.inRegisters(a)) {
-            const uint8_t v = chip_.inEeprom(a) && eepromMapped()
-                                  ? (eeprom_.latched() ? eeprom_.readWhileLatched() : mem_[a])
-                                  : kUnmappedRead;
-            watchAccess(a, false, v);
-            return v;
-        }
-        const uint8_t v = readRegister(a);
+        // Pages with a watched byte are off the fast path: plain memory is read here.
+        const uint8_t v = plainReadFast_[a >> kPageShift] ? mem_[a] : readMapped(a);
         watchAccess(a, false, v);
         return v;
     }
+    return readMapped(a);
+}
+
+uint8_t Board::readMapped(uint16_t a) {
     if (chip_.inRegisters(a)) return readRegister(a);
     if (chip_.inEeprom(a) && eepromMapped()) return eeprom_.latched() ? eeprom_.readWhileLatched() : mem_[a];
     return kUnmappedRead;

@@ -317,6 +317,9 @@ private:
     bool eepromMapped() const;
     bool bootRomVisible() const;
     bool timeProtectedWritable() const;
+    // A read the memory map answers other than from plain memory: the register
+    // block, the EEPROM (latched or not), unmapped space.
+    uint8_t readMapped(uint16_t address);
     uint8_t readRegister(uint16_t address);
     // Registers other than the SCI's, read without side effects.
     uint8_t otherRegisterValue(uint16_t address) const;

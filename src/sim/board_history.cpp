@@ -31,8 +31,6 @@ constexpr unsigned kPageShift = 8;
 // own calls and idle frame: some 30 bytes for the Talker); its writes there are
 // undone with the program's, since a step back can move SP up over them.
 constexpr uint16_t kMonitorStackBytes = 64;
-// Register copies are kept for as long as the oldest instruction needs one; a program
-// that hammers the registers keeps one copy per instruction at most.
 
 } // namespace
 

@@ -9,6 +9,8 @@ packages=(
     libclang-rt-14-dev
     qt6-base-dev qt6-serialport-dev
     libgtest-dev libbenchmark-dev
+    # TOML, the language of tessaline-lab's check files.
+    libtomlplusplus-dev
     # Only the BinutilsOracle test uses the 68HC11 binutils (it compares our
     # assembler's bytes with theirs, and skips without them); the build and the
     # package need none.

@@ -264,6 +264,10 @@ uint8_t Board::readSlow(uint16_t a) {
 uint8_t Board::readMapped(uint16_t a) {
     if (chip_.inRegisters(a)) return readRegister(a);
     if (chip_.inEeprom(a) && eepromMapped()) return eeprom_.latched() ? eeprom_.readWhileLatched() : mem_[a];
+    if (stopOnUnmappedFetch && insideCpu_ && a == cpu_.instructionAddress() && !unmappedFetch_) {
+        unmappedFetch_ = a;
+        requestStop();
+    }
     return kUnmappedRead;
 }
 
@@ -328,6 +332,7 @@ void Board::writeCoprst(uint8_t v) {
 
 void Board::copReset() {
     ++copResets_;
+    if (!firstCopReset_) firstCopReset_ = cycles;
     resetChip(false);
     mapMemory();
     startCpu(read16(uint16_t(vectorBase + vec::Cop)));
@@ -641,9 +646,10 @@ void Board::serviceEvents(uint64_t now) {
         const uint64_t t = std::min({tTx, tHost, tIdle, tBoot});
         if (t > now) break;
         endSpin(); // what a spin reads may change now
-        if (t == tTx)
+        if (t == tTx) {
+            if (hostFollowsSciRate) wire_.setBaud(eClockHz() / sci_.bitCycles());
             wire_.deliver(sci_.completeTransmit());
-        else if (t == tHost)
+        } else if (t == tHost)
             receiveFromHost(wire_.popArrival(), t);
         else if (t == tIdle)
             sci_.idleCheck(wire_.lineActiveAt(t));

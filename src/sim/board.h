@@ -96,6 +96,7 @@
 #include "ports.h"
 #include "sci.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -304,6 +305,24 @@ public:
     const std::optional<WatchHit>& watchHit() const { return watchHit_; }
     void clearWatchHit() { watchHit_.reset(); }
 
+    // Unattended runs (a lab check). requestStop(), called during a run (from an
+    // instruction trace, say), makes runUntil() return once the instruction under way
+    // is done.
+    void requestStop() {
+        watchStop_ = true;
+        eventLimit = std::min(eventLimit, cycles);
+    }
+    // With stopOnUnmappedFetch, the run also returns at the first instruction fetched
+    // where nothing answers: the bus reads $FF there (STX extended), and a program that
+    // jumped there would run through empty space. unmappedFetch() says where it was.
+    bool stopOnUnmappedFetch = false;
+    const std::optional<uint16_t>& unmappedFetch() const { return unmappedFetch_; }
+    // With hostFollowsSciRate, the host's end decodes each character the SCI sends at
+    // the rate the program set (a terminal always set to the right rate).
+    bool hostFollowsSciRate = false;
+    // The cycle of the first COP reset since power-on.
+    const std::optional<uint64_t>& firstCopReset() const { return firstCopReset_; }
+
 protected:
     uint8_t readSlow(uint16_t address) override;
     void writeSlow(uint16_t address, uint8_t value) override;
@@ -469,7 +488,9 @@ private:
     std::deque<ChipState> chipStates_;
     std::vector<Watchpoint> watchpoints_;
     std::optional<WatchHit> watchHit_;
-    bool watchStop_ = false;                 // a hit ends the current run (no monitor)
+    bool watchStop_ = false; // a hit ends the current run (no monitor)
+    std::optional<uint16_t> unmappedFetch_;
+    std::optional<uint64_t> firstCopReset_;
     bool watchTrapped_ = false;              // a hit during the current step
     uint16_t fetchStart_ = 0, fetchEnd_ = 0; // the current instruction's own bytes
     // The fast maps as the memory map makes them, before observation masks them.

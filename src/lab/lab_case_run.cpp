@@ -139,6 +139,8 @@ public:
 
 private:
     uint64_t maintenant() const { return carte_.cycleCount() - debut_; }
+    // The case's end: its limit, which the last instruction may overrun by a few cycles.
+    uint64_t finCas() const { return std::min(maintenant(), cas_.limite); }
 
     std::optional<uint16_t> resoudre(const AdresseLab& a) const {
         if (a.valeur) return a.valeur;
@@ -261,9 +263,9 @@ private:
                 ecritureHors(*carte_.watchHit());
                 carte_.clearWatchHit();
             }
-            if (const std::optional<uint16_t>& a = carte_.unmappedFetch()) {
-                abandonner("le programme est parti en " + hex4(*a) +
-                           ", où il n'y a pas de mémoire, au cycle " + milliers(maintenant()));
+            if (const auto& a = carte_.unmappedFetch()) {
+                abandonner("le programme est parti en " + hex4(a->address) +
+                           ", où il n'y a pas de mémoire, au cycle " + milliers(a->cycle - debut_));
                 return;
             }
             if (cpu.lastEvent() == hc11::Cpu::Event::IllegalOpcode) {
@@ -387,7 +389,7 @@ private:
 
     std::string moment(std::size_t i) const {
         const Attente& a = cas_.attentes[i];
-        return a.cycle ? "au cycle " + milliers(*a.cycle) : "à la fin (cycle " + milliers(maintenant()) + ")";
+        return a.cycle ? "au cycle " + milliers(*a.cycle) : "à la fin (cycle " + milliers(finCas()) + ")";
     }
 
     // An expectation on the board's state now. `fin`: the case is over.
@@ -461,7 +463,7 @@ private:
 
     void conclure() {
         hc11::Cpu& cpu = carte_.cpu();
-        r_.cycles = maintenant();
+        r_.cycles = finCas();
         r_.secondes = double(r_.cycles) / carte_.eClockHz();
         for (std::size_t i = 0; i < cas_.attentes.size(); ++i) {
             if (faits_[i]) continue;

@@ -265,7 +265,7 @@ uint8_t Board::readMapped(uint16_t a) {
     if (chip_.inRegisters(a)) return readRegister(a);
     if (chip_.inEeprom(a) && eepromMapped()) return eeprom_.latched() ? eeprom_.readWhileLatched() : mem_[a];
     if (stopOnUnmappedFetch && insideCpu_ && a == cpu_.instructionAddress() && !unmappedFetch_) {
-        unmappedFetch_ = a;
+        unmappedFetch_ = UnmappedFetch{a, cycles};
         requestStop();
     }
     return kUnmappedRead;

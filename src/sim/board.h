@@ -316,7 +316,11 @@ public:
     // where nothing answers: the bus reads $FF there (STX extended), and a program that
     // jumped there would run through empty space. unmappedFetch() says where it was.
     bool stopOnUnmappedFetch = false;
-    const std::optional<uint16_t>& unmappedFetch() const { return unmappedFetch_; }
+    struct UnmappedFetch {
+        uint16_t address = 0;
+        uint64_t cycle = 0; // the instruction's first cycle
+    };
+    const std::optional<UnmappedFetch>& unmappedFetch() const { return unmappedFetch_; }
     // With hostFollowsSciRate, the host's end decodes each character the SCI sends at
     // the rate the program set (a terminal always set to the right rate).
     bool hostFollowsSciRate = false;
@@ -489,7 +493,7 @@ private:
     std::vector<Watchpoint> watchpoints_;
     std::optional<WatchHit> watchHit_;
     bool watchStop_ = false; // a hit ends the current run (no monitor)
-    std::optional<uint16_t> unmappedFetch_;
+    std::optional<UnmappedFetch> unmappedFetch_;
     std::optional<uint64_t> firstCopReset_;
     bool watchTrapped_ = false;              // a hit during the current step
     uint16_t fetchStart_ = 0, fetchEnd_ = 0; // the current instruction's own bytes

@@ -57,7 +57,7 @@ extra=$(comm -13 "$work/before" "$work/after" | tr '\n' ' ')
 dpkg -L tessaline | while read -r path; do [ -d "$path" ] || echo "$path"; done >"$work/files"
 
 # Every program answers --version from /usr/bin.
-for p in tessaline tessaline-cli tessaline-sim tessaline-asm; do
+for p in tessaline tessaline-cli tessaline-sim tessaline-asm tessaline-lab; do
     out=$(env -u DISPLAY -u QT_QPA_PLATFORM "/usr/bin/$p" --version) || fail "$p --version"
     [ "$out" = "$p $version" ] || fail "$p --version printed '$out'"
 done

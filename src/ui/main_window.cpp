@@ -25,6 +25,7 @@
 #include "ui/help_pages.h"
 #include "ui/help_window.h"
 #include "ui/info_dialog.h"
+#include "ui/lab_check_command.h"
 #include "ui/memory_window.h"
 #include "ui/options_dialog.h"
 #include "ui/registers_window.h"
@@ -189,6 +190,7 @@ void MainWindow::creerMenus() {
     action(fichier, "mnuFilePrint", QStringLiteral("&Imprimer..."), QKeySequence(QStringLiteral("Ctrl+P")));
     separateur(fichier, "mnuFileBar2");
     action(fichier, "mnuFileCompile", QStringLiteral("&Compiler"));
+    action(fichier, "mnuFileCheck", QStringLiteral("&Vérifier avec…"));
     separateur(fichier, "mnuFileBar4");
     for (int i = 0; i < 4; ++i) {
         QAction* a = action(fichier, "mnuFileMRU", QString());
@@ -955,6 +957,8 @@ void MainWindow::creerFichiers() {
     commandesFichier_->compilateur = [](Session& s, const std::function<void()>& recharger) {
         return compilerSource(s, recharger);
     };
+    verification_ = new CommandeVerification(*session_, fichiers_, commandesFichier_,
+                                             actions_.value(QStringLiteral("mnuFileCheck")));
     FileCommands* c = commandesFichier_;
     const std::pair<const char*, void (FileCommands::*)()> commandes[] = {
         {"mnuFileOpen", &FileCommands::ouvrir},          {"mnuFileNew", &FileCommands::nouveau},

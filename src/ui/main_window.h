@@ -29,6 +29,7 @@ namespace tessaline {
 class BoardPanel;
 class BreakpointsWindow;
 class ConfigWindow;
+class CommandeVerification;
 class ConsoleWindow;
 class FileCommands;
 class FilesWindow;
@@ -61,6 +62,7 @@ public:
     // The watch window, once Débogage > Surveillance has opened it.
     WatchWindow* surveillance() const { return surveillance_; }
     FileCommands* commandesFichier() const { return commandesFichier_; }
+    CommandeVerification* commandeVerification() const { return verification_; }
     // The breakpoints window, once Débogage > Points d'arrêt has opened it.
     BreakpointsWindow* pointsArret() const { return pointsArret_; }
     // The Terminal window, once made: by Fenêtre > Terminal, or by a
@@ -157,6 +159,7 @@ private:
     RegistersWindow* registres_ = nullptr;
     FilesWindow* fichiers_ = nullptr;
     FileCommands* commandesFichier_ = nullptr;
+    CommandeVerification* verification_ = nullptr;
     WatchWindow* surveillance_ = nullptr;
     TerminalWindow* terminal_ = nullptr;
     QMdiSubWindow* carte_ = nullptr;

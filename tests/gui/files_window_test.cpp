@@ -10,6 +10,7 @@
 #include "ui/console_window.h"
 #include "ui/file_commands.h"
 #include "ui/files_window.h"
+#include "ui/lab_check_command.h"
 #include "ui/registers_window.h"
 #include "ui/rich_text_area.h"
 #include "ui/source_area.h"
@@ -23,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
@@ -519,4 +521,49 @@ TEST(FichiersRestart, ALayoutStoredWithoutTheFilesWindowLeavesTheConsoleUncovere
          {static_cast<QWidget*>(s.fenetre->console()), static_cast<QWidget*>(s.fenetre->registres())})
         EXPECT_FALSE(fichiers.intersects(autre->parentWidget()->geometry()))
             << autre->objectName().toStdString();
+}
+
+// Fichier > Vérifier avec… runs the chaser lab on the open source, edits included, and
+// writes its lines in the trace; the windows stay live while it runs.
+TEST_F(Fichiers, CheckWithRunsALabOnTheOpenSourceAndReportsInTheTrace) {
+    QFile sansCop(QStringLiteral(TESSALINE_EXAMPLES "/labs/chenillard/submissions/sans_cop.asm"));
+    ASSERT_TRUE(sansCop.open(QIODevice::ReadOnly));
+    ecrire("CHASER.ASM", sansCop.readAll());
+    ouvrir("CHASER.ASM");
+    aOuvrir = QStringLiteral(TESSALINE_EXAMPLES "/labs/chenillard/lab.toml");
+    RichTextArea* trace = s.fenetre->trace()->area();
+    CommandeVerification* v = s.fenetre->commandeVerification();
+    QSignalSpy fin(v, &CommandeVerification::terminee);
+    action("mnuFileCheck")->trigger();
+    EXPECT_FALSE(action("mnuFileCheck")->isEnabled());
+    ASSERT_TRUE(fin.wait(30'000));
+    EXPECT_TRUE(action("mnuFileCheck")->isEnabled());
+    const QString texte = trace->toPlainText();
+    EXPECT_TRUE(
+        texte.contains(QStringLiteral("Vérification « TP chenillard » (lab.toml) de CHASER.ASM sur la carte "
+                                      "simulée (68HC11F1, quartz 8 MHz) :")))
+        << texte.toStdString();
+    EXPECT_TRUE(texte.contains(QStringLiteral("RÉUSSI  CHASER.ASM : période  6/6")));
+    EXPECT_TRUE(
+        texte.contains(QStringLiteral("ÉCHEC   CHASER.ASM : COP servi  0/3  le COP a remis la puce à zéro")));
+    EXPECT_TRUE(texte.contains(QStringLiteral("les 50 dernières instructions")));
+    EXPECT_TRUE(texte.contains(QStringLiteral("TOTAL   CHASER.ASM : 11/14")));
+
+    // An edit not yet saved is what is checked: the COP fed again, every case passes.
+    QTextCursor curseur = f->source()->document()->find(QStringLiteral("boucle  BRA     boucle"));
+    ASSERT_FALSE(curseur.isNull());
+    curseur.insertText(
+        QStringLiteral("boucle  LDAA #$55\n STAA $103A\n LDAA #$AA\n STAA $103A\n BRA boucle"));
+    action("mnuFileCheck")->trigger();
+    ASSERT_TRUE(fin.wait(30'000));
+    EXPECT_TRUE(trace->toPlainText().contains(QStringLiteral("RÉUSSI  CHASER.ASM : COP servi  3/3")));
+    EXPECT_TRUE(trace->toPlainText().endsWith(QStringLiteral("TOTAL   CHASER.ASM : 14/14\n")))
+        << trace->toPlainText().right(200).toStdString();
+
+    // A check file the reader refuses: its line, and nothing run.
+    aOuvrir = ecrire("FAUX.TOML", "limite = 10\n[[cas]]\nnom = 3\n");
+    action("mnuFileCheck")->trigger();
+    EXPECT_EQ(fin.size(), 3);
+    EXPECT_TRUE(trace->toPlainText().contains(
+        QStringLiteral("FAUX.TOML:3: nom doit être un texte entre guillemets")));
 }

@@ -14,7 +14,7 @@ fail() {
 }
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for p in tessaline tessaline-cli tessaline-sim tessaline-asm; do
+for p in tessaline tessaline-cli tessaline-sim tessaline-asm tessaline-lab; do
     [ -x "$prefix/bin/$p" ] || fail "bin/$p not installed"
     [ -s "$prefix/share/man/man1/$p.1.gz" ] || fail "no manual page for $p"
 done

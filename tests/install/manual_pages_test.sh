@@ -30,7 +30,7 @@ options() { grep -oE -- '--[a-z][a-z-]*[a-z]' | sort -u; }
 # The first word of each help line indented by two blanks.
 entries() { grep -E '^  [a-z-]' | awk '{ print $1 }' | sed 's/,$//' | sort -u; }
 
-for p in tessaline tessaline-cli tessaline-sim tessaline-asm; do
+for p in tessaline tessaline-cli tessaline-sim tessaline-asm tessaline-lab; do
     aide=$("$bin/$p" --help) || fail "$p --help"
     texte=$(page "$p") || fail "no manual page for $p in $man"
     manque=$(comm -23 <(options <<<"$aide") <(options <<<"$texte"))
@@ -56,4 +56,4 @@ for mots in "tessaline-cli|" "tessaline-cli|--simulate|info|--|"; do
     manque=$(comm -23 <(echo "$commandes") <(offertes "${m[@]}"))
     [ -z "$manque" ] || fail "the completion after '${m[*]}' does not offer $(echo $manque)"
 done
-echo "manual pages: in step with the four programs' --help; the completion offers the $(wc -l <<<"$commandes") commands"
+echo "manual pages: in step with the five programs' --help; the completion offers the $(wc -l <<<"$commandes") commands"

@@ -35,6 +35,9 @@ for i in 1 2 3; do
     "$bin/tessaline-sim" --run "$here/examples/chenillard.s19" --chip 68HC11F1 --max-cycles 3000000000 | tail -n 2
 done
 
+echo "== tessaline-lab: a class of 300 chaser submissions"
+"$here/bench/lab_bench.sh" "$bin"
+
 echo "== compile_bench"
 QT_QPA_PLATFORM=offscreen "$bin/compile_bench"
 

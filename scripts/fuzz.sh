@@ -3,13 +3,13 @@
 # (default 30) on a scratch copy of its seed corpus (fuzz/corpus/<target>/; the
 # tree's corpus never grows). Prints each target's executions, speed and
 # coverage; fails when a target crashes, leaks or times out.
-#   scripts/fuzz.sh [SECONDS] [TARGET...]   targets: s19 srecord hex disasm settings asm cli panel
+#   scripts/fuzz.sh [SECONDS] [TARGET...]   targets: s19 srecord hex disasm settings asm cli panel lab
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(s19 srecord hex disasm settings asm cli panel)
+[ ${#targets[@]} -gt 0 ] || targets=(s19 srecord hex disasm settings asm cli panel lab)
 
 # TESSALINE_FUZZ_BUILD: an existing Clang build configured with -DTESSALINE_FUZZ=ON
 # (CI uses the Clang check's); by default build-fuzz/, optimised for long runs.
@@ -25,7 +25,7 @@ flock "$build" cmake --build "$build" --target tessaline_fuzzers -j "$(nproc)"
 # assembler, a line or an argument vector for the others.
 max_len() {
     case $1 in
-    s19 | srecord | asm | settings) echo 65536 ;;
+    s19 | srecord | asm | settings | lab) echo 65536 ;;
     *) echo 4096 ;;
     esac
 }

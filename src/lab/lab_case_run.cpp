@@ -183,6 +183,18 @@ private:
             if (!pc) return manque(*cas_.depart.adresse, cas_.ligne);
             carte_.resetSingleChip(*pc);
         } else {
+            // The reset vector must be the program's: erased EEPROM would send the CPU to $FFFF.
+            const auto couvre = [&](uint16_t a) {
+                return std::any_of(programme_.blocs.begin(), programme_.blocs.end(),
+                                   [a](const hc11::SRecordBlock& b) {
+                                       return a >= b.address && std::size_t(a - b.address) < b.bytes.size();
+                                   });
+            };
+            if (!couvre(0xFFFE) || !couvre(0xFFFF)) {
+                abandonner("le programme ne donne pas le vecteur de RESET ($FFFE) : ajoutez ORG $FFFE et FDB "
+                           "suivi de son adresse de départ");
+                return false;
+            }
             carte_.resetSingleChip();
         }
         debut_ = carte_.cycleCount();
@@ -206,20 +218,26 @@ private:
     // Write watchpoints over everything the ranges of the writes still unbroken leave
     // out (the register block is always the program's to write).
     void surveillerEcritures() {
-        std::bitset<65536> surveilles;
         const hc11::ChipDescription& puce = carte_.chip();
-        for (std::size_t i = 0; i < cas_.attentes.size(); ++i) {
-            const auto* e = std::get_if<EcrituresPermises>(&cas_.attentes[i].quoi);
-            if (!e || faits_[i]) continue;
-            std::bitset<65536> hors;
-            hors.set();
-            for (const auto& [debut, fin] : e->zones)
-                for (uint32_t a = debut; a <= fin; ++a)
+        if (hors_.empty()) {
+            // Once per case: each expectation's addresses outside its ranges.
+            hors_.resize(cas_.attentes.size());
+            for (std::size_t i = 0; i < cas_.attentes.size(); ++i) {
+                const auto* e = std::get_if<EcrituresPermises>(&cas_.attentes[i].quoi);
+                if (!e) continue;
+                std::bitset<65536>& hors = hors_[i];
+                hors.set();
+                for (const auto& [debut, fin] : e->zones)
+                    for (uint32_t a = debut; a <= fin; ++a)
+                        hors.reset(a);
+                for (uint32_t a = puce.registerStart; a <= puce.registerEnd(); ++a)
                     hors.reset(a);
-            for (uint32_t a = puce.registerStart; a <= puce.registerEnd(); ++a)
-                hors.reset(a);
-            surveilles |= hors;
+            }
         }
+        std::bitset<65536> surveilles;
+        for (std::size_t i = 0; i < cas_.attentes.size(); ++i)
+            if (std::holds_alternative<EcrituresPermises>(cas_.attentes[i].quoi) && !faits_[i])
+                surveilles |= hors_[i];
         std::vector<hc11::Board::Watchpoint> points;
         for (uint32_t a = 0; a <= 0xFFFF;) {
             if (!surveilles.test(a)) {
@@ -511,7 +529,8 @@ private:
     std::vector<std::size_t> stimuliFaits_;
     std::vector<std::pair<uint64_t, bool>> relachements_; // (cycle, XIRQ) of a press's end
     std::string sci_;
-    std::string arret_; // the last STOP or WAI
+    std::string arret_;                    // the last STOP or WAI
+    std::vector<std::bitset<65536>> hors_; // where each writes expectation forbids writing
 };
 
 } // namespace

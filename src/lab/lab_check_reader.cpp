@@ -1,5 +1,7 @@
 #include "lab_check_reader.h"
 
+#include "sim/chip.h"
+
 #include <toml++/toml.h>
 
 #include <algorithm>
@@ -341,9 +343,20 @@ VerificationLab lire(const toml::table& racine) {
     }
     Depart depart;
     if (const toml::node* n = racine.get("depart")) depart = lireDepart(*n);
+    const hc11::ChipDescription& puce = *hc11::findChip(v.puce);
+    // Starting at the reset vector needs it in the EEPROM (F1, 811E2): the A1 and E1
+    // keep their vectors in a ROM the board does not have.
+    const auto departPossible = [&](const Depart& d, const toml::node& ou) {
+        if (!d.adresse && !puce.inEeprom(0xFFFE))
+            refuser(ou, "le " + v.puce +
+                            " n'a pas son vecteur de RESET ($FFFE) en EEPROM : donnez depart = l'adresse "
+                            "du programme (\"$B600\", ou une étiquette)");
+    };
     std::optional<uint64_t> limite;
     if (const toml::node* n = racine.get("limite")) limite = entier(*n, "limite", 1, LimiteMaxCycles);
     const toml::node* cas = racine.get("cas");
+    if (cas && cas->as_array() && cas->as_array()->size() > MaxParCas)
+        refuser(*cas, "plus de " + std::to_string(MaxParCas) + " cas");
     if (!cas) throw Refus{0, "aucun cas : ajoutez au moins un [[cas]]"};
     for (const toml::node& n : tableaux(*cas, "cas")) {
         const toml::table& t = *n.as_table();
@@ -354,6 +367,9 @@ VerificationLab lire(const toml::table& racine) {
         for (const CasLab& autre : v.cas)
             if (autre.nom == c.nom) refuser(*t.get("nom"), "deux cas s'appellent " + guillemets(c.nom));
         c.depart = t.contains("depart") ? lireDepart(*t.get("depart")) : depart;
+        departPossible(c.depart, t.contains("depart")        ? *t.get("depart")
+                                 : racine.contains("depart") ? *racine.get("depart")
+                                                             : t);
         if (const toml::node* l = t.get("limite"))
             c.limite = entier(*l, "limite", 1, LimiteMaxCycles);
         else if (limite)
@@ -361,6 +377,11 @@ VerificationLab lire(const toml::table& racine) {
         else
             refuser(t,
                     "le cas " + guillemets(c.nom) + " n'a pas de limite (limite = N cycles, ici ou en tête)");
+        for (const char* liste : {"stimulus", "attendu"})
+            if (const toml::array* a = t.get(liste) ? t.get(liste)->as_array() : nullptr;
+                a && a->size() > MaxParCas)
+                refuser(*a, "plus de " + std::to_string(MaxParCas) + " " + liste + " dans le cas " +
+                                guillemets(c.nom));
         if (const toml::node* s = t.get("stimulus"))
             for (const toml::node& e : tableaux(*s, "cas.stimulus"))
                 c.stimuli.push_back(lireStimulus(*e.as_table(), c.limite));

@@ -45,6 +45,9 @@ inline constexpr uint64_t LimiteMaxCycles = 1'000'000'000;
 // E = 2 MHz.
 inline constexpr uint64_t DureeAppuiParDefaut = 2'000;
 
+// At most this many cases in a check, and stimuli or expectations in a case.
+inline constexpr std::size_t MaxParCas = 1000;
+
 struct LectureVerification {
     std::optional<VerificationLab> verification;
     int ligne = 0;      // of the fault, when there is one (0: the file as a whole)

@@ -44,6 +44,17 @@ TEST(CasLab, AProgramThatGoesWrongEndsWithinTheLimitWithItsReason) {
     }
 }
 
+TEST(CasLab, AProgramStartedByResetMustGiveItsResetVector) {
+    const std::string check =
+        "limite = 1000\n[[cas]]\nnom = \"c\"\n[[cas.attendu]]\nmemoire = 0\nvaleur = 0\n";
+    const ResultatCas sans = lancer(" ORG $FE00\n NOP\n", check);
+    EXPECT_TRUE(sans.finAnormale);
+    EXPECT_EQ(sans.fin,
+              "le programme ne donne pas le vecteur de RESET ($FFFE) : ajoutez ORG $FFFE et FDB suivi de son "
+              "adresse de départ");
+    EXPECT_TRUE(lancer(" ORG $FE00\ndebut BRA debut\n ORG $FFFE\n FDB debut\n", check).reussi);
+}
+
 // The program sets the SCI to 9600 baud, waits for a character and sends the next one,
 // copies PA0 into $0100, then writes $0200 (outside the zones allowed below).
 TEST(CasLab, StimuliReachTheProgramAndExpectationsWeighWhatItDid) {

@@ -21,9 +21,9 @@ using namespace tessaline::lab;
 namespace {
 
 const char* const Usage =
-    "usage : tessaline-lab VERIFICATION.toml [--csv FICHIER] [--junit FICHIER] [--jobs N]\n"
-    "                      [--verbose] SOURCE...\n"
-    "        tessaline-lab --help | --version\n"
+    "usage: tessaline-lab VERIFICATION.toml [--csv FICHIER] [--junit FICHIER] [--jobs N]\n"
+    "                     [--verbose] SOURCE...\n"
+    "       tessaline-lab --help | --version\n"
     "\n"
     "Vérifie des programmes 68HC11 (sources .asm ou .a11, fichiers .s19, ou dossiers qui\n"
     "en contiennent) sur la carte simulée, selon le fichier de vérification d'un TP : la\n"
@@ -36,7 +36,7 @@ const char* const Usage =
     "  --junit FICHIER   écrit les résultats en XML JUnit\n"
     "  --jobs N          N programmes vérifiés à la fois (par défaut : un par cœur)\n"
     "  --verbose, -v     pour un cas en échec : toutes les attentes manquées et les 50\n"
-    "                    dernières instructions\n"
+    "                    dernières instructions avant l'échec\n"
     "  --help, -h        affiche cette aide\n"
     "  --version         affiche la version\n"
     "\n"
@@ -53,8 +53,8 @@ void ecrire(std::FILE* f, const std::string& s) {
 }
 
 int usage(const std::string& erreur) {
-    ecrire(stderr, "tessaline-lab : " + erreur +
-                       "\nusage : tessaline-lab VERIFICATION.toml [options] SOURCE...  (--help)\n");
+    ecrire(stderr, "tessaline-lab: " + erreur +
+                       "\nusage: tessaline-lab VERIFICATION.toml [options] SOURCE...  (--help)\n");
     return 2;
 }
 
@@ -67,6 +67,17 @@ int main(int argc, char** argv) {
     QStringList sources;
     unsigned travailleurs = std::max(1u, std::thread::hardware_concurrency());
     bool verbeux = false;
+    // --help and --version answer wherever they stand, whatever else is there.
+    for (const QString& a : args) {
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            ecrire(stdout, Usage);
+            return 0;
+        }
+        if (a == QLatin1String("--version")) {
+            ecrire(stdout, "tessaline-lab " TESSALINE_VERSION "\n");
+            return 0;
+        }
+    }
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const auto valeur = [&](QString& ou) {
@@ -74,13 +85,7 @@ int main(int argc, char** argv) {
             ou = args[++i];
             return true;
         };
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            ecrire(stdout, Usage);
-            return 0;
-        } else if (a == QLatin1String("--version")) {
-            ecrire(stdout, "tessaline-lab " TESSALINE_VERSION "\n");
-            return 0;
-        } else if (a == QLatin1String("--csv")) {
+        if (a == QLatin1String("--csv")) {
             if (!valeur(csv)) return usage("--csv demande un nom de fichier");
         } else if (a == QLatin1String("--junit")) {
             if (!valeur(junit)) return usage("--junit demande un nom de fichier");
@@ -119,7 +124,7 @@ int main(int argc, char** argv) {
     QStringList introuvables;
     const std::vector<Soumission> soumissions = trouverSoumissions(sources, introuvables);
     for (const QString& e : introuvables)
-        ecrire(stderr, "tessaline-lab : " + e.toStdString() + "\n");
+        ecrire(stderr, "tessaline-lab: " + e.toStdString() + "\n");
     if (soumissions.empty()) return 2;
 
     const std::vector<ResultatSoumission> resultats =
@@ -131,7 +136,7 @@ int main(int argc, char** argv) {
     const auto enregistrer = [&](const QString& chemin, const QByteArray& contenu) {
         QString e;
         if (chemin.isEmpty() || enregistrerFichier(chemin, contenu, e)) return;
-        ecrire(stderr, "tessaline-lab : " + e.toStdString() + "\n");
+        ecrire(stderr, "tessaline-lab: " + e.toStdString() + "\n");
         rapports = false;
     };
     enregistrer(csv, texteCsv(resultats));

@@ -1,10 +1,8 @@
 #include "lab_case_run.h"
 
-#include "disasm/desass_instr.h"
+#include "lab_trace.h"
 #include "sim/board.h"
 #include "sim/registers.h"
-
-#include <QStringList>
 
 #include <algorithm>
 #include <bitset>
@@ -44,67 +42,6 @@ std::string montrer(std::string_view s) {
     }
     return r + " »";
 }
-
-// Sees every instruction the board runs: stops the run at the addresses a case waits
-// for, and keeps the last ones for the student.
-class TraceLab : public hc11::InstructionTrace {
-public:
-    TraceLab(hc11::Board& carte, bool garder)
-        : carte_(carte)
-        , garder_(garder) {}
-    void guetter(uint16_t a) { guettees_.set(a); }
-    void oublier(uint16_t a) { guettees_.reset(a); }
-    bool guette() const { return guettees_.any(); }
-    // The watched address reached by the last run, once.
-    std::optional<uint16_t> atteinte() { return std::exchange(atteinte_, std::nullopt); }
-    void instruction(uint64_t cycle, uint16_t pc, const uint8_t* octets, int longueur,
-                     const hc11::Registers& avant) override {
-        if (garder_) {
-            if (dernieres_.size() == InstructionsTrace) dernieres_.pop_front();
-            dernieres_.push_back({cycle, pc, {}, avant});
-            std::copy(octets, octets + std::min(longueur, 5), dernieres_.back().octets.begin());
-        }
-        if (guettees_.test(pc) && !atteinte_) {
-            atteinte_ = pc;
-            cycleAtteinte = cycle;
-            carte_.requestStop();
-        }
-    }
-    uint64_t cycleAtteinte = 0;
-    std::vector<std::string> lignes(uint64_t debut) const {
-        std::vector<std::string> r;
-        for (const Pas& p : dernieres_) {
-            QString hexa;
-            for (uint8_t o : p.octets)
-                hexa += QStringLiteral("%1").arg(o, 2, 16, QLatin1Char('0')).toUpper();
-            const Desassemblage d =
-                DesassInstr(hexa, QStringLiteral("%1").arg(p.pc, 4, 16, QLatin1Char('0')).toUpper(),
-                            QStringLiteral("%1").arg(p.avant.x, 4, 16, QLatin1Char('0')),
-                            QStringLiteral("%1").arg(p.avant.y, 4, 16, QLatin1Char('0')));
-            QString texte =
-                d.ligne.split(QLatin1Char('\t'), Qt::SkipEmptyParts).mid(1).join(QLatin1Char(' '));
-            char b[160];
-            std::snprintf(b, sizeof b, "%10llu  %04X  %-18s A=%02X B=%02X X=%04X Y=%04X SP=%04X CCR=%02X",
-                          static_cast<unsigned long long>(p.cycle - debut), p.pc, texte.toStdString().c_str(),
-                          p.avant.a, p.avant.b, p.avant.x, p.avant.y, p.avant.sp, p.avant.ccr);
-            r.emplace_back(b);
-        }
-        return r;
-    }
-
-private:
-    struct Pas {
-        uint64_t cycle;
-        uint16_t pc;
-        std::array<uint8_t, 5> octets;
-        hc11::Registers avant;
-    };
-    hc11::Board& carte_;
-    bool garder_;
-    std::bitset<65536> guettees_;
-    std::optional<uint16_t> atteinte_;
-    std::deque<Pas> dernieres_;
-};
 
 hc11::Port portSim(char p) {
     switch (p) {
@@ -335,7 +272,7 @@ private:
     }
 
     void adresseAtteinte(uint16_t pc) {
-        const uint64_t quand = trace_.cycleAtteinte - debut_;
+        const uint64_t quand = trace_.cycleAtteinte() - debut_;
         for (std::size_t i = 0; i < cas_.stimuli.size(); ++i) {
             const Stimulus& s = cas_.stimuli[i];
             if (s.quand.adresse && *resoudre(*s.quand.adresse) == pc) appliquer(s);
@@ -403,6 +340,8 @@ private:
         r_.attentes[i].texte = std::move(texte);
         if (!reussi && !cas_.attentes[i].message.empty())
             r_.attentes[i].texte += " — " + cas_.attentes[i].message;
+        // The instructions that led to the first miss, not those the case ran after it.
+        if (!reussi && tracer_ && r_.trace.empty()) r_.trace = trace_.lignes(debut_);
     }
 
     std::string moment(std::size_t i) const {
@@ -483,9 +422,11 @@ private:
         hc11::Cpu& cpu = carte_.cpu();
         r_.cycles = finCas();
         r_.secondes = double(r_.cycles) / carte_.eClockHz();
+        if (tracer_ && r_.finAnormale && r_.trace.empty()) r_.trace = trace_.lignes(debut_);
         for (std::size_t i = 0; i < cas_.attentes.size(); ++i) {
             if (faits_[i]) continue;
-            if (r_.finAnormale)
+            // Whether the COP reset the chip is known, however the case ended.
+            if (r_.finAnormale && !std::holds_alternative<CopServi>(cas_.attentes[i].quoi))
                 noter(i, false, "pas vérifié : " + r_.fin);
             else
                 evaluer(i, true);
@@ -506,7 +447,7 @@ private:
             r_.points += a.points;
         r_.reussi = !r_.finAnormale && std::all_of(r_.attentes.begin(), r_.attentes.end(),
                                                    [](const ResultatAttente& a) { return a.reussi; });
-        if (cpu.tracing()) r_.trace = trace_.lignes(debut_);
+        if (tracer_ && r_.trace.empty()) r_.trace = trace_.lignes(debut_);
         cpu.setTrace(nullptr);
     }
 

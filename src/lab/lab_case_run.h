@@ -40,7 +40,8 @@ struct ResultatCas {
     uint64_t cycles = 0;                   // board time the case ran
     double secondes = 0;                   // the same in seconds of the simulated chip
     std::vector<ResultatAttente> attentes; // in the check file's order
-    // The last instructions before the end (the failing case's, when asked).
+    // When asked, the last instructions before the first expectation missed (the
+    // instruction that wrote outside its ranges is the last), or before the end.
     std::vector<std::string> trace;
     // The first failed expectation in words, with the teacher's message and, when the
     // program ended abnormally, how.

@@ -14,7 +14,8 @@
 //   [[cas]]
 //   nom = "période"
 //   [[cas.stimulus]]
-//   cycle = 500_000            # or  adresse = "boucle"
+//   cycle = 500_000            # or  adresse = "boucle" (each time the instruction
+//                              #     there runs, right after it)
 //   irq = "appui"              # "bas", "haut"; appui lasts duree E cycles (2 000)
 //                              # or  xirq = ...,  broche = "PA0" + niveau = 0|1,
 //                              #     canal = 3 + tension = 2.5,  sci = "texte\r"

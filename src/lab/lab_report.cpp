@@ -63,7 +63,7 @@ std::string texteTerminal(const ResultatSoumission& r, bool detail) {
         t += "        fin : " + c.fin + "\n";
         if (!c.trace.empty()) {
             t += "        les " + std::to_string(c.trace.size()) +
-                 " dernières instructions (cycle, adresse, instruction, registres avant) :\n";
+                 " dernières instructions avant l'échec (cycle, adresse, instruction, registres avant) :\n";
             for (const std::string& l : c.trace)
                 t += "        " + l + "\n";
         }

@@ -35,7 +35,9 @@ CommandeVerification::CommandeVerification(Session& session, FilesWindow* fichie
 }
 
 CommandeVerification::~CommandeVerification() {
-    if (fil_) fil_->wait();
+    if (!fil_) return;
+    fil_->wait();
+    delete fil_;
 }
 
 void CommandeVerification::signaler(const QString& texte) {

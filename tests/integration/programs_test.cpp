@@ -225,6 +225,7 @@ TEST(ProgramVersion, EachProgramAnswersVersionAndHelpWhereverTheyStand) {
         {TESSALINE_CLI, "tessaline-cli", {"--simulate", "dump", "FE00", "22"}},
         {TESSALINE_SIM, "tessaline-sim", {"--chip", "68HC11F1", "--no-such-option"}},
         {TESSALINE_ASM, "tessaline-asm", {"compteur.asm"}},
+        {TESSALINE_LAB, "tessaline-lab", {"lab.toml", "--jobs", "0", "--no-such-option"}},
     };
     const Lancement sansEcran = Lancement().sans({"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
     for (const Programme& programme : programmes) {

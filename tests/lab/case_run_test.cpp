@@ -132,10 +132,18 @@ fin STAA $0200
     EXPECT_TRUE(sansEtiquette.attentes[2].reussi) << sansEtiquette.attentes[2].texte;
 }
 
-TEST(CasLab, TheTraceHoldsTheLastFiftyInstructions) {
+TEST(CasLab, TheTraceHoldsTheLastFiftyInstructionsBeforeTheFirstMiss) {
     const ResultatCas r = lancer(" ORG $FE00\n LDAA #1\nici INCA\n BRA ici\n", kFinDe100000, true);
     ASSERT_EQ(r.trace.size(), InstructionsTrace);
     EXPECT_NE(r.trace.back().find("FE03  BRA"), std::string::npos) << r.trace.back();
     EXPECT_NE(r.trace[r.trace.size() - 2].find("FE02  INCA"), std::string::npos)
         << r.trace[r.trace.size() - 2];
+
+    // The store outside the ranges is the last line, not the loop that ran on after it.
+    const ResultatCas hors = lancer(" ORG $FE00\n LDAA #1\nici INCA\n STAA $0200\n BRA ici\n",
+                                    "depart = 0xFE00\nlimite = 100_000\n[[cas]]\nnom = \"c\"\n"
+                                    "[[cas.attendu]]\necritures = [[0x100, 0x1FF]]\n",
+                                    true);
+    ASSERT_EQ(hors.trace.size(), 3u);
+    EXPECT_NE(hors.trace.back().find("FE03  STAA $0200"), std::string::npos) << hors.trace.back();
 }

@@ -29,6 +29,10 @@ std::string hex4(unsigned v) {
 // A text the SCI sent or was expected to send, its control bytes shown: "BONJOUR\r\n"
 // reads « BONJOUR<CR><LF> ».
 std::string montrer(std::string_view s) {
+    // A program that talks without end: its first characters say enough.
+    constexpr std::size_t Montres = 160;
+    const std::size_t tout = s.size();
+    s = s.substr(0, Montres);
     std::string r = "« ";
     for (unsigned char c : s) {
         if (c == '\r')
@@ -40,6 +44,7 @@ std::string montrer(std::string_view s) {
         else
             r += char(c);
     }
+    if (tout > Montres) r += "… (" + milliers(tout) + " octets en tout)";
     return r + " »";
 }
 

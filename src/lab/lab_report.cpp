@@ -29,11 +29,25 @@ std::string motif(const ResultatSoumission& r, const ResultatCas& c) {
 
 QByteArray champCsv(const std::string& s) {
     QByteArray b = QByteArray::fromStdString(s);
+    // A spreadsheet would take a file name such as "=1+1.asm" for a formula.
+    if (!b.isEmpty() && QByteArray("=+-@\t\r").contains(b[0])) b.prepend('\'');
     if (b.contains(',') || b.contains('"') || b.contains('\n') || b.contains('\r')) {
         b.replace("\"", "\"\"");
         b = '"' + b + '"';
     }
     return b;
+}
+
+// XML 1.0 has no place for most control characters: a file name or a message that
+// holds one gets '?' there.
+QString pourXml(QString s) {
+    for (QChar& c : s)
+        if (c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') c = u'?';
+    return s;
+}
+
+QString pourXml(const std::string& s) {
+    return pourXml(QString::fromStdString(s));
 }
 
 QString secondes(double s) {
@@ -108,7 +122,7 @@ QByteArray texteJUnit(const std::vector<ResultatSoumission>& resultats, const Ve
         }
     w.writeStartElement(QStringLiteral("testsuites"));
     w.writeAttribute(QStringLiteral("name"),
-                     QString::fromStdString(v.titre.empty() ? "tessaline-lab" : v.titre));
+                     pourXml(v.titre.empty() ? std::string("tessaline-lab") : v.titre));
     w.writeAttribute(QStringLiteral("tests"), QString::number(tests));
     w.writeAttribute(QStringLiteral("failures"), QString::number(echecs));
     w.writeAttribute(QStringLiteral("errors"), QString::number(erreurs));
@@ -121,15 +135,15 @@ QByteArray texteJUnit(const std::vector<ResultatSoumission>& resultats, const Ve
             temps += c.secondes;
         }
         w.writeStartElement(QStringLiteral("testsuite"));
-        w.writeAttribute(QStringLiteral("name"), r.nom);
+        w.writeAttribute(QStringLiteral("name"), pourXml(r.nom));
         w.writeAttribute(QStringLiteral("tests"), QString::number(r.cas.size()));
         w.writeAttribute(QStringLiteral("failures"), QString::number(r.chargee() ? f : 0));
         w.writeAttribute(QStringLiteral("errors"), QString::number(r.chargee() ? 0 : f));
         w.writeAttribute(QStringLiteral("time"), secondes(temps));
         for (const ResultatCas& c : r.cas) {
             w.writeStartElement(QStringLiteral("testcase"));
-            w.writeAttribute(QStringLiteral("classname"), r.nom);
-            w.writeAttribute(QStringLiteral("name"), QString::fromStdString(c.nom));
+            w.writeAttribute(QStringLiteral("classname"), pourXml(r.nom));
+            w.writeAttribute(QStringLiteral("name"), pourXml(c.nom));
             w.writeAttribute(QStringLiteral("time"), secondes(c.secondes));
             if (!r.chargee()) {
                 w.writeStartElement(QStringLiteral("error"));
@@ -138,11 +152,11 @@ QByteArray texteJUnit(const std::vector<ResultatSoumission>& resultats, const Ve
                 std::string texte;
                 for (const std::string& m : r.messages)
                     texte += m + "\n";
-                w.writeCharacters(QString::fromStdString(texte));
+                w.writeCharacters(pourXml(texte));
                 w.writeEndElement();
             } else if (!c.reussi) {
                 w.writeStartElement(QStringLiteral("failure"));
-                w.writeAttribute(QStringLiteral("message"), QString::fromStdString(motif(r, c)));
+                w.writeAttribute(QStringLiteral("message"), pourXml(motif(r, c)));
                 w.writeAttribute(QStringLiteral("type"),
                                  c.finAnormale ? QStringLiteral("fin anormale") : QStringLiteral("attente"));
                 std::string texte;
@@ -151,7 +165,7 @@ QByteArray texteJUnit(const std::vector<ResultatSoumission>& resultats, const Ve
                 texte += "fin : " + c.fin + "\n";
                 for (const std::string& l : c.trace)
                     texte += l + "\n";
-                w.writeCharacters(QString::fromStdString(texte));
+                w.writeCharacters(pourXml(texte));
                 w.writeEndElement();
             }
             w.writeTextElement(QStringLiteral("system-out"),

@@ -90,7 +90,9 @@ void CommandeVerification::verifier() {
             const uint32_t c = l.startsWith(QStringLiteral("RÉUSSI"))  ? couleur::Vert
                                : l.startsWith(QStringLiteral("ÉCHEC")) ? couleur::Rouge
                                                                        : couleur::Noir;
-            session_.ecran().append(Zone::Trace, l + QStringLiteral("\r\n"), c, c != couleur::Noir);
+            // The terminal's deep indent costs the trace window's narrow width.
+            const QString ligne = l.startsWith(QStringLiteral("        ")) ? l.mid(6) : l;
+            session_.ecran().append(Zone::Trace, ligne + QStringLiteral("\r\n"), c, c != couleur::Noir);
         }
         fil_->deleteLater();
         fil_ = nullptr;

@@ -176,3 +176,23 @@ TEST(LaboChenillard, TheProgramReportsWritesItsFilesAndSaysByItsStatus) {
     EXPECT_TRUE(refus.erreurs.startsWith(toml.fileName() + QStringLiteral(":4: clé inconnue « quand »")))
         << refus.erreurs.toStdString();
 }
+
+// A student's file name or a teacher's message may hold what a spreadsheet takes for a
+// formula or what XML cannot carry: the reports stay data, and well formed.
+TEST(LaboChenillard, ReportsStayWellFormedWhateverTheNamesHold) {
+    ResultatSoumission r;
+    r.nom = QStringLiteral("=1+1\x01.asm");
+    ResultatCas c;
+    c.nom = "cas\x02";
+    c.pointsMax = 1;
+    c.attentes.push_back({1, false, 0, "vu \x07, attendu \"x\", voilà"});
+    r.cas.push_back(c);
+    const auto csv = lireCsv(texteCsv({r}));
+    ASSERT_EQ(csv.size(), 2u);
+    EXPECT_EQ(csv[1][0], "'=1+1\x01.asm");
+    EXPECT_EQ(csv[1][5], "vu \x07, attendu \"x\", voilà");
+    QXmlStreamReader xml(texteJUnit({r}, VerificationLab{}));
+    while (!xml.atEnd())
+        xml.readNext();
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+}

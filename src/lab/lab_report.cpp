@@ -19,8 +19,7 @@ int pointsMax(const ResultatSoumission& r) {
 
 // What the case's line says after the points.
 std::string motif(const ResultatSoumission& r, const ResultatCas& c) {
-    if (!r.chargee())
-        return "ne s'assemble pas : " + (r.messages.empty() ? std::string() : r.messages.front());
+    if (!r.chargee()) return r.refus + " : " + (r.messages.empty() ? std::string() : r.messages.front());
     if (c.reussi) return {};
     std::string m = c.premierEchec();
     if (c.finAnormale && m.find(c.fin) == std::string::npos) m += " (" + c.fin + ")";
@@ -60,7 +59,7 @@ std::string texteTerminal(const ResultatSoumission& r, bool detail) {
     const std::string nom = r.nom.toStdString();
     std::string t;
     if (!r.chargee()) {
-        t += "ÉCHEC   " + nom + " : ne s'assemble pas, 0/" + std::to_string(pointsMax(r)) + "\n";
+        t += "ÉCHEC   " + nom + " : " + r.refus + ", 0/" + std::to_string(pointsMax(r)) + "\n";
         for (const std::string& m : r.messages)
             t += "        " + m + "\n";
         return t;
@@ -99,7 +98,7 @@ QByteArray texteCsv(const std::vector<ResultatSoumission>& resultats) {
     QByteArray t = "soumission,cas,resultat,points,points_max,message\r\n";
     for (const ResultatSoumission& r : resultats)
         for (const ResultatCas& c : r.cas) {
-            const char* resultat = !r.chargee() ? "ne s'assemble pas" : c.reussi ? "réussi" : "échec";
+            const std::string resultat = !r.chargee() ? r.refus : c.reussi ? "réussi" : "échec";
             t += champCsv(r.nom.toStdString()) + ',' + champCsv(c.nom) + ',' + champCsv(resultat) + ',' +
                  QByteArray::number(c.points) + ',' + QByteArray::number(c.pointsMax) + ',' +
                  champCsv(motif(r, c)) + "\r\n";
@@ -147,7 +146,7 @@ QByteArray texteJUnit(const std::vector<ResultatSoumission>& resultats, const Ve
             w.writeAttribute(QStringLiteral("time"), secondes(c.secondes));
             if (!r.chargee()) {
                 w.writeStartElement(QStringLiteral("error"));
-                w.writeAttribute(QStringLiteral("message"), QStringLiteral("ne s'assemble pas"));
+                w.writeAttribute(QStringLiteral("message"), pourXml(r.refus));
                 w.writeAttribute(QStringLiteral("type"), QStringLiteral("assemblage"));
                 std::string texte;
                 for (const std::string& m : r.messages)

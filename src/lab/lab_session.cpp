@@ -23,6 +23,7 @@ ResultatSoumission verifierProgramme(const VerificationLab& verification, const 
     ResultatSoumission r;
     r.nom = nom;
     r.messages = chargement.messages;
+    if (!chargement.programme) r.refus = chargement.refus;
     for (const CasLab& cas : verification.cas) {
         if (!chargement.programme) {
             ResultatCas c;

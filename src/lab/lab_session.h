@@ -11,10 +11,12 @@ namespace tessaline::lab {
 
 struct ResultatSoumission {
     QString nom;
-    // When it did not assemble or could not be read: why (and every case gets 0).
+    // When it did not assemble or could not be read: in a few words, and the messages
+    // that say why (every case gets 0).
+    std::string refus;
     std::vector<std::string> messages;
     std::vector<ResultatCas> cas;
-    bool chargee() const { return messages.empty(); }
+    bool chargee() const { return refus.empty(); }
     bool reussie() const;
     int points() const;
 };

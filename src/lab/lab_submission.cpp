@@ -73,7 +73,10 @@ ChargementSoumission assemblerSource(const QString& texte, const QString& nom) {
     for (const asm11::MessageAssemblage& m : a.erreurs)
         c.messages.push_back(
             QStringLiteral("%1(%2): error: %3").arg(nom).arg(m.ligne).arg(m.texte).toStdString());
-    if (!c.messages.empty()) return c;
+    if (!c.messages.empty()) {
+        c.refus = "ne s'assemble pas";
+        return c;
+    }
     ProgrammeLab p;
     for (const asm11::LigneAssemblee& l : a.lignes) {
         if (l.octets.isEmpty() || l.adresse < 0) continue;
@@ -98,6 +101,7 @@ ChargementSoumission chargerSoumission(const Soumission& s) {
             lireFichierOrdinaire(s.chemin, asm11::TailleMaxSource, erreur);
         if (!octets) {
             c.messages.push_back(erreur.toStdString());
+            c.refus = "illisible";
             return c;
         }
         return assemblerSource(QString::fromLatin1(*octets), s.nom);
@@ -105,8 +109,10 @@ ChargementSoumission chargerSoumission(const Soumission& s) {
     std::string texte, erreur;
     if (hc11::readSRecordFile(s.chemin.toStdString(), texte, erreur) != hc11::SRecordFileRead::Read) {
         c.messages.push_back(erreur);
+        c.refus = "illisible";
         return c;
     }
+    c.refus = "pas un fichier S19 valable";
     std::optional<hc11::SRecordImage> image = hc11::parseSRecords(texte, erreur);
     if (!image) {
         c.messages.push_back(s.nom.toStdString() + ": " + erreur);

@@ -27,6 +27,9 @@ std::vector<Soumission> trouverSoumissions(const QStringList& sources, QStringLi
 
 struct ChargementSoumission {
     std::optional<ProgrammeLab> programme;
+    // Without a program, in a few words: "ne s'assemble pas", "illisible" (the file),
+    // "pas un fichier S19 valable".
+    std::string refus;
     // Why it cannot run: the assembler's messages, "prog.asm(12): error: ...", one a
     // line, or the file's fault.
     std::vector<std::string> messages;

@@ -142,20 +142,28 @@ TEST(LaboChenillard, TheProgramReportsWritesItsFilesAndSaysByItsStatus) {
     ASSERT_TRUE(mauvais.open(QIODevice::WriteOnly));
     mauvais.write(" ORG $FE00\n LDAA #1\n LDAZ #2\n");
     mauvais.close();
+    QFile s19(dossier.filePath(QStringLiteral("abime.s19")));
+    ASSERT_TRUE(s19.open(QIODevice::WriteOnly));
+    s19.write("S1130000FF\n");
+    s19.close();
     const QString bon = kLab + QStringLiteral("/submissions/bon.asm");
     const QString csv = dossier.filePath(QStringLiteral("r.csv")),
                   junit = dossier.filePath(QStringLiteral("r.xml"));
-    const Sortie s = lancerProgramme({kLab + QStringLiteral("/lab.toml"), QStringLiteral("--csv"), csv,
-                                      QStringLiteral("--junit"), junit, mauvais.fileName(), bon});
+    const Sortie s =
+        lancerProgramme({kLab + QStringLiteral("/lab.toml"), QStringLiteral("--csv"), csv,
+                         QStringLiteral("--junit"), junit, mauvais.fileName(), s19.fileName(), bon});
     EXPECT_EQ(s.statut, 1) << s.erreurs.toStdString();
     EXPECT_TRUE(s.texte.contains(QStringLiteral("ÉCHEC   ") + mauvais.fileName() +
                                  QStringLiteral(" : ne s'assemble pas, 0/14\n        ") + mauvais.fileName() +
                                  QStringLiteral("(3): error: ")))
         << s.texte.toStdString();
+    EXPECT_TRUE(s.texte.contains(QStringLiteral("ÉCHEC   ") + s19.fileName() +
+                                 QStringLiteral(" : pas un fichier S19 valable, 0/14\n")))
+        << s.texte.toStdString();
     EXPECT_TRUE(s.texte.contains(QStringLiteral("RÉUSSI  ") + bon + QStringLiteral(" : COP servi  3/3\n")));
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(lireCsv(f.readAll()).size(), 7u);
+    EXPECT_EQ(lireCsv(f.readAll()).size(), 10u);
     EXPECT_TRUE(QFile::exists(junit));
 
     EXPECT_EQ(lancerProgramme({kLab + QStringLiteral("/lab.toml"), bon}).statut, 0);

@@ -57,7 +57,8 @@ struct Commande {
 };
 
 bool estProgramme(const QString& mot) {
-    return mot == "tessaline" || mot == "tessaline-cli" || mot == "tessaline-sim" || mot == "tessaline-asm";
+    return mot == "tessaline" || mot == "tessaline-cli" || mot == "tessaline-sim" || mot == "tessaline-asm" ||
+           mot == "tessaline-lab";
 }
 
 // The command a line starts, if it starts one.

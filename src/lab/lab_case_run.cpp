@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <cctype>
 #include <cstdio>
 #include <deque>
 #include <memory>
@@ -108,8 +109,13 @@ private:
                 }
             }
         const auto manque = [&](const AdresseLab& a, int ligne) {
-            abandonner("l'étiquette « " + a.etiquette + " » (ligne " + std::to_string(ligne) +
-                       " de la vérification) n'est pas dans le programme");
+            std::string t = "l'étiquette « " + a.etiquette + " » (ligne " + std::to_string(ligne) +
+                            " de la vérification) n'est pas dans le programme";
+            // "FE00" reads as a label: an address wants its prefix.
+            if (std::all_of(a.etiquette.begin(), a.etiquette.end(),
+                            [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+                t += " (pour une adresse, écrivez \"$" + a.etiquette + "\" ou 0x" + a.etiquette + ")";
+            abandonner(std::move(t));
             return false;
         };
         for (const Stimulus& s : cas_.stimuli)

@@ -47,7 +47,11 @@ void clesConnues(const toml::table& t, std::initializer_list<std::string_view> c
 }
 
 uint64_t entier(const toml::node& n, std::string_view nom, uint64_t min, uint64_t max) {
-    const std::optional<int64_t> v = n.value_exact<int64_t>();
+    std::optional<int64_t> v = n.value_exact<int64_t>();
+    // 1e6 is a float in TOML: taken when it is a whole number in range.
+    if (const std::optional<double> f = n.value_exact<double>();
+        f && std::isfinite(*f) && *f == std::floor(*f) && std::fabs(*f) <= 1e15)
+        v = int64_t(*f);
     if (!v) refuser(n, std::string(nom) + " doit être un nombre entier");
     if (*v < 0 || uint64_t(*v) < min || uint64_t(*v) > max)
         refuser(n, std::string(nom) + " vaut " + std::to_string(*v) + " : attendu de " + std::to_string(min) +
@@ -82,7 +86,7 @@ std::optional<uint32_t> nombreTexte(std::string_view s) {
 }
 
 uint16_t valeurBornee(const toml::node& n, std::string_view nom, uint32_t max) {
-    if (n.is_integer()) return uint16_t(entier(n, nom, 0, max));
+    if (n.is_integer() || n.is_floating_point()) return uint16_t(entier(n, nom, 0, max));
     if (n.is_string()) {
         const std::optional<uint32_t> v = nombreTexte(*n.value<std::string>());
         if (v && *v <= max) return uint16_t(*v);

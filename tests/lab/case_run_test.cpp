@@ -117,9 +117,11 @@ fin STAA $0200
                        "[[cas.attendu]]\nsci = \"b\"\n"
                        "[[cas.attendu]]\nport = \"A\"\nvaleur = 1\nmasque = 1\ncycle = 400\n"
                        "[[cas.attendu]]\nmot = \"debut\"\nvaleur = 0x8E03\n"
-                       "[[cas.attendu]]\natteint = \"nulle_part\"\n");
-    EXPECT_EQ(faux.fin,
-              "l'étiquette « nulle_part » (ligne 18 de la vérification) n'est pas dans le programme");
+                       "[[cas.attendu]]\natteint = \"FE00\"\n");
+    EXPECT_EQ(
+        faux.fin,
+        "l'étiquette « FE00 » (ligne 18 de la vérification) n'est pas dans le programme (pour une adresse, "
+        "écrivez \"$FE00\" ou 0xFE00)");
     const ResultatCas sansEtiquette =
         lancer(source, "depart = \"debut\"\nlimite = 50_000\n[[cas]]\nnom = \"c\"\n"
                        "[[cas.stimulus]]\ncycle = 1000\nsci = \"A\\r\"\n"

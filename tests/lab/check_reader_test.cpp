@@ -18,7 +18,7 @@ const std::string kAttente = "[[cas.attendu]]\nport = \"B\"\nvaleur = 1\n";
 
 TEST(LectureVerification, ReadsEveryKindOfStimulusAndExpectation) {
     const LectureVerification l = lireVerification(
-        "titre = \"t\"\npuce = \"68HC11E1\"\nquartz = 4\ndepart = \"$B600\"\nlimite = 5000\n"
+        "titre = \"t\"\npuce = \"68HC11E1\"\nquartz = 4\ndepart = \"$B600\"\nlimite = 5e3\n"
         "[[cas]]\nnom = \"a\"\ndepart = \"debut\"\n"
         "[[cas.stimulus]]\ncycle = 10\nbroche = \"PA0\"\nniveau = 1\n"
         "[[cas.stimulus]]\nadresse = \"boucle\"\nirq = \"appui\"\nduree = 50\n"
@@ -71,6 +71,7 @@ TEST(LectureVerification, RefusesFaultsNamingTheirLine) {
         {lab("[[cas.stimulus]]\ncycle = 5\nirq = \"appui\"\nsci = \"x\"\n" + kAttente), 7,
          "irq et sci ensemble"},
         {lab("[[cas.attendu]]\nport = \"B\"\nvaleur = 256\n"), 6, "valeur vaut 256 : attendu de 0 à 255"},
+        {lab("[[cas.attendu]]\nport = \"B\"\nvaleur = 1.5\n"), 6, "valeur doit être un nombre entier"},
         {lab("[[cas.attendu]]\ncycle = 1001\nport = \"B\"\nvaleur = 1\n"), 5, "attente au cycle 1001"},
         {lab("[[cas.attendu]]\ncop = \"servi\"\ncycle = 10\n"), 6, "cop vaut pour tout le cas"},
         {lab("[[cas.attendu]]\nmemoire = \"$1x\"\nvaleur = 1\n"), 5,

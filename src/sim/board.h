@@ -492,11 +492,11 @@ private:
     std::deque<ChipState> chipStates_;
     std::vector<Watchpoint> watchpoints_;
     std::optional<WatchHit> watchHit_;
-    bool watchStop_ = false; // a hit ends the current run (no monitor)
-    std::optional<UnmappedFetch> unmappedFetch_;
-    std::optional<uint64_t> firstCopReset_;
+    bool watchStop_ = false;                 // a hit ends the current run (no monitor)
     bool watchTrapped_ = false;              // a hit during the current step
     uint16_t fetchStart_ = 0, fetchEnd_ = 0; // the current instruction's own bytes
+    std::optional<UnmappedFetch> unmappedFetch_;
+    std::optional<uint64_t> firstCopReset_;
     // The fast maps as the memory map makes them, before observation masks them.
     std::array<bool, 256> plainReadFast_{};
     std::array<bool, 256> plainWriteFast_{};

@@ -72,6 +72,7 @@ public:
         for (const Attente& a : cas.attentes)
             r_.attentes.push_back({a.ligne, false, 0, {}});
         faits_.assign(cas.attentes.size(), false);
+        stimuliFaits_.assign(cas.stimuli.size(), false);
     }
 
     ResultatCas executer() {
@@ -214,9 +215,7 @@ private:
             if (cas_.attentes[i].cycle && !faits_[i]) t = std::min(t, *cas_.attentes[i].cycle);
         return std::max(t, maintenant());
     }
-    bool stimulusFait(std::size_t i) const {
-        return std::find(stimuliFaits_.begin(), stimuliFaits_.end(), i) != stimuliFaits_.end();
-    }
+    bool stimulusFait(std::size_t i) const { return stimuliFaits_[i]; }
 
     void derouler() {
         hc11::Cpu& cpu = carte_.cpu();
@@ -338,7 +337,7 @@ private:
         for (std::size_t i = 0; i < cas_.stimuli.size(); ++i)
             if (cas_.stimuli[i].quand.cycle && *cas_.stimuli[i].quand.cycle <= t && !stimulusFait(i)) {
                 appliquer(cas_.stimuli[i]);
-                stimuliFaits_.push_back(i);
+                stimuliFaits_[i] = true;
             }
         for (std::size_t i = 0; i < cas_.attentes.size(); ++i)
             if (cas_.attentes[i].cycle && *cas_.attentes[i].cycle <= t && !faits_[i]) evaluer(i, false);
@@ -478,7 +477,7 @@ private:
     ResultatCas r_;
     uint64_t debut_ = 0;
     std::vector<bool> faits_;
-    std::vector<std::size_t> stimuliFaits_;
+    std::vector<bool> stimuliFaits_;                      // the timed stimuli given
     std::vector<std::pair<uint64_t, bool>> relachements_; // (cycle, XIRQ) of a press's end
     std::string sci_;
     std::string arret_;                    // the last STOP or WAI

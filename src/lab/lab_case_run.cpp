@@ -32,10 +32,10 @@ std::string hex4(unsigned v) {
 std::string montrer(std::string_view s) {
     // A program that talks without end: its first characters say enough.
     constexpr std::size_t Montres = 160;
-    const std::size_t tout = s.size();
-    s = s.substr(0, Montres);
-    std::string r = "« ";
-    for (unsigned char c : s) {
+    std::string r;
+    std::size_t vus = 0;
+    for (; vus < s.size() && r.size() < Montres; ++vus) {
+        const unsigned char c = static_cast<unsigned char>(s[vus]);
         if (c == '\r')
             r += "<CR>";
         else if (c == '\n')
@@ -45,8 +45,8 @@ std::string montrer(std::string_view s) {
         else
             r += char(c);
     }
-    if (tout > Montres) r += "… (" + milliers(tout) + " octets en tout)";
-    return r + " »";
+    if (vus < s.size()) r += "… (" + milliers(s.size()) + " octets en tout)";
+    return "« " + r + " »";
 }
 
 hc11::Port portSim(char p) {
@@ -63,6 +63,7 @@ class Execution {
 public:
     Execution(const VerificationLab& v, const CasLab& cas, const ProgrammeLab& p, bool tracer)
         : tracer_(tracer)
+        , afficheur_(v.afficheur)
         , cas_(cas)
         , programme_(p)
         , carte_(*hc11::findChip(v.puce), v.quartzMHz * 1'000'000u)
@@ -98,6 +99,7 @@ private:
         const hc11::ChipDescription& puce = carte_.chip();
         // The COP runs for a case that checks it is fed (CONFIG.NOCOP = 0, taken at reset).
         if (cas_.copEnMarche()) carte_.programConfig(uint8_t(puce.config & ~hc11::config::NOCOP));
+        if (afficheur_) carte_.fitLcdAndKeypad();
         for (const hc11::SRecordBlock& b : programme_.blocs)
             if (!carte_.loadBinary(b.address, b.bytes)) {
                 for (std::size_t i = 0; i < b.bytes.size(); ++i) {
@@ -271,6 +273,10 @@ private:
                         relachements_.emplace_back(std::min(cas_.limite, maintenant() + a.duree), a.xirq);
                 } else if constexpr (std::is_same_v<T, TensionAnalogique>) {
                     carte_.setAnalogInput(a.canal, a.volts);
+                } else if constexpr (std::is_same_v<T, Touche>) {
+                    carte_.releaseAllKeys();
+                    if (a.touche >= 0)
+                        carte_.pressKey(a.touche / hc11::Keypad::kSize, a.touche % hc11::Keypad::kSize);
                 } else {
                     // A terminal set to the program's rate types the text.
                     carte_.setHostBaud(carte_.eClockHz() / carte_.sci().bitCycles());
@@ -406,6 +412,17 @@ private:
                     noter(i, false,
                           "le SCI a envoyé " + montrer(sci_) + " " + moment(i) + ", attendu " +
                               (q.contient ? "un texte contenant " : "") + montrer(q.texte));
+                } else if constexpr (std::is_same_v<T, TexteAfficheur>) {
+                    std::string vu, attendu;
+                    bool ok = true;
+                    for (std::size_t l = 0; l < q.lignes.size(); ++l) {
+                        const std::string ligne = rangeeAfficheur(int(l));
+                        ok &= ligne == sansBlancsFinaux(q.lignes[l]);
+                        vu += (l ? " / " : "") + montrer(ligne);
+                        attendu += (l ? " / " : "") + montrer(sansBlancsFinaux(q.lignes[l]));
+                    }
+                    if (ok) return noter(i, true, {});
+                    noter(i, false, "l'afficheur montre " + vu + " " + moment(i) + ", attendu " + attendu);
                 } else if constexpr (std::is_same_v<T, AdresseAtteinte>) {
                     if (fin)
                         noter(i, false,
@@ -424,6 +441,20 @@ private:
                 }
             },
             a.quoi);
+    }
+
+    // A row of the LCD as it shows, without its trailing blanks (blank while the
+    // display is off; codes outside $20-$7E as '?').
+    std::string rangeeAfficheur(int rangee) const {
+        const hc11::Lcd& lcd = carte_.lcd();
+        std::string t = lcd.displayOn() ? lcd.visibleRow(rangee) : std::string();
+        for (char& c : t)
+            if (c < 0x20 || c > 0x7E) c = '?';
+        return sansBlancsFinaux(t);
+    }
+    static std::string sansBlancsFinaux(std::string s) {
+        s.erase(s.find_last_not_of(' ') + 1);
+        return s;
     }
 
     uint8_t niveaux(char port) { return port == 'A' ? carte_.portAPins() : carte_.portPins(portSim(port)); }
@@ -470,6 +501,7 @@ private:
     }
 
     bool tracer_;
+    bool afficheur_;
     const CasLab& cas_;
     const ProgrammeLab& programme_;
     hc11::Board carte_;

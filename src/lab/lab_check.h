@@ -48,11 +48,14 @@ struct TensionAnalogique { // a voltage on A/D channel 0-7
 struct OctetsSci { // bytes into the SCI receiver, at the rate the program set
     std::string texte;
 };
+struct Touche { // the keypad: key 0-F held down alone, or -1: every key released
+    int touche = -1;
+};
 
 struct Stimulus {
     int ligne = 0; // in the check file
     Declencheur quand;
-    std::variant<NiveauBroche, LigneInterruption, TensionAnalogique, OctetsSci> action;
+    std::variant<NiveauBroche, LigneInterruption, TensionAnalogique, OctetsSci, Touche> action;
 };
 
 // What an expectation looks at.
@@ -87,6 +90,9 @@ struct EcrituresPermises { // the program writes nowhere but inside these ranges
 };
 struct CopServi { // the COP watchdog (turned on for the case) never resets the chip
 };
+struct TexteAfficheur { // the LCD's rows as shown (trailing blanks aside)
+    std::vector<std::string> lignes;
+};
 
 struct Attente {
     int ligne = 0;
@@ -96,7 +102,7 @@ struct Attente {
     // writes and the COP span the whole case.
     std::optional<uint64_t> cycle;
     std::variant<ValeurMemoire, ValeurPort, ValeurBroche, ValeurRegistre, TexteSci, AdresseAtteinte,
-                 EcrituresPermises, CopServi>
+                 EcrituresPermises, CopServi, TexteAfficheur>
         quoi;
 };
 
@@ -121,6 +127,9 @@ struct VerificationLab {
     std::string titre;
     std::string puce = "68HC11F1";
     unsigned quartzMHz = 8;
+    // The board's 2x16 LCD and 4x4 keypad are fitted (wired as the simulated board's
+    // panel shows: LCD on port C and PD2-PD4, keypad rows PB0-PB3, columns PE4-PE7).
+    bool afficheur = false;
     std::vector<CasLab> cas;
     int pointsMax() const;
 };

@@ -165,10 +165,11 @@ std::string_view unSeul(const toml::table& t, std::initializer_list<std::string_
     return trouve;
 }
 
-Stimulus lireStimulus(const toml::table& t, uint64_t limite) {
-    clesConnues(t,
-                {"cycle", "adresse", "irq", "xirq", "duree", "broche", "niveau", "canal", "tension", "sci"},
-                "dans un stimulus");
+Stimulus lireStimulus(const toml::table& t, uint64_t limite, bool afficheur) {
+    clesConnues(
+        t,
+        {"cycle", "adresse", "irq", "xirq", "duree", "broche", "niveau", "canal", "tension", "sci", "touche"},
+        "dans un stimulus");
     Stimulus s;
     s.ligne = ligneDe(t);
     if (t.contains("cycle") == t.contains("adresse"))
@@ -181,7 +182,7 @@ Stimulus lireStimulus(const toml::table& t, uint64_t limite) {
     } else {
         s.quand.adresse = adresse(*t.get("adresse"), "adresse");
     }
-    const std::string_view genre = unSeul(t, {"irq", "xirq", "broche", "canal", "sci"}, "stimulus");
+    const std::string_view genre = unSeul(t, {"irq", "xirq", "broche", "canal", "sci", "touche"}, "stimulus");
     if (genre == "irq" || genre == "xirq") {
         LigneInterruption l;
         l.xirq = genre == "xirq";
@@ -212,6 +213,15 @@ Stimulus lireStimulus(const toml::table& t, uint64_t limite) {
             refuser(v, "tension : attendu un nombre de volts de 0 à 5");
         a.volts = *volts;
         s.action = a;
+    } else if (genre == "touche") {
+        const toml::node& n = *t.get("touche");
+        if (!afficheur) refuser(n, "touche : le clavier n'est sur la carte qu'avec afficheur = true en tête");
+        const std::string k = chaine(n, "touche");
+        const int v = k.size() == 1 && std::isxdigit(static_cast<unsigned char>(k[0]))
+                          ? int(std::stoi(k, nullptr, 16))
+                          : (k == "aucune" ? -1 : -2);
+        if (v == -2) refuser(n, "touche " + guillemets(k) + " : attendu 0 à 9, A à F, ou aucune");
+        s.action = Touche{v};
     } else {
         const std::string texte = chaine(*t.get("sci"), "sci");
         if (texte.empty()) refuser(*t.get("sci"), "sci = \"\" : rien à envoyer");
@@ -225,10 +235,10 @@ uint16_t masqueDe(const toml::table& t, uint32_t max) {
     return m ? valeurBornee(*m, "masque", max) : uint16_t(max);
 }
 
-Attente lireAttente(const toml::table& t, uint64_t limite) {
+Attente lireAttente(const toml::table& t, uint64_t limite, bool afficheur) {
     clesConnues(t,
                 {"cycle", "points", "message", "memoire", "mot", "valeur", "masque", "port", "broche",
-                 "niveau", "registre", "sci", "sci_contient", "atteint", "avant", "ecritures", "cop"},
+                 "niveau", "registre", "sci", "sci_contient", "atteint", "avant", "ecritures", "cop", "lcd"},
                 "dans une attente");
     Attente a;
     a.ligne = ligneDe(t);
@@ -242,7 +252,7 @@ Attente lireAttente(const toml::table& t, uint64_t limite) {
     }
     const std::string_view genre = unSeul(t,
                                           {"memoire", "mot", "port", "broche", "registre", "sci",
-                                           "sci_contient", "atteint", "ecritures", "cop"},
+                                           "sci_contient", "atteint", "ecritures", "cop", "lcd"},
                                           "attente");
     const toml::node& n = *t.get(genre);
     const auto sansCycle = [&] {
@@ -301,6 +311,18 @@ Attente lireAttente(const toml::table& t, uint64_t limite) {
             e.zones.emplace_back(debut, fin);
         }
         a.quoi = e;
+    } else if (genre == "lcd") {
+        if (!afficheur) refuser(n, "lcd : l'afficheur n'est sur la carte qu'avec afficheur = true en tête");
+        const toml::array* lignes = n.as_array();
+        if (!lignes || lignes->empty() || lignes->size() > 2)
+            refuser(n, "lcd : attendu une ou deux lignes, [\"ligne 1\", \"ligne 2\"]");
+        TexteAfficheur texte;
+        for (const toml::node& l : *lignes) {
+            texte.lignes.push_back(chaine(l, "une ligne de lcd"));
+            if (texte.lignes.back().size() > 16)
+                refuser(l, "lcd : une ligne de l'afficheur a 16 caractères au plus");
+        }
+        a.quoi = texte;
     } else {
         sansCycle();
         if (!(n.is_boolean() && *n.value<bool>()) && n.value<std::string>() != "servi")
@@ -330,7 +352,8 @@ const toml::array& tableaux(const toml::node& n, std::string_view nom) {
 }
 
 VerificationLab lire(const toml::table& racine) {
-    clesConnues(racine, {"titre", "puce", "quartz", "depart", "limite", "cas"}, "en tête du fichier");
+    clesConnues(racine, {"titre", "puce", "quartz", "afficheur", "depart", "limite", "cas"},
+                "en tête du fichier");
     VerificationLab v;
     if (const toml::node* n = racine.get("titre")) v.titre = chaine(*n, "titre");
     if (const toml::node* n = racine.get("puce")) {
@@ -344,6 +367,10 @@ VerificationLab lire(const toml::table& racine) {
         v.quartzMHz = unsigned(entier(*n, "quartz", 2, 16));
         if (v.quartzMHz != 2 && v.quartzMHz != 4 && v.quartzMHz != 8 && v.quartzMHz != 16)
             refuser(*n, "quartz : attendu 2, 4, 8 ou 16 (MHz)");
+    }
+    if (const toml::node* n = racine.get("afficheur")) {
+        if (!n->is_boolean()) refuser(*n, "afficheur : attendu true ou false");
+        v.afficheur = *n->value<bool>();
     }
     Depart depart;
     if (const toml::node* n = racine.get("depart")) depart = lireDepart(*n);
@@ -388,11 +415,11 @@ VerificationLab lire(const toml::table& racine) {
                                 guillemets(c.nom));
         if (const toml::node* s = t.get("stimulus"))
             for (const toml::node& e : tableaux(*s, "cas.stimulus"))
-                c.stimuli.push_back(lireStimulus(*e.as_table(), c.limite));
+                c.stimuli.push_back(lireStimulus(*e.as_table(), c.limite, v.afficheur));
         const toml::node* at = t.get("attendu");
         if (!at) refuser(t, "le cas " + guillemets(c.nom) + " n'attend rien : ajoutez un [[cas.attendu]]");
         for (const toml::node& e : tableaux(*at, "cas.attendu"))
-            c.attentes.push_back(lireAttente(*e.as_table(), c.limite));
+            c.attentes.push_back(lireAttente(*e.as_table(), c.limite, v.afficheur));
         v.cas.push_back(std::move(c));
     }
     return v;

@@ -8,6 +8,7 @@
 //   titre = "Chenillard"
 //   puce = "68HC11F1"          # 68HC11A1, 68HC11E1, 68HC11F1, 68HC11811E2
 //   quartz = 8                 # MHz: 2, 4, 8 or 16
+//   afficheur = true           # the 2x16 LCD and the 4x4 keypad fitted (default false)
 //   depart = "reset"           # or an address
 //   limite = 2_000_000         # E cycles a case runs (a case may give its own)
 //
@@ -18,7 +19,8 @@
 //                              #     there runs, right after it)
 //   irq = "appui"              # "bas", "haut"; appui lasts duree E cycles (2 000)
 //                              # or  xirq = ...,  broche = "PA0" + niveau = 0|1,
-//                              #     canal = 3 + tension = 2.5,  sci = "texte\r"
+//                              #     canal = 3 + tension = 2.5,  sci = "texte\r",
+//                              #     touche = "5" (held alone until the next) | "aucune"
 //   [[cas.attendu]]
 //   cycle = 450_000            # when to look (default: the end of the case)
 //   port = "B"                 # + valeur (+ masque)
@@ -28,7 +30,8 @@
 //   # or  memoire = ADDR / mot = ADDR + valeur (+ masque),  broche = "PB3" + niveau,
 //   #     registre = "A" + valeur,  sci = "texte" / sci_contient = "texte",
 //   #     atteint = ADDR (+ avant = N cycles),  ecritures = [[0x0100, 0x01FF], ...],
-//   #     cop = "servi"
+//   #     cop = "servi",  lcd = ["ligne 1", "ligne 2"] (the rows shown, trailing
+//   #     blanks aside)
 #pragma once
 
 #include "lab_check.h"

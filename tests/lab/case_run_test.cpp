@@ -2,6 +2,8 @@
 // stimulus and expectation against a small program.
 #include "lab_fixture.h"
 
+#include <QFile>
+
 using namespace tessaline::lab;
 using namespace tessaline::lab::test;
 
@@ -148,4 +150,28 @@ TEST(CasLab, TheTraceHoldsTheLastFiftyInstructionsBeforeTheFirstMiss) {
                                     true);
     ASSERT_EQ(hors.trace.size(), 3u);
     EXPECT_NE(hors.trace.back().find("FE03  STAA $0200"), std::string::npos) << hors.trace.back();
+}
+
+// With the LCD and the keypad fitted, the examples that use them meet their cases.
+TEST(CasLab, TheLcdAndTheKeypadAreThereWhenTheCheckAsks) {
+    const auto source = [](const char* nom) {
+        QFile f(QStringLiteral(TESSALINE_EXAMPLES "/") + QLatin1String(nom));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll().toStdString();
+    };
+    const ResultatCas lcd =
+        lancer(source("lcd.asm"), "afficheur = true\nlimite = 100_000\n[[cas]]\nnom = \"c\"\n"
+                                  "[[cas.attendu]]\nlcd = [\"Tessaline 68HC11\", \"Afficheur 2x16\"]\n"
+                                  "[[cas.attendu]]\ncycle = 20_000\nlcd = [\"Tessaline\"]\n");
+    EXPECT_TRUE(lcd.attentes[0].reussi) << lcd.attentes[0].texte;
+    EXPECT_EQ(lcd.attentes[1].texte, "l'afficheur montre «  » au cycle 20 000, attendu « Tessaline »");
+
+    const ResultatCas clavier = lancer(
+        source("clavier.asm"), "afficheur = true\nlimite = 200_000\n[[cas]]\nnom = \"c\"\n"
+                               "[[cas.stimulus]]\ncycle = 10_000\ntouche = \"9\"\n"
+                               "[[cas.stimulus]]\ncycle = 60_000\ntouche = \"aucune\"\n"
+                               "[[cas.stimulus]]\ncycle = 100_000\ntouche = \"C\"\n"
+                               "[[cas.attendu]]\ncycle = 90_000\nport = \"B\"\nvaleur = 0x90\nmasque = 0xF0\n"
+                               "[[cas.attendu]]\nport = \"B\"\nvaleur = 0xC0\nmasque = 0xF0\n");
+    EXPECT_TRUE(clavier.reussi) << clavier.premierEchec();
 }

@@ -79,6 +79,7 @@ TEST(LectureVerification, RefusesFaultsNamingTheirLine) {
         {lab("[[cas.attendu]]\nregistre = \"Z\"\nvaleur = 1\n"), 5, "registre « Z »"},
         {"puce = \"68HC11F1\"\n[[cas]]\nnom = \"a\"\n" + kAttente, 2, "n'a pas de limite"},
         {"limite = 10\n", 0, "aucun cas"},
+        {lab("[[cas.stimulus]]\ncycle = 5\ntouche = \"5\"\n" + kAttente), 6, "afficheur = true en tête"},
         {"puce = \"68HC11E1\"\nlimite = 10\n[[cas]]\nnom = \"a\"\n" + kAttente, 3,
          "le 68HC11E1 n'a pas son vecteur de RESET ($FFFE) en EEPROM"},
         {lab(""), 2, "n'attend rien"},

@@ -8,8 +8,6 @@
 #include <bitset>
 #include <cctype>
 #include <cstdio>
-#include <deque>
-#include <memory>
 
 namespace tessaline::lab {
 
@@ -416,7 +414,7 @@ private:
                     std::string vu, attendu;
                     bool ok = true;
                     for (std::size_t l = 0; l < q.lignes.size(); ++l) {
-                        const std::string ligne = rangeeAfficheur(int(l));
+                        const std::string ligne = sansBlancsFinaux(carte_.lcd().shownRow(int(l)));
                         ok &= ligne == sansBlancsFinaux(q.lignes[l]);
                         vu += (l ? " / " : "") + montrer(ligne);
                         attendu += (l ? " / " : "") + montrer(sansBlancsFinaux(q.lignes[l]));
@@ -443,15 +441,6 @@ private:
             a.quoi);
     }
 
-    // A row of the LCD as it shows, without its trailing blanks (blank while the
-    // display is off; codes outside $20-$7E as '?').
-    std::string rangeeAfficheur(int rangee) const {
-        const hc11::Lcd& lcd = carte_.lcd();
-        std::string t = lcd.displayOn() ? lcd.visibleRow(rangee) : std::string();
-        for (char& c : t)
-            if (c < 0x20 || c > 0x7E) c = '?';
-        return sansBlancsFinaux(t);
-    }
     static std::string sansBlancsFinaux(std::string s) {
         s.erase(s.find_last_not_of(' ') + 1);
         return s;
@@ -482,7 +471,7 @@ private:
             else
                 r_.fin = "limite de " + milliers(cas_.limite) +
                          " cycles atteinte, le programme tournait en " + hex4(cpu.r.pc) +
-                         (tourneSurPlace() ? " (boucle sur elle-même)" : "");
+                         (carte_.branchesToItself(cpu.r.pc) ? " (boucle sur elle-même)" : "");
         }
         for (const ResultatAttente& a : r_.attentes)
             r_.points += a.points;
@@ -490,14 +479,6 @@ private:
                                                    [](const ResultatAttente& a) { return a.reussi; });
         if (tracer_ && r_.trace.empty()) r_.trace = trace_.lignes(debut_);
         cpu.setTrace(nullptr);
-    }
-
-    bool tourneSurPlace() {
-        const uint16_t pc = carte_.cpu().r.pc;
-        const uint8_t op = carte_.peek(pc);
-        return (op == 0x20 && carte_.peek(uint16_t(pc + 1)) == 0xFE) ||
-               (op == 0x7E && carte_.peek(uint16_t(pc + 1)) == (pc >> 8) &&
-                carte_.peek(uint16_t(pc + 2)) == (pc & 0xFF));
     }
 
     bool tracer_;

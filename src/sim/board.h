@@ -324,6 +324,12 @@ public:
     // With hostFollowsSciRate, the host's end decodes each character the SCI sends at
     // the rate the program set (a terminal always set to the right rate).
     bool hostFollowsSciRate = false;
+    // The instruction at `pc` is BRA * or JMP * (plain memory, as stored).
+    bool branchesToItself(uint16_t pc) const {
+        const uint8_t op = mem_[pc];
+        return (op == 0x20 && mem_[uint16_t(pc + 1)] == 0xFE) ||
+               (op == 0x7E && mem_[uint16_t(pc + 1)] == (pc >> 8) && mem_[uint16_t(pc + 2)] == (pc & 0xFF));
+    }
     // The cycle of the first COP reset since power-on.
     const std::optional<uint64_t>& firstCopReset() const { return firstCopReset_; }
 

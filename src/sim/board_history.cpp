@@ -93,12 +93,8 @@ void Board::runObserved() {
 // Passed over at once, so that a program idling this way lets the board rest.
 bool Board::passSelfBranch() {
     const uint16_t pc = cpu_.r.pc;
-    const uint16_t next = uint16_t(pc + 1);
     if (!plainReadFast_[pc >> kPageShift] || !plainReadFast_[uint16_t(pc + 2) >> kPageShift]) return false;
-    const uint8_t op = mem_[pc];
-    const bool self = (op == 0x20 && mem_[next] == 0xFE) ||
-                      (op == 0x7E && mem_[next] == (pc >> 8) && mem_[uint16_t(pc + 2)] == (pc & 0xFF));
-    if (!self || cpu_.state() != Cpu::State::Running || cpu_.inTest()) return false;
+    if (!branchesToItself(pc) || cpu_.state() != Cpu::State::Running || cpu_.inTest()) return false;
     if ((xirqAsserted && !(cpu_.r.ccr & ccr::X)) || (irqAsserted && !(cpu_.r.ccr & ccr::I))) return false;
     constexpr uint64_t kTurnCycles = 3; // BRA rel, JMP ext (A8TD cycle-by-cycle tables)
     const uint64_t turns = eventLimit > cycles ? (eventLimit - cycles + kTurnCycles - 1) / kTurnCycles : 1;

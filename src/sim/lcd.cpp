@@ -183,6 +183,14 @@ std::string Lcd::visibleRow(int row) const {
     return out;
 }
 
+std::string Lcd::shownRow(int row) const {
+    if (!displayOn_) return std::string(kColumns, ' ');
+    std::string text = visibleRow(row);
+    for (char& ch : text)
+        if (ch < 0x20 || ch > 0x7E) ch = '?';
+    return text;
+}
+
 int Lcd::cursorRow() const {
     if (acInCgram_ || cursorColumn() < 0) return -1;
     return twoLines_ && (ac_ & kLine2) ? 1 : 0;

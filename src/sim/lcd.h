@@ -92,6 +92,9 @@ public:
     // The character codes the module shows on row 0 or 1 (16 of them); spaces for a
     // blank row. Display off shows nothing but keeps the codes: see displayOn().
     std::string visibleRow(int row) const;
+    // The same row as a person reads it: blank while the display is off, codes outside
+    // $20-$7E (CGRAM glyphs, the ROM's other characters) as '?'.
+    std::string shownRow(int row) const;
     // The cursor's place on the module, or -1 when it is outside the 16 columns shown
     // or AC points to CGRAM.
     int cursorRow() const;

@@ -144,13 +144,8 @@ std::string setKey(const std::vector<std::string_view>& w, Board& board) {
 std::string lcdRows(Board& board) {
     if (!board.lcdAndKeypadFitted()) return error("no LCD on this board");
     std::string out = "lcd";
-    for (int row = 0; row < Lcd::kRows; ++row) {
-        std::string text =
-            board.lcd().displayOn() ? board.lcd().visibleRow(row) : std::string(Lcd::kColumns, ' ');
-        for (char& ch : text)
-            if (ch < 0x20 || ch > 0x7E) ch = '?';
-        out += " \"" + text + "\"";
-    }
+    for (int row = 0; row < Lcd::kRows; ++row)
+        out += " \"" + board.lcd().shownRow(row) + "\"";
     return out;
 }
 
